@@ -1,0 +1,71 @@
+#include "frame/q5rt.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(ShortString, CutsToCapacity) {
+  struct row {
+    std::size_t length;
+    std::size_t expected;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {0, 0, "empty"},          {1, 1, "one character"},  {254, 254, "below capacity"},
+      {255, 255, "at capacity"}, {256, 255, "one over"},  {300, 255, "far over"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string text(r.length, 'x');
+    const auto s = q5rt::sstr::cut(text);
+    EXPECT_EQ(s.size(), r.expected);
+    EXPECT_EQ(s.view(), std::string_view(text).substr(0, r.expected));
+  }
+}
+
+TEST(ShortString, SmallCapacityAppendAndEquality) {
+  auto s = q5rt::shortstring<4>::cut("ab");
+  s.append_cut("cdef");
+  EXPECT_EQ(s.view(), "abcd");
+  s.append_cut('z');
+  EXPECT_EQ(s.view(), "abcd");
+  // Equality looks at the live characters only, not at stale bytes past the length.
+  auto a = q5rt::sstr::cut("abc");
+  a.set_length(1);
+  EXPECT_EQ(a, q5rt::sstr::cut("a"));
+  EXPECT_EQ(q5rt::concat("a", q5rt::sstr::cut("b"), std::string("c")).view(), "abc");
+}
+
+TEST(Exceptions, AssertionCarriesSourcePosition) {
+  try {
+    Q5_ASSERT(1 + 1 == 3, "arithmetic broke");
+    FAIL() << "no exception";
+  } catch (const q5rt::assertion_error& e) {
+    const std::string msg(e.message().view());
+    EXPECT_EQ(msg.rfind("arithmetic broke (q5rt_test.cpp, line ", 0), 0u) << msg;
+    EXPECT_EQ(msg.back(), ')');
+  }
+}
+
+TEST(SystemText, ErrorNumbersInTheCLocale) {
+  EXPECT_EQ(q5rt::syserrortext(2).view(), "No such file or directory");
+}
+
+std::uint64_t fake_ticks() { return 4242; }
+
+TEST(Ticks, SourceCanBeReplaced) {
+  q5rt::set_tick_source(&fake_ticks);
+  EXPECT_EQ(q5rt::tick_ms(), 4242u);
+  q5rt::set_tick_source(nullptr);
+  EXPECT_NE(q5rt::tick_ms(), 4242u);
+}
+
+// Halt ends the process with its code through the normal exit path.
+TEST(Halt, EndsWithItsCode) {
+  EXPECT_EXIT(q5rt::halt(5), ::testing::ExitedWithCode(5), "");
+  EXPECT_EXIT(q5rt::halt(123), ::testing::ExitedWithCode(123), "");
+}
+
+}  // namespace

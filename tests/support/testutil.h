@@ -1,0 +1,43 @@
+// Helpers shared by the tests: temporary folders, whole-file reads and writes, child runs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// A fresh folder below the system's temporary folder, removed with the object.
+class tempdir {
+ public:
+  tempdir();
+  ~tempdir();
+  tempdir(const tempdir&) = delete;
+  tempdir& operator=(const tempdir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+
+// Result of a child process run: exit code (or -signal) and its standard output.
+struct run_result {
+  int exit_code = 0;
+  std::string out;
+};
+
+// Runs a program with arguments, standard input from /dev/null, in the given folder
+// (empty: the current one), capturing standard output (standard error stays).
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workdir = "");
+
+// Path of the built baronlink and of the source tree.
+std::string baronlink_path();
+std::string source_dir();
+std::string binary_dir();
+
+}  // namespace testutil
