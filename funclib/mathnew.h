@@ -1,0 +1,126 @@
+// The intrinsic functions of the modelling language: the function table (numbers 0 to 129),
+// the classification routines, the error report and the checked evaluation of one function.
+//
+// Usage:
+//   ctvnew::tmathnewrec rec;  ctvnew::mathnewrecinit(rec);
+//   rec.level = 2; rec.nargs = 2;
+//   const double args[2] = {2.0, 3.0};
+//   int answer = mathnew::funceval(rec, 64, args);   // rPower: rec.f, rec.g[0..1], rec.h
+//   q5rt::sstr name = mathnew::funcname(64);          // "rPower"
+//
+// Arguments are counted from 1 in the texts; argument i is args[i - 1], its gradient entry
+// rec.g[i - 1] (see ctvnew.h).
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "frame/q5rt.h"
+#include "funclib/ctvnew.h"
+
+namespace mathnew {
+
+inline constexpr int funccount = 130;  // intrinsic function numbers 0 to 129
+inline constexpr int unknownfnr = 129;  // the row named " unknown*"
+
+// One row of the intrinsic function table.
+struct tlibzolminfo {
+  q5rt::shortstring<63> name;
+  std::uint8_t minargs;
+  std::uint8_t maxargs;      // 0: no upper bound
+  std::uint8_t smooth;       // 1: derivatives are meaningful
+  std::uint8_t equnever;     // 1: may never appear in an equation
+  std::uint8_t zeroripple;   // 1: value zero at a zero argument
+  std::uint8_t argtype[ctvnew::maxargs];  // argtype[i-1] = 1: argument i may be a variable
+  q5rt::shortstring<95> ts;  // explanatory text
+  q5rt::shortstring<95> tf;  // formula text
+};
+
+extern const tlibzolminfo libzolminfo[funccount];
+
+// ---- table accessors (fnr 0..129; a larger number answers as row 129) ----
+[[nodiscard]] q5rt::sstr funcname(std::uint8_t fnr, std::size_t maxlen = 255);
+[[nodiscard]] int funcminargs(std::uint8_t fnr);
+[[nodiscard]] int funcmaxargs(std::uint8_t fnr);
+[[nodiscard]] int funcsmooth(std::uint8_t fnr);
+[[nodiscard]] bool funcequnever(std::uint8_t fnr);
+[[nodiscard]] bool funczeroripple(std::uint8_t fnr);
+[[nodiscard]] int funcargtype(std::uint8_t fnr, int i);  // i in 1..20, else 0
+[[nodiscard]] q5rt::sstr functs(std::uint8_t fnr, std::size_t maxlen = 255);
+[[nodiscard]] q5rt::sstr functf(std::uint8_t fnr, std::size_t maxlen = 255);
+// varargs: the sum of argtype[1..maxargs], 0 when maxargs is 0.
+void funcinfo(std::uint8_t fnr, q5rt::sstr& name, int& minargs, int& maxargs, int& smooth,
+              int& varargs, bool& equnever);
+
+// ---- classification for the instruction-code analyses ----
+// flag := fnr is one of the logical functions 51..56; answers 0.
+int islogic(std::uint8_t fnr, bool& flag);
+// flag := a call of fnr with n arguments of the given polynomial degrees (degrees[0..n-1])
+// and the constant argument value is at most quadratic; answers 0, or 4 for Poly with a
+// count outside 1..6.
+int isquad(std::uint8_t fnr, double value, int n, const double* degrees, bool& flag);
+
+// ---- error report ----
+// Composes "<name>: <rc text> <ec text>: <message>" into rec.msg, calls rec.logerror,
+// stores ec and the answer's low byte into rec.ec / rec.rc and returns the answer.
+int logerr(ctvnew::tmathnewrec& rec, int rc, int ec, std::string_view message);
+// rec.logerror := callback, or logerrorx when it is nil; usermem is not changed.
+void linklogerror(ctvnew::tmathnewrec& rec, ctvnew::tlogerror callback);
+// The second default callback; the same effect as ctvnew::logerrory.
+int logerrorx(int rc, int ec, const q5rt::sstr& msg, void* usermem);
+
+// ---- evaluation ----
+// Evaluates intrinsic function fnr at args[0 .. rec.nargs-1] to rec.level: rec.f and, as
+// the level asks, rec.g and rec.h. Answers 0 on success, else the callback's answer to the
+// error reported. A count outside 0..20 is refused with a SYSTEM report.
+int funceval(ctvnew::tmathnewrec& rec, std::uint8_t fnr, const double* args);
+
+namespace detail {
+
+// The evaluator of one function: x[0..19] holds the arguments (those beyond rec.nargs are
+// 0), the frame has stored fnr and reset f, ec, rc and the first derivatives. Answers as
+// funceval does.
+using evaluator = int (*)(ctvnew::tmathnewrec& r, const double* x);
+
+// Rounding to the nearest integer, halves away from zero, kept as a double (safe outside
+// the integer range); truncation towards zero.
+[[nodiscard]] inline double nearest(double x) { return std::round(x); }
+[[nodiscard]] inline double intpart(double x) { return std::trunc(x); }
+
+// Evaluators of the special, calendar and random functions (mathnew_special.cpp).
+int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19
+int eval_normal(ctvnew::tmathnewrec& r, const double* x);        // 20
+int eval_jdate(ctvnew::tmathnewrec& r, const double* x);         // 22
+int eval_jtime(ctvnew::tmathnewrec& r, const double* x);         // 23
+int eval_gyear(ctvnew::tmathnewrec& r, const double* x);         // 27
+int eval_gmonth(ctvnew::tmathnewrec& r, const double* x);        // 28
+int eval_gday(ctvnew::tmathnewrec& r, const double* x);          // 29
+int eval_gdow(ctvnew::tmathnewrec& r, const double* x);          // 30
+int eval_gleap(ctvnew::tmathnewrec& r, const double* x);         // 31
+int eval_ghour(ctvnew::tmathnewrec& r, const double* x);         // 32
+int eval_gminute(ctvnew::tmathnewrec& r, const double* x);       // 33
+int eval_gsecond(ctvnew::tmathnewrec& r, const double* x);       // 34
+int eval_fact(ctvnew::tmathnewrec& r, const double* x);          // 43
+int eval_uniformint(ctvnew::tmathnewrec& r, const double* x);    // 44
+int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x);     // 77
+int eval_gamma(ctvnew::tmathnewrec& r, const double* x);         // 80
+int eval_loggamma(ctvnew::tmathnewrec& r, const double* x);      // 81
+int eval_beta(ctvnew::tmathnewrec& r, const double* x);          // 82
+int eval_logbeta(ctvnew::tmathnewrec& r, const double* x);       // 83
+int eval_gammareg(ctvnew::tmathnewrec& r, const double* x);      // 84
+int eval_betareg(ctvnew::tmathnewrec& r, const double* x);       // 85
+int eval_binomial(ctvnew::tmathnewrec& r, const double* x);      // 96
+int eval_randlinear(ctvnew::tmathnewrec& r, const double* x);    // 112
+int eval_randtriangle(ctvnew::tmathnewrec& r, const double* x);  // 113
+int eval_randbinomial(ctvnew::tmathnewrec& r, const double* x);  // 116
+
+}  // namespace detail
+
+// Kernels of mathnew_special.cpp that the elementary functions use:
+// the standard normal distribution function (errorf) and x**c with a constant exponent,
+// which writes rec.f, rec.g[0], rec.h[0][0] (vcPower, SignPower).
+[[nodiscard]] double codyerrf(double x);
+int vcpower(ctvnew::tmathnewrec& rec, double x, double c);
+
+}  // namespace mathnew
