@@ -1,0 +1,2 @@
+// The instruction-code vocabulary is constant data; see ctvnl.h.
+#include "instance/ctvnl.h"

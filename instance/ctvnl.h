@@ -1,0 +1,83 @@
+// The nonlinear instruction code: one instruction record, the opcodes with their names
+// and the operand classes.
+//
+// Usage:
+//   ctvnl::tnlcode ins{ctvnl::opcode::pushv, 3};      // push column 3
+//   ctvnl::nlcodetxt[static_cast<int>(ins.opcode)]      // "PushV     "
+//   if (ctvnl::pushimmed.contains(code)) ...            // operand is a pool entry
+// Columns, rows and constant-pool entries are numbered from 1 in operands.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "instance/zlmspecs.h"
+
+namespace ctvnl {
+
+enum class opcode : std::uint8_t {
+  noop,       // nothing
+  pushv,      // push column
+  pushi,      // push constant (pool entry)
+  store,      // top is the row's expression (operand: row); ends the row
+  add,        // pop two, push the sum
+  addv,       // top += column
+  addi,       // top += constant
+  sub,        // pop two, push below - top
+  subv,       // top -= column
+  subi,       // top -= constant
+  mul,        // pop two, push the product
+  mulv,       // top *= column
+  muli,       // top *= constant
+  div,        // pop two, push below / top
+  divv,       // top /= column
+  divi,       // top /= constant
+  umin,       // negate the top
+  uminv,      // push the column negated
+  header,     // starts a row's code
+  end,
+  callarg1,   // top := f(top) (operand: function number)
+  callarg2,   // pop two, push f(below, top)
+  callargn,   // the n-argument call announced by funcargn
+  funcargn,   // announces callargn (operand: argument count)
+  muliadd,    // pop two, push below + top * constant
+  pushzero,   // push 0
+  chk,
+  addo,
+  pusho,
+  invoc,
+  stackin,
+};
+
+inline constexpr int opcode_count = static_cast<int>(opcode::stackin) + 1;
+
+// Opcode names by number, blank-padded to 10 characters.
+inline constexpr std::array<std::string_view, opcode_count> nlcodetxt = {
+    "NoOp      ", "PushV     ", "PushI     ", "Store     ", "Add       ", "AddV      ",
+    "AddI      ", "Sub       ", "SubV      ", "SubI      ", "Mul       ", "MulV      ",
+    "MulI      ", "Div       ", "DivV      ", "DivI      ", "Umin      ", "UminV     ",
+    "Header    ", "End       ", "CallArg1  ", "CallArg2  ", "CallArgN  ", "FuncArgN  ",
+    "MulIAdd   ", "PushZero  ", "Chk       ", "AddO      ", "PushO     ", "Invoc     ",
+    "StackIn   "};
+static_assert(nlcodetxt.size() == 31);
+
+// One instruction: opcode byte and signed 32-bit operand. A byte read from a file may
+// hold a value above stackin; readers check it against opcode_count.
+struct tnlcode {
+  ctvnl::opcode opcode = ctvnl::opcode::noop;
+  std::int32_t operand = 0;
+};
+
+constexpr int code(opcode op) { return static_cast<int>(op); }
+
+// Opcodes whose operand is a constant-pool entry.
+inline constexpr zlmspecs::codeset pushimmed{code(opcode::pushi), code(opcode::addi),
+                                             code(opcode::subi),  code(opcode::muli),
+                                             code(opcode::divi),  code(opcode::muliadd)};
+// Opcodes whose operand is a column.
+inline constexpr zlmspecs::codeset pushgradvars{code(opcode::pushv), code(opcode::addv),
+                                                code(opcode::subv),  code(opcode::mulv),
+                                                code(opcode::divv),  code(opcode::uminv)};
+
+}  // namespace ctvnl
