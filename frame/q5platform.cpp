@@ -26,14 +26,24 @@ struct platform_state {
 
 platform_state state;
 
+// Null device and console by file type.
+struct devicenames {
+  std::string_view nulldev;
+  std::string_view console;
+};
+constexpr std::array<devicenames, 3> devices = {{
+    {"nul", "con"},              // Windows style
+    {"/dev/null", "/dev/tty"},   // Unix style
+    {"", ""},                    // other
+}};
+
 }  // namespace
 
 void startup() {
   state.file_type = build_filetype;
   utsname names{};
   const bool ok = uname(&names) == 0;
-  state.code = ok ? detail::classify(true, names.sysname, names.machine)
-                  : detail::classify(false, {}, {});
+  state.code = detail::classify(ok, names.sysname, names.machine);
   state.nulldev = q5rt::sstr::cut(detail::nulldevice(state.file_type));
   state.console = q5rt::sstr::cut(detail::consoledevice(state.file_type));
   state.little_endian = true;
@@ -52,23 +62,8 @@ platform classify(bool ok, std::string_view sysname, std::string_view machine) {
   return platform::missing;
 }
 
-std::string_view nulldevice(filetype t) {
-  switch (t) {
-    case filetype::windows_style: return "nul";
-    case filetype::unix_style: return "/dev/null";
-    case filetype::other: break;
-  }
-  return {};
-}
-
-std::string_view consoledevice(filetype t) {
-  switch (t) {
-    case filetype::windows_style: return "con";
-    case filetype::unix_style: return "/dev/tty";
-    case filetype::other: break;
-  }
-  return {};
-}
+std::string_view nulldevice(filetype t) { return devices[code(t)].nulldev; }
+std::string_view consoledevice(filetype t) { return devices[code(t)].console; }
 
 }  // namespace detail
 
