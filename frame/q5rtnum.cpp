@@ -1,0 +1,384 @@
+// The runtime's number conversions: Val, the real reader, the digit generator and Str.
+#include "frame/q5rtnum.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace q5rt {
+
+namespace {
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr int digit_value(char c, int base) {
+  int v = 99;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+constexpr std::int32_t pos1(std::size_t index) { return static_cast<std::int32_t>(index + 1); }
+
+// ---- integer Val ----
+
+struct int_scan {
+  std::int64_t value = 0;
+  std::size_t stop = 0;  // index of the first character not used
+  bool out_of_range = false;
+};
+
+// Reads digits of the base from index i; the magnitude must stay in the signed 32-bit
+// range (2147483648 for a negative number).
+int_scan scan_int(std::string_view t, std::size_t i, int base, bool negative) {
+  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+  std::int64_t magnitude = 0;
+  for (; i < t.size(); ++i) {
+    const int d = digit_value(t[i], base);
+    if (d < 0) break;
+    magnitude = magnitude * base + d;
+    if (magnitude > limit) return {0, i, true};
+  }
+  return {negative ? -magnitude : magnitude, i, false};
+}
+
+// ---- real Val ----
+
+// Converts a number starting at first (digits or "."), no sign; returns the stop.
+using real_converter = const char* (*)(const char* first, const char* last, double& value);
+
+const char* convert_exact(const char* first, const char* last, double& value) {
+  const auto r = std::from_chars(first, last, value, std::chars_format::general);
+  if (r.ec == std::errc::invalid_argument) {
+    value = 0.0;
+    return first;
+  }
+  if (r.ec == std::errc::result_out_of_range) {
+    // Beyond the double range: infinity, or zero below the smallest denormal.
+    const std::string copy(first, r.ptr);
+    value = std::strtod(copy.c_str(), nullptr);
+  }
+  return r.ptr;
+}
+
+const char* convert_clib(const char* first, const char* last, double& value) {
+  const std::string copy(first, last);
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return first + (end - copy.c_str());
+}
+
+struct real_rules {
+  real_converter convert;
+  bool refuse_high_bytes;  // a first character 128..255 is refused
+  bool digit_before_x;     // "1x" gives the digit's value (else 0)
+};
+
+constexpr real_rules exact_rules{&convert_exact, true, true};
+constexpr real_rules clib_rules{&convert_clib, false, false};
+
+void val_real(std::string_view t, const real_rules& rules, double& value, std::int32_t& code) {
+  value = 0.0;
+  std::size_t i = 0;
+  while (i < t.size() && t[i] == ' ') ++i;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  if (i >= t.size()) {
+    code = pos1(i);
+    return;
+  }
+  const char c = t[i];
+  const char* const base = t.data();
+  const char* const last = base + t.size();
+  std::size_t stop;
+  if (rules.refuse_high_bytes && static_cast<unsigned char>(c) >= 128) {
+    code = pos1(i);
+    return;
+  }
+  if (is_digit(c)) {
+    if (i + 1 < t.size() && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+      // Hexadecimal reals are refused.
+      value = rules.digit_before_x ? c - '0' : 0.0;
+      code = pos1(i + 1);
+      return;
+    }
+    stop = static_cast<std::size_t>(rules.convert(base + i, last, value) - base);
+  } else if (c == '.') {
+    if (i + 1 == t.size()) {
+      code = 0;  // a lone point reads as 0
+      return;
+    }
+    if (t[i + 1] == 'e' || t[i + 1] == 'E') {
+      // A point before the exponent reads as "0".
+      std::string copy(t.substr(i));
+      copy[0] = '0';
+      stop = i + static_cast<std::size_t>(rules.convert(copy.data(), copy.data() + copy.size(), value) -
+                                          copy.data());
+    } else {
+      stop = static_cast<std::size_t>(rules.convert(base + i, last, value) - base);
+      stop = std::max(stop, i + 1);
+    }
+  } else {
+    code = pos1(i);
+    return;
+  }
+  if (negative) value = -value;
+  code = stop == t.size() ? 0 : pos1(stop);
+}
+
+// ---- text building ----
+
+// Writes characters into a destination of a capacity, dropping what does not fit.
+class cut_writer {
+ public:
+  cut_writer(char* out, std::size_t cap) : out_(out), cap_(cap) {}
+  void put(char c) {
+    if (len_ < cap_) out_[len_++] = c;
+  }
+  void put(std::string_view s) {
+    const std::size_t n = std::min(s.size(), cap_ - len_);
+    std::copy_n(s.data(), n, out_ + len_);
+    len_ += n;
+  }
+  void repeat(char c, std::int64_t n) {
+    const auto room = static_cast<std::int64_t>(cap_ - len_);
+    const auto k = static_cast<std::size_t>(std::clamp<std::int64_t>(n, 0, room));
+    std::fill_n(out_ + len_, k, c);
+    len_ += k;
+  }
+  std::size_t length() const { return len_; }
+
+ private:
+  char* out_;
+  std::size_t cap_;
+  std::size_t len_ = 0;
+};
+
+// The word of an infinity or a NaN right-aligned in w.
+std::size_t word_in_width(std::string_view word, std::int32_t w, char* out, std::size_t cap) {
+  cut_writer wr(out, cap);
+  wr.repeat(' ', static_cast<std::int64_t>(w) - static_cast<std::int64_t>(word.size()));
+  wr.put(word);
+  return wr.length();
+}
+
+// Exponent text of n digits: blanks for a width above 26, sign or blank, d.ddd with
+// the digits padded to n, "E", exponent sign and four exponent digits.
+void dig2exp(const decimal_digits& dd, int n, std::int32_t width, cut_writer& wr) {
+  Q5_ASSERT(dd.count >= 1, "digLen >= 1");
+  Q5_ASSERT(dd.count <= 18, "digLen <= 18");
+  if (width >= 27) wr.repeat(' ', width - 26);
+  wr.put(dd.negative ? '-' : ' ');
+  wr.put(dd.digits[0]);
+  wr.put('.');
+  wr.put(std::string_view(dd.digits + 1, static_cast<std::size_t>(dd.count - 1)));
+  wr.repeat('0', n - dd.count);
+  wr.put('E');
+  const int e = dd.point - 1;
+  wr.put(e < 0 ? '-' : '+');
+  const int a = std::abs(e);
+  const char exp4[4] = {static_cast<char>('0' + a / 1000 % 10), static_cast<char>('0' + a / 100 % 10),
+                        static_cast<char>('0' + a / 10 % 10), static_cast<char>('0' + a % 10)};
+  wr.put(std::string_view(exp4, 4));
+}
+
+std::string_view special_word(double x) {
+  if (std::isnan(x)) return "Nan";
+  return x > 0 ? "+Inf" : "-Inf";
+}
+
+// Beyond these magnitudes the fixed form falls back to the exponent form.
+constexpr double fixed_max = 0x1.fffffffffffffp+118;  // (2^53 - 1) * 2^66
+constexpr double fixed_min = 0x1p-116;
+
+}  // namespace
+
+// ---- text to number ----
+
+std::int32_t Q5_Val_SPD(std::string_view t, std::int32_t& code) {
+  std::size_t i = 0;
+  while (i < t.size() && t[i] == ' ') ++i;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  if (i >= t.size()) {
+    code = pos1(i);
+    return 0;
+  }
+  const char c = t[i];
+  int_scan r;
+  if (c >= '1' && c <= '9') {
+    r = scan_int(t, i, 10, negative);
+  } else if (c == '0') {
+    const std::size_t n = i + 1;
+    if (n >= t.size() || is_digit(t[n])) {
+      r = scan_int(t, i, 10, negative);  // leading zeros are decimal
+    } else if (t[n] == 'x' || t[n] == 'X') {
+      r = scan_int(t, n + 1, 16, negative);
+      if (r.stop == n + 1) {  // "0x" without digits: the error is after the x
+        code = pos1(n + 1);
+        return 0;
+      }
+    } else {
+      code = pos1(i);
+      return 0;
+    }
+  } else if (c == '$' && i + 1 < t.size() && digit_value(t[i + 1], 16) >= 0) {
+    r = scan_int(t, i + 1, 16, negative);
+  } else {
+    code = pos1(c == '$' ? i + 1 : i);
+    return 0;
+  }
+  code = (r.out_of_range || r.stop < t.size()) ? pos1(r.stop) : 0;
+  return static_cast<std::int32_t>(r.value);
+}
+
+void Q5_Val_i(std::string_view text, std::int32_t& value, std::int32_t& code) {
+  value = Q5_Val_SPD(text, code);
+}
+
+void Q5_Val_dd(std::string_view text, double& value, std::int32_t& code) {
+  val_real(text, exact_rules, value, code);
+}
+
+void Q5_Val_d(std::string_view text, double& value, std::int32_t& code) {
+  std::string copy(text);
+  std::replace_if(copy.begin(), copy.end(), [](char c) { return c == 'D' || c == 'd'; }, 'Z');
+  val_real(copy, clib_rules, value, code);
+}
+
+real_read convert_real_token(std::string_view token) {
+  real_read r;
+  std::int32_t code = 0;
+  Q5_Val_dd(token, r.value, code);
+  if (code != 0) r = {0.0, read_status::bad_format};
+  return r;
+}
+
+// ---- the digit generator ----
+
+decimal_digits dtoaloc_sig(double x, int n) {
+  decimal_digits dd;
+  dd.negative = std::signbit(x);
+  if (!std::isfinite(x)) {
+    dd.word = special_word(x);
+    return dd;
+  }
+  if (x == 0.0) {
+    dd.digits[0] = '0';
+    dd.count = 1;
+    dd.point = 1;
+    return dd;
+  }
+  n = std::clamp(n, 1, 18);
+  char buf[48];
+  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, n - 1);
+  // buf: d[.ddd]e(+|-)xx
+  const char* p = buf;
+  dd.digits[dd.count++] = *p++;
+  if (*p == '.') ++p;
+  while (*p != 'e') dd.digits[dd.count++] = *p++;
+  ++p;
+  int e = 0;
+  std::from_chars(*p == '+' ? p + 1 : p, r.ptr, e);
+  while (dd.count > 1 && dd.digits[dd.count - 1] == '0') --dd.count;
+  dd.point = e + 1;
+  return dd;
+}
+
+decimal_digits dtoaloc_fixed(double x, int k) {
+  decimal_digits dd;
+  dd.negative = std::signbit(x);
+  if (!std::isfinite(x)) {
+    dd.word = special_word(x);
+    return dd;
+  }
+  Q5_ASSERT(std::fabs(x) < 1e36 && k >= 0 && k <= 215, "fixed digits out of range");
+  char buf[300];
+  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, k);
+  for (const char* p = buf; p != r.ptr; ++p) {
+    if (*p == '.') continue;
+    if (dd.count == 0 && *p == '0') {  // leading zeros move the point
+      --dd.point;
+    } else {
+      dd.digits[dd.count++] = *p;
+    }
+  }
+  const auto dot = std::find(buf, r.ptr, '.');
+  dd.point += static_cast<int>(dot - buf);
+  while (dd.count > 0 && dd.digits[dd.count - 1] == '0') --dd.count;
+  if (dd.count == 0) dd.point = -k;
+  return dd;
+}
+
+// ---- number to text ----
+
+std::size_t str_dd1(double x, std::int32_t w, char* out, std::size_t cap) {
+  cut_writer wr(out, cap);
+  if (static_cast<std::int64_t>(cap) + 26 < w) {
+    wr.repeat(' ', static_cast<std::int64_t>(cap));
+    return wr.length();
+  }
+  const std::int32_t width = std::max(w, 10);
+  const int n = w < 10 ? 2 : std::min(w - 8, 18);
+  const decimal_digits dd = dtoaloc_sig(x, n);
+  if (!dd.word.empty()) return word_in_width(dd.word, w, out, cap);
+  dig2exp(dd, n, width, wr);
+  return wr.length();
+}
+
+std::size_t str_dd2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap) {
+  if (d < 0) return str_dd1(x, w, out, cap);
+  const int k = std::min(d, 215);
+  if (!std::isfinite(x)) return word_in_width(special_word(x), w, out, cap);
+  const double ax = std::fabs(x);
+  if (ax > fixed_max || (x != 0.0 && ax < fixed_min)) return str_dd1(x, w, out, cap);
+  decimal_digits dd = dtoaloc_fixed(x, k);
+  if (dd.count > 18) dd = dtoaloc_sig(x, 18);
+
+  char text[300];
+  cut_writer t(text, sizeof text);
+  if (dd.negative) t.put('-');
+  const int count = dd.count;
+  const int point = dd.point;
+  const std::string_view digits = dd.view();
+  if (count == 0 && k == 0) {
+    t.put('0');  // rounds to zero without decimals: "0", never an empty text
+  } else if (count <= point) {
+    t.put(digits);
+    t.repeat('0', point - count);
+    if (k > 0) {
+      t.put('.');
+      t.repeat('0', k);
+    }
+  } else if (point > 0) {
+    t.put(digits.substr(0, static_cast<std::size_t>(point)));
+    t.put('.');
+    t.put(digits.substr(static_cast<std::size_t>(point)));
+    t.repeat('0', k - (count - point));
+  } else {
+    t.put("0.");
+    t.repeat('0', -point);
+    t.put(digits);
+    t.repeat('0', k - (count - point));
+  }
+  cut_writer wr(out, cap);
+  wr.repeat(' ', static_cast<std::int64_t>(w) - static_cast<std::int64_t>(t.length()));
+  wr.put(std::string_view(text, t.length()));
+  return wr.length();
+}
+
+std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap) {
+  char buf[16];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  const std::string_view digits(buf, static_cast<std::size_t>(r.ptr - buf));
+  cut_writer wr(out, cap);
+  wr.repeat(' ', static_cast<std::int64_t>(w) - static_cast<std::int64_t>(digits.size()));
+  wr.put(digits);
+  return wr.length();
+}
+
+}  // namespace q5rt

@@ -1,0 +1,274 @@
+#include "frame/q5rtnum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace {
+
+using lim = std::numeric_limits<double>;
+
+TEST(Q5ValSPD, IntegerTable) {
+  struct row {
+    const char* text;
+    std::int32_t value;
+    std::int32_t code;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"123", 123, 0, "plain"},
+      {" 12 ", 12, 4, "trailing blank is not used"},
+      {"", 0, 1, "empty"},
+      {"   ", 0, 4, "blanks only"},
+      {"+", 0, 2, "sign only"},
+      {"--5", 0, 2, "two signs"},
+      {"12a", 12, 3, "partial value kept"},
+      {"1e5", 1, 2, "no exponent for integers"},
+      {"007", 7, 0, "leading zeros are decimal"},
+      {"0x1F", 31, 0, "hexadecimal 0x"},
+      {"$1F", 31, 0, "hexadecimal $"},
+      {"-0x1F", -31, 0, "negative 0x"},
+      {"-$1F", -31, 0, "negative $"},
+      {"0x", 0, 3, "0x without digits: error after the x"},
+      {"0a", 0, 1, "zero followed by a letter"},
+      {"$G", 0, 2, "$ without hex digit"},
+      {"$", 0, 2, "$ alone"},
+      {"+0002", 2, 0, "plus with leading zeros"},
+      {"-0004", -4, 0, "minus with leading zeros"},
+      {"2147483647", 2147483647, 0, "largest 32-bit"},
+      {"-2147483648", -2147483647 - 1, 0, "smallest 32-bit"},
+      {"0x7FFFFFFF", 2147483647, 0, "largest 32-bit in hex"},
+      // Out of the 32-bit range: an error at the digit that left it, value 0 (never a
+      // wrapped value reported as success).
+      {"2147483648", 0, 10, "one above the largest"},
+      {"-2147483649", 0, 11, "one below the smallest"},
+      {"4294967296", 0, 10, "2^32 is no longer read as 0"},
+      {"99999999999999999999", 0, 10, "twenty nines"},
+      {"$100000000", 0, 10, "hex out of range"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    std::int32_t code = -1;
+    EXPECT_EQ(q5rt::Q5_Val_SPD(r.text, code), r.value);
+    EXPECT_EQ(code, r.code);
+    std::int32_t v = -1;
+    q5rt::Q5_Val_i(r.text, v, code);
+    EXPECT_EQ(v, r.value);
+  }
+}
+
+struct real_row {
+  const char* text;
+  double value;
+  std::int32_t code;
+  const char* why;
+};
+
+void check_real_rows(const real_row* rows, std::size_t n,
+                     void (*val)(std::string_view, double&, std::int32_t&)) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& r = rows[i];
+    SCOPED_TRACE(r.why);
+    double v = -99;
+    std::int32_t code = -1;
+    val(r.text, v, code);
+    EXPECT_EQ(v, r.value);
+    EXPECT_EQ(code, r.code);
+  }
+}
+
+TEST(Q5ValDd, RealTable) {
+  static const real_row rows[] = {
+      {"1.5", 1.5, 0, "plain"},
+      {" -2.5E-3", -0.0025, 0, "blank, sign and exponent"},
+      {".", 0, 0, "lone point"},
+      {"-.5", -0.5, 0, "leading point with sign"},
+      {".e5", 0, 0, "point before exponent reads as 0"},
+      {"1e", 1, 2, "exponent without digits not consumed"},
+      {"1e+", 1, 2, "exponent sign without digits"},
+      {"1x", 1, 2, "hexadecimal refused after the digit"},
+      {"0x10", 0, 2, "hexadecimal refused"},
+      {"1.5 ", 1.5, 4, "trailing blank"},
+      {"1E999", lim::infinity(), 0, "overflow gives infinity"},
+      {"-1E999", -lim::infinity(), 0, "overflow gives minus infinity"},
+      {"1E-999", 0, 0, "below the smallest denormal gives zero"},
+      {"4.9406564584124654E-324", lim::denorm_min(), 0, "smallest denormal"},
+      {"abc", 0, 1, "letters"},
+      {"", 0, 1, "empty"},
+      {"+", 0, 2, "sign only"},
+      {".x", 0, 2, "point then garbage: error after the point"},
+      {"\xe9", 0, 1, "high byte refused"},
+      {"1.", 1, 0, "trailing point"},
+      {"0.1", 0.1, 0, "correctly rounded"},
+      {"9007199254740993", 9007199254740992.0, 0, "tie to even"},
+      {"inf", 0, 1, "no words"},
+      {"1D5", 1, 2, "D is no exponent letter here"},
+  };
+  check_real_rows(rows, std::size(rows), &q5rt::Q5_Val_dd);
+  double v = 1;
+  std::int32_t code = 0;
+  q5rt::Q5_Val_dd("-0", v, code);
+  EXPECT_TRUE(std::signbit(v));
+}
+
+TEST(Q5ValD, CLibraryTwin) {
+  static const real_row rows[] = {
+      {"1.5", 1.5, 0, "plain"},
+      {"1x", 0, 2, "x refused with value 0"},
+      {"1d5", 1, 2, "d is never an exponent"},
+      {"-.5", -0.5, 0, "leading point"},
+      {".", 0, 0, "lone point"},
+      {"1.5 ", 1.5, 4, "trailing blank"},
+  };
+  check_real_rows(rows, std::size(rows), &q5rt::Q5_Val_d);
+}
+
+TEST(Q5readDd, ReadsTokensAcrossLineEnds) {
+  q5rt::string_source src("  1.5\n-2\r\n\t3E2 \f4\n");
+  EXPECT_EQ(q5rt::Q5read_dd(src), 1.5);
+  EXPECT_EQ(q5rt::Q5read_dd(src), -2.0);
+  EXPECT_EQ(q5rt::Q5read_dd(src), 300.0);
+  EXPECT_EQ(q5rt::Q5read_dd(src), 4.0);
+  EXPECT_EQ(src.peek(), '\n');  // the delimiter stays
+  // Reading at the end is an error: a truncated file never reads as zeros.
+  try {
+    (void)q5rt::Q5read_dd(src);
+    FAIL() << "no error at the end";
+  } catch (const q5rt::io_error& e) {
+    EXPECT_EQ(e.code(), 100);
+  }
+}
+
+TEST(Q5readDd, MalformedTokenRaisesInvalidNumericFormat) {
+  q5rt::string_source src("1,5 2");
+  try {
+    (void)q5rt::Q5read_dd(src);
+    FAIL() << "no error";
+  } catch (const q5rt::io_error& e) {
+    EXPECT_EQ(e.code(), 106);
+    EXPECT_EQ(e.message().view(), "Invalid numeric format");
+  }
+}
+
+TEST(Q5readDd, LongTokenIsReadWhole) {
+  // 300 digits: one number, never split into two.
+  const std::string data = "1" + std::string(299, '0') + " 7";
+  q5rt::string_source src(data);
+  EXPECT_EQ(q5rt::Q5read_dd(src), 1e299);
+  EXPECT_EQ(q5rt::Q5read_dd(src), 7.0);
+  // A long malformed token is one error, not a number and a rest.
+  const std::string long_bad = std::string(260, '1') + "x";
+  q5rt::string_source bad(long_bad);
+  EXPECT_EQ(q5rt::read_real(bad).status, q5rt::read_status::bad_format);
+  EXPECT_EQ(bad.peek(), -1);
+}
+
+TEST(Q5StrDd0, DefaultRealText) {
+  struct row {
+    double x;
+    const char* text;
+    const char* why;
+  };
+  const row rows[] = {
+      {1.5, " 1.50000000000000E+0000", "positive"},
+      {-1.5, "-1.50000000000000E+0000", "negative"},
+      {0.0, " 0.00000000000000E+0000", "zero"},
+      {-0.0, "-0.00000000000000E+0000", "negative zero keeps its sign"},
+      {1e-5, " 1.00000000000000E-0005", "negative exponent"},
+      {lim::denorm_min(), " 4.94065645841247E-0324", "smallest denormal"},
+      {lim::max(), " 1.79769313486232E+0308", "largest double"},
+      {9.9999999999999995, " 1.00000000000000E+0001", "rounding carries into the exponent"},
+      {lim::infinity(), "                   +Inf", "plus infinity"},
+      {-lim::infinity(), "                   -Inf", "minus infinity"},
+      {lim::quiet_NaN(), "                    Nan", "NaN"},
+      {-lim::quiet_NaN(), "                    Nan", "NaN with sign bit"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(q5rt::Q5_Str_dd0(r.x).view(), r.text);
+  }
+  // A short destination is cut.
+  q5rt::shortstring<5> small;
+  q5rt::Q5_Str_dd0(1.5, small);
+  EXPECT_EQ(small.view(), " 1.50");
+  q5rt::Q5_Str_dd0(lim::infinity(), small);
+  EXPECT_EQ(small.view(), "     ");
+}
+
+TEST(Q5StrDd1, ExponentFormOfWidth) {
+  struct row {
+    double x;
+    std::int32_t w;
+    std::string text;
+    const char* why;
+  };
+  const row rows[] = {
+      {1.5, 12, " 1.500E+0000", "width 12"},
+      {1.5, 5, " 1.5E+0000", "narrow width acts as 10 with 2 digits"},
+      {1.5, 30, "     1.50000000000000000E+0000", "above 26: blanks in front, 18 digits"},
+      {123.456, 23, " 1.23456000000000E+0002", "width 23 is the default text"},
+      {-lim::infinity(), 8, "    -Inf", "word right-aligned"},
+      {lim::quiet_NaN(), 2, "Nan", "word longer than the width"},
+      {1.5, 282, std::string(255, ' '), "width beyond capacity + 26: blanks only"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(q5rt::Q5_Str_dd1(r.x, r.w).view(), r.text);
+  }
+  EXPECT_EQ(q5rt::Q5_Str_dd1(1.5, 30).size(), 30u);
+}
+
+TEST(Q5StrDd2, FixedFormWithDecimals) {
+  struct row {
+    double x;
+    std::int32_t w;
+    std::int32_t d;
+    std::string text;
+    const char* why;
+  };
+  const row rows[] = {
+      {3.14159, 8, 2, "    3.14", "right-aligned"},
+      {-0.5, 0, 3, "-0.500", "padded decimals"},
+      {1234.5, 0, 0, "1234", "tie to even, no point"},
+      {100, 0, 2, "100.00", "integer with zeros"},
+      {0.001, 0, 2, "0.00", "rounds to zero"},
+      {-0.0, 0, 2, "-0.00", "negative zero"},
+      {0.0012, 0, 4, "0.0012", "leading zeros after the point"},
+      {0.4, 0, 0, "0", "rounds to zero without decimals gives 0"},
+      {-0.4, 0, 0, "-0", "negative value rounding to zero keeps the sign"},
+      {0.0, 0, 0, "0", "zero without decimals"},
+      {1.5, 0, -1, " 1.5E+0000", "negative decimals: exponent form"},
+      {1e36, 0, 2, " 1.0E+0036", "beyond 2^53 * 2^66: exponent form"},
+      {1e-36, 12, 2, " 1.000E-0036", "below 2^-116: exponent form"},
+      {1.2345678901234567e30, 0, 1, "1234567890123456710000000000000.0",
+       "beyond 18 digits the rest become zeros"},
+      {lim::infinity(), 6, 2, "  +Inf", "word"},
+      {1.5, 3, 2, "1.50", "longer than the width is not cut"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(q5rt::Q5_Str_dd2(r.x, r.w, r.d).view(), r.text);
+  }
+  const auto wide = q5rt::Q5_Str_dd2(0.5, 0, 300);
+  EXPECT_EQ(wide.size(), 217u);  // "0." and 215 decimals
+  EXPECT_EQ(wide.view().substr(0, 4), "0.50");
+  // Blanks that alone fill the capacity leave only blanks.
+  q5rt::shortstring<4> small;
+  q5rt::Q5_Str_dd2(1.0, 10, 1, small);
+  EXPECT_EQ(small.view(), "    ");
+}
+
+TEST(Q5StrI, IntegerTexts) {
+  EXPECT_EQ(q5rt::Q5_Str_i0(-42).view(), "-42");
+  EXPECT_EQ(q5rt::Q5_Str_i0(-2147483647 - 1).view(), "-2147483648");
+  EXPECT_EQ(q5rt::Q5_Str_i1(42, 5).view(), "   42");
+  EXPECT_EQ(q5rt::Q5_Str_i1(123456, 3).view(), "123456");  // never cut to the width
+  q5rt::shortstring<3> small;
+  q5rt::Q5_Str_i0(123456, small);
+  EXPECT_EQ(small.view(), "123");
+}
+
+}  // namespace
