@@ -16,16 +16,6 @@ constexpr filetype build_filetype = filetype::unix_style;
 constexpr filetype build_filetype = filetype::other;
 #endif
 
-struct platform_state {
-  filetype file_type = build_filetype;
-  platform code = platform::missing;
-  q5rt::sstr nulldev;
-  q5rt::sstr console;
-  bool little_endian = true;
-};
-
-platform_state state;
-
 // Null device and console by file type.
 struct devicenames {
   std::string_view nulldev;
@@ -37,13 +27,24 @@ constexpr std::array<devicenames, 3> devices = {{
     {"", ""},                    // other
 }};
 
+// Until the start-up runs, the build's file type with its devices and platform Missing.
+struct platform_state {
+  filetype file_type = build_filetype;
+  platform platform_code = platform::missing;
+  q5rt::sstr nulldev = q5rt::sstr::cut(devices[code(build_filetype)].nulldev);
+  q5rt::sstr console = q5rt::sstr::cut(devices[code(build_filetype)].console);
+  bool little_endian = true;
+};
+
+platform_state state;
+
 }  // namespace
 
 void startup() {
   state.file_type = build_filetype;
   utsname names{};
   const bool ok = uname(&names) == 0;
-  state.code = detail::classify(ok, names.sysname, names.machine);
+  state.platform_code = detail::classify(ok, names.sysname, names.machine);
   state.nulldev = q5rt::sstr::cut(detail::nulldevice(state.file_type));
   state.console = q5rt::sstr::cut(detail::consoledevice(state.file_type));
   state.little_endian = true;
@@ -68,7 +69,7 @@ std::string_view consoledevice(filetype t) { return devices[code(t)].console; }
 }  // namespace detail
 
 filetype osfiletype() { return state.file_type; }
-platform osplatform() { return state.code; }
+platform osplatform() { return state.platform_code; }
 q5rt::sstr osnullfilename() { return state.nulldev; }
 q5rt::sstr osconsolename() { return state.console; }
 bool nativeislittleendian() { return state.little_endian; }
