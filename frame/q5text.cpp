@@ -11,22 +11,20 @@
 #include <cstring>
 #include <string>
 
+#include "frame/q5rtnum.h"
+
 namespace q5rt {
+
+static_assert(iocode::eof_read == ioerr_read_past_eof && iocode::bad_number == ioerr_bad_numeric);
 
 namespace {
 
 constexpr std::size_t buffer_size = 65536;
 constexpr std::size_t token_max = 255;
 
-constexpr std::string_view eof_text = "Read past end of file";
-constexpr std::string_view number_text = "Invalid numeric format";
 constexpr std::string_view not_input_text = "File not open for input";
 constexpr std::string_view not_output_text = "File not open for output";
 constexpr std::string_view not_open_text = "File not open";
-
-constexpr bool is_white(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
 
 // The system's path for a name; false for a name with an embedded zero byte.
 bool system_path(const sstr& name, std::string& path) {
@@ -43,21 +41,17 @@ int open_retry(const std::string& path, int flags) {
   return fd;
 }
 
-// Token to number by the runtime's Val rules; false when the token is not a number.
+// A token to a number by the runtime's Val rules; false when it is no number.
 bool token_integer(std::string_view token, std::int32_t& value) {
-  const char* first = token.data();
-  const char* last = first + token.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last && first != last;
+  std::int32_t code = 0;
+  value = Q5_Val_SPD(token, code);
+  return code == 0;
 }
 
 bool token_real(std::string_view token, double& value) {
-  const char* first = token.data();
-  const char* last = first + token.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last && first != last;
+  const real_read r = convert_real_token(token);
+  value = r.value;
+  return r.status == read_status::ok;
 }
 
 }  // namespace
@@ -65,9 +59,9 @@ bool token_real(std::string_view token, double& value) {
 sstr iomessage(int code) {
   switch (code) {
     case iocode::eof_read:
-      return sstr::cut(eof_text);
+      return sstr::cut(read_past_end);
     case iocode::bad_number:
-      return sstr::cut(number_text);
+      return sstr::cut(invalid_numeric_format);
     default:
       return syserrortext(code);
   }
@@ -413,6 +407,12 @@ textfile& output() {
     return f;
   }();
   return *out;
+}
+
+void Q5write_r(textfile& f, double x) { f.write(Q5_Str_dd0(x)); }
+void Q5write_rx(textfile& f, double x, std::int32_t width) { f.write(Q5_Str_dd1(x, width)); }
+void Q5write_ry(textfile& f, double x, std::int32_t width, std::int32_t decimals) {
+  f.write(Q5_Str_dd2(x, width, decimals));
 }
 
 // ---- untypedfile ----

@@ -46,12 +46,13 @@ namespace q5rt {
 
 // I/O results of the runtime besides the system's error numbers.
 namespace iocode {
-inline constexpr int access = 5;       // not open in the mode that the operation needs
-inline constexpr int eof_read = 100;   // a number or a character read at the end of the file
-inline constexpr int bad_number = 106; // a token that is not a number
+inline constexpr int access = 5;        // not open in the mode that the operation needs
+inline constexpr int eof_read = 100;    // a number or a character read at the end of the file
+inline constexpr int bad_number = 106;  // a token that is not a number
 }  // namespace iocode
 
-// The text of an I/O result: the runtime's own for 100 and 106, else the system's.
+// The text of an I/O result: "Read past end of file" for 100, "Invalid numeric format"
+// for 106, else the system's text.
 [[nodiscard]] sstr iomessage(int code);
 
 class textfile {
@@ -145,6 +146,12 @@ class textfile {
 
 // The process-wide text file on standard output, I/O checking on.
 [[nodiscard]] textfile& output();
+
+// Reals in the runtime's texts (q5rtnum.h), no separator before or after: the 23-character
+// default real text, the exponent form of a width, the fixed form with decimals.
+void Q5write_r(textfile& f, double x);
+void Q5write_rx(textfile& f, double x, std::int32_t width);
+void Q5write_ry(textfile& f, double x, std::int32_t width, std::int32_t decimals);
 
 class untypedfile {
  public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -71,6 +72,11 @@ TEST(TextFile, ReadsNumbersAcrossLineEnds) {
       {"1,5", "r", {}, q5rt::iocode::bad_number, "comma is no decimal point"},
       {"12a", "i", {}, q5rt::iocode::bad_number, "trailing letter"},
       {"1.5", "i", {}, q5rt::iocode::bad_number, "a real is no integer"},
+      {"$1F 0x10 -7", "iii", {31, 16, -7}, 0, "integers by the Val rules: hexadecimal"},
+      {"2147483648", "i", {}, q5rt::iocode::bad_number, "outside 32 bits: an error, not a wrapped value"},
+      {"1e5", "i", {}, q5rt::iocode::bad_number, "an exponent is no integer"},
+      {"1D5", "r", {}, q5rt::iocode::bad_number, "no D exponent in the real reader"},
+      {"1E999 .", "rr", {HUGE_VAL, 0}, 0, "beyond the double range: infinity; a lone point: 0"},
       {long_ok, "r", {1e254}, 0, "a token of 255 characters"},
       {long_bad + " 5", "r", {}, q5rt::iocode::bad_number, "a longer token is an error, not two numbers"},
   };
@@ -85,6 +91,33 @@ TEST(TextFile, ReadsNumbersAcrossLineEnds) {
       EXPECT_EQ(in.f.ioresult(), last ? r.final_error : 0) << "read " << i;
     }
   }
+}
+
+TEST(TextFile, WritesRealsInTheRuntimeTexts) {
+  testutil::tempdir dir;
+  const auto path = dir.file("r.txt");
+  q5rt::textfile f;
+  f.assign(path);
+  f.rewrite();
+  q5rt::Q5write_r(f, 1.5);
+  q5rt::Q5write_r(f, -0.0025);  // no separator of its own
+  f.writeln();
+  q5rt::Q5write_r(f, 0.1);
+  f.write(' ');
+  q5rt::Q5write_r(f, -123456.789);
+  f.writeln();
+  q5rt::Q5write_rx(f, 2.0, 10);
+  q5rt::Q5write_ry(f, 2.25, 6, 1);
+  f.close();
+  EXPECT_EQ(testutil::read_file(path),
+            " 1.50000000000000E+0000-2.50000000000000E-0003\n"
+            " 1.00000000000000E-0001 -1.23456789000000E+0005\n"
+            " 2.0E+0000   2.2");
+  // The default real text reads back (15 significant digits).
+  f.reset();
+  f.readln();
+  EXPECT_EQ(f.read_real(), 0.1);
+  EXPECT_EQ(f.read_real(), -123456.789);
 }
 
 TEST(TextFile, LongTokenIsConsumedWhole) {
