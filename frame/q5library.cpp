@@ -1,0 +1,100 @@
+// Shared libraries through dlopen, library file names, the executable's and image's path.
+#include "frame/q5library.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+#include "frame/q5platform.h"
+
+namespace q5library {
+
+libhandle q5loadlibrary(std::string_view path, q5rt::sstr& msg) {
+  const std::string cpath(path);
+  libhandle h = ::dlopen(cpath.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (h != nullptr) {
+    msg.clear();
+    return h;
+  }
+  const char* text = ::dlerror();
+  msg.assign_cut(text != nullptr ? std::string_view(text) : std::string_view("No message available"));
+  return nullptr;
+}
+
+void* q5getprocaddress(libhandle h, std::string_view name) {
+  const std::string cname(name);
+  (void)::dlerror();  // clear what an earlier call left pending
+  void* address = ::dlsym(h, cname.c_str());
+  return ::dlerror() != nullptr ? nullptr : address;
+}
+
+bool q5freelibrary(libhandle h) { return ::dlclose(h) == 0; }
+
+int xgetexecname(q5rt::sstr& name, q5rt::sstr& msg) {
+  name.clear();
+  msg.clear();
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+  if (n <= 0) {
+    const int err = errno;
+    msg = q5rt::concat("proc_pidpath(pid=", std::to_string(::getpid()), ") failed: ",
+                       q5rt::syserrortext(err));
+    return 4;
+  }
+  return detail::storepath(std::string_view(buf, static_cast<std::size_t>(n)), name);
+}
+
+int xgetlibname(q5rt::sstr& name, q5rt::sstr& msg) {
+  name.clear();
+  msg.clear();
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<const void*>(&xgetlibname), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    msg.assign_cut("dladdr() failure");
+    return 4;
+  }
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(info.dli_fname, nullptr),
+                                                             &std::free);
+  if (!resolved) {
+    const int err = errno;
+    msg = q5rt::concat("realpath() failure: ", q5rt::syserrortext(err));
+    return 5;
+  }
+  return detail::storepath(resolved.get(), name);
+}
+
+namespace detail {
+
+std::string_view libraryext() {
+  return q5platform::osdllextension[q5platform::code(q5platform::osplatform())];
+}
+
+std::string_view libraryprefix() {
+  return q5platform::osdllprefix[q5platform::code(q5platform::osplatform())];
+}
+
+std::string makelibname(std::string_view dir, std::string_view base) {
+  std::string name;
+  if (!dir.empty()) {
+    if (dir.back() == '/') dir.remove_suffix(1);
+    name.assign(dir);
+    name += '/';
+  }
+  name += libraryprefix();
+  name += base;
+  name += libraryext();
+  return name;
+}
+
+int storepath(std::string_view path, q5rt::sstr& name) {
+  name.assign_cut(path);
+  return path.size() > q5rt::sstr::capacity ? 1 : 0;
+}
+
+}  // namespace detail
+
+}  // namespace q5library

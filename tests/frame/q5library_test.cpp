@@ -1,0 +1,142 @@
+#include "frame/q5library.h"
+
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "frame/zlmlibname.h"
+#include "support/testutil.h"
+
+namespace {
+
+std::string testlibpath() {
+  q5rt::sstr file;
+  zlmlibname::zolmlibnameq5(file, "q5test");
+  return testutil::binary_dir() + "/standins/testlib/" + file.str();
+}
+
+TEST(Q5Library, LoadLookUpAndFree) {
+  q5rt::sstr msg = q5rt::sstr::cut("stale");
+  const q5library::libhandle h = q5library::q5loadlibrary(testlibpath(), msg);
+  ASSERT_FALSE(q5library::q5libhandleisnil(h)) << msg.view();
+  EXPECT_EQ(msg.view(), "");
+
+  auto* answer = reinterpret_cast<int (*)(int)>(q5library::q5getprocaddress(h, "q5testlib_answer"));
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(1), 43);
+  auto* counter = static_cast<int*>(q5library::q5getprocaddress(h, "q5testlib_counter"));
+  ASSERT_NE(counter, nullptr);
+  EXPECT_EQ(*counter, 7);
+
+  // Names match exactly, and a failed lookup leaves no pending loader error.
+  EXPECT_EQ(q5library::q5getprocaddress(h, "Q5TESTLIB_ANSWER"), nullptr);
+  EXPECT_EQ(q5library::q5getprocaddress(h, "q5testlib_missing"), nullptr);
+  EXPECT_EQ(::dlerror(), nullptr);
+
+  EXPECT_TRUE(q5library::q5freelibrary(h));
+  EXPECT_TRUE(q5library::q5libhandleisnil(q5library::q5nillibhandle()));
+}
+
+TEST(Q5Library, MissingFileGivesTheLoadersText) {
+  struct row {
+    std::string path;
+    std::size_t length;  // 0: shorter than 255
+    const char* why;
+  };
+  const row rows[] = {
+      {"/nonexistent/libq5nothing.so", 0, "a path that does not exist"},
+      {"libq5_no_such_library.so", 0, "a bare name the loader searches for"},
+      {"/nonexistent/" + std::string(300, 'd') + "/libx.so", 255, "a text cut to 255 characters"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    q5rt::sstr msg;
+    EXPECT_TRUE(q5library::q5libhandleisnil(q5library::q5loadlibrary(r.path, msg)));
+    // The loader's own text, which names the file; the routine adds nothing.
+    EXPECT_EQ(msg.view().substr(0, 20), std::string_view(r.path).substr(0, 20));
+    if (r.length != 0) {
+      EXPECT_EQ(msg.size(), r.length);
+    } else {
+      EXPECT_NE(msg.view().find("No such file"), std::string_view::npos) << msg.view();
+    }
+  }
+  // Not a library at all.
+  testutil::tempdir dir;
+  testutil::write_file(dir.file("libbad.so"), "not an ELF file");
+  q5rt::sstr msg;
+  EXPECT_TRUE(q5library::q5libhandleisnil(q5library::q5loadlibrary(dir.file("libbad.so"), msg)));
+  EXPECT_NE(msg.view().find("libbad.so"), std::string_view::npos) << msg.view();
+}
+
+TEST(Q5Library, PlatformFileNames) {
+  struct row {
+    const char* dir;
+    const char* base;
+    const char* name;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"", "abc", "libabc.so", "no directory: the loader searches"},
+      {"/opt/x", "abc", "/opt/x/libabc.so", "directory without delimiter"},
+      {"/opt/x/", "abc", "/opt/x/libabc.so", "one trailing delimiter dropped"},
+      {"/opt/x//", "abc", "/opt/x//libabc.so", "only one delimiter is dropped"},
+      {"/", "abc", "/libabc.so", "the root directory"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    q5rt::sstr name;
+    EXPECT_EQ(q5library::q5makelibname(name, r.dir, r.base).view(), r.name);
+  }
+  q5rt::shortstring<8> small;
+  EXPECT_EQ(q5library::q5makelibname(small, "/opt/x", "abc").view(), "/opt/x/l");
+  const std::string longdir(300, 'd');
+  q5rt::sstr cut;
+  EXPECT_EQ(q5library::q5makelibname(cut, longdir, "abc").size(), 255u);
+
+  q5rt::sstr ext;
+  q5rt::sstr prefix;
+  EXPECT_EQ(q5library::q5libraryext(ext).view(), ".so");
+  EXPECT_EQ(q5library::q5libraryprefix(prefix).view(), "lib");
+  q5rt::shortstring<2> shortext;
+  EXPECT_EQ(q5library::q5libraryext(shortext).view(), ".s");
+}
+
+TEST(Q5Library, ExecutableAndImagePaths) {
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  q5rt::sstr name;
+  q5rt::sstr msg = q5rt::sstr::cut("stale");
+  EXPECT_EQ(q5library::xgetexecname(name, msg), exe.size() > 255 ? 1 : 0);
+  EXPECT_EQ(name.view(), std::string_view(exe).substr(0, 255));
+  EXPECT_EQ(msg.view(), "");
+
+  // This code is linked into the test program, so its image is the executable.
+  EXPECT_EQ(q5library::xgetlibname(name, msg), exe.size() > 255 ? 1 : 0);
+  EXPECT_EQ(name.view(), std::string_view(std::filesystem::canonical(exe).string()).substr(0, 255));
+  EXPECT_EQ(msg.view(), "");
+}
+
+TEST(Q5Library, LongPathsAreCutWithResultOne) {
+  struct row {
+    std::size_t length;
+    int result;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {1, 0, "short"},
+      {255, 0, "exactly 255 characters"},
+      {256, 1, "one too many: cut"},
+      {4000, 1, "far too long: cut"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string path = "/" + std::string(r.length - 1, 'p');
+    q5rt::sstr name;
+    EXPECT_EQ(q5library::detail::storepath(path, name), r.result);
+    EXPECT_EQ(name.view(), std::string_view(path).substr(0, 255));
+  }
+}
+
+}  // namespace
