@@ -88,6 +88,60 @@ using evaluator = int (*)(ctvnew::tmathnewrec& r, const double* x);
 [[nodiscard]] inline double nearest(double x) { return std::round(x); }
 [[nodiscard]] inline double intpart(double x) { return std::trunc(x); }
 
+// Evaluators of the frame's system functions (mathnew.cpp).
+int eval_notimplemented(ctvnew::tmathnewrec& r, const double* x);  // execution-time functions
+int eval_pi(ctvnew::tmathnewrec& r, const double* x);              // 45
+int eval_mathoval(ctvnew::tmathnewrec& r, const double* x);        // 91
+int eval_forceerror(ctvnew::tmathnewrec& r, const double* x);      // 114
+int eval_unknown(ctvnew::tmathnewrec& r, const double* x);         // 129
+
+// Elementary and power functions (mathnew_elem.cpp).
+int eval_sqr(ctvnew::tmathnewrec& r, const double* x);        // 9
+int eval_exp(ctvnew::tmathnewrec& r, const double* x);        // 10
+int eval_log(ctvnew::tmathnewrec& r, const double* x);        // 11 log, 12 log10, 50 log2
+int eval_sqrt(ctvnew::tmathnewrec& r, const double* x);       // 13
+int eval_errorf(ctvnew::tmathnewrec& r, const double* x);     // 18
+int eval_power(ctvnew::tmathnewrec& r, const double* x);      // 21
+int eval_entropy(ctvnew::tmathnewrec& r, const double* x);    // 48
+int eval_sigmoid(ctvnew::tmathnewrec& r, const double* x);    // 49
+int eval_rpower(ctvnew::tmathnewrec& r, const double* x);     // 64
+int eval_edist(ctvnew::tmathnewrec& r, const double* x);      // 65
+int eval_div(ctvnew::tmathnewrec& r, const double* x);        // 66 div, 67 div0
+int eval_cvpower(ctvnew::tmathnewrec& r, const double* x);    // 74
+int eval_vcpower(ctvnew::tmathnewrec& r, const double* x);    // 75
+int eval_centropy(ctvnew::tmathnewrec& r, const double* x);   // 76
+int eval_signpower(ctvnew::tmathnewrec& r, const double* x);  // 92
+int eval_poly(ctvnew::tmathnewrec& r, const double* x);       // 108
+int eval_logit(ctvnew::tmathnewrec& r, const double* x);      // 124
+
+// Trigonometric and hyperbolic functions (mathnew_trig.cpp).
+int eval_sincos(ctvnew::tmathnewrec& r, const double* x);     // 15 cos, 16 sin
+int eval_arctan(ctvnew::tmathnewrec& r, const double* x);     // 17
+int eval_sinhcosh(ctvnew::tmathnewrec& r, const double* x);   // 86 sinh, 87 cosh
+int eval_tanh(ctvnew::tmathnewrec& r, const double* x);       // 88
+int eval_tan(ctvnew::tmathnewrec& r, const double* x);        // 100
+int eval_arccos(ctvnew::tmathnewrec& r, const double* x);     // 101
+int eval_arcsin(ctvnew::tmathnewrec& r, const double* x);     // 102
+int eval_arctan2(ctvnew::tmathnewrec& r, const double* x);    // 103
+
+// Non-smooth, logical and comparison functions (mathnew_nonsmooth.cpp).
+int eval_rounding(ctvnew::tmathnewrec& r, const double* x);   // 1 ceil, 2 floor, 5 trunc, 6 sign
+int eval_round(ctvnew::tmathnewrec& r, const double* x);      // 3
+int eval_mod(ctvnew::tmathnewrec& r, const double* x);        // 4
+int eval_minmax(ctvnew::tmathnewrec& r, const double* x);     // 7 min, 8 max
+int eval_abs(ctvnew::tmathnewrec& r, const double* x);        // 14
+int eval_frac(ctvnew::tmathnewrec& r, const double* x);       // 40
+int eval_logic(ctvnew::tmathnewrec& r, const double* x);      // 51..56
+int eval_relation(ctvnew::tmathnewrec& r, const double* x);   // 57..62
+int eval_ifthen(ctvnew::tmathnewrec& r, const double* x);     // 63
+
+// Smoothed, complementarity and log-sum-exp functions (mathnew_smooth.cpp).
+int eval_ncpf(ctvnew::tmathnewrec& r, const double* x);       // 46
+int eval_ncpcm(ctvnew::tmathnewrec& r, const double* x);      // 47
+int eval_extension(ctvnew::tmathnewrec& r, const double* x);  // 68..73 sllog10 .. sqrec
+int eval_ncpvu(ctvnew::tmathnewrec& r, const double* x);      // 94 NcpVUsin, 95 NcpVUpow
+int eval_lse(ctvnew::tmathnewrec& r, const double* x);        // 125..128 LSEMax .. LSEMinSc
+
 // Evaluators of the special, calendar and random functions (mathnew_special.cpp).
 int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19
 int eval_normal(ctvnew::tmathnewrec& r, const double* x);        // 20

@@ -1,0 +1,518 @@
+// The intrinsic function table, its accessors and classification, the checked evaluation
+// frame with the system functions, and the derivatives of every function against central
+// differences.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "funclib/mathnew.h"
+#include "funclib/zlmfuncs.h"
+#include "mathnew_testutil.h"
+
+namespace {
+
+// Functions of the special-function unit, which is not built yet.
+bool pending(int nr) {
+  static const std::set<int> numbers = {19, 20, 22, 23, 27, 28, 29, 30, 31, 32, 33, 34, 43,
+                                        44, 77, 80, 81, 82, 83, 84, 85, 96, 112, 113, 116};
+  return numbers.contains(nr);
+}
+
+using mathnew_test::errortext;
+using mathnew_test::evaluation;
+
+// ---- the table ----
+
+constexpr std::uint32_t arg(int i) { return std::uint32_t{1} << (i - 1); }
+constexpr std::uint32_t allargs = 0xFFFFF;
+
+TEST(MathnewTable, RowsAsPublished) {
+  struct row {
+    int nr;
+    const char* name;
+    int minargs, maxargs, smooth, equnever, zeroripple;
+    std::uint32_t variable;
+    const char* ts;
+    const char* tf;
+    const char* why;
+  };
+  const row rows[] = {
+      {0, "mapval", 1, 1, 0, 0, 0, 0, "maps special values", "", "first row"},
+      {3, "round", 1, 2, 0, 0, 1, arg(1), "rounding", "", "optional second argument"},
+      {7, "min", 2, 0, 0, 0, 0, arg(1) | arg(2), "min(x,y)", "", "open argument count"},
+      {18, "errorf", 1, 1, 1, 0, 0, arg(1), "error function",
+       "0.5*erfc(-x1/1.414213562373095", "formula text kept as published"},
+      {19, "uniform", 2, 2, 0, 1, 0, 0, "uniform random number between arg1 and arg2", "",
+       "random: never in an equation"},
+      {21, "power", 2, 2, 1, 0, 0, arg(1), "integer power", "x1^i2", "constant exponent"},
+      {23, "jtime", 3, 3, 0, 0, 0, 0, "juliab time", "", "text kept as published"},
+      {27, "gyear", 1, 1, 0, 0, 0, 0, "extract Gregorian year  from Julian date.time", "",
+       "two blanks kept"},
+      {45, "PI", 0, 0, 0, 0, 0, 0, "the constant PI", "pi", "no arguments"},
+      {46, "NcpF", 2, 3, 1, 0, 0, arg(1) | arg(2),
+       "NCP Fischer: sqrt(x1^2 + x2^2 + 2*x3) - x1 - x2, g3 = 0, x3 >= 0",
+       "sqrt(x1^2+x2^2+2*c3)-x1-x2", "long explanatory text"},
+      {50, "log2", 1, 1, 1, 0, 0, arg(1), "logarithm base 2", "1.44269504088896*log(x1)",
+       "formula with a constant"},
+      {63, "IfThen", 3, 3, 0, 0, 0, arg(1) | arg(2) | arg(3), "if(cond,then,else)", "",
+       "three variable arguments"},
+      {65, "EDist", 1, 20, 1, 0, 1, allargs, "Euclidean or L-2 Norm: Sqrt( x1^2 + x2^2 + .. )",
+       "", "twenty variable arguments"},
+      {74, "cvPower", 2, 2, 1, 0, 0, arg(2), "c**y", "c1^x2", "only the second is variable"},
+      {104, "sleep", 1, 1, 0, 1, 0, 0, "sleep", "goes to sleep for x seconds",
+       "execution-time function with a formula text"},
+      {108, "Poly", 4, 20, 1, 0, 0, arg(1), "Simple Polynomials", "", "coefficients constant"},
+      {109, "", 0, 0, 0, 0, 0, 0, "", "", "reserved"},
+      {110, "", 0, 0, 0, 0, 0, 0, "", "", "reserved"},
+      {115, "ForceErrorCnt", 0, 0, 0, 1, 0, 0, "ForceErrorCnt sets foceerrorcount", "",
+       "misspelling kept"},
+      {121, "NumCores", 0, 0, 1, 0, 0, 0, "Number of logical cores", "",
+       "smooth without arguments"},
+      {126, "LSEMaxSc", 2, 20, 1, 0, 0, allargs & ~arg(1), "scaled LSE Max: 1/t LSEMax(tx)", "",
+       "arguments 2 to 20"},
+      {129, " unknown*", 1, 1, 0, 0, 0, 0, "dummy function", "", "leading blank"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const auto fnr = static_cast<std::uint8_t>(r.nr);
+    EXPECT_EQ(r.name, mathnew::funcname(fnr).str());
+    EXPECT_EQ(r.minargs, mathnew::funcminargs(fnr));
+    EXPECT_EQ(r.maxargs, mathnew::funcmaxargs(fnr));
+    EXPECT_EQ(r.smooth, mathnew::funcsmooth(fnr));
+    EXPECT_EQ(r.equnever == 1, mathnew::funcequnever(fnr));
+    EXPECT_EQ(r.zeroripple == 1, mathnew::funczeroripple(fnr));
+    for (int i = 1; i <= 20; ++i) EXPECT_EQ((r.variable >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
+    EXPECT_EQ(r.ts, mathnew::functs(fnr).str());
+    EXPECT_EQ(r.tf, mathnew::functf(fnr).str());
+  }
+}
+
+TEST(MathnewTable, RowsAreConsistent) {
+  std::set<std::string> names;
+  int smoothcount = 0, equnevercount = 0;
+  for (int nr = 0; nr < mathnew::funccount; ++nr) {
+    SCOPED_TRACE(nr);
+    const mathnew::tlibzolminfo& r = mathnew::libzolminfo[nr];
+    if (nr == 109 || nr == 110) continue;
+    EXPECT_FALSE(r.name.empty());
+    EXPECT_TRUE(names.insert(r.name.str()).second) << "names are unique";
+    EXPECT_FALSE(r.ts.empty());
+    if (r.maxargs != 0) {
+      EXPECT_LE(r.minargs, r.maxargs);
+    }
+    EXPECT_LE(r.maxargs, 20);
+    const int bound = r.maxargs == 0 ? 2 : r.maxargs;
+    for (int i = bound; i < 20; ++i) EXPECT_EQ(0, r.argtype[i]) << "variable beyond maxargs";
+    for (int i = 0; i < 20; ++i) EXPECT_LE(r.argtype[i], 1);
+    if (zlmfuncs::cmexonlyfuncs.contains(nr) || r.equnever == 1) {
+      for (int i = 0; i < 20; ++i) EXPECT_EQ(0, r.argtype[i]) << "not differentiable";
+    }
+    smoothcount += r.smooth;
+    equnevercount += r.equnever;
+  }
+  EXPECT_EQ(128u, names.size());
+  EXPECT_EQ(54, smoothcount);
+  EXPECT_EQ(36, equnevercount);
+}
+
+TEST(MathnewTable, Accessors) {
+  EXPECT_EQ(0, mathnew::funcargtype(9, 0));
+  EXPECT_EQ(0, mathnew::funcargtype(65, 21));
+  EXPECT_EQ(1, mathnew::funcargtype(65, 20));
+  EXPECT_EQ("rPo", mathnew::funcname(64, 3).str());
+  EXPECT_EQ("", mathnew::functs(64, 0).str());
+  EXPECT_EQ(" unknown*", mathnew::funcname(200).str()) << "numbers beyond the table";
+
+  struct row {
+    int nr;
+    int varargs;
+    const char* why;
+  };
+  constexpr row rows[] = {{7, 0, "open maximum gives 0"},
+                          {65, 20, "EDist"},
+                          {126, 19, "LSEMaxSc"},
+                          {108, 1, "Poly"},
+                          {19, 0, "random"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    q5rt::sstr name;
+    int minargs = -1, maxargs = -1, smooth = -1, varargs = -1;
+    bool equnever = true;
+    mathnew::funcinfo(static_cast<std::uint8_t>(r.nr), name, minargs, maxargs, smooth, varargs,
+                      equnever);
+    EXPECT_EQ(mathnew::funcname(static_cast<std::uint8_t>(r.nr)), name);
+    EXPECT_EQ(mathnew::funcminargs(static_cast<std::uint8_t>(r.nr)), minargs);
+    EXPECT_EQ(mathnew::funcmaxargs(static_cast<std::uint8_t>(r.nr)), maxargs);
+    EXPECT_EQ(mathnew::funcsmooth(static_cast<std::uint8_t>(r.nr)), smooth);
+    EXPECT_EQ(mathnew::funcequnever(static_cast<std::uint8_t>(r.nr)), equnever);
+    EXPECT_EQ(r.varargs, varargs);
+  }
+}
+
+TEST(MathnewTable, Classification) {
+  for (int nr = 0; nr < 256; ++nr) {
+    bool flag = true;
+    EXPECT_EQ(0, mathnew::islogic(static_cast<std::uint8_t>(nr), flag));
+    EXPECT_EQ(nr >= 51 && nr <= 56, flag) << nr;
+  }
+  struct row {
+    int nr;
+    double value;
+    int n;
+    std::array<double, 7> degrees;
+    bool flag;
+    int answer;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {9, 0, 1, {1}, true, 0, "sqr of a linear term"},
+      {9, 0, 1, {2}, false, 0, "sqr of a quadratic term"},
+      {9, 0, 1, {1.4}, true, 0, "degree rounded"},
+      {21, 2.4, 2, {1, 0}, true, 0, "power(linear, 2.4): nearest to 2"},
+      {21, 2.6, 2, {1, 0}, false, 0, "power(linear, 2.6): nearest to 3"},
+      {21, 1, 2, {2, 0}, true, 0, "power(quadratic, 1)"},
+      {21, 2, 2, {1, 1}, false, 0, "variable exponent"},
+      {108, 0, 3, {2, 0, 0}, true, 0, "Poly with 3 arguments of a quadratic"},
+      {108, 0, 4, {1, 0, 0, 0}, true, 0, "Poly of degree 2 in a linear term"},
+      {108, 0, 5, {1, 0, 0, 0, 0}, false, 0, "Poly of degree 3"},
+      {108, 0, 7, {1, 0, 0, 0, 0, 0, 0}, false, 4, "Poly with 7 arguments"},
+      {108, 0, 0, {}, false, 4, "Poly without arguments"},
+      {10, 0, 1, {0}, false, 0, "exp is never quadratic"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    bool flag = !r.flag;
+    EXPECT_EQ(r.answer, mathnew::isquad(static_cast<std::uint8_t>(r.nr), r.value, r.n,
+                                        r.degrees.data(), flag));
+    EXPECT_EQ(r.flag, flag);
+  }
+}
+
+// ---- the frame ----
+
+TEST(MathnewFrame, UnknownNumberAndBadCount) {
+  evaluation e(200, 0, {1.0});
+  EXPECT_EQ(4, e.answer);
+  EXPECT_EQ(129, e.rec.fnr);
+  EXPECT_EQ(" unknown*: SYSTEM ERROR: unknown function index (index=200): can/should not happen",
+            e.msg());
+
+  ctvnew::tmathnewrec rec{};
+  ctvnew::mathnewrecinit(rec);
+  const double args[20] = {};
+  for (int n : {-1, 21, 1000000}) {
+    rec.nargs = n;
+    EXPECT_EQ(4, mathnew::funceval(rec, 65, args)) << n;
+    EXPECT_EQ("EDist: SYSTEM ERROR: number of arguments (nargs=" + std::to_string(n) +
+                  ") outside 0..20",
+              rec.msg.str());
+  }
+}
+
+TEST(MathnewFrame, ExactlyTheExecutionTimeFunctionsAreNotEvaluated) {
+  for (int nr = 0; nr < mathnew::funccount; ++nr) {
+    SCOPED_TRACE(nr);
+    if (pending(nr)) continue;
+    const int n = std::max(mathnew::funcminargs(static_cast<std::uint8_t>(nr)), 1);
+    ctvnew::tmathnewrec rec{};
+    ctvnew::mathnewrecinit(rec);
+    rec.nargs = std::min(n, 6);
+    const double args[20] = {0.5, 0.5, 0.5, 0.5, 0.5, 0.5};
+    const int answer = mathnew::funceval(rec, static_cast<std::uint8_t>(nr), args);
+    const bool expected = zlmfuncs::cmexonlyfuncs.contains(nr) || nr == 109 || nr == 110;
+    const std::string text = errortext(nr, 4, 0, "function not implemented in mathnew");
+    EXPECT_EQ(expected, rec.msg.str() == text);
+    if (expected) {
+      EXPECT_EQ(4, answer);
+      EXPECT_EQ(0, rec.f);
+    }
+  }
+}
+
+TEST(MathnewFrame, SystemFunctions) {
+  EXPECT_EQ(3.141592653589793, evaluation(45, 2, {}).rec.f);
+  EXPECT_EQ(1e299, evaluation(91, 2, {}).rec.f);
+  evaluation unknown(129, 2, {5.0}, 7.0);
+  EXPECT_EQ(0, unknown.answer);
+  EXPECT_EQ(0, unknown.rec.f);
+  EXPECT_TRUE(unknown.rec.msg.empty());
+  EXPECT_EQ(0, unknown.rec.g[0]) << "reset at level 2";
+  EXPECT_EQ(0, unknown.rec.h[1][1]);
+  EXPECT_EQ(7, unknown.rec.g[2]) << "the reset clears only the first two arguments";
+}
+
+TEST(MathnewFrame, LastCodesReadTheEarlierReport) {
+  struct row {
+    int fnr;
+    double arg;
+    double lastrc, lastec;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {13, -1, 1, 1, "sqrt(-1): FUNC DOMAIN answered 1"},
+      {10, 700, 0, 0, "exp overflow forgiven: rc 0, so MathLastEC is 0 too"},
+      {13, 4, 0, 0, "a successful evaluation reset both codes"},
+      {14, 0, 2, 4, "abs at its kink, level 1: GRAD SIGLOSS"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    ctvnew::tmathnewrec rec{};
+    ctvnew::mathnewrecinit(rec);
+    rec.level = 1;
+    rec.nargs = 1;
+    const double args[1] = {r.arg};
+    (void)mathnew::funceval(rec, static_cast<std::uint8_t>(r.fnr), args);
+    rec.nargs = 0;
+    EXPECT_EQ(0, mathnew::funceval(rec, 89, args));
+    EXPECT_EQ(r.lastrc, rec.f);
+    EXPECT_EQ(0, mathnew::funceval(rec, 90, args));
+    EXPECT_EQ(r.lastec, rec.f);
+    EXPECT_EQ(0, mathnew::funceval(rec, 89, args));
+    EXPECT_EQ(r.lastrc, rec.f) << "reading the codes resets nothing";
+  }
+}
+
+// ForceError(x1, d, t, v, e, r) called repeatedly on one record.
+struct forcecall {
+  int level;
+  double d, t, v, e, r;
+  int answer;
+  double f, g1, h11;
+  int count;  // forceerrorcount afterwards
+  const char* detail;
+  const char* why;
+};
+
+void runforce(const std::vector<forcecall>& calls) {
+  ctvnew::tmathnewrec rec{};
+  ctvnew::mathnewrecinit(rec);
+  rec.nargs = 6;
+  for (const forcecall& c : calls) {
+    SCOPED_TRACE(c.why);
+    rec.level = c.level;
+    const double args[6] = {2.5, c.d, c.t, c.v, c.e, c.r};
+    EXPECT_EQ(c.answer, mathnew::funceval(rec, 114, args));
+    EXPECT_EQ(c.f, rec.f);
+    if (c.level >= 1) {
+      EXPECT_EQ(c.g1, rec.g[0]);
+    }
+    if (c.level >= 2) {
+      EXPECT_EQ(c.h11, rec.h[0][0]);
+    }
+    EXPECT_EQ(c.count, rec.forceerrorcount);
+    EXPECT_EQ(c.detail == nullptr ? "" : std::string("ForceError: ") + c.detail, rec.msg.str());
+    rec.msg.clear();
+  }
+}
+
+TEST(MathnewFrame, ForceErrorFiresEveryTthCall) {
+  runforce({
+      {0, 0, 3, -9, 1, 1, 0, 2.5, 0, 0, 1, nullptr, "first call counts"},
+      {0, 0, 3, -9, 1, 1, 0, 2.5, 0, 0, 2, nullptr, "second"},
+      {0, 0, 3, -9, 1, 1, 1, -9, 0, 0, 0, "FUNC DOMAIN: error triggered and count reset",
+       "third fires and puts v in f"},
+      {0, 0, 3, -9, 1, 1, 0, 2.5, 0, 0, 1, nullptr, "the count starts again"},
+  });
+}
+
+TEST(MathnewFrame, ForceErrorLevelsAndChecks) {
+  runforce({
+      {0, 1, 1, 5, 2, 3, 0, 2.5, 0, 0, 1, nullptr, "d = 1 at level 0 never fires"},
+      {0, 1, 1, 5, 2, 3, 0, 2.5, 0, 0, 2, nullptr, "but the count grows"},
+      {1, 1, 1, 5, 2, 3, 0, 2.5, 5, 0, 0, "GRAD OVERFLOW: error triggered and count reset",
+       "level 1 fires at once; the overflow is forgiven"},
+      {2, 2.5, 1, 5, 2, 3, 1, 2.5, 1, 0, 1, "FUNC DOMAIN: arg2 <> [0..2]", "d above 2"},
+      {2, 1.6, 1, 5, 4, 0, 4, 2.5, 1, 5, 0, "SYSTEM ERROR: error triggered and count reset",
+       "d = 1.6 means the Hessian; a failing call counted"},
+      {1, 0, 1, 5, 4.5, 0, 1, 2.5, 1, 0, 1, "FUNC DOMAIN: arg5 <> [0..4]", "e above 4"},
+      {1, 0, 1, 5, 1, -1, 1, 2.5, 1, 0, 2, "FUNC DOMAIN: arg6 <> [0..3]", "r below 0"},
+      {1, std::nan(""), 1, 5, 1, 1, 1, 2.5, 1, 0, 3, "FUNC DOMAIN: arg2 <> [0..2]",
+       "a NaN level is refused"},
+  });
+}
+
+// ---- derivatives against central differences ----
+
+struct point {
+  int fnr;
+  std::vector<double> args;
+  const char* why;
+};
+
+const std::vector<point>& points() {
+  static const std::vector<point> rows = {
+      {1, {1.3}, "ceil"},
+      {2, {-1.3}, "floor"},
+      {3, {2.3}, "round"},
+      {3, {1.234, 2}, "round to decimals"},
+      {4, {7.5, 2.2}, "mod"},
+      {4, {-7.5, 2.2}, "mod of a negative"},
+      {5, {-2.7}, "trunc"},
+      {6, {-0.5}, "sign"},
+      {7, {1, 2}, "min takes x"},
+      {7, {3, 2}, "min takes y"},
+      {8, {1, 2}, "max takes y"},
+      {8, {3, 2}, "max takes x"},
+      {9, {1.5}, "sqr"},
+      {9, {-3}, "sqr of a negative"},
+      {10, {0.7}, "exp"},
+      {10, {-5}, "exp of a negative"},
+      {11, {0.3}, "log"},
+      {11, {50}, "log of a large"},
+      {12, {2}, "log10"},
+      {13, {0.2}, "sqrt"},
+      {13, {9}, "sqrt of 9"},
+      {14, {-2}, "abs of a negative"},
+      {14, {3}, "abs"},
+      {15, {0.4}, "cos"},
+      {15, {100}, "cos of 100"},
+      {16, {1.1}, "sin"},
+      {17, {0.5}, "arctan"},
+      {17, {-30}, "arctan far out"},
+      {18, {0.3}, "errorf"},
+      {18, {-2}, "errorf in the tail"},
+      {21, {1.3, 3}, "power 3"},
+      {21, {-0.7, -3}, "power -3 of a negative"},
+      {21, {2, 2}, "power 2"},
+      {21, {-2, -1}, "power -1"},
+      {21, {2, -2}, "power -2"},
+      {21, {2, 1}, "power 1"},
+      {21, {2, 0}, "power 0"},
+      {21, {1.1, 7}, "power 7"},
+      {21, {-1.1, -6}, "power -6"},
+      {40, {2.7}, "frac"},
+      {40, {-2.7}, "frac of a negative"},
+      {46, {0.3, 0.7}, "NcpF"},
+      {46, {-1, 2, 0.5}, "NcpF smoothed"},
+      {47, {0.3, 0.5, 0.2}, "NcpCM"},
+      {47, {0.3, 0.5, 2}, "NcpCM with m > 1"},
+      {48, {0.4}, "Entropy"},
+      {49, {0.5}, "Sigmoid"},
+      {49, {-3}, "Sigmoid of a negative"},
+      {50, {3}, "log2"},
+      {51, {1}, "bool_not"},
+      {52, {1, 0}, "bool_and"},
+      {53, {0, 0}, "bool_or"},
+      {54, {1, 1}, "bool_xor"},
+      {55, {1, 0}, "bool_imp"},
+      {56, {0, 1}, "bool_eqv"},
+      {57, {1, 2}, "rel_eq"},
+      {58, {1, 2}, "rel_gt"},
+      {59, {3, 2}, "rel_ge"},
+      {60, {1, 2}, "rel_lt"},
+      {61, {3, 2}, "rel_le"},
+      {62, {1, 2}, "rel_ne"},
+      {63, {1, 2, 3}, "IfThen true"},
+      {63, {0, 2, 3}, "IfThen false"},
+      {64, {1.5, 2.5}, "rPower"},
+      {64, {0.5, -1.5}, "rPower negative exponent"},
+      {64, {10, 250}, "rPower with a huge result"},
+      {65, {1, 2, -2}, "EDist"},
+      {65, {3}, "EDist of one"},
+      {66, {1.5, -0.4}, "div"},
+      {67, {1.5, -0.4}, "div0"},
+      {68, {0.5}, "sllog10 regular"},
+      {68, {-0.2, 0.5}, "sllog10 extension"},
+      {69, {0.1, 0.5}, "sqlog10 extension"},
+      {69, {2, 0.5}, "sqlog10 regular"},
+      {70, {1}, "slexp regular"},
+      {70, {3, 2}, "slexp extension"},
+      {71, {3, 2}, "sqexp extension"},
+      {72, {2}, "slrec regular"},
+      {72, {0.05, 0.1}, "slrec extension"},
+      {73, {0.05, 0.1}, "sqrec extension"},
+      {73, {0.3, 0.1}, "sqrec regular"},
+      {74, {2, 1.5}, "cvPower"},
+      {74, {0.5, -2}, "cvPower base below 1"},
+      {75, {1.7, 2.5}, "vcPower"},
+      {76, {0.5, 0.8}, "Centropy"},
+      {76, {0.5, 0.8, 0.1}, "Centropy with d"},
+      {86, {0.3}, "sinh"},
+      {87, {-1.2}, "cosh"},
+      {88, {0.4}, "tanh"},
+      {92, {-1.5, 2.5}, "SignPower of a negative"},
+      {92, {1.5, 2.5}, "SignPower"},
+      {94, {0.3, 0.5, 1}, "NcpVUsin in the band"},
+      {94, {2, 0.5}, "NcpVUsin outside"},
+      {95, {0.3, 0.5, 1}, "NcpVUpow in the band"},
+      {95, {0.5, 2, 1}, "NcpVUpow outside"},
+      {100, {0.5}, "tan"},
+      {101, {0.3}, "arccos"},
+      {102, {-0.6}, "arcsin"},
+      {103, {0.5, -0.8}, "arctan2"},
+      {103, {-0.3, 0.2}, "arctan2 fourth quadrant"},
+      {103, {1, 0}, "arctan2 on the axis"},
+      {108, {1.5, 1, 2, -3, 0.5}, "Poly"},
+      {114, {2.5, 2, 1000, 0, 1, 1}, "ForceError not firing"},
+      {124, {0.3}, "Logit"},
+      {125, {0.1, 0.5, -0.3}, "LSEMax"},
+      {125, {30, 0, -2}, "LSEMax with a dominant term"},
+      {126, {2, 0.1, 0.5, -0.3}, "LSEMaxSc"},
+      {127, {0.1, 0.5, -0.3}, "LSEMin"},
+      {127, {-30, 0, 2}, "LSEMin with a dominant term"},
+      {128, {0.5, 0.1, 0.5, -0.3}, "LSEMinSc"},
+  };
+  return rows;
+}
+
+// One evaluation at a point; fails the test on a report.
+ctvnew::tmathnewrec evalat(int fnr, int level, const std::vector<double>& args) {
+  ctvnew::tmathnewrec rec{};
+  ctvnew::mathnewrecinit(rec);
+  rec.level = level;
+  rec.nargs = static_cast<int>(args.size());
+  const int answer = mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args.data());
+  EXPECT_EQ(0, answer) << rec.msg.str();
+  EXPECT_TRUE(rec.msg.empty()) << rec.msg.str();
+  return rec;
+}
+
+void expect_difference(double analytic, double minus, double plus, double step, const char* what,
+                       int i, int j) {
+  const double fd = (plus - minus) / (2 * step);
+  const double scale = std::max({1.0, std::fabs(analytic), std::fabs(fd)});
+  EXPECT_NEAR(analytic, fd, 2e-6 * scale) << what << " " << i << "," << j;
+}
+
+TEST(MathnewDerivatives, EveryDifferentiableFunctionHasPoints) {
+  std::set<int> covered;
+  for (const point& p : points()) covered.insert(p.fnr);
+  for (int nr = 0; nr < mathnew::funccount; ++nr) {
+    bool variable = false;
+    for (int i = 1; i <= 20; ++i) variable = variable || mathnew::funcargtype(static_cast<std::uint8_t>(nr), i) == 1;
+    if (variable && !pending(nr)) {
+      EXPECT_TRUE(covered.contains(nr)) << "no point for function " << nr;
+    }
+  }
+}
+
+TEST(MathnewDerivatives, MatchCentralDifferences) {
+  for (const point& p : points()) {
+    SCOPED_TRACE(p.why);
+    const int n = static_cast<int>(p.args.size());
+    const ctvnew::tmathnewrec base = evalat(p.fnr, 2, p.args);
+    const ctvnew::tmathnewrec value = evalat(p.fnr, 0, p.args);
+    EXPECT_EQ(base.f, value.f) << "the value does not depend on the level";
+    for (int j = 0; j < n; ++j) {
+      if (mathnew::funcargtype(static_cast<std::uint8_t>(p.fnr), j + 1) == 0) continue;
+      const double step = 1e-6 * std::max(1.0, std::fabs(p.args[j]));
+      std::vector<double> lo = p.args, hi = p.args;
+      lo[j] -= step;
+      hi[j] += step;
+      const ctvnew::tmathnewrec m = evalat(p.fnr, 1, lo), q = evalat(p.fnr, 1, hi);
+      expect_difference(base.g[j], m.f, q.f, step, "g", j, j);
+      for (int i = 0; i < n; ++i) {
+        if (mathnew::funcargtype(static_cast<std::uint8_t>(p.fnr), i + 1) == 0) continue;
+        expect_difference(base.h[i][j], m.g[i], q.g[i], step, "h", i, j);
+        EXPECT_EQ(base.h[i][j], base.h[j][i]) << "symmetric " << i << "," << j;
+      }
+    }
+  }
+}
+
+}  // namespace
