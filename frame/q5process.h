@@ -62,7 +62,6 @@ class texecarglist {
 
   std::vector<std::string> items_;
   int capacity_ = 0;
-  bool flag_ = true;  // set by the constructor, read by nobody
 };
 
 // Takes the next argument of a command line starting at p: blanks and control characters

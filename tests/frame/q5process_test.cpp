@@ -229,28 +229,40 @@ TEST(Q5ProcessShell, StatusMapping) {
   }
 }
 
-TEST(Q5ProcessShell, RunsThroughSh) {
+// Shell runs (q5system) and direct runs (q5exec) of one command text each.
+TEST(Q5ProcessRun, ShellAndDirect) {
+  const auto shell = &q5process::q5system;
+  const auto direct = &q5process::q5exec;
   const std::string longword(300, 'w');
   const std::string longcmd = "echo " + longword;
   struct row {
+    int (*run)(std::string_view, int&);
     std::string cmd;
     const char* answer;
     std::string out;
     const char* why;
   };
   const row rows[] = {
-      {"exit 3", "0/3", "", "exit code passed on"},
-      {"echo hello", "0/0", "hello\n", "output reaches descriptor 1"},
-      {"", "0/0", "", "an empty command runs sh, which reads /dev/null"},
-      {"q5_no_such_program_x 2>/dev/null", "127/0", "", "a command that does not exist"},
-      {"kill -TERM $$", "1/15", "", "ended by a signal"},
-      {longcmd, "0/0", longword + "\n", "a command line longer than 255 characters stays whole"},
+      // through the shell
+      {shell, "exit 3", "0/3", "", "shell: exit code passed on"},
+      {shell, "echo hello", "0/0", "hello\n", "shell: output reaches descriptor 1"},
+      {shell, "", "0/0", "", "shell: an empty command runs sh, which reads /dev/null"},
+      {shell, "q5_no_such_program_x 2>/dev/null", "127/0", "", "shell: no such command"},
+      {shell, "kill -TERM $$", "1/15", "", "shell: ended by a signal"},
+      {shell, longcmd, "0/0", longword + "\n", "shell: a line over 255 characters stays whole"},
+      // directly
+      {direct, "   ", "1/0", "", "direct: no argument, nothing is started"},
+      {direct, "/bin/sh -c \"exit 7\"", "0/7", "", "direct: exit code passed on"},
+      {direct, "sh -c \"echo  a   b\"", "0/0", "a b\n", "direct: found along PATH, quotes group"},
+      {direct, "q5_no_such_program_x", "1/0", "", "direct: a program that does not exist"},
+      {direct, "sh -c \"exit 255\"", "1/0", "", "direct: a program that exits with 255"},
+      {direct, "sh -c \"kill -KILL $$\"", "1/0", "", "direct: ended by a signal"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
     const childrun c = inchild([&] {
       int exitcode = -1;
-      const int res = q5process::q5system(r.cmd, exitcode);
+      const int res = r.run(r.cmd, exitcode);
       return pair(res, exitcode);
     });
     EXPECT_EQ(c.answer, r.answer);
@@ -295,33 +307,6 @@ TEST(Q5ProcessShell, ProgramAndParametersAndQuotedList) {
 }
 
 // ---- direct runs ----
-
-TEST(Q5ProcessDirect, ExecResults) {
-  struct row {
-    const char* cmd;
-    const char* answer;
-    const char* out;
-    const char* why;
-  };
-  constexpr row rows[] = {
-      {"   ", "1/0", "", "no argument: nothing is started"},
-      {"/bin/sh -c \"exit 7\"", "0/7", "", "exit code passed on"},
-      {"sh -c \"echo  a   b\"", "0/0", "a b\n", "program found along PATH, quotes group"},
-      {"q5_no_such_program_x", "1/0", "", "a program that does not exist"},
-      {"sh -c \"exit 255\"", "1/0", "", "a program that exits with 255"},
-      {"sh -c \"kill -KILL $$\"", "1/0", "", "ended by a signal"},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.why);
-    const childrun c = inchild([&] {
-      int exitcode = -1;
-      const int res = q5process::q5exec(r.cmd, exitcode);
-      return pair(res, exitcode);
-    });
-    EXPECT_EQ(c.answer, r.answer);
-    EXPECT_EQ(c.out, r.out);
-  }
-}
 
 TEST(Q5ProcessDirect, ProgramWordAndList) {
   const childrun c = inchild([] {
