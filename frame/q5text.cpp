@@ -264,38 +264,41 @@ bool textfile::next_token(char* token, std::size_t& length) {
   }
 }
 
-std::int32_t textfile::read_integer() {
-  if (!can_read()) return 0;
-  char token[token_max];
+bool textfile::number_token(char* buffer, std::string_view& token) {
+  if (!can_read()) return false;
   std::size_t length = 0;
-  const bool found = next_token(token, length);
-  if (pending_ != 0) return 0;  // a read error on the way
+  const bool found = next_token(buffer, length);
+  if (pending_ != 0) return false;  // a read error on the way
   if (!found) {
     fail(iocode::eof_read);
-    return 0;
+    return false;
   }
-  std::int32_t value = 0;
-  if (length > token_max || !token_integer({token, length}, value)) {
+  if (length > token_max) {  // read whole, and no short-string number
     fail(iocode::bad_number);
-    return 0;
+    return false;
+  }
+  token = {buffer, length};
+  return true;
+}
+
+std::int32_t textfile::read_integer() {
+  char buffer[token_max];
+  std::string_view token;
+  std::int32_t value = 0;
+  if (number_token(buffer, token) && !token_integer(token, value)) {
+    fail(iocode::bad_number);
+    value = 0;
   }
   return value;
 }
 
 double textfile::read_real() {
-  if (!can_read()) return 0;
-  char token[token_max];
-  std::size_t length = 0;
-  const bool found = next_token(token, length);
-  if (pending_ != 0) return 0;
-  if (!found) {
-    fail(iocode::eof_read);
-    return 0;
-  }
+  char buffer[token_max];
+  std::string_view token;
   double value = 0;
-  if (length > token_max || !token_real({token, length}, value)) {
+  if (number_token(buffer, token) && !token_real(token, value)) {
     fail(iocode::bad_number);
-    return 0;
+    value = 0;
   }
   return value;
 }

@@ -127,6 +127,9 @@ class textfile {
   [[nodiscard]] int peek();                   // next byte or -1 at the end
   [[nodiscard]] bool at_line_end();           // "\n" or "\r\n" next
   [[nodiscard]] bool next_token(char* token, std::size_t& length);
+  // The next number's token (at most 255 characters into buffer); false with the result
+  // set when there is none.
+  [[nodiscard]] bool number_token(char* buffer, std::string_view& token);
   void put(const char* data, std::size_t n);
   [[nodiscard]] int flush_output();  // 0 or the error number
   void release();

@@ -222,26 +222,28 @@ int q5fileclose(filehandle& handle) {
   return ::close(static_cast<int>(h)) == 0 ? 0 : errno;
 }
 
-int q5fileread(filehandle handle, void* buffer, std::int64_t count, std::int64_t& done) {
+namespace {
+
+// A whole transfer through a loop of fdio (read_full or write_all).
+template <class Buffer, class Loop>
+int transfer(filehandle handle, Buffer buffer, std::int64_t count, std::int64_t& done, Loop loop) {
   done = 0;
   if (!valid(handle)) return EBADF;
   if (count < 0) return EINVAL;
-  std::size_t got = 0;
-  const int err = q5rt::fdio::read_full(static_cast<int>(handle), buffer,
-                                        static_cast<std::size_t>(count), got);
-  done = static_cast<std::int64_t>(got);
+  std::size_t moved = 0;
+  const int err = loop(static_cast<int>(handle), buffer, static_cast<std::size_t>(count), moved);
+  done = static_cast<std::int64_t>(moved);
   return err;
 }
 
+}  // namespace
+
+int q5fileread(filehandle handle, void* buffer, std::int64_t count, std::int64_t& done) {
+  return transfer(handle, buffer, count, done, &q5rt::fdio::read_full);
+}
+
 int q5filewrite(filehandle handle, const void* buffer, std::int64_t count, std::int64_t& done) {
-  done = 0;
-  if (!valid(handle)) return EBADF;
-  if (count < 0) return EINVAL;
-  std::size_t put = 0;
-  const int err = q5rt::fdio::write_all(static_cast<int>(handle), buffer,
-                                        static_cast<std::size_t>(count), put);
-  done = static_cast<std::int64_t>(put);
-  return err;
+  return transfer(handle, buffer, count, done, &q5rt::fdio::write_all);
 }
 
 int q5filegetsize(filehandle handle, std::int64_t& size) {
