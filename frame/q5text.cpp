@@ -460,24 +460,32 @@ void untypedfile::close() {
   fd_ = -1;
 }
 
+namespace {
+
+// Moves count whole records through a loop of fdio; done gets the whole records moved.
+template <class Buffer, class Loop>
+int records(int fd, std::int32_t recsize, Buffer buffer, std::int32_t count, std::int32_t& done,
+            Loop loop) {
+  if (count <= 0) return 0;
+  const auto size = static_cast<std::size_t>(recsize);
+  std::size_t moved = 0;
+  const int err = loop(fd, buffer, static_cast<std::size_t>(count) * size, moved);
+  done = static_cast<std::int32_t>(moved / size);
+  return err;
+}
+
+}  // namespace
+
 void untypedfile::blockread(void* buffer, std::int32_t count, std::int32_t& done) {
   done = 0;
   if (fd_ < 0) return fail(iocode::access);
-  if (count <= 0) return;
-  const auto bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(recsize_);
-  std::size_t got = 0;
-  if (const int err = fdio::read_full(fd_, buffer, bytes, got); err != 0) fail(err);
-  done = static_cast<std::int32_t>(got / static_cast<std::size_t>(recsize_));
+  if (const int err = records(fd_, recsize_, buffer, count, done, &fdio::read_full)) fail(err);
 }
 
 void untypedfile::blockwrite(const void* buffer, std::int32_t count, std::int32_t& done) {
   done = 0;
   if (fd_ < 0) return fail(iocode::access);
-  if (count <= 0) return;
-  const auto bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(recsize_);
-  std::size_t put = 0;
-  if (const int err = fdio::write_all(fd_, buffer, bytes, put); err != 0) fail(err);
-  done = static_cast<std::int32_t>(put / static_cast<std::size_t>(recsize_));
+  if (const int err = records(fd_, recsize_, buffer, count, done, &fdio::write_all)) fail(err);
 }
 
 bool untypedfile::eof() {
