@@ -158,7 +158,7 @@ bool prefixloadpath(std::string_view dir) {
   if (varname.empty()) return true;
   if (!dir.empty()) return prefixvar(varname, dir);
   const std::string own = exedir();
-  return prefixvar(varname, own);
+  return !own.empty() && prefixvar(varname, own);
 }
 
 bool prefixenv(std::string_view dir, std::string_view varname) {

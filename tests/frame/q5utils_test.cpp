@@ -183,6 +183,11 @@ TEST(Q5Utils, FileOpenModes) {
   }
   EXPECT_EQ(testutil::read_file(existing), "keep me");
   EXPECT_EQ(testutil::read_file(dir.file("created")), "");
+
+  EXPECT_EQ(q5utils::q5chmod(existing, 0600), 0);
+  EXPECT_EQ(std::filesystem::status(existing).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(q5utils::q5chmod(dir.file("missing"), 0600), -1);
 }
 
 TEST(Q5Utils, FailedOpenNeverReadsStandardInput) {
