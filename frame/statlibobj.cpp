@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "frame/q5platform.h"
+#include "frame/q5utils.h"
 #include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
 
 namespace statlibobj {
 
@@ -52,14 +54,6 @@ bool isplaceholder(std::string_view line) {
   return line.size() >= 19 && line.substr(5, placeholdermark.size()) == placeholdermark;
 }
 
-// An integer token: optional sign and decimal digits, 0 for anything else.
-std::int32_t tokenint(std::string_view tok) {
-  if (!tok.empty() && tok.front() == '+') tok.remove_prefix(1);
-  std::int32_t v = 0;
-  const auto r = std::from_chars(tok.data(), tok.data() + tok.size(), v);
-  return (r.ec == std::errc{} && r.ptr == tok.data() + tok.size()) ? v : 0;
-}
-
 // A line on standard output, flushed at once.
 void stdoutline(std::string_view text) {
   auto& out = q5rt::output();
@@ -67,26 +61,11 @@ void stdoutline(std::string_view text) {
   out.flush();
 }
 
-bool systemmemory(std::int64_t& resident, std::int64_t& virtualsize) {
-  resident = 0;
-  virtualsize = 0;
-  std::FILE* f = std::fopen("/proc/self/statm", "r");
-  if (!f) return false;
-  long long pages = 0, rss = 0;
-  const bool ok = std::fscanf(f, "%lld %lld", &pages, &rss) == 2;
-  std::fclose(f);
-  if (!ok) return false;
-  const std::int64_t pagesize = 4096;
-  virtualsize = pages * pagesize;
-  resident = rss * pagesize;
-  return true;
-}
-
-memoryquery currentmemoryquery = &systemmemory;
+memoryquery currentmemoryquery = &q5utils::q5getmemoryinfo;
 
 }  // namespace
 
-void setmemoryquery(memoryquery query) { currentmemoryquery = query ? query : &systemmemory; }
+void setmemoryquery(memoryquery query) { currentmemoryquery = query ? query : &q5utils::q5getmemoryinfo; }
 
 bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg) {
   f.assign(name);
@@ -464,7 +443,7 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
       return yield(kind_sysout, "Sysout request", true);
     case '5':
     case '6': {
-      const std::int32_t n = tokenint(strutilx::extracttoken(l, pos));
+      const std::int32_t n = strutilx::strasint(strutilx::extracttoken(l, pos));
       const bool isrow = l[1] == '5';
       if (n < 1 || n > (isrow ? rowlimit_ : collimit_))
         return outofrange(isrow ? "Equ out of range:" : "Var out of range:");
@@ -472,8 +451,8 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
       return false;
     }
     case '7': {
-      const std::int32_t row = tokenint(strutilx::extracttoken(l, pos));
-      const std::int32_t col = tokenint(strutilx::extracttoken(l, pos));
+      const std::int32_t row = strutilx::strasint(strutilx::extracttoken(l, pos));
+      const std::int32_t col = strutilx::strasint(strutilx::extracttoken(l, pos));
       if (row < 1 || row > rowlimit_ || col < 1 || col > collimit_)
         return outofrange("Equ/Var out of range:");
       solvererroradd(row, col, trimmed(from(l, static_cast<std::size_t>(pos))));
@@ -506,7 +485,7 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
     case 'V': {
       const bool isequ = l[1] == 'E';
       const q5rt::sstr name = strutilx::extracttoken(l, pos);
-      number = tokenint(strutilx::extracttoken(l, pos));
+      number = strutilx::strasint(strutilx::extracttoken(l, pos));
       text2 = strutilx::extracttoken(l, pos);
       if (number < 1 || number > (isequ ? rowlimit_ : collimit_)) {
         number = 0;

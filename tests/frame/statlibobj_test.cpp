@@ -770,3 +770,47 @@ TEST_F(LogStream, SecondsShownFollowTheTimeOnOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+bool fake_memory(std::int64_t& resident, std::int64_t& virtualsize) {
+  resident = 5400000;
+  virtualsize = 7600000;
+  return true;
+}
+bool failing_memory(std::int64_t& resident, std::int64_t& virtualsize) {
+  resident = virtualsize = 0;
+  return false;
+}
+
+TEST_F(LogStream, MemorySourceOfTheProgressLine) {
+  struct row {
+    std::uint32_t source;
+    statlibobj::memoryquery query;
+    const char* line;
+    const char* why;
+  };
+  const row rows[] = {
+      {0, &fake_memory, "--- m.gms(1) 2 Mb", "source 0: the value given"},
+      {1, &fake_memory, "--- m.gms(1) 5 Mb", "source 1: resident size"},
+      {2, &fake_memory, "--- m.gms(1) 8 Mb", "source 2: virtual size"},
+      {1, &failing_memory, "--- m.gms(1) 2 Mb", "a failed query shows the kept value"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    statlibobj::setmemoryquery(r.query);
+    q5rt::sstr m;
+    tzlmlogstream log(m);
+    ASSERT_EQ(log.logopen(2, 1, name), 0);
+    log.logmemory(2.2);
+    log.setmemorysource(r.source);
+    log.logfilename("m.gms", 0);
+    log.loglinenr(1);
+    log.showstatline();
+    log.logclose();
+    EXPECT_EQ(testutil::read_file(name), std::string("\n") + r.line + "\n");
+  }
+  statlibobj::setmemoryquery(nullptr);
+}
+
+}  // namespace
