@@ -1,24 +1,29 @@
 // baronlink: the solver link between Zolm and BARON. One argument: the control file's path,
 // or "AUDIT" (in any case) for the banner line.
-#include <cstdio>
 #include <string_view>
 
 #include "frame/kvbaudit.h"
 #include "frame/q5rt.h"
+#include "frame/q5text.h"
 
 namespace {
 
 constexpr std::string_view systemname = "Zolm/BARON";
-constexpr std::string_view noargument = "*** Zolm/BARON called with no control file name\n";
+constexpr std::string_view noargument = "*** Zolm/BARON called with no control file name";
 
-void writeout(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+// A line on standard output; a failed write raises the I/O exception.
+void writeline(std::string_view text) {
+  auto& out = q5rt::output();
+  out.writeln(text);
+  out.flush();
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   q5rt::run_startups();
   if (argc < 2) {
-    writeout(noargument);
+    writeline(noargument);
     q5rt::exitcode = 1;
     return q5rt::exitcode;
   }
@@ -27,8 +32,7 @@ int main(int argc, char** argv) {
   if (kvbaudit::isauditarg(firstarg)) {
     q5rt::sstr banner;
     kvbaudit::kvbgetauditline(banner);
-    writeout(banner);
-    writeout("\n");
+    writeline(banner);
     q5rt::exitcode = 0;
     return q5rt::exitcode;
   }
