@@ -26,13 +26,15 @@ libhandle q5loadlibrary(std::string_view path, q5rt::sstr& msg) {
 }
 
 void* q5getprocaddress(libhandle h, std::string_view name) {
+  // A nil handle would mean "search everything loaded" to dlsym; no library holds nothing.
+  if (h == nullptr) return nullptr;
   const std::string cname(name);
   (void)::dlerror();  // clear what an earlier call left pending
   void* address = ::dlsym(h, cname.c_str());
   return ::dlerror() != nullptr ? nullptr : address;
 }
 
-bool q5freelibrary(libhandle h) { return ::dlclose(h) == 0; }
+bool q5freelibrary(libhandle h) { return h != nullptr && ::dlclose(h) == 0; }
 
 int xgetexecname(q5rt::sstr& name, q5rt::sstr& msg) {
   name.clear();

@@ -25,9 +25,9 @@ using libhandle = void*;
 // dlopen with RTLD_NOW | RTLD_GLOBAL. On failure nullptr, and msg is the loader's text (its
 // first 255 characters) or "No message available".
 [[nodiscard]] libhandle q5loadlibrary(std::string_view path, q5rt::sstr& msg);
-// The symbol's address, or nullptr; leaves no pending loader error behind.
+// The symbol's address, or nullptr (always for a nil handle); leaves no pending loader error.
 [[nodiscard]] void* q5getprocaddress(libhandle h, std::string_view name);
-// True when the loader closed the library without error.
+// True when the loader closed the library without error; false for a nil handle.
 bool q5freelibrary(libhandle h);
 [[nodiscard]] inline bool q5libhandleisnil(libhandle h) { return h == nullptr; }
 [[nodiscard]] inline libhandle q5nillibhandle() { return nullptr; }

@@ -37,7 +37,14 @@ TEST(Q5Library, LoadLookUpAndFree) {
   EXPECT_EQ(::dlerror(), nullptr);
 
   EXPECT_TRUE(q5library::q5freelibrary(h));
-  EXPECT_TRUE(q5library::q5libhandleisnil(q5library::q5nillibhandle()));
+}
+
+TEST(Q5Library, NilHandleHoldsNothing) {
+  const q5library::libhandle nil = q5library::q5nillibhandle();
+  EXPECT_TRUE(q5library::q5libhandleisnil(nil));
+  // Not the loader's search over everything loaded, where this symbol exists.
+  EXPECT_EQ(q5library::q5getprocaddress(nil, "malloc"), nullptr);
+  EXPECT_FALSE(q5library::q5freelibrary(nil));
 }
 
 TEST(Q5Library, MissingFileGivesTheLoadersText) {
