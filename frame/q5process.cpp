@@ -48,7 +48,7 @@ void appendquoted(std::string& line, std::string_view arg) {
 
 int runshell(const char* cmd, int& exitcode) {
   std::fflush(stdout);  // our pending output goes before the child's
-  const int status = std::system(*cmd != '\0' ? cmd : "sh");
+  const int status = std::system(cmd != nullptr && *cmd != '\0' ? cmd : "sh");
   return detail::mapsystemstatus(status, exitcode);
 }
 
@@ -281,6 +281,7 @@ int showwindow = 0;
 
 const char* getparamshortstr(const char* p, q5rt::sstr& arg) {
   arg.clear();
+  if (p == nullptr) return p;  // no text: no argument
   for (;;) {
     while (isblankcode(*p)) ++p;
     if (p[0] == '"' && p[1] == '"') {  // an empty pair where an argument would begin

@@ -130,6 +130,7 @@ TEST(Q5ProcessSplit, ArgumentsByBlanksAndQuotes) {
     SCOPED_TRACE(r.why);
     EXPECT_EQ(splitjoined(r.text), r.want);
   }
+  EXPECT_EQ(splitjoined(nullptr), "");  // no text at all
 }
 
 TEST(Q5ProcessSplit, WhatQuote) {
@@ -380,6 +381,10 @@ TEST(Q5ProcessAsync, DirectStartOfAMissingProgram) {
   info.pid = 77;
   EXPECT_EQ(q5process::q5asyncexecp("  ", true, info, msg), 1);
   EXPECT_EQ(info.pid, 0);  // the record is cleared first
+  EXPECT_EQ(q5process::q5asyncexecp(nullptr, true, info, msg), 1);
+  int code = -1;
+  EXPECT_EQ(q5process::q5execp(nullptr, code), 1);
+  EXPECT_EQ(code, 0);
 }
 
 TEST(Q5ProcessAsync, BadRecords) {
@@ -454,6 +459,8 @@ void countfirst(int signum) { firstcount += signum == SIGINT ? 1 : 100; }
 void countsecond(int) { ++secondcount; }
 
 TEST(Q5ProcessCtrl, InstallReplaceAndRemove) {
+  firstcount = 0;
+  secondcount = 0;
   struct sigaction before {};
   ASSERT_EQ(::sigaction(SIGINT, nullptr, &before), 0);
   EXPECT_EQ(q5process::q5uninstallctrlhandler(), 1);  // nothing installed yet
