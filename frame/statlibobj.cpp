@@ -2,6 +2,7 @@
 #include "frame/statlibobj.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -68,6 +69,10 @@ memoryquery currentmemoryquery = &q5utils::q5getmemoryinfo;
 void setmemoryquery(memoryquery query) { currentmemoryquery = query ? query : &q5utils::q5getmemoryinfo; }
 
 bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg) {
+  if (name.empty()) {  // the runtime would take standard input or output for it
+    msg = q5rt::syserrortext(ENOENT);
+    return false;
+  }
   f.assign(name);
   (void)f.ioresult();  // a failure of closing an earlier file is not this opening's
   if (mode == 1)
@@ -140,6 +145,10 @@ bool tzlmstatusstream::statusfileopen(std::uint8_t mode, q5rt::sstr& msg) {
     }
     msg.clear();
     bool ok = false;
+    if (filename_.empty()) {  // never standard input or output
+      msg = q5rt::concat("status open failed: ", q5rt::syserrortext(ENOENT));
+      return false;
+    }
     statusfile_.assign(filename_);
     (void)statusfile_.ioresult();
     statusfile_.reset();

@@ -50,7 +50,8 @@ using writecallback = void (*)(const q5rt::sstr& text, std::int32_t channel, voi
 inline q5rt::sstr termstring;
 
 // Opens a text file for writing (mode 1, emptied) or reading (any other mode). False with
-// the system's text for the error in msg; msg is empty on success.
+// the system's text for the error in msg; msg is empty on success. The empty name names
+// no file (it is never standard input or output).
 [[nodiscard]] bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg);
 [[nodiscard]] bool ismuxed();
 

@@ -166,6 +166,13 @@ TEST_F(StatusFile, OpenFailures) {
   EXPECT_FALSE(st.statusfileopen(2, msg));
   EXPECT_EQ(msg.view(), "status open failed: No such file or directory");
   EXPECT_FALSE(st.statusisopen());
+  // An empty name is no file: never standard input (a hang) or standard output.
+  st.statussetfilename("");
+  EXPECT_FALSE(st.statusfileopen(2, msg));
+  EXPECT_EQ(msg.view(), "status open failed: No such file or directory");
+  EXPECT_FALSE(st.statusdummy(msg));
+  EXPECT_EQ(msg.view(), "No such file or directory");
+  EXPECT_EQ(st.statusprocessfirst(), 2);
 }
 
 TEST_F(StatusFile, PlaceholderIsWrittenWithTheLiteralSymbol) {
@@ -384,6 +391,18 @@ TEST_F(StatusFile, ProcessModeFirstCallFailures) {
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].kind, 2);
   EXPECT_EQ(items[0].text, "End-of-File reached");
+}
+
+TEST_F(StatusFile, CopyLineWithoutAFileNameReadsNothing) {
+  testutil::write_file(name, "=A\n=A   \n");
+  st.statussetfilename(name);
+  ASSERT_EQ(st.statusprocessfirst(), 0);
+  const auto got = process_all(st);
+  ASSERT_EQ(got.size(), 7u);
+  EXPECT_EQ(got[0].text, "=A");
+  EXPECT_EQ(got[1].text, "*** Above File could not be opened");
+  EXPECT_EQ(got[2].text, "*** Msg=No such file or directory");
+  EXPECT_EQ(got[3].text, "=A   ");
 }
 
 TEST_F(StatusFile, ErrorListCollectsByRowAndColumn) {
