@@ -76,6 +76,15 @@ TEST(KvbAudit, BannerIsEmptyUntilANameIsSet) {
   EXPECT_TRUE(line.empty());
 }
 
+TEST(KvbAudit, ReleaseTextsForTheConfigurationFilter) {
+  kvbaudit::tbuildinfo info;
+  q5rt::sstr rel, gold;
+  info.getrel(rel);
+  info.getgold(gold);
+  EXPECT_EQ(rel.str(), std::string(buildinfo::release_major) + "." + std::string(buildinfo::release_minor));
+  EXPECT_EQ(gold.view(), buildinfo::release_maint);
+}
+
 TEST(KvbAudit, SetAuditLineDropsSixFramingCharactersEachEnd) {
   kvbaudit::tbuildinfo info;
   info.setauditline("<<<<<<Some name         rest of line>>>>>>");
@@ -85,6 +94,11 @@ TEST(KvbAudit, SetAuditLineDropsSixFramingCharactersEachEnd) {
   info.setauditline("short");
   info.getauditline(line);
   EXPECT_EQ(line.view(), std::string(78, ' '));
+  // The library form on the process-wide object: a long text is cut to 78.
+  kvbaudit::kvbsetauditlinelib("######" + std::string(100, 'L') + "######");
+  kvbaudit::kvbgetauditline(line);
+  EXPECT_EQ(line.view(), std::string(78, 'L'));
+  kvbaudit::kvbsetsystemname("Zolm/BARON");
 }
 
 TEST(KvbAudit, FieldsSplitAtFixedColumns) {
