@@ -20,7 +20,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "frame/q5rt.h"
 #include "frame/strutilx.h"
@@ -164,8 +167,11 @@ class txcustomstringlist : public tquicksortclass {
  protected:
   [[nodiscard]] const entry& entryat(std::int32_t pos) const { return entries_[pos]; }
   [[nodiscard]] entry& entryat(std::int32_t pos) { return entries_[pos]; }
-  [[nodiscard]] strutilx::pstring newname(std::string_view name);
-  void disposename(strutilx::pstring& name);
+  // Heap strings counted in this list's string bytes (names, and values of subclasses).
+  [[nodiscard]] strutilx::pstring newcounted(std::string_view text);
+  void disposecounted(strutilx::pstring& p);  // p becomes nil
+  // Called after an operation that changed names or positions of entries.
+  virtual void entrieschanged() {}
   // Removes the entry at a position without freeing anything.
   void removeat(std::int32_t pos);
 
@@ -188,6 +194,184 @@ class txstringlist : public txcustomstringlist {
   }
 };
 
+// ---- lists found faster than by a linear scan ----
+
+// Names kept in case-insensitive order and found by bisection. Between beginupdate and
+// endupdate entries are appended and sorted once at the end.
+class txsortedstringlist : public txcustomstringlist {
+ public:
+  std::int32_t add(std::string_view name) { return addobject(name, nullptr); }
+  // Inserts before an equal name; appends (unsorted) while an update runs or when empty.
+  std::int32_t addobject(std::string_view name, void* object);
+  // Bisection whatever the sorted flag: true and the entry's index, or false and the
+  // index at which the name would be inserted.
+  [[nodiscard]] bool find(std::string_view name, std::int32_t& index) const;
+  [[nodiscard]] std::int32_t indexof(std::string_view name) const;
+  void beginupdate() { ++updatecount_; }
+  void endupdate();
+  void setsorted(bool flag);
+  [[nodiscard]] bool sorted() const { return sorted_; }
+
+ protected:
+  // Position of the name among the entries (by bisection when sorted), or -1.
+  [[nodiscard]] std::int32_t findposition(std::string_view name) const;
+
+ private:
+  // Bisection: true and the position of an equal name, or false and the position at
+  // which the name belongs.
+  [[nodiscard]] bool bisect(std::string_view name, std::int32_t& pos) const;
+  void sortall();
+
+  std::int32_t updatecount_ = 0;
+  bool sorted_ = true;
+};
+
+// A name-value store: each entry's object is its value, an owned heap string.
+// Values are set and read as texts, integers, doubles or booleans; an empty value is
+// no value, and setting one removes the name.
+class txstrstrlist : public txsortedstringlist {
+ public:
+  ~txstrstrlist() override;
+
+  // Inserts the pair without looking for the name.
+  std::int32_t addobject(std::string_view name, std::string_view value);
+  [[nodiscard]] q5rt::sstr getobject(std::int32_t index) const;
+  void putobject(std::int32_t index, std::string_view value);
+
+  void setasstring(std::string_view name, std::string_view value);
+  void setasinteger(std::string_view name, std::int32_t n);  // 0 removes
+  void setasdouble(std::string_view name, double x);         // 0 removes
+  void setasboolean(std::string_view name, bool flag);       // "T"; false removes
+  // Empty for an absent name, and for the stored value "=".
+  [[nodiscard]] q5rt::sstr getasstring(std::string_view name) const;
+  // 0 for an absent name or a value that does not convert completely.
+  [[nodiscard]] std::int32_t getasinteger(std::string_view name) const;
+  [[nodiscard]] double getasdouble(std::string_view name) const;
+  // True when the value starts with 1, T, t, Y or y.
+  [[nodiscard]] bool getasboolean(std::string_view name) const;
+
+  void freeobject(std::int32_t index) override;
+
+ private:
+  [[nodiscard]] std::string_view valueat(std::int32_t pos) const;
+};
+
+// Names found through an open-addressing hash table with double hashing, ignoring case.
+// Adding a name that is present gives its index and adds nothing. Operations that move or
+// rename entries drop the table; the next lookup builds it again.
+class txhashedstringlist : public txcustomstringlist {
+ public:
+  std::int32_t add(std::string_view name) { return addobject(name, nullptr); }
+  std::int32_t addobject(std::string_view name, void* object);
+  [[nodiscard]] std::int32_t indexof(std::string_view name);
+  // Sizes and rebuilds the table for n entries.
+  void sethashsize(std::int32_t n);
+  void clearhashlist();
+  void clear();
+  void sort();
+  void hashstats(std::int32_t& first, std::int32_t& second, std::int32_t& third, double& load,
+                 std::int64_t& bytes) const;
+  [[nodiscard]] std::int32_t tablesize() const { return tablesize_; }
+  [[nodiscard]] std::int32_t rehashlimit() const { return rehashlimit_; }
+
+  // True when the text equals the name of the entry at the position (nil equals "").
+  [[nodiscard]] virtual bool compareentry(std::string_view text, std::int32_t pos) const;
+  // The first probe slot of the text in the current table.
+  [[nodiscard]] virtual std::int32_t hashvalue(std::string_view text) const;
+  // The probe step, 1 to 32.
+  [[nodiscard]] virtual std::int32_t hashval2(std::string_view text) const;
+
+ protected:
+  void entrieschanged() override { clearhashlist(); }
+
+ private:
+  // Position of the name, or -1 with the free slot that ends its probe sequence.
+  [[nodiscard]] std::int32_t probe(std::string_view name, std::int32_t& freeslot) const;
+  void enter(std::int32_t pos);
+
+  std::vector<std::int32_t> table_;
+  std::int32_t tablesize_ = 0;
+  std::int32_t rehashlimit_ = -1;
+  std::int64_t tablebytes_ = 0;
+};
+
+// The hashed list with exact case.
+class txstrpool : public txhashedstringlist {
+ public:
+  [[nodiscard]] std::int32_t compare(std::int32_t a, std::int32_t b) override;
+  [[nodiscard]] bool compareentry(std::string_view text, std::int32_t pos) const override;
+  [[nodiscard]] std::int32_t hashvalue(std::string_view text) const override;
+  [[nodiscard]] std::int32_t hashval2(std::string_view text) const override;
+};
+
+// Load ratios of the hashed lists: the load a table is sized for, and the load at which
+// it is rebuilt larger.
+inline constexpr double hash2_nicefullratio = 0.55;
+inline constexpr double hash2_maxfullratio = 0.75;
+
+// ---- records and bits ----
+
+// A list of byte records, each held as a 32-bit length followed by the bytes.
+class txpcharlist {
+ public:
+  txpcharlist() = default;
+  txpcharlist(const txpcharlist&) = delete;
+  txpcharlist& operator=(const txpcharlist&) = delete;
+  virtual ~txpcharlist() = default;
+
+  std::int32_t add(const void* bytes, std::int32_t length);
+  void getitem(std::int32_t index, const char*& bytes, std::int32_t& length) const;
+  [[nodiscard]] std::int32_t count() const { return list_.count(); }
+  [[nodiscard]] bool getonebased() const { return list_.onebased != 0; }
+  void setonebased(bool flag) { list_.onebased = flag ? 1 : 0; }
+  [[nodiscard]] std::int64_t memoryused() const { return total_ + list_.memoryused(); }
+  void clear();
+
+ private:
+  // Owns its records: freeitem releases one.
+  class recordlist : public txlist {
+   public:
+    ~recordlist() override { clear(); }
+    void freeitem(std::int32_t index) override;
+  };
+
+  recordlist list_;
+  std::int64_t total_ = 0;
+};
+
+// A growable set of bits; bit n is bit n mod 8 of byte n div 8.
+class tbooleanbitarray {
+ public:
+  using callback = std::function<bool(std::int32_t)>;
+
+  tbooleanbitarray() = default;
+  tbooleanbitarray(const tbooleanbitarray&) = delete;
+  tbooleanbitarray& operator=(const tbooleanbitarray&) = delete;
+  virtual ~tbooleanbitarray() = default;
+
+  void clear();
+  [[nodiscard]] bool getbit(std::int32_t n) const;
+  void setbit(std::int32_t n, bool value);
+  void sethighindex(std::int32_t n);
+  [[nodiscard]] std::int32_t gethighindex() const { return highindex_; }
+  static void getbitmask(std::int32_t n, std::int32_t& byteindex, std::uint8_t& mask);
+  // Calls back with every set bit, ascending or descending, then with -1; a false
+  // answer stops and is returned.
+  bool iterate(const callback& cb) const;
+  bool iteratedown(const callback& cb) const;
+  [[nodiscard]] std::int64_t memoryused() const { return allocated_; }
+
+ private:
+  void ensure(std::int32_t n);
+
+  std::vector<std::uint8_t> bits_;
+  std::int32_t allocated_ = 0;
+  std::int32_t highindex_ = -1;
+};
+
+// Self-test of the hash table size ladders; writes its report to standard output.
+[[nodiscard]] bool zlmobjisok();
+
 // Copies n bytes; the areas may overlap.
 void cmove(const void* source, void* destination, std::int32_t n);
 
@@ -200,6 +384,17 @@ namespace detail {
 constexpr std::int32_t maxcapacity = 2147483647;
 constexpr std::string_view txlistfulltext = "TXList.grow(): max capacity reached";
 constexpr std::string_view customfulltext = "TXCustomStringList.grow(): max capacity reached";
+constexpr std::string_view hashoverflowtext =
+    "TXHashedStringList.setHashTableSize for double-hashing: table size overflow";
+
+// The double-hashing table size for a request of m slots: the first ladder size above m
+// (the largest for every m above 290201182).
+[[nodiscard]] std::int32_t getdblhashsize(std::int64_t m);
+// The separate-chaining table size for a request of n: the first ladder size above n,
+// capped at the last.
+[[nodiscard]] std::int32_t getschashsize(std::int64_t n);
+// The self-test with the given load ratios; the report goes to out.
+[[nodiscard]] bool zlmobjisok(double nice, double max, std::string& out);
 
 // The capacity after one growth step of a list holding count items; raises the assertion
 // with the text when the capacity is already at its maximum.

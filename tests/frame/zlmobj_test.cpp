@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "frame/q5utils.h"
 
 namespace {
 
@@ -396,6 +399,425 @@ TEST(ZlmobjCopy, IntegersAsPointersAndMoves) {
   EXPECT_EQ(std::string(small, 4), "axyd");
   zlmobj::cmove("q", small, 0);
   EXPECT_EQ(small[0], 'a');
+}
+
+// ---- sorted, name-value and hashed lists, records, bits ----
+
+std::vector<std::string> names(const zlmobj::txcustomstringlist& l) {
+  std::vector<std::string> out;
+  for (std::int32_t i = 0; i < l.count(); ++i) out.push_back(l.getname(i + l.onebased).str());
+  return out;
+}
+
+TEST(ZlmobjSorted, InsertsInOrderAndFinds) {
+  for (std::uint8_t base : {0, 1}) {
+    SCOPED_TRACE(base);
+    zlmobj::txsortedstringlist l;
+    l.onebased = base;
+    EXPECT_EQ(l.add("m"), base);
+    EXPECT_EQ(l.add("c"), base);
+    EXPECT_EQ(l.add("x"), 2 + base);
+    EXPECT_EQ(l.add("E"), 1 + base);
+    EXPECT_EQ(l.addobject("C", copyint2ptr(5)), base) << "before an equal name";
+    EXPECT_EQ(names(l), (std::vector<std::string>{"C", "c", "E", "m", "x"}));
+
+    struct row {
+      const char* name;
+      bool found;
+      std::int32_t position;
+      const char* why;
+    };
+    constexpr row rows[] = {
+        {"a", false, 0, "below all: the first position"},
+        {"e", true, 2, "equal ignoring case"},
+        {"f", false, 3, "between two entries"},
+        {"zz", false, 5, "above all: past the end"},
+    };
+    for (const auto& r : rows) {
+      SCOPED_TRACE(r.why);
+      std::int32_t index = -7;
+      EXPECT_EQ(l.find(r.name, index), r.found);
+      EXPECT_EQ(index, r.position + base);
+    }
+    EXPECT_EQ(l.indexof("M"), 3 + base);
+    EXPECT_EQ(l.indexof("n"), -1);
+  }
+}
+
+TEST(ZlmobjSorted, BulkUpdateSortsOnceAtTheEnd) {
+  zlmobj::txsortedstringlist l;
+  l.beginupdate();
+  l.beginupdate();
+  for (const char* n : {"delta", "Alpha", "charlie", "bravo"}) (void)l.add(n);
+  EXPECT_EQ(names(l), (std::vector<std::string>{"delta", "Alpha", "charlie", "bravo"}));
+  EXPECT_FALSE(l.sorted());
+  EXPECT_EQ(l.indexof("CHARLIE"), 2) << "unsorted: a linear scan";
+  l.endupdate();
+  EXPECT_FALSE(l.sorted()) << "still inside the outer update";
+  l.endupdate();
+  EXPECT_TRUE(l.sorted());
+  EXPECT_EQ(names(l), (std::vector<std::string>{"Alpha", "bravo", "charlie", "delta"}));
+  EXPECT_EQ(l.indexof("CHARLIE"), 2);
+  l.endupdate();  // unbalanced: ignored
+  (void)l.add("beta");
+  EXPECT_EQ(l.indexof("beta"), 1);
+
+  l.setsorted(false);
+  l.setname(0, "zulu");
+  EXPECT_EQ(l.indexof("zulu"), 0) << "linear while unsorted";
+  l.setsorted(true);
+  EXPECT_EQ(names(l), (std::vector<std::string>{"beta", "bravo", "charlie", "delta", "zulu"}));
+}
+
+TEST(ZlmobjStrStr, TypedValues) {
+  zlmobj::txstrstrlist l;
+  l.setasstring("name", "value");
+  l.setasinteger("n", 42);
+  l.setasinteger("zero", 0);
+  l.setasdouble("x", 1.5);
+  l.setasdouble("nought", 0.0);
+  l.setasboolean("yes", true);
+  l.setasboolean("no", false);
+  l.setasstring("bad", "abc");
+  l.setasstring("eq", "=");
+  l.setasstring("partly", "12abc");
+  l.setasstring("hex", "$1F");
+  EXPECT_EQ(names(l),
+            (std::vector<std::string>{"bad", "eq", "hex", "n", "name", "partly", "x", "yes"}))
+      << "zero, false and 0.0 store nothing";
+
+  struct row {
+    const char* name;
+    const char* text;
+    std::int32_t integer;
+    double real;
+    bool boolean;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"n", "42", 42, 42.0, false, "decimal text"},
+      {"x", " 1.50000000000000E+0000", 0, 1.5, false, "the 23-character real text"},
+      {"yes", "T", 0, 0.0, true, "true is T"},
+      {"bad", "abc", 0, 0.0, false, "no number: 0"},
+      {"partly", "12abc", 0, 0.0, true, "not converted completely: 0; 1 starts true"},
+      {"hex", "$1F", 31, 0.0, false, "the integer reader's hexadecimal"},
+      {"eq", "", 0, 0.0, false, "a lone = reads as empty"},
+      {"absent", "", 0, 0.0, false, "absent name"},
+      {"NAME", "value", 0, 0.0, false, "names ignore case"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(l.getasstring(r.name).view(), r.text);
+    EXPECT_EQ(l.getasinteger(r.name), r.integer);
+    EXPECT_EQ(l.getasdouble(r.name), r.real);
+    EXPECT_EQ(l.getasboolean(r.name), r.boolean);
+  }
+
+  for (const char* t : {"1", "t", "Y", "y", "True"}) {
+    l.setasstring("flag", t);
+    EXPECT_TRUE(l.getasboolean("flag")) << t;
+  }
+  for (const char* t : {"0", "F", "n", " T"}) {
+    l.setasstring("flag", t);
+    EXPECT_FALSE(l.getasboolean("flag")) << t;
+  }
+
+  const std::int64_t before = l.stringbytes();
+  l.setasinteger("N", 0);  // removes the name and frees its value
+  EXPECT_EQ(l.indexof("n"), -1);
+  EXPECT_EQ(l.stringbytes(), before - 2 - 3);
+  l.setasstring("name", "longer value");
+  EXPECT_EQ(l.getobject(l.indexof("name")).view(), "longer value");
+  l.putobject(l.indexof("name"), "v");
+  EXPECT_EQ(l.getasstring("name").view(), "v");
+  l.clear();
+  EXPECT_EQ(l.stringbytes(), 0);
+}
+
+TEST(ZlmobjHashed, CaseDecidesWhatIsTheSameName) {
+  zlmobj::txhashedstringlist hashed;
+  zlmobj::txstrpool pool;
+  hashed.onebased = 1;
+  EXPECT_EQ(hashed.add("ABC"), 1);
+  EXPECT_EQ(hashed.addobject("abc", copyint2ptr(9)), 1);
+  EXPECT_EQ(hashed.count(), 1);
+  EXPECT_EQ(hashed.getobject(1), nullptr) << "a present name keeps its object";
+  EXPECT_EQ(pool.add("ABC"), 0);
+  EXPECT_EQ(pool.add("abc"), 1);
+  EXPECT_EQ(pool.count(), 2);
+  EXPECT_EQ(pool.indexof("abc"), 1);
+  EXPECT_EQ(pool.indexof("Abc"), -1);
+  EXPECT_EQ(hashed.indexof("aBc"), 1);
+  EXPECT_EQ(hashed.add(""), 2);
+  EXPECT_EQ(hashed.indexof(""), 2) << "an empty entry equals the empty name";
+}
+
+TEST(ZlmobjHashed, HashValuesFollowTheBlockRule) {
+  zlmobj::txhashedstringlist hashed;
+  zlmobj::txstrpool pool;
+  hashed.sethashsize(0);
+  pool.sethashsize(0);
+  ASSERT_EQ(hashed.tablesize(), 13093);
+  struct row {
+    std::string text;
+    std::int32_t folded, foldedstep, exact, exactstep;
+    const char* why;
+  };
+  // Expected values computed independently from the hashing rule.
+  const row rows[] = {
+      {"", 0, 32, 0, 32, "empty text: slot 0, step 32"},
+      {"A", 65, 31, 65, 31, "one character"},
+      {"abc", 12206, 30, 4703, 30, "folded to ABC for the hashed list only"},
+      {"abcdefghijklm", 9979, 25, 8353, 25, "two blocks of six and one character"},
+      {std::string(13, '\xFF'), 11921, 17, 11921, 17, "a block that wraps in 32 bits"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(hashed.hashvalue(r.text), r.folded);
+    EXPECT_EQ(hashed.hashval2(r.text), r.foldedstep);
+    EXPECT_EQ(pool.hashvalue(r.text), r.exact);
+    EXPECT_EQ(pool.hashval2(r.text), r.exactstep);
+  }
+}
+
+TEST(ZlmobjHashed, TableGrowsAlongTheLadder) {
+  zlmobj::txhashedstringlist l;
+  EXPECT_EQ(l.tablesize(), 0);
+  EXPECT_EQ(l.rehashlimit(), -1);
+  (void)l.add("n0");
+  EXPECT_EQ(l.tablesize(), 13093);
+  EXPECT_EQ(l.rehashlimit(), 9820);
+  for (int i = 1; i < 9820; ++i) (void)l.add("n" + std::to_string(i));
+  EXPECT_EQ(l.tablesize(), 13093) << "9820 entries still fit";
+  (void)l.add("n9820");
+  EXPECT_EQ(l.tablesize(), 96779);
+  for (int i = 0; i <= 9820; ++i) ASSERT_EQ(l.indexof("N" + std::to_string(i)), i);
+  EXPECT_EQ(l.indexof("n9821"), -1);
+
+  std::int32_t first, second, third;
+  double load;
+  std::int64_t bytes;
+  l.hashstats(first, second, third, load, bytes);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(second, 1);
+  EXPECT_EQ(third, 96779);
+  EXPECT_DOUBLE_EQ(load, 9821.0 / 96779);
+  EXPECT_EQ(bytes, 96779 * 4);
+
+  l.clear();
+  EXPECT_EQ(l.tablesize(), 0);
+  l.hashstats(first, second, third, load, bytes);
+  EXPECT_EQ(load, 0.0) << "no table: no load, no division by zero";
+}
+
+TEST(ZlmobjHashed, MovingOrRenamingEntriesKeepsLookupsRight) {
+  zlmobj::txhashedstringlist l;
+  for (const char* n : {"d", "b", "a", "c"}) (void)l.add(n);
+  l.delete_(0);
+  EXPECT_EQ(l.indexof("d"), -1);
+  EXPECT_EQ(l.indexof("c"), 2) << "positions after the deleted entry moved down";
+  l.setname(0, "e");
+  EXPECT_EQ(l.indexof("b"), -1);
+  EXPECT_EQ(l.indexof("e"), 0);
+  l.insertitem(0, "f", nullptr);
+  EXPECT_EQ(l.indexof("c"), 3);
+  l.sort();
+  EXPECT_EQ(names(l), (std::vector<std::string>{"a", "c", "e", "f"}));
+  EXPECT_EQ(l.indexof("F"), 3);
+  EXPECT_EQ(l.add("a"), 0);
+  EXPECT_EQ(l.count(), 4);
+}
+
+TEST(ZlmobjHashed, OversizedTableIsRefused) {
+  zlmobj::txhashedstringlist l;
+  const std::string msg = assertion_text([&] { l.sethashsize(2147483647); });
+  EXPECT_EQ(msg.rfind(std::string(zlmobj::detail::hashoverflowtext) + " (", 0), 0u) << msg;
+  EXPECT_EQ(zlmobj::detail::hashoverflowtext,
+            "TXHashedStringList.setHashTableSize for double-hashing: table size overflow");
+  EXPECT_EQ(l.tablesize(), 0);
+}
+
+TEST(ZlmobjHashed, SizeLadders) {
+  struct row {
+    std::int64_t request;
+    std::int32_t dbl;
+    std::int32_t sc;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {0, 13093, 10007, "smallest"},
+      {13092, 13093, 77317, "just below the first double size"},
+      {13093, 96779, 77317, "a size itself asks for the next"},
+      {96778, 96779, 598363, "upper end of the second step"},
+      {290201182, 290201183, 357913951, "last step below the top"},
+      {290201183, 2147453047, 357913951, "top of the double ladder"},
+      {2147483647, 2147453047, 357913951, "the largest request"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(zlmobj::detail::getdblhashsize(r.request), r.dbl);
+    EXPECT_EQ(zlmobj::detail::getschashsize(r.request), r.sc);
+  }
+}
+
+TEST(ZlmobjHashed, SelfTestReport) {
+  std::string out;
+  EXPECT_TRUE(
+      zlmobj::detail::zlmobjisok(zlmobj::hash2_nicefullratio, zlmobj::hash2_maxfullratio, out));
+  EXPECT_EQ(out,
+            "DBLHASHSIZE0 should be 13093\n"
+            "DBLHASHSIZE1 should be 96779\n"
+            "DBLHASHSIZE2 should be 716161\n"
+            "DBLHASHSIZE3 should be 5299513\n"
+            "DBLHASHSIZE4 should be 39216379\n"
+            "DBLHASHSIZE5 should be 290201183\n"
+            "DBLHASHSIZE6 should be 2147453047\n"
+            "SCHASHSIZE0 should be 10007\n"
+            "SCHASHSIZE1 should be 77317\n"
+            "SCHASHSIZE2 should be 598363\n"
+            "SCHASHSIZE3 should be 4631287\n"
+            "SCHASHSIZE4 should be 35846143\n"
+            "SCHASHSIZE5 should be 277449127\n"
+            "SCHASHSIZE6 should be 357913951\n"
+            "zlmobjIsOK returns true\n");
+
+  struct row {
+    double nice, max;
+    const char* tail;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {0.8, 0.75,
+       "Expected HASH2_MAXFULLRATIO >= HASH2_NICEFULLRATIO\n"
+       "  HASH2_MAXFULLRATIO  =   0.750000\n"
+       "  HASH2_NICEFULLRATIO =   0.800000\n",
+       "rebuild below the sizing load"},
+      {0.55, 0.995,
+       "Expected HASH2_MAXFULLRATIO < 0.99\n"
+       "  HASH2_MAXFULLRATIO  =   0.995000\n"
+       "  HASH2_NICEFULLRATIO =   0.550000\n",
+       "tables allowed to fill up"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    std::string report;
+    EXPECT_FALSE(zlmobj::detail::zlmobjisok(r.nice, r.max, report));
+    EXPECT_TRUE(report.ends_with(std::string("SCHASHSIZE6 should be 357913951\n") + r.tail))
+        << report;
+  }
+
+  ::testing::internal::CaptureStdout();
+  EXPECT_TRUE(zlmobj::zlmobjisok());
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), out);
+}
+
+TEST(ZlmobjPchar, RecordsWithLengths) {
+  zlmobj::txpcharlist l;
+  l.setonebased(true);
+  EXPECT_TRUE(l.getonebased());
+  EXPECT_EQ(l.add("abc", 3), 1);
+  EXPECT_EQ(l.add(nullptr, 0), 2);
+  EXPECT_EQ(l.add("\0x\0", 3), 3);
+  EXPECT_EQ(l.count(), 3);
+  EXPECT_EQ(l.memoryused(), (3 + 4) * 2 + 4 + 16 * 8);
+  struct row {
+    std::int32_t index;
+    std::string bytes;
+    const char* why;
+  };
+  const row rows[] = {
+      {1, "abc", "plain"},
+      {2, "", "empty record"},
+      {3, std::string("\0x\0", 3), "zero bytes kept"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const char* p = nullptr;
+    std::int32_t length = -1;
+    l.getitem(r.index, p, length);
+    EXPECT_EQ(std::string(p, static_cast<std::size_t>(length)), r.bytes);
+  }
+  const std::int64_t held = q5utils::q5allocmemsize64();
+  l.clear();
+  EXPECT_EQ(l.count(), 0);
+  EXPECT_EQ(l.memoryused(), 0);
+  EXPECT_EQ(held - q5utils::q5allocmemsize64(), (3 + 4) * 2 + 4 + 16 * 8)
+      << "records and array go back to the counted allocator";
+  EXPECT_THROW((void)l.add("x", -1), q5rt::assertion_error);
+}
+
+TEST(ZlmobjBits, GrowthAndBits) {
+  zlmobj::tbooleanbitarray b;
+  EXPECT_EQ(b.gethighindex(), -1);
+  b.setbit(5000, false);
+  EXPECT_EQ(b.memoryused(), 0) << "clearing an absent bit allocates nothing";
+  struct row {
+    std::int32_t bit;
+    std::int64_t allocated;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {1000, 256, "first block: a multiple of 256"},
+      {2047, 256, "the last bit of that block"},
+      {2048, 512, "next multiple of the current size"},
+      {65535, 8192, "8192 bytes exactly"},
+      {65536, 10240, "from 8192 bytes: a quarter at a time"},
+      {100000, 12800, "as many quarters as needed"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    b.setbit(r.bit, true);
+    EXPECT_EQ(b.memoryused(), r.allocated);
+    EXPECT_TRUE(b.getbit(r.bit));
+    EXPECT_EQ(b.gethighindex(), r.bit);
+  }
+  EXPECT_FALSE(b.getbit(999));
+  EXPECT_FALSE(b.getbit(-1));
+  EXPECT_FALSE(b.getbit(100001));
+  b.setbit(1000, false);
+  EXPECT_FALSE(b.getbit(1000));
+  b.setbit(-3, true);
+  b.sethighindex(120000);
+  EXPECT_EQ(b.gethighindex(), 120000);
+  EXPECT_FALSE(b.getbit(110000));
+  b.sethighindex(5);
+  EXPECT_EQ(b.gethighindex(), 120000) << "never lowered";
+
+  std::int32_t byte = 0;
+  std::uint8_t mask = 0;
+  zlmobj::tbooleanbitarray::getbitmask(21, byte, mask);
+  EXPECT_EQ(byte, 2);
+  EXPECT_EQ(mask, 0x20);
+
+  b.clear();
+  EXPECT_EQ(b.memoryused(), 0);
+  EXPECT_EQ(b.gethighindex(), -1);
+  EXPECT_FALSE(b.getbit(2048));
+}
+
+TEST(ZlmobjBits, IterateBothWays) {
+  zlmobj::tbooleanbitarray b;
+  for (int n : {3, 17, 4000}) b.setbit(n, true);
+  b.setbit(4000, false);  // high index stays 4000
+  std::vector<int> seen;
+  auto record = [&](std::int32_t n) {
+    seen.push_back(n);
+    return true;
+  };
+  EXPECT_TRUE(b.iterate(record));
+  EXPECT_EQ(seen, (std::vector<int>{3, 17, -1}));
+  seen.clear();
+  EXPECT_TRUE(b.iteratedown(record));
+  EXPECT_EQ(seen, (std::vector<int>{17, 3, -1}));
+  seen.clear();
+  EXPECT_FALSE(b.iterate([&](std::int32_t n) {
+    seen.push_back(n);
+    return n != 3;
+  }));
+  EXPECT_EQ(seen, (std::vector<int>{3})) << "a false answer stops";
+  zlmobj::tbooleanbitarray empty;
+  EXPECT_FALSE(empty.iterate([](std::int32_t n) { return n != -1; }))
+      << "the final -1 call gives the result";
 }
 
 }  // namespace
