@@ -38,15 +38,12 @@ double guardedproduct(double a, double b) {
 
 bool isodd(int k) { return k % 2 != 0; }
 
-}  // namespace
-
-// sqr(x) = x^2; g1 = 2x; h11 = 2.
-int eval_sqr(tmathnewrec& r, const double* x) {
-  const double v = x[0];
+// x^2; g1 = 2x; h11 = 2 (sqr and power(x, 2), which differ in their message).
+int square(tmathnewrec& r, double v, const char* overflowtext) {
   if (std::fabs(v) > ctvnew::sqrt_math_huge) {
     r.f = big;
     r.g[0] = v > 0 ? big : -big;
-    const int answer = logerr(r, FUNC, OVERFLOW, "|x| too large");
+    const int answer = logerr(r, FUNC, OVERFLOW, overflowtext);
     r.h[0][0] = 2;
     return answer;
   }
@@ -55,6 +52,10 @@ int eval_sqr(tmathnewrec& r, const double* x) {
   r.h[0][0] = 2;
   return 0;
 }
+
+}  // namespace
+
+int eval_sqr(tmathnewrec& r, const double* x) { return square(r, x[0], "|x| too large"); }
 
 // exp(x); g1 = h11 = exp(x).
 int eval_exp(tmathnewrec& r, const double* x) {
@@ -262,17 +263,7 @@ int eval_power(tmathnewrec& r, const double* x) {
       r.g[0] = 1;
       return 0;
     case 2:
-      if (std::fabs(v) > ctvnew::sqrt_math_huge) {
-        r.f = big;
-        r.g[0] = s * big;
-        const int answer = logerr(r, FUNC, OVERFLOW, "pow(x,2), |x| too large");
-        r.h[0][0] = 2;
-        return answer;
-      }
-      r.f = v * v;
-      r.g[0] = 2 * v;
-      r.h[0][0] = 2;
-      return 0;
+      return square(r, v, "pow(x,2), |x| too large");
     case -1:
       if (std::fabs(v) < ctvnew::oocuberoot_math_huge) {
         r.f = s * big;

@@ -8,13 +8,7 @@
 
 namespace {
 
-using mathnew_test::any;
-using mathnew_test::big;
-using mathnew_test::check_edgerow;
-using mathnew_test::edgerow;
-
-constexpr int FUNC = 1, GRAD = 2, HESS = 3;
-constexpr int DOM = 1, SING = 2, OVF = 3;
+using namespace mathnew_test;
 
 TEST(MathnewElem, SquaresRootsExpAndLogs) {
   const edgerow rows[] = {

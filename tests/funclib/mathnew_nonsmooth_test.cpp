@@ -8,12 +8,7 @@
 
 namespace {
 
-using mathnew_test::any;
-using mathnew_test::check_edgerow;
-using mathnew_test::edgerow;
-
-constexpr int FUNC = 1, GRAD = 2;
-constexpr int DOM = 1, SIGL = 4;
+using namespace mathnew_test;
 
 TEST(MathnewNonsmooth, Rounding) {
   const edgerow rows[] = {

@@ -8,13 +8,8 @@
 
 namespace {
 
-using mathnew_test::any;
-using mathnew_test::big;
-using mathnew_test::check_edgerow;
-using mathnew_test::edgerow;
+using namespace mathnew_test;
 
-constexpr int FUNC = 1, GRAD = 2;
-constexpr int DOM = 1, SING = 2, OVF = 3;
 constexpr double c = 0.4342944819032518;
 constexpr double P = 1.570796326794897;
 

@@ -18,6 +18,10 @@ namespace mathnew_test {
 inline constexpr double any = std::numeric_limits<double>::quiet_NaN();
 inline constexpr double big = 1e299;
 
+// Return and exception codes, short for the tables.
+inline constexpr int FUNC = 1, GRAD = 2, HESS = 3;
+inline constexpr int DOM = 1, SING = 2, OVF = 3, SIGL = 4;
+
 // A record with the default callback whose results are filled with a marker, so that a
 // test sees which entries an evaluation wrote.
 struct evaluation {
