@@ -421,21 +421,20 @@ int tzlmstatusstream::statusdumpfirst() {
   return 0;
 }
 
-bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind, q5rt::sstr& text,
-                                      q5rt::sstr& text2, std::int32_t& number, bool& result) {
+std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind,
+                                                     q5rt::sstr& text, q5rt::sstr& text2,
+                                                     std::int32_t& number) {
   const std::string_view l = line.view();
   const std::string_view payload = from(l, 3);
   auto outofrange = [&](std::string_view what) {
     kind = kind_text;
     text = q5rt::concat(what, l);
-    result = true;
-    return true;
+    return std::optional<bool>(true);
   };
   auto yield = [&](std::uint8_t k, std::string_view t, bool r) {
     kind = k;
     text = q5rt::sstr::cut(t);
-    result = r;
-    return true;
+    return std::optional<bool>(r);
   };
   int pos = 3;
   switch (l[1]) {
@@ -444,7 +443,7 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
     case '1':
     case '2':
       copymode_ = l[1] == '1';
-      return false;
+      return std::nullopt;
     case '3':
       statusclose();
       return yield(kind_end, "End-of-File request", false);
@@ -457,7 +456,7 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
       if (n < 1 || n > (isrow ? rowlimit_ : collimit_))
         return outofrange(isrow ? "Equ out of range:" : "Var out of range:");
       solvererroradd(isrow ? n : 0, isrow ? 0 : n, trimmed(from(l, static_cast<std::size_t>(pos))));
-      return false;
+      return std::nullopt;
     }
     case '7': {
       const std::int32_t row = strutilx::strasint(strutilx::extracttoken(l, pos));
@@ -465,15 +464,16 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
       if (row < 1 || row > rowlimit_ || col < 1 || col > collimit_)
         return outofrange("Equ/Var out of range:");
       solvererroradd(row, col, trimmed(from(l, static_cast<std::size_t>(pos))));
-      return false;
+      return std::nullopt;
     }
     case '8':
       return yield(kind_eject, "eject request", true);
     case '9':
       if (l.size() >= 3) editsymbol_ = l[2];
-      return false;
+      return std::nullopt;
     case 'A': {  // copy the named file's lines into the listing
-      yield(kind_text, l, true);
+      kind = kind_text;
+      text = line;
       if (!opentextmsg(secondary_, trimmed(payload), 0, text2)) {
         pushpending(q5rt::concat("*** Msg=", text2));
         pushpending("*** Above File could not be opened");
@@ -487,7 +487,7 @@ bool tzlmstatusstream::processcontrol(const q5rt::sstr& line, std::uint8_t& kind
       return true;
     }
     case 'B':
-      return false;
+      return std::nullopt;
     case 'C':
       return yield(kind_text, payload, true);
     case 'E':
@@ -542,8 +542,7 @@ bool tzlmstatusstream::statusprocessnext(std::uint8_t& kind, q5rt::sstr& text, q
     text2.clear();
     number = 0;
     if (line.size() >= 2 && line[0] == editsymbol_) {
-      bool result = false;
-      if (processcontrol(line, kind, text, text2, number, result)) return result;
+      if (const auto result = processcontrol(line, kind, text, text2, number)) return *result;
     } else if (copymode_) {
       kind = kind_text;
       text = line;

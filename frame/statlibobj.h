@@ -32,6 +32,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -154,9 +155,10 @@ class tzlmstatusstream {
   void pushpending(std::string_view text);
   [[nodiscard]] bool poppending(q5rt::sstr& text);
   [[nodiscard]] bool openforreading();  // false leaves the pending messages
-  // One control line of the process mode: true when it yields a result (in result).
-  [[nodiscard]] bool processcontrol(const q5rt::sstr& line, std::uint8_t& kind, q5rt::sstr& text,
-                                    q5rt::sstr& text2, std::int32_t& number, bool& result);
+  // One control line of the process mode: the call's result, or nothing to read on.
+  [[nodiscard]] std::optional<bool> processcontrol(const q5rt::sstr& line, std::uint8_t& kind,
+                                                   q5rt::sstr& text, q5rt::sstr& text2,
+                                                   std::int32_t& number);
   void closesecondary();
 
   [[nodiscard]] std::size_t solvererrormessage(std::string_view text);
