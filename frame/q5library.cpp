@@ -2,6 +2,8 @@
 #include "frame/q5library.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -97,6 +99,110 @@ int storepath(std::string_view path, q5rt::sstr& name) {
   return path.size() > q5rt::sstr::capacity ? 1 : 0;
 }
 
+bool inexecutable(const void* code) {
+  Dl_info info{};
+  link_map* own = nullptr;
+  if (::dladdr1(code, &info, reinterpret_cast<void**>(&own), RTLD_DL_LINKMAP) == 0 ||
+      own == nullptr)
+    return false;
+  void* program = ::dlopen(nullptr, RTLD_NOW);
+  link_map* programmap = nullptr;
+  const bool known = program != nullptr && ::dlinfo(program, RTLD_DI_LINKMAP, &programmap) == 0;
+  if (program != nullptr) ::dlclose(program);
+  return known && own == programmap;
+}
+
+namespace {
+
+std::string joined(std::string_view dir, std::string_view name) {
+  std::string path(dir);
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+bool isexecutablefile(const std::string& path) {
+  struct stat st {};
+  return ::access(path.c_str(), X_OK) == 0 && ::stat(path.c_str(), &st) == 0 &&
+         !S_ISDIR(st.st_mode);
+}
+
+// The first executable non-directory named word along the ':'-separated directories.
+std::string searchpath(std::string_view word, std::string_view cwd, std::string_view pathvar) {
+  while (!pathvar.empty()) {
+    const auto colon = pathvar.find(':');
+    std::string_view dir = pathvar.substr(0, colon);
+    pathvar.remove_prefix(colon == std::string_view::npos ? pathvar.size() : colon + 1);
+    if (dir.empty()) continue;
+    std::string candidate = dir == "."            ? joined(cwd, word)
+                            : dir.front() == '/' ? joined(dir, word)
+                                                 : joined(joined(cwd, dir), word);
+    if (isexecutablefile(candidate)) return candidate;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string argzerofrom(std::string_view word, std::string_view cwd, std::string_view pathvar) {
+  std::string found;
+  if (word.empty()) return {};
+  if (word.front() == '/') {
+    found.assign(word);
+  } else if (word.find('/') != std::string_view::npos) {
+    if (word.substr(0, 2) == "./") word.remove_prefix(2);
+    found = joined(cwd, word);
+  } else {
+    found = searchpath(word, cwd, pathvar);
+  }
+  if (found.empty()) return {};
+  // One symbolic link is followed; a relative target is relative to the link's folder.
+  char target[4096];
+  const ssize_t n = ::readlink(found.c_str(), target, sizeof target);
+  if (n > 0 && static_cast<std::size_t>(n) < sizeof target) {
+    const std::string_view t(target, static_cast<std::size_t>(n));
+    found = t.front() == '/' ? std::string(t) : joined(found.substr(0, found.rfind('/')), t);
+  }
+  if (found.front() != '/') found = joined(cwd, found);
+  return found.size() > 254 ? std::string() : found;
+}
+
 }  // namespace detail
 
 }  // namespace q5library
+
+namespace q5utils {
+
+int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg) {
+  name.clear();
+  return q5library::xgetexecname(name, msg);
+}
+
+int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg) {
+  if (q5library::detail::inexecutable(reinterpret_cast<const void*>(&q5getlibname))) {
+    name.clear();
+    msg.assign_cut("Not called from a library");
+    return 2;
+  }
+  return q5library::xgetlibname(name, msg);
+}
+
+const q5rt::sstr& paramstrzero(q5rt::sstr& result) {
+  q5rt::sstr msg;
+  switch (q5library::xgetexecname(result, msg)) {
+    case 0:
+      return result;
+    case 4: {
+      const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+      const char* path = std::getenv("PATH");
+      result.assign_cut(q5library::detail::argzerofrom(
+          program_invocation_name, cwd ? cwd.get() : "", path != nullptr ? path : ""));
+      return result;
+    }
+    default:  // a path longer than 255 characters is of no use cut
+      result.clear();
+      return result;
+  }
+}
+
+}  // namespace q5utils

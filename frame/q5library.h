@@ -40,6 +40,14 @@ namespace detail {
 [[nodiscard]] std::string_view libraryprefix();
 // Stores a full path: 0, or 1 when it had to be cut to 255 characters.
 [[nodiscard]] int storepath(std::string_view path, q5rt::sstr& name);
+// True when the code at this address is part of the main program, not of a shared library.
+[[nodiscard]] bool inexecutable(const void* code);
+// Argument zero from the command line's first word when the system gives no executable
+// path: an absolute word as it is, a word with a '/' joined to cwd (a leading "./" dropped),
+// else the first executable non-directory along pathvar ("." is cwd); a symbolic link there
+// followed once. Empty when nothing is found or the result is longer than 254 characters.
+[[nodiscard]] std::string argzerofrom(std::string_view word, std::string_view cwd,
+                                      std::string_view pathvar);
 }  // namespace detail
 
 // The platform's file name of library base in directory dir, cut to result's capacity.
@@ -69,3 +77,18 @@ const q5rt::shortstring<N>& q5libraryprefix(q5rt::shortstring<N>& result) {
 [[nodiscard]] int xgetlibname(q5rt::sstr& name, q5rt::sstr& msg);
 
 }  // namespace q5library
+
+// The running image's routines of unit q5utils, kept beside the path routines they use.
+namespace q5utils {
+
+// Empties name and answers xgetexecname.
+[[nodiscard]] int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg);
+// In the program itself: 2, an empty name and "Not called from a library"; inside a shared
+// library: xgetlibname.
+[[nodiscard]] int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg);
+// The program's argument zero, its executable's full path; empty when that is longer than
+// 255 characters. Without a path from the system: q5library::detail::argzerofrom over the command
+// line's first word, the current directory and PATH.
+const q5rt::sstr& paramstrzero(q5rt::sstr& result);
+
+}  // namespace q5utils

@@ -1,6 +1,8 @@
 #include "frame/q5library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,9 @@ TEST(Q5Library, LoadLookUpAndFree) {
   auto* counter = static_cast<int*>(q5library::q5getprocaddress(h, "q5testlib_counter"));
   ASSERT_NE(counter, nullptr);
   EXPECT_EQ(*counter, 7);
+  // The library's code is not the program's; this test's code is.
+  EXPECT_FALSE(q5library::detail::inexecutable(reinterpret_cast<const void*>(answer)));
+  EXPECT_TRUE(q5library::detail::inexecutable(reinterpret_cast<const void*>(&testlibpath)));
 
   // Names match exactly, and a failed lookup leaves no pending loader error.
   EXPECT_EQ(q5library::q5getprocaddress(h, "Q5TESTLIB_ANSWER"), nullptr);
@@ -123,6 +128,59 @@ TEST(Q5Library, ExecutableAndImagePaths) {
   EXPECT_EQ(q5library::xgetlibname(name, msg), exe.size() > 255 ? 1 : 0);
   EXPECT_EQ(name.view(), std::string_view(std::filesystem::canonical(exe).string()).substr(0, 255));
   EXPECT_EQ(msg.view(), "");
+}
+
+TEST(Q5Library, RunningImageInTheProgram) {
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  q5rt::sstr name = q5rt::sstr::cut("stale");
+  q5rt::sstr msg;
+  EXPECT_EQ(q5utils::q5getlibname(name, msg), 2);
+  EXPECT_EQ(name.view(), "");
+  EXPECT_EQ(msg.view(), "Not called from a library");
+  EXPECT_EQ(q5utils::q5getexecname(name, msg), exe.size() > 255 ? 1 : 0);
+  EXPECT_EQ(name.view(), std::string_view(exe).substr(0, 255));
+  q5rt::sstr zero;
+  EXPECT_EQ(q5utils::paramstrzero(zero).view(), exe.size() > 255 ? "" : exe);
+}
+
+TEST(Q5Library, ArgumentZeroFromTheCommandLine) {
+  testutil::tempdir tmp;
+  const std::string d = tmp.path().string();
+  for (const char* sub : {"/bin", "/first", "/first/prog", "/noexec"})
+    std::filesystem::create_directory(d + sub);
+  testutil::write_file(d + "/bin/prog", "#!/bin/sh\n");
+  ::chmod((d + "/bin/prog").c_str(), 0755);
+  testutil::write_file(d + "/noexec/prog", "not executable");
+  std::filesystem::create_symlink("prog", d + "/bin/lnk");
+  std::filesystem::create_symlink(d + "/bin/prog", d + "/abslnk");
+  const std::string prog = d + "/bin/prog";
+  const std::string longword = "/" + std::string(254, 'l');
+  struct row {
+    std::string word;
+    std::string cwd;
+    std::string pathvar;
+    std::string want;
+    const char* why;
+  };
+  const row rows[] = {
+      {"/abs/x", "/c", "", "/abs/x", "absolute: as it is"},
+      {"./rel/x", "/c", "", "/c/rel/x", "leading ./ dropped, joined to the current folder"},
+      {"rel/x", "/c/", "", "/c/rel/x", "a slash inside: joined to the current folder"},
+      {"prog", "/c", d + "/first:" + d + "/noexec::" + d + "/bin", prog,
+       "PATH: folders and non-executables skipped"},
+      {"prog", d + "/bin", "/nonexistent:.", prog, "PATH: a dot is the current folder"},
+      {"prog", d, "bin", prog, "PATH: a relative folder is below the current folder"},
+      {"lnk", "/c", d + "/bin", prog, "a relative link is followed from its own folder"},
+      {"abslnk", d, ".", prog, "an absolute link is followed"},
+      {"missing", "/c", d + "/bin", "", "not found"},
+      {"", "/c", d + "/bin", "", "no word"},
+      {longword, "/c", "", "", "255 characters are too long"},
+      {longword.substr(0, 254), "/c", "", longword.substr(0, 254), "254 characters are kept"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(q5library::detail::argzerofrom(r.word, r.cwd, r.pathvar), r.want);
+  }
 }
 
 TEST(Q5Library, LongPathsAreCutWithResultOne) {
