@@ -121,15 +121,14 @@ void tzlmstatusstream::statussetfilename(std::string_view name) {
   nameunassigned_ = false;
 }
 
-void tzlmstatusstream::openforwriting(q5rt::sstr& msg, bool& ok) {
+bool tzlmstatusstream::openforwriting(q5rt::sstr& msg) {
   statusfile_.rewrite();
   if (const int rc = statusfile_.ioresult(); rc != 0) {
     msg = q5rt::concat("status open failed: ", q5rt::syserrortext(rc));
-    ok = false;
-    return;
+    return false;
   }
   open_ = true;
-  ok = true;
+  return true;
 }
 
 bool tzlmstatusstream::statusfileopen(std::uint8_t mode, q5rt::sstr& msg) {
@@ -144,7 +143,6 @@ bool tzlmstatusstream::statusfileopen(std::uint8_t mode, q5rt::sstr& msg) {
       return false;
     }
     msg.clear();
-    bool ok = false;
     if (filename_.empty()) {  // never standard input or output
       msg = q5rt::concat("status open failed: ", q5rt::syserrortext(ENOENT));
       return false;
@@ -152,10 +150,7 @@ bool tzlmstatusstream::statusfileopen(std::uint8_t mode, q5rt::sstr& msg) {
     statusfile_.assign(filename_);
     (void)statusfile_.ioresult();
     statusfile_.reset();
-    if (statusfile_.ioresult() != 0) {
-      openforwriting(msg, ok);  // missing or unreadable: create or empty it
-      return ok;
-    }
+    if (statusfile_.ioresult() != 0) return openforwriting(msg);  // missing or unreadable
     statusfile_.readln();
     statusfile_.readln();
     const q5rt::sstr third = statusfile_.readln_string();
@@ -168,8 +163,7 @@ bool tzlmstatusstream::statusfileopen(std::uint8_t mode, q5rt::sstr& msg) {
         return true;
       }
     }
-    openforwriting(msg, ok);
-    return ok;
+    return openforwriting(msg);
   } catch (...) {
     stdoutline(q5rt::concat("*** StatLib.StatusFileOpen ", filename_));
     return false;

@@ -150,7 +150,7 @@ class tzlmstatusstream {
   // Runs a writer; a failure becomes "*** StatLib." + what on standard output.
   template <typename Fn>
   void guarded(std::string_view what, Fn&& fn);
-  void openforwriting(q5rt::sstr& msg, bool& ok);
+  [[nodiscard]] bool openforwriting(q5rt::sstr& msg);  // creates or empties the file
 
   void pushpending(std::string_view text);
   [[nodiscard]] bool poppending(q5rt::sstr& text);
