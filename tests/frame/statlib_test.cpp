@@ -18,7 +18,17 @@ struct sink {
   }
 };
 
-TEST(StatLib, CallbackGetsStatusLinesOnOneAndLogTextOnTwo) {
+// Leaves the process-wide log off and the status file closed for whatever runs next.
+struct StatLib : ::testing::Test {
+  void TearDown() override {
+    statlib::registerwritecallback(nullptr, nullptr);
+    statlib::gstatclose();
+    (void)statlib::gstatopen(0, 2, "");
+    statlib::statusclose();
+  }
+};
+
+TEST_F(StatLib, CallbackGetsStatusLinesOnOneAndLogTextOnTwo) {
   sink out;
   statlib::registerwritecallback(&sink::take, &out);
   ASSERT_EQ(statlib::gstatopen(3, 2, ""), 0);
@@ -32,7 +42,7 @@ TEST(StatLib, CallbackGetsStatusLinesOnOneAndLogTextOnTwo) {
             (std::vector<std::string>{"1:=Ccopy\n", "2:log line\n", "1:=0banner\n", "2:piece"}));
 }
 
-TEST(StatLib, RunHeadInStatusFileAndLog) {
+TEST_F(StatLib, RunHeadInStatusFileAndLog) {
   testutil::tempdir dir;
   const std::string sta = dir.file("run.sta"), log = dir.file("run.log");
   testutil::write_file(sta, "=0earlier run\n=Cearlier\nthird\n");
@@ -57,7 +67,7 @@ TEST(StatLib, RunHeadInStatusFileAndLog) {
   EXPECT_EQ(testutil::read_file(log), "\nZolm/BARON banner\n\n");
 }
 
-TEST(StatLib, ShortRedirectionForTheChildsCommandLine) {
+TEST_F(StatLib, ShortRedirectionForTheChildsCommandLine) {
   testutil::tempdir dir;
   const std::string cwd = dir.path().string() + "/";
   ASSERT_EQ(statlib::gstatopen(2, 2, cwd + "x.log"), 0);
@@ -73,7 +83,7 @@ TEST(StatLib, ShortRedirectionForTheChildsCommandLine) {
   statlib::gstatclose();
 }
 
-TEST(StatLib, PropertiesReachTheLogStream) {
+TEST_F(StatLib, PropertiesReachTheLogStream) {
   const auto level = statlib::gstatgettracelevel();
   statlib::gstattracelevel(3);
   EXPECT_EQ(statlib::gstatgettracelevel(), 3);
@@ -84,7 +94,7 @@ TEST(StatLib, PropertiesReachTheLogStream) {
   statlib::gstatsetlogenabled(enabled);
 }
 
-TEST(StatLib, WithoutObjectsMemoryIsIgnoredAndOtherCallsRaise) {
+TEST_F(StatLib, WithoutObjectsMemoryIsIgnoredAndOtherCallsRaise) {
   auto saved_log = std::move(statlib::logstream);
   auto saved_status = std::move(statlib::statusstream);
   statlib::gstatmemory(5.0);
