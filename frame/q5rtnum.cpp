@@ -81,7 +81,9 @@ struct real_rules {
 constexpr real_rules exact_rules{&convert_exact, true, true};
 constexpr real_rules clib_rules{&convert_clib, false, false};
 
-void val_real(std::string_view t, const real_rules& rules, double& value, std::int32_t& code) {
+// A template on the rules, so that the converter is inlined on the hot path.
+template <const real_rules& rules>
+void val_real(std::string_view t, double& value, std::int32_t& code) {
   value = 0.0;
   std::size_t i = 0;
   while (i < t.size() && t[i] == ' ') ++i;
@@ -145,10 +147,7 @@ class cut_writer {
     len_ += n;
   }
   void repeat(char c, std::int64_t n) {
-    const auto room = static_cast<std::int64_t>(cap_ - len_);
-    const auto k = static_cast<std::size_t>(std::clamp<std::int64_t>(n, 0, room));
-    std::fill_n(out_ + len_, k, c);
-    len_ += k;
+    for (; n > 0 && len_ < cap_; --n) out_[len_++] = c;
   }
   std::size_t length() const { return len_; }
 
@@ -241,13 +240,13 @@ void Q5_Val_i(std::string_view text, std::int32_t& value, std::int32_t& code) {
 }
 
 void Q5_Val_dd(std::string_view text, double& value, std::int32_t& code) {
-  val_real(text, exact_rules, value, code);
+  val_real<exact_rules>(text, value, code);
 }
 
 void Q5_Val_d(std::string_view text, double& value, std::int32_t& code) {
   std::string copy(text);
   std::replace_if(copy.begin(), copy.end(), [](char c) { return c == 'D' || c == 'd'; }, 'Z');
-  val_real(copy, clib_rules, value, code);
+  val_real<clib_rules>(copy, value, code);
 }
 
 real_read convert_real_token(std::string_view token) {
@@ -276,16 +275,19 @@ decimal_digits dtoaloc_sig(double x, int n) {
   n = std::clamp(n, 1, 18);
   char buf[48];
   const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, n - 1);
-  // buf: d[.ddd]e(+|-)xx
-  const char* p = buf;
-  dd.digits[dd.count++] = *p++;
-  if (*p == '.') ++p;
-  while (*p != 'e') dd.digits[dd.count++] = *p++;
-  ++p;
+  // buf: d[.ddd]e(+|-)dd[d]
+  dd.digits[0] = buf[0];
+  const char* p = buf + 1;
+  if (n > 1) {
+    std::copy_n(buf + 2, n - 1, dd.digits + 1);
+    p = buf + 1 + n;
+  }
+  dd.count = n;
+  const bool negative_exponent = p[1] == '-';
   int e = 0;
-  std::from_chars(*p == '+' ? p + 1 : p, r.ptr, e);
+  for (p += 2; p != r.ptr; ++p) e = e * 10 + (*p - '0');
   while (dd.count > 1 && dd.digits[dd.count - 1] == '0') --dd.count;
-  dd.point = e + 1;
+  dd.point = (negative_exponent ? -e : e) + 1;
   return dd;
 }
 

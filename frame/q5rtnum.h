@@ -17,6 +17,7 @@
 // left the range.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,7 +57,17 @@ inline constexpr int ioerr_bad_numeric = 106;
 inline constexpr std::string_view invalid_numeric_format = "Invalid numeric format";
 inline constexpr std::string_view read_past_end = "Read past end of file";
 
+// Blank, tab, line feed, vertical tab, form feed, carriage return.
 constexpr bool is_white(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+namespace detail {
+inline constexpr auto white_table = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = is_white(c);
+  return t;
+}();
+inline bool white_byte(char c) { return white_table[static_cast<unsigned char>(c)]; }
+}  // namespace detail
 
 // Converts one whole token (of any length) as the real reader does.
 [[nodiscard]] real_read convert_real_token(std::string_view token);
@@ -66,8 +77,22 @@ constexpr bool is_white(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // delimiter stays in the source) and converts it. A Source offers
 //   int peek();     // the next byte 0..255, or -1 at the end
 //   void advance(); // consumes it
+// A source that also offers its unread bytes at once (std::string_view rest() and
+// void skip(std::size_t n)) is read without copying the token.
 template <class Source>
 [[nodiscard]] real_read read_real(Source& src) {
+  if constexpr (requires { src.rest(); src.skip(std::size_t{}); }) {
+    const std::string_view rest = src.rest();
+    const char* const first = rest.data();
+    const char* const last = first + rest.size();
+    const char* p = first;
+    while (p != last && detail::white_byte(*p)) ++p;
+    const char* q = p;
+    while (q != last && !detail::white_byte(*q)) ++q;
+    src.skip(static_cast<std::size_t>(q - first));
+    if (p == last) return {0.0, read_status::end_of_file};
+    return convert_real_token(std::string_view(p, static_cast<std::size_t>(q - p)));
+  }
   int c = src.peek();
   while (c >= 0 && is_white(c)) {
     src.advance();
@@ -111,6 +136,8 @@ class string_source {
   explicit string_source(S&&) = delete;
   int peek() const { return pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_]) : -1; }
   void advance() { ++pos_; }
+  std::string_view rest() const { return data_.substr(pos_); }
+  void skip(std::size_t n) { pos_ += n; }
   std::size_t position() const { return pos_; }
 
  private:

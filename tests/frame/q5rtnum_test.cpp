@@ -126,8 +126,26 @@ TEST(Q5ValD, CLibraryTwin) {
   check_real_rows(rows, std::size(rows), &q5rt::Q5_Val_d);
 }
 
-TEST(Q5readDd, ReadsTokensAcrossLineEnds) {
-  q5rt::string_source src("  1.5\n-2\r\n\t3E2 \f4\n");
+// A source that offers one byte at a time, as a text file does; string_source also
+// offers its buffer at once. Both roads must read alike.
+class byte_source {
+ public:
+  explicit byte_source(std::string_view data) : data_(data) {}
+  int peek() const { return pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_]) : -1; }
+  void advance() { ++pos_; }
+
+ private:
+  std::string_view data_;
+  std::size_t pos_ = 0;
+};
+
+template <class Source>
+class Q5readDd : public ::testing::Test {};
+using sources = ::testing::Types<q5rt::string_source, byte_source>;
+TYPED_TEST_SUITE(Q5readDd, sources);
+
+TYPED_TEST(Q5readDd, ReadsTokensAcrossLineEnds) {
+  TypeParam src("  1.5\n-2\r\n\t3E2 \f4\n");
   EXPECT_EQ(q5rt::Q5read_dd(src), 1.5);
   EXPECT_EQ(q5rt::Q5read_dd(src), -2.0);
   EXPECT_EQ(q5rt::Q5read_dd(src), 300.0);
@@ -142,8 +160,8 @@ TEST(Q5readDd, ReadsTokensAcrossLineEnds) {
   }
 }
 
-TEST(Q5readDd, MalformedTokenRaisesInvalidNumericFormat) {
-  q5rt::string_source src("1,5 2");
+TYPED_TEST(Q5readDd, MalformedTokenRaisesInvalidNumericFormat) {
+  TypeParam src("1,5 2");
   try {
     (void)q5rt::Q5read_dd(src);
     FAIL() << "no error";
@@ -151,17 +169,18 @@ TEST(Q5readDd, MalformedTokenRaisesInvalidNumericFormat) {
     EXPECT_EQ(e.code(), 106);
     EXPECT_EQ(e.message().view(), "Invalid numeric format");
   }
+  EXPECT_EQ(src.peek(), ' ');  // the whole bad token was consumed
 }
 
-TEST(Q5readDd, LongTokenIsReadWhole) {
+TYPED_TEST(Q5readDd, LongTokenIsReadWhole) {
   // 300 digits: one number, never split into two.
   const std::string data = "1" + std::string(299, '0') + " 7";
-  q5rt::string_source src(data);
+  TypeParam src(data);
   EXPECT_EQ(q5rt::Q5read_dd(src), 1e299);
   EXPECT_EQ(q5rt::Q5read_dd(src), 7.0);
   // A long malformed token is one error, not a number and a rest.
   const std::string long_bad = std::string(260, '1') + "x";
-  q5rt::string_source bad(long_bad);
+  TypeParam bad(long_bad);
   EXPECT_EQ(q5rt::read_real(bad).status, q5rt::read_status::bad_format);
   EXPECT_EQ(bad.peek(), -1);
 }
