@@ -18,14 +18,6 @@ namespace {
 constexpr std::int32_t firstcapacity = 16;
 constexpr std::int32_t eightfoldlimit = 1048576;
 
-// Resizes a block of the counted allocator, keeping its contents; 0 slots free it.
-template <typename T>
-T* resizeblock(T* block, std::int32_t slots) {
-  void* p = block;
-  q5utils::q5reallocmem64(p, std::int64_t{slots} * static_cast<std::int64_t>(sizeof(T)));
-  return static_cast<T*>(p);
-}
-
 // The text of a heap string, without a copy.
 std::string_view textof(strutilx::pstring p) { return strutilx::getview(p); }
 
@@ -96,37 +88,77 @@ std::int32_t growncapacity(std::int32_t capacity, std::int32_t count, std::strin
   return static_cast<std::int32_t>(next);
 }
 
+// ---- slot array ----
+
+template <typename T>
+void slotarray<T>::resize(std::int32_t newcapacity) {
+  void* block = slots_;
+  q5utils::q5reallocmem64(block, std::int64_t{newcapacity} * static_cast<std::int64_t>(sizeof(T)));
+  slots_ = static_cast<T*>(block);
+  capacity_ = newcapacity;
+  arraybytes_ = std::int64_t{newcapacity} * static_cast<std::int64_t>(sizeof(T));
+}
+
+template <typename T>
+void slotarray<T>::grow(std::string_view fulltext) {
+  resize(growncapacity(capacity_, count_, fulltext));
+}
+
+template <typename T>
+T& slotarray<T>::openat(std::int32_t pos) {
+  if (pos < count_)
+    std::memmove(static_cast<void*>(slots_ + pos + 1), slots_ + pos,
+                 sizeof(T) * static_cast<std::size_t>(count_ - pos));
+  ++count_;
+  return slots_[pos];
+}
+
+template <typename T>
+void slotarray<T>::closeat(std::int32_t pos) {
+  --count_;
+  if (pos < count_)
+    std::memmove(static_cast<void*>(slots_ + pos), slots_ + pos + 1,
+                 sizeof(T) * static_cast<std::size_t>(count_ - pos));
+}
+
+template <typename T>
+void slotarray<T>::setcapacity(std::int32_t n) {
+  if (n != capacity_) resize(n > count_ ? n : count_);
+}
+
+template <typename T>
+void slotarray<T>::setcount(std::int32_t n) {
+  if (n > count_) std::fill(slots_ + count_, slots_ + n, T{});
+  count_ = n;
+}
+
+template <typename T>
+void slotarray<T>::release() {
+  count_ = 0;
+  if (capacity_ != 0) resize(0);
+}
+
+template class slotarray<void*>;
+template class slotarray<txcustomstringlist::entry>;
+
 }  // namespace detail
 
 // ---- txlist ----
 
 txlist::~txlist() { clear(); }
 
-void txlist::resize(std::int32_t newcapacity) {
-  items_ = resizeblock(items_, newcapacity);
-  capacity_ = newcapacity;
-  arraybytes_ = std::int64_t{newcapacity} * static_cast<std::int64_t>(sizeof(void*));
-}
-
-void txlist::grow() { resize(detail::growncapacity(capacity_, count_, detail::txlistfulltext)); }
+void txlist::grow() { items_.grow(detail::txlistfulltext); }
 
 void txlist::freeitem(std::int32_t /*index*/) {}
 
 std::int32_t txlist::add(void* item) {
-  if (count_ == capacity_) grow();
-  items_[count_] = item;
-  ++count_;
-  return count_ - 1 + onebased;
+  insert(count() + onebased, item);
+  return count() - 1 + onebased;
 }
 
 void txlist::insert(std::int32_t index, void* item) {
-  if (count_ == capacity_) grow();
-  const std::int32_t pos = index - onebased;
-  if (pos < count_)
-    std::memmove(items_ + pos + 1, items_ + pos,
-                 sizeof(void*) * static_cast<std::size_t>(count_ - pos));
-  items_[pos] = item;
-  ++count_;
+  if (items_.full()) grow();
+  items_.openat(index - onebased) = item;
 }
 
 void txlist::put(std::int32_t index, void* item) {
@@ -135,16 +167,9 @@ void txlist::put(std::int32_t index, void* item) {
 }
 
 std::int32_t txlist::indexof(const void* item) const {
-  for (std::int32_t pos = 0; pos < count_; ++pos)
+  for (std::int32_t pos = 0; pos < count(); ++pos)
     if (items_[pos] == item) return pos + onebased;
   return -1;
-}
-
-void txlist::removeat(std::int32_t pos) {
-  --count_;
-  if (pos < count_)
-    std::memmove(items_ + pos, items_ + pos + 1,
-                 sizeof(void*) * static_cast<std::size_t>(count_ - pos));
 }
 
 void txlist::delete_(std::int32_t index) {
@@ -153,10 +178,9 @@ void txlist::delete_(std::int32_t index) {
 }
 
 std::int32_t txlist::remove(const void* item) {
-  for (std::int32_t pos = count_ - 1; pos >= 0; --pos) {
+  for (std::int32_t pos = count() - 1; pos >= 0; --pos) {
     if (items_[pos] == item) {
-      freeitem(pos + onebased);
-      removeat(pos);
+      delete_(pos + onebased);
       return pos + onebased;
     }
   }
@@ -164,37 +188,26 @@ std::int32_t txlist::remove(const void* item) {
 }
 
 void* txlist::extract(const void* item) {
-  for (std::int32_t pos = 0; pos < count_; ++pos) {
-    if (items_[pos] == item) {
-      void* found = items_[pos];
-      removeat(pos);
-      return found;
-    }
-  }
-  return nullptr;
+  const std::int32_t index = indexof(item);
+  if (index < 0) return nullptr;
+  void* found = items_[index - onebased];
+  removeat(index - onebased);
+  return found;
 }
 
 void txlist::clear() {
-  for (std::int32_t index = count_ - 1 + onebased; index >= onebased; --index) freeitem(index);
-  count_ = 0;
-  if (capacity_ != 0) resize(0);
+  for (std::int32_t index = count() - 1 + onebased; index >= onebased; --index) freeitem(index);
+  items_.release();
 }
 
-void txlist::setcapacity(std::int32_t n) {
-  if (n == capacity_) return;
-  resize(n > count_ ? n : count_);
-}
+void txlist::setcapacity(std::int32_t n) { items_.setcapacity(n); }
 
 void txlist::setcount(std::int32_t n) {
-  if (n == count_) return;
-  if (n > capacity_) setcapacity(n);
-  if (n > count_) {
-    std::fill(items_ + count_, items_ + n, nullptr);
-  } else {
-    for (std::int32_t index = count_ - 1 + onebased; index >= n + onebased; --index)
-      freeitem(index);
-  }
-  count_ = n;
+  if (n == count()) return;
+  if (n > capacity()) items_.setcapacity(n);
+  // Shrinking frees from the last item down to the new end.
+  for (std::int32_t index = count() - 1 + onebased; index >= n + onebased; --index) freeitem(index);
+  items_.setcount(n);
 }
 
 void txlist::exchange(std::int32_t a, std::int32_t b) {
@@ -253,8 +266,7 @@ std::int32_t txstrings::compare(std::int32_t a, std::int32_t b) {
 }
 
 void txstrings::freeitem(std::int32_t index) {
-  strutilx::pstring p = itemstr(index - onebased);
-  strutilx::disposestringm(p, stringbytes_);
+  strutilx::disposestringm(itemstr(index - onebased), stringbytes_);
   setitemat(index - onebased, nullptr);
 }
 
@@ -271,33 +283,19 @@ void txcustomstringlist::disposecounted(strutilx::pstring& p) {
   p = nullptr;
 }
 
-void txcustomstringlist::resize(std::int32_t newcapacity) {
-  entries_ = resizeblock(entries_, newcapacity);
-  capacity_ = newcapacity;
-  arraybytes_ = std::int64_t{newcapacity} * static_cast<std::int64_t>(sizeof(entry));
-}
-
-void txcustomstringlist::grow() {
-  resize(detail::growncapacity(capacity_, count_, detail::customfulltext));
-}
+void txcustomstringlist::grow() { entries_.grow(detail::customfulltext); }
 
 void txcustomstringlist::freeobject(std::int32_t /*index*/) {}
 
 std::int32_t txcustomstringlist::addobject(std::string_view name, void* object) {
-  if (count_ == capacity_) grow();
-  entries_[count_] = entry{newcounted(name), object};
-  ++count_;
-  return count_ - 1 + onebased;
+  if (entries_.full()) grow();
+  entries_.openat(count()) = entry{newcounted(name), object};
+  return count() - 1 + onebased;
 }
 
 void txcustomstringlist::insertitem(std::int32_t index, std::string_view name, void* object) {
-  if (count_ == capacity_) grow();
-  const std::int32_t pos = index - onebased;
-  if (pos < count_)
-    std::memmove(static_cast<void*>(entries_ + pos + 1), entries_ + pos,
-                 sizeof(entry) * static_cast<std::size_t>(count_ - pos));
-  entries_[pos] = entry{newcounted(name), object};
-  ++count_;
+  if (entries_.full()) grow();
+  entries_.openat(index - onebased) = entry{newcounted(name), object};
   entrieschanged();
 }
 
@@ -314,22 +312,15 @@ void txcustomstringlist::setname(std::int32_t index, std::string_view name) {
 }
 
 std::int32_t txcustomstringlist::indexof(std::string_view name) const {
-  for (std::int32_t pos = 0; pos < count_; ++pos)
+  for (std::int32_t pos = 0; pos < count(); ++pos)
     if (namematches(entries_[pos].name, name)) return pos + onebased;
   return -1;
 }
 
 std::int32_t txcustomstringlist::indexofobject(const void* object) const {
-  for (std::int32_t pos = 0; pos < count_; ++pos)
+  for (std::int32_t pos = 0; pos < count(); ++pos)
     if (entries_[pos].object == object) return pos + onebased;
   return -1;
-}
-
-void txcustomstringlist::removeat(std::int32_t pos) {
-  --count_;
-  if (pos < count_)
-    std::memmove(static_cast<void*>(entries_ + pos), entries_ + pos + 1,
-                 sizeof(entry) * static_cast<std::size_t>(count_ - pos));
 }
 
 void txcustomstringlist::freeitem(std::int32_t index) {
@@ -345,15 +336,11 @@ void txcustomstringlist::delete_(std::int32_t index) {
 }
 
 void txcustomstringlist::clear() {
-  for (std::int32_t index = count_ - 1 + onebased; index >= onebased; --index) freeitem(index);
-  count_ = 0;
-  if (capacity_ != 0) resize(0);
+  for (std::int32_t index = count() - 1 + onebased; index >= onebased; --index) freeitem(index);
+  entries_.release();
 }
 
-void txcustomstringlist::setcapacity(std::int32_t n) {
-  if (n == capacity_) return;
-  resize(n > count_ ? n : count_);
-}
+void txcustomstringlist::setcapacity(std::int32_t n) { entries_.setcapacity(n); }
 
 void txcustomstringlist::exchange(std::int32_t a, std::int32_t b) {
   std::swap(entries_[a - onebased], entries_[b - onebased]);

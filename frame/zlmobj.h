@@ -30,6 +30,48 @@
 
 namespace zlmobj {
 
+namespace detail {
+
+// The slot array behind the lists: count, capacity and the array's bytes. Blocks come
+// from the counted allocator.
+template <typename T>
+class slotarray {
+ public:
+  slotarray() = default;
+  slotarray(const slotarray&) = delete;
+  slotarray& operator=(const slotarray&) = delete;
+  ~slotarray() { resize(0); }
+
+  [[nodiscard]] std::int32_t count() const { return count_; }
+  [[nodiscard]] std::int32_t capacity() const { return capacity_; }
+  [[nodiscard]] std::int64_t arraybytes() const { return arraybytes_; }
+  [[nodiscard]] bool full() const { return count_ == capacity_; }
+  [[nodiscard]] T& operator[](std::int32_t pos) const { return slots_[pos]; }
+
+  // One growth step of the list policy (the text is the assertion at the maximum).
+  void grow(std::string_view fulltext);
+  // Opens a slot at pos (later slots move up) and gives it; the array must not be full.
+  T& openat(std::int32_t pos);
+  // Removes the slot at pos; later slots move down.
+  void closeat(std::int32_t pos);
+  // Resizes to max(n, count); nothing when n is the capacity.
+  void setcapacity(std::int32_t n);
+  // Sets the count within the capacity; new slots are value-initialised.
+  void setcount(std::int32_t n);
+  // Count 0 and the array released.
+  void release();
+
+ private:
+  void resize(std::int32_t newcapacity);
+
+  std::int32_t count_ = 0;
+  std::int32_t capacity_ = 0;
+  std::int64_t arraybytes_ = 0;
+  T* slots_ = nullptr;
+};
+
+}  // namespace detail
+
 // Sorting over two virtual operations: elements are only compared and exchanged by index.
 class tquicksortclass {
  public:
@@ -59,7 +101,9 @@ class txlist : public tquicksortclass {
   std::int32_t add(void* item);
   void insert(std::int32_t index, void* item);
   [[nodiscard]] void* get(std::int32_t index) const { return items_[index - onebased]; }
-  [[nodiscard]] void* getlast() const { return count_ == 0 ? nullptr : items_[count_ - 1]; }
+  [[nodiscard]] void* getlast() const {
+    return items_.count() == 0 ? nullptr : items_[items_.count() - 1];
+  }
   void put(std::int32_t index, void* item);
   [[nodiscard]] std::int32_t indexof(const void* item) const;
   void delete_(std::int32_t index);
@@ -69,9 +113,9 @@ class txlist : public tquicksortclass {
   void setcapacity(std::int32_t n);
   void setcount(std::int32_t n);
 
-  [[nodiscard]] std::int32_t count() const { return count_; }
-  [[nodiscard]] std::int32_t capacity() const { return capacity_; }
-  [[nodiscard]] std::int64_t memoryused() const { return arraybytes_; }
+  [[nodiscard]] std::int32_t count() const { return items_.count(); }
+  [[nodiscard]] std::int32_t capacity() const { return items_.capacity(); }
+  [[nodiscard]] std::int64_t memoryused() const { return items_.arraybytes(); }
 
   void exchange(std::int32_t a, std::int32_t b) override;
   // A plain pointer list has no order: sorting one is a programming error.
@@ -84,15 +128,10 @@ class txlist : public tquicksortclass {
   [[nodiscard]] void* itemat(std::int32_t pos) const { return items_[pos]; }
   void setitemat(std::int32_t pos, void* item) { items_[pos] = item; }
   // Removes the element at a position without calling freeitem.
-  void removeat(std::int32_t pos);
+  void removeat(std::int32_t pos) { items_.closeat(pos); }
 
  private:
-  void resize(std::int32_t newcapacity);
-
-  std::int32_t capacity_ = 0;
-  std::int64_t arraybytes_ = 0;
-  std::int32_t count_ = 0;
-  void** items_ = nullptr;
+  detail::slotarray<void*> items_;
 };
 
 // A list of owned heap strings, compared ignoring case.
@@ -153,9 +192,9 @@ class txcustomstringlist : public tquicksortclass {
   void clear();
   void setcapacity(std::int32_t n);
 
-  [[nodiscard]] std::int32_t count() const { return count_; }
-  [[nodiscard]] std::int32_t capacity() const { return capacity_; }
-  [[nodiscard]] std::int64_t memoryused() const { return stringbytes_ + arraybytes_; }
+  [[nodiscard]] std::int32_t count() const { return entries_.count(); }
+  [[nodiscard]] std::int32_t capacity() const { return entries_.capacity(); }
+  [[nodiscard]] std::int64_t memoryused() const { return stringbytes_ + entries_.arraybytes(); }
   [[nodiscard]] std::int64_t stringbytes() const { return stringbytes_; }
 
   void exchange(std::int32_t a, std::int32_t b) override;
@@ -173,16 +212,11 @@ class txcustomstringlist : public tquicksortclass {
   // Called after an operation that changed names or positions of entries.
   virtual void entrieschanged() {}
   // Removes the entry at a position without freeing anything.
-  void removeat(std::int32_t pos);
+  void removeat(std::int32_t pos) { entries_.closeat(pos); }
 
  private:
-  void resize(std::int32_t newcapacity);
-
-  std::int32_t count_ = 0;
-  entry* entries_ = nullptr;
-  std::int32_t capacity_ = 0;
+  detail::slotarray<entry> entries_;
   std::int64_t stringbytes_ = 0;
-  std::int64_t arraybytes_ = 0;
 };
 
 // The pair list with inserting operations.
