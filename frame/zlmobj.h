@@ -15,6 +15,10 @@
 //   const int i = libs.addobject("libx", obj);
 //   libs.indexof("LIBX");               // == i, case is ignored
 //
+// Faster lookups: txsortedstringlist (bisection), txstrstrlist (name -> value text),
+// txhashedstringlist / txstrpool (double hashing, ignoring case / exact). Also a list of
+// byte records (txpcharlist) and a growable bit set (tbooleanbitarray).
+//
 // A subclass that owns what its items point to overrides `freeitem` (or `freeobject`) and
 // calls `clear()` in its own destructor, since the base destructor cannot reach overrides.
 #pragma once
