@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -259,13 +260,21 @@ real_read convert_real_token(std::string_view token) {
 
 // ---- the digit generator ----
 
+namespace {
+
+// The sign bit, and the word of an infinity or a NaN (false then: no digits follow).
+bool start_digits(double x, decimal_digits& dd) {
+  dd.negative = std::signbit(x);
+  if (std::isfinite(x)) return true;
+  dd.word = special_word(x);
+  return false;
+}
+
+}  // namespace
+
 decimal_digits dtoaloc_sig(double x, int n) {
   decimal_digits dd;
-  dd.negative = std::signbit(x);
-  if (!std::isfinite(x)) {
-    dd.word = special_word(x);
-    return dd;
-  }
+  if (!start_digits(x, dd)) return dd;
   if (x == 0.0) {
     dd.digits[0] = '0';
     dd.count = 1;
@@ -293,11 +302,7 @@ decimal_digits dtoaloc_sig(double x, int n) {
 
 decimal_digits dtoaloc_fixed(double x, int k) {
   decimal_digits dd;
-  dd.negative = std::signbit(x);
-  if (!std::isfinite(x)) {
-    dd.word = special_word(x);
-    return dd;
-  }
+  if (!start_digits(x, dd)) return dd;
   Q5_ASSERT(std::fabs(x) < 1e36 && k >= 0 && k <= 215, "fixed digits out of range");
   char buf[300];
   const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, k);
@@ -377,10 +382,45 @@ std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap) {
   char buf[16];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
   const std::string_view digits(buf, static_cast<std::size_t>(r.ptr - buf));
+  // As "%<w>d": a negative width pads on the right.
+  const std::int64_t pad = std::abs(static_cast<std::int64_t>(w)) - static_cast<std::int64_t>(digits.size());
   cut_writer wr(out, cap);
-  wr.repeat(' ', static_cast<std::int64_t>(w) - static_cast<std::int64_t>(digits.size()));
+  if (w >= 0) wr.repeat(' ', pad);
   wr.put(digits);
+  if (w < 0) wr.repeat(' ', pad);
   return wr.length();
+}
+
+// ---- the C library twins ----
+
+namespace {
+
+// Formats one double with a printf template built from two numbers, cut to cap.
+std::size_t clib_format(const char* templ, std::int32_t a, std::int32_t b, double x, char* out,
+                        std::size_t cap) {
+  char format[48];
+  std::snprintf(format, sizeof format, templ, a, b);
+  char text[512];
+  const int n = std::snprintf(text, sizeof text, format, x);
+  const auto len = std::min({static_cast<std::size_t>(std::max(n, 0)), sizeof text - 1, cap});
+  std::copy_n(text, len, out);
+  return len;
+}
+
+}  // namespace
+
+std::size_t str_d0(double x, char* out, std::size_t cap) {
+  return clib_format("%%%d.%dE", 23, 14, x, out, cap);
+}
+
+std::size_t str_d1(double x, std::int32_t w, char* out, std::size_t cap) {
+  const std::int32_t digits = w < 10 ? 2 : std::min(w - 8, 18);
+  return clib_format("%%%d.%dE", std::max(w, 10), digits, x, out, cap);
+}
+
+std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap) {
+  if (d < 0) return str_d1(x, w, out, cap);
+  return clib_format(std::fabs(x) > 1e37 ? "%%%d.%dE" : "%%%d.%df", w, d, x, out, cap);
 }
 
 }  // namespace q5rt

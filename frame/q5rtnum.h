@@ -194,7 +194,8 @@ template <std::size_t Cap>
 void Q5_Str_dd2(double x, std::int32_t w, std::int32_t d, shortstring<Cap>& dest) {
   dest.set_length(str_dd2(x, w, d, dest.data(), Cap));
 }
-// Integer texts, "%d" and right-aligned in w (never cut to w).
+// Integer texts, "%d" and "%<w>d": right-aligned in w, left-aligned in -w for a negative
+// width (never cut to w).
 template <std::size_t Cap>
 void Q5_Str_i0(std::int32_t v, shortstring<Cap>& dest) {
   dest.set_length(str_i1(v, 0, dest.data(), Cap));
@@ -202,6 +203,26 @@ void Q5_Str_i0(std::int32_t v, shortstring<Cap>& dest) {
 template <std::size_t Cap>
 void Q5_Str_i1(std::int32_t v, std::int32_t w, shortstring<Cap>& dest) {
   dest.set_length(str_i1(v, w, dest.data(), Cap));
+}
+
+// Twins through the C library's formatted printing (not used for file text):
+// "%23.14E"; "%W.pE" with W = max(w, 10) and p = 2 (w < 10) or min(w - 8, 18);
+// "%w.df" (d < 0 as the second, "%w.dE" above 1E37). Each cut to the capacity.
+std::size_t str_d0(double x, char* out, std::size_t cap);
+std::size_t str_d1(double x, std::int32_t w, char* out, std::size_t cap);
+std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
+
+template <std::size_t Cap>
+void Q5_Str_d0(double x, shortstring<Cap>& dest) {
+  dest.set_length(str_d0(x, dest.data(), Cap));
+}
+template <std::size_t Cap>
+void Q5_Str_d1(double x, std::int32_t w, shortstring<Cap>& dest) {
+  dest.set_length(str_d1(x, w, dest.data(), Cap));
+}
+template <std::size_t Cap>
+void Q5_Str_d2(double x, std::int32_t w, std::int32_t d, shortstring<Cap>& dest) {
+  dest.set_length(str_d2(x, w, d, dest.data(), Cap));
 }
 
 [[nodiscard]] inline sstr Q5_Str_dd0(double x) {

@@ -62,3 +62,8 @@ std::size_t dbltostr_chars(double x, char separator, char* out);
 [[nodiscard]] bool strasdoubleex(std::string_view s, double& value);
 
 }  // namespace strutilx
+
+// The runtime library's float text: the same text as strutilx::dbltostr.
+namespace sysutils {
+[[nodiscard]] inline q5rt::sstr q5_floattostr(double x) { return strutilx::dbltostr(x); }
+}  // namespace sysutils

@@ -280,11 +280,26 @@ TEST(Q5StrDd2, FixedFormWithDecimals) {
   EXPECT_EQ(small.view(), "    ");
 }
 
+TEST(Q5StrD, CLibraryTwins) {
+  q5rt::sstr s;
+  q5rt::Q5_Str_d0(1.5, s);
+  EXPECT_EQ(s.view(), "   1.50000000000000E+00");
+  q5rt::Q5_Str_d1(-1.5, 5, s);
+  EXPECT_EQ(s.view(), " -1.50E+00");
+  q5rt::Q5_Str_d2(3.14159, 8, 2, s);
+  EXPECT_EQ(s.view(), "    3.14");
+  q5rt::Q5_Str_d2(2e37, 0, 1, s);
+  EXPECT_EQ(s.view(), "2.0E+37");
+  q5rt::Q5_Str_d2(0.5, 0, 400, s);  // cut to the capacity
+  EXPECT_EQ(s.size(), 255u);
+}
+
 TEST(Q5StrI, IntegerTexts) {
   EXPECT_EQ(q5rt::Q5_Str_i0(-42).view(), "-42");
   EXPECT_EQ(q5rt::Q5_Str_i0(-2147483647 - 1).view(), "-2147483648");
   EXPECT_EQ(q5rt::Q5_Str_i1(42, 5).view(), "   42");
   EXPECT_EQ(q5rt::Q5_Str_i1(123456, 3).view(), "123456");  // never cut to the width
+  EXPECT_EQ(q5rt::Q5_Str_i1(42, -5).view(), "42   ");       // "%-5d"
   q5rt::shortstring<3> small;
   q5rt::Q5_Str_i0(123456, small);
   EXPECT_EQ(small.view(), "123");

@@ -62,6 +62,7 @@ TEST(StrutilxDbltostr, NumberTextTable) {
     const auto text = strutilx::dbltostr(r.x);
     EXPECT_EQ(text.view(), r.text);
     EXPECT_LE(text.size(), strutilx::dbltostr_maxlen);
+    EXPECT_EQ(sysutils::q5_floattostr(r.x), text);
   }
 }
 
