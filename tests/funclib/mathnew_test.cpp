@@ -364,6 +364,79 @@ TEST(MathnewFrame, SurvivesExtremeArguments) {
   randunit::randrestore(saved);
 }
 
+// ---- values against references in long double ----
+
+TEST(MathnewValues, MatchLongDoubleReferences) {
+  using ld = long double;
+  struct ref {
+    int fnr;
+    int nargs;
+    ld (*value)(ld x, ld y);
+    double lo, hi;  // grid of x; y is fixed per row
+    double y;
+    double tol;  // relative
+    const char* why;
+  };
+  const ref refs[] = {
+      {9, 1, [](ld x, ld) { return x * x; }, -1e100, 1e100, 0, 1e-15, "sqr"},
+      {10, 1, [](ld x, ld) { return std::exp(x); }, -700, 688, 0, 1e-13, "exp"},
+      {11, 1, [](ld x, ld) { return std::log(x); }, 1e-200, 1e200, 0, 1e-15, "log"},
+      {12, 1, [](ld x, ld) { return std::log10(x); }, 1e-200, 1e200, 0, 1e-15, "log10"},
+      {50, 1, [](ld x, ld) { return std::log2(x); }, 1e-200, 1e200, 0, 1e-15, "log2"},
+      {13, 1, [](ld x, ld) { return std::sqrt(x); }, 0, 1e200, 0, 1e-15, "sqrt"},
+      {48, 1, [](ld x, ld) { return -x * std::log(x); }, 1e-100, 1e100, 0, 1e-14, "Entropy"},
+      {49, 1, [](ld x, ld) { return 1 / (1 + std::exp(-x)); }, -700, 700, 0, 1e-14, "Sigmoid"},
+      {124, 1, [](ld x, ld) { return std::log(x / (1 - x)); }, 1e-10, 0.999, 0, 1e-13, "Logit"},
+      {64, 2, [](ld x, ld y) { return std::pow(x, y); }, 1e-20, 1e10, 2.7, 1e-13, "rPower"},
+      {21, 2, [](ld x, ld y) { return std::pow(x, y); }, -1e10, 1e10, 7, 1e-14, "power 7"},
+      {21, 2, [](ld x, ld y) { return std::pow(x, y); }, -1e5, 1.3e5, -13, 1e-14, "power -13"},
+      {74, 2, [](ld x, ld y) { return std::pow(x, y); }, 1e-3, 1e3, 3.3, 1e-13, "cvPower"},
+      {66, 2, [](ld x, ld y) { return x / y; }, -1e10, 1e10, -3.7, 1e-15, "div"},
+      {76, 2, [](ld x, ld y) { return x * std::log((x + 1e-20L) / (y + 1e-20L)); }, 1e-5, 1e5,
+       0.3, 1e-12, "Centropy"},
+      {15, 1, [](ld x, ld) { return std::cos(x); }, -1e6, 1e6, 0, 1e-9, "cos"},
+      {16, 1, [](ld x, ld) { return std::sin(x); }, -1e6, 1e6, 0, 1e-9, "sin"},
+      {100, 1, [](ld x, ld) { return std::tan(x); }, -1.5, 1.5, 0, 1e-14, "tan"},
+      {17, 1, [](ld x, ld) { return std::atan(x); }, -1e50, 1e50, 0, 1e-15, "arctan"},
+      {101, 1, [](ld x, ld) { return std::acos(x); }, -0.999, 0.999, 0, 1e-15, "arccos"},
+      {102, 1, [](ld x, ld) { return std::asin(x); }, -0.999, 0.999, 0, 1e-15, "arcsin"},
+      {103, 2, [](ld x, ld y) { return std::atan2(x, y); }, -1e3, 1e3, -0.25, 1e-15, "arctan2"},
+      {86, 1, [](ld x, ld) { return std::sinh(x); }, -680, 680, 0, 1e-13, "sinh"},
+      {87, 1, [](ld x, ld) { return std::cosh(x); }, -680, 680, 0, 1e-13, "cosh"},
+      {88, 1, [](ld x, ld) { return std::tanh(x); }, -20, 20, 0, 1e-15, "tanh"},
+      {47, 3, [](ld x, ld y) { return x - 0.5L * std::log1p(std::exp((x - y) / 0.5L)); }, -300,
+       300, 1.5, 1e-13, "NcpCM with m = 0.5"},
+      {46, 2, [](ld x, ld y) { return std::sqrt(x * x + y * y) - x - y; }, -1e3, 1e3, 2.5,
+       1e-10, "NcpF"},
+      {125, 2, [](ld x, ld y) { return std::log(std::exp(x) + std::exp(y)); }, -700, 700, 1.5,
+       1e-14, "LSEMax"},
+      {127, 2, [](ld x, ld y) { return -std::log(std::exp(-x) + std::exp(-y)); }, -700, 700, 1.5,
+       1e-14, "LSEMin"},
+  };
+  for (const ref& r : refs) {
+    SCOPED_TRACE(r.why);
+    for (int k = 0; k <= 200; ++k) {
+      // A grid evenly spaced on the logarithmic scale for wide positive ranges.
+      const bool logscale = r.lo > 0 && r.hi / r.lo > 1e4;
+      const double t = k / 200.0;
+      const double x = logscale ? std::exp(std::log(r.lo) + (std::log(r.hi) - std::log(r.lo)) * t)
+                                : r.lo + (r.hi - r.lo) * t;
+      ctvnew::tmathnewrec rec{};
+      ctvnew::mathnewrecinit(rec);
+      rec.nargs = r.nargs;
+      const double args[3] = {x, r.y, 0.5};
+      if (mathnew::funceval(rec, static_cast<std::uint8_t>(r.fnr), args) != 0) {
+        ADD_FAILURE() << "x = " << x << ": " << rec.msg.str();
+        continue;
+      }
+      const ld expected = r.value(x, r.y);
+      EXPECT_LE(std::fabs(static_cast<ld>(rec.f) - expected),
+                r.tol * std::max<ld>(std::fabs(expected), 1e-300L))
+          << "x = " << x << " f = " << rec.f;
+    }
+  }
+}
+
 // ---- derivatives against central differences ----
 
 struct point {
