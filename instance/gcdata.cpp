@@ -1,0 +1,164 @@
+// The model record's procedures: log and status file, memo file, status pair, solution
+// arrays and control options by key.
+#include "instance/gcdata.h"
+
+#include <algorithm>
+
+#include "frame/gfileopen.h"
+#include "frame/q5rtnum.h"
+#include "frame/q5text.h"
+#include "frame/statlib.h"
+
+namespace gcdata {
+
+namespace {
+
+q5rt::textfile& memofile() {
+  static q5rt::textfile file;
+  return file;
+}
+
+bool memoopen = false;
+
+void closedown() { gcclosememo(); }
+
+q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
+
+}  // namespace
+
+void gclogstat(std::string_view text) {
+  statlib::gclog(text);
+  statlib::gcstatc(text);
+}
+
+void gcmemo(std::string_view text) {
+  statlib::gcstatc(text);
+  if (memoopen) memofile().writeln(text);
+}
+
+void gcopenmemo(std::string_view filename) {
+  gcclosememo();
+  std::int32_t rc = 0;
+  (void)gfileopen::grrewrite(filename, false, memofile(), rc);
+  if (rc != 0) {
+    gclogstat(q5rt::concat(memoopenfailed, filename));
+    gclogstat(q5rt::concat("*** RC=", q5rt::Q5_Str_i0(rc), " ", q5rt::syserrortext(rc)));
+    return;
+  }
+  memoopen = true;
+}
+
+void gcclosememo() {
+  if (!memoopen) return;
+  memofile().close();
+  (void)memofile().ioresult();
+  memoopen = false;
+}
+
+bool fnmemoopen() { return memoopen; }
+
+void gcopenlog() { (void)statlib::gstatopen(mymodel.logoption, 2, mymodel.logfile); }
+
+void gccloselog() { statlib::gstatclose(); }
+
+void gcopenstat() {
+  statlib::statussetfilename(mymodel.statfile);
+  q5rt::sstr msg;
+  if (statlib::statusfileopen(2, msg)) return;
+  statlib::gclog(statusopenfailed);
+  statlib::gclog(q5rt::concat("*** ", msg));
+  statlib::gstatclose();
+  q5rt::halt(0);
+}
+
+void gcclosestat() { statlib::statusclose(); }
+
+void gcsetstatus(std::int32_t solvestat, std::int32_t modelstat) {
+  mymodel.solvestat = solvestat;
+  mymodel.modelstat = modelstat;
+}
+
+void gcallocsolution() {
+  const auto rows = static_cast<std::size_t>(std::max(mymodel.rows, 0));
+  const auto cols = static_cast<std::size_t>(std::max(mymodel.cols, 0));
+  if (mymodel.rowlevel.empty()) mymodel.rowlevel.resize(rows);
+  if (mymodel.rowbasis.empty()) mymodel.rowbasis.resize(rows);
+  if (mymodel.colbasis.empty()) mymodel.colbasis.resize(cols);
+  mymodel.rowstatus.assign(rows, 0);
+  mymodel.colstatus.assign(cols, 0);
+}
+
+bool gcgetzolmopt(std::int32_t key, double& value) {
+  const tmodel& m = mymodel;
+  const auto nonneg = [](double x) { return x >= 0 ? x : 0.0; };
+  value = 0;
+  bool defined = true;
+  switch (key) {
+    case 1:  // defined by its flag
+      defined = m.ctlflag57 != 0;
+      if (defined) value = m.ctlreal8;
+      break;
+    case 2:
+      defined = m.ctlflag56 != 0;
+      if (defined) value = m.ctlreal7;
+      break;
+    case 3:  // always defined, negative values count as 0
+      value = nonneg(m.ctlint76);
+      break;
+    case 4:
+      defined = m.ctlint77 > 0;
+      if (defined) value = m.ctlint77;
+      break;
+    case 5:
+      value = nonneg(m.ctlreal1);
+      break;
+    case 6:
+      value = nonneg(m.ctlreal0);
+      break;
+    case 7:
+      value = nonneg(m.ctlreal2);
+      break;
+    case 8:
+      value = nonneg(m.ctlint26);
+      break;
+    case 9:
+      value = m.ctlreal9;
+      break;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14: {  // defined when not 0
+      const std::int32_t v = m.ctlint100[static_cast<std::size_t>(key - 10)];
+      defined = v != 0;
+      if (defined) value = v;
+      break;
+    }
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19: {
+      const double v = m.ctlreal20[static_cast<std::size_t>(key - 15)];
+      defined = v != 0;
+      if (defined) value = v;
+      break;
+    }
+    case 20:  // 1 means not given
+      defined = m.ctlreal5 != 1;
+      if (defined) value = m.ctlreal5;
+      break;
+    case 21:
+      defined = m.ctlreal4 > 0;
+      if (defined) value = m.ctlreal4;
+      break;
+    default:
+      defined = false;
+      break;
+  }
+  return defined;
+}
+
+void addfname(std::string_view filename) { filelist.push_back(q5rt::sstr::cut(filename)); }
+
+}  // namespace gcdata
