@@ -246,7 +246,7 @@ double loggammaex(double x) { return lngamma(x); }
 
 double loggammaap1(double a) {
   if (a <= 0.5) return lngamma1p(a);
-  return std::log1p(a) + lngamma1p(a - 1);
+  return std::log(a) + lngamma1p(a - 1);  // ln Gamma(2 + t) = ln(1 + t) + ln Gamma(1 + t)
 }
 
 double gam1(double a) { return std::expm1(-loggammaap1(a)); }
@@ -455,7 +455,12 @@ double betalnimpl(double a, double b) {
 double lnbetafront(double a, double b, double x, double y) {
   if (std::min(a, b) >= 8) {
     const double lambda = a <= b ? a - (a + b) * x : (a + b) * y - b;
-    const double e = -(a * rlog1(-lambda / a) + b * rlog1(lambda / b));
+    // t - ln(1 + t) with 1 + t = ratio; far from 0 the logarithm is taken of the ratio
+    // itself, since 1 + t formed from t would lose its leading digits.
+    const auto dev = [](double t, double ratio) {
+      return std::fabs(t) <= 0.6 ? rlog1(t) : t - std::log(ratio);
+    };
+    const double e = -(a * dev(-lambda / a, x * (a + b) / a) + b * dev(lambda / b, y * (a + b) / b));
     return e - bcorrex(a, b) + 0.5 * std::log(a * b / ((a + b) * 2 * pi));
   }
   // The logarithm of the argument nearer 1 is taken from the other one.
@@ -539,7 +544,7 @@ void bratio(double a, double b, double x, double y, double& w, double& w1, int& 
   }
   // The tail on the near side of the mean is computed, so that the smaller of w and w1 keeps
   // its relative accuracy; when that fraction settles too slowly the other side is taken.
-  const bool lower = x <= a / (a + b);
+  const bool lower = x <= (a + 1) / (a + b + 2);
   double r = 0;
   bool swap = !lower;
   if (!(lower ? betacf(a, b, x, y, 2000, r) : betacf(b, a, y, x, 2000, r))) {
