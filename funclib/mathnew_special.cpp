@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <numbers>
 
+#include "frame/q5rtnum.h"
 #include "funclib/mathnew.h"
 #include "funclib/mathshare.h"
 #include "funclib/rand.h"
@@ -931,7 +932,12 @@ void funcbinomial(int& result, ctvnew::tmathnewrec& rec, int level, double x, do
   if (x < -0.99999999999999) return report(result, rec, func, domain, "x near or below -1");
   if (y < -0.99999999999999) return report(result, rec, func, domain, "y near or below -1");
   if (d < 1e-14) return report(result, rec, func, singular, "x-y+1 near or below 0");
-  if (x > 2.55e305) return report(result, rec, func, overflow, "x >  2.55000000000000E+0305");
+  constexpr double xmax = 2.55e305;
+  if (x > xmax) {
+    q5rt::sstr limit;
+    q5rt::Q5_Str_dd0(xmax, limit);  // the runtime's default real text
+    return report(result, rec, func, overflow, q5rt::concat("x > ", limit.view()).view());
+  }
   int fl = 0;
   const double px = digammaex2(x + 1, fl), pd = digammaex2(d, fl), py = digammaex2(y + 1, fl);
   const double a = px - pd;

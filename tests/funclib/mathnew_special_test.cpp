@@ -572,6 +572,7 @@ TEST(SpecialEvaluators, EdgeCasesAndReports) {
       {82, 0, 2, 1, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y < 0", "negative y"},
       {82, 2, 2, 1, 1e-310, 0, 1, big, 0, -big, 0, 0, big, FUNC, SINGULAR, "y nearly 0", "Gamma(y) at a denormal y is a pole"},
       {82, 0, 2, 1e-300, 1, 0, 1, big, -big, 0, big, 0, 0, FUNC, SINGULAR, "x nearly 0", "Gamma(x) beyond 1e299"},
+      {82, 1, 2, 2, 1e-298, 0, 2, 1e298, 0, -big, any, any, any, GRAD, SINGULAR, "y nearly 0", "df/dy, not df/dx, near y = 0"},
       {83, 0, 2, 1e300, 1e300, 0, 0, -big, any, any, any, any, any, FUNC, OVERFLOW, "x and y too large", "LogBeta(1e300, 1e300)"},
       {83, 2, 2, 0, 2, 0, 1, big, -big, 0, big, -(pi * pi / 6 - 1), 0, FUNC, SINGULAR, "x = 0", "LogBeta(0, 2)"},
       {83, 2, 2, 2, 0, 0, 1, big, 0, -big, 0, -(pi * pi / 6 - 1), big, FUNC, SINGULAR, "y = 0", "LogBeta(2, 0)"},
