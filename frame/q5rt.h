@@ -62,7 +62,8 @@ class shortstring {
   constexpr char operator[](std::size_t i) const { return chars_[i]; }
   constexpr char& operator[](std::size_t i) { return chars_[i]; }
 
-  constexpr std::string_view view() const { return {chars_, len_}; }
+  // The length is clamped to the capacity so that the optimiser can see the bound.
+  constexpr std::string_view view() const { return {chars_, std::min<std::size_t>(len_, Cap)}; }
   constexpr operator std::string_view() const { return view(); }
   std::string str() const { return std::string(chars_, len_); }
 
