@@ -1184,26 +1184,24 @@ int eval_gamma(ctvnew::tmathnewrec& r, const double* x) {
   return result;
 }
 
-int eval_beta(ctvnew::tmathnewrec& r, const double* x) {
+namespace {
+
+// The two-argument evaluators write f, g[0..1] and the 2 x 2 Hessian of the record.
+using twoargevaluator = void (*)(int&, ctvnew::tmathnewrec&, int, double, double, double&,
+                                 double&, double&, double&, double&, double&, double&);
+
+int evaltwo(twoargevaluator fn, ctvnew::tmathnewrec& r, const double* x) {
   int result = 0;
-  funcbeta(result, r, r.level, x[0], x[1], r.f, r.g[0], r.g[1], r.h[0][0], r.h[0][1],
-           r.h[1][0], r.h[1][1]);
+  fn(result, r, r.level, x[0], x[1], r.f, r.g[0], r.g[1], r.h[0][0], r.h[0][1], r.h[1][0],
+     r.h[1][1]);
   return result;
 }
 
-int eval_logbeta(ctvnew::tmathnewrec& r, const double* x) {
-  int result = 0;
-  funclogbeta(result, r, r.level, x[0], x[1], r.f, r.g[0], r.g[1], r.h[0][0], r.h[0][1],
-              r.h[1][0], r.h[1][1]);
-  return result;
-}
+}  // namespace
 
-int eval_binomial(ctvnew::tmathnewrec& r, const double* x) {
-  int result = 0;
-  funcbinomial(result, r, r.level, x[0], x[1], r.f, r.g[0], r.g[1], r.h[0][0], r.h[0][1],
-               r.h[1][0], r.h[1][1]);
-  return result;
-}
+int eval_beta(ctvnew::tmathnewrec& r, const double* x) { return evaltwo(&funcbeta, r, x); }
+int eval_logbeta(ctvnew::tmathnewrec& r, const double* x) { return evaltwo(&funclogbeta, r, x); }
+int eval_binomial(ctvnew::tmathnewrec& r, const double* x) { return evaltwo(&funcbinomial, r, x); }
 
 int eval_loggamma(ctvnew::tmathnewrec& r, const double* args) {
   const double x = args[0];
