@@ -90,39 +90,40 @@ void gcallocsolution() {
 
 bool gcgetzolmopt(std::int32_t key, double& value) {
   const tmodel& m = mymodel;
-  const auto nonneg = [](double x) { return x >= 0 ? x : 0.0; };
   value = 0;
-  bool defined = true;
+  bool defined = false;
+  const auto when = [&](bool d, double v) {
+    defined = d;
+    if (d) value = v;
+  };
+  const auto nonneg = [&](double v) { when(true, v >= 0 ? v : 0.0); };  // always defined
   switch (key) {
     case 1:  // defined by its flag
-      defined = m.ctlflag57 != 0;
-      if (defined) value = m.ctlreal8;
+      when(m.ctlflag57 != 0, m.ctlreal8);
       break;
     case 2:
-      defined = m.ctlflag56 != 0;
-      if (defined) value = m.ctlreal7;
+      when(m.ctlflag56 != 0, m.ctlreal7);
       break;
-    case 3:  // always defined, negative values count as 0
-      value = nonneg(m.ctlint76);
+    case 3:
+      nonneg(m.ctlint76);
       break;
     case 4:
-      defined = m.ctlint77 > 0;
-      if (defined) value = m.ctlint77;
+      when(m.ctlint77 > 0, m.ctlint77);
       break;
     case 5:
-      value = nonneg(m.ctlreal1);
+      nonneg(m.ctlreal1);
       break;
     case 6:
-      value = nonneg(m.ctlreal0);
+      nonneg(m.ctlreal0);
       break;
     case 7:
-      value = nonneg(m.ctlreal2);
+      nonneg(m.ctlreal2);
       break;
     case 8:
-      value = nonneg(m.ctlint26);
+      nonneg(m.ctlint26);
       break;
     case 9:
-      value = m.ctlreal9;
+      when(true, m.ctlreal9);
       break;
     case 10:
     case 11:
@@ -130,8 +131,7 @@ bool gcgetzolmopt(std::int32_t key, double& value) {
     case 13:
     case 14: {  // defined when not 0
       const std::int32_t v = m.ctlint100[static_cast<std::size_t>(key - 10)];
-      defined = v != 0;
-      if (defined) value = v;
+      when(v != 0, v);
       break;
     }
     case 15:
@@ -140,20 +140,16 @@ bool gcgetzolmopt(std::int32_t key, double& value) {
     case 18:
     case 19: {
       const double v = m.ctlreal20[static_cast<std::size_t>(key - 15)];
-      defined = v != 0;
-      if (defined) value = v;
+      when(v != 0, v);
       break;
     }
     case 20:  // 1 means not given
-      defined = m.ctlreal5 != 1;
-      if (defined) value = m.ctlreal5;
+      when(m.ctlreal5 != 1, m.ctlreal5);
       break;
     case 21:
-      defined = m.ctlreal4 > 0;
-      if (defined) value = m.ctlreal4;
+      when(m.ctlreal4 > 0, m.ctlreal4);
       break;
-    default:
-      defined = false;
+    default:  // no such key
       break;
   }
   return defined;

@@ -450,12 +450,16 @@ void tzlmconf::scwritework(q5rt::textfile& out) const {
   for (std::int32_t k = 1; k <= getnumalgs(); ++k) out.writeln(solvers.getrec(k).solverid.view());
 }
 
-void tzlmconf::screadwork(textreader& in) {
+void tzlmconf::clearwork() {
   for (std::int32_t t = 1; t <= lasttype; ++t) {
     defaultsolver[static_cast<std::size_t>(t)] = 0;
     chosensolver[static_cast<std::size_t>(t)] = 0;
   }
   solvers.clear();
+}
+
+void tzlmconf::screadwork(textreader& in) {
+  clearwork();
   q5rt::sstr line = in.readln_string();
   std::string_view rest = line.view();
   const std::int32_t n = std::max(toint(nexttoken(rest)), 0);
@@ -475,6 +479,29 @@ void tzlmconf::screadwork(textreader& in) {
     pending = false;
     std::unique_ptr<talgrecord> rec = talglist::getnewrec();
     rec->solverid.assign_cut(trimmed(line.view()));
+    (void)solvers.add(std::move(rec));
+  }
+}
+
+void tzlmconf::scwriteworkex(zlmstrm::txstream& out) const {
+  out.writeinteger(getnumalgs());
+  for (std::int32_t t = 1; t <= lasttype; ++t) {
+    out.writeinteger(chosensolver[static_cast<std::size_t>(t)]);
+  }
+  for (std::int32_t k = 1; k <= getnumalgs(); ++k) out.writestring(solvers.getrec(k).solverid);
+}
+
+void tzlmconf::screadworkex(zlmstrm::txstream& in, std::int32_t streamversion) {
+  clearwork();
+  const std::int32_t n = in.readinteger();
+  const std::int32_t types = streamversion <= 229 ? lasttype - 1 : lasttype;
+  for (std::int32_t t = 1; t <= types; ++t) {
+    chosensolver[static_cast<std::size_t>(t)] = in.readinteger();
+  }
+  // A name takes at least its length byte: a short stream ends the list.
+  while (getnumalgs() < n && in.getposition() < in.getsize()) {
+    std::unique_ptr<talgrecord> rec = talglist::getnewrec();
+    in.readstring(rec->solverid);
     (void)solvers.add(std::move(rec));
   }
 }

@@ -28,6 +28,8 @@
 
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
+#include "frame/stdthread.h"
+#include "frame/zlmstrm.h"
 
 namespace zlmconf {
 
@@ -122,6 +124,7 @@ class tzlmconf {
   std::int32_t lastsolver = 0;
   std::deque<q5rt::sstr> messages;
   talglist solvers;
+  stdthread::tstdmutex mutex;  // guards the loading of solver libraries
   std::array<std::int32_t, modeltypecount> defaultsolver{};
   std::array<std::int32_t, modeltypecount> chosensolver{};
 
@@ -179,11 +182,16 @@ class tzlmconf {
   // ---- work records: the chosen solvers and the names ----
   void scwritework(q5rt::textfile& out) const;
   void screadwork(textreader& in);
+  // The same through a binary stream; streams of version 229 and lower hold fourteen
+  // chosen solvers.
+  void scwriteworkex(zlmstrm::txstream& out) const;
+  void screadworkex(zlmstrm::txstream& in, std::int32_t streamversion);
 
  private:
   [[nodiscard]] bool insolvers(std::int32_t k) const { return k >= 1 && k <= getnumalgs(); }
   [[nodiscard]] talgrecord* findbyname(std::string_view name);
   void readsolver(textreader& in, std::int32_t typelines);
+  void clearwork();
 };
 
 // The text left after the first token of a solver-section line, and the token: the text up

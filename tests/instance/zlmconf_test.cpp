@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/q5text.h"
+#include "frame/zlmstrm.h"
 #include "support/testutil.h"
 
 namespace {
@@ -274,6 +275,40 @@ TEST(ZlmconfWork, TextRecordsReadBack) {
   EXPECT_EQ(shortwork.conf.chosensolver[2], 2);
   EXPECT_EQ(shortwork.conf.scalgname(1).view(), "Xyz");
   EXPECT_EQ(shortwork.conf.scalgname(2).view(), "Uvw");
+}
+
+TEST(ZlmconfWork, BinaryRecordsReadBack) {
+  testutil::tempdir dir;
+  table t;
+  readsection(t.conf, "15 2 0\n" + typelines() + "Abc 0 0 0\ns\nDef 0 0 0\ns\n");
+  t.conf.chosensolver[15] = 2;
+  {
+    zlmstrm::txfilestream out(dir.file("w.bin"), zlmstrm::mode_write);
+    t.conf.scwriteworkex(out);
+  }
+  EXPECT_EQ(testutil::read_file(dir.file("w.bin")).size(), 4U + 15 * 4 + 4 + 4);
+  struct row {
+    std::int32_t version;
+    std::int32_t chosen14;
+    std::int32_t chosen15;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {230, 1, 2, "fifteen chosen solvers"},
+      {229, 1, 0, "older streams hold fourteen: the fifteenth number starts the names"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    table back;
+    zlmstrm::txfilestream in(dir.file("w.bin"), zlmstrm::mode_read);
+    back.conf.screadworkex(in, r.version);
+    EXPECT_EQ(back.conf.chosensolver[14], r.chosen14);
+    EXPECT_EQ(back.conf.chosensolver[15], r.chosen15);
+    EXPECT_EQ(back.conf.getnumalgs(), 2);
+    if (r.version == 230) {
+      EXPECT_EQ(back.conf.scalgname(2).view(), "Def");
+    }
+  }
 }
 
 TEST(ZlmconfTextreader, NumbersStringsAndLineEnds) {
