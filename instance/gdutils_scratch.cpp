@@ -1,0 +1,530 @@
+// Scratch-file handles: opening, the record buffer of the binary layouts, the item
+// primitives of both layouts and closing.
+#include "instance/gdutils_scratch.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "frame/gfileopen.h"
+#include "frame/q5rtnum.h"
+#include "frame/strutilx_numbers.h"
+#include "instance/zlmspecs.h"
+
+namespace gdutils {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+
+// Payload of a record by layout: first and last byte (0-based) and the framing value.
+struct framing {
+  std::int32_t first;
+  std::int32_t last;
+};
+constexpr framing framingof(std::int32_t layout) {
+  switch (layout) {
+    case 2:  // 792 in front and behind
+      return {4, 795};
+    case 3:  // FF, 790 in front; 790, FF behind
+      return {5, 794};
+    default:  // 1 and 4: all payload
+      return {0, recordsize - 1};
+  }
+}
+
+void putle32(unsigned char* at, std::int32_t v) {
+  const auto u = static_cast<std::uint32_t>(v);
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+void setframing(tmodfile& h) {
+  const framing f = framingof(h.layout);
+  h.first = f.first;
+  h.last = f.last;
+  h.size = f.last - f.first + 1;
+  if (h.layout == 2) {
+    putle32(&h.buffer[0], h.size);
+    putle32(&h.buffer[796], h.size);
+  } else if (h.layout == 3) {
+    h.buffer[0] = 0xFF;
+    putle32(&h.buffer[1], h.size);
+    putle32(&h.buffer[795], h.size);
+    h.buffer[799] = 0xFF;
+  }
+  h.pos = h.reading ? h.last + 1 : h.first;
+}
+
+// A handle with the file type decoded; none for a negative type or layout 5.
+modfileptr newhandle(std::int32_t& rc, bool reading, std::int32_t filetype, std::string_view name) {
+  rc = 0;
+  if (filetype < 0) {
+    rc = badfiletype;
+    return nullptr;
+  }
+  auto h = std::make_unique<tmodfile>();
+  h->filetype = filetype;
+  h->layout = zlmconf::fttype(filetype);
+  if (h->layout >= 6) h->layout = 0;
+  h->duals = zlmconf::ftduals(filetype) != 0;
+  h->nzcount = zlmconf::ftnzcount(filetype) != 0;
+  h->scales = zlmconf::ftscales(filetype);
+  h->slacks = zlmconf::ftslacks(filetype) != 0;
+  h->matches = zlmconf::ftmatches(filetype) != 0;
+  h->name.assign_cut(name);
+  h->reading = reading;
+  if (h->layout == vrklayout) {
+    // The data-exchange scratch object is opened here once that layout is bound.
+    q5rt::output().writeln(q5rt::concat(openmodfor, name, openmodfailed, vrknotavailable));
+    rc = vrkopenfailed;
+    return nullptr;
+  }
+  if (!h->istext()) setframing(*h);
+  h->specials = {zlmspecs::valund, zlmspecs::valna,  zlmspecs::valpin,
+                 zlmspecs::valmin, zlmspecs::valeps, zlmspecs::valacr};
+  return h;
+}
+
+// The whole file into out: 0 or the system's error number.
+std::int32_t readwhole(std::string_view name, std::string& out) {
+  q5rt::untypedfile f;
+  f.assign(name);
+  f.reset(1);
+  if (const int rc = f.ioresult(); rc != 0) return rc;
+  std::error_code ec;
+  const auto expected = std::filesystem::file_size(std::string(name), ec);
+  if (!ec) out.reserve(static_cast<std::size_t>(expected));
+  constexpr std::int32_t chunk = 1 << 20;
+  std::int32_t done = 0;
+  do {
+    const std::size_t at = out.size();
+    out.resize(at + chunk);
+    f.blockread(out.data() + at, chunk, done);
+    out.resize(at + static_cast<std::size_t>(std::max(done, 0)));
+    if (const int rc = f.ioresult(); rc != 0) return rc;
+  } while (done == chunk);
+  f.close();
+  return f.ioresult();
+}
+
+std::int32_t openfile(tmodfile& h) {
+  std::int32_t rc = 0;
+  if (h.reading) {
+    if (h.istext()) {  // the retrying open, as for every text file the system hands over
+      q5rt::textfile probe;
+      (void)gfileopen::grreset(h.name, true, probe, rc);
+      if (rc != 0) return rc;
+      probe.close();
+    }
+    rc = readwhole(h.name, h.owned);
+    h.input = h.owned;
+    return rc;
+  }
+  if (h.istext()) {
+    (void)gfileopen::grrewrite(h.name, true, h.text, rc);
+    return rc;
+  }
+  h.binary.assign(h.name);
+  h.binary.rewrite(recordsize);
+  return h.binary.ioresult();
+}
+
+void failwrite(tmodfile& h, int rc) {
+  if (h.iorc != 0) return;
+  h.iorc = rc;
+  (void)fail(h, q5rt::iomessage(rc));
+}
+
+// Text bytes of a text writer.
+void emit(tmodfile& h, std::string_view bytes) {
+  if (h.iorc != 0) return;
+  if (h.tomemory) {
+    h.memout.append(bytes);
+    return;
+  }
+  h.text.write(bytes);
+  if (const int rc = h.text.pending(); rc != 0) failwrite(h, rc);
+}
+
+// The record buffer of a binary writer.
+void writerecord(tmodfile& h) {
+  if (h.iorc != 0) return;
+  if (h.tomemory) {
+    h.memout.append(reinterpret_cast<const char*>(h.buffer.data()), h.buffer.size());
+    return;
+  }
+  std::int32_t done = 0;
+  h.binary.blockwrite(h.buffer.data(), 1, done);
+  if (const int rc = h.binary.ioresult(); rc != 0) failwrite(h, rc);
+}
+
+void checktextwriter(const tmodfile& h) {
+  Q5_ASSERT(!h.reading && h.istext(), "scratch file not open for writing text");
+}
+
+// The next record into the buffer; past the end the payload is zeros and h fails.
+void loadrecord(tmodfile& h) {
+  ++h.records;
+  if (h.input.size() - h.inpos >= static_cast<std::size_t>(recordsize)) {
+    std::memcpy(h.buffer.data(), h.input.data() + h.inpos, recordsize);
+    h.inpos += recordsize;
+  } else {
+    std::fill(h.buffer.begin() + h.first, h.buffer.begin() + h.last + 1, 0);
+    if (h.inpos < h.input.size()) {
+      (void)fail(h, "incomplete record at the end of the file");
+      h.inpos = h.input.size();
+    } else {
+      (void)fail(h, "read past the end of the file");
+    }
+  }
+  h.pos = h.first;
+}
+
+void checkdirection(const tmodfile& h, bool reading) {
+  Q5_ASSERT(h.reading == reading, reading ? "scratch file not open for reading"
+                                          : "scratch file not open for writing");
+}
+
+// The next number token; empty at the end of the text.
+std::string_view nexttoken(tmodfile& h) {
+  const std::string_view in = h.input;
+  std::size_t i = h.inpos;
+  while (i < in.size() && q5rt::is_white(static_cast<unsigned char>(in[i]))) {
+    if (in[i] == '\n') ++h.line;
+    ++i;
+  }
+  std::size_t j = i;
+  while (j < in.size() && !q5rt::is_white(static_cast<unsigned char>(in[j]))) ++j;
+  h.inpos = j;
+  return in.substr(i, j - i);
+}
+
+constexpr std::size_t maxtoken = 255;
+
+// The token of the next number, or false with the handle failed.
+bool numbertoken(tmodfile& h, std::string_view& token) {
+  Q5_ASSERT(h.reading && h.istext(), "scratch file not open for reading text");
+  if (h.failed) return false;
+  token = nexttoken(h);
+  if (token.empty()) return fail(h, q5rt::iomessage(q5rt::iocode::eof_read));
+  if (token.size() > maxtoken) return fail(h, q5rt::iomessage(q5rt::iocode::bad_number));
+  return true;
+}
+
+}  // namespace
+
+tmodfile::~tmodfile() = default;
+
+bool fail(tmodfile& h, std::string_view text) {
+  if (h.failed) return false;
+  h.failed = true;
+  char num[24];
+  std::string_view where;
+  if (h.reading && h.istext()) {
+    const auto end = std::to_chars(num, num + sizeof num, h.line).ptr;
+    h.errmsg = q5rt::concat(h.name, ", line ", std::string_view(num, end - num), ": ", text);
+  } else if (h.reading) {
+    const auto end = std::to_chars(num, num + sizeof num, h.records).ptr;
+    h.errmsg = q5rt::concat(h.name, ", record ", std::string_view(num, end - num), ": ", text);
+  } else {
+    h.errmsg = q5rt::concat(h.name, ": ", text);
+  }
+  return false;
+}
+
+// ---- opening ----
+
+modfileptr openmod(std::int32_t& rc, bool reading, std::int32_t filetype, std::string_view name) {
+  modfileptr h = newhandle(rc, reading, filetype, name);
+  if (!h) return nullptr;
+  rc = openfile(*h);
+  h->openrc = rc;
+  if (rc != 0) return nullptr;
+  return h;
+}
+
+void setmatflags(tmodfile& h, std::int32_t scaleopt, std::int32_t priorityopt) {
+  switch (h.scales) {
+    case 1:  // as the options ask
+      h.scalevalues = scaleopt != 0;
+      h.priority = priorityopt != 0;
+      break;
+    case 2:  // always both
+    case 3:
+      h.scalevalues = true;
+      h.priority = true;
+      break;
+    default:
+      h.scalevalues = false;
+      h.priority = priorityopt != 0;
+      break;
+  }
+}
+
+void setsolflags(tmodfile& h) { h.scaledsol = h.scales == 3; }
+
+modfileptr crsol(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  modfileptr h = openmod(rc, true, filetype, name);
+  if (h) setsolflags(*h);
+  return h;
+}
+
+modfileptr cwsol(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  modfileptr h = openmod(rc, false, filetype, name);
+  if (h) setsolflags(*h);
+  return h;
+}
+
+modfileptr crcod(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  return openmod(rc, true, filetype, name);
+}
+
+modfileptr cwcod(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  if (filetype >= 0 && zlmconf::fttype(filetype) == vrklayout) {
+    q5rt::output().writeln(cannotwritevrkcode);
+    rc = vrkopenfailed;
+    return nullptr;
+  }
+  return openmod(rc, false, filetype, name);
+}
+
+modfileptr crmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                 std::int32_t priorityopt, std::string_view name) {
+  modfileptr h = openmod(rc, true, filetype, name);
+  if (h) setmatflags(*h, scaleopt, priorityopt);
+  return h;
+}
+
+modfileptr cwmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                 std::int32_t priorityopt, std::string_view name) {
+  modfileptr h = openmod(rc, false, filetype, name);
+  if (h) setmatflags(*h, scaleopt, priorityopt);
+  return h;
+}
+
+modfileptr parsemod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                    std::string_view name) {
+  modfileptr h = newhandle(rc, true, filetype, name);
+  if (h) h->input = data;
+  return h;
+}
+
+modfileptr parsecod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                    std::string_view name) {
+  return parsemod(rc, filetype, data, name);
+}
+
+modfileptr parsemat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                    std::int32_t priorityopt, std::string_view data, std::string_view name) {
+  modfileptr h = parsemod(rc, filetype, data, name);
+  if (h) setmatflags(*h, scaleopt, priorityopt);
+  return h;
+}
+
+modfileptr parsesol(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                    std::string_view name) {
+  modfileptr h = parsemod(rc, filetype, data, name);
+  if (h) setsolflags(*h);
+  return h;
+}
+
+modfileptr memwrite(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  modfileptr h = newhandle(rc, false, filetype, name);
+  if (h) h->tomemory = true;
+  return h;
+}
+
+namespace {
+
+// Writes the last record of a binary writer and closes the file: the first failed write.
+std::int32_t finish(tmodfile& f) {
+  if (f.reading) return 0;
+  if (!f.istext() && f.pos > f.first) {
+    std::fill(f.buffer.begin() + f.pos, f.buffer.begin() + f.last + 1, 0);
+    writerecord(f);
+  }
+  if (f.tomemory) return f.iorc;
+  if (f.istext()) {
+    f.text.close();
+    if (const int rc = f.text.ioresult(); rc != 0) failwrite(f, rc);
+  } else {
+    f.binary.close();
+    if (const int rc = f.binary.ioresult(); rc != 0) failwrite(f, rc);
+  }
+  return f.iorc;
+}
+
+}  // namespace
+
+std::int32_t closemod(modfileptr& h) {
+  if (!h) return 0;
+  const std::int32_t rc = finish(*h);
+  h.reset();
+  return rc;
+}
+
+std::string closemem(modfileptr& h) {
+  if (!h) return {};
+  (void)finish(*h);
+  std::string out = std::move(h->memout);
+  h.reset();
+  return out;
+}
+
+// ---- binary items ----
+
+void wrbuf(tmodfile& h, int size) {
+  checkdirection(h, false);
+  if (h.pos + size - 1 <= h.last) {  // wholly inside the record: one move
+    std::memcpy(&h.buffer[static_cast<std::size_t>(h.pos)], h.cell.data(), static_cast<std::size_t>(size));
+    h.pos += size;
+    return;
+  }
+  for (int i = 0; i < size; ++i) {
+    if (h.pos > h.last) {
+      writerecord(h);
+      h.pos = h.first;
+    }
+    h.buffer[static_cast<std::size_t>(h.pos++)] = h.cell[static_cast<std::size_t>(i)];
+  }
+}
+
+void rdbuf(tmodfile& h, int size) {
+  checkdirection(h, true);
+  if (h.pos + size - 1 <= h.last) {
+    std::memcpy(h.cell.data(), &h.buffer[static_cast<std::size_t>(h.pos)], static_cast<std::size_t>(size));
+    h.pos += size;
+    return;
+  }
+  for (int i = 0; i < size; ++i) {
+    if (h.pos > h.last) loadrecord(h);
+    h.cell[static_cast<std::size_t>(i)] = h.buffer[static_cast<std::size_t>(h.pos++)];
+  }
+}
+
+namespace {
+
+void tocell(tmodfile& h, std::uint64_t bits, int size) {
+  for (int i = 0; i < size; ++i) h.cell[static_cast<std::size_t>(i)] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+std::uint64_t fromcell(const tmodfile& h, int size) {
+  std::uint64_t bits = 0;
+  for (int i = 0; i < size; ++i) bits |= std::uint64_t{h.cell[static_cast<std::size_t>(i)]} << (8 * i);
+  return bits;
+}
+
+}  // namespace
+
+void wri8(tmodfile& h, std::int32_t v) {
+  tocell(h, static_cast<std::uint32_t>(v), 1);
+  wrbuf(h, 1);
+}
+void wri16(tmodfile& h, std::int32_t v) {
+  tocell(h, static_cast<std::uint32_t>(v), 2);
+  wrbuf(h, 2);
+}
+void wri32(tmodfile& h, std::int32_t v) {
+  tocell(h, static_cast<std::uint32_t>(v), 4);
+  wrbuf(h, 4);
+}
+void wrr8(tmodfile& h, double v) {
+  tocell(h, std::bit_cast<std::uint64_t>(v), 8);
+  wrbuf(h, 8);
+}
+
+std::int32_t rdu8(tmodfile& h) {
+  rdbuf(h, 1);
+  return static_cast<std::int32_t>(fromcell(h, 1));
+}
+std::int32_t rdi8(tmodfile& h) {
+  rdbuf(h, 1);
+  return static_cast<std::int8_t>(fromcell(h, 1));
+}
+std::int32_t rdi16(tmodfile& h) {
+  rdbuf(h, 2);
+  return static_cast<std::int16_t>(fromcell(h, 2));
+}
+std::int32_t rdi32(tmodfile& h) {
+  rdbuf(h, 4);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(fromcell(h, 4)));
+}
+
+double rdr8(tmodfile& h) {
+  rdbuf(h, 8);
+  const double v = std::bit_cast<double>(fromcell(h, 8));
+  if (std::isnan(v)) return h.specials[0];
+  if (std::isinf(v)) return v < 0 ? h.specials[3] : h.specials[2];
+  return v;
+}
+
+// ---- text items ----
+
+void wrtxint(tmodfile& h, std::int64_t v) {
+  checktextwriter(h);
+  char buf[24];
+  char* p = buf;
+  if (!h.linestart) *p++ = ' ';
+  p = std::to_chars(p, buf + sizeof buf, v).ptr;
+  h.linestart = false;
+  emit(h, {buf, static_cast<std::size_t>(p - buf)});
+}
+
+void wrtxreal(tmodfile& h, double v) {
+  checktextwriter(h);
+  char buf[strutilx::dbltostr_maxlen + 1];
+  std::size_t n = 0;
+  if (!h.linestart) buf[n++] = ' ';
+  n += strutilx::dbltostr_chars(v, '.', buf + n);
+  h.linestart = false;
+  emit(h, {buf, n});
+}
+
+void wrtxline(tmodfile& h, std::string_view text) {
+  checktextwriter(h);
+  if (!h.linestart) wrtxeol(h);
+  emit(h, text);
+  wrtxeol(h);
+}
+
+void wrtxeol(tmodfile& h) {
+  checktextwriter(h);
+  h.linestart = true;
+  emit(h, "\n");
+}
+
+std::int32_t rdtxint(tmodfile& h) {
+  std::string_view token;
+  if (!numbertoken(h, token)) return 0;
+  std::int32_t code = 0;
+  const std::int32_t v = q5rt::Q5_Val_SPD(token, code);
+  if (code != 0) return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0;
+  return v;
+}
+
+double rdtxreal(tmodfile& h) {
+  std::string_view token;
+  if (!numbertoken(h, token)) return 0.0;
+  const q5rt::real_read r = q5rt::convert_real_token(token);
+  if (r.status != q5rt::read_status::ok) return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0.0;
+  return r.value;
+}
+
+void rdtxeol(tmodfile& h) {
+  const std::size_t nl = h.input.find('\n', h.inpos);
+  if (nl == std::string_view::npos) {
+    h.inpos = h.input.size();
+  } else {
+    h.inpos = nl + 1;
+    ++h.line;
+  }
+}
+
+bool rdtxeof(const tmodfile& h) { return h.inpos >= h.input.size(); }
+
+}  // namespace gdutils

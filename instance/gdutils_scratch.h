@@ -1,0 +1,213 @@
+// Scratch files of the model instance: the matrix, instruction-code and solution files
+// that pass between the modelling system and the link. One handle type serves every
+// layout; the six-digit scratch file type decides the layout and which optional fields
+// the records carry.
+//
+// Layouts (units digit of the file type): 0 text (6 to 9 too), one record a line, fields
+// separated by one blank; 1 and 4 binary, 800-byte records all payload; 2 binary, each
+// record framed by the 32-bit integer 792 before and after 792 payload bytes; 3 binary,
+// framed by FF and the 32-bit integer 790 before and 790 and FF after 790 payload bytes;
+// 5 the data-exchange scratch file (not available yet: its open fails with a message).
+// Binary items are little-endian; an item may run across a record end.
+//
+// Usage (reading a file, or a buffer through the string entry):
+//   std::int32_t rc;
+//   gdutils::modfileptr h = gdutils::crmat(rc, filetype, scaleopt, priorityopt, name);
+//   if (!h) report(rc);                               // the system's error number
+//   // ... record readers of gdutils_records.h; each gives false once the file failed:
+//   if (!ok) report(h->errmsg);                       // names the file and line or record
+//   (void)gdutils::closemod(h);
+//
+//   gdutils::modfileptr t = gdutils::parsemat(rc, filetype, 0, 0, bytes, "test");
+//
+// Usage (writing a file, or a buffer with the memory entry):
+//   gdutils::modfileptr w = gdutils::cwcod(rc, filetype, name);
+//   ...
+//   if (gdutils::closemod(w) != 0) report();          // a failed write or final flush
+//   gdutils::modfileptr m = gdutils::memwrite(rc, filetype, "test");
+//   std::string bytes = gdutils::closemem(m);
+//
+// Errors never throw: a reading handle keeps the first problem (malformed or missing
+// text number, a binary read past the end, an unknown binary code) in `failed` and
+// `errmsg`; later reads give zeros. A writing handle keeps the first failed write and
+// later writes do nothing; closemod returns it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "frame/q5rt.h"
+#include "frame/q5text.h"
+
+// The digits of the scratch file type, (type div 10^k) mod 10 each.
+namespace zlmconf {
+[[nodiscard]] constexpr std::int32_t ftdigit(std::int32_t filetype, int k) {
+  for (int i = 0; i < k; ++i) filetype /= 10;
+  return filetype % 10;
+}
+[[nodiscard]] constexpr std::int32_t fttype(std::int32_t t) { return ftdigit(t, 0); }
+[[nodiscard]] constexpr std::int32_t ftduals(std::int32_t t) { return ftdigit(t, 1); }
+[[nodiscard]] constexpr std::int32_t ftnzcount(std::int32_t t) { return ftdigit(t, 2); }
+[[nodiscard]] constexpr std::int32_t ftscales(std::int32_t t) { return ftdigit(t, 3); }
+[[nodiscard]] constexpr std::int32_t ftslacks(std::int32_t t) { return ftdigit(t, 4); }
+[[nodiscard]] constexpr std::int32_t ftmatches(std::int32_t t) { return ftdigit(t, 5); }
+}  // namespace zlmconf
+
+namespace gdutils {
+
+inline constexpr std::int32_t recordsize = 800;
+inline constexpr std::int32_t vrklayout = 5;
+
+// Open result of a negative file type: the system's "Invalid argument".
+inline constexpr std::int32_t badfiletype = 22;
+// Open result of a data-exchange scratch file that cannot be opened.
+inline constexpr std::int32_t vrkopenfailed = 5;
+
+inline constexpr std::string_view openmodfor = "*** OpenMod for ";
+inline constexpr std::string_view openmodfailed = " failed: ";
+inline constexpr std::string_view vrknotavailable =
+    "data-exchange scratch files (file type 5) are not supported";
+inline constexpr std::string_view cannotwritevrkcode =
+    "*** Cannot write VRK instruction scratch file with filetype 5";
+
+// One open scratch file, for reading or for writing.
+struct tmodfile {
+  tmodfile() = default;
+  ~tmodfile();
+  tmodfile(const tmodfile&) = delete;
+  tmodfile& operator=(const tmodfile&) = delete;
+
+  q5rt::textfile text;        // text layout, writing to a file
+  q5rt::untypedfile binary;   // binary layouts, writing to a file
+  std::array<unsigned char, recordsize> buffer{};  // framing and payload of the record
+  q5rt::sstr name;
+  std::int32_t openrc = 0;
+  // Payload of a record as 0-based byte positions: first..last, size bytes.
+  std::int32_t first = 0;
+  std::int32_t last = 0;
+  std::int32_t size = 0;
+  std::int32_t pos = 0;  // next byte of the record buffer
+  // Solution-file state.
+  std::int32_t htcounter = 0;
+  bool rowsdone = false;
+  bool pasthead = false;
+  // The file type and what its digits and the open ask of the records.
+  std::int32_t filetype = 0;
+  std::int32_t layout = 0;
+  std::int32_t scales = 0;
+  bool duals = false;
+  bool nzcount = false;
+  bool scalevalues = false;
+  bool scaledsol = false;
+  bool matches = false;
+  bool priority = false;
+  bool slacks = false;
+  bool reading = false;
+  // undefined, not available, +infinity, -infinity, epsilon, acronym base.
+  std::array<double, 6> specials{};
+  std::array<unsigned char, 8> cell{};  // the item moved by wrbuf / rdbuf
+
+  // Reading: the bytes, whole (owned when read from a file) and the cursor.
+  std::string owned;
+  std::string_view input;
+  std::size_t inpos = 0;    // text: next byte; binary: start of the next record
+  std::int32_t line = 1;    // text: line being read
+  std::int64_t records = 0; // binary: records loaded
+  // Writing: into memory (memout) instead of a file.
+  bool tomemory = false;
+  std::string memout;
+  bool linestart = true;  // text writing: no blank before the next field
+  std::int32_t iorc = 0;  // writing: the first failed write or close
+  // The first problem of the file.
+  bool failed = false;
+  q5rt::sstr errmsg;
+
+  [[nodiscard]] bool istext() const { return layout == 0; }
+};
+
+using modfileptr = std::unique_ptr<tmodfile>;
+
+// ---- opening and closing ----
+
+// The common open: a handle, or none with the open result in rc (the system's error
+// number; badfiletype for a negative file type, vrkopenfailed for layout 5).
+[[nodiscard]] modfileptr openmod(std::int32_t& rc, bool reading, std::int32_t filetype,
+                                 std::string_view name);
+// Solution file (the scaled-solution flag follows scales digit 3).
+[[nodiscard]] modfileptr crsol(std::int32_t& rc, std::int32_t filetype, std::string_view name);
+[[nodiscard]] modfileptr cwsol(std::int32_t& rc, std::int32_t filetype, std::string_view name);
+// Instruction-code file. Writing refuses layout 5: the message cannotwritevrkcode on
+// standard output and no handle (rc vrkopenfailed).
+[[nodiscard]] modfileptr crcod(std::int32_t& rc, std::int32_t filetype, std::string_view name);
+[[nodiscard]] modfileptr cwcod(std::int32_t& rc, std::int32_t filetype, std::string_view name);
+// Matrix file; the scale-values and priority flags follow the scales digit and options.
+[[nodiscard]] modfileptr crmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                               std::int32_t priorityopt, std::string_view name);
+[[nodiscard]] modfileptr cwmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                               std::int32_t priorityopt, std::string_view name);
+
+// String entries: reading handles over data, which must outlive the handle; name is used
+// in messages only.
+[[nodiscard]] modfileptr parsemod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                                  std::string_view name);
+[[nodiscard]] modfileptr parsecod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                                  std::string_view name);
+[[nodiscard]] modfileptr parsemat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
+                                  std::int32_t priorityopt, std::string_view data,
+                                  std::string_view name);
+[[nodiscard]] modfileptr parsesol(std::int32_t& rc, std::int32_t filetype, std::string_view data,
+                                  std::string_view name);
+// A writing handle whose bytes collect in memory (closemem hands them over); set the
+// matrix or solution flags with setmatflags / setsolflags as the file opens do.
+[[nodiscard]] modfileptr memwrite(std::int32_t& rc, std::int32_t filetype, std::string_view name);
+void setmatflags(tmodfile& h, std::int32_t scaleopt, std::int32_t priorityopt);
+void setsolflags(tmodfile& h);
+
+// Finishes the file (a binary writer writes its last, zero-filled record when it holds
+// anything new), closes it and releases the handle. 0, or the first failed write or
+// close of a writing handle (its text in errmsg before the release). No handle: 0.
+[[nodiscard]] std::int32_t closemod(modfileptr& h);
+// The same for a handle of memwrite: its bytes.
+[[nodiscard]] std::string closemem(modfileptr& h);
+
+// ---- binary items, through the transfer cell ----
+
+// Appends the first size (1, 2, 4 or 8) bytes of the cell.
+void wrbuf(tmodfile& h, int size);
+// Reads size (1, 2, 4 or 8) bytes into the cell; zeros past the end (and h fails).
+void rdbuf(tmodfile& h, int size);
+// A double: NaN reads as undefined, -infinity as minus infinity, +infinity as plus
+// infinity (the handle's special values).
+[[nodiscard]] double rdr8(tmodfile& h);
+
+void wri8(tmodfile& h, std::int32_t v);   // the low byte
+void wri16(tmodfile& h, std::int32_t v);  // the low 16 bits
+void wri32(tmodfile& h, std::int32_t v);
+void wrr8(tmodfile& h, double v);
+[[nodiscard]] std::int32_t rdu8(tmodfile& h);  // 0..255
+[[nodiscard]] std::int32_t rdi8(tmodfile& h);  // -128..127
+[[nodiscard]] std::int32_t rdi16(tmodfile& h);
+[[nodiscard]] std::int32_t rdi32(tmodfile& h);
+
+// ---- text items ----
+// Writing: fields are separated by one blank; wrtxeol ends the record's line.
+void wrtxint(tmodfile& h, std::int64_t v);
+void wrtxreal(tmodfile& h, double v);  // the short number text
+void wrtxline(tmodfile& h, std::string_view text);  // a whole line
+void wrtxeol(tmodfile& h);
+// Reading: numbers skip white space and line ends; a missing or malformed number fails
+// the handle and gives 0. The runtime's Val rules; at most 255 characters a number.
+[[nodiscard]] std::int32_t rdtxint(tmodfile& h);
+[[nodiscard]] double rdtxreal(tmodfile& h);
+// Skips the rest of the line and its line end.
+void rdtxeol(tmodfile& h);
+[[nodiscard]] bool rdtxeof(const tmodfile& h);
+
+// Fails the handle with "<name>: <text>" (with ", line N" for text, ", record N" for
+// binary) unless it failed before. Gives false.
+bool fail(tmodfile& h, std::string_view text);
+
+}  // namespace gdutils
