@@ -82,55 +82,64 @@ struct real_rules {
 constexpr real_rules exact_rules{&convert_exact, true, true};
 constexpr real_rules clib_rules{&convert_clib, false, false};
 
-// A template on the rules, so that the converter is inlined on the hot path.
+// The end of an exponent that follows a point: "e", an optional sign and at least one
+// digit; without digits the exponent is not used (the stop is at the "e").
+const char* exponent_end(const char* e, const char* last) {
+  const char* p = e + 1;
+  if (p != last && (*p == '+' || *p == '-')) ++p;
+  const char* const digits = p;
+  while (p != last && is_digit(*p)) ++p;
+  return p == digits ? e : p;
+}
+
+// Real Val over [first, last): the value and the first character not used (last when
+// the whole text was used). A text refused before any conversion (empty, blanks or a
+// sign alone, a character that starts no number, a hexadecimal prefix) sets refused:
+// its stop is an error even at the end. A template on the rules, so that the converter
+// is inlined.
 template <const real_rules& rules>
-void val_real(std::string_view t, double& value, std::int32_t& code) {
+const char* val_real(const char* first, const char* last, double& value, bool& refused) {
   value = 0.0;
-  std::size_t i = 0;
-  while (i < t.size() && t[i] == ' ') ++i;
+  refused = true;
+  const char* p = first;
+  while (p != last && *p == ' ') ++p;
   bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-  if (i >= t.size()) {
-    code = pos1(i);
-    return;
-  }
-  const char c = t[i];
-  const char* const base = t.data();
-  const char* const last = base + t.size();
-  std::size_t stop;
-  if (rules.refuse_high_bytes && static_cast<unsigned char>(c) >= 128) {
-    code = pos1(i);
-    return;
-  }
+  if (p != last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  if (p == last) return p;
+  const char c = *p;
+  const char* stop;
+  if (rules.refuse_high_bytes && static_cast<unsigned char>(c) >= 128) return p;
   if (is_digit(c)) {
-    if (i + 1 < t.size() && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+    if (p + 1 != last && (p[1] == 'x' || p[1] == 'X')) {
       // Hexadecimal reals are refused.
       value = rules.digit_before_x ? c - '0' : 0.0;
-      code = pos1(i + 1);
-      return;
+      return p + 1;
     }
-    stop = static_cast<std::size_t>(rules.convert(base + i, last, value) - base);
+    stop = rules.convert(p, last, value);
   } else if (c == '.') {
-    if (i + 1 == t.size()) {
-      code = 0;  // a lone point reads as 0
-      return;
+    if (p + 1 == last) {
+      refused = false;  // a lone point reads as 0
+      return last;
     }
-    if (t[i + 1] == 'e' || t[i + 1] == 'E') {
-      // A point before the exponent reads as "0".
-      std::string copy(t.substr(i));
-      copy[0] = '0';
-      stop = i + static_cast<std::size_t>(rules.convert(copy.data(), copy.data() + copy.size(), value) -
-                                          copy.data());
+    if (p[1] == 'e' || p[1] == 'E') {
+      stop = exponent_end(p + 1, last);  // a point before the exponent reads as "0"
     } else {
-      stop = static_cast<std::size_t>(rules.convert(base + i, last, value) - base);
-      stop = std::max(stop, i + 1);
+      stop = std::max(rules.convert(p, last, value), p + 1);
     }
   } else {
-    code = pos1(i);
-    return;
+    return p;
   }
+  refused = false;
   if (negative) value = -value;
-  code = stop == t.size() ? 0 : pos1(stop);
+  return stop;
+}
+
+template <const real_rules& rules>
+void val_real(std::string_view t, double& value, std::int32_t& code) {
+  const char* const last = t.data() + t.size();
+  bool refused;
+  const char* const stop = val_real<rules>(t.data(), last, value, refused);
+  code = (stop == last && !refused) ? 0 : pos1(static_cast<std::size_t>(stop - t.data()));
 }
 
 // ---- text building ----
@@ -256,6 +265,19 @@ real_read convert_real_token(std::string_view token) {
   Q5_Val_dd(token, r.value, code);
   if (code != 0) r = {0.0, read_status::bad_format};
   return r;
+}
+
+const char* read_real_at(const char* first, const char* last, real_read& r) {
+  bool refused;
+  const char* stop = val_real<exact_rules>(first, last, r.value, refused);
+  if (!refused && (stop == last || detail::white_byte(*stop))) {
+    r.status = read_status::ok;
+    return stop;
+  }
+  // Not a number up to the token's end: the whole token is consumed as one error.
+  while (stop != last && !detail::white_byte(*stop)) ++stop;
+  r = {0.0, read_status::bad_format};
+  return stop;
 }
 
 // ---- the digit generator ----

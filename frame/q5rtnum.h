@@ -71,6 +71,9 @@ inline bool white_byte(char c) { return white_table[static_cast<unsigned char>(c
 
 // Converts one whole token (of any length) as the real reader does.
 [[nodiscard]] real_read convert_real_token(std::string_view token);
+// Converts the token that starts at first (not white space) and ends at the next white
+// space or at last; gives the token's end.
+const char* read_real_at(const char* first, const char* last, real_read& r);
 
 // Reads the next real from a character source: skips white space (line ends included),
 // collects the token up to the next white space or the end (whole, however long; the
@@ -87,11 +90,10 @@ template <class Source>
     const char* const last = first + rest.size();
     const char* p = first;
     while (p != last && detail::white_byte(*p)) ++p;
-    const char* q = p;
-    while (q != last && !detail::white_byte(*q)) ++q;
-    src.skip(static_cast<std::size_t>(q - first));
-    if (p == last) return {0.0, read_status::end_of_file};
-    return convert_real_token(std::string_view(p, static_cast<std::size_t>(q - p)));
+    real_read r{0.0, read_status::end_of_file};
+    if (p != last) p = read_real_at(p, last, r);
+    src.skip(static_cast<std::size_t>(p - first));
+    return r;
   }
   int c = src.peek();
   while (c >= 0 && is_white(c)) {

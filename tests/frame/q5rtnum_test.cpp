@@ -172,6 +172,38 @@ TYPED_TEST(Q5readDd, MalformedTokenRaisesInvalidNumericFormat) {
   EXPECT_EQ(src.peek(), ' ');  // the whole bad token was consumed
 }
 
+TYPED_TEST(Q5readDd, TokensReadAsTheirVal) {
+  // Each token reads as Val reads it alone, whatever follows it in the file.
+  struct row {
+    const char* data;
+    q5rt::read_status status;
+    double value;
+    const char* why;
+  };
+  constexpr auto ok = q5rt::read_status::ok;
+  constexpr auto bad = q5rt::read_status::bad_format;
+  constexpr row rows[] = {
+      {"+ 1", bad, 0, "sign alone before a blank"},
+      {"-\n1", bad, 0, "sign alone before a line end"},
+      {". 1", ok, 0, "lone point"},
+      {".e5 1", ok, 0, "point before exponent"},
+      {".e 1", bad, 0, "point before an exponent without digits"},
+      {"1e 1", bad, 0, "exponent without digits"},
+      {"1e+5\t1", ok, 1e5, "signed exponent"},
+      {"-.5\r\n1", ok, -0.5, "point with sign"},
+      {"1x 1", bad, 0, "hexadecimal refused"},
+      {"\xe9 1", bad, 0, "high byte"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    TypeParam src(r.data);
+    const auto got = q5rt::read_real(src);
+    EXPECT_EQ(got.status, r.status);
+    EXPECT_EQ(got.value, r.value);
+    EXPECT_EQ(q5rt::read_real(src).value, 1.0);  // the next token is intact
+  }
+}
+
 TYPED_TEST(Q5readDd, LongTokenIsReadWhole) {
   // 300 digits: one number, never split into two.
   const std::string data = "1" + std::string(299, '0') + " 7";

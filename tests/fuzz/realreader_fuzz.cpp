@@ -44,6 +44,21 @@ void check_round_trip(double x) {
   (void)q5rt::Q5_Str_dd2(x, 12, static_cast<std::int32_t>(text.size()) - 3);
 }
 
+// Offers one byte at a time, as a text file does: the reader's other road.
+class byte_source {
+ public:
+  explicit byte_source(std::string_view data) : data_(data) {}
+  int peek() const { return pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_]) : -1; }
+  void advance() { ++pos_; }
+  std::size_t position() const { return pos_; }
+
+ private:
+  std::string_view data_;
+  std::size_t pos_ = 0;
+};
+
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -51,9 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   check_val(input.substr(0, 255));
   q5rt::string_source src(input);
+  byte_source bytes(input);
   for (;;) {
     const std::size_t before = src.position();
     const q5rt::real_read r = q5rt::read_real(src);
+    const q5rt::real_read b = q5rt::read_real(bytes);
+    check(r.status == b.status && same(r.value, b.value) && src.position() == bytes.position());
     if (r.status == q5rt::read_status::end_of_file) break;
     check(src.position() > before);
     if (r.status == q5rt::read_status::ok) check_round_trip(r.value);
