@@ -94,27 +94,28 @@ template <class Source>
     if (p != last) p = read_real_at(p, last, r);
     src.skip(static_cast<std::size_t>(p - first));
     return r;
-  }
-  int c = src.peek();
-  while (c >= 0 && is_white(c)) {
-    src.advance();
-    c = src.peek();
-  }
-  if (c < 0) return {0.0, read_status::end_of_file};
-  char small[256];
-  std::size_t n = 0;
-  std::string big;  // only for tokens longer than the small buffer
-  while (c >= 0 && !is_white(c)) {
-    if (n < sizeof small) {
-      small[n++] = static_cast<char>(c);
-    } else {
-      if (big.empty()) big.assign(small, n);
-      big.push_back(static_cast<char>(c));
+  } else {
+    int c = src.peek();
+    while (c >= 0 && is_white(c)) {
+      src.advance();
+      c = src.peek();
     }
-    src.advance();
-    c = src.peek();
+    if (c < 0) return {0.0, read_status::end_of_file};
+    char small[256];
+    std::size_t n = 0;
+    std::string big;  // only for tokens longer than the small buffer
+    while (c >= 0 && !is_white(c)) {
+      if (n < sizeof small) {
+        small[n++] = static_cast<char>(c);
+      } else {
+        if (big.empty()) big.assign(small, n);
+        big.push_back(static_cast<char>(c));
+      }
+      src.advance();
+      c = src.peek();
+    }
+    return convert_real_token(big.empty() ? std::string_view(small, n) : std::string_view(big));
   }
-  return convert_real_token(big.empty() ? std::string_view(small, n) : std::string_view(big));
 }
 
 // The reading of a real with the runtime's I/O errors: a malformed token raises
