@@ -54,7 +54,9 @@ TEST(StrutilxDbltostr, NumberTextTable) {
       {-lim::infinity(), "-Inf", "minus infinity"},
       {lim::quiet_NaN(), "Nan", "NaN"},
       {-lim::quiet_NaN(), "Nan", "NaN with sign bit"},
-      {9.9999999999999995, "10", "rounding carries a digit"},
+      {9.999999999999998, "10", "rounding carries a digit"},
+      {9.99999999999999e-5, "9.99999999999999E-5", "just below the plain range"},
+      {999999999999999.5, "1000000000000000", "tie rounds up to even, carrying to 1E15"},
       {-1.23456789012345E-100, "-1.23456789012345E-100", "longest text"},
   };
   for (const auto& r : rows) {
