@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "instance/ctvnl.h"
-
 namespace {
 
 TEST(CtvprocGetprocname, FindsTypesIgnoringCase) {
@@ -41,25 +39,6 @@ TEST(CtvprocSets, Members) {
   for (int t = 0; t < proc_count; ++t) EXPECT_EQ(pnonlinear.contains(t), t >= proc_nlp) << t;
   EXPECT_FALSE(pcontinuous.contains(proc_dnlp));
   EXPECT_TRUE(pdiscrete.contains(proc_mpec));
-}
-
-TEST(CtvnlOperandSets, ImmediateAndColumnOperands) {
-  using ctvnl::code;
-  using ctvnl::opcode;
-  for (int c = 0; c < ctvnl::opcode_count; ++c) {
-    const auto name = ctvnl::nlcodetxt[static_cast<std::size_t>(c)];
-    SCOPED_TRACE(name);
-    EXPECT_EQ(name.size(), 10u);
-    // Pool-entry operands are exactly the "...I" forms and MulIAdd.
-    const bool immediate = name.starts_with("PushI") || name.starts_with("AddI") ||
-                           name.starts_with("SubI") || name.starts_with("MulI") ||
-                           name.starts_with("DivI");
-    EXPECT_EQ(ctvnl::pushimmed.contains(c), immediate);
-    EXPECT_FALSE(ctvnl::pushimmed.contains(c) && ctvnl::pushgradvars.contains(c));
-  }
-  EXPECT_EQ(ctvnl::nlcodetxt[code(opcode::stackin)], "StackIn   ");
-  EXPECT_TRUE(ctvnl::pushgradvars.contains(code(opcode::uminv)));
-  EXPECT_FALSE(ctvnl::pushgradvars.contains(code(opcode::umin)));
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "instance/ctvnl.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CtvnlOperandSets, ImmediateAndColumnOperands) {
+  using ctvnl::code;
+  using ctvnl::opcode;
+  for (int c = 0; c < ctvnl::opcode_count; ++c) {
+    const auto name = ctvnl::nlcodetxt[static_cast<std::size_t>(c)];
+    SCOPED_TRACE(name);
+    EXPECT_EQ(name.size(), 10u);
+    // Pool-entry operands are exactly the "...I" forms and MulIAdd.
+    const bool immediate = name.starts_with("PushI") || name.starts_with("AddI") ||
+                           name.starts_with("SubI") || name.starts_with("MulI") ||
+                           name.starts_with("DivI");
+    EXPECT_EQ(ctvnl::pushimmed.contains(c), immediate);
+    EXPECT_FALSE(ctvnl::pushimmed.contains(c) && ctvnl::pushgradvars.contains(c));
+  }
+  EXPECT_EQ(ctvnl::nlcodetxt[code(opcode::stackin)], "StackIn   ");
+  EXPECT_TRUE(ctvnl::pushgradvars.contains(code(opcode::uminv)));
+  EXPECT_FALSE(ctvnl::pushgradvars.contains(code(opcode::umin)));
+}
+
+}  // namespace
