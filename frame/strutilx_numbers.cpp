@@ -7,19 +7,15 @@
 #include <string>
 
 #include "frame/q5rtnum.h"
+#include "frame/strutilx.h"
 #include "instance/zlmspecs.h"
 
 namespace strutilx {
 
 namespace {
 
-constexpr char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 // The whole text equals the word, ASCII case ignored.
-bool is_word(std::string_view s, std::string_view word) {
-  return s.size() == word.size() &&
-         std::equal(s.begin(), s.end(), word.begin(), [](char a, char b) { return upper(a) == upper(b); });
-}
+bool is_word(std::string_view s, std::string_view word) { return struequal(s, word); }
 
 // The plain form is chosen on the value itself, not on its rounded digits.
 bool plain_form(double x) {
@@ -170,7 +166,7 @@ q5rt::sstr excelcolstr(std::int32_t n) {
 std::int32_t strexcelcol(std::string_view s) {
   std::int64_t value = 0;
   for (const char c : s) {
-    const char u = upper(c);
+    const char u = detail::upcase(c);
     if (u < 'A' || u > 'Z' || value > 82595549) return 0;
     value = value * 26 + (u - 'A' + 1);
   }

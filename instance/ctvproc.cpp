@@ -1,7 +1,7 @@
 // Model-type lookup by name and the long texts.
 #include "instance/ctvproc.h"
 
-#include <algorithm>
+#include "frame/strutilx.h"
 
 namespace ctvproc {
 
@@ -25,19 +25,12 @@ constexpr std::array<std::string_view, proc_count> proctexts = {
     "Relaxed Mixed Integer Quadratically Constrained Programs",
     "Extended Mathematical Programs"};
 
-constexpr char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool same_ascii_nocase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
-}
-
 }  // namespace
 
 int getprocname(std::string_view name) {
   // Later types first; type 0 is never compared.
   for (int t = proc_count - 1; t >= 1; --t)
-    if (same_ascii_nocase(name, procnames[static_cast<std::size_t>(t)])) return t;
+    if (strutilx::struequal(name, procnames[static_cast<std::size_t>(t)])) return t;
   return 0;
 }
 
