@@ -10,6 +10,7 @@
 #include "frame/q5platform.h"
 #include "frame/q5rtnum.h"
 #include "frame/q5text.h"
+#include "frame/strutilx.h"
 
 namespace gdutils {
 
@@ -273,10 +274,12 @@ bool readwhole(std::string_view name, std::string& data, std::int32_t& rc) {
   return rc == 0;
 }
 
-// The extrinsic-function step. No extrinsic-function loader is part of this program yet:
-// a control file that names a library dump cannot be served and fails with a clear text.
-bool readextfunc(const tcontrolrec& rec, q5rt::sstr& msg) {
-  msg = q5rt::concat(noextfuncloader, rec.strs[25], noextfuncloadertail);
+// The extrinsic-function loader's entry (version, directory path, library dump, message
+// callback, out message). No such loader is part of this program yet: a control file that
+// names a library dump cannot be served and fails with a clear text.
+bool readextfunc(std::int32_t /*version*/, std::string_view /*path*/, std::string_view file,
+                 void (* /*callback*/)(std::string_view), q5rt::sstr& msg) {
+  msg = q5rt::concat(noextfuncloader, file, noextfuncloadertail);
   return false;
 }
 
@@ -308,7 +311,9 @@ bool screadcontrol(tcontrolrec& rec, q5rt::sstr& msg, zlmconf::tzlmconf& table) 
   }
   if (!parse(data, name, rec, msg, table)) return false;
   if (rec.strs[25].empty()) return true;
-  return readextfunc(rec, msg);
+  const q5rt::sstr path =
+      q5rt::concat(strutilx::includetrailingpathdelimiterex(rec.strs[9]), rec.strs[21]);
+  return readextfunc(rec.ints[3], path, rec.strs[25], &msgcb, msg);
 }
 
 std::int32_t scwritecontrol(const tcontrolrec& rec, const zlmconf::tzlmconf& table) {

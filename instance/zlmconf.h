@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "frame/q5rt.h"
@@ -50,6 +51,10 @@ inline constexpr std::size_t maxmessages = 1000;
 class textreader {
  public:
   explicit textreader(std::string_view data) : data_(data) {}
+  // The buffer must outlive the reader: no temporary strings.
+  template <class S>
+  requires(!std::is_lvalue_reference_v<S> &&
+           std::is_same_v<std::remove_cvref_t<S>, std::string>) explicit textreader(S&&) = delete;
 
   // The next number; white space and line ends before it are skipped.
   [[nodiscard]] std::int32_t read_integer();

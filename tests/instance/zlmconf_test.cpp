@@ -328,9 +328,11 @@ TEST(ZlmconfTextreader, NumbersStringsAndLineEnds) {
     EXPECT_EQ(e.code(), 100);
     EXPECT_EQ(e.message().view(), "Read past end of file in line 4");
   }
-  zlmconf::textreader big(std::string(300, '1'));
+  const std::string bigtoken(300, '1');
+  zlmconf::textreader big(bigtoken);
   EXPECT_THROW((void)big.read_real(), q5rt::io_error) << "a token over 255 characters";
-  zlmconf::textreader longline(std::string(300, 'a') + "\nb");
+  const std::string twolines = std::string(300, 'a') + "\nb";
+  zlmconf::textreader longline(twolines);
   EXPECT_EQ(longline.readln_string().size(), 255U);
   EXPECT_EQ(longline.readln_string().view(), "b");
 }
