@@ -73,7 +73,7 @@ inline bool white_byte(char c) { return white_table[static_cast<unsigned char>(c
 [[nodiscard]] real_read convert_real_token(std::string_view token);
 // Converts the token that starts at first (not white space) and ends at the next white
 // space or at last; gives the token's end.
-const char* read_real_at(const char* first, const char* last, real_read& r);
+[[nodiscard]] const char* read_real_at(const char* first, const char* last, real_read& r);
 
 // Reads the next real from a character source: skips white space (line ends included),
 // collects the token up to the next white space or the end (whole, however long; the
@@ -176,9 +176,9 @@ struct decimal_digits {
 // Each writer fills at most cap characters into out and returns the length: a longer
 // text is cut to the capacity.
 
-std::size_t str_dd1(double x, std::int32_t w, char* out, std::size_t cap);
-std::size_t str_dd2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
-std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_dd1(double x, std::int32_t w, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_dd2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap);
 
 // Default real text: 23 characters, sign or blank, d.dddddddddddddd, "E", exponent sign
 // and four exponent digits; infinities and NaN as the word right-aligned in 23.
@@ -211,9 +211,9 @@ void Q5_Str_i1(std::int32_t v, std::int32_t w, shortstring<Cap>& dest) {
 // Twins through the C library's formatted printing (not used for file text):
 // "%23.14E"; "%W.pE" with W = max(w, 10) and p = 2 (w < 10) or min(w - 8, 18);
 // "%w.df" (d < 0 as the second, "%w.dE" above 1E37). Each cut to the capacity.
-std::size_t str_d0(double x, char* out, std::size_t cap);
-std::size_t str_d1(double x, std::int32_t w, char* out, std::size_t cap);
-std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_d0(double x, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_d1(double x, std::int32_t w, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
 
 template <std::size_t Cap>
 void Q5_Str_d0(double x, shortstring<Cap>& dest) {

@@ -25,7 +25,7 @@ namespace strutilx {
 inline constexpr std::size_t dbltostr_maxlen = 22;
 
 // The short number text into out (room for dbltostr_maxlen characters); its length.
-std::size_t dbltostr_chars(double x, char separator, char* out);
+[[nodiscard]] std::size_t dbltostr_chars(double x, char separator, char* out);
 
 [[nodiscard]] q5rt::sstr dbltostr(double x);
 [[nodiscard]] q5rt::sstr dbltostrsep(double x, char separator);
