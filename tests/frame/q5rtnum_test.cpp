@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -310,6 +313,46 @@ TEST(Q5StrDd2, FixedFormWithDecimals) {
   q5rt::shortstring<4> small;
   q5rt::Q5_Str_dd2(1.0, 10, 1, small);
   EXPECT_EQ(small.view(), "    ");
+}
+
+// Random doubles of every magnitude, reproducible.
+std::vector<double> random_doubles(std::size_t n) {
+  std::vector<double> out;
+  std::uint64_t state = 987654321;
+  while (out.size() < n) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const double x = std::bit_cast<double>(state);
+    if (std::isfinite(x)) out.push_back(x);
+  }
+  return out;
+}
+
+TEST(Q5StrDd0, AgreesWithTheCLibraryDigits) {
+  // The C library's "%.14E" is correctly rounded too: same digits, same exponent.
+  for (const double x : random_doubles(20000)) {
+    char c[64];
+    std::snprintf(c, sizeof c, "%.14E", x);
+    const std::string ctext(c);
+    const auto e = ctext.find('E');
+    const int exponent = std::stoi(ctext.substr(e + 1));
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%s%sE%c%04d", x < 0 ? "" : " ", ctext.substr(0, e).c_str(),
+                  exponent < 0 ? '-' : '+', std::abs(exponent));
+    ASSERT_EQ(q5rt::Q5_Str_dd0(x).view(), std::string(expected)) << ctext;
+  }
+}
+
+TEST(Q5StrDd2, AgreesWithTheCLibraryFixedText) {
+  // Within 18 digits the fixed form is the C library's "%.*f" (ties to even).
+  std::int32_t d = 0;
+  for (double x : random_doubles(20000)) {
+    x = std::fmod(x, 1e12);
+    if (std::fabs(x) < 1e-30) continue;  // exponent form below 2^-116
+    d = (d + 1) % 4;
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.*f", d, x);
+    ASSERT_EQ(q5rt::Q5_Str_dd2(x, 0, d).view(), std::string(expected)) << x;
+  }
 }
 
 TEST(Q5StrD, CLibraryTwins) {
