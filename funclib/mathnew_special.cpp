@@ -470,9 +470,19 @@ double lnbetafront(double a, double b, double x, double y) {
   return a * lnx + b * lny - betalnimpl(a, b);
 }
 
-// I_x(a, b) by its continued fraction (modified Lentz); it settles fast for
-// x < (a + 1) / (a + b + 2) and slower above. False when it does not settle within maxiter.
-bool betacf(double a, double b, double x, double y, int maxiter, double& result) {
+// The k-th coefficient of the continued fraction of I_x(a, b) = front / a * 1 / (1 + d1 /
+// (1 + d2 / ...)): d(2m+1) = -(a+m)(a+b+m)x / ((a+2m)(a+2m+1)), d(2m) = m(b-m)x / ((a+2m-1)(a+2m)).
+double betacfcoef(double a, double b, double x, int k) {
+  const double m = k / 2;
+  if (k % 2 == 0) return m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m));
+  return -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1));
+}
+
+// I_x(a, b) by its continued fraction; it settles fast for x < (a + 1) / (a + b + 2) and
+// slower above. A forward pass (modified Lentz) finds how many terms are needed; the value
+// is then summed from the tail backwards, which does not pile up rounding errors over a long
+// fraction. False when the forward pass does not settle within maxterms.
+bool betacf(double a, double b, double x, double y, int maxterms, double& result) {
   constexpr double tiny = 1e-300;
   const double lnfront = lnbetafront(a, b, x, y);
   if (lnfront < exparg) {
@@ -480,26 +490,44 @@ bool betacf(double a, double b, double x, double y, int maxiter, double& result)
     return true;
   }
   double c = 1;
-  double d = 1 - (a + b) * x / (a + 1);
+  double d = 1 + betacfcoef(a, b, x, 1);
   d = 1 / (std::fabs(d) < tiny ? tiny : d);
-  double h = d;
-  for (int m = 1; m <= maxiter; ++m) {
-    const double m2 = 2.0 * m;
-    for (int half = 0; half < 2; ++half) {
-      const double coef = half == 0 ? m * (b - m) * x / ((a + m2 - 1) * (a + m2))
-                                    : -(a + m) * (a + b + m) * x / ((a + m2) * (a + m2 + 1));
-      d = 1 + coef * d;
-      d = 1 / (std::fabs(d) < tiny ? tiny : d);
-      c = 1 + coef / c;
-      if (std::fabs(c) < tiny) c = tiny;
-      h *= d * c;
-      if (half == 1 && std::fabs(d * c - 1) < 1e-15) {
-        result = std::exp(lnfront) * h / a;
-        return true;
-      }
+  int terms = 0;
+  for (int k = 2;; ++k) {
+    if (k > maxterms) return false;
+    const double coef = betacfcoef(a, b, x, k);
+    d = 1 + coef * d;
+    d = 1 / (std::fabs(d) < tiny ? tiny : d);
+    c = 1 + coef / c;
+    if (std::fabs(c) < tiny) c = tiny;
+    if (k % 2 == 1 && std::fabs(d * c - 1) < 3e-16) {  // judged after each pair of terms
+      terms = k;
+      break;
     }
   }
-  return false;
+  // Backwards: t(k) = 1 + d(k) / t(k+1) and s(k) = t(k) - 1. Near the mean 1 + d(k) almost
+  // vanishes for odd k; there t(k) is formed as (1 + d(k)) - d(k) s(k+1) / t(k+1) with
+  // 1 + d(2m+1) = (a(3m+1) + 2m(2m+1) + (a+m) lambda - m(a+m)x) / ((a+2m)(a+2m+1)),
+  // lambda = a - (a+b)x = a y - b x, so that nothing cancels.
+  const double lambda = a * y - b * x;
+  double t = 1, s = 0;
+  for (int k = 2 * terms + 8; k >= 1; --k) {  // twice the terms: slow fractions settle late
+    const double coef = betacfcoef(a, b, x, k);
+    const double snew = coef / t;
+    if (k % 2 == 1) {
+      const double m = k / 2;
+      const double onepluscoef = (a * (3 * m + 1) + 2 * m * (2 * m + 1) + (a + m) * lambda -
+                                  m * (a + m) * x) /
+                                 ((a + 2 * m) * (a + 2 * m + 1));
+      t = onepluscoef - coef * s / t;
+    } else {
+      t = 1 + snew;
+    }
+    s = snew;
+    if (std::fabs(t) < tiny) t = tiny;
+  }
+  result = std::exp(lnfront) / (a * t);
+  return true;
 }
 
 }  // namespace
@@ -545,12 +573,12 @@ void bratio(double a, double b, double x, double y, double& w, double& w1, int& 
   }
   // The tail on the near side of the mean is computed, so that the smaller of w and w1 keeps
   // its relative accuracy; when that fraction settles too slowly the other side is taken.
-  const bool lower = x <= (a + 1) / (a + b + 2);
+  const bool lower = x <= a / (a + b);
   double r = 0;
   bool swap = !lower;
-  if (!(lower ? betacf(a, b, x, y, 2000, r) : betacf(b, a, y, x, 2000, r))) {
+  if (!(lower ? betacf(a, b, x, y, 4000, r) : betacf(b, a, y, x, 4000, r))) {
     swap = lower;
-    if (!(swap ? betacf(b, a, y, x, 20000, r) : betacf(a, b, x, y, 20000, r))) {
+    if (!(swap ? betacf(b, a, y, x, 40000, r) : betacf(a, b, x, y, 40000, r))) {
       flag = 8;
       return;
     }

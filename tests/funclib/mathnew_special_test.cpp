@@ -249,29 +249,42 @@ TEST(SpecialKernels, LogGammaDifferences) {
 // ---------------------------------------------------------------- beta-family kernels
 
 TEST(SpecialKernels, IncompleteBetaAgainstBoost) {
-  // Both tails over shape parameters from 0.5 to 1e5, down to 1e-38: to 5e-13 relative,
-  // and to 5e-12 where a shape parameter of 1e5 needs a long continued fraction.
-  double worst = 0, worstlong = 0;
-  for (double a : {0.5, 1.0, 2.0, 3.7, 10.0, 55.5, 300.0, 5000.0, 1e5}) {
-    for (double b : {0.5, 1.5, 2.0, 8.0, 20.0, 123.0, 1000.0, 1e5}) {
-      for (double x : {1e-5, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.9999}) {
-        double w = 0, w1 = 0;
-        int flag = -1;
-        mathnew::bratio(a, b, x, 1 - x, w, w1, flag);
-        ASSERT_EQ(flag, 0);
-        const double want = bm::ibeta(a, b, x);
-        const double wantc = bm::ibetac(a, b, x);
-        // Terms below exp(-87.3356713851062) count as 0.
-        double& acc = std::max(a, b) >= 1e5 ? worstlong : worst;
-        if (want > 1.2e-38) acc = std::max(acc, relerr(w, want));
-        else EXPECT_LT(w, 1e-37);
-        if (wantc > 1.2e-38) acc = std::max(acc, relerr(w1, wantc));
-        else EXPECT_LT(w1, 1e-37);
+  struct row {
+    std::vector<double> as, bs, xs;
+    double reltol;  // on both tails, down to 1e-38
+    double abstol;  // on both tails
+    const char* why;
+  };
+  const row rows[] = {
+      {{0.5, 1.0, 2.0, 3.7, 10.0, 55.5, 300.0, 5000.0, 1e5},
+       {0.5, 1.5, 2.0, 8.0, 20.0, 123.0, 1000.0, 1e5},
+       {1e-5, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.9999},
+       1e-13, 0, "moderate and large shapes, near the mean and in the tails"},
+      {{0.01, 0.1, 1e6}, {0.02, 3.0, 1e7}, {1e-8, 1e-5, 0.01, 0.5, 0.99, 0.9999999},
+       5e-13, 0, "very small and very large shapes"},
+      {{1e-10, 2.0, 3.7}, {1e-10, 8.0, 123.0}, {1e-8, 1e-5, 0.1, 0.9, 0.9999999},
+       1e-5, 1e-14, "a shape of 1e-10: tails far from the mean to 1e-14 absolute"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    for (double a : r.as) {
+      for (double b : r.bs) {
+        for (double x : r.xs) {
+          SCOPED_TRACE(testing::Message() << "a " << a << " b " << b << " x " << x);
+          double w = 0, w1 = 0;
+          int flag = -1;
+          mathnew::bratio(a, b, x, 1 - x, w, w1, flag);
+          ASSERT_EQ(flag, 0);
+          const double want = bm::ibeta(a, b, x);
+          const double wantc = bm::ibetac(a, b, x);
+          // Terms below exp(-87.3356713851062) count as 0.
+          const double floor = 1.2e-38;
+          EXPECT_NEAR(w, want, want > floor ? std::max(r.reltol * want, r.abstol) : 1e-37);
+          EXPECT_NEAR(w1, wantc, wantc > floor ? std::max(r.reltol * wantc, r.abstol) : 1e-37);
+        }
       }
     }
   }
-  EXPECT_LT(worst, 5e-13);
-  EXPECT_LT(worstlong, 5e-12);
 }
 
 TEST(SpecialKernels, IncompleteBetaFlagsAndDegenerateCases) {
