@@ -6,8 +6,10 @@
 // The kernels use their own series and continued fractions: ln Gamma near 1 and 2 by the
 // series in zeta(n) - 1, Stirling's series with Bernoulli coefficients for large
 // arguments, digamma about its positive zero by a Taylor series in Hurwitz zeta values,
-// and the incomplete beta ratio by its continued fraction after the usual symmetry choice.
-// Every loop is bounded; a kernel that cannot converge says so through its flag.
+// the incomplete beta ratio by its continued fraction for the tail on the near side of the
+// mean, summed backwards, and its shape derivatives by carrying first and second
+// derivatives through that fraction. Every loop is bounded; a kernel that cannot converge
+// says so through its flag.
 #include "funclib/mathnew_special.h"
 
 #include <algorithm>
