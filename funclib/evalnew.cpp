@@ -1,0 +1,455 @@
+// The instruction-code interpreter: forward sweep for the value (recording the partial
+// derivatives of every nonlinear step on a tape) and reverse sweep for the gradient.
+#include "funclib/evalnew.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <vector>
+
+#include "funclib/evalnew_internal.h"
+#include "funclib/genextfunc.h"
+
+namespace evalnew {
+
+namespace detail {
+
+q5rt::shortstring<15> opname(ctvnl::opcode op) {
+  const int c = ctvnl::code(op);
+  if (c < ctvnl::opcode_count) return q5rt::shortstring<15>::cut(ctvnl::nlcodetxt[c]);
+  char buf[16] = "Opcode ";
+  const auto res = std::to_chars(buf + 7, buf + sizeof buf, c);
+  auto name = q5rt::shortstring<15>::cut({buf, static_cast<std::size_t>(res.ptr - buf)});
+  while (name.size() < 10) name.append_cut(' ');
+  return name;
+}
+
+std::string_view decimal(char (&buf)[24], long long n) {
+  const auto res = std::to_chars(buf, buf + sizeof buf, n);
+  return {buf, static_cast<std::size_t>(res.ptr - buf)};
+}
+
+q5rt::sstr located(std::string_view who, std::string_view what, std::int32_t k) {
+  char buf[24];
+  return q5rt::concat("*** ", who, ": ", what, " at location ", decimal(buf, k));
+}
+
+q5rt::sstr numbered(std::string_view who, std::string_view what, long long n, std::int32_t k) {
+  char nbuf[24], kbuf[24];
+  return q5rt::concat("*** ", who, ": ", what, " ", decimal(nbuf, n), " at location ",
+                      decimal(kbuf, k));
+}
+
+bool rangeok(std::int32_t first, std::int32_t last, codespan code, std::string_view who,
+             q5rt::sstr& msg) {
+  if (first >= 1 && last <= static_cast<std::int64_t>(code.size())) return true;
+  char fb[24], lb[24], nb[24];
+  msg = q5rt::concat("*** ", who, ": instructions ", decimal(fb, first), "..",
+                     decimal(lb, last), " outside the code of ", decimal(nb, static_cast<long long>(code.size())),
+                     " instructions");
+  return false;
+}
+
+bool argcount(codespan code, std::int32_t first, std::int32_t k, std::int32_t& n) {
+  if (k <= first || code[k - 2].opcode != ctvnl::opcode::funcargn) return false;
+  n = code[k - 2].operand;
+  return true;
+}
+
+}  // namespace detail
+
+namespace {
+
+using ctvnl::opcode;
+using detail::located;
+using detail::numbered;
+
+constexpr std::string_view who = "fwrvEvalNew";
+constexpr int divfnr = 66;
+
+// The installed column permutation: column j reads levels[cperm[j - 1]].
+std::vector<std::int32_t> cperm;
+bool cpermset = false;
+
+// Validated reads of columns and constants.
+struct operands {
+  std::span<const double> pool;
+  std::span<const double> levels;
+  std::size_t columns;  // highest column number accepted
+
+  [[nodiscard]] bool column(std::int32_t j, double& x) const {
+    if (j < 1 || static_cast<std::size_t>(j) > columns) return false;
+    if (!cpermset) {
+      x = levels[j - 1];
+      return true;
+    }
+    const std::int32_t p = cperm[j - 1];
+    if (p < 0 || static_cast<std::size_t>(p) >= levels.size()) return false;
+    x = levels[p];
+    return true;
+  }
+  [[nodiscard]] bool constant(std::int32_t k, double& c) const {
+    if (k < 1 || static_cast<std::size_t>(k) > pool.size()) return false;
+    c = pool[k - 1];
+    return true;
+  }
+};
+
+class interpreter {
+ public:
+  interpreter(ctvnew::tmathnewrec& rec, codespan code, std::span<const double> pool,
+              std::span<const double> levels, std::span<double> tape, std::span<double> grad,
+              bool withgrad, std::int32_t& errcount, q5rt::sstr& msg)
+      : rec_(rec), code_(code), ops_{pool, levels, 0}, tape_(tape), grad_(grad),
+        errcount_(errcount), msg_(msg) {
+    ops_.columns = cpermset ? cperm.size() : levels.size();
+    if (withgrad) ops_.columns = std::min(ops_.columns, grad.size());
+  }
+
+  template <bool G>
+  int forward(std::int32_t first, std::int32_t last, double& value);
+  int reverse(std::int32_t first, std::int32_t last);
+
+ private:
+  int bad(std::string_view what, std::int32_t k) {
+    msg_ = located(who, what, k);
+    return 2;
+  }
+  int badnumber(std::string_view what, long long n, std::int32_t k) {
+    msg_ = numbered(who, what, n, k);
+    return 2;
+  }
+  // The code of a call's answer: -1 go on, else the result to return.
+  int answer(int rc) {
+    if (rc == 0 || rc == ctvnew::rc_hess) return -1;
+    if (rc == ctvnew::rc_func || rc == ctvnew::rc_grad) {
+      if (errcount_ < std::numeric_limits<std::int32_t>::max()) ++errcount_;
+      return -1;
+    }
+    return 1;
+  }
+  int call(std::int32_t fnr, int n) {
+    rec_.nargs = n;
+    return answer(genextfunc::genericfunceval(rec_, fnr, args_));
+  }
+  template <bool G>
+  void record(int n) {
+    if constexpr (G) {
+      std::copy_n(rec_.g, n, tape_.data() + tp_);
+      tp_ += static_cast<std::size_t>(n);
+    }
+  }
+
+  ctvnew::tmathnewrec& rec_;
+  codespan code_;
+  operands ops_;
+  std::span<double> tape_;
+  std::span<double> grad_;
+  std::int32_t& errcount_;
+  q5rt::sstr& msg_;
+  double stack_[stackcap];
+  double args_[ctvnew::maxargs];
+  int sp_ = 0;           // values on the stack
+  std::size_t tp_ = 0;   // entries on the tape
+};
+
+template <bool G>
+int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
+  double* const st = stack_;
+  for (std::int32_t k = first; k <= last; ++k) {
+    const ctvnl::tnlcode ins = code_[k - 1];
+    const std::int32_t arg = ins.operand;
+    // The stack depth an instruction needs below it and the tape entries it appends.
+    int pops = 0, pushes = 0, tape = 0;
+    switch (ins.opcode) {
+      case opcode::pushv: case opcode::pushi: case opcode::uminv: case opcode::pushzero:
+        pushes = 1; break;
+      case opcode::store: case opcode::addv: case opcode::addi: case opcode::subv:
+      case opcode::subi: case opcode::muli: case opcode::umin:
+        pops = 1; break;
+      case opcode::add: case opcode::sub: case opcode::muliadd:
+        pops = 2; break;
+      case opcode::mul: case opcode::div: case opcode::callarg2:
+        pops = 2; tape = 2; break;
+      case opcode::mulv: case opcode::divi: case opcode::callarg1:
+        pops = 1; tape = 1; break;
+      case opcode::divv:
+        pops = 1; tape = 2; break;
+      case opcode::callargn: {
+        if (!detail::argcount(code_, first, k, pops))
+          return bad("CallArgN without its FuncArgN", k);
+        if (pops < 0 || pops > ctvnew::maxargs)
+          return badnumber("CallArgN with argument count", pops, k);
+        tape = pops;
+        pushes = pops == 0 ? 1 : 0;
+        break;
+      }
+      default: break;  // NoOp, Header, End, FuncArgN and unknown opcodes: nothing
+    }
+    if (sp_ < pops) return bad("stack underflow", k);
+    if (sp_ + pushes > stackcap) return bad("stack overflow", k);
+    if (G && tape_.size() - tp_ < static_cast<std::size_t>(tape))
+      return bad("svGrads stack too short", k);
+
+    double x = 0;
+    switch (ins.opcode) {
+      case opcode::pushv:
+        if (!ops_.column(arg, x)) return badnumber("column", arg, k);
+        if constexpr (G) grad_[arg - 1] = 0;
+        st[sp_++] = x;
+        break;
+      case opcode::uminv:
+        if (!ops_.column(arg, x)) return badnumber("column", arg, k);
+        if constexpr (G) grad_[arg - 1] = 0;
+        st[sp_++] = -x;
+        break;
+      case opcode::pushi:
+        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
+        st[sp_++] = x;
+        break;
+      case opcode::pushzero: st[sp_++] = 0; break;
+      case opcode::store: value = st[--sp_]; break;
+      case opcode::add: --sp_; st[sp_ - 1] += st[sp_]; break;
+      case opcode::sub: --sp_; st[sp_ - 1] -= st[sp_]; break;
+      case opcode::addv:
+      case opcode::subv:
+        if (!ops_.column(arg, x)) return badnumber("column", arg, k);
+        if constexpr (G) grad_[arg - 1] = 0;
+        st[sp_ - 1] += ins.opcode == opcode::addv ? x : -x;
+        break;
+      case opcode::addi:
+        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
+        st[sp_ - 1] = x + st[sp_ - 1];
+        break;
+      case opcode::subi:
+        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
+        st[sp_ - 1] -= x;
+        break;
+      case opcode::mul: {
+        const double top = st[--sp_], below = st[sp_ - 1];
+        if constexpr (G) {
+          tape_[tp_++] = top;  // partial in below, then in top
+          tape_[tp_++] = below;
+        }
+        st[sp_ - 1] = below * top;
+        break;
+      }
+      case opcode::mulv:
+        if (!ops_.column(arg, x)) return badnumber("column", arg, k);
+        if constexpr (G) {
+          grad_[arg - 1] = 0;
+          tape_[tp_++] = st[sp_ - 1];
+        }
+        st[sp_ - 1] *= x;
+        break;
+      case opcode::muli:
+        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
+        st[sp_ - 1] = x * st[sp_ - 1];
+        break;
+      case opcode::muliadd:
+        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
+        --sp_;
+        st[sp_ - 1] = x * st[sp_] + st[sp_ - 1];
+        break;
+      case opcode::umin: st[sp_ - 1] = -st[sp_ - 1]; break;
+      case opcode::div:
+      case opcode::callarg2: {
+        args_[0] = st[sp_ - 2];
+        args_[1] = st[sp_ - 1];
+        const int stop = call(ins.opcode == opcode::div ? divfnr : arg, 2);
+        if (stop >= 0) return stop;
+        --sp_;
+        st[sp_ - 1] = rec_.f;
+        record<G>(2);
+        break;
+      }
+      case opcode::divv:
+      case opcode::divi: {
+        const bool v = ins.opcode == opcode::divv;
+        if (v ? !ops_.column(arg, x) : !ops_.constant(arg, x))
+          return badnumber(v ? "column" : "constant", arg, k);
+        if (G && v) grad_[arg - 1] = 0;
+        args_[0] = st[sp_ - 1];
+        args_[1] = x;
+        const int stop = call(divfnr, 2);
+        if (stop >= 0) return stop;
+        st[sp_ - 1] = rec_.f;
+        record<G>(v ? 2 : 1);
+        break;
+      }
+      case opcode::callarg1: {
+        args_[0] = st[sp_ - 1];
+        const int stop = call(arg, 1);
+        if (stop >= 0) return stop;
+        st[sp_ - 1] = rec_.f;
+        record<G>(1);
+        break;
+      }
+      case opcode::callargn: {
+        sp_ -= pops;
+        std::copy_n(st + sp_, pops, args_);
+        const int stop = call(arg, pops);
+        if (stop >= 0) return stop;
+        st[sp_++] = rec_.f;
+        record<G>(pops);
+        break;
+      }
+      default: break;
+    }
+  }
+  if (sp_ != 0) {
+    char buf[24];
+    msg_ = q5rt::concat("*** fwrvEvalNew: after forward sweep stack level not zero s=",
+                        detail::decimal(buf, sp_));
+    return 2;
+  }
+  return 0;
+}
+
+int interpreter::reverse(std::int32_t first, std::int32_t last) {
+  // The forward sweep has checked every operand and depth; the reverse sweep mirrors its
+  // stack and tape, and guards them once more against an inconsistency of its own.
+  double* const st = stack_;
+  auto fail = [&](std::int32_t k) {
+    msg_ = located(who, "reverse sweep out of step", k);
+    return 4;
+  };
+  for (std::int32_t k = last; k >= first; --k) {
+    const ctvnl::tnlcode ins = code_[k - 1];
+    const std::int32_t arg = ins.operand;
+    int pops = 0, pushes = 0, tape = 0;
+    switch (ins.opcode) {
+      case opcode::noop: case opcode::header: case opcode::funcargn: case opcode::addi:
+      case opcode::subi: break;
+      case opcode::pushv: case opcode::pushi: case opcode::pushzero: case opcode::uminv:
+        pops = 1; break;
+      case opcode::store: pushes = 1; break;
+      case opcode::add: case opcode::sub: case opcode::muliadd: pops = 1; pushes = 1; break;
+      case opcode::addv: case opcode::subv: case opcode::muli: case opcode::umin: pops = 1; break;
+      case opcode::mul: case opcode::div: case opcode::callarg2: pops = 1; pushes = 1; tape = 2; break;
+      case opcode::mulv: case opcode::divi: case opcode::callarg1: pops = 1; tape = 1; break;
+      case opcode::divv: pops = 1; tape = 2; break;
+      case opcode::callargn:
+        if (!detail::argcount(code_, first, k, tape) || tape < 0 || tape > ctvnew::maxargs)
+          return fail(k);
+        pops = 1;
+        pushes = tape - 1;
+        break;
+      default:  // End and unknown opcodes have no reverse
+        msg_ = located(who, q5rt::concat("unexpected/unknown instruction ",
+                                         detail::opname(ins.opcode)), k);
+        return 3;
+    }
+    if (sp_ < pops || sp_ + pushes > stackcap || tp_ < static_cast<std::size_t>(tape))
+      return fail(k);
+
+    double x = 0;
+    switch (ins.opcode) {
+      case opcode::pushv: --sp_; grad_[arg - 1] += st[sp_]; break;
+      case opcode::uminv: --sp_; grad_[arg - 1] -= st[sp_]; break;
+      case opcode::pushi: case opcode::pushzero: --sp_; break;
+      case opcode::store: st[sp_++] = 1; break;
+      case opcode::add: st[sp_] = st[sp_ - 1]; ++sp_; break;
+      case opcode::sub: st[sp_] = -st[sp_ - 1]; ++sp_; break;
+      case opcode::addv: grad_[arg - 1] += st[sp_ - 1]; break;
+      case opcode::subv: grad_[arg - 1] -= st[sp_ - 1]; break;
+      case opcode::mul: case opcode::div: case opcode::callarg2: {
+        const double q = tape_[--tp_], p = tape_[--tp_], a = st[sp_ - 1];
+        st[sp_ - 1] = p * a;
+        st[sp_++] = q * a;
+        break;
+      }
+      case opcode::mulv: {
+        const double t = tape_[--tp_];
+        grad_[arg - 1] += t * st[sp_ - 1];
+        (void)ops_.column(arg, x);
+        st[sp_ - 1] *= x;
+        break;
+      }
+      case opcode::muli:
+        (void)ops_.constant(arg, x);
+        st[sp_ - 1] = x * st[sp_ - 1];
+        break;
+      case opcode::divv: {
+        const double q = tape_[--tp_], p = tape_[--tp_];
+        grad_[arg - 1] += q * st[sp_ - 1];
+        st[sp_ - 1] = p * st[sp_ - 1];
+        break;
+      }
+      case opcode::divi: case opcode::callarg1: st[sp_ - 1] *= tape_[--tp_]; break;
+      case opcode::umin: st[sp_ - 1] = -st[sp_ - 1]; break;
+      case opcode::callargn: {
+        rec_.nargs = tape;
+        const double a = st[--sp_];
+        tp_ -= static_cast<std::size_t>(tape);
+        for (int i = 0; i < tape; ++i) st[sp_++] = tape_[tp_ + static_cast<std::size_t>(i)] * a;
+        break;
+      }
+      case opcode::muliadd:
+        (void)ops_.constant(arg, x);
+        st[sp_] = x * st[sp_ - 1];
+        ++sp_;
+        break;
+      default: break;
+    }
+  }
+  char buf[24];
+  if (tp_ != 0) {
+    msg_ = q5rt::concat("*** fwrvEvalNew: after reverse sweep svGrads stack level not zero g=",
+                        detail::decimal(buf, static_cast<long long>(tp_)));
+    return 5;
+  }
+  if (sp_ != 0) {
+    msg_ = q5rt::concat("*** fwrvEvalNew: after reverse sweep stack level not zero s=",
+                        detail::decimal(buf, sp_));
+    return 4;
+  }
+  return 0;
+}
+
+// The interpreter over one range: the forward sweep, and with the gradient the reverse.
+int fwrvevalnew(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last, codespan code,
+                std::span<const double> pool, std::span<const double> levels,
+                std::span<double> tape, std::span<double> grad, double& value,
+                std::int32_t& errcount, q5rt::sstr& msg, bool withgrad) {
+  rec.level = withgrad ? 1 : 0;
+  value = 999;
+  msg.clear();
+  if (first >= last) return 0;
+  if (!detail::rangeok(first, last, code, who, msg)) return 2;
+  interpreter run(rec, code, pool, levels, tape, grad, withgrad, errcount, msg);
+  if (!withgrad) return run.forward<false>(first, last, value);
+  const int rc = run.forward<true>(first, last, value);
+  return rc != 0 ? rc : run.reverse(first, last);
+}
+
+}  // namespace
+
+int funeval(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last, codespan code,
+            std::span<const double> pool, std::span<const double> levels, double& value,
+            std::int32_t& errcount, q5rt::sstr& msg) {
+  return fwrvevalnew(rec, first, last, code, pool, levels, {}, {}, value, errcount, msg, false);
+}
+
+int gradeval(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last, codespan code,
+             std::span<const double> pool, std::span<const double> levels, double& value,
+             std::span<double> tape, std::span<double> grad, std::int32_t& errcount,
+             q5rt::sstr& msg) {
+  return fwrvevalnew(rec, first, last, code, pool, levels, tape, grad, value, errcount, msg, true);
+}
+
+int evalnewsetcperm(std::int32_t n, const std::int32_t* positions) {
+  if (cpermset) return 1;
+  const std::int32_t count = positions != nullptr ? std::max(n, 0) : 0;
+  cperm.assign(positions, positions + count);
+  cpermset = true;
+  return 0;
+}
+
+void evalnewfreecperm() {
+  cperm.clear();
+  cperm.shrink_to_fit();
+  cpermset = false;
+}
+
+}  // namespace evalnew

@@ -1,0 +1,24 @@
+// Helpers shared by the interpreter and the analyses of the instruction code.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "frame/q5rt.h"
+#include "funclib/evalnew.h"
+
+namespace evalnew::detail {
+
+std::string_view decimal(char (&buf)[24], long long n);
+// "*** <who>: <what> at location <k>"
+q5rt::sstr located(std::string_view who, std::string_view what, std::int32_t k);
+// "*** <who>: <what> <n> at location <k>"
+q5rt::sstr numbered(std::string_view who, std::string_view what, long long n, std::int32_t k);
+// true when first..last lies within the code; else the message names the range.
+bool rangeok(std::int32_t first, std::int32_t last, codespan code, std::string_view who,
+             q5rt::sstr& msg);
+// The argument count of the CallArgN at instruction k: the operand of the FuncArgN right
+// before it, within the range; false when there is none.
+bool argcount(codespan code, std::int32_t first, std::int32_t k, std::int32_t& n);
+
+}  // namespace evalnew::detail
