@@ -13,10 +13,8 @@ namespace gcdata {
 
 namespace {
 
-q5rt::textfile& memofile() {
-  static q5rt::textfile file;
-  return file;
-}
+// Made before the start-ups, so it outlives the close-down that closes it.
+q5rt::textfile memo;
 
 bool memoopen = false;
 
@@ -33,13 +31,13 @@ void gclogstat(std::string_view text) {
 
 void gcmemo(std::string_view text) {
   statlib::gcstatc(text);
-  if (memoopen) memofile().writeln(text);
+  if (memoopen) memo.writeln(text);
 }
 
 void gcopenmemo(std::string_view filename) {
   gcclosememo();
   std::int32_t rc = 0;
-  (void)gfileopen::grrewrite(filename, false, memofile(), rc);
+  (void)gfileopen::grrewrite(filename, false, memo, rc);
   if (rc != 0) {
     gclogstat(q5rt::concat(memoopenfailed, filename));
     gclogstat(q5rt::concat("*** RC=", q5rt::Q5_Str_i0(rc), " ", q5rt::syserrortext(rc)));
@@ -50,8 +48,8 @@ void gcopenmemo(std::string_view filename) {
 
 void gcclosememo() {
   if (!memoopen) return;
-  memofile().close();
-  (void)memofile().ioresult();
+  memo.close();
+  (void)memo.ioresult();
   memoopen = false;
 }
 

@@ -136,4 +136,17 @@ TEST_F(GcdataTest, StatusFileThatCannotOpenEndsTheRun) {
       << log;
 }
 
+TEST_F(GcdataTest, CloseDownClosesAnOpenMemoFile) {
+  testutil::tempdir dir;
+  const std::string memo = dir.file("memo.txt");
+  EXPECT_EXIT(
+      {
+        gcdata::gcopenmemo(memo);
+        gcdata::gcmemo("kept at exit");
+        q5rt::halt(0);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(testutil::read_file(memo), "kept at exit\n");
+}
+
 }  // namespace
