@@ -391,8 +391,15 @@ void digami(double d[6], double x, double p, double gplog, double gp1log, double
 }
 
 double algdiv(double a, double b) {
-  const double w = stirlingdel(b) - stirlingdel(a + b);
-  const double u = (a + b - 0.5) * std::log1p(a / b);
+  // del(b) - del(a + b) term by term: b^-n - (a+b)^-n = -b^-n expm1(-n ln(1 + a/b)), so that
+  // a small a loses nothing.
+  const double lnratio = std::log1p(a / b);
+  double w = 0;
+  for (int k = 0; k < 8; ++k) {
+    const int n = 2 * k + 1;
+    w -= bernoulli[k] / ((2 * k + 2) * n) * std::pow(b, -n) * std::expm1(-n * lnratio);
+  }
+  const double u = (a + b - 0.5) * lnratio;
   const double v = a * (std::log(b) - 1);
   return u <= v ? (w - u) - v : (w - v) - u;
 }
@@ -532,6 +539,32 @@ bool betacf(double a, double b, double x, double y, int maxterms, double& result
   return true;
 }
 
+// ln Gamma(b) - ln Gamma(a + b) for any b > 0: recurrences up to b + n >= 8, then algdiv.
+double lngammadiff(double a, double b) {
+  double sum = 0;
+  while (b < 8) {
+    sum += std::log1p(a / b);  // ln Gamma(b) = ln Gamma(b + 1) - ln b, likewise for a + b
+    b += 1;
+  }
+  return sum + algdiv(a, b);
+}
+
+// 1 - I_x(a, b) for a small shape a, b x <= 1 and x <= 0.5, from the power series
+// I_x(a, b) = x^a / (a B(a, b)) (1 + a sum c(j) x^j / (a + j)), c(j) = (1-b)(2-b)..(j-b) / j!,
+// taken on the logarithmic scale so that the complement keeps its relative accuracy.
+double smallshapetail(double a, double b, double x) {
+  double series = 0;
+  double c = 1;
+  for (int j = 1; j <= 2000; ++j) {
+    c *= (j - b) / j * x;
+    const double term = c / (a + j);
+    series += term;
+    if (std::fabs(term) <= 1e-17 * std::fabs(series)) break;
+  }
+  const double e = a * std::log(x) - loggammaap1(a) - lngammadiff(a, b) + std::log1p(a * series);
+  return -std::expm1(e);
+}
+
 }  // namespace
 
 void bratio(double a, double b, double x, double y, double& w, double& w1, int& flag) {
@@ -571,6 +604,18 @@ void bratio(double a, double b, double x, double y, double& w, double& w1, int& 
   if (std::max(a, b) < 1e-18) {
     w = b / (a + b);
     w1 = a / (a + b);
+    return;
+  }
+  // A tiny shape puts almost all weight beside one end: the small far tail from the series.
+  constexpr double smallshape = 1e-3;
+  if (a <= smallshape && b * x <= 1 && x <= 0.5 && x > a / (a + b)) {
+    w1 = smallshapetail(a, b, x);
+    w = 0.5 - w1 + 0.5;
+    return;
+  }
+  if (b <= smallshape && a * y <= 1 && y <= 0.5 && y > b / (a + b)) {
+    w = smallshapetail(b, a, y);
+    w1 = 0.5 - w + 0.5;
     return;
   }
   // The tail on the near side of the mean is computed, so that the smaller of w and w1 keeps
