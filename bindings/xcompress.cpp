@@ -1,0 +1,111 @@
+// The zlib binding: loading by the maker's file name and the five thin call routines.
+#include "bindings/xcompress.h"
+
+#include <algorithm>
+
+#include "frame/zlmlibname.h"
+
+namespace xcompress {
+
+// zlib passes lengths as unsigned long: 64 bits on this platform.
+static_assert(sizeof(unsigned long) == sizeof(std::uint64_t));
+
+namespace {
+
+void clearpointers() {
+  pcompress = nullptr;
+  puncompress = nullptr;
+  pgzreadopen = nullptr;
+  pgzread = nullptr;
+  pgzreadclose = nullptr;
+}
+
+// Looks the entries up in order into found; stops at the first missing one, whose text
+// goes to msg.
+void lookup(q5library::libhandle h, std::string_view file, std::array<void*, 5>& found,
+            q5rt::sstr& msg) {
+  for (std::size_t i = 0; i < entrynames.size() && msg.empty(); ++i) {
+    found[i] = q5library::q5getprocaddress(h, entrynames[i]);
+    if (found[i] == nullptr) msg = q5rt::concat("Entry not found: ", entrynames[i], " in ", file);
+  }
+}
+
+}  // namespace
+
+bool zlibdllloaded() { return zlibhandle != nullptr; }
+
+bool loadzliblibrary(std::string_view libpath, q5rt::sstr& msg) {
+  msg.clear();
+  bool opened = false;
+  if (!zlibdllloaded()) {
+    const auto slash = libpath.rfind('/');
+    const std::string_view dir =
+        slash == std::string_view::npos ? std::string_view() : libpath.substr(0, slash + 1);
+    std::string_view base = libpath.substr(dir.size());
+    if (base.empty()) base = zlibbasename;
+    q5rt::sstr name;
+    zlmlibname::zolmlibnameq5(name, base);
+    const q5rt::sstr file = q5rt::concat(dir, name);
+    zlibhandle = q5library::q5loadlibrary(file.view(), msg);
+    opened = zlibhandle != nullptr;
+    if (opened) {
+      std::array<void*, 5> found{};
+      lookup(zlibhandle, file.view(), found, msg);
+      if (msg.empty()) {
+        pcompress = reinterpret_cast<compress_fn>(found[0]);
+        puncompress = reinterpret_cast<compress_fn>(found[1]);
+        pgzreadopen = reinterpret_cast<gzopen_fn>(found[2]);
+        pgzread = reinterpret_cast<gzread_fn>(found[3]);
+        pgzreadclose = reinterpret_cast<gzclose_fn>(found[4]);
+      }
+    }
+  }
+  if (msg.empty()) return pcompress != nullptr;
+  clearpointers();
+  if (opened) {
+    (void)q5library::q5freelibrary(zlibhandle);
+    zlibhandle = nullptr;
+  }
+  return false;
+}
+
+void unloadzliblibrary() {
+  if (zlibhandle != nullptr) {
+    (void)q5library::q5freelibrary(zlibhandle);
+    zlibhandle = nullptr;
+  }
+  clearpointers();
+}
+
+int compress(void* dest, std::uint64_t& destlen, const void* source, std::uint64_t sourcelen) {
+  unsigned long len = destlen;
+  const int rc = pcompress(static_cast<unsigned char*>(dest), &len,
+                           static_cast<const unsigned char*>(source), sourcelen);
+  destlen = len;
+  return rc;
+}
+
+int uncompress(void* dest, std::uint64_t& destlen, const void* source, std::uint64_t sourcelen) {
+  unsigned long len = destlen;
+  const int rc = puncompress(static_cast<unsigned char*>(dest), &len,
+                             static_cast<const unsigned char*>(source), sourcelen);
+  destlen = len;
+  return rc;
+}
+
+gzfile gzreadopen(std::string_view filename) {
+  const q5rt::sstr name = q5rt::sstr::cut(filename);
+  char path[q5rt::sstr::capacity + 1];
+  std::copy_n(name.data(), name.size(), path);
+  path[name.size()] = '\0';
+  return pgzreadopen(path, "rb");
+}
+
+int gzread(gzfile file, void* buffer, std::uint32_t count) { return pgzread(file, buffer, count); }
+
+void gzreadclose(gzfile& file) {
+  (void)pgzreadclose(file);
+  file = nullptr;
+}
+
+}  // namespace xcompress
