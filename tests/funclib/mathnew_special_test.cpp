@@ -581,6 +581,7 @@ TEST(SpecialEvaluators, EdgeCasesAndReports) {
       {96, 0, 2, 2, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y near or below -1", "y = -1"},
       {96, 0, 2, 2, 3, 0, 1, any, any, any, any, any, any, FUNC, SINGULAR, "x-y+1 near or below 0", "y above x + 1"},
       {96, 0, 2, 3e305, 1, 0, 0, any, any, any, any, any, any, FUNC, OVERFLOW, "x >  2.55000000000000E+0305", "x beyond 2.55e305"},
+      {96, 2, 2, 1422, 1151.5, 0, 0, any, big, -big, big, -big, big, HESS, OVERFLOW, "d2f/dyy too large", "value fits, derivatives by the log scale overflow"},
       {96, 0, 2, 2000, 1000, 0, 0, big, any, any, any, any, any, FUNC, OVERFLOW, "result too large", "result beyond 1e299"},
       // Beta and LogBeta
       {82, 2, 2, 0, 1, 0, 1, big, -big, 0, big, -big, 0, FUNC, SINGULAR, "x = 0", "Beta(0, 1)"},
