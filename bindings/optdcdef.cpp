@@ -1,0 +1,39 @@
+// The option library's binding: its table and parameters on the binding engine.
+#include "bindings/optdcdef.h"
+
+namespace optdcdef {
+
+namespace {
+
+constexpr bindproto::entrydesc entrytable[] = {OPTDCDEF_ENTRIES(BINDPROTO_DESC)};
+
+constexpr bindproto::instance params{
+    .unit = "optdcdef",
+    .basename = basename,
+    .xcreate = "XCreate",
+    .xcreated = {},
+    .xfree = "XFree",
+    .xcheck = "XCheck",
+    .xapiversion = "XAPIVersion",
+    .setloadpath = "optSetLoadPath",
+    .getloadpath = "optGetLoadPath",
+    .initialize = "optInitialize",
+    .finalize = "optFinalize",
+    .apiversion = apiversion,
+    .prefix = bindproto::prefixrule::none,
+    .entries = entrytable,
+};
+
+}  // namespace
+
+bindproto::binding lib{params};
+
+std::span<const bindproto::entrydesc> entries() { return entrytable; }
+
+namespace {
+void startup() { lib.startup(); }
+void closedown() { lib.closedown(); }
+q5rt::unit_registration reg{"optdcdef", &startup, &closedown};
+}  // namespace
+
+}  // namespace optdcdef

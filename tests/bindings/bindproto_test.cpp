@@ -1,0 +1,288 @@
+// The binding engine's protocol, driven through the option library's instance against the
+// stand-in and its variants: load failures, lookups, check levels, objects, unloading,
+// error handling and the wrapper base.
+#include "bindings/bindproto.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bindings/bindtest.h"
+#include "bindings/optdcdef.h"
+#include "bindings/optdodef.h"
+
+namespace {
+
+bindproto::binding& lib = optdcdef::lib;
+
+class bindproto_test : public ::testing::Test {
+ protected:
+  void SetUp() override { lib.libraryunload(); }
+  void TearDown() override {
+    lib.libraryunload();
+    lib.setexitindicator(true);
+    lib.setscreenindicator(true);
+    lib.setexceptionindicator(false);
+    lib.seterrorcallback(nullptr);
+    lib.seterrorcount(0);
+  }
+  [[nodiscard]] std::vector<std::string> traced() const {
+    return bindtest::lines(testutil::read_file(trace));
+  }
+  testutil::tempdir tmp;
+  std::string trace = tmp.file("trace.txt");
+  std::string full = bindtest::standinlib();
+  std::string fullfile = full + "/libzlmopt64.so";
+};
+
+const std::string problem = " (problem occurred when trying to load ";
+
+TEST_F(bindproto_test, a_missing_file_fails_with_the_loaders_text_and_the_path) {
+  q5rt::sstr msg;
+  EXPECT_FALSE(lib.getreadyd("/nonexistent/dir/", msg));
+  const std::string path = "/nonexistent/dir/libzlmopt64.so";
+  EXPECT_EQ(msg.view().substr(0, path.size()), path);  // dlerror names the file first
+  EXPECT_TRUE(msg.view().ends_with(problem + path + ")")) << msg.view();
+  EXPECT_FALSE(lib.libraryloaded());
+  EXPECT_EQ(lib.libfilename(), path);
+}
+
+TEST_F(bindproto_test, a_missing_core_entry_fails_and_the_next_call_tries_again) {
+  const std::string nocore = bindtest::variant("zlmopt-noapiversion");
+  q5rt::sstr msg;
+  EXPECT_FALSE(lib.getreadyd(nocore, msg));
+  EXPECT_EQ(msg.view(), "Entry not found: XAPIVersion in " + nocore + "/libzlmopt64.so");
+  EXPECT_FALSE(lib.libraryloaded());
+  EXPECT_EQ(optdcdef::optgetintnr.address(), nullptr);
+  EXPECT_TRUE(lib.getreadyd(full, msg)) << msg.view();
+  EXPECT_TRUE(lib.libraryloaded());
+}
+
+// Initialize ran before the version check, so Finalize runs on the way out; the load path
+// is reset to the empty text first.
+TEST_F(bindproto_test, a_refused_api_version_fails_with_the_librarys_text) {
+  bindtest::scopedenv t("ZLMOPT_TRACE", trace);
+  bindtest::scopedenv refuse("ZLMOPT_REFUSE_API", "1");
+  q5rt::sstr msg;
+  EXPECT_FALSE(lib.getreadyd(full, msg));
+  EXPECT_EQ(msg.view(), "zlmopt: API version 4 refused; this library speaks version 4");
+  EXPECT_FALSE(lib.libraryloaded());
+  const std::vector<std::string> expected = {"optInitialize", "XAPIVersion 4",
+                                             "optSetLoadPath \"\"", "optFinalize"};
+  EXPECT_EQ(traced(), expected);
+}
+
+TEST_F(bindproto_test, a_negative_check_level_binds_without_confirmation) {
+  bindtest::scopedenv t("ZLMOPT_TRACE", trace);
+  bindtest::scopedenv nocheck("ZLMOPT_NOCHECK", "1");
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(lib.createl(h, fullfile, msg)) << msg.view();
+  for (const auto& line : traced()) EXPECT_NE(line.rfind("XCheck", 0), 0u) << line;
+  EXPECT_NE(optdcdef::optcount.address(), nullptr);
+  EXPECT_FALSE(lib.funcloaded(optdcdef::optcount.address()));
+  EXPECT_FALSE(lib.funcloaded(nullptr));  // the empty slots do not make nil "loaded"
+  EXPECT_EQ(optdcdef::optcount(h), 0);
+  lib.free(h);
+}
+
+// Lean variant: optGetTypeName is exported in upper case only, optGetHelpNr not at all, and
+// the optional entries are missing.
+TEST_F(bindproto_test, lookup_tries_lower_written_and_upper_case) {
+  bindtest::scopedenv t("ZLMOPT_TRACE", trace);
+  const std::string lean = bindtest::variant("zlmopt-lean");
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(lib.created(h, lean, msg)) << msg.view();
+  EXPECT_TRUE(lib.funcloaded(optdcdef::optgettypename.address()));
+  q5rt::sstr name;
+  EXPECT_EQ(optdcdef::optgettypename(h, 2, name), 1);
+  EXPECT_EQ(name.view(), "double");
+  EXPECT_FALSE(lib.funcloaded(optdcdef::optgethelpnr.address()));
+  EXPECT_NE(optdcdef::optgethelpnr.address(), nullptr);  // the stub
+  EXPECT_EQ(lib.setloadpathentry(), nullptr);
+  EXPECT_FALSE(optdodef::optsetloadpath("/x"));
+  lib.free(h);
+}
+
+TEST_F(bindproto_test, ready_on_a_loaded_library_touches_nothing) {
+  q5rt::sstr msg;
+  ASSERT_TRUE(lib.getreadyd(full, msg));
+  bindtest::scopedenv t("ZLMOPT_TRACE", trace);
+  msg.assign_cut("stale");
+  EXPECT_TRUE(lib.getreadyd("/nonexistent", msg));
+  EXPECT_TRUE(msg.empty());
+  EXPECT_TRUE(lib.getready(msg));
+  EXPECT_TRUE(traced().empty());
+  EXPECT_EQ(lib.libfilename(), fullfile);
+}
+
+TEST_F(bindproto_test, ready_variants_compose_the_path) {
+  struct row {
+    std::string arg;
+    bool bypath;
+    std::string file;
+    const char* why;
+  };
+  const row rows[] = {
+      {full, false, fullfile, "a directory without a trailing delimiter"},
+      {full + "/", false, fullfile, "one trailing delimiter removed"},
+      {full + "/", true, fullfile, "a path ending in the delimiter loads the default name"},
+      {fullfile, true, fullfile, "a full path is taken apart and put together again"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    lib.libraryunload();
+    q5rt::sstr msg;
+    EXPECT_TRUE(r.bypath ? lib.getreadyl(r.arg, msg) : lib.getreadyd(r.arg, msg)) << msg.view();
+    EXPECT_EQ(lib.libfilename(), r.file);
+  }
+}
+
+// Beside the executable first; a second try by bare name only when the first could not
+// open the file.
+TEST_F(bindproto_test, getreadyx_falls_back_to_the_search_only_when_nothing_opened) {
+  q5rt::sstr msg;
+  EXPECT_FALSE(lib.getreadyxin("/nonexistent/", msg));
+  EXPECT_TRUE(msg.view().ends_with(problem + "libzlmopt64.so)")) << msg.view();
+  EXPECT_EQ(lib.libfilename(), "libzlmopt64.so");
+
+  const std::string nocore = bindtest::variant("zlmopt-noapiversion") + "/";
+  EXPECT_FALSE(lib.getreadyxin(nocore, msg));
+  EXPECT_EQ(msg.view(), "Entry not found: XAPIVersion in " + nocore + "libzlmopt64.so");
+
+  EXPECT_TRUE(lib.getreadyxin(full + "/", msg)) << msg.view();
+  EXPECT_EQ(lib.libfilename(), fullfile);
+}
+
+TEST_F(bindproto_test, an_over_long_path_is_refused_not_cut) {
+  const std::string dir = "/" + std::string(260, 'd');
+  q5rt::sstr msg;
+  EXPECT_FALSE(lib.getreadyd(dir, msg));
+  EXPECT_TRUE(msg.view().starts_with("Library path longer than 255 characters: /ddd"))
+      << msg.view();
+  EXPECT_FALSE(lib.libraryloaded());
+}
+
+TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
+  bindtest::scopedenv t("ZLMOPT_TRACE", trace);
+  q5rt::sstr msg;
+  bindproto::handle a = nullptr, b = nullptr;
+  ASSERT_TRUE(lib.created(a, full, msg));
+  ASSERT_TRUE(lib.create(b, msg));  // loaded already: XCreate only
+  EXPECT_NE(a, b);
+  EXPECT_EQ(lib.objectcount(), 2);
+
+  testing::internal::CaptureStdout();
+  lib.libraryunload();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Could not unload library, object not freed.\n");
+  EXPECT_TRUE(lib.libraryloaded());
+
+  lib.free(a);
+  EXPECT_EQ(a, nullptr);
+  bindproto::handle none = nullptr;
+  lib.free(none);  // a nil handle: no XFree, no count change
+  EXPECT_EQ(lib.objectcount(), 1);
+  lib.free(b);
+  lib.libraryunload();
+  EXPECT_FALSE(lib.libraryloaded());
+  EXPECT_EQ(optdcdef::optgetintnr.address(), nullptr);
+  EXPECT_FALSE(lib.funcloaded(nullptr));
+
+  std::vector<std::string> core;
+  for (const auto& line : traced())
+    if (line.rfind("XCheck", 0) != 0) core.push_back(line);
+  const std::vector<std::string> expected = {
+      "optInitialize", "XAPIVersion 4", "optSetLoadPath \"" + full + "\"", "XCreate", "XCreate",
+      "XFree",         "XFree",         "optFinalize"};
+  EXPECT_EQ(core, expected);
+}
+
+TEST_F(bindproto_test, create_failures_leave_no_handle) {
+  q5rt::sstr msg;
+  bindproto::handle h = reinterpret_cast<bindproto::handle>(1);
+  EXPECT_FALSE(lib.created(h, "/nonexistent", msg));
+  EXPECT_EQ(h, nullptr);
+  EXPECT_TRUE(msg.view().ends_with(problem + "/nonexistent/libzlmopt64.so)"));
+
+  bindtest::scopedenv fail("ZLMOPT_FAIL_CREATE", "1");
+  EXPECT_FALSE(lib.created(h, full, msg));
+  EXPECT_EQ(msg.view(), "Library is loaded but error while creating object");
+  EXPECT_TRUE(lib.libraryloaded());
+  EXPECT_EQ(lib.objectcount(), 0);
+}
+
+int lastcount = 0;
+std::string lastmessage;
+int record(int count, const q5rt::sstr& msg) {
+  lastcount = count;
+  lastmessage = msg.str();
+  return 0;
+}
+int endrun(int, const q5rt::sstr&) { return 1; }
+
+TEST_F(bindproto_test, error_handling_follows_the_indicators) {
+  lib.setexitindicator(false);
+  lib.seterrorcallback(&record);
+  testing::internal::CaptureStdout();
+  lib.errorhandling("first problem");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "first problem\n");
+  EXPECT_EQ(lastcount, 1);
+  EXPECT_EQ(lastmessage, "first problem");
+
+  lib.setscreenindicator(false);
+  lib.setexceptionindicator(true);
+  testing::internal::CaptureStdout();
+  try {
+    lib.errorhandling("second problem");
+    ADD_FAILURE() << "no exception";
+  } catch (const q5rt::assertion_error& e) {
+    EXPECT_TRUE(e.message().view().starts_with("second problem (")) << e.message().view();
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(lib.geterrorcount(), 2);
+  EXPECT_EQ(lastcount, 1);  // the exception comes before the callback
+}
+
+// A callback that answers non-zero ends the run with 123 even with the exit indicator off.
+TEST(bindprotochild, callback_ends_the_run) {
+  if (!bindtest::inchild("callback")) GTEST_SKIP() << "child case";
+  optdcdef::lib.setexitindicator(false);
+  optdcdef::lib.seterrorcallback(&endrun);
+  optdcdef::lib.errorhandling("callback says stop");
+  ADD_FAILURE() << "error handling returned";
+}
+
+TEST_F(bindproto_test, a_callback_can_end_the_run) {
+  const auto res = bindtest::runchild("callback", "bindprotochild.callback_ends_the_run", {});
+  EXPECT_EQ(res.exit_code, 123) << res.out;
+  EXPECT_NE(res.out.find("callback says stop\n"), std::string::npos) << res.out;
+}
+
+// The wrapper base through the option object: the message per variant.
+TEST_F(bindproto_test, wrapper_constructors_report_through_their_message) {
+  q5rt::sstr msg;
+  {
+    optdodef::tzlmoptions o(bindproto::created, "/nonexistent", msg);
+    EXPECT_EQ(o.gethandle(), nullptr);
+    EXPECT_TRUE(msg.view().ends_with(problem + "/nonexistent/libzlmopt64.so)"));
+  }
+  {
+    optdodef::tzlmoptions o(bindproto::withhandle, reinterpret_cast<bindproto::handle>(8), msg);
+    EXPECT_EQ(o.gethandle(), nullptr);  // the default search finds nothing in this process
+    EXPECT_TRUE(msg.view().ends_with(problem + "libzlmopt64.so)")) << msg.view();
+  }
+  {
+    msg.assign_cut("stale");
+    optdodef::tzlmoptions o(bindproto::createl, fullfile, msg);
+    EXPECT_TRUE(msg.empty());
+    EXPECT_NE(o.gethandle(), nullptr);
+    EXPECT_TRUE(o.ownshandle());
+    EXPECT_EQ(lib.objectcount(), 1);
+  }
+  EXPECT_EQ(lib.objectcount(), 0);
+}
+
+}  // namespace
