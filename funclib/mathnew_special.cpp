@@ -1641,7 +1641,8 @@ int eval_uniformint(ctvnew::tmathnewrec& r, const double* x) {
     r.f = nearest(lo);
     return 0;
   }
-  r.f = nearest(randunit::randuniform() * (hi - lo + 1) + lo - 0.5);
+  // Halves round away from zero, so a draw of exactly 0 with a negative lo would give lo - 1.
+  r.f = std::max(nearest(randunit::randuniform() * (hi - lo + 1) + lo - 0.5), nearest(lo));
   return 0;
 }
 

@@ -791,6 +791,27 @@ TEST_F(SpecialRandom, ChecksAndShortCuts) {
   }
 }
 
+TEST_F(SpecialRandom, UniformIntStaysInRangeForADrawOfZero) {
+  double state[randunit::savesize];
+  for (int i = 0; i < randunit::savesize; ++i) state[i] = 12345 * i;
+  state[0] = 0;
+  state[2] = 0;  // the next number is a[2] = 0
+  state[56] = 3;
+  struct row {
+    double lo, hi, want;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {-3, 3, -3, "negative lo: -3.5 would round to -4"},
+      {1, 6, 1, "positive lo"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    randunit::randrestore(state);
+    EXPECT_EQ(evaluation(44, 0, {r.lo, r.hi}).rec.f, r.want);
+  }
+}
+
 TEST_F(SpecialRandom, BinomialDrawsFollowTheDistribution) {
   struct row {
     double n, p;
