@@ -17,13 +17,26 @@ void check(bool ok) {
   if (!ok) std::abort();
 }
 
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// Where the two real Vals follow the same rules (no "x", no "d", no high bytes), the
+// correctly rounded conversion must agree with the C library's strtod.
+bool same_rules(std::string_view text) {
+  for (const char c : text)
+    if (c == 'x' || c == 'X' || c == 'd' || c == 'D' || static_cast<unsigned char>(c) >= 128) return false;
+  return true;
+}
+
 void check_val(std::string_view text) {
   std::int32_t code = -1;
   double v = 0;
   q5rt::Q5_Val_dd(text, v, code);
   check(code >= 0 && static_cast<std::size_t>(code) <= text.size() + 1);
-  q5rt::Q5_Val_d(text, v, code);
-  check(code >= 0 && static_cast<std::size_t>(code) <= text.size() + 1);
+  std::int32_t code_c = -1;
+  double v_c = 0;
+  q5rt::Q5_Val_d(text, v_c, code_c);
+  check(code_c >= 0 && static_cast<std::size_t>(code_c) <= text.size() + 1);
+  if (same_rules(text)) check(code == code_c && same(v, v_c));
   const std::int32_t n = q5rt::Q5_Val_SPD(text, code);
   check(code >= 0 && static_cast<std::size_t>(code) <= text.size() + 1);
   check(code == 0 || n == 0 || code > 1);
@@ -56,8 +69,6 @@ class byte_source {
   std::string_view data_;
   std::size_t pos_ = 0;
 };
-
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 }  // namespace
 
