@@ -153,11 +153,17 @@ TEST_F(optdcdef_test, a_replaced_entry_ends_the_run_with_its_line) {
   }
 }
 
-// Loaded by its bare file name through the system loader's search: the file name stays
-// bare and the library is told an empty load path.
-TEST(optdcdefchild, creates_by_search) {
+// Loaded by its bare file name through the system loader's search (directly, or after
+// nothing was found beside the program): the file name stays bare and the library is told
+// an empty load path.
+TEST(optdcdefchild, loads_by_search) {
   if (!bindtest::inchild("search")) GTEST_SKIP() << "child case";
+  const char* mode = std::getenv("BL_TEST_MODE");
+  ASSERT_NE(mode, nullptr);
   q5rt::sstr msg;
+  if (std::string(mode) == "readyx") {
+    ASSERT_TRUE(optdcdef::lib.getreadyxin("/nonexistent/", msg)) << msg.view();
+  }
   bindproto::handle h = nullptr;
   ASSERT_TRUE(optdcdef::optcreate(h, msg)) << msg.view();
   EXPECT_EQ(optdcdef::lib.libfilename(), "libzlmopt64.so");
@@ -167,11 +173,15 @@ TEST(optdcdefchild, creates_by_search) {
   optdcdef::optfree(h);
 }
 
-TEST_F(optdcdef_test, create_searches_the_system_loader_path) {
-  const auto res = bindtest::runchild("search", "optdcdefchild.creates_by_search",
-                                      {{"LD_LIBRARY_PATH", bindtest::standinlib()}});
-  EXPECT_EQ(res.exit_code, 0) << res.out;
-  EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+TEST_F(optdcdef_test, the_system_loader_search_finds_the_library) {
+  for (const char* mode : {"create", "readyx"}) {
+    SCOPED_TRACE(mode);
+    const auto res = bindtest::runchild(
+        "search", "optdcdefchild.loads_by_search",
+        {{"LD_LIBRARY_PATH", bindtest::standinlib()}, {"BL_TEST_MODE", mode}});
+    EXPECT_EQ(res.exit_code, 0) << res.out;
+    EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+  }
 }
 
 }  // namespace

@@ -380,3 +380,46 @@ TEST_F(optdodef_test, load_path_entries_reach_the_library) {
 }
 
 }  // namespace
+
+namespace {
+
+// Malformed option texts end in error messages, never in a crash or a hang.
+TEST_F(optdodef_test, malformed_option_lines_give_messages) {
+  struct row {
+    std::string text;
+    int errors;
+    const char* why;
+  };
+  const row rows[] = {
+      {"x.lo(", 1, "label list opened at the end"},
+      {"x.(a) 1", 1, "no dot option name"},
+      {".lo 1", 1, "no symbol"},
+      {"'unterminated 3", 1, "a quote that never closes"},
+      {"= = =", 1, "separators only"},
+      {"EpsA", 1, "a number option without value"},
+      {std::string(300, 'n') + " 1", 1, "a name longer than a short string"},
+      {"x.lo(a,'b) 1", 1, "a quote open inside the labels"},
+      {"EpsA 1 EpsR 0.5", 1, "several pairs need EOL-only off"},
+  };
+  baronoptions b;
+  (void)b.o.opteolonlyset(1);
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    b.o.optreadfrompchar(r.text.c_str());
+    int errors = 0;
+    for (const auto& m : takemessages(b.o)) {
+      errors += m.type == 1 ? 1 : 0;
+      EXPECT_LE(m.text.size(), 255u);
+    }
+    EXPECT_EQ(errors, r.errors);
+  }
+  // With EOL-only off a line holds several pairs.
+  (void)b.o.opteolonlyset(0);
+  b.o.optreadfrompchar("EpsA 1 EpsR 0.5");
+  EXPECT_EQ(b.o.doptmessagecount(), 0);
+  double d = 0;
+  (void)b.o.optgetdblnr(29, d);
+  EXPECT_EQ(d, 0.5);
+}
+
+}  // namespace
