@@ -26,7 +26,7 @@ q5rt::shortstring<15> opname(ctvnl::opcode op) {
 
 std::string_view decimal(char (&buf)[24], long long n) {
   const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, static_cast<std::size_t>(res.ptr - buf)};
+  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
 }
 
 q5rt::sstr located(std::string_view who, std::string_view what, std::int32_t k) {
@@ -156,76 +156,57 @@ class interpreter {
 template <bool G>
 int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
   double* const st = stack_;
+  // Checks of the stack depth an instruction needs and of the room on stack and tape.
+  auto under = [&](int n) { return sp_ < n; };
+  auto over = [&]() { return sp_ >= stackcap; };
+  auto noroom = [&](int n) { return G && tape_.size() - tp_ < static_cast<std::size_t>(n); };
   for (std::int32_t k = first; k <= last; ++k) {
     const ctvnl::tnlcode ins = code_[k - 1];
     const std::int32_t arg = ins.operand;
-    // The stack depth an instruction needs below it and the tape entries it appends.
-    int pops = 0, pushes = 0, tape = 0;
-    switch (ins.opcode) {
-      case opcode::pushv: case opcode::pushi: case opcode::uminv: case opcode::pushzero:
-        pushes = 1; break;
-      case opcode::store: case opcode::addv: case opcode::addi: case opcode::subv:
-      case opcode::subi: case opcode::muli: case opcode::umin:
-        pops = 1; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd:
-        pops = 2; break;
-      case opcode::mul: case opcode::div: case opcode::callarg2:
-        pops = 2; tape = 2; break;
-      case opcode::mulv: case opcode::divi: case opcode::callarg1:
-        pops = 1; tape = 1; break;
-      case opcode::divv:
-        pops = 1; tape = 2; break;
-      case opcode::callargn: {
-        if (!detail::argcount(code_, first, k, pops))
-          return bad("CallArgN without its FuncArgN", k);
-        if (pops < 0 || pops > ctvnew::maxargs)
-          return badnumber("CallArgN with argument count", pops, k);
-        tape = pops;
-        pushes = pops == 0 ? 1 : 0;
-        break;
-      }
-      default: break;  // NoOp, Header, End, FuncArgN and unknown opcodes: nothing
-    }
-    if (sp_ < pops) return bad("stack underflow", k);
-    if (sp_ + pushes > stackcap) return bad("stack overflow", k);
-    if (G && tape_.size() - tp_ < static_cast<std::size_t>(tape))
-      return bad("svGrads stack too short", k);
-
     double x = 0;
     switch (ins.opcode) {
       case opcode::pushv:
-        if (!ops_.column(arg, x)) return badnumber("column", arg, k);
-        if constexpr (G) grad_[arg - 1] = 0;
-        st[sp_++] = x;
-        break;
       case opcode::uminv:
+        if (over()) return bad("stack overflow", k);
         if (!ops_.column(arg, x)) return badnumber("column", arg, k);
         if constexpr (G) grad_[arg - 1] = 0;
-        st[sp_++] = -x;
+        st[sp_++] = ins.opcode == opcode::pushv ? x : -x;
         break;
       case opcode::pushi:
+        if (over()) return bad("stack overflow", k);
         if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
         st[sp_++] = x;
         break;
-      case opcode::pushzero: st[sp_++] = 0; break;
-      case opcode::store: value = st[--sp_]; break;
-      case opcode::add: --sp_; st[sp_ - 1] += st[sp_]; break;
-      case opcode::sub: --sp_; st[sp_ - 1] -= st[sp_]; break;
+      case opcode::pushzero:
+        if (over()) return bad("stack overflow", k);
+        st[sp_++] = 0;
+        break;
+      case opcode::store:
+        if (under(1)) return bad("stack underflow", k);
+        value = st[--sp_];
+        break;
+      case opcode::add:
+      case opcode::sub:
+        if (under(2)) return bad("stack underflow", k);
+        --sp_;
+        st[sp_ - 1] += ins.opcode == opcode::add ? st[sp_] : -st[sp_];
+        break;
       case opcode::addv:
       case opcode::subv:
+        if (under(1)) return bad("stack underflow", k);
         if (!ops_.column(arg, x)) return badnumber("column", arg, k);
         if constexpr (G) grad_[arg - 1] = 0;
         st[sp_ - 1] += ins.opcode == opcode::addv ? x : -x;
         break;
       case opcode::addi:
-        if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
-        st[sp_ - 1] = x + st[sp_ - 1];
-        break;
       case opcode::subi:
+        if (under(1)) return bad("stack underflow", k);
         if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
-        st[sp_ - 1] -= x;
+        st[sp_ - 1] = ins.opcode == opcode::addi ? x + st[sp_ - 1] : st[sp_ - 1] - x;
         break;
       case opcode::mul: {
+        if (under(2)) return bad("stack underflow", k);
+        if (noroom(2)) return bad("svGrads stack too short", k);
         const double top = st[--sp_], below = st[sp_ - 1];
         if constexpr (G) {
           tape_[tp_++] = top;  // partial in below, then in top
@@ -235,6 +216,8 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         break;
       }
       case opcode::mulv:
+        if (under(1)) return bad("stack underflow", k);
+        if (noroom(1)) return bad("svGrads stack too short", k);
         if (!ops_.column(arg, x)) return badnumber("column", arg, k);
         if constexpr (G) {
           grad_[arg - 1] = 0;
@@ -243,17 +226,24 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         st[sp_ - 1] *= x;
         break;
       case opcode::muli:
+        if (under(1)) return bad("stack underflow", k);
         if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
         st[sp_ - 1] = x * st[sp_ - 1];
         break;
       case opcode::muliadd:
+        if (under(2)) return bad("stack underflow", k);
         if (!ops_.constant(arg, x)) return badnumber("constant", arg, k);
         --sp_;
         st[sp_ - 1] = x * st[sp_] + st[sp_ - 1];
         break;
-      case opcode::umin: st[sp_ - 1] = -st[sp_ - 1]; break;
+      case opcode::umin:
+        if (under(1)) return bad("stack underflow", k);
+        st[sp_ - 1] = -st[sp_ - 1];
+        break;
       case opcode::div:
       case opcode::callarg2: {
+        if (under(2)) return bad("stack underflow", k);
+        if (noroom(2)) return bad("svGrads stack too short", k);
         args_[0] = st[sp_ - 2];
         args_[1] = st[sp_ - 1];
         const int stop = call(ins.opcode == opcode::div ? divfnr : arg, 2);
@@ -266,6 +256,8 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
       case opcode::divv:
       case opcode::divi: {
         const bool v = ins.opcode == opcode::divv;
+        if (under(1)) return bad("stack underflow", k);
+        if (noroom(v ? 2 : 1)) return bad("svGrads stack too short", k);
         if (v ? !ops_.column(arg, x) : !ops_.constant(arg, x))
           return badnumber(v ? "column" : "constant", arg, k);
         if (G && v) grad_[arg - 1] = 0;
@@ -278,6 +270,8 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         break;
       }
       case opcode::callarg1: {
+        if (under(1)) return bad("stack underflow", k);
+        if (noroom(1)) return bad("svGrads stack too short", k);
         args_[0] = st[sp_ - 1];
         const int stop = call(arg, 1);
         if (stop >= 0) return stop;
@@ -286,15 +280,21 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         break;
       }
       case opcode::callargn: {
-        sp_ -= pops;
-        std::copy_n(st + sp_, pops, args_);
-        const int stop = call(arg, pops);
+        std::int32_t n = 0;
+        if (!detail::argcount(code_, first, k, n)) return bad("CallArgN without its FuncArgN", k);
+        if (n < 0 || n > ctvnew::maxargs) return badnumber("CallArgN with argument count", n, k);
+        if (under(n)) return bad("stack underflow", k);
+        if (n == 0 && over()) return bad("stack overflow", k);
+        if (noroom(n)) return bad("svGrads stack too short", k);
+        sp_ -= n;
+        std::copy_n(st + sp_, n, args_);
+        const int stop = call(arg, n);
         if (stop >= 0) return stop;
         st[sp_++] = rec_.f;
-        record<G>(pops);
+        record<G>(n);
         break;
       }
-      default: break;
+      default: break;  // NoOp, Header, End, FuncArgN and unknown opcodes: nothing
     }
   }
   if (sp_ != 0) {

@@ -34,7 +34,7 @@ constexpr double defaultstep = 1e-5;
 
 std::string_view decimal(char (&buf)[16], std::int32_t n) {
   const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, static_cast<std::size_t>(res.ptr - buf)};
+  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
 }
 
 // A number that names no function we can evaluate: reset the results as an evaluation
