@@ -336,7 +336,7 @@ void binding::seterrorcallback(errorcallback cb) {
 void binding::errorhandling(std::string_view msg) {
   ++apierrorcount_;
   if (screen_) writeline(msg);
-  if (exception_) throw q5rt::assertion_error(msg);
+  if (exception_) throw q5rt::assertion_error(msg, p_.where);
   bool endrun = false;
   {
     lockguard g(mutex(exceptmutex_));  // released before the run ends

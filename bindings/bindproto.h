@@ -21,7 +21,8 @@
 //   3. In the unit's .cpp, the table and the instance's parameters, then the binding and its
 //      unit registration:
 //        constexpr bindproto::entrydesc entrytable[] = {XYZDCDEF_ENTRIES(BINDPROTO_DESC)};
-//        constexpr bindproto::instance params{.unit = "xyzdcdef", .basename = "zlmxyz", ...};
+//        constexpr bindproto::instance params{.unit = "xyzdcdef", .basename = "zlmxyz", ...,
+//                                             .where = std::source_location::current()};
 //        bindproto::binding lib{params};
 //        q5rt::unit_registration reg{"xyzdcdef", [] { lib.startup(); }, [] { lib.closedown(); }};
 //   4. A wrapper class derives from bindproto::wrapper and generates its methods with
@@ -42,6 +43,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <source_location>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -177,6 +179,8 @@ struct instance {
   int apiversion = 0;
   prefixrule prefix = prefixrule::none;
   std::span<const entrydesc> entries;
+  // Where the instance is defined: the source named by the exception indicator's assertion.
+  std::source_location where = std::source_location::current();
 };
 
 // Boundary types of the core and optional entries.

@@ -22,6 +22,7 @@ constexpr bindproto::instance params{
     .apiversion = apiversion,
     .prefix = bindproto::prefixrule::none,
     .entries = entrytable,
+    .where = std::source_location::current(),
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "bindings/bindtest.h"
@@ -37,6 +39,29 @@ class bindproto_test : public ::testing::Test {
 };
 
 const std::string problem = " (problem occurred when trying to load ";
+
+// The boundary types that the type codes give (instances other than the option library's
+// use most of them).
+using bindproto::sig;
+using q5rt::sstr;
+template <typename Sig>
+using fnof = typename bindproto::entry<optdcdef::lib, 0, Sig>::fn;
+static_assert(std::is_same_v<fnof<sig<1, 1, 2, 3, 4>>, void* (*)(void*, void*, void**, std::int32_t,
+                                                                  std::int32_t*)>);
+static_assert(std::is_same_v<fnof<sig<3, 6, 8, 9, 10, 11, 12>>,
+                             std::int32_t (*)(void*, double*, std::int32_t*, const char*,
+                                              const char*, const sstr*, sstr*)>);
+static_assert(std::is_same_v<fnof<sig<13, 13, 14, 15, 17, 18, 19>>,
+                             double (*)(void*, double, double*, std::int32_t, sstr*, char, char*)>);
+static_assert(std::is_same_v<fnof<sig<15, 20, 21, 22, 23>>,
+                             std::int32_t (*)(void*, std::int32_t*, std::int32_t*, double*,
+                                              std::int64_t)>);
+static_assert(std::is_same_v<fnof<sig<23, 51, 52, 53, 54, 55, 56, 57, 58, 59>>,
+                             std::int64_t (*)(void*, const std::int32_t*, std::int32_t*,
+                                              const double*, double*, const sstr*, sstr*,
+                                              const double*, double*, bindproto::callbackproc)>);
+static_assert(std::is_same_v<fnof<sig<12, 3>>, sstr* (*)(void*, std::int32_t, sstr*)>);
+static_assert(std::is_same_v<bindproto::entry<optdcdef::lib, 0, sig<15, 15>>::result, bool>);
 
 TEST_F(bindproto_test, a_missing_file_fails_with_the_loaders_text_and_the_path) {
   q5rt::sstr msg;
@@ -200,6 +225,24 @@ TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
   EXPECT_EQ(core, expected);
 }
 
+// Creates and frees from several threads keep the object count exact.
+TEST_F(bindproto_test, the_object_count_holds_under_concurrent_callers) {
+  q5rt::sstr msg;
+  ASSERT_TRUE(lib.getreadyd(full, msg));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int k = 0; k < 200; ++k) {
+        q5rt::sstr m;
+        bindproto::handle h = nullptr;
+        if (lib.create(h, m)) lib.free(h);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(lib.objectcount(), 0);
+}
+
 TEST_F(bindproto_test, create_failures_leave_no_handle) {
   q5rt::sstr msg;
   bindproto::handle h = reinterpret_cast<bindproto::handle>(1);
@@ -239,7 +282,8 @@ TEST_F(bindproto_test, error_handling_follows_the_indicators) {
     lib.errorhandling("second problem");
     ADD_FAILURE() << "no exception";
   } catch (const q5rt::assertion_error& e) {
-    EXPECT_TRUE(e.message().view().starts_with("second problem (")) << e.message().view();
+    EXPECT_TRUE(e.message().view().starts_with("second problem (optdcdef.cpp, line "))
+        << e.message().view();
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(lib.geterrorcount(), 2);
