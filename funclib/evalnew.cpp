@@ -56,6 +56,56 @@ bool argcount(codespan code, std::int32_t first, std::int32_t k, std::int32_t& n
   return true;
 }
 
+bool stepeffect(codespan code, std::int32_t first, std::int32_t k, int sp, int cap,
+                std::string_view who, effect& e, q5rt::sstr& msg) {
+  using ctvnl::opcode;
+  e = {};
+  switch (code[k - 1].opcode) {
+    case opcode::pushv: case opcode::pushi: case opcode::uminv: case opcode::pushzero:
+      e = {0, 1}; break;
+    case opcode::store: e = {1, 0}; break;
+    case opcode::add: case opcode::sub: case opcode::mul: case opcode::div:
+    case opcode::callarg2: case opcode::muliadd:
+      e = {2, 1}; break;
+    case opcode::addv: case opcode::addi: case opcode::subv: case opcode::subi:
+    case opcode::mulv: case opcode::muli: case opcode::divv: case opcode::divi:
+    case opcode::umin: case opcode::callarg1:
+      e = {1, 1}; break;
+    case opcode::callargn: {
+      std::int32_t n = 0;
+      if (!argcount(code, first, k, n)) {
+        msg = located(who, "CallArgN without its FuncArgN", k);
+        return false;
+      }
+      if (n < 0 || n > ctvnew::maxargs) {
+        msg = numbered(who, "CallArgN with argument count", n, k);
+        return false;
+      }
+      e = {n, 1};
+      break;
+    }
+    default: break;
+  }
+  if (sp < e.pops) {
+    msg = located(who, "stack underflow", k);
+    return false;
+  }
+  if (sp - e.pops + e.pushes > cap) {
+    msg = located(who, "stack overflow", k);
+    return false;
+  }
+  return true;
+}
+
+int callanswer(int rc, std::int32_t& errcount) {
+  if (rc == 0 || rc == ctvnew::rc_hess) return -1;
+  if (rc == ctvnew::rc_func || rc == ctvnew::rc_grad) {
+    if (errcount < std::numeric_limits<std::int32_t>::max()) ++errcount;
+    return -1;
+  }
+  return 1;
+}
+
 }  // namespace detail
 
 namespace {
@@ -119,18 +169,9 @@ class interpreter {
     msg_ = numbered(who, what, n, k);
     return 2;
   }
-  // The code of a call's answer: -1 go on, else the result to return.
-  int answer(int rc) {
-    if (rc == 0 || rc == ctvnew::rc_hess) return -1;
-    if (rc == ctvnew::rc_func || rc == ctvnew::rc_grad) {
-      if (errcount_ < std::numeric_limits<std::int32_t>::max()) ++errcount_;
-      return -1;
-    }
-    return 1;
-  }
   int call(std::int32_t fnr, int n) {
     rec_.nargs = n;
-    return answer(genextfunc::genericfunceval(rec_, fnr, args_));
+    return detail::callanswer(genextfunc::genericfunceval(rec_, fnr, args_), errcount_);
   }
   template <bool G>
   void record(int n) {
@@ -280,11 +321,9 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         break;
       }
       case opcode::callargn: {
-        std::int32_t n = 0;
-        if (!detail::argcount(code_, first, k, n)) return bad("CallArgN without its FuncArgN", k);
-        if (n < 0 || n > ctvnew::maxargs) return badnumber("CallArgN with argument count", n, k);
-        if (under(n)) return bad("stack underflow", k);
-        if (n == 0 && over()) return bad("stack overflow", k);
+        detail::effect e;
+        if (!detail::stepeffect(code_, first, k, sp_, stackcap, who, e, msg_)) return 2;
+        const int n = e.pops;
         if (noroom(n)) return bad("svGrads stack too short", k);
         sp_ -= n;
         std::copy_n(st + sp_, n, args_);

@@ -76,38 +76,26 @@ int getstacksizes(std::int32_t first, std::int32_t last, codespan code, std::int
   for (std::int32_t k = first; k <= last; ++k) {
     const ctvnl::tnlcode ins = code[k - 1];
     const std::int32_t self = k - first;
-    int pops = 0, pushes = 0, tape = 0, second = 0;
+    if (ctvnl::code(ins.opcode) > lastknown) {
+      return fail(located(sizeswho, q5rt::concat("unknown instruction ",
+                                                 detail::opname(ins.opcode)), k));
+    }
+    detail::effect e;
+    if (!detail::stepeffect(code, first, k, sp, sizesdepth, sizeswho, e, msg)) return fail(msg);
+    const int pops = e.pops;
+    int tape = 0, second = 0;
     bool linked = false;
     switch (ins.opcode) {
-      case opcode::pushv: case opcode::pushi: case opcode::uminv: case opcode::pushzero:
-        pushes = 1; break;
-      case opcode::store: pops = 1; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd:
-        pops = 2; pushes = 1; linked = true; break;
-      case opcode::mul: pops = 2; pushes = 1; tape = 2; linked = true; break;
-      case opcode::div: pops = 2; pushes = 1; tape = 2; second = 2; linked = true; break;
-      case opcode::callarg2: pops = 2; pushes = 1; tape = 2; second = 3; linked = true; break;
-      case opcode::addv: case opcode::addi: case opcode::subv: case opcode::subi:
-      case opcode::muli: case opcode::umin: pops = 1; pushes = 1; break;
-      case opcode::mulv: case opcode::divi: pops = 1; pushes = 1; tape = 1; break;
-      case opcode::divv: pops = 1; pushes = 1; tape = 2; second = 2; break;
-      case opcode::callarg1: pops = 1; pushes = 1; tape = 1; second = 1; break;
-      case opcode::callargn:
-        if (!detail::argcount(code, first, k, pops))
-          return fail(located(sizeswho, "CallArgN without its FuncArgN", k));
-        if (pops < 0 || pops > ctvnew::maxargs)
-          return fail(numbered(sizeswho, "CallArgN with argument count", pops, k));
-        pushes = 1;
-        tape = pops;
-        second = pops * (pops + 1) / 2;
-        break;
-      case opcode::noop: case opcode::header: case opcode::end: case opcode::funcargn: break;
-      default:
-        return fail(located(sizeswho, q5rt::concat("unknown instruction ",
-                                                   detail::opname(ins.opcode)), k));
+      case opcode::add: case opcode::sub: case opcode::muliadd: linked = true; break;
+      case opcode::mul: tape = 2; linked = true; break;
+      case opcode::div: tape = 2; second = 2; linked = true; break;
+      case opcode::callarg2: tape = 2; second = 3; linked = true; break;
+      case opcode::mulv: case opcode::divi: tape = 1; break;
+      case opcode::divv: tape = 2; second = 2; break;
+      case opcode::callarg1: tape = 1; second = 1; break;
+      case opcode::callargn: tape = pops; second = pops * (pops + 1) / 2; break;
+      default: break;
     }
-    if (sp < pops) return fail(located(sizeswho, "stack underflow", k));
-    if (sp - pops + pushes > sizesdepth) return fail(located(sizeswho, "stack overflow", k));
     bool ok = true;
     if (linked) ok = walk.link(prod[sp - 2]);
     if (ins.opcode == opcode::callargn) {
@@ -120,7 +108,7 @@ int getstacksizes(std::int32_t first, std::int32_t last, codespan code, std::int
     tapelen += tape;
     secondorder += second;
     sp -= pops;
-    if (pushes == 1) prod[sp++] = self;
+    if (e.pushes == 1) prod[sp++] = self;
   }
   if (sp != 0) {
     char buf[24];
@@ -166,40 +154,13 @@ int evalnltype(std::int32_t first, std::int32_t last, codespan code, std::span<c
   for (std::int32_t k = first; k <= last; ++k) {
     const ctvnl::tnlcode ins = code[k - 1];
     const std::int32_t j = ins.operand;
-    int pops = 0, pushes = 0;
-    switch (ins.opcode) {
-      case opcode::pushv: case opcode::uminv: case opcode::pushi: case opcode::pushzero:
-        pushes = 1; break;
-      case opcode::store: case opcode::addv: case opcode::subv: case opcode::mulv:
-      case opcode::callarg1: pops = 1; pushes = 1; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd: case opcode::mul:
-      case opcode::div: case opcode::callarg2: pops = 2; pushes = 1; break;
-      case opcode::callargn:
-        if (!detail::argcount(code, first, k, pops)) {
-          msg = located(nlwho, "CallArgN without its FuncArgN", k);
-          return 1;
-        }
-        if (pops < 0 || pops > ctvnew::maxargs) {
-          msg = numbered(nlwho, "CallArgN with argument count", pops, k);
-          return 1;
-        }
-        pushes = 1;
-        break;
-      default:
-        if (ctvnl::code(ins.opcode) > lastknown) {
-          msg = located(nlwho, q5rt::concat("unknown instruction ", detail::opname(ins.opcode)), k);
-          return 1;
-        }
-        break;
-    }
-    if (sp < pops) {
-      msg = located(nlwho, "stack underflow", k);
+    if (ctvnl::code(ins.opcode) > lastknown) {
+      msg = located(nlwho, q5rt::concat("unknown instruction ", detail::opname(ins.opcode)), k);
       return 1;
     }
-    if (sp - pops + pushes > nldepth) {
-      msg = located(nlwho, "stack overflow", k);
-      return 1;
-    }
+    detail::effect e;
+    if (!detail::stepeffect(code, first, k, sp, nldepth, nlwho, e, msg)) return 1;
+    const int pops = e.pops;
     int& top = cls[std::max(sp - 1, 0)];
     switch (ins.opcode) {
       case opcode::pushv: case opcode::uminv: cls[sp++] = isconst(j) ? 0 : 1; break;
@@ -346,15 +307,7 @@ class clusterwalk {
     c = pool_[k - 1];
     return true;
   }
-  // -1 go on, else the result to return (as the forward sweep handles a call's answer).
-  int handle(int rc) {
-    if (rc == 0 || rc == ctvnew::rc_hess) return -1;
-    if (rc == ctvnew::rc_func || rc == ctvnew::rc_grad) {
-      if (errcount_ < std::numeric_limits<std::int32_t>::max()) ++errcount_;
-      return -1;
-    }
-    return 1;
-  }
+  int handle(int rc) { return detail::callanswer(rc, errcount_); }
   int divide(double num, double den, double& q) {
     double a[2] = {num, den};
     rec_.nargs = 2;
@@ -431,31 +384,11 @@ int clusterwalk::run(std::int32_t first, std::int32_t last, std::span<double> pa
   for (std::int32_t k = first; k <= last; ++k) {
     const ctvnl::tnlcode ins = code_[k - 1];
     const std::int32_t arg = ins.operand;
-    int pops = 0, pushes = 0;
-    switch (ins.opcode) {
-      case opcode::pushv: case opcode::uminv: case opcode::pushi: case opcode::pushzero:
-        pushes = 1; break;
-      case opcode::store: pops = 1; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd: case opcode::mul:
-      case opcode::div: case opcode::callarg2: pops = 2; pushes = 1; break;
-      case opcode::addv: case opcode::subv: case opcode::addi: case opcode::subi:
-      case opcode::muli: case opcode::umin: case opcode::divi: case opcode::mulv:
-      case opcode::divv: case opcode::callarg1: pops = 1; pushes = 1; break;
-      case opcode::callargn:
-        if (!detail::argcount(code_, first, k, pops))
-          return bad("CallArgN without its FuncArgN", k);
-        if (pops < 0 || pops > ctvnew::maxargs) {
-          msg_ = numbered(clusterwho, "CallArgN with argument count", pops, k);
-          return 2;
-        }
-        pushes = 1;
-        break;
-      case opcode::noop: case opcode::header: case opcode::funcargn: break;
-      default:
-        return bad(q5rt::concat("unexpected/unknown instruction ", detail::opname(ins.opcode)), k);
-    }
-    if (sp < pops) return bad("stack underflow", k);
-    if (sp - pops + pushes > clusterdepth) return bad("stack overflow", k);
+    if (ins.opcode == opcode::end || ctvnl::code(ins.opcode) > lastknown)
+      return bad(q5rt::concat("unexpected/unknown instruction ", detail::opname(ins.opcode)), k);
+    detail::effect e;
+    if (!detail::stepeffect(code_, first, k, sp, clusterdepth, clusterwho, e, msg_)) return 2;
+    const int pops = e.pops;
 
     double x = 0;
     int c = 0;

@@ -21,4 +21,20 @@ bool rangeok(std::int32_t first, std::int32_t last, codespan code, std::string_v
 // before it, within the range; false when there is none.
 bool argcount(codespan code, std::int32_t first, std::int32_t k, std::int32_t& n);
 
+// The values an instruction takes from the stack and puts back.
+struct effect {
+  int pops = 0;
+  int pushes = 0;
+};
+// The effect of instruction k on a stack of depth sp and capacity cap (CallArgN with the
+// count of its FuncArgN). False with "*** <who>: ..." in msg when the code is malformed
+// there: a CallArgN without its FuncArgN or with a count outside 0..20, a stack too
+// shallow or too deep.
+bool stepeffect(codespan code, std::int32_t first, std::int32_t k, int sp, int cap,
+                std::string_view who, effect& e, q5rt::sstr& msg);
+
+// How an evaluation goes on after a function call answered rc: -1 go on (1 and 2 are
+// counted in errcount, 3 is ignored), else 1, the result that stops the evaluation.
+int callanswer(int rc, std::int32_t& errcount);
+
 }  // namespace evalnew::detail

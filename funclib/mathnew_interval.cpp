@@ -499,29 +499,19 @@ int vcpowerrule(box& b) {
   return std::clamp(g * p, -ctvnew::math_huge, ctvnew::math_huge);
 }
 
-int gammarule(box& b) {
+// Gamma and ln Gamma on the positive axis: a floor below their minimum for any positive
+// lower bound; from start on they rise, and the ends bound value and slope (the upper end
+// only below limit).
+int risingfromminimum(box& b, double floor, double start, double limit, double (*value)(double),
+                      double (*slope)(double)) {
   const double lo = b.lo[0], hi = b.hi[0];
-  if (lo > 0) b.flo = 0.8856;  // below the minimum 0.8856031944 at 1.4616321
-  if (lo > 1.46164) {          // increasing from the minimum on
-    b.flo = gamma(lo);
-    b.glo[0] = gammaslope(lo);
-    if (hi < 50) {
-      b.fhi = gamma(hi);
-      b.ghi[0] = gammaslope(hi);
-    }
-  }
-  return 0;
-}
-
-int loggammarule(box& b) {
-  const double lo = b.lo[0], hi = b.hi[0];
-  if (lo > 0) b.flo = -0.12148989758770987;  // below the minimum of ln Gamma
-  if (lo > 1.46163) {
-    b.flo = lngamma(lo);
-    b.glo[0] = psi(lo);
-    if (hi < 100000) {
-      b.fhi = lngamma(hi);
-      b.ghi[0] = psi(hi);
+  if (lo > 0) b.flo = floor;
+  if (lo > start) {
+    b.flo = value(lo);
+    b.glo[0] = slope(lo);
+    if (hi < limit) {
+      b.fhi = value(hi);
+      b.ghi[0] = slope(hi);
     }
   }
   return 0;
@@ -646,8 +636,10 @@ int funcinterval(tmathnewrec& rec, std::int32_t& fnr, const double* lo, const do
     case 66: case 67: return division(b);
     case 74: return cvpower(b);
     case 75: return vcpowerrule(b);
-    case 80: return gammarule(b);
-    case 81: return loggammarule(b);
+    // Gamma's minimum is 0.8856031944 at 1.4616321; that of ln Gamma -0.1214898975877.
+    case 80: return risingfromminimum(b, 0.8856, 1.46164, 50, &gamma, &gammaslope);
+    case 81:
+      return risingfromminimum(b, -0.12148989758770987, 1.46163, 100000, &lngamma, &psi);
     case 82:
       if (lo[0] > 0 && lo[1] > 0) flo = 0;
       return 0;
