@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -52,6 +53,35 @@ int_scan scan_int(std::string_view t, std::size_t i, int base, bool negative) {
 // Converts a number starting at first (digits or "."), no sign; returns the stop.
 using real_converter = const char* (*)(const char* first, const char* last, double& value);
 
+// The power of ten of the first nonzero digit of a number text (digits, point,
+// exponent), saturated far beyond the double range; only its sign is used.
+long decimal_magnitude(const char* p, const char* last) {
+  long digits_before_point = 0;  // counted from the first nonzero digit
+  long zeros_after_point = 0;    // before the first nonzero digit
+  bool nonzero = false;
+  bool point = false;
+  for (; p != last && *p != 'e' && *p != 'E'; ++p) {
+    if (*p == '.') {
+      point = true;
+    } else if (nonzero || *p != '0') {
+      nonzero = true;
+      if (!point) ++digits_before_point;
+    } else if (point) {
+      ++zeros_after_point;
+    }
+  }
+  long exponent = 0;
+  if (p != last) {
+    ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    for (; p != last; ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1000000L);
+    if (negative) exponent = -exponent;
+  }
+  const long lead = digits_before_point > 0 ? digits_before_point - 1 : -zeros_after_point - 1;
+  return lead + exponent;
+}
+
 const char* convert_exact(const char* first, const char* last, double& value) {
   const auto r = std::from_chars(first, last, value, std::chars_format::general);
   if (r.ec == std::errc::invalid_argument) {
@@ -60,8 +90,7 @@ const char* convert_exact(const char* first, const char* last, double& value) {
   }
   if (r.ec == std::errc::result_out_of_range) {
     // Beyond the double range: infinity, or zero below the smallest denormal.
-    const std::string copy(first, r.ptr);
-    value = std::strtod(copy.c_str(), nullptr);
+    value = decimal_magnitude(first, r.ptr) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return r.ptr;
 }
