@@ -347,8 +347,12 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
 
 int interpreter::reverse(std::int32_t first, std::int32_t last) {
   // The forward sweep has checked every operand and depth; the reverse sweep mirrors its
-  // stack and tape, and guards them once more against an inconsistency of its own.
+  // stack and tape, and guards them once more against an inconsistency of its own:
+  // pops values needed, net change of the depth, tape entries taken.
   double* const st = stack_;
+  auto out = [&](int pops, int net, int tape) {
+    return sp_ < pops || sp_ + net > stackcap || tp_ < static_cast<std::size_t>(tape);
+  };
   auto fail = [&](std::int32_t k) {
     msg_ = located(who, "reverse sweep out of step", k);
     return 4;
@@ -356,49 +360,46 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
   for (std::int32_t k = last; k >= first; --k) {
     const ctvnl::tnlcode ins = code_[k - 1];
     const std::int32_t arg = ins.operand;
-    int pops = 0, pushes = 0, tape = 0;
-    switch (ins.opcode) {
-      case opcode::noop: case opcode::header: case opcode::funcargn: case opcode::addi:
-      case opcode::subi: break;
-      case opcode::pushv: case opcode::pushi: case opcode::pushzero: case opcode::uminv:
-        pops = 1; break;
-      case opcode::store: pushes = 1; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd: pops = 1; pushes = 1; break;
-      case opcode::addv: case opcode::subv: case opcode::muli: case opcode::umin: pops = 1; break;
-      case opcode::mul: case opcode::div: case opcode::callarg2: pops = 1; pushes = 1; tape = 2; break;
-      case opcode::mulv: case opcode::divi: case opcode::callarg1: pops = 1; tape = 1; break;
-      case opcode::divv: pops = 1; tape = 2; break;
-      case opcode::callargn:
-        if (!detail::argcount(code_, first, k, tape) || tape < 0 || tape > ctvnew::maxargs)
-          return fail(k);
-        pops = 1;
-        pushes = tape - 1;
-        break;
-      default:  // End and unknown opcodes have no reverse
-        msg_ = located(who, q5rt::concat("unexpected/unknown instruction ",
-                                         detail::opname(ins.opcode)), k);
-        return 3;
-    }
-    if (sp_ < pops || sp_ + pushes > stackcap || tp_ < static_cast<std::size_t>(tape))
-      return fail(k);
-
     double x = 0;
     switch (ins.opcode) {
-      case opcode::pushv: --sp_; grad_[arg - 1] += st[sp_]; break;
-      case opcode::uminv: --sp_; grad_[arg - 1] -= st[sp_]; break;
-      case opcode::pushi: case opcode::pushzero: --sp_; break;
-      case opcode::store: st[sp_++] = 1; break;
-      case opcode::add: st[sp_] = st[sp_ - 1]; ++sp_; break;
-      case opcode::sub: st[sp_] = -st[sp_ - 1]; ++sp_; break;
-      case opcode::addv: grad_[arg - 1] += st[sp_ - 1]; break;
-      case opcode::subv: grad_[arg - 1] -= st[sp_ - 1]; break;
-      case opcode::mul: case opcode::div: case opcode::callarg2: {
+      case opcode::noop: case opcode::header: case opcode::funcargn: case opcode::addi:
+      case opcode::subi:
+        break;
+      case opcode::pushv:
+      case opcode::uminv:
+        if (out(1, -1, 0)) return fail(k);
+        --sp_;
+        grad_[arg - 1] += ins.opcode == opcode::pushv ? st[sp_] : -st[sp_];
+        break;
+      case opcode::pushi:
+      case opcode::pushzero:
+        if (out(1, -1, 0)) return fail(k);
+        --sp_;
+        break;
+      case opcode::store:
+        if (out(0, 1, 0)) return fail(k);
+        st[sp_++] = 1;
+        break;
+      case opcode::add:
+      case opcode::sub:
+        if (out(1, 1, 0)) return fail(k);
+        st[sp_] = ins.opcode == opcode::add ? st[sp_ - 1] : -st[sp_ - 1];
+        ++sp_;
+        break;
+      case opcode::addv:
+      case opcode::subv:
+        if (out(1, 0, 0)) return fail(k);
+        grad_[arg - 1] += ins.opcode == opcode::addv ? st[sp_ - 1] : -st[sp_ - 1];
+        break;
+      case opcode::mul: case opcode::div: case opcode::callarg2: {  // the pair rule
+        if (out(1, 1, 2)) return fail(k);
         const double q = tape_[--tp_], p = tape_[--tp_], a = st[sp_ - 1];
         st[sp_ - 1] = p * a;
         st[sp_++] = q * a;
         break;
       }
       case opcode::mulv: {
+        if (out(1, 0, 1)) return fail(k);
         const double t = tape_[--tp_];
         grad_[arg - 1] += t * st[sp_ - 1];
         (void)ops_.column(arg, x);
@@ -406,30 +407,47 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
         break;
       }
       case opcode::muli:
+        if (out(1, 0, 0)) return fail(k);
         (void)ops_.constant(arg, x);
         st[sp_ - 1] = x * st[sp_ - 1];
         break;
       case opcode::divv: {
+        if (out(1, 0, 2)) return fail(k);
         const double q = tape_[--tp_], p = tape_[--tp_];
         grad_[arg - 1] += q * st[sp_ - 1];
         st[sp_ - 1] = p * st[sp_ - 1];
         break;
       }
-      case opcode::divi: case opcode::callarg1: st[sp_ - 1] *= tape_[--tp_]; break;
-      case opcode::umin: st[sp_ - 1] = -st[sp_ - 1]; break;
+      case opcode::divi:
+      case opcode::callarg1:
+        if (out(1, 0, 1)) return fail(k);
+        st[sp_ - 1] *= tape_[--tp_];
+        break;
+      case opcode::umin:
+        if (out(1, 0, 0)) return fail(k);
+        st[sp_ - 1] = -st[sp_ - 1];
+        break;
       case opcode::callargn: {
-        rec_.nargs = tape;
+        std::int32_t n = 0;
+        if (!detail::argcount(code_, first, k, n) || n < 0 || n > ctvnew::maxargs ||
+            out(1, n - 1, n))
+          return fail(k);
+        rec_.nargs = n;
         const double a = st[--sp_];
-        tp_ -= static_cast<std::size_t>(tape);
-        for (int i = 0; i < tape; ++i) st[sp_++] = tape_[tp_ + static_cast<std::size_t>(i)] * a;
+        tp_ -= static_cast<std::size_t>(n);
+        for (int i = 0; i < n; ++i) st[sp_++] = tape_[tp_ + static_cast<std::size_t>(i)] * a;
         break;
       }
       case opcode::muliadd:
+        if (out(1, 1, 0)) return fail(k);
         (void)ops_.constant(arg, x);
         st[sp_] = x * st[sp_ - 1];
         ++sp_;
         break;
-      default: break;
+      default:  // End and unknown opcodes have no reverse
+        msg_ = located(who, q5rt::concat("unexpected/unknown instruction ",
+                                         detail::opname(ins.opcode)), k);
+        return 3;
     }
   }
   char buf[24];
