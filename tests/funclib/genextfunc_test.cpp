@@ -227,6 +227,19 @@ TEST(GenextfuncEval, ConstantArgumentsGetZerosWithoutEvaluation) {
   EXPECT_EQ(77, rec.g[2]) << "entries beyond nargs are not written";
 }
 
+TEST(GenextfuncEval, DisplacedEvaluationsNeverOverwriteEntriesMade) {
+  // div writes its gradient whatever the level: the evaluations for the second position
+  // (at y -+ s) must not replace the first entry, 1/y, by 1/(y + s).
+  auto rec = fresh(1, 2, 2);
+  rec.step = 0.1;
+  rec.scalestep = 0;
+  double args[2] = {1.0, 2.0};
+  EXPECT_EQ(0, genextfunc::genericfunceval(rec, 66, args));
+  EXPECT_NEAR(0.5, rec.g[0], 1e-14);
+  EXPECT_NEAR((1 / 2.1 - 1 / 1.9) / 0.2, rec.g[1], 1e-14);
+  EXPECT_EQ(0.5, rec.f);
+}
+
 TEST(GenextfuncDifferences, StepRules) {
   struct caserow {
     double step;
