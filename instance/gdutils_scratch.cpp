@@ -194,12 +194,12 @@ void checkdirection(const tmodfile& h, bool reading) {
 std::string_view nexttoken(tmodfile& h) {
   const std::string_view in = h.input;
   std::size_t i = h.inpos;
-  while (i < in.size() && q5rt::is_white(static_cast<unsigned char>(in[i]))) {
+  while (i < in.size() && q5rt::detail::white_byte(in[i])) {
     if (in[i] == '\n') ++h.line;
     ++i;
   }
   std::size_t j = i;
-  while (j < in.size() && !q5rt::is_white(static_cast<unsigned char>(in[j]))) ++j;
+  while (j < in.size() && !q5rt::detail::white_byte(in[j])) ++j;
   h.inpos = j;
   return in.substr(i, j - i);
 }
@@ -224,7 +224,6 @@ bool fail(tmodfile& h, std::string_view text) {
   if (h.failed) return false;
   h.failed = true;
   char num[24];
-  std::string_view where;
   if (h.reading && h.istext()) {
     const auto end = std::to_chars(num, num + sizeof num, h.line).ptr;
     h.errmsg = q5rt::concat(h.name, ", line ", std::string_view(num, end - num), ": ", text);
@@ -268,16 +267,26 @@ void setmatflags(tmodfile& h, std::int32_t scaleopt, std::int32_t priorityopt) {
 
 void setsolflags(tmodfile& h) { h.scaledsol = h.scales == 3; }
 
-modfileptr crsol(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
-  modfileptr h = openmod(rc, true, filetype, name);
+namespace {
+
+modfileptr withmatflags(modfileptr h, std::int32_t scaleopt, std::int32_t priorityopt) {
+  if (h) setmatflags(*h, scaleopt, priorityopt);
+  return h;
+}
+
+modfileptr withsolflags(modfileptr h) {
   if (h) setsolflags(*h);
   return h;
 }
 
+}  // namespace
+
+modfileptr crsol(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
+  return withsolflags(openmod(rc, true, filetype, name));
+}
+
 modfileptr cwsol(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
-  modfileptr h = openmod(rc, false, filetype, name);
-  if (h) setsolflags(*h);
-  return h;
+  return withsolflags(openmod(rc, false, filetype, name));
 }
 
 modfileptr crcod(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
@@ -295,16 +304,12 @@ modfileptr cwcod(std::int32_t& rc, std::int32_t filetype, std::string_view name)
 
 modfileptr crmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
                  std::int32_t priorityopt, std::string_view name) {
-  modfileptr h = openmod(rc, true, filetype, name);
-  if (h) setmatflags(*h, scaleopt, priorityopt);
-  return h;
+  return withmatflags(openmod(rc, true, filetype, name), scaleopt, priorityopt);
 }
 
 modfileptr cwmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
                  std::int32_t priorityopt, std::string_view name) {
-  modfileptr h = openmod(rc, false, filetype, name);
-  if (h) setmatflags(*h, scaleopt, priorityopt);
-  return h;
+  return withmatflags(openmod(rc, false, filetype, name), scaleopt, priorityopt);
 }
 
 modfileptr parsemod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
@@ -321,16 +326,12 @@ modfileptr parsecod(std::int32_t& rc, std::int32_t filetype, std::string_view da
 
 modfileptr parsemat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
                     std::int32_t priorityopt, std::string_view data, std::string_view name) {
-  modfileptr h = parsemod(rc, filetype, data, name);
-  if (h) setmatflags(*h, scaleopt, priorityopt);
-  return h;
+  return withmatflags(parsemod(rc, filetype, data, name), scaleopt, priorityopt);
 }
 
 modfileptr parsesol(std::int32_t& rc, std::int32_t filetype, std::string_view data,
                     std::string_view name) {
-  modfileptr h = parsemod(rc, filetype, data, name);
-  if (h) setsolflags(*h);
-  return h;
+  return withsolflags(parsemod(rc, filetype, data, name));
 }
 
 modfileptr memwrite(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
@@ -407,7 +408,7 @@ void rdbuf(tmodfile& h, int size) {
   }
 }
 
-namespace {
+namespace detail {
 
 void tocell(tmodfile& h, std::uint64_t bits, int size) {
   for (int i = 0; i < size; ++i) h.cell[static_cast<std::size_t>(i)] = static_cast<unsigned char>(bits >> (8 * i));
@@ -419,49 +420,22 @@ std::uint64_t fromcell(const tmodfile& h, int size) {
   return bits;
 }
 
-}  // namespace
-
-void wri8(tmodfile& h, std::int32_t v) {
-  tocell(h, static_cast<std::uint32_t>(v), 1);
-  wrbuf(h, 1);
-}
-void wri16(tmodfile& h, std::int32_t v) {
-  tocell(h, static_cast<std::uint32_t>(v), 2);
-  wrbuf(h, 2);
-}
-void wri32(tmodfile& h, std::int32_t v) {
-  tocell(h, static_cast<std::uint32_t>(v), 4);
-  wrbuf(h, 4);
-}
-void wrr8(tmodfile& h, double v) {
-  tocell(h, std::bit_cast<std::uint64_t>(v), 8);
-  wrbuf(h, 8);
+void wrcross(tmodfile& h, std::uint64_t bits, int size) {
+  tocell(h, bits, size);
+  wrbuf(h, size);
 }
 
-std::int32_t rdu8(tmodfile& h) {
-  rdbuf(h, 1);
-  return static_cast<std::int32_t>(fromcell(h, 1));
-}
-std::int32_t rdi8(tmodfile& h) {
-  rdbuf(h, 1);
-  return static_cast<std::int8_t>(fromcell(h, 1));
-}
-std::int32_t rdi16(tmodfile& h) {
-  rdbuf(h, 2);
-  return static_cast<std::int16_t>(fromcell(h, 2));
-}
-std::int32_t rdi32(tmodfile& h) {
-  rdbuf(h, 4);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(fromcell(h, 4)));
+std::uint64_t rdcross(tmodfile& h, int size) {
+  rdbuf(h, size);
+  return fromcell(h, size);
 }
 
-double rdr8(tmodfile& h) {
-  rdbuf(h, 8);
-  const double v = std::bit_cast<double>(fromcell(h, 8));
+double nonfinite(const tmodfile& h, double v) {
   if (std::isnan(v)) return h.specials[0];
-  if (std::isinf(v)) return v < 0 ? h.specials[3] : h.specials[2];
-  return v;
+  return v < 0 ? h.specials[3] : h.specials[2];
 }
+
+}  // namespace detail
 
 // ---- text items ----
 
@@ -498,9 +472,28 @@ void wrtxeol(tmodfile& h) {
   emit(h, "\n");
 }
 
+namespace {
+
+// A plain decimal of at most 9 digits, as Val reads it; false for anything else.
+bool plaininteger(std::string_view token, std::int32_t& v) {
+  const bool negative = token.front() == '-';
+  if (negative) token.remove_prefix(1);
+  if (token.empty() || token.size() > 9) return false;
+  std::int32_t n = 0;
+  for (const char c : token) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  v = negative ? -n : n;
+  return true;
+}
+
+}  // namespace
+
 std::int32_t rdtxint(tmodfile& h) {
   std::string_view token;
   if (!numbertoken(h, token)) return 0;
+  if (std::int32_t v = 0; plaininteger(token, v)) return v;
   std::int32_t code = 0;
   const std::int32_t v = q5rt::Q5_Val_SPD(token, code);
   if (code != 0) return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0;

@@ -34,6 +34,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -177,20 +179,52 @@ void setsolflags(tmodfile& h);
 
 // Appends the first size (1, 2, 4 or 8) bytes of the cell.
 void wrbuf(tmodfile& h, int size);
-// Reads size (1, 2, 4 or 8) bytes into the cell; zeros past the end (and h fails).
+// Reads size (1, 2, 4 or 8) bytes into the cell; zeros past the end (and h fails). A
+// reading handle starts behind its last payload byte, so the first item loads record 1.
 void rdbuf(tmodfile& h, int size);
+namespace detail {
+void wrcross(tmodfile& h, std::uint64_t bits, int size);  // through the cell
+[[nodiscard]] std::uint64_t rdcross(tmodfile& h, int size);
+[[nodiscard]] double nonfinite(const tmodfile& h, double v);
+
+// An item that fits into the current record moves in one step; others through the cell.
+template <int N>
+inline void wrle(tmodfile& h, std::uint64_t bits) {
+  if (h.pos + (N - 1) > h.last || h.reading) return wrcross(h, bits, N);
+  unsigned char* p = &h.buffer[static_cast<std::size_t>(h.pos)];
+  for (int i = 0; i < N; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
+  h.pos += N;
+}
+template <int N>
+[[nodiscard]] inline std::uint64_t rdle(tmodfile& h) {
+  if (h.pos + (N - 1) > h.last || !h.reading) return rdcross(h, N);
+  const unsigned char* p = &h.buffer[static_cast<std::size_t>(h.pos)];
+  std::uint64_t bits = 0;
+  for (int i = 0; i < N; ++i) bits |= std::uint64_t{p[i]} << (8 * i);
+  h.pos += N;
+  return bits;
+}
+}  // namespace detail
+
+// Typed items, little-endian.
+inline void wri8(tmodfile& h, std::int32_t v) { detail::wrle<1>(h, static_cast<std::uint32_t>(v)); }
+inline void wri16(tmodfile& h, std::int32_t v) { detail::wrle<2>(h, static_cast<std::uint32_t>(v)); }
+inline void wri32(tmodfile& h, std::int32_t v) { detail::wrle<4>(h, static_cast<std::uint32_t>(v)); }
+inline void wrr8(tmodfile& h, double v) { detail::wrle<8>(h, std::bit_cast<std::uint64_t>(v)); }
+// 0..255
+[[nodiscard]] inline std::int32_t rdu8(tmodfile& h) { return static_cast<std::int32_t>(detail::rdle<1>(h)); }
+// -128..127
+[[nodiscard]] inline std::int32_t rdi8(tmodfile& h) { return static_cast<std::int8_t>(detail::rdle<1>(h)); }
+[[nodiscard]] inline std::int32_t rdi16(tmodfile& h) { return static_cast<std::int16_t>(detail::rdle<2>(h)); }
+[[nodiscard]] inline std::int32_t rdi32(tmodfile& h) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(detail::rdle<4>(h)));
+}
 // A double: NaN reads as undefined, -infinity as minus infinity, +infinity as plus
 // infinity (the handle's special values).
-[[nodiscard]] double rdr8(tmodfile& h);
-
-void wri8(tmodfile& h, std::int32_t v);   // the low byte
-void wri16(tmodfile& h, std::int32_t v);  // the low 16 bits
-void wri32(tmodfile& h, std::int32_t v);
-void wrr8(tmodfile& h, double v);
-[[nodiscard]] std::int32_t rdu8(tmodfile& h);  // 0..255
-[[nodiscard]] std::int32_t rdi8(tmodfile& h);  // -128..127
-[[nodiscard]] std::int32_t rdi16(tmodfile& h);
-[[nodiscard]] std::int32_t rdi32(tmodfile& h);
+[[nodiscard]] inline double rdr8(tmodfile& h) {
+  const double v = std::bit_cast<double>(detail::rdle<8>(h));
+  return std::isfinite(v) ? v : detail::nonfinite(h, v);
+}
 
 // ---- text items ----
 // Writing: fields are separated by one blank; wrtxeol ends the record's line.
