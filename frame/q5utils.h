@@ -135,3 +135,37 @@ namespace detail {
 }  // namespace detail
 
 }  // namespace q5utils
+
+// ---- decimal digits and exponent text (q5utils_digits.cpp) ----
+//
+// A digit result is a short string of decimal digits without trailing zeros and the
+// decimal-point position: the value is 0.d1d2d3... times ten to the power of the position.
+// Modes as in the dtoa conversion: 0 and 1 shortest (the scaled road: 16 digits), 2 and 4
+// a count of significant digits (4 may give fewer when they still read back), 3 and 5 a
+// count of digits after the point (5 likewise).
+//
+//   q5rt::sstr d; int pos; bool neg;
+//   (void)q5utils::q5getdecdigits(123.456, 0, 0, d, pos, neg);  // "123456", 3
+//   q5rt::sstr t; q5utils::q5floattoefmt(t, 1.5, 12, 3);         // " 1.500E+00"
+namespace q5utils {
+
+// The digits of n >= 0 without trailing zeros (at least one digit stays).
+void getdigits(q5rt::sstr& digits, std::int64_t n);
+// Correctly rounded digits (ties to even); false for a mode outside 0..5 and for an
+// infinite or NaN x. Zero gives "0", position 1; a value that rounds to nothing in modes 3
+// and 5 gives no digits and position -count.
+[[nodiscard]] bool q5getdecdigits(double x, int mode, int count, q5rt::sstr& digits,
+                                  int& position, bool& negative);
+// The same contract by scaling with powers of ten in floating point (halves away from zero).
+[[nodiscard]] bool scaledgetdecdigits(double x, int mode, int count, q5rt::sstr& digits,
+                                      int& position, bool& negative);
+// Exponent text of at most width characters with up to decimals + 1 significant digits;
+// "*****" (or "*", "****" for widths 1 and 4) when it does not fit. An infinite x raises
+// "Input xAbs is not finite", a NaN "getDecDigits failed".
+void q5floattoefmt(q5rt::sstr& text, double x, int width, int decimals);
+// " ", then " " or "-", d.ddd with the decimals (at most 14), "E", sign and two or more
+// exponent digits. A negative count of decimals counts as 0; infinities and NaN give
+// "  Inf", " -Inf" and "  Nan".
+void floattoe(q5rt::sstr& text, double x, int decimals);
+
+}  // namespace q5utils
