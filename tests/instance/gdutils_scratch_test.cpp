@@ -209,14 +209,27 @@ TEST(GdutilsScratchRecords, ItemsSplitAcrossRecordEnds) {
   EXPECT_EQ(bytes[800], '\x05');
   EXPECT_EQ(bytes.substr(801), std::string(799, '\0'));
 
-  modfileptr h = writer(1);
-  for (int i = 0; i < 796; ++i) gdutils::wri8(*h, 0);
-  gdutils::wrr8(*h, -2.75);
-  const std::string split = gdutils::closemem(h);
-  modfileptr r = reader(1, split);
-  for (int i = 0; i < 796; ++i) (void)gdutils::rdu8(*r);
-  EXPECT_EQ(gdutils::rdr8(*r), -2.75);
-  EXPECT_FALSE(r->failed);
+  // Every item size at every split point of each layout's record end reads back.
+  for (const std::int32_t layout : {1, 2, 3}) {
+    const int payload = layout == 1 ? 800 : layout == 2 ? 792 : 790;
+    for (int before = payload - 8; before <= payload; ++before) {
+      SCOPED_TRACE(testing::Message() << "layout " << layout << ", bytes before " << before);
+      modfileptr h = writer(layout);
+      for (int i = 0; i < before; ++i) gdutils::wri8(*h, 0x11);
+      gdutils::wri16(*h, -2);
+      gdutils::wri32(*h, -70000);
+      gdutils::wrr8(*h, -2.75);
+      gdutils::wri8(*h, 0x80);
+      const std::string split = gdutils::closemem(h);
+      modfileptr r = reader(layout, split);
+      for (int i = 0; i < before; ++i) ASSERT_EQ(gdutils::rdu8(*r), 0x11);
+      EXPECT_EQ(gdutils::rdi16(*r), -2);
+      EXPECT_EQ(gdutils::rdi32(*r), -70000);
+      EXPECT_EQ(gdutils::rdr8(*r), -2.75);
+      EXPECT_EQ(gdutils::rdi8(*r), -128);
+      EXPECT_FALSE(r->failed);
+    }
+  }
 }
 
 TEST(GdutilsScratchRecords, FramingOfLayoutsTwoAndThree) {
