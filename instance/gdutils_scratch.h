@@ -169,8 +169,8 @@ void setmatflags(tmodfile& h, std::int32_t scaleopt, std::int32_t priorityopt);
 void setsolflags(tmodfile& h);
 
 // Finishes the file (a binary writer writes its last, zero-filled record when it holds
-// anything new), closes it and releases the handle. 0, or the first failed write or
-// close of a writing handle (its text in errmsg before the release). No handle: 0.
+// anything new), closes it and releases the handle. 0, or the system's error number of
+// the first failed write or close of a writing handle. No handle: 0.
 [[nodiscard]] std::int32_t closemod(modfileptr& h);
 // The same for a handle of memwrite: its bytes.
 [[nodiscard]] std::string closemem(modfileptr& h);
