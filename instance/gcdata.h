@@ -192,4 +192,9 @@ void gcallocsolution();
 [[nodiscard]] bool gcgetzolmopt(std::int32_t key, double& value);
 void addfname(std::string_view filename);
 
+// Writes the solution file (solfile, in the layout of filetype) from the record: head
+// items, the row and column records when the model status calls for them, tail items.
+// A file that cannot be opened is reported in the log; nothing is written then.
+void gcwritesol();
+
 }  // namespace gcdata

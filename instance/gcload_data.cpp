@@ -1,0 +1,412 @@
+// Model loading: the instruction-code file and the matrix file into the model record,
+// with each row's instruction range, the function use counts, the linked Jacobian and
+// each column's bound class and bound kind. Nothing from the files is trusted: a count,
+// row, column, pool entry or type out of range stops the load with a message naming the
+// file and the place, and nothing is ever written outside the record's arrays.
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+
+#include "frame/q5rtnum.h"
+#include "instance/ctvnl.h"
+#include "instance/gcdata.h"
+#include "instance/gcload.h"
+#include "instance/gdutils_records.h"
+#include "instance/zlmspecs.h"
+
+namespace gcload {
+
+namespace {
+
+using gcdata::tmodel;
+using q5rt::Q5_Str_i0;
+
+constexpr std::string_view noinstrfile = "*** could not open instruction file ";
+constexpr std::string_view nomatfile = "*** could not open matrix file ";
+constexpr std::string_view badinstrfile = "*** Error in instruction file ";
+constexpr std::string_view badmatfile = "*** Error in matrix file ";
+constexpr std::string_view nomemory = "*** Out of memory while loading the model";
+
+constexpr std::int32_t rowtypes = 7;  // =E= .. =B=
+constexpr std::int32_t coltypes = 7;  // continuous .. semi-integer
+// The shortest instruction: opcode, tag and operand bytes (text: "0 0" and a line end).
+constexpr std::int64_t mininstrbytes = 3;
+
+void report(std::string_view text) { gcdata::gclogstat(text); }
+
+void reportopen(std::string_view head, std::string_view name, std::int32_t rc) {
+  report(q5rt::concat(head, name));
+  report(q5rt::concat("*** RC=", Q5_Str_i0(rc), " ", q5rt::syserrortext(rc)));
+}
+
+// "lo..hi"
+q5rt::sstr range(std::int32_t lo, std::int32_t hi) {
+  return q5rt::concat(Q5_Str_i0(lo), "..", Q5_Str_i0(hi));
+}
+
+bool within(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v >= lo && v <= hi; }
+
+template <typename T>
+T& at(std::vector<T>& v, std::int32_t i) {  // element i, counted from 1, of a checked index
+  return v[static_cast<std::size_t>(i - 1)];
+}
+
+// ---- the counts of the control file ----
+
+bool checkcount(std::string_view what, std::int32_t n) {
+  if (n >= 0) return true;
+  report(q5rt::concat("*** Control file gives a negative count of ", what, ": ", Q5_Str_i0(n)));
+  return false;
+}
+
+bool checkcounts(const tmodel& m) {
+  return checkcount("rows", m.rows) && checkcount("columns", m.cols) &&
+         checkcount("instructions", m.instrcount) && checkcount("constants", m.poolsize);
+}
+
+bool checkindex(std::string_view what, std::int32_t v, std::int32_t hi) {
+  if (within(v, 0, hi)) return true;
+  report(q5rt::concat("*** Control file gives ", what, " ", Q5_Str_i0(v), " outside ",
+                      range(0, hi)));
+  return false;
+}
+
+// ---- presets and arrays ----
+
+void presets(tmodel& m) {
+  m.fixedcols = 0;
+  m.solvestat = 13;
+  m.modelstat = 13;
+  m.headinfo.fill(zlmspecs::valna);
+  m.tailinfo.fill(zlmspecs::valna);
+  m.valund = zlmspecs::valund;
+  m.valna = zlmspecs::valna;
+  m.valeps = zlmspecs::valeps;
+  m.valpin = zlmspecs::valpin;
+  m.valmin = zlmspecs::valmin;
+  m.scalevalues = 0;
+  m.boundkindcount = {};
+  m.funcuse = {};
+}
+
+template <typename T>
+void zeroed(std::vector<T>& v, std::int32_t n) {
+  v.assign(static_cast<std::size_t>(n), T{});
+}
+
+// Every array the load fills, zeroed; the solution arrays stay empty until a solution
+// is stored.
+void createarrays(tmodel& m) {
+  const std::int32_t r = m.rows;
+  zeroed(m.rowtype, r), zeroed(m.rowrhs, r), zeroed(m.rowmarginal, r), zeroed(m.rowmatch, r);
+  zeroed(m.rowfirstinstr, r), zeroed(m.rowlastinstr, r);
+  zeroed(m.rowfirst, r), zeroed(m.rownlfirst, r), zeroed(m.rowlast, r), zeroed(m.rownllast, r);
+  m.rowscale.clear();
+  m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();
+  m.defrowlist.clear(), m.defcollist.clear();
+  const std::int32_t c = m.cols;
+  zeroed(m.coltype, c), zeroed(m.collower, c), zeroed(m.collevel, c), zeroed(m.colupper, c);
+  zeroed(m.colmarginal, c), zeroed(m.colpriority, c), zeroed(m.colsosset, c);
+  zeroed(m.colboundclass, c), zeroed(m.colfirst, c), zeroed(m.collast, c);
+  m.colscale.clear();
+  m.colbasis.clear(), m.colstatus.clear();
+  m.jacelements.clear();
+  zeroed(m.pool, m.poolsize);
+  m.instr.clear();
+}
+
+// ---- instruction code ----
+
+class codereader {
+ public:
+  codereader(tmodel& m, gdutils::tmodfile& h) : m_(m), h_(h) {}
+
+  bool read() {
+    if (mininstrbytes * m_.instrcount > static_cast<std::int64_t>(h_.input.size())) {
+      return problem(q5rt::concat(Q5_Str_i0(m_.instrcount),
+                                  " instructions declared, the file is shorter"));
+    }
+    m_.instr.assign(static_cast<std::size_t>(m_.instrcount), ctvnl::tnlcode{});
+    if (!gdutils::rdcodhead(h_)) return readfailed();
+    std::int32_t rowstart = 1;
+    for (pos_ = 1; pos_ <= m_.instrcount; ++pos_) {
+      std::int32_t opcode = 0;
+      std::int32_t operand = 0;
+      if (!gdutils::rdcodrec(h_, opcode, operand)) return readfailed();
+      if (!checkinstruction(opcode, operand)) return false;
+      at(m_.instr, pos_) = {static_cast<ctvnl::opcode>(opcode), operand};
+      if (opcode == ctvnl::code(ctvnl::opcode::header)) rowstart = pos_;
+      if (opcode == ctvnl::code(ctvnl::opcode::store)) {
+        at(m_.rowfirstinstr, operand) = rowstart;
+        at(m_.rowlastinstr, operand) = pos_;
+      }
+    }
+    pos_ = 0;
+    return readtail();
+  }
+
+ private:
+  bool readfailed() {
+    report(q5rt::concat(badinstrfile, h_.errmsg));
+    return false;
+  }
+
+  bool problem(std::string_view text) {
+    if (pos_ > 0) {
+      report(q5rt::concat(badinstrfile, h_.name, ", instruction ", Q5_Str_i0(pos_), ": ", text));
+    } else {
+      report(q5rt::concat(badinstrfile, h_.name, ": ", text));
+    }
+    return false;
+  }
+
+  bool operandproblem(std::int32_t opcode, std::string_view what, std::int32_t operand,
+                      std::int32_t hi) {
+    const std::string_view name = ctvnl::nlcodetxt[static_cast<std::size_t>(opcode)];
+    return problem(q5rt::concat(name.substr(0, name.find(' ')), " of ", what, " ",
+                                Q5_Str_i0(operand), " outside ", range(1, hi)));
+  }
+
+  // The opcode is known and its row, column or pool operand lies in the model.
+  bool checkinstruction(std::int32_t opcode, std::int32_t operand) {
+    if (!within(opcode, 0, ctvnl::opcode_count - 1)) {
+      return problem(q5rt::concat("unknown opcode ", Q5_Str_i0(opcode)));
+    }
+    if (opcode == ctvnl::code(ctvnl::opcode::store) && !within(operand, 1, m_.rows)) {
+      return operandproblem(opcode, "row", operand, m_.rows);
+    }
+    if (ctvnl::pushgradvars.contains(opcode) && !within(operand, 1, m_.cols)) {
+      return operandproblem(opcode, "column", operand, m_.cols);
+    }
+    if (ctvnl::pushimmed.contains(opcode) && !within(operand, 1, m_.poolsize)) {
+      return operandproblem(opcode, "constant", operand, m_.poolsize);
+    }
+    return true;
+  }
+
+  // The relocation table (only its ending 0) and the constant pool. A relocation header
+  // or entry out of place means the file holds another number of instructions.
+  bool readtail() {
+    const q5rt::sstr mismatch = q5rt::concat("the file does not hold ", Q5_Str_i0(m_.instrcount),
+                                             " instructions");
+    if (h_.istext() && !h_.input.substr(std::min(h_.inpos, h_.input.size()))
+                            .starts_with(gdutils::codreloc)) {
+      return problem(mismatch);
+    }
+    std::int32_t entry = 0;
+    if (!gdutils::rdcodreloc(h_) || !gdutils::rdcodrepos(h_, entry)) return readfailed();
+    if (entry != 0) return problem(mismatch);
+    std::int32_t count = 0;
+    if (!gdutils::rdcodpool(h_, count)) return readfailed();
+    if (!within(count, 0, m_.poolsize)) {
+      return problem(q5rt::concat("constant count ", Q5_Str_i0(count), " outside ",
+                                  range(0, m_.poolsize)));
+    }
+    for (std::int32_t k = 1; k <= count; ++k) {
+      if (!gdutils::rdcodconst(h_, at(m_.pool, k))) return readfailed();
+    }
+    return true;
+  }
+
+  tmodel& m_;
+  gdutils::tmodfile& h_;
+  std::int32_t pos_ = 0;  // the instruction being read, 0 outside the instructions
+};
+
+void countfunctions(tmodel& m) {
+  m.funcuse = {};
+  for (const ctvnl::tnlcode& ins : m.instr) {
+    const bool call = ins.opcode == ctvnl::opcode::callarg1 ||
+                      ins.opcode == ctvnl::opcode::callarg2 ||
+                      ins.opcode == ctvnl::opcode::callargn;
+    if (call && within(ins.operand, 0, gcdata::intrinsiccount - 1)) {
+      ++m.funcuse[static_cast<std::size_t>(ins.operand)];
+    }
+  }
+}
+
+std::int32_t readinstructions(tmodel& m) {
+  std::int32_t rc = 0;
+  gdutils::modfileptr h = gdutils::crcod(rc, m.filetype, m.instrfile);
+  if (!h) {
+    reportopen(noinstrfile, m.instrfile, rc);
+    return loadinstrfailed;
+  }
+  const bool ok = codereader(m, *h).read();
+  (void)gdutils::closemod(h);
+  if (!ok) return loadinstrfailed;
+  countfunctions(m);
+  return loadok;
+}
+
+// ---- matrix ----
+
+// Bound class: 4 fixed, 0 free, 3 upper only, 2 lower only, 1 both.
+std::uint8_t boundclass(const tmodel& m, double lower, double upper) {
+  if (lower == upper) return 4;
+  if (lower == m.valmin) return upper == m.valpin ? 0 : 3;
+  return upper == m.valpin ? 2 : 1;
+}
+
+// Bound kind of a continuous column: 0 free, 1 negative, 2 positive.
+std::int32_t boundkind(const tmodel& m, double lower, double upper) {
+  if (lower == m.valmin) return upper == m.valpin ? 0 : 1;
+  if (lower == 0.0) return 2;
+  return upper == 0.0 ? 1 : 0;
+}
+
+class matrixreader {
+ public:
+  matrixreader(tmodel& m, gdutils::tmodfile& h) : m_(m), h_(h) {}
+
+  bool read() {
+    if (!gdutils::rdmathead(h_)) return readfailed();
+    for (std::int32_t i = 1; i <= m_.rows; ++i) {
+      if (!readrow(i)) return false;
+    }
+    for (std::int32_t j = 1; j <= m_.cols; ++j) {
+      if (!readcolumn(j)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool readfailed() {
+    report(q5rt::concat(badmatfile, h_.errmsg));
+    return false;
+  }
+
+  bool problem(std::string_view where, std::int32_t n, std::string_view text) {
+    report(q5rt::concat(badmatfile, h_.name, ", ", where, " ", Q5_Str_i0(n), ": ", text));
+    return false;
+  }
+
+  bool readrow(std::int32_t i) {
+    gdutils::matrow r;
+    if (!gdutils::rdmatrow(h_, r)) return readfailed();
+    if (!within(r.type, 0, rowtypes - 1)) {
+      return problem("row", i, q5rt::concat("unknown row type ", Q5_Str_i0(r.type)));
+    }
+    at(m_.rowtype, i) = r.type;
+    at(m_.rowrhs, i) = r.rhs;
+    at(m_.rowmarginal, i) = r.marginal;
+    at(m_.rowmatch, i) = r.match;
+    if (!m_.rowscale.empty()) at(m_.rowscale, i) = r.scale;
+    return true;
+  }
+
+  bool readcolumn(std::int32_t j) {
+    gdutils::matcol c;
+    if (!gdutils::rdmatcol(h_, c)) return readfailed();
+    if (!within(c.type, 0, coltypes - 1)) {
+      return problem("column", j, q5rt::concat("unknown column type ", Q5_Str_i0(c.type)));
+    }
+    if (c.nzcount < 0) {
+      return problem("column", j, q5rt::concat("negative nonzero count ", Q5_Str_i0(c.nzcount)));
+    }
+    at(m_.coltype, j) = c.type;
+    at(m_.collower, j) = c.lower;
+    at(m_.collevel, j) = c.level;
+    at(m_.colupper, j) = c.upper;
+    at(m_.colmarginal, j) = c.marginal;
+    at(m_.colpriority, j) = c.priority;
+    at(m_.colsosset, j) = c.sosset;
+    if (!m_.colscale.empty()) at(m_.colscale, j) = c.scale;
+    for (std::int32_t k = 0; k < c.nzcount; ++k) {
+      if (!readentry(j)) return false;
+    }
+    const std::uint8_t cls = boundclass(m_, c.lower, c.upper);
+    at(m_.colboundclass, j) = cls;
+    if (cls == 4) ++m_.fixedcols;
+    if (c.type == 0) {
+      const std::int32_t kind = boundkind(m_, c.lower, c.upper);
+      at(m_.colsosset, j) = kind;
+      ++m_.boundkindcount[static_cast<std::size_t>(kind)];
+    }
+    return true;
+  }
+
+  // One Jacobian entry of column j, appended to its row's lists and the column's list.
+  bool readentry(std::int32_t j) {
+    gdutils::matdat d;
+    if (!gdutils::rdmatdat(h_, d)) return readfailed();
+    if (!within(d.row, 1, m_.rows)) {
+      return problem("column", j, q5rt::concat("Jacobian entry in row ", Q5_Str_i0(d.row),
+                                               " outside ", range(1, m_.rows)));
+    }
+    zlmspecs::tjacrec& e = m_.jacelements.emplace_back();
+    e.jacval = d.value;
+    e.row = d.row;
+    e.col = j;
+    e.nonlin = d.nonlin;
+    append(at(m_.rowfirst, d.row), at(m_.rowlast, d.row), e, &zlmspecs::tjacrec::rownext);
+    if (e.nonlin) {
+      append(at(m_.rownlfirst, d.row), at(m_.rownllast, d.row), e, &zlmspecs::tjacrec::rownlnext);
+    }
+    append(at(m_.colfirst, j), at(m_.collast, j), e, &zlmspecs::tjacrec::colnext);
+    return true;
+  }
+
+  static void append(gcdata::elemptr& first, gcdata::elemptr& last, zlmspecs::tjacrec& e,
+                     gcdata::elemptr zlmspecs::tjacrec::*next) {
+    if (last == nullptr) {
+      first = &e;
+    } else {
+      last->*next = &e;
+    }
+    last = &e;
+  }
+
+  tmodel& m_;
+  gdutils::tmodfile& h_;
+};
+
+std::int32_t readmatrix(tmodel& m) {
+  std::int32_t rc = 0;
+  gdutils::modfileptr h = gdutils::crmat(rc, m.filetype, m.scaleopt, m.priorityopt, m.matfile);
+  if (!h) {
+    reportopen(nomatfile, m.matfile, rc);
+    return loadmatrixfailed;
+  }
+  if (m.scaleopt != 0) {
+    // Scales that the option asks for but the file does not carry read as 1.
+    m.scalevalues = zlmconf::ftscales(m.filetype) == 0 ? 1 : 0;
+    m.rowscale.assign(static_cast<std::size_t>(m.rows), 1.0);
+    m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
+  }
+  const bool ok = matrixreader(m, *h).read();
+  (void)gdutils::closemod(h);
+  return ok ? loadok : loadmatrixfailed;
+}
+
+std::int32_t load(tmodel& m) {
+  if (!checkcounts(m)) return loadbadsizes;
+  createarrays(m);
+  if (!checkindex("objective variable", m.objvar, m.cols) ||
+      !checkindex("objective row", m.objrow, m.rows)) {
+    return loadbadsizes;
+  }
+  if (m.instrcount != 0) {
+    if (const std::int32_t rc = readinstructions(m); rc != loadok) return rc;
+  }
+  return readmatrix(m);
+}
+
+}  // namespace
+
+std::int32_t loadmodel(tmodel& m) {
+  presets(m);
+  try {
+    return load(m);
+  } catch (const std::bad_alloc&) {
+    report(nomemory);
+  } catch (const std::length_error&) {
+    report(nomemory);
+  }
+  return loadnomemory;
+}
+
+std::int32_t loaddata() { return loadmodel(gcdata::mymodel); }
+
+}  // namespace gcload

@@ -1,0 +1,340 @@
+// Model loading: the small model in every layout, what the load derives (instruction
+// ranges, function use, Jacobian lists, bound classes and kinds) and the refusal of
+// malformed, truncated and out-of-range scratch files with "*** " lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/statlib.h"
+#include "instance/gcdata.h"
+#include "instance/gcload.h"
+#include "support/testutil.h"
+
+namespace {
+
+using gcdata::tmodel;
+
+// The scratch goldens: rows 2.5 * sqr(x1) + x2 =E= 3 and x1 + 2 x2 =L= 4.
+std::string golden(const std::string& name) {
+  return testutil::read_file(testutil::source_dir() + "/tests/instance/fixtures/scratch/" + name);
+}
+
+constexpr const char* goodcod = "$NL CODE\n18 0\n1 1\n20 9\n12 1\n3 1\n"
+                                "$VARIABLE RELOCATION TABLE\n0\n$CONSTANT POOL\n1\n2.5\n";
+constexpr const char* head = "3E300 4E300 1E300 2E300 5E300 1E301\n";
+
+std::string goodmat() {
+  return std::string(head) +
+         "0 3 0 0\n2 4 0 2\n"
+         "2 0 1 3E300 0 0 0\n1 5 1\n2 1 0\n"
+         "2 4E300 0.5 10 0 0 0\n1 1 0\n2 2 0\n";
+}
+
+// The status-file lines that the load writes (the log stays off).
+struct statuslines {
+  std::vector<std::string> lines;
+  static void take(const q5rt::sstr& text, std::int32_t channel, void* user) {
+    if (channel == 1) static_cast<statuslines*>(user)->lines.push_back(text.str());
+  }
+  statuslines() {
+    (void)statlib::gstatopen(0, 2, "");
+    statlib::registerwritecallback(&take, this);
+  }
+  ~statuslines() { statlib::registerwritecallback(nullptr, nullptr); }
+  std::string all() const {
+    std::string s;
+    for (const auto& l : lines) s += l;
+    return s;
+  }
+};
+
+class LoadData : public testing::Test {
+ protected:
+  // The small model's control values with the two files in the folder.
+  tmodel control(std::int32_t filetype = 0) const {
+    tmodel m;
+    m.rows = 2;
+    m.cols = 2;
+    m.instrcount = 5;
+    m.poolsize = 1;
+    m.objvar = 2;
+    m.filetype = filetype;
+    m.instrfile.assign_cut(dir.file("m.cod"));
+    m.matfile.assign_cut(dir.file("m.mat"));
+    return m;
+  }
+  void files(const std::string& cod, const std::string& mat) const {
+    testutil::write_file(dir.file("m.cod"), cod);
+    testutil::write_file(dir.file("m.mat"), mat);
+  }
+
+  testutil::tempdir dir;
+};
+
+// Everything the load puts into the record, as text, for comparing records.
+std::string describe(const tmodel& m) {
+  std::string s;
+  const auto put = [&s](const auto& v) {
+    for (const auto& x : v) s += std::to_string(x) + " ";
+    s += "| ";
+  };
+  put(m.rowtype), put(m.rowrhs), put(m.rowmarginal), put(m.rowmatch);
+  put(m.rowfirstinstr), put(m.rowlastinstr);
+  put(m.coltype), put(m.collower), put(m.collevel), put(m.colupper), put(m.colmarginal);
+  put(m.colpriority), put(m.colsosset), put(m.colboundclass), put(m.pool), put(m.funcuse);
+  put(m.boundkindcount);
+  for (const auto& ins : m.instr) s += std::to_string(static_cast<int>(ins.opcode)) + ":" +
+                                       std::to_string(ins.operand) + " ";
+  for (std::size_t i = 0; i < m.rowfirst.size(); ++i) {
+    s += "\nrow " + std::to_string(i + 1) + ":";
+    for (auto* e = m.rowfirst[i]; e; e = e->rownext) s += " " + std::to_string(e->col);
+    s += " nl:";
+    for (auto* e = m.rownlfirst[i]; e; e = e->rownlnext) s += " " + std::to_string(e->col);
+    s += " last " + std::to_string(m.rowlast[i] ? m.rowlast[i]->col : 0);
+    s += " nllast " + std::to_string(m.rownllast[i] ? m.rownllast[i]->col : 0);
+  }
+  for (std::size_t j = 0; j < m.colfirst.size(); ++j) {
+    s += "\ncol " + std::to_string(j + 1) + ":";
+    for (auto* e = m.colfirst[j]; e; e = e->colnext) {
+      s += " " + std::to_string(e->row) + "=" + std::to_string(e->jacval) +
+           (e->nonlin ? "n" : "");
+    }
+    s += " last " + std::to_string(m.collast[j] ? m.collast[j]->row : 0);
+  }
+  s += "\nfixed " + std::to_string(m.fixedcols) + " status " + std::to_string(m.solvestat) + "/" +
+       std::to_string(m.modelstat);
+  return s;
+}
+
+TEST_F(LoadData, SmallModelLoadsIntoTheSameRecordInEveryLayout) {
+  std::vector<std::string> records;
+  for (int layout = 0; layout <= 3; ++layout) {
+    SCOPED_TRACE(layout);
+    const std::string n = std::to_string(layout);
+    files(golden("small.cod." + n), golden("small.mat." + n));
+    statuslines out;
+    tmodel m = control(layout);
+    ASSERT_EQ(gcload::loadmodel(m), gcload::loadok) << out.all();
+    EXPECT_TRUE(out.lines.empty()) << out.all();
+    records.push_back(describe(m));
+  }
+  for (std::size_t k = 1; k < records.size(); ++k) EXPECT_EQ(records[k], records[0]) << k;
+}
+
+TEST_F(LoadData, WhatTheLoadDerives) {
+  files(goodcod, goodmat());
+  tmodel m = control();
+  m.headinfo.fill(0);
+  ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
+  EXPECT_EQ(m.solvestat, 13);
+  EXPECT_EQ(m.modelstat, 13);
+  EXPECT_EQ(m.headinfo[0], 2e300);
+  EXPECT_EQ(m.tailinfo[10], 2e300);
+  EXPECT_EQ(m.valmin, 4e300);
+  EXPECT_EQ(m.rowtype, (std::vector<std::int32_t>{0, 2}));
+  EXPECT_EQ(m.rowrhs, (std::vector<double>{3, 4}));
+  // Row 1's code runs from its Header to its Store; row 2 is linear.
+  EXPECT_EQ(m.rowfirstinstr, (std::vector<std::int32_t>{1, 0}));
+  EXPECT_EQ(m.rowlastinstr, (std::vector<std::int32_t>{5, 0}));
+  ASSERT_EQ(m.instr.size(), 5u);
+  EXPECT_EQ(m.instr[2].opcode, ctvnl::opcode::callarg1);
+  EXPECT_EQ(m.instr[2].operand, 9);
+  EXPECT_EQ(m.pool, (std::vector<double>{2.5}));
+  EXPECT_EQ(m.funcuse[9], 1);
+  EXPECT_EQ(m.collevel, (std::vector<double>{1, 0.5}));
+  EXPECT_EQ(m.colupper, (std::vector<double>{3e300, 10}));
+  // x1 >= 0: lower only, positive; x2 <= 10 from minus infinity: upper only, negative.
+  EXPECT_EQ(m.colboundclass, (std::vector<std::uint8_t>{2, 3}));
+  EXPECT_EQ(m.colsosset, (std::vector<std::int32_t>{2, 1}));
+  EXPECT_EQ(m.boundkindcount, (std::array<std::int32_t, 3>{0, 1, 1}));
+  EXPECT_TRUE(m.rowlevel.empty());
+  EXPECT_TRUE(m.colbasis.empty());
+  EXPECT_TRUE(m.rowscale.empty());
+  // Rows list their elements in column order; only the nonlinear one is in the
+  // nonlinear list.
+  const std::string lists = describe(m);
+  EXPECT_NE(lists.find("row 1: 1 2 nl: 1 last 2 nllast 1"), std::string::npos) << lists;
+  EXPECT_NE(lists.find("row 2: 1 2 nl: last 2 nllast 0"), std::string::npos) << lists;
+  EXPECT_NE(lists.find("col 1: 1=5.000000n 2=1.000000 last 2"), std::string::npos) << lists;
+  EXPECT_NE(lists.find("col 2: 1=1.000000 2=2.000000 last 2"), std::string::npos) << lists;
+}
+
+TEST_F(LoadData, BoundClassAndKindOfContinuousColumns) {
+  struct row {
+    const char* bounds;  // lower and upper as the matrix file writes them
+    std::uint8_t boundclass;
+    std::int32_t kind;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"0 0", 4, 2, "0..0 is fixed and positive"},
+      {"-5 0", 1, 1, "-5..0: both bounds, negative"},
+      {"4E300 7", 3, 1, "-inf..7: upper only, negative"},
+      {"3 10", 1, 0, "3..10: both bounds, free"},
+      {"4E300 3E300", 0, 0, "free both ways"},
+      {"2.5 2.5", 4, 0, "fixed away from 0"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string bounds = r.bounds;
+    const std::string lower = bounds.substr(0, bounds.find(' '));
+    const std::string upper = bounds.substr(bounds.find(' ') + 1);
+    files("", std::string(head) + "0 " + lower + " " + lower + " " + upper + " 0 0 0\n");
+    tmodel m = control();
+    m.rows = 0, m.cols = 1, m.instrcount = 0, m.objvar = 0;
+    ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
+    EXPECT_EQ(m.colboundclass[0], r.boundclass);
+    EXPECT_EQ(m.colsosset[0], r.kind);
+    EXPECT_EQ(m.boundkindcount[static_cast<std::size_t>(r.kind)], 1);
+    EXPECT_EQ(m.fixedcols, r.boundclass == 4 ? 1 : 0);
+  }
+}
+
+TEST_F(LoadData, NoInstructionsOpensNoInstructionFile) {
+  files("", std::string(head) + "0 3 0 0\n0 0 0 1 0 0 0\n1 2 0\n");
+  tmodel m = control();
+  m.rows = 1, m.cols = 1, m.instrcount = 0, m.objvar = 1;
+  m.instrfile.assign_cut(dir.file("missing.cod"));
+  ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
+  EXPECT_TRUE(m.instr.empty());
+  EXPECT_EQ(m.rowfirstinstr, (std::vector<std::int32_t>{0}));
+}
+
+TEST_F(LoadData, ScalesAskedForButNotInTheFileReadAsOne) {
+  files(goodcod, goodmat());
+  tmodel m = control();
+  m.scaleopt = 1;
+  ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
+  EXPECT_EQ(m.scalevalues, 1);
+  EXPECT_EQ(m.rowscale, (std::vector<double>{1, 1}));
+  EXPECT_EQ(m.colscale, (std::vector<double>{1, 1}));
+}
+
+TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
+  const std::string cod = goodcod;
+  const std::string mat = goodmat();
+  const auto replace = [](std::string s, const std::string& from, const std::string& to) {
+    return s.replace(s.find(from), from.size(), to);
+  };
+  struct row {
+    std::string cod;
+    std::string mat;
+    void (*adjust)(tmodel&);
+    std::int32_t rc;
+    std::string message;  // part of the status-file lines; "@" stands for the folder
+    const char* why;
+  };
+  const auto none = [](tmodel&) {};
+  const row rows[] = {
+      {cod.substr(0, 20), mat, none, gcload::loadinstrfailed,
+       "=C*** Error in instruction file @m.cod, line 4: Read past end of file",
+       "instruction file cut short"},
+      {replace(cod, "3 1\n", "3 3\n"), mat, none, gcload::loadinstrfailed,
+       "=C*** Error in instruction file @m.cod, instruction 5: Store of row 3 outside 1..2",
+       "Store of a row the model does not have"},
+      {replace(cod, "3 1\n", "3 0\n"), mat, none, gcload::loadinstrfailed, "Store of row 0",
+       "Store of row 0"},
+      {replace(cod, "1 1\n", "1 7\n"), mat, none, gcload::loadinstrfailed,
+       "instruction 2: PushV of column 7 outside 1..2", "column operand out of range"},
+      {replace(cod, "12 1\n", "12 2\n"), mat, none, gcload::loadinstrfailed,
+       "instruction 4: MulI of constant 2 outside 1..1", "pool entry out of range"},
+      {replace(cod, "12 1\n", "45 1\n"), mat, none, gcload::loadinstrfailed,
+       "instruction 4: unknown opcode 45", "unknown opcode"},
+      {replace(cod, "POOL\n1\n", "POOL\n2\n"), mat, none, gcload::loadinstrfailed,
+       "@m.cod: constant count 2 outside 0..1", "more constants than the pool holds"},
+      {replace(cod, "POOL\n1\n", "POOL\n-1\n"), mat, none, gcload::loadinstrfailed,
+       "constant count -1 outside 0..1", "negative constant count"},
+      {cod, mat, [](tmodel& m) { m.instrcount = 4; }, gcload::loadinstrfailed,
+       "@m.cod: the file does not hold 4 instructions", "fewer instructions declared"},
+      {cod, mat, [](tmodel& m) { m.instrcount = 6; }, gcload::loadinstrfailed,
+       "@m.cod, line 7: Invalid numeric format", "more instructions declared"},
+      {cod, mat, [](tmodel& m) { m.instrcount = 40; }, gcload::loadinstrfailed,
+       "@m.cod: 40 instructions declared, the file is shorter",
+       "far more instructions than the file can hold"},
+      {cod, replace(mat, "2 4 0 2\n", "9 4 0 2\n"), none, gcload::loadmatrixfailed,
+       "=C*** Error in matrix file @m.mat, row 2: unknown row type 9", "row type out of range"},
+      {cod, replace(mat, "2 4E300", "2 4E300 0.5 10 0 8 0\n1 1 0\n2 2 0\n#"), none,
+       gcload::loadmatrixfailed, "column 2: unknown column type 8", "column type out of range"},
+      {cod, replace(mat, "2 1 0\n", "3 1 0\n"), none, gcload::loadmatrixfailed,
+       "column 1: Jacobian entry in row 3 outside 1..2", "entry in a row the model lacks"},
+      {cod, replace(mat, "1 5 1\n", "0 5 1\n"), none, gcload::loadmatrixfailed,
+       "column 1: Jacobian entry in row 0 outside 1..2", "entry in row 0"},
+      {cod, replace(mat, "2 0 1 3E300", "-1 0 1 3E300"), none, gcload::loadmatrixfailed,
+       "column 1: negative nonzero count -1", "negative nonzero count"},
+      {cod, mat.substr(0, mat.size() - 8), none, gcload::loadmatrixfailed,
+       "@m.mat, line 8: Read past end of file", "matrix file cut short"},
+      {cod, replace(mat, "2 4 0 2", "2 4x 0 2"), none, gcload::loadmatrixfailed,
+       "@m.mat, line 3: Invalid numeric format", "malformed number"},
+      {cod, mat, [](tmodel& m) { m.rows = -1; }, gcload::loadbadsizes,
+       "=C*** Control file gives a negative count of rows: -1", "negative row count"},
+      {cod, mat, [](tmodel& m) { m.poolsize = -2; }, gcload::loadbadsizes,
+       "negative count of constants: -2", "negative pool size"},
+      {cod, mat, [](tmodel& m) { m.objvar = 3; }, gcload::loadbadsizes,
+       "=C*** Control file gives objective variable 3 outside 0..2", "objective variable"},
+      {cod, mat, [](tmodel& m) { m.objrow = -1; }, gcload::loadbadsizes,
+       "objective row -1 outside 0..2", "objective row"},
+      {cod, mat, [](tmodel& m) { m.instrfile.append_cut(".none"); }, gcload::loadinstrfailed,
+       "=C*** could not open instruction file @m.cod.none\n=C*** RC=2 No such file or directory",
+       "instruction file missing"},
+      {cod, mat, [](tmodel& m) { m.matfile.append_cut(".none"); }, gcload::loadmatrixfailed,
+       "=C*** could not open matrix file @m.mat.none\n=C*** RC=2 No such file or directory",
+       "matrix file missing"},
+      {cod, mat, [](tmodel& m) { m.filetype = -1; }, gcload::loadinstrfailed,
+       "=C*** could not open instruction file @m.cod\n=C*** RC=22 Invalid argument",
+       "negative file type"},
+  };
+  const std::string folder = dir.path().string() + "/";
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    files(r.cod, r.mat);
+    tmodel m = control();
+    r.adjust(m);
+    statuslines out;
+    EXPECT_EQ(gcload::loadmodel(m), r.rc);
+    std::string expected = r.message;
+    for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@'))
+      expected.replace(at, 1, folder);
+    EXPECT_NE(out.all().find(expected), std::string::npos) << out.all();
+    EXPECT_EQ(out.all().rfind("=C*** ", 0), 0u) << out.all();
+    EXPECT_EQ(m.solvestat, 13);
+    EXPECT_EQ(m.modelstat, 13);
+  }
+}
+
+TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
+  struct row {
+    int layout;
+    bool cutcod;  // true: the instruction file is cut, else the matrix file
+    std::size_t keep;
+    std::int32_t instrcount;
+    std::int32_t rc;
+    const char* message;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {1, true, 7, 2, gcload::loadinstrfailed, "m.cod, record 1: incomplete record",
+       "part of a record"},
+      {2, false, 0, 5, gcload::loadmatrixfailed, "m.mat, record 1: read past the end",
+       "empty matrix file"},
+      {3, true, 800, 300, gcload::loadinstrfailed, "300 instructions declared",
+       "instruction count beyond the file"},
+      {1, true, 800, 6, gcload::loadinstrfailed, "the file does not hold 6 instructions",
+       "one instruction more than the file holds"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string n = std::to_string(r.layout);
+    std::string cod = golden("small.cod." + n);
+    std::string mat = golden("small.mat." + n);
+    (r.cutcod ? cod : mat).resize(r.keep);
+    files(cod, mat);
+    tmodel m = control(r.layout);
+    m.instrcount = r.instrcount;
+    statuslines out;
+    EXPECT_EQ(gcload::loadmodel(m), r.rc);
+    EXPECT_NE(out.all().find(r.message), std::string::npos) << out.all();
+  }
+}
+
+}  // namespace
