@@ -22,7 +22,7 @@
 //      unit registration:
 //        constexpr bindproto::entrydesc entrytable[] = {XYZDCDEF_ENTRIES(BINDPROTO_DESC)};
 //        constexpr bindproto::instance params{.unit = "xyzdcdef", .basename = "zlmxyz", ...,
-//                                             .where = std::source_location::current()};
+//                                             .where = q5rt::source_location::current()};
 //        bindproto::binding lib{params};
 //        q5rt::unit_registration reg{"xyzdcdef", [] { lib.startup(); }, [] { lib.closedown(); }};
 //   4. A wrapper class derives from bindproto::wrapper and generates its methods with
@@ -43,7 +43,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <source_location>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -180,7 +179,7 @@ struct instance {
   prefixrule prefix = prefixrule::none;
   std::span<const entrydesc> entries;
   // Where the instance is defined: the source named by the exception indicator's assertion.
-  std::source_location where = std::source_location::current();
+  q5rt::source_location where = q5rt::source_location::current();
 };
 
 // Boundary types of the core and optional entries.

@@ -22,7 +22,7 @@ constexpr bindproto::instance params{
     .apiversion = apiversion,
     .prefix = bindproto::prefixrule::none,
     .entries = entrytable,
-    .where = std::source_location::current(),
+    .where = q5rt::source_location::current(),
 };
 
 }  // namespace

@@ -12,12 +12,12 @@
 
 namespace q5rt {
 
-assertion_error::assertion_error(std::string_view text, std::source_location where)
+assertion_error::assertion_error(std::string_view text, const char* file, int line)
     : exception([&] {
-        std::string file = where.file_name();
-        const auto slash = file.find_last_of('/');
-        if (slash != std::string::npos) file.erase(0, slash + 1);
-        return std::string(text) + " (" + file + ", line " + std::to_string(where.line()) + ")";
+        std::string_view name = file ? file : "";
+        const auto slash = name.find_last_of('/');
+        if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+        return std::string(text) + " (" + std::string(name) + ", line " + std::to_string(line) + ")";
       }()) {}
 
 namespace detail {

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -43,7 +42,8 @@ class shortstring {
     std::copy_n(text.data(), len_, chars_);
   }
   constexpr void append_cut(std::string_view text) {
-    const std::size_t n = std::min(text.size(), Cap - len_);
+    const std::size_t used = std::min<std::size_t>(len_, Cap);
+    const std::size_t n = std::min(text.size(), Cap - used);
     std::copy_n(text.data(), n, chars_ + len_);
     len_ = static_cast<unsigned char>(len_ + n);
   }
@@ -103,11 +103,25 @@ class exception : public std::exception {
   std::string what_;
 };
 
+// A source position taken at the call site (works where q5rt::source_location does not).
+struct source_location {
+  static constexpr source_location current(const char* file = __builtin_FILE(),
+                                           int line = __builtin_LINE()) noexcept {
+    return {file, line};
+  }
+  constexpr const char* file_name() const { return file; }
+  constexpr int line_number() const { return line; }
+  const char* file = "";
+  int line = 0;
+};
+
 // A failed internal check: "text (file, line N)".
 class assertion_error : public exception {
  public:
+  assertion_error(std::string_view text, const char* file, int line);
   explicit assertion_error(std::string_view text,
-                           std::source_location where = std::source_location::current());
+                           source_location where = source_location::current())
+      : assertion_error(text, where.file, where.line) {}
 };
 
 // Ends the program without a message.
