@@ -1,0 +1,2 @@
+// The configuration object is header-only; this file compiles it with the program's units.
+#include "bindings/wyqdodef.h"

@@ -1,0 +1,197 @@
+// The dictionary library's binding: its entry table against the documented signatures, the
+// XCheck calls the stand-in receives, the load protocol with its failures, and the fallback
+// stub's line.
+#include "bindings/dctmdcdef.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bindings/bindtest.h"
+
+namespace {
+
+// Every test starts and ends with the library unloaded and the default indicators.
+class dctmdcdef_test : public ::testing::Test {
+ protected:
+  void SetUp() override { dctmdcdef::dctlibraryunload(); }
+  void TearDown() override {
+    dctmdcdef::dctlibraryunload();
+    dctmdcdef::dctsetexitindicator(true);
+    dctmdcdef::dctsetscreenindicator(true);
+    dctmdcdef::dctseterrorcount(0);
+  }
+  testutil::tempdir tmp;
+  std::string trace = tmp.file("trace.txt");
+  std::string libfile = bindtest::standinlib() + "/libzlmdct64.so";
+};
+
+// The fixture's rows: "name count result-code parameter-codes...".
+std::vector<std::string> fixturerows() {
+  return bindtest::lines(testutil::read_file(bindtest::fixture("dctmdcdef/entries.txt")));
+}
+
+std::string rowof(const bindproto::entrydesc& e) {
+  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
+  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
+  return row;
+}
+
+std::vector<std::string> tracedchecks(const std::string& trace) {
+  std::vector<std::string> checks;
+  for (const auto& line : bindtest::lines(testutil::read_file(trace)))
+    if (line.rfind("XCheck ", 0) == 0) checks.push_back(line.substr(7));
+  return checks;
+}
+
+TEST_F(dctmdcdef_test, entry_table_matches_the_documented_signatures) {
+  const auto rows = fixturerows();
+  const auto entries = dctmdcdef::entries();
+  ASSERT_EQ(rows.size(), 37u);
+  ASSERT_EQ(entries.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i]);
+    EXPECT_EQ(rowof(entries[i]), rows[i]);
+  }
+}
+
+// XCheck receives each entry once, in binding order, with the table's codes; the stand-in
+// confirms the 34 entries it implements, and only those count as loaded.
+TEST_F(dctmdcdef_test, xcheck_calls_follow_the_table) {
+  bindtest::scopedenv t("ZLMDCT_TRACE", trace);
+  q5rt::sstr msg;
+  ASSERT_TRUE(dctmdcdef::dctgetreadyd(bindtest::standinlib(), msg)) << msg.view();
+  EXPECT_EQ(tracedchecks(trace), fixturerows());
+  const auto all = bindtest::lines(testutil::read_file(trace));
+  ASSERT_GE(all.size(), 3u);
+  EXPECT_EQ(all[0], "dctInitialize");
+  EXPECT_EQ(all[1], "XAPIVersion 2");
+  EXPECT_EQ(dctmdcdef::lib.libfilename(), libfile);
+  for (std::size_t i = 0; i < dctmdcdef::entrycount; ++i) {
+    const std::string_view name = dctmdcdef::entries()[i].name;
+    SCOPED_TRACE(name);
+    const bool absent = name == "dctLoadWithHandle" || name == "dctWriteVRK" ||
+                        name == "dctWriteVRKWithHandle";
+    EXPECT_EQ(dctmdcdef::dctfuncloaded(dctmdcdef::lib.slot(i)), !absent);
+    EXPECT_NE(dctmdcdef::lib.slot(i), nullptr);
+  }
+  // The two pairs the Part pins.
+  EXPECT_FALSE(dctmdcdef::dctfuncloaded(nullptr));
+}
+
+TEST_F(dctmdcdef_test, load_failures_leave_the_binding_unloaded) {
+  struct row {
+    const char* var;
+    const char* dir;
+    std::string expected;
+    const char* why;
+  };
+  const std::string nowhere = tmp.path().string();
+  const row rows[] = {
+      {"ZLMDCT_REFUSE_API", nullptr, "zlmdct: API version 2 refused; this library speaks version 2",
+       "the library refuses the version: its own text"},
+      {"BL_UNUSED", nowhere.c_str(),
+       " (problem occurred when trying to load " + nowhere + "/libzlmdct64.so)",
+       "no file: the loader's text and the path"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    bindtest::scopedenv e(r.var, "1");
+    q5rt::sstr msg;
+    bindproto::handle h = nullptr;
+    const std::string dir = r.dir != nullptr ? r.dir : bindtest::standinlib();
+    EXPECT_FALSE(dctmdcdef::dctcreated(h, dir, msg));
+    EXPECT_EQ(h, nullptr);
+    EXPECT_TRUE(msg.view().ends_with(r.expected)) << msg.view();
+    EXPECT_FALSE(dctmdcdef::dctlibraryloaded());
+    EXPECT_EQ(dctmdcdef::lib.objectcount(), 0);
+  }
+}
+
+TEST_F(dctmdcdef_test, objects_are_counted_and_hold_the_library) {
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  {
+    bindtest::scopedenv e("ZLMDCT_FAIL_CREATE", "1");
+    EXPECT_FALSE(dctmdcdef::dctcreatel(h, libfile, msg));
+    EXPECT_EQ(msg.view(), "Library is loaded but error while creating object");
+    EXPECT_TRUE(dctmdcdef::dctlibraryloaded());
+    EXPECT_EQ(dctmdcdef::lib.objectcount(), 0);
+  }
+  bindtest::scopedenv t("ZLMDCT_TRACE", trace);
+  ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();
+  EXPECT_EQ(dctmdcdef::lib.objectcount(), 1);
+  EXPECT_EQ(bindtest::lines(testutil::read_file(trace)).back(),
+            "XCreateD \"" + bindtest::standinlib() + "\"");
+  const auto unload = [] {
+    testing::internal::CaptureStdout();
+    dctmdcdef::dctlibraryunload();
+    return testing::internal::GetCapturedStdout();
+  };
+  EXPECT_EQ(unload(), "Could not unload library, object not freed.\n");
+  EXPECT_TRUE(dctmdcdef::dctlibraryloaded());
+  dctmdcdef::dctfree(h);
+  EXPECT_EQ(h, nullptr);
+  dctmdcdef::dctfree(h);  // a nil handle: nothing, no count below 0
+  EXPECT_EQ(dctmdcdef::lib.objectcount(), 0);
+  EXPECT_EQ(unload(), "");
+  EXPECT_FALSE(dctmdcdef::dctlibraryloaded());
+  EXPECT_EQ(dctmdcdef::dctloadex.address(), nullptr);
+  EXPECT_EQ(bindtest::lines(testutil::read_file(trace)).back(), "dctFinalize");
+}
+
+// With the exit indicator off a replaced entry prints its line and answers its fallback; the
+// boolean entries answer true.
+TEST_F(dctmdcdef_test, replaced_entries_answer_their_fallbacks) {
+  bindtest::scopedenv reject("ZLMDCT_REJECT", "dctUelLabel,dctAddSymbolDoms,dctFindFirstRowCol");
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(dctmdcdef::dctcreated(h, bindtest::standinlib(), msg)) << msg.view();
+  dctmdcdef::dctsetexitindicator(false);
+  char quote = 'q';
+  q5rt::sstr label = q5rt::sstr::cut("old");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(dctmdcdef::dctuellabel(h, 1, &quote, label), 0);
+  const std::string line = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(line, "dctUelLabel could not be loaded from " + libfile +
+                      ": zlmdct: dctUelLabel rejected by fault injection\n");
+  EXPECT_EQ(quote, 'q');
+  EXPECT_EQ(label.view(), "old");
+  dctmdcdef::dctsetscreenindicator(false);
+  const q5rt::sstr doms[1] = {q5rt::sstr::cut("i")};
+  EXPECT_TRUE(dctmdcdef::dctaddsymboldoms(h, q5rt::sstr::cut("x"), doms, 1, msg));
+  std::int32_t rowcol = 5;
+  const std::int32_t filter[1] = {0};
+  EXPECT_EQ(dctmdcdef::dctfindfirstrowcol(h, 1, filter, rowcol), nullptr);
+  EXPECT_EQ(rowcol, 5);
+  EXPECT_EQ(dctmdcdef::dctgeterrorcount(), 3);
+  // A confirmed boolean entry reports the library's answer.
+  EXPECT_FALSE(dctmdcdef::dctsetbasiccountsex(h, -1, 0, 0, msg));
+  EXPECT_EQ(msg.view(), "negative count");
+  dctmdcdef::dctfree(h);
+}
+
+// A call of a replaced entry prints its line and ends the run with exit code 123.
+TEST(dctmdcdefchild, calls_dctuellabel) {
+  if (!bindtest::inchild("dctuellabel")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(dctmdcdef::dctcreated(h, bindtest::standinlib(), msg)) << msg.view();
+  char quote = ' ';
+  q5rt::sstr label;
+  (void)dctmdcdef::dctuellabel(h, 1, &quote, label);
+  ADD_FAILURE() << "the stub returned";
+}
+
+TEST_F(dctmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
+  const auto res = bindtest::runchild("dctuellabel", "dctmdcdefchild.calls_dctuellabel",
+                                      {{"ZLMDCT_REJECT", "dctUelLabel"}});
+  EXPECT_EQ(res.exit_code, 123) << res.out;
+  EXPECT_NE(res.out.find("dctUelLabel could not be loaded from " + libfile +
+                         ": zlmdct: dctUelLabel rejected by fault injection\n"),
+            std::string::npos)
+      << res.out;
+}
+
+}  // namespace

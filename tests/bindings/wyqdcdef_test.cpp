@@ -1,0 +1,97 @@
+// The configuration library's binding: its entry table and prefixed names against the
+// documented signatures, the XCheck calls the stand-in receives, the failed loads and the
+// fallback stub's line.
+#include "bindings/wyqdcdef.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bindings/bindtest.h"
+
+namespace {
+
+class wyqdcdef_test : public ::testing::Test {
+ protected:
+  void SetUp() override { wyqdcdef::wyqlibraryunload(); }
+  void TearDown() override { wyqdcdef::wyqlibraryunload(); }
+  testutil::tempdir tmp;
+  std::string trace = tmp.file("trace.txt");
+  std::string libfile = bindtest::standinlib() + "/libzlmwyq64.so";
+};
+
+std::vector<std::string> fixturerows() {
+  return bindtest::lines(testutil::read_file(bindtest::fixture("wyqdcdef/entries.txt")));
+}
+
+std::string rowof(const bindproto::entrydesc& e) {
+  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
+  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
+  return row;
+}
+
+TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
+  const auto rows = fixturerows();
+  const auto entries = wyqdcdef::entries();
+  ASSERT_EQ(rows.size(), 11u);
+  ASSERT_EQ(entries.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i]);
+    EXPECT_EQ(rowof(entries[i]), rows[i].substr(3));
+  }
+}
+
+// Each exported "D__"/"C__" name is found (every entry is confirmed and bound), and XCheck
+// hears the names without their prefix.
+TEST_F(wyqdcdef_test, xcheck_hears_unprefixed_names_and_every_entry_binds) {
+  bindtest::scopedenv t("ZLMWYQ_TRACE", trace);
+  q5rt::sstr msg;
+  ASSERT_TRUE(wyqdcdef::wyqgetreadyd(bindtest::standinlib(), msg)) << msg.view();
+  std::vector<std::string> expected = {"wyqInitialize", "XAPIVersion 1"};
+  for (const auto& r : fixturerows()) expected.push_back("XCheck " + r.substr(3));
+  EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
+  for (std::size_t i = 0; i < wyqdcdef::entrycount; ++i) {
+    SCOPED_TRACE(wyqdcdef::entries()[i].name);
+    EXPECT_TRUE(wyqdcdef::wyqfuncloaded(wyqdcdef::lib.slot(i)));
+  }
+}
+
+TEST_F(wyqdcdef_test, failed_loads) {
+  q5rt::sstr msg;
+  const std::string plain = bindtest::variant("zlmwyq-plaincheck");
+  EXPECT_FALSE(wyqdcdef::wyqgetreadyd(plain, msg));
+  EXPECT_EQ(msg.view(), "Entry not found: D__XCheck in " + plain + "/libzlmwyq64.so");
+  {
+    bindtest::scopedenv e("ZLMWYQ_REFUSE_API", "1");
+    bindproto::handle h = nullptr;
+    EXPECT_FALSE(wyqdcdef::wyqcreatel(h, libfile, msg));
+    EXPECT_EQ(msg.view(), "zlmwyq: API version 1 refused; this library speaks version 1");
+    EXPECT_EQ(h, nullptr);
+  }
+  EXPECT_FALSE(wyqdcdef::wyqlibraryloaded());
+  EXPECT_EQ(wyqdcdef::lib.objectcount(), 0);
+}
+
+TEST(wyqdcdefchild, calls_wyqgetitemkv) {
+  if (!bindtest::inchild("wyqgetitemkv")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(wyqdcdef::wyqcreated(h, bindtest::standinlib(), msg)) << msg.view();
+  std::int32_t flag = 0, value = 0;
+  q5rt::sstr text;
+  (void)wyqdcdef::wyqgetitemkv(h, 0, 17, flag, value, text);
+  ADD_FAILURE() << "the stub returned";
+}
+
+TEST_F(wyqdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
+  const auto res = bindtest::runchild("wyqgetitemkv", "wyqdcdefchild.calls_wyqgetitemkv",
+                                      {{"ZLMWYQ_REJECT", "wyqGetItemKV"}});
+  EXPECT_EQ(res.exit_code, 123) << res.out;
+  EXPECT_NE(res.out.find("wyqGetItemKV could not be loaded from " + libfile +
+                         ": zlmwyq: wyqGetItemKV rejected by fault injection\n"),
+            std::string::npos)
+      << res.out;
+}
+
+}  // namespace
