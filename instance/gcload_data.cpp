@@ -256,6 +256,18 @@ std::int32_t boundkind(const tmodel& m, double lower, double upper) {
   return upper == 0.0 ? 1 : 0;
 }
 
+// Nothing but white space (text) or the zero fill of the last record (binary) is left: a
+// file that holds more than its rows and columns was written for another model.
+bool atend(const gdutils::tmodfile& h) {
+  const std::string_view rest = h.input.substr(std::min(h.inpos, h.input.size()));
+  if (h.istext()) return rest.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+  if (!rest.empty()) return false;
+  for (std::int32_t p = h.pos; p <= h.last; ++p) {
+    if (h.buffer[static_cast<std::size_t>(p)] != 0) return false;
+  }
+  return true;
+}
+
 class matrixreader {
  public:
   matrixreader(tmodel& m, gdutils::tmodfile& h) : m_(m), h_(h) {}
@@ -267,6 +279,11 @@ class matrixreader {
     }
     for (std::int32_t j = 1; j <= m_.cols; ++j) {
       if (!readcolumn(j)) return false;
+    }
+    if (!atend(h_)) {
+      report(q5rt::concat(badmatfile, h_.name, ": the file holds more than ", Q5_Str_i0(m_.rows),
+                          " rows and ", Q5_Str_i0(m_.cols), " columns"));
+      return false;
     }
     return true;
   }

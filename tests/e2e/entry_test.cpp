@@ -1,6 +1,10 @@
 // The real binary: argument checks, the banner line and exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "buildinfo.h"
 #include "support/testutil.h"
 
@@ -22,6 +26,38 @@ TEST(Entry, AuditInAnyCaseWritesTheBannerLine) {
     EXPECT_NE(r.out.find(std::string(buildinfo::revision)), std::string::npos);
     EXPECT_EQ(r.out.substr(59), "x86 64bit/Linux    \n");
   }
+}
+
+// A control file that cannot be loaded: both lines on standard output, exit code 1, no
+// file written.
+TEST(Entry, ControlFileThatCannotBeLoaded) {
+  struct row {
+    std::vector<std::string> args;
+    const char* out;
+    const char* why;
+  };
+  const row rows[] = {
+      {{""},
+       "*** Zolm/BARON could not load controlfile \"\"\n"
+       "*** Msg=No such file or directory\n",
+       "an empty argument goes to the loader"},
+      {{"nothere.ctl", "second"},
+       "*** Zolm/BARON could not load controlfile \"nothere.ctl\"\n"
+       "*** Msg=No such file or directory\n",
+       "a missing file; the second argument is ignored"},
+      {{"AUDIT "},
+       "*** Zolm/BARON could not load controlfile \"AUDIT \"\n"
+       "*** Msg=No such file or directory\n",
+       "AUDIT with a blank is a file name"},
+  };
+  testutil::tempdir dir;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const auto res = testutil::run_program(testutil::baronlink_path(), r.args, dir.path().string());
+    EXPECT_EQ(res.exit_code, 1);
+    EXPECT_EQ(res.out, r.out);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace

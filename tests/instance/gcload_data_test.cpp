@@ -192,7 +192,7 @@ TEST_F(LoadData, BoundClassAndKindOfContinuousColumns) {
 }
 
 TEST_F(LoadData, NoInstructionsOpensNoInstructionFile) {
-  files("", std::string(head) + "0 3 0 0\n0 0 0 1 0 0 0\n1 2 0\n");
+  files("", std::string(head) + "0 3 0 0\n1 0 0 1 0 0 0\n1 2 0\n");
   tmodel m = control();
   m.rows = 1, m.cols = 1, m.instrcount = 0, m.objvar = 1;
   m.instrfile.assign_cut(dir.file("missing.cod"));
@@ -266,6 +266,11 @@ TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
        "@m.mat, line 8: Read past end of file", "matrix file cut short"},
       {cod, replace(mat, "2 4 0 2", "2 4x 0 2"), none, gcload::loadmatrixfailed,
        "@m.mat, line 3: Invalid numeric format", "malformed number"},
+      {cod, mat + "1 1 0\n", none, gcload::loadmatrixfailed,
+       "=C*** Error in matrix file @m.mat: the file holds more than 2 rows and 2 columns",
+       "an entry more than the last column's count"},
+      {cod, mat, [](tmodel& m) { m.cols = 1, m.objvar = 1; }, gcload::loadmatrixfailed,
+       "the file holds more than 2 rows and 1 columns", "fewer columns declared"},
       {cod, mat, [](tmodel& m) { m.rows = -1; }, gcload::loadbadsizes,
        "=C*** Control file gives a negative count of rows: -1", "negative row count"},
       {cod, mat, [](tmodel& m) { m.poolsize = -2; }, gcload::loadbadsizes,
@@ -321,6 +326,8 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
        "instruction count beyond the file"},
       {1, true, 800, 6, gcload::loadinstrfailed, "the file does not hold 6 instructions",
        "one instruction more than the file holds"},
+      {2, false, 800, 5, gcload::loadmatrixfailed, "the file holds more than 1 rows",
+       "one row fewer declared: the rest of the file is left over"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -331,6 +338,7 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
     files(cod, mat);
     tmodel m = control(r.layout);
     m.instrcount = r.instrcount;
+    if (!r.cutcod && r.keep == 800) m.rows = 1;
     statuslines out;
     EXPECT_EQ(gcload::loadmodel(m), r.rc);
     EXPECT_NE(out.all().find(r.message), std::string::npos) << out.all();
