@@ -1,0 +1,146 @@
+// The environment library's binding: its entry table against the documented signatures, the
+// XCheck calls the stand-in receives, the adapters (booleans by value and by reference,
+// string results) and the fallback stubs.
+#include "bindings/hvnmdcdef.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bindings/bindtest.h"
+
+namespace {
+
+class hvnmdcdef_test : public ::testing::Test {
+ protected:
+  void SetUp() override { hvnmdcdef::hvnlibraryunload(); }
+  void TearDown() override {
+    hvnmdcdef::hvnlibraryunload();
+    hvnmdcdef::hvnsetexitindicator(true);
+    hvnmdcdef::hvnsetscreenindicator(true);
+    hvnmdcdef::hvnseterrorcount(0);
+  }
+  testutil::tempdir tmp;
+  std::string trace = tmp.file("trace.txt");
+  std::string libfile = bindtest::standinlib() + "/libbrin64.so";
+};
+
+std::vector<std::string> fixturerows() {
+  return bindtest::lines(testutil::read_file(bindtest::fixture("hvnmdcdef/entries.txt")));
+}
+
+std::string rowof(const bindproto::entrydesc& e) {
+  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
+  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
+  return row;
+}
+
+TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
+  const auto rows = fixturerows();
+  const auto entries = hvnmdcdef::entries();
+  ASSERT_EQ(rows.size(), 85u);
+  ASSERT_EQ(entries.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i]);
+    EXPECT_EQ(rowof(entries[i]), rows[i]);
+  }
+  EXPECT_EQ(hvnmdcdef::hvnnamesysdir.view(), "NameSysDir");
+  EXPECT_EQ(hvnmdcdef::hvnisdefaultsubsys.view(), "isDefaultSubsys");
+}
+
+TEST_F(hvnmdcdef_test, xcheck_calls_follow_the_table) {
+  EXPECT_FALSE(hvnmdcdef::hvnlibraryloaded());
+  for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i) EXPECT_EQ(hvnmdcdef::lib.slot(i), nullptr);
+  bindtest::scopedenv t("BRIN_TRACE", trace);
+  q5rt::sstr msg;
+  ASSERT_TRUE(hvnmdcdef::hvngetreadyd(bindtest::standinlib(), msg)) << msg.view();
+  std::vector<std::string> expected = {"hvnInitialize", "XAPIVersion 8"};
+  for (const auto& r : fixturerows()) expected.push_back("XCheck " + r);
+  EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
+  int confirmed = 0;
+  for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i)
+    confirmed += hvnmdcdef::hvnfuncloaded(hvnmdcdef::lib.slot(i)) ? 1 : 0;
+  EXPECT_EQ(confirmed, 20);
+  EXPECT_TRUE(hvnmdcdef::hvnfuncloaded(hvnmdcdef::hvngetstropt.address()));
+  EXPECT_FALSE(hvnmdcdef::hvnfuncloaded(hvnmdcdef::hvngetanchor.address()));  // a stub
+}
+
+TEST_F(hvnmdcdef_test, a_refused_version_is_reported) {
+  bindtest::scopedenv e("BRIN_REFUSE_API", "1");
+  q5rt::sstr msg;
+  EXPECT_FALSE(hvnmdcdef::hvngetreadyd(bindtest::standinlib(), msg));
+  EXPECT_EQ(msg.view(), "brin: API version 8 refused; this library speaks version 8");
+  EXPECT_FALSE(hvnmdcdef::hvnlibraryloaded());
+}
+
+TEST_F(hvnmdcdef_test, adapters_convert_booleans_and_cut_strings) {
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(hvnmdcdef::hvncreated(h, bindtest::standinlib(), msg)) << msg.view();
+  hvnmdcdef::hvnsetstropt(h, hvnmdcdef::hvncursolver, q5rt::sstr::cut("baron"));
+  struct row {
+    const char* solver;
+    bool before;
+    bool capable;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"BARON", false, true, "the current solver: false becomes true"},
+      {"conopt", true, false, "another solver: true becomes false"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    bool capable = r.before;
+    EXPECT_EQ(hvnmdcdef::hvncapabilitycheck(h, 1, q5rt::sstr::cut(r.solver), capable), 0);
+    EXPECT_EQ(capable, r.capable);
+  }
+  EXPECT_FALSE(hvnmdcdef::hvnterminateget(h));
+  hvnmdcdef::hvnterminateraise(h);
+  EXPECT_TRUE(hvnmdcdef::hvnterminateget(h));
+  q5rt::shortstring<3> cut;
+  EXPECT_EQ(hvnmdcdef::hvngetcurrentsolver(cut, h, nullptr).view(), "bar");
+  hvnmdcdef::hvnfree(h);
+}
+
+// Stubs: a string result answers one blank, a double 0.0, a boolean true (through its
+// adapter); each call prints its line.
+TEST_F(hvnmdcdef_test, replaced_entries_answer_their_fallbacks) {
+  bindtest::scopedenv reject("BRIN_REJECT", "hvnTimeJNow,hvnTerminateGet");
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(hvnmdcdef::hvncreated(h, bindtest::standinlib(), msg)) << msg.view();
+  hvnmdcdef::hvnsetexitindicator(false);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(hvnmdcdef::hvntimejnow(h), 0.0);
+  const std::string line = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(line, "hvnTimeJNow could not be loaded from " + libfile +
+                      ": brin: hvnTimeJNow rejected by fault injection\n");
+  hvnmdcdef::hvnsetscreenindicator(false);
+  EXPECT_TRUE(hvnmdcdef::hvnterminateget(h));
+  q5rt::sstr anchor = q5rt::sstr::cut("old");
+  EXPECT_EQ(hvnmdcdef::hvngetanchor(anchor, h, q5rt::sstr::cut("a")).view(), " ");
+  EXPECT_EQ(hvnmdcdef::hvngeterrorcount(), 3);
+  hvnmdcdef::hvnfree(h);
+}
+
+TEST(hvnmdcdefchild, calls_hvntimejnow) {
+  if (!bindtest::inchild("hvntimejnow")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(hvnmdcdef::hvncreated(h, bindtest::standinlib(), msg)) << msg.view();
+  (void)hvnmdcdef::hvntimejnow(h);
+  ADD_FAILURE() << "the stub returned";
+}
+
+TEST_F(hvnmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
+  const auto res = bindtest::runchild("hvntimejnow", "hvnmdcdefchild.calls_hvntimejnow",
+                                      {{"BRIN_REJECT", "hvnTimeJNow"}});
+  EXPECT_EQ(res.exit_code, 123) << res.out;
+  EXPECT_NE(res.out.find("hvnTimeJNow could not be loaded from " + libfile +
+                         ": brin: hvnTimeJNow rejected by fault injection\n"),
+            std::string::npos)
+      << res.out;
+}
+
+}  // namespace
