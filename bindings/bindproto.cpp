@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "frame/q5library.h"
+#include "frame/q5utils.h"
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
 #include "frame/zlmlibname.h"

@@ -170,39 +170,3 @@ std::string argzerofrom(std::string_view word, std::string_view cwd, std::string
 }  // namespace detail
 
 }  // namespace q5library
-
-namespace q5utils {
-
-int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg) {
-  name.clear();
-  return q5library::xgetexecname(name, msg);
-}
-
-int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg) {
-  if (q5library::detail::inexecutable(reinterpret_cast<const void*>(&q5getlibname))) {
-    name.clear();
-    msg.assign_cut("Not called from a library");
-    return 2;
-  }
-  return q5library::xgetlibname(name, msg);
-}
-
-const q5rt::sstr& paramstrzero(q5rt::sstr& result) {
-  q5rt::sstr msg;
-  switch (q5library::xgetexecname(result, msg)) {
-    case 0:
-      return result;
-    case 4: {
-      const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-      const char* path = std::getenv("PATH");
-      result.assign_cut(q5library::detail::argzerofrom(
-          program_invocation_name, cwd ? cwd.get() : "", path != nullptr ? path : ""));
-      return result;
-    }
-    default:  // a path longer than 255 characters is of no use cut
-      result.clear();
-      return result;
-  }
-}
-
-}  // namespace q5utils

@@ -78,17 +78,3 @@ const q5rt::shortstring<N>& q5libraryprefix(q5rt::shortstring<N>& result) {
 
 }  // namespace q5library
 
-// The running image's routines of unit q5utils, kept beside the path routines they use.
-namespace q5utils {
-
-// Empties name and answers xgetexecname.
-[[nodiscard]] int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg);
-// In the program itself: 2, an empty name and "Not called from a library"; inside a shared
-// library: xgetlibname.
-[[nodiscard]] int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg);
-// The program's argument zero, its executable's full path; empty when that is longer than
-// 255 characters. Without a path from the system: q5library::detail::argzerofrom over the command
-// line's first word, the current directory and PATH.
-const q5rt::sstr& paramstrzero(q5rt::sstr& result);
-
-}  // namespace q5utils

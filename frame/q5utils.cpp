@@ -14,9 +14,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
+#include "frame/q5library.h"
 #include "frame/q5platform.h"
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
@@ -52,12 +54,11 @@ bool prefixvar(std::string_view varname, std::string_view dir) {
   }
 }
 
-// The running executable's directory, without a trailing delimiter.
+// The running executable's directory: argument zero's directory part without its trailing
+// delimiter.
 std::string exedir() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return {};
-  const std::string_view full(path, static_cast<std::size_t>(n));
+  q5rt::sstr zero;
+  const std::string_view full = paramstrzero(zero).view();
   const auto slash = full.rfind('/');
   return slash == std::string_view::npos ? std::string() : std::string(full.substr(0, slash));
 }
@@ -169,6 +170,40 @@ bool prefixenv(std::string_view dir, std::string_view varname) {
   if (old != nullptr && *old != '\0' && detail::firstentryis(old, dir, pathlistseparator()))
     return true;
   return prefixvar(varname, dir);
+}
+
+// ---- the running image ----
+
+int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg) {
+  name.clear();
+  return q5library::xgetexecname(name, msg);
+}
+
+int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg) {
+  if (q5library::detail::inexecutable(reinterpret_cast<const void*>(&q5getlibname))) {
+    name.clear();
+    msg.assign_cut("Not called from a library");
+    return 2;
+  }
+  return q5library::xgetlibname(name, msg);
+}
+
+const q5rt::sstr& paramstrzero(q5rt::sstr& result) {
+  q5rt::sstr msg;
+  switch (q5library::xgetexecname(result, msg)) {
+    case 0:
+      return result;
+    case 4: {
+      const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+      const char* path = std::getenv("PATH");
+      result.assign_cut(q5library::detail::argzerofrom(
+          program_invocation_name, cwd ? cwd.get() : "", path != nullptr ? path : ""));
+      return result;
+    }
+    default:  // a path longer than 255 characters is of no use cut
+      result.clear();
+      return result;
+  }
 }
 
 void q5setconsoletitle(std::string_view /*title*/) {}

@@ -117,6 +117,19 @@ void q5popdeflocale(std::string_view name);
                                      std::int64_t& virtualsize);
 [[nodiscard]] int q5senddatamessage(int kind, std::string_view text1, std::string_view text2);
 
+// ---- the running image ----
+
+// Empties name and answers q5library::xgetexecname: 0 done, 1 cut to 255 characters, 4 the
+// system gave no path (msg says why).
+[[nodiscard]] int q5getexecname(q5rt::sstr& name, q5rt::sstr& msg);
+// In the program itself: 2, an empty name and "Not called from a library"; inside a shared
+// library: q5library::xgetlibname.
+[[nodiscard]] int q5getlibname(q5rt::sstr& name, q5rt::sstr& msg);
+// The program's argument zero, its executable's full path; empty when that is longer than
+// 255 characters. Without a path from the system: q5library::detail::argzerofrom over the
+// command line's first word, the current directory and PATH.
+const q5rt::sstr& paramstrzero(q5rt::sstr& result);
+
 // x without its fraction.
 [[nodiscard]] double realtrunc(double x);
 // Nearest integer, halves away from zero, exactly.

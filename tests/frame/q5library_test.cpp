@@ -1,4 +1,5 @@
 #include "frame/q5library.h"
+#include "frame/q5utils.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
