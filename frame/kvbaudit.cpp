@@ -11,13 +11,6 @@ namespace kvbaudit {
 
 namespace {
 
-// Blanks and control characters off both ends.
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
-
 // The piece of s from 1-based column first to column last (npos: the end), empty outside.
 std::string_view columns(std::string_view s, std::size_t first, std::size_t last) {
   if (first > s.size()) return {};
@@ -87,9 +80,9 @@ void kvbgetrevision(q5rt::sstr& text) { auditinfo->getrevision(text); }
 
 void kvbauditfields(std::string_view line, q5rt::sstr& name, q5rt::sstr& release,
                     q5rt::sstr& rest) {
-  name = q5rt::sstr::cut(trimmed(columns(line, 1, 16)));
-  release = q5rt::sstr::cut(trimmed(columns(line, 18, 29)));
-  rest = q5rt::sstr::cut(trimmed(columns(line, 31, std::string_view::npos)));
+  name = q5rt::sstr::cut(q5rt::trim(columns(line, 1, 16)));
+  release = q5rt::sstr::cut(q5rt::trim(columns(line, 18, 29)));
+  rest = q5rt::sstr::cut(q5rt::trim(columns(line, 31, std::string_view::npos)));
 }
 
 void kvbgetshortauditline(q5rt::sstr& text) {

@@ -89,6 +89,13 @@ sstr concat(const Parts&... parts) {
   return s;
 }
 
+// The text without blanks and control characters (codes up to 32) at both ends.
+[[nodiscard]] constexpr std::string_view trim(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
 // The base class of the program's own exceptions; carries a short-string message.
 class exception : public std::exception {
  public:

@@ -63,14 +63,6 @@ std::string exedir() {
   return slash == std::string_view::npos ? std::string() : std::string(full.substr(0, slash));
 }
 
-bool is_blank_or_control(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && is_blank_or_control(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_blank_or_control(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 bool valid(filehandle h) { return h >= 0; }
 
 // ---- counted allocator: a header before each block holds its size ----
@@ -164,7 +156,7 @@ bool prefixloadpath(std::string_view dir) {
 
 bool prefixenv(std::string_view dir, std::string_view varname) {
   if (varname.empty()) return false;
-  dir = trimmed(dir);
+  dir = q5rt::trim(dir);
   if (dir.empty()) return true;
   const char* old = getvar(varname);
   if (old != nullptr && *old != '\0' && detail::firstentryis(old, dir, pathlistseparator()))

@@ -31,13 +31,6 @@ numtext num(std::int64_t v) {
   return numtext::cut(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
-// Blanks and control characters off both ends.
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
-
 // From 1-based column first to the end; empty past the end.
 std::string_view from(std::string_view s, std::size_t first) {
   return first > s.size() ? std::string_view{} : s.substr(first - 1);
@@ -433,7 +426,7 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
   int pos = 3;
   switch (l[1]) {
     case '0':  // the run's audit line
-      return yield(kind_audit, trimmed(payload), true);
+      return yield(kind_audit, q5rt::trim(payload), true);
     case '1':
     case '2':
       copymode_ = l[1] == '1';
@@ -449,7 +442,7 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
       const bool isrow = l[1] == '5';
       if (n < 1 || n > (isrow ? rowlimit_ : collimit_))
         return outofrange(isrow ? "Equ out of range:" : "Var out of range:");
-      solvererroradd(isrow ? n : 0, isrow ? 0 : n, trimmed(from(l, static_cast<std::size_t>(pos))));
+      solvererroradd(isrow ? n : 0, isrow ? 0 : n, q5rt::trim(from(l, static_cast<std::size_t>(pos))));
       return std::nullopt;
     }
     case '7': {
@@ -457,7 +450,7 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
       const std::int32_t col = strutilx::strasint(strutilx::extracttoken(l, pos));
       if (row < 1 || row > rowlimit_ || col < 1 || col > collimit_)
         return outofrange("Equ/Var out of range:");
-      solvererroradd(row, col, trimmed(from(l, static_cast<std::size_t>(pos))));
+      solvererroradd(row, col, q5rt::trim(from(l, static_cast<std::size_t>(pos))));
       return std::nullopt;
     }
     case '8':
@@ -468,7 +461,7 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
     case 'A': {  // copy the named file's lines into the listing
       kind = kind_text;
       text = line;
-      if (!opentextmsg(secondary_, trimmed(payload), 0, text2)) {
+      if (!opentextmsg(secondary_, q5rt::trim(payload), 0, text2)) {
         pushpending(q5rt::concat("*** Msg=", text2));
         pushpending("*** Above File could not be opened");
       } else if (secondary_.eof()) {
@@ -500,7 +493,7 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
     case 'L':
       return yield(kind_anchor, payload, true);
     case 'T': {
-      const std::string_view t = trimmed(from(l, 2));
+      const std::string_view t = q5rt::trim(from(l, 2));
       return yield(t == terminationword ? kind_termination : kind_text, t, true);
     }
     default:
@@ -573,7 +566,7 @@ bool tzlmstatusstream::statusdumpnext(q5rt::sstr& line) {
       editsymbol_ = l[2];
     } else if (l[1] == 'B') {
       q5rt::sstr msg;
-      if (opentextmsg(secondary_, trimmed(from(l, 3)), 0, msg)) {
+      if (opentextmsg(secondary_, q5rt::trim(from(l, 3)), 0, msg)) {
         pushpending("*** Begin of SysOut copy");
         readingsecondary_ = true;
       } else {
@@ -594,8 +587,8 @@ void tzlmstatusstream::statussetrowcol(std::int32_t rows, std::int32_t cols) {
 }
 
 std::size_t tzlmstatusstream::solvererrormessage(std::string_view text) {
-  std::string_view t = trimmed(text);
-  t = trimmed(t.substr(0, std::min<std::size_t>(t.size(), message::capacity)));
+  std::string_view t = q5rt::trim(text);
+  t = q5rt::trim(t.substr(0, std::min<std::size_t>(t.size(), message::capacity)));
   if (t.empty()) t = "No message";
   for (std::size_t i = 0; i < messages_.size(); ++i)
     if (strutilx::struequal(messages_[i].view(), t)) return i;

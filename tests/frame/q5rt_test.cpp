@@ -69,3 +69,23 @@ TEST(Halt, EndsWithItsCode) {
 }
 
 }  // namespace
+
+TEST(Trim, BlanksAndControlCharactersAtBothEnds) {
+  struct row {
+    std::string_view in;
+    std::string_view out;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"", "", "empty"},
+      {" \t\r\n", "", "only blanks and controls"},
+      {"  a b \n", "a b", "inner blank stays"},
+      {"\x01x\x1f", "x", "control characters count as blanks"},
+      {"\x7fx", "\x7fx", "DEL is above the blank and stays"},
+      {"\xa0x", "\xa0x", "bytes above 127 stay"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(q5rt::trim(r.in), r.out);
+  }
+}
