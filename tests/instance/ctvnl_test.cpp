@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(CtvnlOperandSets, ImmediateAndColumnOperands) {
@@ -21,6 +23,17 @@ TEST(CtvnlOperandSets, ImmediateAndColumnOperands) {
   EXPECT_EQ(ctvnl::nlcodetxt[code(opcode::stackin)], "StackIn   ");
   EXPECT_TRUE(ctvnl::pushgradvars.contains(code(opcode::uminv)));
   EXPECT_FALSE(ctvnl::pushgradvars.contains(code(opcode::umin)));
+}
+
+TEST(CtvnlNames, EveryOpcodeNameWordForWord) {
+  std::string names;
+  for (const auto n : ctvnl::nlcodetxt) names.append(n).append("|");
+  EXPECT_EQ(names,
+            "NoOp      |PushV     |PushI     |Store     |Add       |AddV      |AddI      |"
+            "Sub       |SubV      |SubI      |Mul       |MulV      |MulI      |Div       |"
+            "DivV      |DivI      |Umin      |UminV     |Header    |End       |CallArg1  |"
+            "CallArg2  |CallArgN  |FuncArgN  |MulIAdd   |PushZero  |Chk       |AddO      |"
+            "PushO     |Invoc     |StackIn   |");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace {
@@ -30,6 +31,18 @@ TEST(VkdefsLabels, QuotableAndGoodLabels) {
     EXPECT_EQ(vkdefs::canbequoted(r.text), r.quotable);
     EXPECT_EQ(vkdefs::gooduelstring(r.text), r.good);
   }
+}
+
+TEST(VkdefsTables, WordForWord) {
+  const auto joined = [](const auto& table) {
+    std::string out;
+    for (const auto& t : table) out.append(t).append("|");
+    return out;
+  };
+  EXPECT_EQ(joined(vkdefs::vrkspecialvaluesstr), "Undf|NA|+Inf|-Inf|Eps|0|AcroN|");
+  EXPECT_EQ(joined(vkdefs::vrkdatatypstrl), "Set|Parameter|Variable|Equation|Alias|");
+  EXPECT_EQ(joined(vkdefs::vrkdatatypstr), "Set|Par|Var|Equ|Alias|");
+  EXPECT_EQ(vkdefs::datatypsize, (std::array<int, 5>{1, 1, 5, 5, 0}));
 }
 
 }  // namespace

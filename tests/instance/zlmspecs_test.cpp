@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -101,6 +102,69 @@ TEST(ZlmspecsTables, TypeTables) {
   EXPECT_TRUE(zlmspecs::varstypx.contains(5));
   EXPECT_FALSE(zlmspecs::varstypx.contains(-1));
   EXPECT_FALSE(zlmspecs::varstypx.contains(40));
+}
+
+
+// Every text table word for word: the modelling system matches these texts.
+std::string joined(const auto& table) {
+  std::string out;
+  for (const auto& t : table) out.append(t).append("|");
+  return out;
+}
+
+std::string members(const zlmspecs::codeset& set, int last) {
+  std::string out;
+  for (int i = 0; i <= last; ++i) out += set.contains(i) ? '1' : '0';
+  return out;
+}
+
+TEST(ZlmspecsTables, EveryTextWordForWord) {
+  struct row {
+    std::string got;
+    const char* expected;
+    const char* why;
+  };
+  const row rows[] = {
+      {joined(zlmspecs::solvestatustxt),
+       "|1 Normal Completion|2 Iteration Interrupt|3 Resource Interrupt|4 Terminated By Solver|"
+       "5 Evaluation Interrupt|6 Capability Problems||8 User Interrupt|9 Setup Failure|"
+       "10 Solver Failure|11 Internal Solver Failure|12 Solve Processing Skipped|13 System Failure|",
+       "solver status, 7 reserved"},
+      {joined(zlmspecs::modelstatustxt),
+       "|1 Optimal|2 Locally Optimal|3 Unbounded|4 Infeasible|5 Locally Infeasible|"
+       "6 Intermediate Infeasible|7 Feasible Solution|8 Integer Solution|"
+       "9 Intermediate Non-Integer|10 Integer Infeasible||12 Error Unknown|13 Error No Solution|"
+       "14 No Solution Returned|15 Solved Unique|16 Solved|17 Solved Singular|"
+       "18 Unbounded - No Solution|19 Infeasible - No Solution|",
+       "model status, 11 reserved"},
+      {joined(zlmspecs::varstyp), "x|b|i|s1s|s2s|sc|si|", "column types in written models"},
+      {std::string(zlmspecs::equctyp), "EGLNXCB", "row type letters"},
+      {joined(zlmspecs::equstyp), " =E= | =G= | =L= | =N= | =X= | =C= | =B= |", "relations"},
+      {joined(zlmspecs::varstyptxt),
+       "unknown |binary  |integer |positive|negative|free    |sos1    |sos2    |semicont|semiint |",
+       "variable kinds, eight characters each"},
+      {members(zlmspecs::varstypi, 9), "0110001111", "discrete kinds"},
+      {members(zlmspecs::varstypx, 9), "0001110000", "continuous kinds by bound"},
+      {joined(zlmspecs::sufftxt), "L|M|LO|UP|SCALE|", "attribute suffixes"},
+      {joined(zlmspecs::solveopttxt), "0 Replace|1 Merge|2 Clear|", "solve options"},
+      {joined(zlmspecs::solvelinktxt),
+       "0 Chain Script|1 Call Script|2 Call Module|3 Async Grid|4 Async Simulate|5 Load Library|"
+       "6 ASync Threads|7 Threads Simulate|",
+       "solve links"},
+      {joined(zlmspecs::solprinttxt), "0 Summary|1 Report|2 Quiet|0 Off|1 On|2 Silent|",
+       "solution print"},
+      {joined(zlmspecs::platformcodetxt), "0 Unknown|1 DEX|2 LEX|3 WEX|4 DAX|", "platform codes"},
+      {joined(zlmspecs::handlestattxt), "0 Unknown|1 Running|2 Ready|3 Failure|", "handle states"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(r.got, r.expected);
+  }
+  std::string modeltrigger, solvetrigger;
+  for (int i = 1; i <= 19; ++i) modeltrigger += zlmspecs::modeltrigger[i] ? '1' : '0';
+  for (int i = 1; i <= 13; ++i) solvetrigger += zlmspecs::solvetrigger[i] ? '1' : '0';
+  EXPECT_EQ(modeltrigger, "0000000000011000000");
+  EXPECT_EQ(solvetrigger, "0000000001101");
 }
 
 }  // namespace
