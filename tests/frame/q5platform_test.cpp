@@ -56,4 +56,29 @@ TEST(Q5PlatformTest, StateOfThisBuild) {
   EXPECT_EQ(q5platform::osfiletypetext[q5platform::code(q5platform::osfiletype())], "UNIX");
 }
 
+TEST(Q5PlatformTest, TablesWordForWord) {
+  struct row {
+    platform code;
+    const char* text;
+    const char* prefix;
+    const char* extension;
+  };
+  constexpr row rows[] = {
+      {platform::winnt, "WinNT", "", ".dll"},
+      {platform::win64emt, "Win64EMT", "", ".dll"},
+      {platform::linux86_64, "Linux86_64", "lib", ".so"},
+      {platform::darwin_x64, "Darwin-x64", "lib", ".dylib"},
+      {platform::darwin_arm64, "Darwin-arm64", "lib", ".dylib"},
+      {platform::missing, "Missing", "lib", ".XXX"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.text);
+    const auto p = q5platform::code(r.code);
+    EXPECT_EQ(q5platform::osplatformtext[p], r.text);
+    EXPECT_EQ(q5platform::osdllprefix[p], r.prefix);
+    EXPECT_EQ(q5platform::osdllextension[p], r.extension);
+  }
+  EXPECT_EQ(q5platform::osfiletypetext, (std::array<std::string_view, 3>{"WIN", "UNIX", "XXXX"}));
+}
+
 }  // namespace

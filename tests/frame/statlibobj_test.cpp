@@ -751,13 +751,17 @@ TEST_F(LogStream, ProgressLineIsRedrawnInPlace) {
     log.loglinenr(1);
     log.logerrorcnt(1);
     log.logwriteln("end");
+    log.logfilename("/x/deep.gms", 12);  // nesting shows at most ten dots
+    log.loglinenr(2);
+    log.logwriteln("deep");
   });
   const std::string l10 = "--- model.gms(10) 0 Mb";
   const std::string l11e = "--- model.gms(11) 0 Mb 12 Errors";
   const std::string l11 = "--- model.gms(11) 0 Mb";
   const std::string l11m = "--- model.gms(11) 3 Mb";
   EXPECT_EQ(out, "\n" + l10 + "\r" + l11e + "\r" + std::string(l11e.size(), ' ') + "\r" + l11 + "\r" + l11m +
-                     "\n" + "done\n" + "\n" + "--- .. inc.gms(1) 3 Mb 1 Error" + "\nend\n");
+                     "\n" + "done\n" + "\n" + "--- .. inc.gms(1) 3 Mb 1 Error" + "\nend\n" +
+                     "\n--- .......... deep.gms(2) 3 Mb\ndeep\n");
 }
 
 TEST_F(LogStream, SecondsShownFollowTheTimeOnOneLine) {

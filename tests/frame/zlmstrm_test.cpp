@@ -230,6 +230,12 @@ TEST(ZlmstrmTyped, ParcheckNamesBothTags) {
       << "the end of the stream reads as tag 0";
 }
 
+TEST(ZlmstrmTyped, TagNamesWordForWord) {
+  std::string names;
+  for (const auto n : zlmstrm::rwtypetext) names.append(n).append("|");
+  EXPECT_EQ(names, "Byte|Bool|Char|Word|Integer|Int64|Double|String|PChar|PString|");
+}
+
 TEST(ZlmstrmFile, WriteThenReadAFile) {
   testutil::tempdir dir;
   const std::string name = dir.file("data.bin");
