@@ -12,6 +12,7 @@
 #include "standins/brin/envmodel.h"
 #include "standins/brin/hvn_signatures.h"
 #include "standins/common/standin.h"
+#include "standins/zlmdct/coreentries.h"
 
 using brin::environment;
 using standin::in;
@@ -30,15 +31,9 @@ const std::vector<standin::signature>& table() {
   return t;
 }
 
-// Runs f on the environment behind h; fail for a nil handle or an exception.
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
-  if (h == nullptr) return fail;
-  try {
-    return f(*static_cast<environment*>(h));
-  } catch (...) {
-    return fail;
-  }
+  return standincore::with<environment>(h, fail, f);
 }
 
 template <typename F>
@@ -57,59 +52,28 @@ textout withtext(void* h, textout result, F f) {
   return result;
 }
 
-void createinto(void** h, std::string_view sysdir) {
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new environment(sysdir);
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
 // ---- core and optional entries ----
 
 STANDIN_EXPORT void hvnXCreate(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XCreate");
-  createinto(h, {});
+  standincore::createobject<environment>(faults, h, "XCreate");
 }
 
 // The directory becomes the option "NameSysDir".
 STANDIN_EXPORT void hvnXCreateD(void** h, textin dir) {
-  if (h == nullptr) return;
-  faults.trace("XCreateD \"" + std::string(in(dir)) + "\"");
-  createinto(h, in(dir));
+  standincore::createobject<environment>(faults, h, "XCreateD \"" + std::string(in(dir)) + "\"",
+                                         in(dir));
 }
 
-STANDIN_EXPORT void hvnXFree(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XFree");
-  delete static_cast<environment*>(*h);
-  *h = nullptr;
-}
+STANDIN_EXPORT void hvnXFree(void** h) { standincore::freeobject<environment>(faults, h); }
 
 STANDIN_EXPORT int hvnXCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table(), faults, libname, in(name), count, codes, why);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
 }
 
 STANDIN_EXPORT int hvnXAPIVersion(int api, textout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(faults, libname, apiversion, api, why, level);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
 }
 
 STANDIN_EXPORT void hvnInitialize() { faults.trace("hvnInitialize"); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "standins/common/standin.h"
+#include "standins/zlmdct/coreentries.h"
 #include "standins/zlmdct/dictmodel.h"
 #include "standins/zlmdct/signatures.h"
 
@@ -28,15 +29,9 @@ const std::vector<standin::signature>& table() {
   return t;
 }
 
-// Runs f on the dictionary behind h; fail for a nil handle or an exception.
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
-  if (h == nullptr) return fail;
-  try {
-    return f(*static_cast<dictionary*>(h));
-  } catch (...) {
-    return fail;
-  }
+  return standincore::with<dictionary>(h, fail, f);
 }
 
 template <typename F>
@@ -83,54 +78,21 @@ int memberuels(const zlmdct::member* m, std::int32_t* sym, std::int32_t* uels,
 // ---- core and optional entries ----
 
 STANDIN_EXPORT void dctXCreate(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XCreate");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new dictionary;
-  } catch (...) {
-  }
+  standincore::createobject<dictionary>(faults, h, "XCreate");
 }
 
 STANDIN_EXPORT void dctXCreateD(void** h, textin dir) {
-  if (h == nullptr) return;
-  faults.trace("XCreateD \"" + std::string(in(dir)) + "\"");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new dictionary;
-  } catch (...) {
-  }
+  standincore::createobject<dictionary>(faults, h, "XCreateD \"" + std::string(in(dir)) + "\"");
 }
 
-STANDIN_EXPORT void dctXFree(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XFree");
-  delete static_cast<dictionary*>(*h);
-  *h = nullptr;
-}
+STANDIN_EXPORT void dctXFree(void** h) { standincore::freeobject<dictionary>(faults, h); }
 
 STANDIN_EXPORT int dctXCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table(), faults, libname, in(name), count, codes, why);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
 }
 
 STANDIN_EXPORT int dctXAPIVersion(int api, textout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(faults, libname, apiversion, api, why, level);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
 }
 
 STANDIN_EXPORT void dctInitialize() { faults.trace("dctInitialize"); }

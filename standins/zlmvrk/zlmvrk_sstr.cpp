@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "standins/common/standin.h"
+#include "standins/zlmdct/coreentries.h"
 #include "standins/zlmvrk/signatures.h"
 #include "standins/zlmvrk/vrkmodel.h"
 
@@ -31,15 +32,9 @@ const std::vector<standin::signature>& table() {
   return t;
 }
 
-// Runs f on the file object behind h; fail for a nil handle or an exception.
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
-  if (h == nullptr) return fail;
-  try {
-    return f(*static_cast<vrkfile*>(h));
-  } catch (...) {
-    return fail;
-  }
+  return standincore::with<vrkfile>(h, fail, f);
 }
 
 void put(std::int32_t* p, int v) {
@@ -62,56 +57,21 @@ int openwrite(void* h, textin file, textin producer, std::int32_t* err) {
 
 // ---- core and optional entries ----
 
-STANDIN_EXPORT void XCreate(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XCreate");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new vrkfile;
-  } catch (...) {
-  }
-}
+STANDIN_EXPORT void XCreate(void** h) { standincore::createobject<vrkfile>(faults, h, "XCreate"); }
 
 STANDIN_EXPORT void D__XCreateD(void** h, textin dir) {
-  if (h == nullptr) return;
-  faults.trace("XCreateD \"" + std::string(in(dir)) + "\"");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new vrkfile;
-  } catch (...) {
-  }
+  standincore::createobject<vrkfile>(faults, h, "XCreateD \"" + std::string(in(dir)) + "\"");
 }
 
-STANDIN_EXPORT void XFree(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XFree");
-  delete static_cast<vrkfile*>(*h);
-  *h = nullptr;
-}
+STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<vrkfile>(faults, h); }
 
 STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table(), faults, libname, in(name), count, codes, why);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
 }
 
 #ifndef ZLMVRK_NOAPIVERSION
 STANDIN_EXPORT int D__XAPIVersion(int api, textout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(faults, libname, apiversion, api, why, level);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
 }
 #endif
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "standins/common/standin.h"
+#include "standins/zlmdct/coreentries.h"
 #include "standins/zlmwyq/confmodel.h"
 #include "standins/zlmwyq/signatures.h"
 
@@ -31,12 +32,7 @@ const std::vector<standin::signature>& table() {
 // Runs f on the configuration behind h; 1 for a nil handle or an exception.
 template <typename F>
 int with(void* h, F f) {
-  if (h == nullptr) return 1;
-  try {
-    return f(*static_cast<configuration*>(h));
-  } catch (...) {
-    return 1;
-  }
+  return standincore::with<configuration>(h, 1, f);
 }
 
 void put(std::int32_t* p, int v) {
@@ -48,22 +44,10 @@ void put(std::int32_t* p, int v) {
 // ---- core and optional entries ----
 
 STANDIN_EXPORT void XCreate(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XCreate");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new configuration;
-  } catch (...) {
-  }
+  standincore::createobject<configuration>(faults, h, "XCreate");
 }
 
-STANDIN_EXPORT void XFree(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XFree");
-  delete static_cast<configuration*>(*h);
-  *h = nullptr;
-}
+STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<configuration>(faults, h); }
 
 // The variant zlmwyq-plaincheck exports XCheck without its "D__" prefix.
 #ifdef ZLMWYQ_PLAINCHECK
@@ -71,25 +55,11 @@ STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, 
     __asm__("XCheck");
 #endif
 STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table(), faults, libname, in(name), count, codes, why);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
 }
 
 STANDIN_EXPORT int D__XAPIVersion(int api, textout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(faults, libname, apiversion, api, why, level);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
 }
 
 STANDIN_EXPORT void C__wyqInitialize() { faults.trace("wyqInitialize"); }
