@@ -37,15 +37,6 @@ void splitinto(const char* text, args_t& args) {
 
 // One argument between double quotes for a shell line; the characters the shell still
 // interprets inside double quotes get a backslash, so that no argument can run a command.
-void appendquoted(std::string& line, std::string_view arg) {
-  line += '"';
-  for (const char c : arg) {
-    if (c == '"' || c == '$' || c == '`' || c == '\\') line += '\\';
-    line += c;
-  }
-  line += '"';
-}
-
 int runshell(const char* cmd, int& exitcode) {
   std::fflush(stdout);  // our pending output goes before the child's
   const int status = std::system(cmd != nullptr && *cmd != '\0' ? cmd : "sh");
@@ -302,6 +293,16 @@ const char* getparamshortstr(const char* p, q5rt::sstr& arg) {
   return p;
 }
 
+std::string shellquoted(std::string_view text) {
+  std::string s = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '$' || c == '`' || c == '\\') s += '\\';
+    s += c;
+  }
+  s += '"';
+  return s;
+}
+
 std::string_view whatquote(std::string_view arg) {
   std::string_view t = arg;
   while (!t.empty() && static_cast<unsigned char>(t.front()) <= 32) t.remove_prefix(1);
@@ -413,7 +414,7 @@ int q5systeml(std::string_view program, const texecarglist& args, int& exitcode)
     if (whatquote(item).empty())
       line += item;
     else
-      appendquoted(line, item);
+      line += shellquoted(item);
   }
   return runshell(line.c_str(), exitcode);
 }

@@ -75,6 +75,10 @@ class texecarglist {
 // or control character, else empty.
 [[nodiscard]] std::string_view whatquote(std::string_view arg);
 
+// The text between double quotes for a shell command line: '"', '$', '`' and '\' inside get
+// a backslash, so that no file name can end the quotes or run a command.
+[[nodiscard]] std::string shellquoted(std::string_view text);
+
 // Shell runs.
 [[nodiscard]] int q5system(std::string_view cmd, int& exitcode);
 [[nodiscard]] int q5systemp(const char* cmd, int& exitcode);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "frame/q5platform.h"
+#include "frame/q5process.h"
 #include "frame/q5utils.h"
 #include "frame/strutilx.h"
 #include "frame/strutilx_numbers.h"
@@ -78,16 +79,6 @@ bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr&
 }
 
 bool ismuxed() { return false; }
-
-std::string shellquoted(std::string_view name) {
-  std::string s = "\"";
-  for (char c : name) {
-    if (c == '"' || c == '$' || c == '`' || c == '\\') s += '\\';
-    s += c;
-  }
-  s += '"';
-  return s;
-}
 
 // =======================================================================================
 // Status stream
@@ -1104,7 +1095,7 @@ void tzlmlogstream::logdumpfilename(std::string_view prefix, bool enabled, std::
 // ---- redirection ----
 
 void tzlmlogstream::getredirfilenameprop(std::string& text) const {
-  text = nameused_.empty() ? std::string() : shellquoted(nameused_);
+  text = nameused_.empty() ? std::string() : q5process::shellquoted(nameused_);
 }
 
 void tzlmlogstream::getredirstringprop(std::string& text) const {
@@ -1112,7 +1103,7 @@ void tzlmlogstream::getredirstringprop(std::string& text) const {
     text.clear();
     return;
   }
-  text = (option_ == 4 ? " | tee -a " : " >> ") + shellquoted(nameused_);
+  text = (option_ == 4 ? " | tee -a " : " >> ") + q5process::shellquoted(nameused_);
 }
 
 void tzlmlogstream::getshortredirstringprop(std::string& text, std::string_view directory) const {
@@ -1120,7 +1111,7 @@ void tzlmlogstream::getshortredirstringprop(std::string& text, std::string_view 
   // Relative only for a log file inside the directory given with its trailing delimiter.
   if (!name.empty() && !directory.empty() && directory.back() == '/' &&
       name.starts_with(directory)) {
-    text = " >> " + shellquoted("." + std::string(name.substr(directory.size() - 1)));
+    text = " >> " + q5process::shellquoted("." + std::string(name.substr(directory.size() - 1)));
     return;
   }
   getredirstringprop(text);

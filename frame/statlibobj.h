@@ -56,9 +56,6 @@ inline q5rt::sstr termstring;
 [[nodiscard]] bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg);
 [[nodiscard]] bool ismuxed();
 
-// A name between double quotes for a shell command line: '"', '$', '`' and '\' inside get
-// a backslash, so that no file name can end the quotes or run a command.
-[[nodiscard]] std::string shellquoted(std::string_view name);
 
 // ---------------------------------------------------------------------------------------
 

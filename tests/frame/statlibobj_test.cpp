@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/q5process.h"
 #include "support/testutil.h"
 
 namespace {
@@ -710,7 +711,7 @@ TEST_F(LogStream, RedirectionStrings) {
     EXPECT_EQ(full, filled(r.full, at));
     EXPECT_EQ(shortform, filled(r.shortform, at));
     log.getredirfilenameprop(quoted);
-    EXPECT_EQ(quoted, r.option == 3 ? "" : statlibobj::shellquoted(filled(r.file, at)));
+    EXPECT_EQ(quoted, r.option == 3 ? "" : q5process::shellquoted(filled(r.file, at)));
   }
   // A long name is held whole: quoting and the prefix go past 255 characters.
   const std::string name = filled(longname, dir.path().string());
@@ -719,7 +720,7 @@ TEST_F(LogStream, RedirectionStrings) {
   std::string redir;
   lg.getredirstringprop(redir);
   EXPECT_GT(redir.size(), 255u);
-  EXPECT_EQ(redir, " | tee -a " + statlibobj::shellquoted(name));
+  EXPECT_EQ(redir, " | tee -a " + q5process::shellquoted(name));
   EXPECT_TRUE(redir.ends_with("\\$.log\"")) << redir;
 }
 
