@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "frame/q5rtnum.h"
 #include "instance/ctvnl.h"
@@ -357,27 +358,30 @@ class matrixreader {
     e.row = d.row;
     e.col = j;
     e.nonlin = d.nonlin;
-    append(at(m_.rowfirst, d.row), at(m_.rowlast, d.row), e, &zlmspecs::tjacrec::rownext);
-    if (e.nonlin) {
-      append(at(m_.rownlfirst, d.row), at(m_.rownllast, d.row), e, &zlmspecs::tjacrec::rownlnext);
-    }
-    append(at(m_.colfirst, j), at(m_.collast, j), e, &zlmspecs::tjacrec::colnext);
-    return true;
-  }
-
-  static void append(gcdata::elemptr& first, gcdata::elemptr& last, zlmspecs::tjacrec& e,
-                     gcdata::elemptr zlmspecs::tjacrec::*next) {
-    if (last == nullptr) {
-      first = &e;
-    } else {
-      last->*next = &e;
-    }
+    gcdata::elemptr& last = at(m_.collast, j);
+    (last == nullptr ? at(m_.colfirst, j) : last->colnext) = &e;
     last = &e;
+    return true;
   }
 
   tmodel& m_;
   gdutils::tmodfile& h_;
 };
+
+// The row lists and the rows' nonlinear lists, in column order: the elements are taken
+// from the last read to the first and put at the front of their lists. This touches the
+// elements in order (linking each to its row's previous last element while reading
+// would jump across the whole element store once per element).
+void linkrows(tmodel& m) {
+  for (auto e = m.jacelements.rbegin(); e != m.jacelements.rend(); ++e) {
+    const std::int32_t r = e->row;
+    if (at(m.rowlast, r) == nullptr) at(m.rowlast, r) = &*e;
+    e->rownext = std::exchange(at(m.rowfirst, r), &*e);
+    if (!e->nonlin) continue;
+    if (at(m.rownllast, r) == nullptr) at(m.rownllast, r) = &*e;
+    e->rownlnext = std::exchange(at(m.rownlfirst, r), &*e);
+  }
+}
 
 std::int32_t readmatrix(tmodel& m) {
   std::int32_t rc = 0;
@@ -394,6 +398,7 @@ std::int32_t readmatrix(tmodel& m) {
   }
   const bool ok = matrixreader(m, *h).read();
   (void)gdutils::closemod(h);
+  linkrows(m);
   return ok ? loadok : loadmatrixfailed;
 }
 

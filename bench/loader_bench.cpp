@@ -1,0 +1,223 @@
+// Model loading against reading the same bytes raw: a generated model with 1,000,000
+// Jacobian nonzeros and 100,000 nonlinear rows, in the text layout and in binary layout 1.
+//
+// Counters: vs_raw is the load time over the time to read both files into a buffer with
+// read(2) (goals: text within 4, binary within 2); peak_vs_record is the growth of the
+// resident set during one load over the bytes of the model record's own data (goal:
+// within 3).
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "frame/q5rt.h"
+#include "instance/gcdata.h"
+#include "instance/gcload.h"
+#include "instance/gdutils_records.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 200,000 rows (every other one nonlinear), 100,000 columns of 10 entries each.
+constexpr std::int32_t rows = 200'000;
+constexpr std::int32_t cols = 100'000;
+constexpr std::int32_t perCol = 10;
+constexpr std::int32_t nlrows = rows / 2;
+constexpr std::int32_t codePerRow = 5;  // Header, PushV, CallArg1 sqr, MulI, Store
+
+// Row r is nonlinear in column (r / 2) % cols + 1 when r is odd.
+bool nonlinear(std::int32_t r, std::int32_t c) { return r % 2 == 1 && (r / 2) % cols + 1 == c; }
+
+struct files {
+  std::string cod;
+  std::string mat;
+};
+
+// The folder of the generated files, removed at the end of the program.
+struct scratchdir {
+  fs::path path = fs::temp_directory_path() / ("loaderbench-" + std::to_string(::getpid()));
+  scratchdir() { fs::create_directories(path); }
+  ~scratchdir() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+
+// Writes the model's two scratch files in the file type's layout.
+files generate(std::int32_t filetype) {
+  static const scratchdir scratch;
+  const fs::path& dir = scratch.path;
+  const std::string tag = std::to_string(filetype);
+  files f{(dir / ("m.cod." + tag)).string(), (dir / ("m.mat." + tag)).string()};
+  std::int32_t rc = 0;
+  gdutils::modfileptr c = gdutils::cwcod(rc, filetype, f.cod);
+  gdutils::wrcodhead(*c);
+  for (std::int32_t r = 1; r <= rows; r += 2) {
+    const std::int32_t col = (r / 2) % cols + 1;
+    gdutils::wrcodrec(*c, ctvnl::code(ctvnl::opcode::header), 0);
+    gdutils::wrcodrec(*c, ctvnl::code(ctvnl::opcode::pushv), col);
+    gdutils::wrcodrec(*c, ctvnl::code(ctvnl::opcode::callarg1), 9);
+    gdutils::wrcodrec(*c, ctvnl::code(ctvnl::opcode::muli), 1 + r % 7);
+    gdutils::wrcodrec(*c, ctvnl::code(ctvnl::opcode::store), r);
+  }
+  gdutils::wrcodreloc(*c);
+  gdutils::wrcodpool(*c, 7);
+  for (int k = 1; k <= 7; ++k) gdutils::wrcodconst(*c, 0.5 * k + 0.125);
+  (void)gdutils::closemod(c);
+
+  gdutils::modfileptr m = gdutils::cwmat(rc, filetype, 0, 0, f.mat);
+  gdutils::wrmathead(*m);
+  for (std::int32_t r = 1; r <= rows; ++r) {
+    gdutils::matrow row;
+    row.type = r % 3;
+    row.rhs = r % 5 == 0 ? 1.0 : 2.5 + r;
+    gdutils::wrmatrow(*m, row);
+  }
+  // Column c has rows c, c + cols, ...: each row is reached by the columns in turn.
+  for (std::int32_t c2 = 1; c2 <= cols; ++c2) {
+    gdutils::matcol col;
+    col.nzcount = perCol;
+    col.lower = 0;
+    col.level = 0.25 * c2;
+    col.upper = c2 % 4 == 0 ? 3e300 : 100.0 + c2;
+    gdutils::wrmatcol(*m, col);
+    for (std::int32_t k = 0; k < perCol; ++k) {
+      gdutils::matdat e;
+      e.row = (c2 - 1 + k * (rows / perCol)) % rows + 1;
+      e.nonlin = nonlinear(e.row, c2);
+      e.value = e.nonlin ? 0.5 * c2 : (k % 3 == 0 ? 1.0 : -1.75 - k);
+      gdutils::wrmatdat(*m, e);
+    }
+  }
+  (void)gdutils::closemod(m);
+  return f;
+}
+
+gcdata::tmodel control(const files& f, std::int32_t filetype) {
+  gcdata::tmodel m;
+  m.rows = rows;
+  m.cols = cols;
+  m.instrcount = nlrows * codePerRow;
+  m.poolsize = 7;
+  m.filetype = filetype;
+  m.instrfile.assign_cut(f.cod);
+  m.matfile.assign_cut(f.mat);
+  return m;
+}
+
+std::size_t readraw(const std::string& name, std::vector<char>& buffer) {
+  const int fd = ::open(name.c_str(), O_RDONLY);
+  std::size_t total = 0;
+  for (;;) {
+    if (buffer.size() < total + (1 << 20)) buffer.resize(total + (1 << 20));
+    const ssize_t n = ::read(fd, buffer.data() + total, buffer.size() - total);
+    if (n <= 0) break;
+    total += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return total;
+}
+
+double seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// Best of a few raw reads of both files (the page cache is warm, as it is for the load).
+double rawtime(const files& f) {
+  std::vector<char> buffer;
+  double best = 1e9;
+  for (int k = 0; k < 5; ++k) {
+    const auto t0 = std::chrono::steady_clock::now();
+    std::size_t n = readraw(f.cod, buffer);
+    n += readraw(f.mat, buffer);
+    benchmark::DoNotOptimize(n);
+    best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
+  }
+  return best;
+}
+
+// Resident set figures of /proc/self/status in bytes ("VmHWM:" peak, "VmRSS:" now).
+std::int64_t procfigure(const std::string& key) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(key, 0) == 0) return std::stoll(line.substr(key.size())) * 1024;
+  }
+  return 0;
+}
+
+// Starts a new peak of the resident set (Linux: writing 5 to clear_refs).
+void resetpeak() {
+  if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
+// The bytes of the model record's own data after a load.
+double recordbytes(const gcdata::tmodel& m) {
+  double b = 0;
+  const auto add = [&b](const auto& v) { b += static_cast<double>(v.size() * sizeof(v[0])); };
+  add(m.rowtype), add(m.rowrhs), add(m.rowmarginal), add(m.rowmatch), add(m.rowfirstinstr);
+  add(m.rowlastinstr), add(m.rowfirst), add(m.rownlfirst), add(m.rowlast), add(m.rownllast);
+  add(m.coltype), add(m.collower), add(m.collevel), add(m.colupper), add(m.colmarginal);
+  add(m.colboundclass), add(m.colpriority), add(m.colsosset), add(m.colfirst), add(m.collast);
+  add(m.pool), add(m.instr);
+  b += static_cast<double>(m.jacelements.size() * sizeof(zlmspecs::tjacrec));
+  return b;
+}
+
+void loadbench(benchmark::State& state, std::int32_t filetype) {
+  q5rt::run_startups();
+  static const files text = generate(0);
+  static const files binary = generate(1);
+  const files& f = filetype == 0 ? text : binary;
+  const double raw = rawtime(f);
+  double total = 0;
+  double peak = 0;
+  double record = 0;
+  std::int64_t loads = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto m = std::make_unique<gcdata::tmodel>(control(f, filetype));
+    resetpeak();
+    const std::int64_t before = procfigure("VmRSS:");
+    state.ResumeTiming();
+    const auto t0 = std::chrono::steady_clock::now();
+    const std::int32_t rc = gcload::loadmodel(*m);
+    total += seconds(std::chrono::steady_clock::now() - t0);
+    state.PauseTiming();
+    if (rc != gcload::loadok) state.SkipWithError("the model did not load");
+    peak = std::max(peak, static_cast<double>(procfigure("VmHWM:") - before));
+    record = recordbytes(*m);
+    m.reset();
+    ++loads;
+    state.ResumeTiming();
+  }
+  state.counters["raw_ms"] = raw * 1e3;
+  state.counters["vs_raw"] = total / static_cast<double>(loads) / raw;
+  state.counters["record_MB"] = record / 1e6;
+  state.counters["peak_MB"] = peak / 1e6;
+  state.counters["peak_vs_record"] = peak / record;
+  std::error_code ec;
+  state.counters["file_MB"] = static_cast<double>(fs::file_size(f.cod, ec) + fs::file_size(f.mat, ec)) / 1e6;
+}
+
+void BM_LoadText(benchmark::State& state) { loadbench(state, 0); }
+void BM_LoadBinary1(benchmark::State& state) { loadbench(state, 1); }
+
+BENCHMARK(BM_LoadText)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadBinary1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();
