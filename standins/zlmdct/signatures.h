@@ -1,6 +1,6 @@
 // The dictionary library's own declaration of the entries it implements, for XCheck: name,
-// result code, then the codes of the parameters after the object handle. dctLoadWithHandle,
-// dctWriteVRK and dctWriteVRKWithHandle are exported but not implemented, so XCheck refuses them.
+// result code, then the codes of the parameters after the object handle. dctLoadWithHandle
+// and dctWriteVRK are exported but not implemented, so XCheck refuses them.
 #pragma once
 
 #include <string_view>
@@ -39,6 +39,7 @@ dctAddUel               0 : 11 18
 dctAddSymbol            0 : 11 3 3 3 11
 dctAddSymbolData        0 : 51
 dctAddSymbolDoms       15 : 11 55 3 17
+dctWriteVRKWithHandle   0 : 1 12
 dctNRows                3
 dctNCols                3
 dctLrgDim               3

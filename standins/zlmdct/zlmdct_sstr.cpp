@@ -111,15 +111,13 @@ STANDIN_EXPORT int dctLoadEx(void* h, textin file, textout msg) {
 }
 
 // Exported for the binding's lookup, not implemented (XCheck refuses them).
+// dctWriteVRKWithHandle is in zlmdct_vrk.cpp.
 STANDIN_EXPORT int dctLoadWithHandle(void*, void*, textout msg) {
   out(msg, "dctLoadWithHandle is not implemented");
   return 1;
 }
 STANDIN_EXPORT void dctWriteVRK(void*, textin, textout msg) {
   out(msg, "dctWriteVRK is not implemented");
-}
-STANDIN_EXPORT void dctWriteVRKWithHandle(void*, void*, textout msg) {
-  out(msg, "dctWriteVRKWithHandle is not implemented");
 }
 
 // ---- labels ----

@@ -46,7 +46,7 @@ std::string errortext(int nr) {
     case badsymbolnr: return "Bad symbol number";
     case baddimension: return "Bad dimension";
     case badsymboltype: return "Bad symbol type";
-    case badlabelnr: return "Label number out of range";
+    case badlabelnr: return "Label number below 1";
     case duplicatekey: return "Duplicate key in symbol";
     case duplicatelabel: return "Duplicate label";
     case writefailed: return "Write failed";
@@ -148,8 +148,7 @@ int vrkfile::parse(std::string_view data, std::string_view) {
       record r;
       for (std::size_t k = 0; k < dim; ++k) {
         std::int32_t u = 0;
-        if (!linetokens::toint(w[1 + k].text, u) || u < 1 || u > static_cast<int>(labels.size()))
-          return false;
+        if (!linetokens::toint(w[1 + k].text, u) || u < 1) return false;
         r.keys.push_back(u);
       }
       if (!s.records.empty() && !(s.records.back().keys < r.keys)) return false;  // sorted, unique
@@ -253,7 +252,7 @@ bool vrkfile::writerecord(const std::int32_t* keys, const double* values) {
   symbol& s = symbols_.back();
   record r;
   for (int k = 0; k < s.dim; ++k) {
-    if (keys == nullptr || keys[k] < 1 || keys[k] > labelcount()) return fail(badlabelnr);
+    if (keys == nullptr || keys[k] < 1) return fail(badlabelnr);
     r.keys.push_back(keys[k]);
   }
   for (std::size_t k = 0; values != nullptr && k < static_cast<std::size_t>(valuecount(s.type)); ++k) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bindings/bindtest.h"
+#include "bindings/vrkdcdef.h"
 
 namespace {
 
@@ -246,6 +247,39 @@ TEST_F(dctmdodef_test, a_nil_handle_gets_failure_values) {
   EXPECT_EQ(dctmdcdef::dctfindfirstrowcol(none, 1, any, k), nullptr);
   EXPECT_EQ(k, -1);
   dctmdcdef::dctfindclose(none, nullptr);
+}
+
+// The scratch data-exchange file's use: the dictionary written into a file that a
+// data-exchange object has open.
+TEST_F(dctmdodef_test, the_dictionary_goes_into_an_open_data_exchange_file) {
+  loaded_reader r(dictfile);
+  q5rt::sstr msg;
+  bindproto::handle vrk = nullptr;
+  ASSERT_TRUE(vrkdcdef::vrkcreated(vrk, bindtest::standinlib(), msg)) << msg.view();
+  const std::string file = tmp.file("scratch.vrk");
+  std::int32_t err = -1;
+  (void)vrkdcdef::vrkopenwrite(vrk, q5rt::sstr::cut(file), q5rt::sstr::cut("ScratchVrk"), err);
+  ASSERT_EQ(err, 0);
+  r->dctwritevrkwithhandle(vrk, msg);
+  EXPECT_EQ(msg.view(), "");
+  EXPECT_EQ(vrkdcdef::vrkclose(vrk), 0);
+  vrkdcdef::vrkfree(vrk);
+  EXPECT_EQ(testutil::read_file(file),
+            "zlmvrk 1 \"ScratchVrk\"\n"
+            "label \"seattle\"\nlabel \"san-diego\"\nlabel \"new york\"\nlabel \"chicago\"\n"
+            "label \"topeka\"\n"
+            "symbol \"dct:cost\" 0 0 6 \"define objective function\"\nrecord : 0\n"
+            "symbol \"dct:supply\" 1 0 6 \"observe supply limit at plant i\"\n"
+            "record 1 : 0\nrecord 2 : 0\n"
+            "symbol \"dct:demand\" 1 0 6 'satisfy \"demand\" at market j'\n"
+            "record 3 : 0\nrecord 4 : 0\nrecord 5 : 0\n"
+            "symbol \"dct:x\" 2 0 5 \"shipment quantities in cases\"\n"
+            "record 1 3 : 0\nrecord 1 4 : 0\nrecord 1 5 : 0\n"
+            "record 2 3 : 0\nrecord 2 4 : 0\nrecord 2 5 : 0\n"
+            "symbol \"dct:z\" 0 0 5 \"\"\nrecord : 0\n"
+            "symbol \"dct:a\" 1 0 1 \"capacity of plant i in cases\"\n");
+  r->dctwritevrkwithhandle(nullptr, msg);
+  EXPECT_EQ(msg.view(), "no data-exchange object");
 }
 
 }  // namespace

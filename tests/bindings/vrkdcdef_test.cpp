@@ -317,9 +317,9 @@ TEST_F(vrkfile_test, errors_have_numbers_and_texts) {
   std::int32_t err = 0;
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(tmp.file("missing.vrk")), err);
   EXPECT_EQ(err, 2);
-  testutil::write_file(file, "zlmvrk 1 \"p\"\nlabel \"a\"\nsymbol \"s\" 1 0 0 \"\"\nrecord 2 : 0\n");
+  testutil::write_file(file, "zlmvrk 1 \"p\"\nsymbol \"s\" 1 0 0 \"\"\nrecord 2 : 0\nrecord 1 : 0\n");
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(file), err);
-  EXPECT_EQ(err, 3);  // a key beyond the labels
+  EXPECT_EQ(err, 3);  // records out of key order
   (void)vrkdcdef::vrkopenwrite(h, q5rt::sstr::cut(tmp.file("no/such/dir/x.vrk")),
                                q5rt::sstr::cut("p"), err);
   EXPECT_EQ(err, 1);
@@ -339,14 +339,15 @@ TEST_F(vrkfile_test, errors_have_numbers_and_texts) {
     (void)vrkdcdef::vrkerrorstr(h, r.nr, text);
     EXPECT_EQ(text.view(), r.text);
   }
-  // Writing: a label number beyond the registered labels, a duplicate key.
+  // Writing: a label number below 1, a duplicate key. Keys beyond the registered labels
+  // are plain numbers (the scratch file writes row and column numbers so).
   (void)vrkdcdef::vrkopenwrite(h, q5rt::sstr::cut(file), q5rt::sstr::cut("p"), err);
   ASSERT_EQ(err, 0);
   (void)vrkdcdef::vrkuelregisterrawstart(h);
   (void)vrkdcdef::vrkuelregisterraw(h, q5rt::sstr::cut("a"));
   (void)vrkdcdef::vrkuelregisterdone(h);
   (void)vrkdcdef::vrkdatawriterawstart(h, q5rt::sstr::cut("s"), q5rt::sstr::cut(""), 1, 0, 0);
-  const std::int32_t good[] = {1}, bad[] = {2};
+  const std::int32_t good[] = {7}, bad[] = {0};
   const double zero[5] = {};
   EXPECT_EQ(vrkdcdef::vrkdatawriteraw(h, bad, zero), 0);
   EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 8);
