@@ -7,14 +7,20 @@ namespace zlmspecs {
 
 namespace {
 
+// The nearest whole multiple k of base when x / base lies within 1e-5 of it, else 0.
+double nearmultiple(double x, double base) {
+  const double q = x / base;
+  const double k = std::round(q);
+  return std::fabs(k - q) > 1e-5 ? 0.0 : k;
+}
+
 // The special class 1..6 of a value at or above valund: the multiple of valund it is
 // nearest to; a value not within 1e-5 of a multiple (and NaN) counts as undefined.
 int special_class(double x) {
   if (std::isnan(x)) return 1;
   if (x >= valacr) return 6;
-  const double q = x / valund;
-  const double k = std::round(q);
-  if (std::fabs(k - q) > 1e-5) return 1;
+  const double k = nearmultiple(x, valund);
+  if (k == 0.0) return 1;
   return k <= 5.0 ? static_cast<int>(k) : 6;
 }
 
@@ -33,9 +39,7 @@ int xmapval(double x) {
 double old_new_val(double x) {
   if (x < old_valund) return x;
   if (x >= old_valacr) return std::round(x / old_valacr) * valacr;
-  const double q = x / old_valund;
-  const double k = std::round(q);
-  if (std::fabs(k - q) > 1e-5) return valund;
+  const double k = nearmultiple(x, old_valund);
   if (k == 2.0) return valna;
   if (k == 3.0) return valpin;
   if (k == 4.0) return valmin;
