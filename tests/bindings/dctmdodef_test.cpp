@@ -249,6 +249,23 @@ TEST_F(dctmdodef_test, a_nil_handle_gets_failure_values) {
   dctmdcdef::dctfindclose(none, nullptr);
 }
 
+// The first reader loads the library by its default file name through the system search.
+TEST(dctmdodefchild, creates_a_reader_by_search) {
+  if (!bindtest::inchild("dctsearch")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  dctmdodef::tdctreader r(msg);
+  EXPECT_EQ(msg.view(), "");
+  EXPECT_NE(r.dctgethandle(), nullptr);
+  EXPECT_EQ(dctmdcdef::lib.libfilename(), "libzlmdct64.so");
+}
+
+TEST_F(dctmdodef_test, the_first_reader_loads_the_library_by_search) {
+  const auto res = bindtest::runchild("dctsearch", "dctmdodefchild.creates_a_reader_by_search",
+                                      {{"LD_LIBRARY_PATH", bindtest::standinlib()}});
+  EXPECT_EQ(res.exit_code, 0) << res.out;
+  EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+}
+
 // The scratch data-exchange file's use: the dictionary written into a file that a
 // data-exchange object has open.
 TEST_F(dctmdodef_test, the_dictionary_goes_into_an_open_data_exchange_file) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,41 @@ TEST_F(vrkdcdef_test, the_search_follows_an_empty_executable_directory) {
                                       {{"LD_LIBRARY_PATH", bindtest::standinlib()}});
   EXPECT_EQ(res.exit_code, 0) << res.out;
   EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+}
+
+// A copy of this program with the library beside it finds it there first.
+TEST(vrkdcdefchild, loads_beside_the_program) {
+  if (!bindtest::inchild("vrkbeside")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  ASSERT_TRUE(vrkdcdef::vrkgetreadyx(msg)) << msg.view();
+  EXPECT_EQ(vrkdcdef::lib.libfilename(), std::string(std::getenv("BL_TEST_EXPECT")));
+}
+
+TEST_F(vrkdcdef_test, getreadyx_looks_beside_the_program_first) {
+  char self[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  ASSERT_GT(n, 0);
+  const std::filesystem::path dir = tmp.path();
+  std::filesystem::copy_file(std::string(self, static_cast<std::size_t>(n)), dir / "program");
+  std::filesystem::copy_file(libfile, dir / "libzlmvrk64.so");
+  struct row {
+    bool searchfindsone;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {false, "beside the program"},
+      {true, "beside the program, though the search would find another"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    bindtest::scopedenv c("BL_BINDINGS_CHILD", "vrkbeside");
+    bindtest::scopedenv e("BL_TEST_EXPECT", (dir / "libzlmvrk64.so").string());
+    bindtest::scopedenv l("LD_LIBRARY_PATH", r.searchfindsone ? bindtest::standinlib() : "");
+    const auto res = testutil::run_program((dir / "program").string(),
+                                           {"--gtest_filter=vrkdcdefchild.loads_beside_the_program"});
+    EXPECT_EQ(res.exit_code, 0) << res.out;
+    EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+  }
 }
 
 TEST(vrkdcdefchild, calls_vrkopenwrite) {
