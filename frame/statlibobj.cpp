@@ -26,11 +26,7 @@ constexpr std::size_t maxpchar = 16384;  // zero-terminated texts are cut here
 
 using numtext = q5rt::shortstring<24>;
 
-numtext num(std::int64_t v) {
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return numtext::cut(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-}
+numtext num(std::int64_t v) { return numtext::cut(strutilx::inttostrw(v, 0).view()); }
 
 // From 1-based column first to the end; empty past the end.
 std::string_view from(std::string_view s, std::size_t first) {

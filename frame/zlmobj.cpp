@@ -10,6 +10,7 @@
 
 #include "frame/q5rtnum.h"
 #include "frame/q5utils.h"
+#include "frame/strutilx_numbers.h"
 
 namespace zlmobj {
 
@@ -469,9 +470,7 @@ void txstrstrlist::setasinteger(std::string_view name, std::int32_t n) {
     setasstring(name, "");
     return;
   }
-  char digits[12];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  setasstring(name, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  setasstring(name, strutilx::inttostrw(n, 0));
 }
 
 void txstrstrlist::setasdouble(std::string_view name, double x) {
