@@ -3,8 +3,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
+#include "frame/q5text.h"
+#include "frame/strutilx.h"
+#include "frame/zlmstrm_buffered.h"
+#include "funclib/libfuncs.h"
 #include "funclib/mathnew.h"
 #include "funclib/mathnew_interval.h"
 #include "funclib/zlmfuncs.h"
@@ -58,9 +65,9 @@ int reportunknown(ctvnew::tmathnewrec& rec, std::int32_t fnr) {
 
 // ---- the extrinsic side ----
 // Extrinsic numbers are served by the library manager that a description file creates.
-// This program holds no such manager yet: every extrinsic number names nothing, has no
-// variable argument and evaluates to a "not available" report; no library entry is called.
-// A count outside 0..20 is refused before anything is evaluated.
+// A number that names no function of it (or no manager at all) names nothing, has no
+// variable argument and evaluates to a "not available" report; an entry that is not bound
+// is never called. A count outside 0..20 is refused before anything is evaluated.
 int reportcount(ctvnew::tmathnewrec& rec) {
   char buf[16];
   rec.fnr = mathnew::unknownfnr;
@@ -69,7 +76,33 @@ int reportcount(ctvnew::tmathnewrec& rec) {
                                       ") outside 0..20"));
 }
 
-[[nodiscard]] bool extavailable(std::int32_t /*fnr*/) { return false; }
+// The extrinsic function of that number, or nullptr.
+[[nodiscard]] const libfuncs::tlibfunction* extfunction(std::int32_t fnr) {
+  if (fnr <= lastintrinsic || !libfuncs::libfuncmgr) return nullptr;
+  return libfuncs::libfuncmgr->getifuncobj(fnr);
+}
+
+// Whether the extrinsic number can be evaluated: its function's entry is bound.
+[[nodiscard]] bool extavailable(std::int32_t fnr) {
+  return extfunction(fnr) != nullptr && libfuncs::libfuncmgr->callable(fnr);
+}
+
+// One evaluation without differences.
+int evalonce(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args) {
+  if (intrinsic(fnr)) return mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args);
+  return libfuncs::libfuncmgr->extfunceval(rec, fnr, args);
+}
+
+constexpr std::string_view couldnotread = "Could not read External Function File '";
+constexpr std::string_view couldnotcreate = "*** Could not Create External Function File '";
+
+// The read failure: the line on standard output, the same text without "*** " in msg.
+bool readfailure(std::string_view file, std::string_view reason, q5rt::sstr& msg) {
+  msg = q5rt::concat(couldnotread, file, "': ", reason);
+  q5rt::output().writeln(q5rt::concat("*** ", msg));
+  q5rt::output().flush();
+  return false;
+}
 
 // The finite-difference step for an argument at x.
 [[nodiscard]] double stepfor(const ctvnew::tmathnewrec& rec, double x) {
@@ -111,38 +144,55 @@ double difference(ctvnew::tmathnewrec& rec, double* args, int p, Fn fn) {
 // ---- names and properties ----
 
 q5rt::sstr genericfuncname(std::int32_t fnr) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->funcname(fnr);
   return fnr > lastintrinsic ? mathnew::funcname(mathnew::unknownfnr) : mathnew::funcname(row(fnr));
 }
 
 std::int32_t genericfuncargtype(std::int32_t fnr, std::int32_t position) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->functionargtype(fnr, position);
   if (fnr > lastintrinsic) return 0;
   return mathnew::funcargtype(row(fnr), position);
 }
 
 q5rt::sstr genericfuncargname(std::int32_t fnr, std::int32_t position) {
-  if (fnr > lastintrinsic && !extavailable(fnr)) return {};
-  return q5rt::sstr::cut(genericfuncargtype(fnr, position) != 0 ? "x" : "X");
+  const bool variable = genericfuncargtype(fnr, position) != 0;
+  if (extfunction(fnr) != nullptr) {
+    const q5rt::sstr name = libfuncs::libfuncmgr->functionargname(fnr, position);
+    return variable ? strutilx::lowercase(name) : strutilx::uppercase(name);
+  }
+  if (fnr > lastintrinsic) return {};
+  return q5rt::sstr::cut(variable ? "x" : "X");
 }
 
 bool genericfuncequnever(std::int32_t fnr) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->functionequnever(fnr);
   return fnr <= lastintrinsic && mathnew::funcequnever(row(fnr));
 }
 
 std::int32_t genericfuncsmooth(std::int32_t fnr) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->functionsmooth(fnr);
   return fnr > lastintrinsic ? 0 : mathnew::funcsmooth(row(fnr));
 }
 
 bool genericfunczeroripple(std::int32_t fnr) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->functionzeroripple(fnr);
   return fnr <= lastintrinsic && mathnew::funczeroripple(row(fnr));
 }
 
 q5rt::sstr genericfuncts(std::int32_t fnr) {
+  if (extfunction(fnr) != nullptr) return libfuncs::libfuncmgr->functionexpltext(fnr);
   return fnr > lastintrinsic ? q5rt::sstr{} : mathnew::functs(row(fnr));
 }
 
 void genericfuncinfo(std::int32_t fnr, q5rt::sstr& name, std::int32_t& minargs,
                      std::int32_t& maxargs, std::int32_t& smooth, std::int32_t& varargs,
                      bool& equnever, std::int32_t& maxderiv) {
+  if (extfunction(fnr) != nullptr) {
+    bool zeroripple = false;  // not part of this answer
+    libfuncs::libfuncmgr->functioninfo(fnr, name, minargs, maxargs, smooth, varargs, equnever,
+                                       zeroripple, maxderiv);
+    return;
+  }
   if (fnr > lastintrinsic) {
     name = genericfuncname(fnr);
     minargs = maxargs = smooth = varargs = maxderiv = 0;
@@ -174,15 +224,17 @@ int genericislogic(std::int32_t fnr, bool& islogic) {
 // ---- evaluation ----
 
 int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args) {
-  if (!intrinsic(fnr)) return reportunknown(rec, fnr);
+  if (!intrinsic(fnr) && !extavailable(fnr)) return reportunknown(rec, fnr);
   // The intrinsic frame refuses the count with its report; nothing is differenced.
-  if (!countok(rec)) return mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args);
+  if (!countok(rec))
+    return intrinsic(fnr) ? mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args)
+                          : reportcount(rec);
 
   const std::int32_t asked = rec.level;
   const std::int32_t want = std::clamp(asked, 0, 2);
   const std::int32_t allowed = 2 - rec.numderiv;
   if (allowed < want) rec.level = std::max(allowed, 0);
-  const int answer = mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args);
+  const int answer = evalonce(rec, fnr, args);
   const std::int32_t got = rec.level;
   if (got >= want) {
     rec.level = asked;
@@ -256,5 +308,57 @@ int genericfuncinterval(ctvnew::tmathnewrec& rec, std::int32_t nargs, std::int32
 void genericlinklogerror(ctvnew::tmathnewrec& rec, ctvnew::tlogerror callback) {
   mathnew::linklogerror(rec, callback);
 }
+
+// ---- the description file ----
+
+bool readextfunc(std::int32_t release, std::string_view inittext, std::string_view file,
+                 libfuncs::tmsgcb callback, q5rt::sstr& msg) {
+  libfuncs::libfuncmgr.reset();
+  libfuncs::libfuncmgr = std::make_unique<libfuncs::tlibmanager>();
+  libfuncs::libfuncmgr->setmsgcb(callback);
+  msg.clear();
+  std::error_code ec;
+  if (!std::filesystem::exists(std::string(file), ec)) return true;
+  zlmstrm::tmibufferedstream in(file, zlmstrm::mode_read);
+  if (const int rc = in.getlastioresult(); rc != 0)
+    return readfailure(file, q5rt::syserrortext(rc), msg);
+  q5rt::sstr reason;
+  if (!libfuncs::libfuncmgr->readdump(release, in, reason)) {
+    // The read error itself, when the stream met one.
+    if (const int rc = in.getlastioresult(); rc != 0) reason = q5rt::syserrortext(rc);
+    return readfailure(file, reason, msg);
+  }
+  // Registration problems have gone to the callback; they do not fail the read.
+  q5rt::sstr regmsg;
+  (void)libfuncs::libfuncmgr->registerlibraries(inittext, regmsg, true);
+  if (const int rc = in.getlastioresult(); rc != 0)
+    return readfailure(file, q5rt::syserrortext(rc), msg);
+  return true;
+}
+
+std::int32_t dumpextfunc(std::string_view file) {
+  const libfuncs::tlibmanager empty;
+  const libfuncs::tlibmanager& mgr = libfuncs::libfuncmgr ? *libfuncs::libfuncmgr : empty;
+  int rc = 0;
+  {
+    zlmstrm::tmibufferedstream out(file, zlmstrm::mode_create);
+    rc = out.getlastioresult();
+    if (rc == 0) {
+      mgr.writelibmgrsdump(out);
+      // A failed final flush is lost data: it counts as the write's failure.
+      const bool flushed = out.flush();
+      rc = out.getlastioresult();
+      if (rc == 0 && !flushed) rc = EIO;
+    }
+  }
+  if (rc == 0) return 0;
+  char buf[16];
+  q5rt::output().writeln(
+      q5rt::concat(couldnotcreate, file, "' Error = ", decimal(buf, rc)));
+  q5rt::output().flush();
+  return 1;
+}
+
+void freeextfuncs() { libfuncs::libfuncmgr.reset(); }
 
 }  // namespace genextfunc

@@ -16,9 +16,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "frame/q5rt.h"
 #include "funclib/ctvnew.h"
+#include "funclib/libfuncs.h"
 
 namespace genextfunc {
 
@@ -70,5 +72,20 @@ int genericfuncinterval(ctvnew::tmathnewrec& rec, std::int32_t nargs, std::int32
 
 // Installs the record's error-log callback (nil: the default).
 void genericlinklogerror(ctvnew::tmathnewrec& rec, ctvnew::tlogerror callback);
+
+// ---- the extrinsic-function description file ----
+// Replaces the library manager by one read from the file and registers its libraries,
+// handing each LibInit the initialisation text; registration warnings and errors go to the
+// callback. A missing file is no error (no extrinsic functions). A file that cannot be
+// read or is not a valid description gives false, the line "*** Could not read External
+// Function File '<file>': <reason>" on standard output and the same text without "*** " in
+// msg. Dumps read with a release above 240 carry the library and function flags.
+[[nodiscard]] bool readextfunc(std::int32_t release, std::string_view inittext,
+                               std::string_view file, libfuncs::tmsgcb callback, q5rt::sstr& msg);
+// Writes the manager's description (an empty one without a manager): 0, or 1 after the
+// line "*** Could not Create External Function File '<file>' Error = <code>".
+[[nodiscard]] std::int32_t dumpextfunc(std::string_view file);
+// Frees the manager; extrinsic numbers then name nothing.
+void freeextfuncs();
 
 }  // namespace genextfunc

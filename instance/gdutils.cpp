@@ -11,14 +11,13 @@
 #include "frame/q5rtnum.h"
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
+#include "funclib/genextfunc.h"
 
 namespace gdutils {
 
 namespace {
 
 constexpr std::string_view couldnotwritecontrol = "*** Could not write Control File '";
-constexpr std::string_view noextfuncloader = "Cannot load External Function File '";
-constexpr std::string_view noextfuncloadertail = "': no extrinsic-function loader in this program";
 constexpr std::string_view cmpfileunix = "zlmcmpun.txt";
 constexpr std::string_view cmpfileother = "zlmcmpNT.txt";
 
@@ -274,14 +273,8 @@ bool readwhole(std::string_view name, std::string& data, std::int32_t& rc) {
   return rc == 0;
 }
 
-// The extrinsic-function loader's entry (version, directory path, library dump, message
-// callback, out message). No such loader is part of this program yet: a control file that
-// names a library dump cannot be served and fails with a clear text.
-bool readextfunc(std::int32_t /*version*/, std::string_view /*path*/, std::string_view file,
-                 void (* /*callback*/)(std::string_view), q5rt::sstr& msg) {
-  msg = q5rt::concat(noextfuncloader, file, noextfuncloadertail);
-  return false;
-}
+// Registration warnings and errors of the extrinsic-function loader, alike.
+void extfuncmsg(std::string_view text, bool /*iserror*/) { msgcb(text); }
 
 }  // namespace
 
@@ -313,7 +306,7 @@ bool screadcontrol(tcontrolrec& rec, q5rt::sstr& msg, zlmconf::tzlmconf& table) 
   if (rec.strs[25].empty()) return true;
   const q5rt::sstr path =
       q5rt::concat(strutilx::includetrailingpathdelimiterex(rec.strs[9]), rec.strs[21]);
-  return readextfunc(rec.ints[3], path, rec.strs[25], &msgcb, msg);
+  return genextfunc::readextfunc(rec.ints[3], path, rec.strs[25], &extfuncmsg, msg);
 }
 
 std::int32_t scwritecontrol(const tcontrolrec& rec, const zlmconf::tzlmconf& table) {

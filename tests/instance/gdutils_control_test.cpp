@@ -302,16 +302,19 @@ TEST(GdutilsControl, FileEntryErrors) {
   EXPECT_EQ(msg.view(), q5rt::syserrortext(ENOENT).view());
   EXPECT_EQ(rec.ints[0], untouchedint) << "nothing read";
 
-  // A named library dump needs the extrinsic-function loader.
+  // A named library dump that is not a description fails the read with the loader's text.
   const std::string path = dir.file("dump.ctl");
+  const std::string funcs = dir.file("funcs.dat");
+  testutil::write_file(funcs, "not a description");
   std::string data = testutil::read_file(fixture(53));
-  data.replace(data.find("\n\nS26 text"), 2, "\nfuncs.dat\n");
+  data.replace(data.find("\n\nS26 text"), 2, "\n" + funcs + "\n");
   testutil::write_file(path, data);
   rec.strs[0].assign_cut(path);
+  testing::internal::CaptureStdout();
   EXPECT_FALSE(gdutils::screadcontrol(rec, msg, table));
-  EXPECT_EQ(msg.view(),
-            "Cannot load External Function File 'funcs.dat': no extrinsic-function loader in this "
-            "program");
+  (void)testing::internal::GetCapturedStdout();
+  EXPECT_EQ(msg.view(), "Could not read External Function File '" + funcs +
+                            "': byte-order header not understood");
 
   // The writer cannot create its file.
   rec.strs[0].assign_cut(dir.file("no/such/dir.ctl"));
