@@ -227,13 +227,7 @@ void countfunctions(tmodel& m) {
   }
 }
 
-std::int32_t readinstructions(tmodel& m) {
-  std::int32_t rc = 0;
-  gdutils::modfileptr h = gdutils::crcod(rc, m.filetype, m.instrfile);
-  if (!h) {
-    reportopen(noinstrfile, m.instrfile, rc);
-    return loadinstrfailed;
-  }
+std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h) {
   const bool ok = codereader(m, *h).read();
   (void)gdutils::closemod(h);
   if (!ok) return loadinstrfailed;
@@ -383,13 +377,7 @@ void linkrows(tmodel& m) {
   }
 }
 
-std::int32_t readmatrix(tmodel& m) {
-  std::int32_t rc = 0;
-  gdutils::modfileptr h = gdutils::crmat(rc, m.filetype, m.scaleopt, m.priorityopt, m.matfile);
-  if (!h) {
-    reportopen(nomatfile, m.matfile, rc);
-    return loadmatrixfailed;
-  }
+std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
   if (m.scaleopt != 0) {
     // Scales that the option asks for but the file does not carry read as 1.
     m.scalevalues = zlmconf::ftscales(m.filetype) == 0 ? 1 : 0;
@@ -402,17 +390,43 @@ std::int32_t readmatrix(tmodel& m) {
   return ok ? loadok : loadmatrixfailed;
 }
 
+// Every row and column record takes at least one byte: counts that the matrix file cannot
+// hold are refused before any array is made for them.
+bool fitsmatrix(const tmodel& m, const gdutils::tmodfile& h) {
+  if (std::int64_t{m.rows} + m.cols <= static_cast<std::int64_t>(h.input.size())) return true;
+  report(q5rt::concat(badmatfile, h.name, ": ", Q5_Str_i0(m.rows), " rows and ", Q5_Str_i0(m.cols),
+                      " columns declared, the file is shorter"));
+  return false;
+}
+
+// Both files are opened (and read into memory) first, so that the counts can be held
+// against them before the arrays are made.
 std::int32_t load(tmodel& m) {
   if (!checkcounts(m)) return loadbadsizes;
+  std::int32_t rc = 0;
+  gdutils::modfileptr cod;
+  if (m.instrcount != 0) {  // no code: the instruction file need not exist
+    cod = gdutils::crcod(rc, m.filetype, m.instrfile);
+    if (!cod) {
+      reportopen(noinstrfile, m.instrfile, rc);
+      return loadinstrfailed;
+    }
+  }
+  gdutils::modfileptr mat = gdutils::crmat(rc, m.filetype, m.scaleopt, m.priorityopt, m.matfile);
+  if (!mat) {
+    reportopen(nomatfile, m.matfile, rc);
+    return loadmatrixfailed;
+  }
+  if (!fitsmatrix(m, *mat)) return loadmatrixfailed;
   createarrays(m);
   if (!checkindex("objective variable", m.objvar, m.cols) ||
       !checkindex("objective row", m.objrow, m.rows)) {
     return loadbadsizes;
   }
-  if (m.instrcount != 0) {
-    if (const std::int32_t rc = readinstructions(m); rc != loadok) return rc;
+  if (cod) {
+    if (const std::int32_t coderc = readinstructions(m, cod); coderc != loadok) return coderc;
   }
-  return readmatrix(m);
+  return readmatrix(m, mat);
 }
 
 }  // namespace

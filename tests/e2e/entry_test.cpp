@@ -1,6 +1,10 @@
 // The real binary: argument checks, the banner line and exit codes.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -58,6 +62,15 @@ TEST(Entry, ControlFileThatCannotBeLoaded) {
     EXPECT_EQ(res.out, r.out);
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// A write to standard output that fails raises the I/O exception; the exception handler
+// ends the process through the abort signal (the shell reports 128 + 6).
+TEST(Entry, FailedWriteOnStandardOutputAborts) {
+  const std::string line = "ulimit -c 0; \"" + testutil::baronlink_path() + "\" > /dev/full";
+  const int status = std::system(line.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGABRT);
 }
 
 }  // namespace

@@ -271,6 +271,9 @@ TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
        "an entry more than the last column's count"},
       {cod, mat, [](tmodel& m) { m.cols = 1, m.objvar = 1; }, gcload::loadmatrixfailed,
        "the file holds more than 2 rows and 1 columns", "fewer columns declared"},
+      {cod, mat, [](tmodel& m) { m.rows = 2000000000; }, gcload::loadmatrixfailed,
+       "@m.mat: 2000000000 rows and 2 columns declared, the file is shorter",
+       "a row count no file of this size can hold: no arrays made"},
       {cod, mat, [](tmodel& m) { m.rows = -1; }, gcload::loadbadsizes,
        "=C*** Control file gives a negative count of rows: -1", "negative row count"},
       {cod, mat, [](tmodel& m) { m.poolsize = -2; }, gcload::loadbadsizes,
@@ -310,23 +313,26 @@ TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
 TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
   struct row {
     int layout;
-    bool cutcod;  // true: the instruction file is cut, else the matrix file
-    std::size_t keep;
+    bool cutcod;       // the instruction file is cut, else the matrix file
+    std::size_t keep;  // bytes kept
     std::int32_t instrcount;
+    std::int32_t rows;
     std::int32_t rc;
     const char* message;
     const char* why;
   };
   constexpr row rows[] = {
-      {1, true, 7, 2, gcload::loadinstrfailed, "m.cod, record 1: incomplete record",
+      {1, true, 7, 2, 2, gcload::loadinstrfailed, "m.cod, record 1: incomplete record",
        "part of a record"},
-      {2, false, 0, 5, gcload::loadmatrixfailed, "m.mat, record 1: read past the end",
-       "empty matrix file"},
-      {3, true, 800, 300, gcload::loadinstrfailed, "300 instructions declared",
+      {2, false, 0, 5, 2, gcload::loadmatrixfailed,
+       "2 rows and 2 columns declared, the file is shorter", "empty matrix file"},
+      {2, false, 800, 5, 700, gcload::loadmatrixfailed, "m.mat, record 2: read past the end",
+       "far more rows declared than the file holds"},
+      {3, true, 800, 300, 2, gcload::loadinstrfailed, "300 instructions declared",
        "instruction count beyond the file"},
-      {1, true, 800, 6, gcload::loadinstrfailed, "the file does not hold 6 instructions",
+      {1, true, 800, 6, 2, gcload::loadinstrfailed, "the file does not hold 6 instructions",
        "one instruction more than the file holds"},
-      {2, false, 800, 5, gcload::loadmatrixfailed, "the file holds more than 1 rows",
+      {2, false, 800, 5, 1, gcload::loadmatrixfailed, "the file holds more than 1 rows",
        "one row fewer declared: the rest of the file is left over"},
   };
   for (const auto& r : rows) {
@@ -338,7 +344,7 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
     files(cod, mat);
     tmodel m = control(r.layout);
     m.instrcount = r.instrcount;
-    if (!r.cutcod && r.keep == 800) m.rows = 1;
+    m.rows = r.rows;
     statuslines out;
     EXPECT_EQ(gcload::loadmodel(m), r.rc);
     EXPECT_NE(out.all().find(r.message), std::string::npos) << out.all();
