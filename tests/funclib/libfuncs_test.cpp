@@ -157,6 +157,23 @@ TEST_F(Libfuncs, ReleaseUpTo240ReadsWithoutTheFlags) {
   EXPECT_EQ(mgr.funcname(libfuncs::packlibfuncnr(1, 5)).str(), "sqrtchk");
 }
 
+TEST_F(Libfuncs, BigEndianDescriptionIsReadSwapped) {
+  // Hand-made bytes of a big-endian writer (the fuzz target's seed).
+  libfuncs::tlibmanager mgr;
+  const readresult r =
+      readinto(mgr, testutil::source_dir() + "/tests/fuzz/corpus/extfuncdesc/bigendian");
+  ASSERT_TRUE(r.ok) << r.msg.str();
+  ASSERT_EQ(mgr.librarycount(), 1);
+  EXPECT_EQ(mgr.getlibobj(1)->number, 1);
+  EXPECT_TRUE(mgr.getlibobj(1)->libflag);
+  const std::int32_t f = libfuncs::packlibfuncnr(1, 1);
+  EXPECT_EQ(mgr.funcname(f).str(), "mulxy");
+  EXPECT_EQ(mgr.functionmaxderiv(f), 2);
+  EXPECT_EQ(mgr.getifuncobj(f)->minargs, 2);
+  EXPECT_EQ(mgr.functionargtype(f, 1), 0);
+  EXPECT_EQ(mgr.functionargname(f, 2).str(), "x1");
+}
+
 TEST_F(Libfuncs, EmptyDescriptionRegistersNothing) {
   libfuncs::tlibmanager mgr;
   EXPECT_TRUE(load(mgr, description{}));
