@@ -87,10 +87,12 @@ bool tbufferedfilestream::flush() {
 
 bool tbufferedfilestream::fillblock() {
   std::uint8_t *const block = compressed_.get();
+  emptyblock_ = false;
   if (rawread(block, blockheader) < blockheader)
     return false; // the end of the data
   const std::uint32_t length = (std::uint32_t{block[1]} << 8) | block[2];
   const bool packed = block[0] != 0;
+  emptyblock_ = !packed && length == 0;
   if (length > (packed ? compressedsize : buffersize)) {
     corrupt_ = true;
     return false;
@@ -125,7 +127,10 @@ bool tbufferedfilestream::fill() {
     setlastioresult(ioresult_nozlib);
     return false;
   }
-  const bool got = fillblock();
+  // An empty stored block holds nothing: the data goes on with the next one.
+  bool got = fillblock();
+  while (!got && !corrupt_ && emptyblock_)
+    got = fillblock();
   if (corrupt_) {
     emptyreadbuffer();
     setlastioresult(ioresult_corrupt);

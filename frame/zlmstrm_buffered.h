@@ -91,6 +91,7 @@ private:
   bool compression_ = false;
   bool zlibloaded_ = false;
   bool corrupt_ = false; // a corrupt block was met; reads give nothing
+  bool emptyblock_ = false; // the last block read was an empty stored one
   q5rt::sstr loadpath_;
 };
 

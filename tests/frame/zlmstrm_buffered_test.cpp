@@ -362,6 +362,19 @@ TEST_F(ZlmstrmBuffered, CorruptBlocksAreIoErrors) {
   }
 }
 
+TEST_F(ZlmstrmBuffered, EmptyStoredBlockIsSkipped) {
+  // Never written, but harmless: the data goes on after it, whichever way it is read.
+  testutil::write_file(file("e"), bytes({0, 0, 2}) + "ab" + bytes({0, 0, 0, 0, 0, 1}) + "c");
+  tbufferedfilestream in(file("e"), mode_read);
+  in.setcompression(true);
+  EXPECT_EQ(readall(in), "abc");
+  EXPECT_EQ(in.getlastioresult(), 0);
+  in.setposition(0);
+  std::string bytewise;
+  while (!in.iseof()) bytewise += static_cast<char>(in.readcharacter());
+  EXPECT_EQ(bytewise, "abc");
+}
+
 TEST_F(ZlmstrmBuffered, WithoutZlibBlocksAreStoredAndReadingReports) {
   xcompress::unloadzliblibrary();
   {
