@@ -58,6 +58,10 @@ TEST_F(vrkdcdef_test, entry_table_and_prefixes_match_the_documented_names) {
       for (int c : {11, 12, 17, 55, 56}) shortstring |= entries[i].codes[k] == c;
     EXPECT_EQ(rows[i].substr(0, 3), shortstring ? "D__" : "C__");
   }
+  // Rows pinned by hand, apart from the transcribed fixture.
+  EXPECT_EQ(rowof(entries[vrkdcdef::ix_vrkopenwrite]), "vrkOpenWrite 3 3 11 11 4");
+  EXPECT_EQ(rowof(entries[vrkdcdef::ix_vrkdatawriteraw]), "vrkDataWriteRaw 2 3 51 53");
+  EXPECT_EQ(vrkdcdef::ix_vrkgetdomainelements, 88u);  // slot 89
 }
 
 // Every entry is looked up under its prefixed name (each one the stand-in exports is found)

@@ -40,6 +40,7 @@ TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
     SCOPED_TRACE(rows[i]);
     EXPECT_EQ(rowof(entries[i]), rows[i].substr(3));
   }
+  EXPECT_EQ(rowof(entries[wyqdcdef::ix_wyqgetitemkv]), "wyqGetItemKV 5 3 3 3 21 21 17");
 }
 
 // Each exported "D__"/"C__" name is found (every entry is confirmed and bound), and XCheck
