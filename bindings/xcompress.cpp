@@ -30,6 +30,16 @@ void lookup(q5library::libhandle h, std::string_view file, std::array<void*, 5>&
   }
 }
 
+// compress and uncompress share their form; zlib writes the destination length back.
+int callzlib(compress_fn f, void* dest, std::uint64_t& destlen, const void* source,
+             std::uint64_t sourcelen) {
+  unsigned long len = destlen;
+  const int rc = f(static_cast<unsigned char*>(dest), &len,
+                   static_cast<const unsigned char*>(source), sourcelen);
+  destlen = len;
+  return rc;
+}
+
 }  // namespace
 
 bool zlibdllloaded() { return zlibhandle != nullptr; }
@@ -78,19 +88,11 @@ void unloadzliblibrary() {
 }
 
 int compress(void* dest, std::uint64_t& destlen, const void* source, std::uint64_t sourcelen) {
-  unsigned long len = destlen;
-  const int rc = pcompress(static_cast<unsigned char*>(dest), &len,
-                           static_cast<const unsigned char*>(source), sourcelen);
-  destlen = len;
-  return rc;
+  return callzlib(pcompress, dest, destlen, source, sourcelen);
 }
 
 int uncompress(void* dest, std::uint64_t& destlen, const void* source, std::uint64_t sourcelen) {
-  unsigned long len = destlen;
-  const int rc = puncompress(static_cast<unsigned char*>(dest), &len,
-                             static_cast<const unsigned char*>(source), sourcelen);
-  destlen = len;
-  return rc;
+  return callzlib(puncompress, dest, destlen, source, sourcelen);
 }
 
 gzfile gzreadopen(std::string_view filename) {

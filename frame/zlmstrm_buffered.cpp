@@ -141,17 +141,8 @@ bool tbufferedfilestream::fill() {
 std::uint32_t tbufferedfilestream::read(void *buffer, std::uint32_t count) {
   if (pending_ > 0)
     (void)flush();
-  auto *out = static_cast<std::uint8_t *>(buffer);
-  std::uint32_t done = 0;
-  while (done < count) {
-    if (readposition_ == bytesinbuffer_ && !fill())
-      break;
-    const std::uint32_t n = std::min(count - done, bytesinbuffer_ - readposition_);
-    std::memcpy(out + done, data_.get() + readposition_, n);
-    readposition_ += n;
-    done += n;
-  }
-  return done;
+  return detail::readthrough(buffer, count, data_.get(), readposition_, bytesinbuffer_,
+                             [this] { return fill(); });
 }
 
 std::uint32_t tbufferedfilestream::write(const void *buffer, std::uint32_t count) {

@@ -23,7 +23,9 @@
 // ioresult_corrupt; reading stops there until the stream is positioned anew.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -42,6 +44,27 @@ inline constexpr int ioresult_nozlib = -100044;
 inline constexpr int ioresult_corrupt = 5;
 // readcharacter at the end of the data.
 inline constexpr std::uint8_t endofdata = 26;
+
+namespace detail {
+// Copies up to count bytes out of a read buffer, calling fill whenever it is used up; fill
+// answers false when nothing more comes. The result is the count copied.
+template <class Fill>
+std::uint32_t readthrough(void *buffer, std::uint32_t count, const std::uint8_t *data,
+                          std::uint32_t &readposition, const std::uint32_t &bytesinbuffer,
+                          Fill fill) {
+  auto *out = static_cast<std::uint8_t *>(buffer);
+  std::uint32_t done = 0;
+  while (done < count) {
+    if (readposition == bytesinbuffer && !fill())
+      break;
+    const std::uint32_t n = std::min(count - done, bytesinbuffer - readposition);
+    std::memcpy(out + done, data + readposition, n);
+    readposition += n;
+    done += n;
+  }
+  return done;
+}
+} // namespace detail
 
 class tbufferedfilestream : public txfilestream {
 public:

@@ -72,17 +72,8 @@ bool tgzipinputstream::refill() {
 }
 
 std::uint32_t tgzipinputstream::read(void* buffer, std::uint32_t count) {
-  auto* out = static_cast<std::uint8_t*>(buffer);
-  std::uint32_t done = 0;
-  while (done < count) {
-    if (readposition_ == bytesinbuffer_ && !refill())
-      break;
-    const std::uint32_t n = std::min(count - done, bytesinbuffer_ - readposition_);
-    std::memcpy(out + done, buffer_.get() + readposition_, n);
-    readposition_ += n;
-    done += n;
-  }
-  return done;
+  return detail::readthrough(buffer, count, buffer_.get(), readposition_, bytesinbuffer_,
+                             [this] { return refill(); });
 }
 
 std::uint8_t tgzipinputstream::readcharacter() {

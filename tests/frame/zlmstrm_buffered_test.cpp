@@ -13,6 +13,7 @@
 
 #include "bindings/xcompress.h"
 #include "instance/zlmspecs.h"
+#include "streamtest.h"
 #include "support/testutil.h"
 
 namespace {
@@ -54,15 +55,8 @@ std::string readall(tbufferedfilestream& s, std::size_t most = 1 << 20) {
   return out;
 }
 
-// The shipped zlib is loaded for every case (it stays loaded, as in the program).
-class ZlmstrmBuffered : public ::testing::Test {
+class ZlmstrmBuffered : public streamtest::withzlib {
  protected:
-  void SetUp() override {
-    q5rt::sstr msg;
-    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg))
-        << msg.view();
-  }
-  std::string file(const std::string& name) const { return dir_.file(name); }
   // Writes data through a compressing stream and gives the file's bytes.
   std::string compressed(const std::string& name, const std::string& data) {
     {
@@ -72,8 +66,6 @@ class ZlmstrmBuffered : public ::testing::Test {
     }
     return testutil::read_file(file(name));
   }
-
-  testutil::tempdir dir_;
 };
 
 TEST_F(ZlmstrmBuffered, HeaderGoldenBytesAndReadBack) {

@@ -13,6 +13,7 @@
 
 #include "bindings/xcompress.h"
 #include "frame/q5library.h"
+#include "streamtest.h"
 #include "support/testutil.h"
 
 namespace {
@@ -51,14 +52,8 @@ std::string readall(tbinarytextfileio& f) {
   return out;
 }
 
-class ZlmstrmTextfiles : public ::testing::Test {
+class ZlmstrmTextfiles : public streamtest::withzlib {
  protected:
-  void SetUp() override {
-    q5rt::sstr msg;
-    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg))
-        << msg.view();
-  }
-  std::string file(const std::string& name) const { return dir_.file(name); }
   // Opens for reading and checks the outcome.
   void open(tbinarytextfileio& f, const std::string& path, int expected, std::string_view text) {
     int err = -1;
@@ -66,9 +61,7 @@ class ZlmstrmTextfiles : public ::testing::Test {
     f.openforread(path, "", err, msg);
     EXPECT_EQ(err, expected);
     EXPECT_EQ(msg.view(), text);
-  }
-  testutil::tempdir dir_;
-};
+  }};
 
 TEST_F(ZlmstrmTextfiles, SignedFileGoldenHeader) {
   testutil::write_file(file("src"), "ab");
