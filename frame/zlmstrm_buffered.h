@@ -139,6 +139,8 @@ public:
   [[nodiscard]] std::uint8_t wordflag() const { return wordflag_; }
   [[nodiscard]] std::uint8_t integerflag() const { return intflag_; }
   [[nodiscard]] std::uint8_t doubleflag() const { return doubleflag_; }
+  // Set once the header is handled: true on the supported platforms.
+  [[nodiscard]] bool littleendianmachine() const { return littleendian_; }
 
   [[nodiscard]] double readdouble() override;
   [[nodiscard]] std::int32_t readinteger() override;

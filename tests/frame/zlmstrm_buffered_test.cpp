@@ -77,6 +77,7 @@ TEST_F(ZlmstrmBuffered, HeaderGoldenBytesAndReadBack) {
             "02 34 12 04 78 56 34 12 08 18 2D 44 54 FB 21 09 40");
   tmibufferedstream in(file("h"), mode_read);
   EXPECT_EQ(in.goodbyteorder(), 0);
+  EXPECT_TRUE(in.littleendianmachine());
   EXPECT_FALSE(in.wordsneedflip());
   EXPECT_FALSE(in.intsneedflip());
   EXPECT_EQ(in.getposition(), 17);
