@@ -33,6 +33,7 @@ void lookup(q5library::libhandle h, std::string_view file, std::array<void*, 5>&
 // compress and uncompress share their form; zlib writes the destination length back.
 int callzlib(compress_fn f, void* dest, std::uint64_t& destlen, const void* source,
              std::uint64_t sourcelen) {
+  if (f == nullptr) return z_streamerror;
   unsigned long len = destlen;
   const int rc = f(static_cast<unsigned char*>(dest), &len,
                    static_cast<const unsigned char*>(source), sourcelen);
@@ -96,6 +97,7 @@ int uncompress(void* dest, std::uint64_t& destlen, const void* source, std::uint
 }
 
 gzfile gzreadopen(std::string_view filename) {
+  if (pgzreadopen == nullptr) return nullptr;
   const q5rt::sstr name = q5rt::sstr::cut(filename);
   char path[q5rt::sstr::capacity + 1];
   std::copy_n(name.data(), name.size(), path);
@@ -103,10 +105,12 @@ gzfile gzreadopen(std::string_view filename) {
   return pgzreadopen(path, "rb");
 }
 
-int gzread(gzfile file, void* buffer, std::uint32_t count) { return pgzread(file, buffer, count); }
+int gzread(gzfile file, void* buffer, std::uint32_t count) {
+  return pgzread != nullptr ? pgzread(file, buffer, count) : -1;
+}
 
 void gzreadclose(gzfile& file) {
-  (void)pgzreadclose(file);
+  if (pgzreadclose != nullptr) (void)pgzreadclose(file);
   file = nullptr;
 }
 

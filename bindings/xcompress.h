@@ -1,8 +1,9 @@
 // The zlib binding: zlib is loaded at run time from the file Zolm ships under its own
 // library name ("lib" + base + "64" + extension) and five of its functions are bound:
 // compress, uncompress, gzopen, gzread and gzclose. No version check, no stubs, no lock:
-// the call routines go straight through their pointers and may be called only while the
-// library is loaded (test zlibdllloaded first).
+// the call routines go straight through their pointers and are meant for a loaded library
+// (test zlibdllloaded first); without one they fail (z_streamerror, nullptr, -1) rather
+// than call nothing.
 //
 // Usage:
 //   q5rt::sstr msg;
@@ -24,6 +25,7 @@ namespace xcompress {
 
 // zlib's result codes that callers look at.
 inline constexpr int z_ok = 0;
+inline constexpr int z_streamerror = -2;
 
 // The base name of the shipped zlib file when the library path names no file.
 inline constexpr std::string_view zlibbasename = "zlib";

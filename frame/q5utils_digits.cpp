@@ -28,6 +28,8 @@ constexpr auto pow10table = [] {
   }
   return t;
 }();
+// Digit counts beyond every double's digits (1074 fraction digits, 309 integer ones).
+constexpr int maxcount = 1100;
 // The big steps of the scaling: 10^256, 10^128, 10^64, 10^32, 10^16.
 constexpr std::array<int, 5> bigsteps = {256, 128, 64, 32, 16};
 
@@ -197,6 +199,8 @@ bool q5getdecdigits(double x, int mode, int count, q5rt::sstr& digits, int& posi
   position = 0;
   negative = std::signbit(x);
   if (mode < 0 || mode > 5 || !std::isfinite(x)) return false;
+  // Beyond these counts every double gives the same digits.
+  count = std::clamp(count, -maxcount, maxcount);
   if (x == 0.0) {
     negative = false;
     store({"0", 1}, digits, position);
@@ -242,6 +246,7 @@ bool scaledgetdecdigits(double x, int mode, int count, q5rt::sstr& digits, int& 
   }
   if (mode < 0 || mode > 5 || !std::isfinite(x)) return false;
   negative = x < 0;
+  count = std::clamp(count, -maxcount, maxcount);
   const double ax = std::fabs(x);
   if (mode == 3 || mode == 5) {
     store(scaledfixed(ax, count), digits, position);
@@ -269,6 +274,9 @@ void appendexponent(q5rt::sstr& text, int exponent, int mindigits) {
 }  // namespace
 
 void q5floattoefmt(q5rt::sstr& text, double x, int width, int decimals) {
+  // A text never outgrows a short string; larger figures change nothing.
+  width = std::clamp(width, -1, 1000);
+  decimals = std::clamp(decimals, -1, 1000);
   text.assign_cut(stars);
   if (width < 6 || decimals < 0) {
     if (width == 1 || width == 4) text.set_length(static_cast<std::size_t>(width));

@@ -74,6 +74,16 @@ TEST_F(XcompressTest, LoadFailuresLeaveNothingLoaded) {
     EXPECT_EQ(xcompress::pcompress, nullptr);
     EXPECT_EQ(xcompress::pgzreadopen, nullptr);
   }
+  // Calls without a library fail instead of calling nothing.
+  char buf[4];
+  std::uint64_t len = sizeof buf;
+  EXPECT_EQ(xcompress::compress(buf, len, "x", 1), xcompress::z_streamerror);
+  EXPECT_EQ(xcompress::uncompress(buf, len, "x", 1), xcompress::z_streamerror);
+  EXPECT_EQ(xcompress::gzreadopen("/etc/hostname"), nullptr);
+  xcompress::gzfile none = buf;
+  EXPECT_EQ(xcompress::gzread(none, buf, sizeof buf), -1);
+  xcompress::gzreadclose(none);
+  EXPECT_EQ(none, nullptr);
   // A failed load leaves the way open for a later one.
   q5rt::sstr msg;
   EXPECT_TRUE(xcompress::loadzliblibrary(standinlib(), msg));

@@ -1,6 +1,7 @@
 // Decimal digits by the exact and the scaled road, and the two exponent texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -76,6 +77,9 @@ TEST(Q5utilsDigits, ExactDigits) {
       {0.125, 5, 3, true, "125", 0, false, "mode 5 keeps the shortest when it fits"},
       {5e-324, 0, 0, true, "5", -323, false, "the smallest denormal"},
       {inf, 0, 0, false, "", 0, false, "an infinity gives nothing"},
+      {2.5, 3, std::numeric_limits<int>::max(), true, "25", 1, false, "a huge count"},
+      {2.5, 3, std::numeric_limits<int>::min(), true, "", 1100, false,
+       "a huge negative count rounds to nothing"},
       {1.0, 6, 0, false, "", 0, false, "an unknown mode"},
   };
   for (const digitrow& r : rows) checkdigits(r, &q5utils::q5getdecdigits);
@@ -102,6 +106,7 @@ TEST(Q5utilsDigits, ScaledDigits) {
       {0.04, 3, 1, true, "", -1, false, "rounds to nothing: position -m"},
       {1250, 5, -2, true, "13", 4, false, "negative count divides first"},
       {123.0, 3, 20, true, "123", 3, false, "the count stops below 10^17"},
+      {2.5, 5, std::numeric_limits<int>::min(), true, "", 1100, false, "a huge negative count"},
       {1.0, 6, 0, false, "", 0, false, "an unknown mode"},
   };
   for (const digitrow& r : rows) checkdigits(r, &q5utils::scaledgetdecdigits);
@@ -132,13 +137,16 @@ TEST(Q5utilsDigits, FloatToEfmt) {
       {1.0 / 3, 25, 20, " 3.333333333333333E-01", "seventeen digits asked: the shortest"},
       {0.1, 25, 20, " 1.000000000000000E-01", "at seventeen digits zeros pad to sixteen"},
       {123456.0, 9, 6, " 1.23E+05", "the width limits the digits"},
+      {1.5, std::numeric_limits<int>::max(), std::numeric_limits<int>::max(),
+       " 1.500000000000000E+00", "huge width and decimals"},
+      {1.5, std::numeric_limits<int>::min(), 3, "*****", "the smallest width"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     q5rt::sstr t;
     q5utils::q5floattoefmt(t, r.x, r.width, r.decimals);
     EXPECT_EQ(t.view(), r.text);
-    EXPECT_LE(t.size(), static_cast<std::size_t>(std::max(r.width, 5)));
+    EXPECT_LE(t.size(), static_cast<std::size_t>(std::clamp(r.width, 5, 255)));
   }
 }
 
