@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -66,6 +68,57 @@ TEST(Ticks, SourceCanBeReplaced) {
 TEST(Halt, EndsWithItsCode) {
   EXPECT_EXIT(q5rt::halt(5), ::testing::ExitedWithCode(5), "");
   EXPECT_EXIT(q5rt::halt(123), ::testing::ExitedWithCode(123), "");
+}
+
+// Two units of this test program: "zz_q5rt_test" is in no unit order and registers first;
+// the second takes the name of the last unit of the order. Their start-ups log what ran;
+// their close-downs report on standard error when a death test asks for it.
+std::string started_units;
+bool report_closedowns = false;
+bool halt_in_closedown = false;
+
+void closedown_report(const char* text) {
+  if (report_closedowns) std::fputs(text, stderr);
+}
+
+q5rt::unit_registration unordered_unit{
+    "zz_q5rt_test", [] { started_units += "U+"; }, [] {
+      closedown_report("U-");
+      if (halt_in_closedown) q5rt::halt(9);
+    }};
+q5rt::unit_registration ordered_unit{
+    "kvbaudit", [] { started_units += "K+"; }, [] { closedown_report("K-"); }};
+
+TEST(Units, StartUpsInTheFixedOrderOnce) {
+  // A unit of the fixed order starts before one outside it, whatever the registration order.
+  EXPECT_EQ(started_units, "K+U+");
+  q5rt::run_startups();
+  EXPECT_EQ(started_units, "K+U+");
+}
+
+TEST(Units, CloseDownsInReverseOrderAtHalt) {
+  EXPECT_EXIT(
+      {
+        report_closedowns = true;
+        q5rt::halt(3);
+      },
+      ::testing::ExitedWithCode(3), "U-K-");
+  EXPECT_EXIT(
+      {
+        report_closedowns = true;
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "U-K-");
+}
+
+TEST(Units, HaltDuringCloseDownEndsAtOnce) {
+  EXPECT_EXIT(
+      {
+        report_closedowns = true;
+        halt_in_closedown = true;
+        q5rt::halt(3);
+      },
+      ::testing::ExitedWithCode(9), "U-$");
 }
 
 }  // namespace
