@@ -103,86 +103,93 @@ namespace {
 
 using detail::evaluator;
 
+// An evaluator and the argument places it may read whatever nargs is; beyond those it
+// reads only places below nargs.
+struct entry {
+  evaluator eval;
+  std::uint8_t places;
+};
+
 // The evaluator of every function number; numbers not set are execution-time functions
 // (and the reserved 109 and 110), which this library does not evaluate.
-constexpr std::array<evaluator, funccount> evaluators = [] {
+constexpr std::array<entry, funccount> evaluators = [] {
   using namespace detail;
-  std::array<evaluator, funccount> t{};
-  t.fill(&eval_notimplemented);
+  std::array<entry, funccount> t{};
+  t.fill({&eval_notimplemented, 0});
   // non-smooth, logical and comparison
-  t[1] = t[2] = t[5] = t[6] = &eval_rounding;
-  t[3] = &eval_round;
-  t[4] = &eval_mod;
-  t[7] = t[8] = &eval_minmax;
-  t[14] = &eval_abs;
-  t[40] = &eval_frac;
-  for (int i = 51; i <= 56; ++i) t[i] = &eval_logic;
-  for (int i = 57; i <= 62; ++i) t[i] = &eval_relation;
-  t[63] = &eval_ifthen;
+  t[1] = t[2] = t[5] = t[6] = {&eval_rounding, 1};
+  t[3] = {&eval_round, 1};
+  t[4] = {&eval_mod, 2};
+  t[7] = t[8] = {&eval_minmax, 2};
+  t[14] = {&eval_abs, 1};
+  t[40] = {&eval_frac, 1};
+  for (int i = 51; i <= 56; ++i) t[i] = {&eval_logic, 2};  // bool_not reads 2 as well
+  for (int i = 57; i <= 62; ++i) t[i] = {&eval_relation, 2};
+  t[63] = {&eval_ifthen, 3};
   // elementary and power
-  t[9] = &eval_sqr;
-  t[10] = &eval_exp;
-  t[11] = t[12] = t[50] = &eval_log;
-  t[13] = &eval_sqrt;
-  t[18] = &eval_errorf;
-  t[21] = &eval_power;
-  t[48] = &eval_entropy;
-  t[49] = &eval_sigmoid;
-  t[64] = &eval_rpower;
-  t[65] = &eval_edist;
-  t[66] = t[67] = &eval_div;
-  t[74] = &eval_cvpower;
-  t[75] = &eval_vcpower;
-  t[76] = &eval_centropy;
-  t[92] = &eval_signpower;
-  t[108] = &eval_poly;
-  t[124] = &eval_logit;
+  t[9] = {&eval_sqr, 1};
+  t[10] = {&eval_exp, 1};
+  t[11] = t[12] = t[50] = {&eval_log, 1};
+  t[13] = {&eval_sqrt, 1};
+  t[18] = {&eval_errorf, 1};
+  t[21] = {&eval_power, 2};
+  t[48] = {&eval_entropy, 1};
+  t[49] = {&eval_sigmoid, 1};
+  t[64] = {&eval_rpower, 2};
+  t[65] = {&eval_edist, 0};
+  t[66] = t[67] = {&eval_div, 2};
+  t[74] = {&eval_cvpower, 2};
+  t[75] = {&eval_vcpower, 2};
+  t[76] = {&eval_centropy, 2};
+  t[92] = {&eval_signpower, 2};
+  t[108] = {&eval_poly, 1};
+  t[124] = {&eval_logit, 1};
   // trigonometric and hyperbolic
-  t[15] = t[16] = &eval_sincos;
-  t[17] = &eval_arctan;
-  t[86] = t[87] = &eval_sinhcosh;
-  t[88] = &eval_tanh;
-  t[100] = &eval_tan;
-  t[101] = &eval_arccos;
-  t[102] = &eval_arcsin;
-  t[103] = &eval_arctan2;
+  t[15] = t[16] = {&eval_sincos, 1};
+  t[17] = {&eval_arctan, 1};
+  t[86] = t[87] = {&eval_sinhcosh, 1};
+  t[88] = {&eval_tanh, 1};
+  t[100] = {&eval_tan, 1};
+  t[101] = {&eval_arccos, 1};
+  t[102] = {&eval_arcsin, 1};
+  t[103] = {&eval_arctan2, 2};
   // smoothed, complementarity and log-sum-exp
-  t[46] = &eval_ncpf;
-  t[47] = &eval_ncpcm;
-  for (int i = 68; i <= 73; ++i) t[i] = &eval_extension;
-  t[94] = t[95] = &eval_ncpvu;
-  for (int i = 125; i <= 128; ++i) t[i] = &eval_lse;
+  t[46] = {&eval_ncpf, 2};
+  t[47] = {&eval_ncpcm, 3};
+  for (int i = 68; i <= 73; ++i) t[i] = {&eval_extension, 1};
+  t[94] = t[95] = {&eval_ncpvu, 2};
+  for (int i = 125; i <= 128; ++i) t[i] = {&eval_lse, 1};
   // system
-  t[45] = &eval_pi;
-  t[91] = &eval_mathoval;
-  t[114] = &eval_forceerror;
-  t[129] = &eval_unknown;
+  t[45] = {&eval_pi, 0};
+  t[91] = {&eval_mathoval, 0};
+  t[114] = {&eval_forceerror, 6};
+  t[129] = {&eval_unknown, 0};
   // special, calendar and random
-  t[19] = &eval_uniform;
-  t[20] = &eval_normal;
-  t[22] = &eval_jdate;
-  t[23] = &eval_jtime;
-  t[27] = &eval_gyear;
-  t[28] = &eval_gmonth;
-  t[29] = &eval_gday;
-  t[30] = &eval_gdow;
-  t[31] = &eval_gleap;
-  t[32] = &eval_ghour;
-  t[33] = &eval_gminute;
-  t[34] = &eval_gsecond;
-  t[43] = &eval_fact;
-  t[44] = &eval_uniformint;
-  t[77] = &eval_gmillisec;
-  t[80] = &eval_gamma;
-  t[81] = &eval_loggamma;
-  t[82] = &eval_beta;
-  t[83] = &eval_logbeta;
-  t[84] = &eval_gammareg;
-  t[85] = &eval_betareg;
-  t[96] = &eval_binomial;
-  t[112] = &eval_randlinear;
-  t[113] = &eval_randtriangle;
-  t[116] = &eval_randbinomial;
+  t[19] = {&eval_uniform, 2};
+  t[20] = {&eval_normal, 2};
+  t[22] = {&eval_jdate, 3};
+  t[23] = {&eval_jtime, 3};
+  t[27] = {&eval_gyear, 1};
+  t[28] = {&eval_gmonth, 1};
+  t[29] = {&eval_gday, 1};
+  t[30] = {&eval_gdow, 1};
+  t[31] = {&eval_gleap, 1};
+  t[32] = {&eval_ghour, 1};
+  t[33] = {&eval_gminute, 1};
+  t[34] = {&eval_gsecond, 1};
+  t[43] = {&eval_fact, 1};
+  t[44] = {&eval_uniformint, 2};
+  t[77] = {&eval_gmillisec, 1};
+  t[80] = {&eval_gamma, 1};
+  t[81] = {&eval_loggamma, 1};
+  t[82] = {&eval_beta, 2};
+  t[83] = {&eval_logbeta, 2};
+  t[84] = {&eval_gammareg, 2};
+  t[85] = {&eval_betareg, 3};
+  t[96] = {&eval_binomial, 2};
+  t[112] = {&eval_randlinear, 3};
+  t[113] = {&eval_randtriangle, 3};
+  t[116] = {&eval_randbinomial, 2};
   return t;
 }();
 
@@ -217,10 +224,12 @@ int funceval(ctvnew::tmathnewrec& rec, std::uint8_t fnr, const double* args) {
                   q5rt::concat("number of arguments (nargs=", decimal(buf, rec.nargs),
                                ") outside 0..20"));
   }
-  // The evaluators may read all 20 places; those beyond nargs hold 0.
+  const entry& e = evaluators[fnr];
+  if (rec.nargs >= e.places) return e.eval(rec, args);
+  // A short call: the places it leaves out read as 0.
   double x[ctvnew::maxargs] = {};
   std::copy_n(args, rec.nargs, x);
-  return evaluators[fnr](rec, x);
+  return e.eval(rec, x);
 }
 
 }  // namespace mathnew

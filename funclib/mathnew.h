@@ -78,9 +78,10 @@ int funceval(ctvnew::tmathnewrec& rec, std::uint8_t fnr, const double* args);
 
 namespace detail {
 
-// The evaluator of one function: x[0..19] holds the arguments (those beyond rec.nargs are
-// 0), the frame has stored fnr and reset f, ec, rc and the first derivatives. Answers as
-// funceval does.
+// The evaluator of one function: x holds the rec.nargs arguments and, where the call is
+// shorter than the places the evaluator reads whatever the count (its entry in the
+// dispatch table), 0 in the places left out. The frame has stored fnr and reset f, ec, rc
+// and the first derivatives. Answers as funceval does.
 using evaluator = int (*)(ctvnew::tmathnewrec& r, const double* x);
 
 // Rounding to the nearest integer, halves away from zero, kept as a double (safe outside

@@ -364,6 +364,42 @@ TEST(MathnewFrame, SurvivesExtremeArguments) {
   randunit::randrestore(saved);
 }
 
+// Every count of every function: the arguments in a block of exactly that size give what
+// the same arguments padded with zeros to 20 places give. A function reading past its
+// arguments shows up as a different result here and as an overflow under the sanitizer.
+TEST(MathnewFrame, ArgumentsAreReadWithinTheCount) {
+  double saved[randunit::savesize];
+  randunit::randsave(saved);
+  auto evaluate = [&](int nr, int level, int n, const double* args) {
+    randunit::randrestore(saved);  // the random functions draw the same numbers
+    ctvnew::tmathnewrec rec{};
+    ctvnew::mathnewrecinit(rec);
+    rec.level = level;
+    rec.nargs = n;
+    const int answer = mathnew::funceval(rec, static_cast<std::uint8_t>(nr), args);
+    return std::make_pair(answer, rec);
+  };
+  for (int nr = 0; nr < mathnew::funccount; ++nr) {
+    for (int level = 0; level <= 2; ++level) {
+      for (int n = 0; n <= ctvnew::maxargs; ++n) {
+        SCOPED_TRACE(testing::Message() << "fnr " << nr << " level " << level << " n " << n);
+        std::vector<double> exact(static_cast<std::size_t>(n));
+        double padded[ctvnew::maxargs] = {};
+        for (int i = 0; i < n; ++i) exact[i] = padded[i] = 0.75 + 0.5 * i;
+        const auto [answer, rec] = evaluate(nr, level, n, exact.data());
+        const auto [panswer, prec] = evaluate(nr, level, n, padded);
+        ASSERT_EQ(panswer, answer);
+        ASSERT_EQ(prec.msg.str(), rec.msg.str());
+        ASSERT_TRUE(std::isnan(prec.f) ? std::isnan(rec.f) : prec.f == rec.f);
+        for (int i = 0; i < n && level >= 1; ++i) {
+          ASSERT_TRUE(std::isnan(prec.g[i]) ? std::isnan(rec.g[i]) : prec.g[i] == rec.g[i]);
+        }
+      }
+    }
+  }
+  randunit::randrestore(saved);
+}
+
 // ---- values against references in long double ----
 
 TEST(MathnewValues, MatchLongDoubleReferences) {
