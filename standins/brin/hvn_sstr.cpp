@@ -12,7 +12,7 @@
 #include "standins/brin/envmodel.h"
 #include "standins/brin/hvn_signatures.h"
 #include "standins/common/standin.h"
-#include "standins/zlmdct/coreentries.h"
+#include "standins/common/coreentries.h"
 
 using brin::environment;
 using standin::in;
@@ -38,10 +38,7 @@ R with(void* h, R fail, F f) {
 
 template <typename F>
 void withv(void* h, F f) {
-  (void)with(h, 0, [&](environment& e) {
-    f(e);
-    return 0;
-  });
+  standincore::withvoid<environment>(h, f);
 }
 
 // A string result: the text (empty for a nil handle) into the caller's buffer.

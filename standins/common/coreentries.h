@@ -76,4 +76,13 @@ R with(void* h, R fail, F f) {
   }
 }
 
+// Runs f on the T behind h for an entry without a result; nothing for a nil handle.
+template <typename T, typename F>
+void withvoid(void* h, F f) {
+  (void)with<T>(h, 0, [&](T& t) {
+    f(t);
+    return 0;
+  });
+}
+
 }  // namespace standincore

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
@@ -31,6 +32,12 @@ inline void out(sstrout s, std::string_view text) {
   const std::size_t n = std::min<std::size_t>(text.size(), 255);
   s[0] = static_cast<unsigned char>(n);
   std::copy_n(text.data(), n, reinterpret_cast<char*>(s + 1));
+}
+
+// An output parameter written when the caller passed one.
+template <typename T>
+void put(T* p, std::type_identity_t<T> v) {
+  if (p != nullptr) *p = v;
 }
 
 // The switches of fault injection, read from the environment at each use.

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "standins/zlmdct/linetokens.h"
+#include "standins/common/linetokens.h"
 
 namespace zlmdct {
 

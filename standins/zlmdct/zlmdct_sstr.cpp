@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "standins/common/standin.h"
-#include "standins/zlmdct/coreentries.h"
+#include "standins/common/coreentries.h"
 #include "standins/zlmdct/dictmodel.h"
 #include "standins/zlmdct/signatures.h"
 
 using standin::in;
 using standin::out;
+using standin::put;
 using textin = standin::sstrin;
 using textout = standin::sstrout;
 using zlmdct::dictionary;
@@ -36,14 +37,7 @@ R with(void* h, R fail, F f) {
 
 template <typename F>
 void withv(void* h, F f) {
-  (void)with(h, 0, [&](dictionary& d) {
-    f(d);
-    return 0;
-  });
-}
-
-void put(std::int32_t* p, int v) {
-  if (p != nullptr) *p = v;
+  standincore::withvoid<dictionary>(h, f);
 }
 void putquote(char* p, char c) {
   if (p != nullptr) *p = c;

@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "standins/common/coreentries.h"
 #include "standins/common/standin.h"
 #include "standins/zlmopt/optmodel.h"
 #include "standins/zlmopt/signatures.h"
 
 using standin::in;
 using standin::out;
+using standin::put;
 using textin = standin::sstrin;
 using textout = standin::sstrout;
 using zlmopt::dtype;
@@ -30,24 +32,14 @@ const std::vector<standin::signature>& table() {
   return t;
 }
 
-// Runs f on the object behind h; fail for a nil handle or an exception.
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
-  if (h == nullptr) return fail;
-  try {
-    return f(*static_cast<optset*>(h));
-  } catch (...) {
-    return fail;
-  }
+  return standincore::with<optset>(h, fail, f);
 }
 
 template <typename F>
 void withv(void* h, F f) {
-  if (h == nullptr) return;
-  try {
-    f(*static_cast<optset*>(h));
-  } catch (...) {
-  }
+  standincore::withvoid<optset>(h, f);
 }
 
 // Runs f on option nr; 0 and zeroed outputs (done by the caller) when there is none.
@@ -65,13 +57,6 @@ int withname(void* h, textin name, F f) {
     option* o = s.byname(in(name));
     return o != nullptr ? f(s, *o) : 0;
   });
-}
-
-void put(int* p, int v) {
-  if (p != nullptr) *p = v;
-}
-void put(double* p, double v) {
-  if (p != nullptr) *p = v;
 }
 
 bool isnumeric(const option& o) { return o.type == dtype::integer || o.type == dtype::real; }
@@ -101,45 +86,17 @@ int getstr(option& o, int which, textout v) {
 
 // ---- core entries ----
 
-STANDIN_EXPORT void XCreate(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XCreate");
-  *h = nullptr;
-  if (faults.failcreate()) return;
-  try {
-    *h = new optset;
-  } catch (...) {
-  }
-}
+STANDIN_EXPORT void XCreate(void** h) { standincore::createobject<optset>(faults, h, "XCreate"); }
 
-STANDIN_EXPORT void XFree(void** h) {
-  if (h == nullptr) return;
-  faults.trace("XFree");
-  delete static_cast<optset*>(*h);
-  *h = nullptr;
-}
+STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<optset>(faults, h); }
 
 STANDIN_EXPORT int XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table(), faults, libname, in(name), count, codes, why);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
 }
 
 #ifndef ZLMOPT_NOAPIVERSION
 STANDIN_EXPORT int XAPIVersion(int api, textout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(faults, libname, apiversion, api, why, level);
-    out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
-  }
+  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
 }
 #endif
 

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "standins/zlmdct/linetokens.h"
+#include "standins/common/linetokens.h"
 
 namespace zlmvrk {
 

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "standins/common/standin.h"
-#include "standins/zlmdct/coreentries.h"
+#include "standins/common/coreentries.h"
 #include "standins/zlmvrk/signatures.h"
 #include "standins/zlmvrk/vrkmodel.h"
 
 using standin::in;
 using standin::out;
+using standin::put;
 using textin = standin::sstrin;
 using textout = standin::sstrout;
 using zlmvrk::vrkfile;
@@ -37,9 +38,6 @@ R with(void* h, R fail, F f) {
   return standincore::with<vrkfile>(h, fail, f);
 }
 
-void put(std::int32_t* p, int v) {
-  if (p != nullptr) *p = v;
-}
 
 int asresult(bool ok) { return ok ? 1 : 0; }
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "standins/zlmdct/linetokens.h"
+#include "standins/common/linetokens.h"
 
 namespace zlmwyq {
 

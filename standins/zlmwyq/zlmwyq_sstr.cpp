@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "standins/common/standin.h"
-#include "standins/zlmdct/coreentries.h"
+#include "standins/common/coreentries.h"
 #include "standins/zlmwyq/confmodel.h"
 #include "standins/zlmwyq/signatures.h"
 
 using standin::in;
 using standin::out;
+using standin::put;
 using textin = standin::sstrin;
 using textout = standin::sstrout;
 using zlmwyq::configuration;
@@ -35,9 +36,6 @@ int with(void* h, F f) {
   return standincore::with<configuration>(h, 1, f);
 }
 
-void put(std::int32_t* p, int v) {
-  if (p != nullptr) *p = v;
-}
 
 }  // namespace
 
