@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 
@@ -255,14 +256,30 @@ TEST_F(WriteSol, BinaryLayoutWholeFile) {
 }
 
 TEST_F(WriteSol, FileThatCannotBeOpenedIsReportedInTheLog) {
-  gcdata::mymodel.solfile.assign_cut(dir.file("no/such/folder/m.sol"));
-  const std::string log = dir.file("run.log");
-  ASSERT_EQ(statlib::gstatopen(2, 2, log), 0);
-  gcdata::gcwritesol();
-  statlib::gstatclose();
-  (void)statlib::gstatopen(0, 2, "");
-  EXPECT_EQ(testutil::read_file(log), "*** failed rewrite on solution: " + dir.file("no/such/folder/m.sol") +
-                                          "\n*** RC=2 No such file or directory\n");
+  struct row {
+    const char* name;
+    std::int32_t filetype;
+    const char* rc;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"no/such/folder/m.sol", 0, "*** RC=2 No such file or directory\n", "missing folder"},
+      {"m.sol", 5, "*** RC=5 Input/output error\n", "data-exchange layout: refused"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    gcdata::mymodel.solfile.assign_cut(dir.file(r.name));
+    gcdata::mymodel.filetype = r.filetype;
+    const std::string log = dir.file("run.log");
+    testutil::write_file(log, "");
+    ASSERT_EQ(statlib::gstatopen(2, 2, log), 0);
+    gcdata::gcwritesol();
+    statlib::gstatclose();
+    (void)statlib::gstatopen(0, 2, "");
+    EXPECT_EQ(testutil::read_file(log),
+              "*** failed rewrite on solution: " + dir.file(r.name) + "\n" + r.rc);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(r.name)));
+  }
 }
 
 }  // namespace
