@@ -399,6 +399,14 @@ bool fitsmatrix(const tmodel& m, const gdutils::tmodfile& h) {
   return false;
 }
 
+// Every constant of the pool takes at least one byte of the instruction file.
+bool fitscode(const tmodel& m, const gdutils::tmodfile& h) {
+  if (m.poolsize <= static_cast<std::int64_t>(h.input.size())) return true;
+  report(q5rt::concat(badinstrfile, h.name, ": ", Q5_Str_i0(m.poolsize),
+                      " constants declared, the file is shorter"));
+  return false;
+}
+
 // Both files are opened (and read into memory) first, so that the counts can be held
 // against them before the arrays are made.
 std::int32_t load(tmodel& m) {
@@ -411,6 +419,7 @@ std::int32_t load(tmodel& m) {
       reportopen(noinstrfile, m.instrfile, rc);
       return loadinstrfailed;
     }
+    if (!fitscode(m, *cod)) return loadinstrfailed;
   }
   gdutils::modfileptr mat = gdutils::crmat(rc, m.filetype, m.scaleopt, m.priorityopt, m.matfile);
   if (!mat) {
