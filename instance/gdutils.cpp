@@ -12,6 +12,7 @@
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
 #include "funclib/genextfunc.h"
+#include "funclib/libfuncs.h"
 
 namespace gdutils {
 
@@ -332,8 +333,9 @@ std::int32_t scwritecontrolx(const tcontrolrec& rec, const zlmconf::tzlmconf& ta
     q5rt::output().flush();
     return 1;
   }
-  // The library dump of the extrinsic functions would follow here; without a loader in
-  // this program no library manager exists, so there is nothing to dump.
+  // The extrinsic functions' description goes back to the file it was read from.
+  if (libfuncs::libfuncmgr && libfuncs::libfuncmgr->librarycount() > 0 && !rec.strs[25].empty())
+    (void)genextfunc::dumpextfunc(rec.strs[25]);
   return 0;
 }
 

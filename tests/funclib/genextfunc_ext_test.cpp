@@ -8,6 +8,8 @@
 #include "extfunc_testutil.h"
 #include "funclib/genextfunc.h"
 #include "funclib/libfuncs.h"
+#include "instance/gdutils.h"
+#include "instance/zlmconf.h"
 #include "standins/extfuncs/descwriter.h"
 #include "support/testutil.h"
 
@@ -207,6 +209,19 @@ TEST_F(GenextfuncExt, DumpWritesTheDescriptionBackAndFreeForgetsIt) {
   genextfunc::freeextfuncs();
   EXPECT_FALSE(libfuncs::libfuncmgr);
   EXPECT_EQ(genextfunc::genericfuncname(mulxy).str(), " unknown*");
+}
+
+TEST_F(GenextfuncExt, ControlFileWriterWritesTheDescriptionBack) {
+  readdemo();
+  const std::string before = testutil::read_file(path);
+  testutil::write_file(path, "overwritten");
+  q5rt::sstr msg;
+  zlmconf::tzlmconf table(msg);
+  gdutils::tcontrolrec rec{};
+  rec.strs[0].assign_cut(home.file("model.ctl"));
+  rec.strs[25].assign_cut(path);
+  EXPECT_EQ(gdutils::scwritecontrol(rec, table), 0);
+  EXPECT_EQ(testutil::read_file(path), before);
 }
 
 TEST_F(GenextfuncExt, DumpIntoAMissingFolderFails) {
