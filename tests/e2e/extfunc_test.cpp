@@ -4,10 +4,10 @@
 // reported on standard output and a damaged description fails the control-file load.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "funclib/extfunc_testutil.h"
 #include "standins/extfuncs/descwriter.h"
 #include "support/testutil.h"
 
@@ -15,31 +15,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One run in a copy of fixtures/extfunc with the given description and an own data home.
+// One run in a copy of fixtures/extfunc with the given description and an own data home
+// (the child inherits the environment).
 struct extrun {
   explicit extrun(const extdesc::description& d, bool install = true) {
     fs::copy(testutil::source_dir() + "/tests/e2e/fixtures/extfunc", dir.path(),
              fs::copy_options::recursive);
     EXPECT_EQ(extdesc::write(dir.file("extfunc.dat"), d), 0);
-    const fs::path lib = home.path() / "extrinsic_functions";
-    fs::create_directories(lib);
-    if (install)
-      fs::copy_file(testutil::binary_dir() + "/standins/extfuncs/libextdemo64.so",
-                    lib / "libextdemo64.so");
-    // The child inherits the environment.
-    ::setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", home.file("none").c_str(), 1);
-    ::setenv("EXTFUNCS_TRACE", home.file("trace.txt").c_str(), 1);
+    if (install) home.install("extdemo");
     result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string());
-    ::unsetenv("XDG_DATA_HOME");
-    ::unsetenv("XDG_DATA_DIRS");
-    ::unsetenv("EXTFUNCS_TRACE");
-  }
-  std::string trace() const {
-    return fs::exists(home.file("trace.txt")) ? testutil::read_file(home.file("trace.txt")) : "";
   }
   testutil::tempdir dir;
-  testutil::tempdir home;
+  extfunctest::datahome home;
+  extfunctest::trace trace;
   testutil::run_result result;
 };
 
@@ -62,7 +50,7 @@ TEST(ExtfuncRun, LibraryFromTheDataHomeIsLoadedInitialisedAndFreed) {
   const extrun run(demo());
   EXPECT_EQ(run.result.exit_code, 0);
   EXPECT_EQ(run.result.out, "");
-  EXPECT_EQ(run.trace(), "XCreate\nLibInit 3 workdir/extinit.txt\nXFree\n");
+  EXPECT_EQ(run.trace.text(), "XCreate\nLibInit 3 workdir/extinit.txt\nXFree\n");
   EXPECT_TRUE(fs::exists(run.dir.file("model.sol")));
 }
 
@@ -85,7 +73,7 @@ TEST(ExtfuncRun, RegistrationProblemsAreReportedAndTheRunGoesOn) {
     const extrun run(demo(r.used), false);
     EXPECT_EQ(run.result.exit_code, 0);
     EXPECT_EQ(run.result.out, r.line);
-    EXPECT_EQ(run.trace(), "");
+    EXPECT_EQ(run.trace.text(), "");
     EXPECT_TRUE(fs::exists(run.dir.file("model.sol")));
   }
 }
@@ -101,7 +89,7 @@ TEST(ExtfuncRun, DamagedDescriptionFailsTheControlFileLoad) {
   EXPECT_EQ(run.result.out, "*** " + reason +
                                 "\n*** Zolm/BARON could not load controlfile \"model.ctl\"\n"
                                 "*** Msg=" + reason + "\n");
-  EXPECT_EQ(run.trace(), "");
+  EXPECT_EQ(run.trace.text(), "");
   EXPECT_FALSE(fs::exists(run.dir.file("model.sol")));
 }
 
