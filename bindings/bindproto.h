@@ -104,7 +104,10 @@ template <> struct tc<15> {                                        // boolean, a
 template <> struct tc<17> : by_address<q5rt::sstr> {};             // short string written
 template <> struct tc<18> : same_type<char> {};                    // character by value
 template <> struct tc<19> : same_type<char*> {};                   // character written
-template <> struct tc<20> : same_type<std::int32_t*> {};           // boolean by reference
+template <> struct tc<20> {                                        // boolean by reference
+  using api = bool&;
+  using abi = std::int32_t*;  // an integer the callee reads and writes
+};
 template <> struct tc<21> : by_address<std::int32_t> {};           // integer by reference
 template <> struct tc<22> : by_address<double> {};                 // double by reference
 template <> struct tc<23> : same_type<std::int64_t> {};            // 64-bit integer by value
@@ -117,6 +120,32 @@ template <> struct tc<56> : same_type<q5rt::sstr*> {};             // short stri
 template <> struct tc<57> : same_type<const double*> {};           // special values, input
 template <> struct tc<58> : same_type<double*> {};                 // special values, written
 template <> struct tc<59> : same_type<callbackproc> {};            // callback routine
+
+// One argument on its way across the boundary: the boundary value, made from the caller's
+// argument. A boolean by reference travels as an integer in the carrier and is copied back
+// when the carrier ends, after the call.
+template <int Code>
+class carrier {
+ public:
+  explicit carrier(typename tc<Code>::api a) : v_(tc<Code>::pass(a)) {}
+  typename tc<Code>::abi get() const { return v_; }
+
+ private:
+  typename tc<Code>::abi v_;
+};
+template <>
+class carrier<20> {
+ public:
+  explicit carrier(bool& b) : ref_(b), v_(b ? 1 : 0) {}
+  carrier(const carrier&) = delete;
+  carrier& operator=(const carrier&) = delete;
+  ~carrier() { ref_ = v_ != 0; }
+  std::int32_t* get() { return &v_; }
+
+ private:
+  bool& ref_;
+  std::int32_t v_;
+};
 
 // Result codes: the boundary type, the caller's type and the fallback stub's answer.
 template <int Code>
@@ -295,7 +324,9 @@ class binding {
 template <binding& L, std::size_t I, typename Sig>
 struct entry;
 
-// An entry with a plain result; a boolean result (code 15) arrives as an integer.
+// An entry with a plain result; a boolean result (code 15) arrives as an integer. The
+// carriers live to the end of the call's full expression, so booleans by reference are
+// copied back before the result is returned.
 template <binding& L, std::size_t I, int R, int... P>
 struct entry<L, I, sig<R, P...>> {
   using fn = typename rc<R>::abi (*)(handle, typename tc<P>::abi...);
@@ -304,9 +335,9 @@ struct entry<L, I, sig<R, P...>> {
   result operator()(handle h, typename tc<P>::api... a) const {
     const auto f = reinterpret_cast<fn>(L.slot(I));
     if constexpr (R == 15)
-      return f(h, tc<P>::pass(a)...) != 0;
+      return f(h, carrier<P>(a).get()...) != 0;
     else
-      return f(h, tc<P>::pass(a)...);
+      return f(h, carrier<P>(a).get()...);
   }
   // The handle first in every case (the wrapper's methods call this).
   result invoke(handle h, typename tc<P>::api... a) const { return (*this)(h, a...); }
@@ -323,7 +354,7 @@ struct entry<L, I, sig<12, P...>> {
   const q5rt::shortstring<N>& operator()(q5rt::shortstring<N>& result, handle h,
                                          typename tc<P>::api... a) const {
     q5rt::sstr buffer;
-    (void)reinterpret_cast<fn>(L.slot(I))(h, tc<P>::pass(a)..., &buffer);
+    (void)reinterpret_cast<fn>(L.slot(I))(h, carrier<P>(a).get()..., &buffer);
     result.assign_cut(buffer.view());
     return result;
   }

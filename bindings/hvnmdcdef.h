@@ -32,8 +32,6 @@ inline constexpr std::string_view basename = "brin";
 
 // The environment library's entries in binding order:
 // X(exported name, C++ name, object method, result code, parameter codes...).
-// The two entries with booleans by reference (code 20) are bound as bool_hvncapabilitycheck
-// and bool_hvnsolvervisibility and reached through the adapters below.
 #define HVNMDCDEF_ENTRIES(X) \
   X(hvnRegisterWriteCallback, hvnregisterwritecallback, hvnregisterwritecallback, 0, 59, 15, 1)        \
   X(hvnCompleteEnvironment, hvncompleteenvironment, hvncompleteenvironment, 0, 1, 1, 1, 1)             \
@@ -73,8 +71,8 @@ inline constexpr std::string_view basename = "brin";
   X(hvnMIPReport, hvnmipreport, hvnmipreport, 0, 1, 13, 3, 13, 13)                                     \
   X(hvnGetSlvExeInfo, hvngetslvexeinfo, hvngetslvexeinfo, 3, 11, 12)                                   \
   X(hvnGetSlvLibInfo, hvngetslvlibinfo, hvngetslvlibinfo, 3, 11, 12, 12, 4)                            \
-  X(hvnCapabilityCheck, bool_hvncapabilitycheck, bool_hvncapabilitycheck, 3, 3, 11, 20)                \
-  X(hvnSolverVisibility, bool_hvnsolvervisibility, bool_hvnsolvervisibility, 3, 11, 20, 20)            \
+  X(hvnCapabilityCheck, hvncapabilitycheck, hvncapabilitycheck, 3, 3, 11, 20)                          \
+  X(hvnSolverVisibility, hvnsolvervisibility, hvnsolvervisibility, 3, 11, 20, 20)                      \
   X(hvnNumSolvers, hvnnumsolvers, hvnnumsolvers, 3)                                                    \
   X(hvnGetSolver, hvngetsolver, hvngetsolver, 12, 3)                                                   \
   X(hvnGetCurrentSolver, hvngetcurrentsolver, hvngetcurrentsolver, 12, 1)                              \
@@ -127,15 +125,9 @@ enum entryindex : std::size_t { HVNMDCDEF_ENTRIES(BINDPROTO_INDEX) entrycount };
 static_assert(entrycount == 85);
 
 // The callable entries: hvnmdcdef::hvnlog(h, text) and so on. Boolean results and
-// arguments by value are bool; string results take the caller's result first and are cut to
-// its capacity.
+// arguments are bool (booleans by reference too: they cross the boundary as integers, copied
+// in and back); string results take the caller's result first and are cut to its capacity.
 HVNMDCDEF_ENTRIES(BINDPROTO_ENTRY)
-
-// Booleans by reference cross the boundary as integers: copied in, called, copied back.
-std::int32_t hvncapabilitycheck(bindproto::handle h, std::int32_t modeltype,
-                                const q5rt::sstr& solver, bool& capable);
-std::int32_t hvnsolvervisibility(bindproto::handle h, const q5rt::sstr& solver, bool& hidden,
-                                 bool& defaultsolver);
 
 // hvngetready, hvncreate, hvncreatedd, hvnfree, hvnlibraryunload, the indicators, ...
 BINDPROTO_OPERATIONS(hvn)

@@ -48,19 +48,8 @@ class tzlmenvironment : public bindproto::wrapper {
 
   // One method per entry, named after the entry in lower case; the last three are
   // dhvnskipiolegacyset, dhvnthreads and dhvnnsolves. String results take the caller's
-  // result first and are cut to its capacity. The raw methods of the two entries with
-  // booleans by reference are bool_hvncapabilitycheck and bool_hvnsolvervisibility; use the
-  // adapters below.
+  // result first and are cut to its capacity.
   HVNMDCDEF_ENTRIES(BINDPROTO_METHOD)
-
-  std::int32_t hvncapabilitycheck(std::int32_t modeltype, const q5rt::sstr& solver,
-                                  bool& capable) {
-    return hvnmdcdef::hvncapabilitycheck(handle_, modeltype, solver, capable);
-  }
-  std::int32_t hvnsolvervisibility(const q5rt::sstr& solver, bool& hidden,
-                                   bool& defaultsolver) {
-    return hvnmdcdef::hvnsolvervisibility(handle_, solver, hidden, defaultsolver);
-  }
 };
 
 // Forwarders to the binding's operations.

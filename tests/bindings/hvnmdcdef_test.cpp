@@ -46,7 +46,7 @@ TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
     EXPECT_EQ(rowof(entries[i]), rows[i]);
   }
   EXPECT_EQ(rowof(entries[hvnmdcdef::ix_hvntimejnow]), "hvnTimeJNow 0 13");
-  EXPECT_EQ(rowof(entries[hvnmdcdef::ix_bool_hvnsolvervisibility]), "hvnSolverVisibility 3 3 11 20 20");
+  EXPECT_EQ(rowof(entries[hvnmdcdef::ix_hvnsolvervisibility]), "hvnSolverVisibility 3 3 11 20 20");
   EXPECT_EQ(hvnmdcdef::hvnnamesysdir.view(), "NameSysDir");
   EXPECT_EQ(hvnmdcdef::hvnisdefaultsubsys.view(), "isDefaultSubsys");
 }

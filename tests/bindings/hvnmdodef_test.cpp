@@ -64,6 +64,19 @@ TEST_F(hvnmdodef_test, string_results_are_cut_to_the_callers_length) {
   EXPECT_EQ(env.hvngetstropt(full, q5rt::sstr::cut("unset")).view(), "");
 }
 
+// A boolean by reference (code 20) crosses as an integer and is copied back to the caller.
+TEST_F(hvnmdodef_test, a_boolean_by_reference_comes_back_through_the_method) {
+  q5rt::sstr msg;
+  hvnmdodef::tzlmenvironment env(bindproto::created, bindtest::standinlib(), msg);
+  ASSERT_EQ(msg.view(), "");
+  env.hvnsetstropt(hvnmdcdef::hvncursolver, q5rt::sstr::cut("baron"));
+  bool capable = false;
+  EXPECT_EQ(env.hvncapabilitycheck(1, q5rt::sstr::cut("Baron"), capable), 0);
+  EXPECT_TRUE(capable);
+  EXPECT_EQ(env.hvncapabilitycheck(1, q5rt::sstr::cut("conopt"), capable), 0);
+  EXPECT_FALSE(capable);
+}
+
 TEST_F(hvnmdodef_test, options_name_the_log_and_scratch_files) {
   q5rt::sstr msg;
   hvnmdodef::tzlmenvironment env(bindproto::created, bindtest::standinlib(), msg);
