@@ -475,6 +475,24 @@ class wrapper {
     return bindunit::cpp.invoke(handle_, std::forward<A>(a)...);  \
   }
 
+// A wrapper's handle accessor and its pass-throughs to the binding's indicators, error count
+// and error callback under the library's prefix (dct -> dctgethandle, dctgetscreenindicator,
+// ...), inside the wrapper class.
+#define BINDPROTO_WRAPPER_NAMES(px)                                                         \
+  [[nodiscard]] ::bindproto::handle px##gethandle() const { return gethandle(); }            \
+  [[nodiscard]] bool px##getscreenindicator() const { return getscreenindicator(); }         \
+  void px##setscreenindicator(bool on) { setscreenindicator(on); }                           \
+  [[nodiscard]] bool px##getexceptionindicator() const { return getexceptionindicator(); }   \
+  void px##setexceptionindicator(bool on) { setexceptionindicator(on); }                     \
+  [[nodiscard]] bool px##getexitindicator() const { return getexitindicator(); }             \
+  void px##setexitindicator(bool on) { setexitindicator(on); }                               \
+  [[nodiscard]] int px##geterrorcount() const { return geterrorcount(); }                    \
+  void px##seterrorcount(int n) { seterrorcount(n); }                                        \
+  [[nodiscard]] ::bindproto::errorcallback px##geterrorcallback() const {                    \
+    return geterrorcallback();                                                               \
+  }                                                                                          \
+  void px##seterrorcallback(::bindproto::errorcallback cb) { seterrorcallback(cb); }
+
 // The unit-level operations of an instance, named after its library prefix (opt ->
 // optgetready, optcreate, ...), forwarding to the binding `lib`.
 #define BINDPROTO_OPERATIONS(px)                                                             \

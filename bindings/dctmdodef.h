@@ -45,7 +45,8 @@ class tdctreader : public bindproto::wrapper {
   tdctreader(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
       : wrapper(dctmdcdef::lib, classtext, t, h, msg) {}
 
-  [[nodiscard]] bindproto::handle dctgethandle() const { return gethandle(); }
+  // dctgethandle and the indicator, error-count and error-callback pass-throughs.
+  BINDPROTO_WRAPPER_NAMES(dct)
 
   // One method per entry, named after the entry in lower case; the three counting entries
   // are ddctnrows, ddctncols and ddctlrgdim.

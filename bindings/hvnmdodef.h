@@ -44,7 +44,8 @@ class tzlmenvironment : public bindproto::wrapper {
   tzlmenvironment(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
       : wrapper(hvnmdcdef::lib, classtext, t, h, msg) {}
 
-  [[nodiscard]] bindproto::handle hvngethandle() const { return gethandle(); }
+  // hvngethandle and the indicator, error-count and error-callback pass-throughs.
+  BINDPROTO_WRAPPER_NAMES(hvn)
 
   // One method per entry, named after the entry in lower case; the last three are
   // dhvnskipiolegacyset, dhvnthreads and dhvnnsolves. String results take the caller's

@@ -44,7 +44,8 @@ class tzlmoptions : public bindproto::wrapper {
   tzlmoptions(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
       : wrapper(optdcdef::lib, classtext, t, h, msg) {}
 
-  [[nodiscard]] bindproto::handle optgethandle() const { return gethandle(); }
+  // optgethandle and the indicator, error-count and error-callback pass-throughs.
+  BINDPROTO_WRAPPER_NAMES(opt)
 
   // One method per entry, named after the entry in lower case; the last seven entries are
   // doptcount ... doptstringquote. String results take the caller's result first and are cut

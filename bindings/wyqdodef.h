@@ -39,7 +39,8 @@ class wyq : public bindproto::wrapper {
   wyq(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
       : wrapper(wyqdcdef::lib, classtext, t, h, msg) {}
 
-  [[nodiscard]] bindproto::handle wyqgethandle() const { return gethandle(); }
+  // wyqgethandle and the indicator, error-count and error-callback pass-throughs.
+  BINDPROTO_WRAPPER_NAMES(wyq)
 
   // One method per entry, named after the entry in lower case without its prefix.
   WYQDCDEF_ENTRIES(BINDPROTO_METHOD)

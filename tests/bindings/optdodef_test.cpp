@@ -342,6 +342,13 @@ TEST_F(optdodef_test, objects_share_the_library_not_their_options) {
   EXPECT_FALSE(b.getscreenindicator());
   b.setscreenindicator(true);
   EXPECT_TRUE(a.getscreenindicator());
+  a.optsetexitindicator(false);  // the prefixed names reach the same process-wide state
+  EXPECT_FALSE(b.optgetexitindicator());
+  EXPECT_FALSE(optdcdef::optgetexitindicator());
+  b.optsetexitindicator(true);
+  b.optseterrorcount(5);
+  EXPECT_EQ(a.optgeterrorcount(), 5);
+  a.optseterrorcount(0);
 
   // A borrowed handle is not freed by its wrapper.
   {
