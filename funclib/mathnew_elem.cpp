@@ -91,7 +91,9 @@ int eval_log(tmathnewrec& r, const double* x) {
       r.f = std::log(v);
       break;
   }
+  if (r.level < 1) return 0;
   r.g[0] = c / v;
+  if (r.level < 2) return 0;
   r.h[0][0] = v > 3.7983e-150 ? -r.g[0] / v : steep;
   return 0;
 }
@@ -136,8 +138,10 @@ int eval_div(tmathnewrec& r, const double* x) {
     return r.fnr == 66 ? logerr(r, FUNC, SINGULAR, "x/y, |y| <= 1e-150") : 0;
   }
   r.f = a / b;
+  if (r.level < 1) return 0;
   r.g[0] = 1 / b;
   r.g[1] = -r.f / b;
+  if (r.level < 2) return 0;
   r.h[0][1] = r.h[1][0] = -1 / (b * b);
   r.h[1][1] = -2 * r.g[1] / b;
   return 0;
@@ -272,7 +276,9 @@ int eval_power(tmathnewrec& r, const double* x) {
         return logerr(r, FUNC, SINGULAR, "pow(x,-1), |x| too small");
       }
       r.f = 1 / v;
+      if (r.level < 1) return 0;
       r.g[0] = -r.f / v;
+      if (r.level < 2) return 0;
       r.h[0][0] = -2 * r.g[0] / v;
       return 0;
     case -2:
@@ -283,7 +289,9 @@ int eval_power(tmathnewrec& r, const double* x) {
         return logerr(r, FUNC, SINGULAR, "pow(x,-2), |x| too small");
       }
       r.f = 1 / (v * v);
+      if (r.level < 1) return 0;
       r.g[0] = -2 * r.f / v;
+      if (r.level < 2) return 0;
       r.h[0][0] = -3 * r.g[0] / v;
       return 0;
     default:
@@ -317,7 +325,9 @@ int eval_power(tmathnewrec& r, const double* x) {
       return logerr(r, FUNC, OVERFLOW, "|x| too large");
     }
     r.f = p;
+    if (r.level < 1) return 0;
     r.g[0] = k * p / v;
+    if (r.level < 2) return 0;
     r.h[0][0] = (k - 1) * r.g[0] / v;
     return 0;
   }
@@ -337,7 +347,9 @@ int eval_power(tmathnewrec& r, const double* x) {
     r.h[0][0] = 1 / p;
     return 0;
   }
+  if (r.level < 1) return 0;
   r.g[0] = k * r.f / v;
+  if (r.level < 2) return 0;
   r.h[0][0] = (k - 1) * r.g[0] / v;
   return 0;
 }
