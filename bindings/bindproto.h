@@ -455,6 +455,29 @@ class wrapper {
   bool owns_ = true;
 };
 
+// The constructors of one library's object class on binding L with class text Text; the
+// createdd constructor only where the library has XCreateD. A class derives from it and
+// inherits them (`using wrapperof::wrapperof;`).
+template <binding& L, const std::string_view& Text, bool WithCreateD>
+class wrapperof : public wrapper {
+ public:
+  // create: the library by its default file name through the system loader's search.
+  explicit wrapperof(q5rt::sstr& msg) : wrapper(L, Text, msg) {}
+  // createx: beside the running program first, then the search.
+  wrapperof(createx_t t, q5rt::sstr& msg) : wrapper(L, Text, t, msg) {}
+  // created: the default file name in the directory.
+  wrapperof(created_t t, std::string_view dir, q5rt::sstr& msg) : wrapper(L, Text, t, dir, msg) {}
+  // createdd: as created, the object made through XCreateD with the directory.
+  wrapperof(createdd_t t, std::string_view dir, q5rt::sstr& msg)
+    requires WithCreateD
+      : wrapper(L, Text, t, dir, msg) {}
+  // createl: the library at the path.
+  wrapperof(createl_t t, std::string_view path, q5rt::sstr& msg)
+      : wrapper(L, Text, t, path, msg) {}
+  // createwithhandle: borrows h (never freed here) and makes sure the library is loaded.
+  wrapperof(withhandle_t t, handle h, q5rt::sstr& msg) : wrapper(L, Text, t, h, msg) {}
+};
+
 }  // namespace bindproto
 
 // ---- Generators over an instance's entry list: X(Name, cppname, method, codes...) ----
@@ -537,6 +560,31 @@ class wrapper {
   inline void px##seterrorcallback(::bindproto::errorcallback cb) { lib.seterrorcallback(cb); } \
   inline void px##errorhandling(std::string_view m) { lib.errorhandling(m); }                 \
   inline void px##closedown() { lib.closedown(); }
+
+// The wrapper unit's forwarders to its binding unit's getready variants, libraryloaded and
+// libraryunload (dctmdodef::dctgetready calls dctmdcdef::dctgetready, ...).
+#define BINDPROTO_OBJECT_FORWARDERS(px, unit)                                                \
+  [[nodiscard]] inline bool px##getready(q5rt::sstr& m) { return unit::px##getready(m); }     \
+  [[nodiscard]] inline bool px##getreadyx(q5rt::sstr& m) { return unit::px##getreadyx(m); }   \
+  [[nodiscard]] inline bool px##getreadyd(std::string_view d, q5rt::sstr& m) {                \
+    return unit::px##getreadyd(d, m);                                                         \
+  }                                                                                           \
+  [[nodiscard]] inline bool px##getreadyl(std::string_view p, q5rt::sstr& m) {                \
+    return unit::px##getreadyl(p, m);                                                         \
+  }                                                                                           \
+  [[nodiscard]] inline bool px##libraryloaded() { return unit::px##libraryloaded(); }         \
+  inline void px##libraryunload() { unit::px##libraryunload(); }
+
+// In an instance unit's .cpp, after its entrytable and params: the binding `lib`, the
+// entries() accessor and the unit's start-up and close-down registration under its name.
+#define BINDPROTO_INSTANCE(unitname)                                              \
+  ::bindproto::binding lib{params};                                               \
+  std::span<const ::bindproto::entrydesc> entries() { return entrytable; }        \
+  namespace {                                                                     \
+  void startup() { lib.startup(); }                                               \
+  void closedown() { lib.closedown(); }                                           \
+  q5rt::unit_registration reg{unitname, &startup, &closedown};                    \
+  }
 
 // createdd for the instances whose library has XCreateD.
 #define BINDPROTO_CREATEDD(px)                                                          \

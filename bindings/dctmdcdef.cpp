@@ -27,14 +27,6 @@ constexpr bindproto::instance params{
 
 }  // namespace
 
-bindproto::binding lib{params};
-
-std::span<const bindproto::entrydesc> entries() { return entrytable; }
-
-namespace {
-void startup() { lib.startup(); }
-void closedown() { lib.closedown(); }
-q5rt::unit_registration reg{"dctmdcdef", &startup, &closedown};
-}  // namespace
+BINDPROTO_INSTANCE("dctmdcdef")
 
 }  // namespace dctmdcdef

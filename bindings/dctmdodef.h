@@ -26,24 +26,10 @@ namespace dctmdodef {
 inline constexpr std::string_view classtext = "TdctReader";
 namespace bindunit = dctmdcdef;  // the binding that BINDPROTO_METHOD calls
 
-class tdctreader : public bindproto::wrapper {
+class tdctreader : public bindproto::wrapperof<dctmdcdef::lib, classtext, true> {
  public:
-  // create: the library by its default file name through the system loader's search.
-  explicit tdctreader(q5rt::sstr& msg) : wrapper(dctmdcdef::lib, classtext, msg) {}
-  // createx: beside the running program first, then the search.
-  tdctreader(bindproto::createx_t t, q5rt::sstr& msg) : wrapper(dctmdcdef::lib, classtext, t, msg) {}
-  // created: the default file name in the directory.
-  tdctreader(bindproto::created_t t, std::string_view dir, q5rt::sstr& msg)
-      : wrapper(dctmdcdef::lib, classtext, t, dir, msg) {}
-  // createdd: as created, the object made through dctXCreateD with the directory.
-  tdctreader(bindproto::createdd_t t, std::string_view dir, q5rt::sstr& msg)
-      : wrapper(dctmdcdef::lib, classtext, t, dir, msg) {}
-  // createl: the library at the path.
-  tdctreader(bindproto::createl_t t, std::string_view path, q5rt::sstr& msg)
-      : wrapper(dctmdcdef::lib, classtext, t, path, msg) {}
-  // createwithhandle: borrows h (never freed here) and makes sure the library is loaded.
-  tdctreader(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
-      : wrapper(dctmdcdef::lib, classtext, t, h, msg) {}
+  // create, createx, created, createdd, createl and createwithhandle.
+  using wrapperof::wrapperof;
 
   // dctgethandle and the indicator, error-count and error-callback pass-throughs.
   BINDPROTO_WRAPPER_NAMES(dct)
@@ -53,16 +39,7 @@ class tdctreader : public bindproto::wrapper {
   DCTMDCDEF_ENTRIES(BINDPROTO_METHOD)
 };
 
-// Forwarders to the binding's operations.
-[[nodiscard]] inline bool dctgetready(q5rt::sstr& msg) { return dctmdcdef::dctgetready(msg); }
-[[nodiscard]] inline bool dctgetreadyx(q5rt::sstr& msg) { return dctmdcdef::dctgetreadyx(msg); }
-[[nodiscard]] inline bool dctgetreadyd(std::string_view dir, q5rt::sstr& msg) {
-  return dctmdcdef::dctgetreadyd(dir, msg);
-}
-[[nodiscard]] inline bool dctgetreadyl(std::string_view path, q5rt::sstr& msg) {
-  return dctmdcdef::dctgetreadyl(path, msg);
-}
-[[nodiscard]] inline bool dctlibraryloaded() { return dctmdcdef::dctlibraryloaded(); }
-inline void dctlibraryunload() { dctmdcdef::dctlibraryunload(); }
+// Forwarders to the binding's getready variants, libraryloaded and libraryunload.
+BINDPROTO_OBJECT_FORWARDERS(dct, dctmdcdef)
 
 }  // namespace dctmdodef

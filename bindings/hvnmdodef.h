@@ -24,25 +24,10 @@ namespace hvnmdodef {
 inline constexpr std::string_view classtext = "tzlmEnvironment";
 namespace bindunit = hvnmdcdef;  // the binding that BINDPROTO_METHOD calls
 
-class tzlmenvironment : public bindproto::wrapper {
+class tzlmenvironment : public bindproto::wrapperof<hvnmdcdef::lib, classtext, true> {
  public:
-  // create: the library by its default file name through the system loader's search.
-  explicit tzlmenvironment(q5rt::sstr& msg) : wrapper(hvnmdcdef::lib, classtext, msg) {}
-  // createx: beside the running program first, then the search.
-  tzlmenvironment(bindproto::createx_t t, q5rt::sstr& msg)
-      : wrapper(hvnmdcdef::lib, classtext, t, msg) {}
-  // created: the default file name in the directory.
-  tzlmenvironment(bindproto::created_t t, std::string_view dir, q5rt::sstr& msg)
-      : wrapper(hvnmdcdef::lib, classtext, t, dir, msg) {}
-  // createdd: as created, the object made through hvnXCreateD with the directory.
-  tzlmenvironment(bindproto::createdd_t t, std::string_view dir, q5rt::sstr& msg)
-      : wrapper(hvnmdcdef::lib, classtext, t, dir, msg) {}
-  // createl: the library at the path.
-  tzlmenvironment(bindproto::createl_t t, std::string_view path, q5rt::sstr& msg)
-      : wrapper(hvnmdcdef::lib, classtext, t, path, msg) {}
-  // createwithhandle: borrows h (never freed here) and makes sure the library is loaded.
-  tzlmenvironment(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
-      : wrapper(hvnmdcdef::lib, classtext, t, h, msg) {}
+  // create, createx, created, createdd, createl and createwithhandle.
+  using wrapperof::wrapperof;
 
   // hvngethandle and the indicator, error-count and error-callback pass-throughs.
   BINDPROTO_WRAPPER_NAMES(hvn)
@@ -53,16 +38,7 @@ class tzlmenvironment : public bindproto::wrapper {
   HVNMDCDEF_ENTRIES(BINDPROTO_METHOD)
 };
 
-// Forwarders to the binding's operations.
-[[nodiscard]] inline bool hvngetready(q5rt::sstr& msg) { return hvnmdcdef::hvngetready(msg); }
-[[nodiscard]] inline bool hvngetreadyx(q5rt::sstr& msg) { return hvnmdcdef::hvngetreadyx(msg); }
-[[nodiscard]] inline bool hvngetreadyd(std::string_view dir, q5rt::sstr& msg) {
-  return hvnmdcdef::hvngetreadyd(dir, msg);
-}
-[[nodiscard]] inline bool hvngetreadyl(std::string_view path, q5rt::sstr& msg) {
-  return hvnmdcdef::hvngetreadyl(path, msg);
-}
-[[nodiscard]] inline bool hvnlibraryloaded() { return hvnmdcdef::hvnlibraryloaded(); }
-inline void hvnlibraryunload() { hvnmdcdef::hvnlibraryunload(); }
+// Forwarders to the binding's getready variants, libraryloaded and libraryunload.
+BINDPROTO_OBJECT_FORWARDERS(hvn, hvnmdcdef)
 
 }  // namespace hvnmdodef

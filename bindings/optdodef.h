@@ -27,22 +27,10 @@ namespace optdodef {
 inline constexpr std::string_view classtext = "TZlmOptions";
 namespace bindunit = optdcdef;  // the binding that BINDPROTO_METHOD calls
 
-class tzlmoptions : public bindproto::wrapper {
+class tzlmoptions : public bindproto::wrapperof<optdcdef::lib, classtext, false> {
  public:
-  // create: the library by its default file name through the system loader's search.
-  explicit tzlmoptions(q5rt::sstr& msg) : wrapper(optdcdef::lib, classtext, msg) {}
-  // createx: beside the running program first, then the search.
-  tzlmoptions(bindproto::createx_t t, q5rt::sstr& msg)
-      : wrapper(optdcdef::lib, classtext, t, msg) {}
-  // created: the default file name in the directory.
-  tzlmoptions(bindproto::created_t t, std::string_view dir, q5rt::sstr& msg)
-      : wrapper(optdcdef::lib, classtext, t, dir, msg) {}
-  // createl: the library at the path.
-  tzlmoptions(bindproto::createl_t t, std::string_view path, q5rt::sstr& msg)
-      : wrapper(optdcdef::lib, classtext, t, path, msg) {}
-  // createwithhandle: borrows h (never freed here) and makes sure the library is loaded.
-  tzlmoptions(bindproto::withhandle_t t, bindproto::handle h, q5rt::sstr& msg)
-      : wrapper(optdcdef::lib, classtext, t, h, msg) {}
+  // create, createx, created, createl and createwithhandle.
+  using wrapperof::wrapperof;
 
   // optgethandle and the indicator, error-count and error-callback pass-throughs.
   BINDPROTO_WRAPPER_NAMES(opt)
@@ -53,17 +41,8 @@ class tzlmoptions : public bindproto::wrapper {
   OPTDCDEF_ENTRIES(BINDPROTO_METHOD)
 };
 
-// Forwarders to the binding's operations.
-[[nodiscard]] inline bool optgetready(q5rt::sstr& msg) { return optdcdef::optgetready(msg); }
-[[nodiscard]] inline bool optgetreadyx(q5rt::sstr& msg) { return optdcdef::optgetreadyx(msg); }
-[[nodiscard]] inline bool optgetreadyd(std::string_view dir, q5rt::sstr& msg) {
-  return optdcdef::optgetreadyd(dir, msg);
-}
-[[nodiscard]] inline bool optgetreadyl(std::string_view path, q5rt::sstr& msg) {
-  return optdcdef::optgetreadyl(path, msg);
-}
-[[nodiscard]] inline bool optlibraryloaded() { return optdcdef::optlibraryloaded(); }
-inline void optlibraryunload() { optdcdef::optlibraryunload(); }
+// Forwarders to the binding's getready variants, libraryloaded and libraryunload.
+BINDPROTO_OBJECT_FORWARDERS(opt, optdcdef)
 
 // The library's optional load-path entries; false when the library is not loaded or lacks
 // the entry (then nothing is called).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bindings/bindtest.h"
+#include "bindings/dctmdodef.h"
 #include "bindings/optdcdef.h"
 #include "bindings/optdodef.h"
 
@@ -62,6 +63,11 @@ static_assert(std::is_same_v<fnof<sig<23, 51, 52, 53, 54, 55, 56, 57, 58, 59>>,
                                               const double*, double*, bindproto::callbackproc)>);
 static_assert(std::is_same_v<fnof<sig<12, 3>>, sstr* (*)(void*, std::int32_t, sstr*)>);
 static_assert(std::is_same_v<bindproto::entry<optdcdef::lib, 0, sig<15, 15>>::result, bool>);
+// Only the libraries with XCreateD give their object class a createdd constructor.
+static_assert(!std::is_constructible_v<optdodef::tzlmoptions, bindproto::createdd_t,
+                                       std::string_view, q5rt::sstr&>);
+static_assert(std::is_constructible_v<dctmdodef::tdctreader, bindproto::createdd_t,
+                                      std::string_view, q5rt::sstr&>);
 
 TEST_F(bindproto_test, a_missing_file_fails_with_the_loaders_text_and_the_path) {
   q5rt::sstr msg;
