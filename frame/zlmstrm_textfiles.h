@@ -4,8 +4,8 @@
 //   255, "*ZOLM*" as a short string, "A" + file type, a free text as a short string, 1, 1,
 //   "p" (no password) or "P", "C" (block-compressed from here on) or "c", then at the data
 //   start the signature again and the text.
-// The password mode scrambles nothing here: "P" files are read like "p" files (their
-// integrity check then fails), and a password given to a writer is not used.
+// The password mode scrambles nothing here: a "P" header is read like "p" (scrambled data
+// then fails the integrity check), and a password given to a writer is not used.
 //
 // Usage:
 //   zlmstrm::tbinarytextfileio f;
