@@ -5,15 +5,21 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <thread>
 #include <type_traits>
 #include <vector>
 
 #include "bindings/bindtest.h"
+#include "bindings/dctmdcdef.h"
 #include "bindings/dctmdodef.h"
+#include "bindings/hvnmdcdef.h"
 #include "bindings/optdcdef.h"
 #include "bindings/optdodef.h"
+#include "bindings/vrkdcdef.h"
+#include "bindings/wyqdcdef.h"
+#include "frame/strutilx.h"
 
 namespace {
 
@@ -309,6 +315,48 @@ TEST_F(bindproto_test, a_callback_can_end_the_run) {
   const auto res = bindtest::runchild("callback", "bindprotochild.callback_ends_the_run", {});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("callback says stop\n"), std::string::npos) << res.out;
+}
+
+// Every stand-in exports only its binding's core, optional and API entry names (under their
+// documented prefixes), and has every core entry: the link opens the libraries with global
+// binding, so a stray export of one would answer another's lookup. The combined library is
+// checked on its environment names only.
+TEST(bindproto_exports, stand_ins_export_exactly_the_binding_names) {
+  struct row {
+    const bindproto::binding* lib;
+    const char* file;
+    const char* only;  // checked exports start with this (case ignored); empty: all
+    const char* why;
+  };
+  const row rows[] = {
+      {&optdcdef::lib, "libzlmopt64.so", "", "option library"},
+      {&dctmdcdef::lib, "libzlmdct64.so", "", "dictionary library"},
+      {&vrkdcdef::lib, "libzlmvrk64.so", "", "data-exchange library, prefixed names"},
+      {&wyqdcdef::lib, "libzlmwyq64.so", "", "configuration library, prefixed names"},
+      {&hvnmdcdef::lib, "libbrin64.so", "hvn", "environment entries of the combined library"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bindproto::instance& p = r.lib->params();
+    std::set<std::string> allowed;
+    for (std::string_view core : {p.xcreate, p.xcreated, p.xfree, p.xcheck, p.xapiversion})
+      if (!core.empty()) allowed.insert(std::string(core));
+    const std::set<std::string> core = allowed;
+    for (std::string_view opt : {p.setloadpath, p.getloadpath, p.initialize, p.finalize})
+      if (!opt.empty()) allowed.insert(std::string(opt));
+    for (const bindproto::entrydesc& e : p.entries)
+      allowed.insert((p.prefix == bindproto::prefixrule::dc ? bindtest::dcprefix(e) : "") +
+                     std::string(e.name));
+    const std::set<std::string> exported =
+        bindtest::exportednames(bindtest::standinlib() + "/" + r.file);
+    ASSERT_FALSE(exported.empty());
+    for (const std::string& name : core) EXPECT_EQ(exported.count(name), 1u) << name;
+    const std::string only = r.only;
+    for (const std::string& name : exported) {
+      if (strutilx::lowercase(name.substr(0, only.size())).view() != only) continue;
+      EXPECT_EQ(allowed.count(name), 1u) << name << " is exported but no binding name";
+    }
+  }
 }
 
 // The wrapper base through the option object: the message per variant.

@@ -2,14 +2,18 @@
 // switches of their fault injection, and runs of this test program's child cases.
 #pragma once
 
+#include <elf.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bindings/bindproto.h"
 #include "support/testutil.h"
 
 namespace bindtest {
@@ -59,6 +63,69 @@ inline std::vector<std::string> lines(const std::string& text) {
     start = end + 1;
   }
   return result;
+}
+
+// The documented prefix of an entry in the "D__"/"C__" libraries: "D__" when a code is a
+// short string.
+inline std::string dcprefix(const bindproto::entrydesc& e) {
+  for (int k = 0; k <= e.paramcount; ++k)
+    for (int c : {11, 12, 17, 55, 56})
+      if (e.codes[k] == c) return "D__";
+  return "C__";
+}
+
+// Reads a T at offset off of an ELF image; false when the image is too short.
+template <typename T>
+bool elfread(const std::string& image, std::size_t off, T& out) {
+  if (off > image.size() || image.size() - off < sizeof(T)) return false;
+  std::memcpy(&out, image.data() + off, sizeof(T));
+  return true;
+}
+
+// The tags of a 64-bit ELF file's dynamic section (DT_NEEDED, DT_RUNPATH, ...).
+inline std::vector<std::int64_t> dynamictags(const std::string& file) {
+  const std::string image = testutil::read_file(file);
+  std::vector<std::int64_t> tags;
+  Elf64_Ehdr eh{};
+  if (!elfread(image, 0, eh)) return tags;
+  for (int k = 0; k < eh.e_phnum; ++k) {
+    Elf64_Phdr ph{};
+    if (!elfread(image, eh.e_phoff + std::size_t{eh.e_phentsize} * k, ph)) break;
+    if (ph.p_type != PT_DYNAMIC) continue;
+    Elf64_Dyn d{};
+    for (std::size_t off = ph.p_offset; elfread(image, off, d) && d.d_tag != DT_NULL;
+         off += sizeof d)
+      tags.push_back(d.d_tag);
+  }
+  return tags;
+}
+
+// The names a 64-bit ELF shared library exports: defined global or weak dynamic symbols of
+// default visibility.
+inline std::set<std::string> exportednames(const std::string& file) {
+  const std::string image = testutil::read_file(file);
+  std::set<std::string> names;
+  Elf64_Ehdr eh{};
+  if (!elfread(image, 0, eh)) return names;
+  const auto section = [&](std::size_t k, Elf64_Shdr& sh) {
+    return elfread(image, eh.e_shoff + std::size_t{eh.e_shentsize} * k, sh);
+  };
+  for (std::size_t k = 0; k < eh.e_shnum; ++k) {
+    Elf64_Shdr sh{}, strtab{};
+    if (!section(k, sh) || sh.sh_type != SHT_DYNSYM || !section(sh.sh_link, strtab)) continue;
+    for (std::size_t off = sh.sh_offset; off + sizeof(Elf64_Sym) <= sh.sh_offset + sh.sh_size;
+         off += sizeof(Elf64_Sym)) {
+      Elf64_Sym s{};
+      if (!elfread(image, off, s)) break;
+      const int bind = ELF64_ST_BIND(s.st_info);
+      if (s.st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK) ||
+          ELF64_ST_VISIBILITY(s.st_other) != STV_DEFAULT || s.st_name >= strtab.sh_size ||
+          strtab.sh_offset + strtab.sh_size > image.size())
+        continue;
+      names.insert(std::string(image.c_str() + strtab.sh_offset + s.st_name));
+    }
+  }
+  return names;
 }
 
 // Child cases run only when BL_BINDINGS_CHILD names them.

@@ -53,10 +53,7 @@ TEST_F(vrkdcdef_test, entry_table_and_prefixes_match_the_documented_names) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
     EXPECT_EQ(rowof(entries[i]), rows[i].substr(3));
-    bool shortstring = false;
-    for (int k = 0; k <= entries[i].paramcount; ++k)
-      for (int c : {11, 12, 17, 55, 56}) shortstring |= entries[i].codes[k] == c;
-    EXPECT_EQ(rows[i].substr(0, 3), shortstring ? "D__" : "C__");
+    EXPECT_EQ(rows[i].substr(0, 3), bindtest::dcprefix(entries[i]));
   }
   // Rows pinned by hand, apart from the transcribed fixture.
   EXPECT_EQ(rowof(entries[vrkdcdef::ix_vrkopenwrite]), "vrkOpenWrite 3 3 11 11 4");
@@ -151,6 +148,17 @@ TEST_F(vrkdcdef_test, the_search_follows_an_empty_executable_directory) {
 }
 
 // A copy of this program with the library beside it finds it there first.
+// The program carries no run path (no $ORIGIN): beside the program only the data-exchange
+// binding looks, by its own code; the other libraries come from the system loader's search.
+TEST(vrkdcdef_runpath, the_program_has_no_run_path) {
+  const auto tags = bindtest::dynamictags(testutil::baronlink_path());
+  ASSERT_FALSE(tags.empty());
+  for (const std::int64_t tag : tags) {
+    EXPECT_NE(tag, DT_RPATH);
+    EXPECT_NE(tag, DT_RUNPATH);
+  }
+}
+
 TEST(vrkdcdefchild, loads_beside_the_program) {
   if (!bindtest::inchild("vrkbeside")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
