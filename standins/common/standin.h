@@ -46,6 +46,8 @@ class faults {
   explicit faults(std::string_view stem) : stem_(stem) {}
 
   [[nodiscard]] bool refuseapi() const { return on("_REFUSE_API"); }
+  // Refuses without a message: <STEM>_REFUSE_API=silent.
+  [[nodiscard]] bool refusesilently() const { return value("_REFUSE_API") == "silent"; }
   [[nodiscard]] bool nocheck() const { return on("_NOCHECK"); }
   [[nodiscard]] bool failcreate() const { return on("_FAIL_CREATE"); }
   // True when name is in the comma-separated list of <STEM>_REJECT.
@@ -156,6 +158,10 @@ inline int xcheck(const std::vector<signature>& table, const faults& f, std::str
 inline int xapiversion(const faults& f, std::string_view lib, int own, int asked,
                        std::string& msg, std::int32_t* level) {
   f.trace("XAPIVersion " + std::to_string(asked));
+  if (f.refusesilently()) {
+    msg.clear();
+    return 0;
+  }
   if (f.refuseapi() || asked != own) {
     msg = std::string(lib) + ": API version " + std::to_string(asked) +
           " refused; this library speaks version " + std::to_string(own);

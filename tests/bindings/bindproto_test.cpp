@@ -359,6 +359,33 @@ TEST(bindproto_exports, stand_ins_export_exactly_the_binding_names) {
   }
 }
 
+// A refusal without a message: the binding's create says "Unknown error"; a constructor that
+// only gets the library ready names its class and variant.
+TEST_F(bindproto_test, an_empty_failure_message_is_filled_in) {
+  bindtest::scopedenv refuse("ZLMOPT_REFUSE_API", "silent");
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  EXPECT_FALSE(lib.created(h, full, msg));
+  EXPECT_EQ(msg.view(), "Unknown error");
+  optdodef::tzlmoptions o(bindproto::createl, fullfile, msg);
+  EXPECT_EQ(msg.view(), "Unknown error");
+}
+
+TEST(bindprotochild, withhandle_names_its_class) {
+  if (!bindtest::inchild("withhandle")) GTEST_SKIP() << "child case";
+  q5rt::sstr msg;
+  optdodef::tzlmoptions o(bindproto::withhandle, reinterpret_cast<bindproto::handle>(8), msg);
+  EXPECT_EQ(o.gethandle(), nullptr);
+  EXPECT_EQ(msg.view(), "Unknown error calling TZlmOptions.CreateWithHandle");
+}
+
+TEST_F(bindproto_test, createwithhandle_names_its_class_when_the_library_is_silent) {
+  const auto res = bindtest::runchild("withhandle", "bindprotochild.withhandle_names_its_class",
+                                      {{"LD_LIBRARY_PATH", full}, {"ZLMOPT_REFUSE_API", "silent"}});
+  EXPECT_EQ(res.exit_code, 0) << res.out;
+  EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
+}
+
 // The wrapper base through the option object: the message per variant.
 TEST_F(bindproto_test, wrapper_constructors_report_through_their_message) {
   q5rt::sstr msg;
