@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <system_error>
 
+#include "frame/q5text.h"
 #include "frame/strutilx.h"
 #include "frame/zlmlibname.h"
 #include "frame/zlmstrm_buffered.h"
@@ -129,7 +131,7 @@ q5rt::sstr owner(std::string_view kind, std::string_view name) {
   return q5rt::concat(" (", kind, " ", name, ")");
 }
 
-bool readfunction(dumpreader& r, std::int32_t release, tliblibrary& lib) {
+bool readdumpfunction(dumpreader& r, std::int32_t release, tliblibrary& lib) {
   auto fn = std::make_unique<tlibfunction>();
   fn->library = &lib;
   if (!r.text(fn->name, "function name")) return false;
@@ -159,7 +161,7 @@ bool readfunction(dumpreader& r, std::int32_t release, tliblibrary& lib) {
   return ok;
 }
 
-bool readlibrary(dumpreader& r, std::int32_t release, tlibmanager& mgr) {
+bool readdumplibrary(dumpreader& r, std::int32_t release, tlibmanager& mgr) {
   std::string name;
   if (!r.text(name, "library name")) return false;
   tliblibrary& lib = mgr.addlibrary(name);
@@ -172,8 +174,102 @@ bool readlibrary(dumpreader& r, std::int32_t release, tlibmanager& mgr) {
         r.bounded(count, 0, maxposition, "function count", who)))
     return false;
   for (std::int32_t i = 0; i < count; ++i)
-    if (!readfunction(r, release, lib)) return false;
+    if (!readdumpfunction(r, release, lib)) return false;
   return true;
+}
+
+// XCreate (once) and LibInit with the initialisation text; false with the library's text.
+bool createinstance(tliblibrary& lib, std::string_view inittext, q5rt::sstr& m) {
+  if (!lib.created) {
+    lib.xcreate(&lib.instance);
+    lib.created = true;
+  }
+  shortbuf buffer{};
+  const q5rt::sstr text = q5rt::sstr::cut(inittext);
+  buffer[0] = static_cast<unsigned char>(text.size());
+  std::memcpy(buffer + 1, text.data(), text.size());
+  if (lib.libinit(lib.instance, lib.number, buffer) == 0) return true;
+  m = q5rt::sstr::cut(boundaryview(buffer));
+  return false;
+}
+
+// ---- the text description ----
+
+// The lines of a text description, read one by one; integers separated by blanks.
+class textlines {
+ public:
+  explicit textlines(std::string_view text) : rest_(text) {}
+
+  [[nodiscard]] bool line(std::string_view& out) {
+    if (rest_.empty()) return false;
+    const std::size_t end = rest_.find('\n');
+    out = rest_.substr(0, end);
+    if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+    rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
+    return true;
+  }
+  [[nodiscard]] bool trimmed(std::string& out) {
+    std::string_view l;
+    if (!line(l)) return false;
+    out = std::string(trim(l));
+    return true;
+  }
+  // Up to n integers of one line: false when the line is missing or fewer numbers stand.
+  [[nodiscard]] bool integers(std::int32_t* values, int n) {
+    std::string_view l;
+    if (!line(l)) return false;
+    for (int i = 0; i < n; ++i) {
+      l = trim(l);
+      const auto res = std::from_chars(l.data(), l.data() + l.size(), values[i]);
+      if (res.ec != std::errc{}) return false;
+      l.remove_prefix(static_cast<std::size_t>(res.ptr - l.data()));
+    }
+    return true;
+  }
+  static std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// The functions of a kind-1 text description; 0 or a code.
+std::int32_t readtextfunctions(textlines& in, tliblibrary& lib) {
+  std::int32_t count = 0;
+  if (!in.integers(&count, 1) || count < 0 || count > maxposition) return code_badheader;
+  for (std::int32_t i = 0; i < count; ++i) {
+    std::string_view l;
+    if (!in.line(l)) return code_badheader;
+    l = textlines::trim(l);
+    const std::string name(l.substr(0, std::min<std::size_t>(l.find_first_of(" \t"), 255)));
+    if (name.empty()) break;  // an empty name line ends the list
+    if (lib.findfunction(name) != nullptr) return code_duplicate;
+    auto fn = std::make_unique<tlibfunction>();
+    fn->name = name;
+    fn->library = &lib;
+    std::int32_t props[4] = {0, 0, 0, 2};
+    std::int32_t counts[2] = {0, 0};
+    if (!in.trimmed(fn->expltext) || !in.integers(props, lib.format == 1 ? 3 : 4) ||
+        !in.integers(counts, 2))
+      return code_badheader;
+    fn->smooth = props[0];
+    fn->equnever = props[1];
+    fn->zeroripple = props[2];
+    fn->maxderiv = props[3];
+    fn->minargs = counts[0];
+    if (fn->maxderiv < 0 || fn->maxderiv > 2 || counts[1] < 0 || counts[1] > ctvnew::maxargs ||
+        fn->minargs < 0 || fn->minargs > counts[1])
+      return code_badheader;
+    std::int32_t types[ctvnew::maxargs] = {};
+    if (counts[1] > 0 && !in.integers(types, counts[1])) return code_badheader;
+    for (std::int32_t k = 0; k < counts[1]; ++k)
+      fn->args.push_back({static_cast<std::uint8_t>(types[k] != 0 ? 1 : 0), "x"});
+    lib.functions.push_back(std::move(fn));
+  }
+  return 0;
 }
 
 }  // namespace
@@ -219,7 +315,7 @@ void* tliblibrary::loadentry(std::string_view entryname, q5rt::sstr& m) const {
   return nullptr;
 }
 
-bool tliblibrary::registerlibrary(q5rt::sstr& m) {
+bool tliblibrary::registerlibrary(q5rt::sstr& m, bool query) {
   if (!errormsg.empty()) {
     m = q5rt::sstr::cut(errormsg);
     return false;
@@ -236,6 +332,20 @@ bool tliblibrary::registerlibrary(q5rt::sstr& m) {
       return false;
     }
   }
+  if (query) {
+    fortranstyle = loadentry("FortranStyle", m) != nullptr;
+    m.clear();
+    void* entry = loadentry("QueryLibrary", m);
+    if (fortranstyle) {
+      queryfortran = reinterpret_cast<tqueryfortran>(entry);
+    } else {
+      queryplain = reinterpret_cast<tqueryplain>(entry);
+    }
+    if (m.empty()) return readlibraryquery(m);
+    errormsg = m.str();
+    handle = nullptr;
+    return false;
+  }
   xcreate = reinterpret_cast<txcreate>(loadentry("XCreate", m));
   xfree = reinterpret_cast<txfree>(loadentry("XFree", m));
   libinit = reinterpret_cast<tlibinit>(loadentry("LibInit", m));
@@ -244,6 +354,75 @@ bool tliblibrary::registerlibrary(q5rt::sstr& m) {
   errormsg = m.str();
   handle = nullptr;  // the file stays loaded
   return false;
+}
+
+std::int32_t tliblibrary::querylibrary(std::int32_t position, std::int32_t code,
+                                       std::int32_t& value, q5rt::sstr& text) const {
+  text.clear();
+  std::int32_t answer = 0;
+  if (fortranstyle && queryfortran != nullptr) {
+    char buffer[256] = {};
+    answer = queryfortran(position, code, &value, buffer);
+    buffer[255] = 0;
+    text = q5rt::sstr::cut(buffer);
+  } else if (queryplain != nullptr) {
+    const char* p = nullptr;
+    answer = queryplain(position, code, &value, &p);
+    if (p != nullptr) text = q5rt::sstr::cut(std::string_view(p, strnlen(p, 255)));
+  }
+  return answer;
+}
+
+bool tliblibrary::readlibraryquery(q5rt::sstr& m) {
+  q5rt::sstr text;
+  std::int32_t value = 0;
+  (void)querylibrary(0, 0, format, text);
+  if (format > 2) {
+    m = q5rt::sstr::cut("Library version is more recent than can be read");
+    return false;
+  }
+  (void)querylibrary(0, 1, number, text);
+  credit = text.str();
+  std::int32_t count = 0;
+  (void)querylibrary(0, 2, count, text);
+  description = text.str();
+  value = 0;
+  (void)querylibrary(0, 3, value, text);
+  if (value == 1) libflag = true;
+  count = std::clamp(count, 0, maxposition);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    (void)querylibrary(i, 1, value, text);
+    if (findfunction(text.view()) != nullptr) {
+      m = q5rt::concat("Duplicate function ", text, " in library ", name);
+      return false;
+    }
+    auto fn = std::make_unique<tlibfunction>();
+    fn->name = text.str();
+    fn->library = this;
+    std::int32_t nargs = 0;
+    bool ok = querylibrary(i, 2, value, text) != 0;
+    fn->expltext = text.str();
+    ok = ok && querylibrary(i, 3, fn->equnever, text) != 0 &&
+         querylibrary(i, 4, fn->smooth, text) != 0 &&
+         querylibrary(i, 5, fn->zeroripple, text) != 0 &&
+         querylibrary(i, 6, fn->minargs, text) != 0 && querylibrary(i, 7, nargs, text) != 0;
+    fn->maxderiv = 2;
+    if (ok && format != 1) ok = querylibrary(i, 8, fn->maxderiv, text) != 0;
+    // Answers the evaluation cannot hold are refused like missing ones.
+    ok = ok && nargs >= 0 && nargs <= ctvnew::maxargs && fn->maxderiv >= 0 && fn->maxderiv <= 2;
+    for (std::int32_t k = 1; ok && k <= nargs; ++k) {
+      std::int32_t type = 0;
+      ok = querylibrary(i, 1000 + k, type, text) != 0;
+      fn->args.push_back({static_cast<std::uint8_t>(type != 0 ? 1 : 0), text.str()});
+    }
+    const std::string fname = fn->name;
+    functions.push_back(std::move(fn));
+    if (!ok) {
+      m = q5rt::concat("Error loading function from library ", name, " function ", fname);
+      return false;
+    }
+  }
+  return true;
 }
 
 // ---- manager ----
@@ -271,7 +450,7 @@ bool tlibmanager::readdump(std::int32_t release, zlmstrm::tmibufferedstream& s, 
   } else if (r.mark(dumpmark, "mark", {}) &&
              r.bounded(count, 0, maxposition, "library count", {})) {
     ok = true;
-    for (std::int32_t i = 0; ok && i < count; ++i) ok = readlibrary(r, release, *this);
+    for (std::int32_t i = 0; ok && i < count; ++i) ok = readdumplibrary(r, release, *this);
   }
   if (!ok) msg = r.msg;
   return ok;
@@ -325,22 +504,13 @@ bool tlibmanager::registerlibraries(std::string_view inittext, q5rt::sstr& m, bo
       m.clear();
       continue;
     }
-    if (initialise && !lib->created) {
-      lib->xcreate(&lib->instance);
-      lib->created = true;
-      shortbuf buffer{};
-      const q5rt::sstr text = q5rt::sstr::cut(inittext);
-      buffer[0] = static_cast<unsigned char>(text.size());
-      std::memcpy(buffer + 1, text.data(), text.size());
-      if (lib->libinit(lib->instance, lib->number, buffer) != 0) {
-        m = q5rt::sstr::cut(boundaryview(buffer));
-        if (lib->used) {
-          libmgrerror(m);
-          return false;
-        }
-        libmgrwarning(m);
-        m.clear();
+    if (initialise && !createinstance(*lib, inittext, m)) {
+      if (lib->used) {
+        libmgrerror(m);
+        return false;
       }
+      libmgrwarning(m);
+      m.clear();
     }
     for (const auto& fn : lib->functions) {
       if (!fn->used) continue;
@@ -363,11 +533,72 @@ bool tlibmanager::checklibraryloaded(std::int32_t libpos, q5rt::sstr& m) {
   return lib->registerlibrary(m);
 }
 
+std::int32_t tlibmanager::readlibrary(std::string_view text, std::int32_t& position,
+                                      std::string_view libname, std::string_view filename) {
+  position = -1;
+  textlines in(text);
+  std::uint8_t kind = 2;
+  if (filename.empty()) {
+    std::string header;
+    if (!in.trimmed(header)) return code_badheader;
+    if (header == header_refused) {
+      kind = 0;
+    } else if (header == header_text) {
+      kind = 1;
+    } else if (header != header_query) {
+      return code_badheader;
+    }
+  }
+  if (const std::int32_t known = libraryindex(libname); known > 0) {
+    if (getlibobj(known)->kind != kind) return code_kinddiffers;
+    position = known;
+    return 0;
+  }
+  tliblibrary& lib = addlibrary(libname);
+  lib.kind = kind;
+  position = librarycount();
+  if (kind == 0) return code_badheader;
+  if (kind == 2) {
+    if (!filename.empty()) {
+      lib.filename = std::string(filename);
+    } else if (!in.trimmed(lib.filename)) {
+      return code_badheader;
+    }
+    return 0;
+  }
+  std::int32_t head[2] = {0, 0};
+  if (!in.integers(head, 2)) return code_badheader;
+  lib.format = head[0];
+  lib.number = head[1];
+  if (lib.format > 2) return code_newformat;
+  if (!in.trimmed(lib.filename) || !in.trimmed(lib.description) || !in.trimmed(lib.credit))
+    return code_badheader;
+  return readtextfunctions(in, lib);
+}
+
+std::int32_t tlibmanager::initlibrary(std::string_view text, std::string_view libname,
+                                      std::string_view filename, std::string_view inittext) {
+  std::int32_t position = -1;
+  if (const std::int32_t code = readlibrary(text, position, libname, filename); code != 0)
+    return code;
+  tliblibrary& lib = *getlibobj(position);
+  q5rt::sstr m;
+  const bool ok = (lib.kind != 2 || lib.registerlibrary(m, true)) && lib.registerlibrary(m) &&
+                  createinstance(lib, inittext, m);
+  if (ok) return 0;
+  libmgrerror(m);
+  return code_initfailed;
+}
+
 std::int32_t tlibmanager::extfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr,
                                       const double* args) const {
   rec.ec = 0;
   rec.rc = 0;
   const tlibfunction* fn = getifuncobj(fnr);
+  if (fn->library->fortranstyle) {
+    q5rt::output().flush();
+    std::fflush(stdout);
+  }
   if (rec.level > fn->maxderiv) rec.level = fn->maxderiv;
   const std::int32_t k = rec.level;
   const std::int32_t n = std::clamp(rec.nargs, 0, ctvnew::maxargs);
@@ -439,6 +670,16 @@ q5rt::sstr tlibmanager::libraryname(std::int32_t libpos) const {
 q5rt::sstr tlibmanager::libraryfilename(std::int32_t libpos) const {
   const tliblibrary* lib = getlibobj(libpos);
   return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->filename);
+}
+
+q5rt::sstr tlibmanager::librarycredit(std::int32_t libpos) const {
+  const tliblibrary* lib = getlibobj(libpos);
+  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->credit);
+}
+
+q5rt::sstr tlibmanager::librarydescription(std::int32_t libpos) const {
+  const tliblibrary* lib = getlibobj(libpos);
+  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->description);
 }
 
 q5rt::sstr tlibmanager::funcname(std::int32_t fnr) const {

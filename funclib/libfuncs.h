@@ -55,6 +55,14 @@ using txcreate = void (*)(void** instance);
 using txfree = void (*)(void** instance);
 // The buffer arrives with the initialisation text and holds the error text on failure.
 using tlibinit = std::int32_t (*)(void* instance, std::int32_t libnr, unsigned char* msg);
+// QueryLibrary (position 0: the library; code; out value; out text): nonzero when answered.
+// Plain style: the text is the address of a text pointer the library points at a
+// zero-terminated text. A library that exports FortranStyle writes the zero-terminated
+// text into a 256-byte buffer instead.
+using tqueryplain = std::int32_t (*)(std::int32_t position, std::int32_t code,
+                                     std::int32_t* value, const char** text);
+using tqueryfortran = std::int32_t (*)(std::int32_t position, std::int32_t code,
+                                       std::int32_t* value, char* text);
 // h: n x n, row by row.
 using textfunc = std::int32_t (*)(void* instance, std::int32_t level, std::int32_t n,
                                   const double* x, double* f, double* g, double* h,
@@ -72,6 +80,19 @@ inline constexpr std::int32_t functionmark = 77;
 // Dumps read with a release above this carry the library and function flags.
 inline constexpr std::int32_t flagrelease = 240;
 inline constexpr std::int32_t maxposition = 0xFFFF;
+
+// Codes of the text description path.
+inline constexpr std::int32_t code_kinddiffers = 420;    // library known with another kind
+inline constexpr std::int32_t code_badheader = 427;      // unknown or refused header, or a
+                                                         // line that is not as described
+inline constexpr std::int32_t code_newformat = 783;      // format above 2
+inline constexpr std::int32_t code_initfailed = 915;     // registration or initialisation failed
+inline constexpr std::int32_t code_duplicate = 916;      // a function name given twice
+
+// Headers of a text description and the kinds they give.
+inline constexpr std::string_view header_refused = "ZORORER000";  // kind 0
+inline constexpr std::string_view header_text = "ZOLMHDR001";     // kind 1: functions listed
+inline constexpr std::string_view header_query = "ZOLMHDR002";    // kind 2: asked of the library
 
 [[nodiscard]] constexpr std::int32_t packlibfuncnr(std::int32_t lib, std::int32_t func) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(lib) << 16) |
@@ -116,14 +137,24 @@ class tliblibrary {
   // The entry under the name in lower case, as given, in upper case; nullptr and m set
   // when none exists. Nothing is looked up while m holds a message.
   void* loadentry(std::string_view entryname, q5rt::sstr& m) const;
-  // Loads the file and binds XCreate, XFree and LibInit; a failure is final.
-  [[nodiscard]] bool registerlibrary(q5rt::sstr& m);
+  // Loads the file and binds XCreate, XFree and LibInit; a failure is final. With query:
+  // binds QueryLibrary (Fortran style when FortranStyle is exported) and reads the
+  // library's functions through it instead.
+  [[nodiscard]] bool registerlibrary(q5rt::sstr& m, bool query = false);
+  // One question in the library's style; the library's answer, text cut to 255.
+  [[nodiscard]] std::int32_t querylibrary(std::int32_t position, std::int32_t code,
+                                          std::int32_t& value, q5rt::sstr& text) const;
+  // The library's functions and properties through QueryLibrary.
+  [[nodiscard]] bool readlibraryquery(q5rt::sstr& m);
 
   std::string name;
   tlibmanager* manager = nullptr;  // not owned
   std::int32_t number = 0;
   std::int32_t format = 2;
   std::string filename;
+  std::string credit;       // text description and query path only
+  std::string description;  // likewise
+  std::uint8_t kind = 1;    // 1 dump; 0, 1, 2 from a text header
   bool libflag = false;
   bool used = false;
   bool registered = false;
@@ -134,6 +165,9 @@ class tliblibrary {
   tlibinit libinit = nullptr;
   txcreate xcreate = nullptr;
   txfree xfree = nullptr;
+  tqueryplain queryplain = nullptr;
+  tqueryfortran queryfortran = nullptr;
+  bool fortranstyle = false;  // flush standard output before each call
   std::string errormsg;  // set when registration failed
 };
 
@@ -161,6 +195,15 @@ class tlibmanager {
                                        bool initialise);
   [[nodiscard]] bool checklibraryloaded(std::int32_t libpos, q5rt::sstr& m);
 
+  // Text description (one text, lines): enters the library when its name is new; 0 and
+  // its position, or a code.
+  [[nodiscard]] std::int32_t readlibrary(std::string_view text, std::int32_t& position,
+                                         std::string_view libname, std::string_view filename);
+  // readlibrary, registration (by queries first for kind 2), XCreate and LibInit; 0 or a
+  // code (failures of registration and initialisation reported as errors: 915).
+  [[nodiscard]] std::int32_t initlibrary(std::string_view text, std::string_view libname,
+                                         std::string_view filename, std::string_view inittext);
+
   // Calls a bound function entry: rec.level lowered to the function's maximum level,
   // f and the first n gradient entries cleared, the n x n Hessian copied into rec.h.
   // Callers make sure the function is callable.
@@ -180,6 +223,8 @@ class tlibmanager {
 
   [[nodiscard]] q5rt::sstr libraryname(std::int32_t libpos) const;
   [[nodiscard]] q5rt::sstr libraryfilename(std::int32_t libpos) const;
+  [[nodiscard]] q5rt::sstr librarycredit(std::int32_t libpos) const;
+  [[nodiscard]] q5rt::sstr librarydescription(std::int32_t libpos) const;
   [[nodiscard]] q5rt::sstr funcname(std::int32_t fnr) const;
   [[nodiscard]] q5rt::sstr functionexpltext(std::int32_t fnr) const;
   [[nodiscard]] bool functionequnever(std::int32_t fnr) const;

@@ -4,9 +4,15 @@
  *   libextupper64.so   every entry in upper case only (XCREATE, ..., TWICE) and one in
  *                      mixed case (Half)
  *   libextnoinit64.so  XCreate and XFree, no LibInit
+ *   libextquery64.so   the demo entries plus addxy, negx and QueryLibrary, which describes
+ *                      addxy and negx (plain style: the text through a text pointer)
+ *   libextqueryf64.so  the same in Fortran style: exports FortranStyle, the text goes into a
+ *                      256-byte buffer
  * Texts at the boundary are short strings: a length byte and up to 255 characters.
  * EXTFUNCS_TRACE=<file> appends one line per XCreate, LibInit ("LibInit <nr> <text>") and
- * XFree. LibInit refuses an initialisation text that contains "refuse". */
+ * XFree. LibInit refuses an initialisation text that contains "refuse".
+ * EXTFUNCS_QUERY_FAULT: "format" answers format 3, "duplicate" names the second function
+ * addxy too, "unanswered" leaves the second function's argument count unanswered. */
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -167,5 +173,80 @@ EXPORT int mulxy(FUNC_ARGS) {
   (void)inst, (void)level, (void)n, (void)x, (void)g, (void)h, (void)logerror, (void)usermem;
   *f = 0;
   return 0;
+}
+#endif
+
+#if defined(EXT_QUERY) || defined(EXT_QUERY_FORTRAN)
+/* a + b, all levels. */
+EXPORT int addxy(FUNC_ARGS) {
+  (void)inst, (void)n, (void)logerror, (void)usermem;
+  *f = x[0] + x[1];
+  if (level >= 1) g[0] = g[1] = 1;
+  if (level == 2) h[0] = h[1] = h[2] = h[3] = 0;
+  return 0;
+}
+
+/* -x, value and gradient. */
+EXPORT int negx(FUNC_ARGS) {
+  (void)inst, (void)n, (void)h, (void)logerror, (void)usermem;
+  *f = -x[0];
+  if (level >= 1) g[0] = -1;
+  return 0;
+}
+
+static int fault(const char* what) {
+  const char* v = getenv("EXTFUNCS_QUERY_FAULT");
+  return v != NULL && strcmp(v, what) == 0;
+}
+
+/* The answer to one question: its value and text; 0 when not answered. */
+static int answer(int pos, int code, int* value, const char** text) {
+  static const char* names[] = {"addxy", "negx"};
+  static const char* texts[] = {"a plus b", "minus x"};
+  *text = "";
+  if (pos == 0) {
+    switch (code) {
+      case 0: *value = fault("format") ? 3 : 2; return 1;
+      case 1: *value = 5; *text = "extfuncs query credit"; return 1;
+      case 2: *value = 2; *text = "functions described by queries"; return 1;
+      case 3: *value = 1; return 1;
+      default: return 0;
+    }
+  }
+  if (pos < 1 || pos > 2) return 0;
+  const int two = pos == 2;
+  switch (code) {
+    case 1: *text = two && fault("duplicate") ? names[0] : names[pos - 1]; return 1;
+    case 2: *text = texts[pos - 1]; return 1;
+    case 3: *value = 0; return 1;                    /* never in equation */
+    case 4: *value = two ? 1 : 2; return 1;          /* smooth */
+    case 5: *value = 0; return 1;                    /* zero ripple */
+    case 6: *value = two ? 1 : 2; return 1;          /* minimum arguments */
+    case 7:
+      if (two && fault("unanswered")) return 0;
+      *value = two ? 1 : 2;
+      return 1;
+    case 8: *value = two ? 1 : 2; return 1;          /* maximum derivative level */
+    case 1001: *value = 1; *text = two ? "x" : "a"; return 1;
+    case 1002: *value = 0; *text = "b"; return !two;
+    default: return 0;
+  }
+}
+#endif
+
+#ifdef EXT_QUERY
+EXPORT int QueryLibrary(int pos, int code, int* value, const char** text) {
+  return answer(pos, code, value, text);
+}
+#endif
+
+#ifdef EXT_QUERY_FORTRAN
+EXPORT void FortranStyle(void) {}
+
+EXPORT int QueryLibrary(int pos, int code, int* value, char* buffer) {
+  const char* text = "";
+  int r = answer(pos, code, value, &text);
+  snprintf(buffer, 256, "%s", text);
+  return r;
 }
 #endif

@@ -464,4 +464,177 @@ TEST_F(LibfuncsCall, LibraryErrorsGoToTheRecordsCallback) {
   EXPECT_EQ(rec.rc, 0);
 }
 
+
+// ---- text descriptions and query registration ----
+
+namespace textpath {
+
+constexpr std::string_view demo1 =
+    "ZOLMHDR001\n"
+    "2 4\n"
+    "  extdemo  \n"
+    "demo functions\n"
+    "credit line\n"
+    "3\n"
+    "  mulxy and more words\n"
+    "x times y\n"
+    "2 0 1 2\n"
+    "1 2\n"
+    "1 0\n"
+    "cubic\n"
+    "cube\n"
+    "0 1 0 1\n"
+    "1 1\n"
+    "1\n"
+    "   \n";
+
+TEST_F(Libfuncs, TextDescriptionIsReadIntoTheLibrary) {
+  libfuncs::tlibmanager mgr;
+  std::int32_t pos = 0;
+  ASSERT_EQ(mgr.readlibrary(demo1, pos, "demo", ""), 0);
+  EXPECT_EQ(pos, 1);
+  const libfuncs::tliblibrary& lib = *mgr.getlibobj(1);
+  EXPECT_EQ(lib.kind, 1);
+  EXPECT_EQ(lib.number, 4);
+  EXPECT_EQ(lib.filename, "extdemo");
+  EXPECT_EQ(mgr.librarydescription(1).str(), "demo functions");
+  EXPECT_EQ(mgr.librarycredit(1).str(), "credit line");
+  ASSERT_EQ(mgr.libraryfunctioncount(1), 2);  // the empty third name ends the list
+  const std::int32_t mulxy = libfuncs::packlibfuncnr(1, 1), cubic = libfuncs::packlibfuncnr(1, 2);
+  EXPECT_EQ(mgr.funcname(mulxy).str(), "mulxy");
+  EXPECT_EQ(mgr.functionexpltext(mulxy).str(), "x times y");
+  EXPECT_EQ(mgr.functionsmooth(mulxy), 2);
+  EXPECT_TRUE(mgr.functionzeroripple(mulxy));
+  EXPECT_EQ(mgr.functionargtype(mulxy, 2), 0);
+  EXPECT_EQ(mgr.functionargname(mulxy, 1).str(), "x");
+  EXPECT_TRUE(mgr.functionequnever(cubic));
+  EXPECT_EQ(mgr.functionmaxderiv(cubic), 1);
+}
+
+TEST_F(Libfuncs, TextDescriptionCodes) {
+  struct row {
+    std::string text;
+    std::string filename;
+    std::int32_t code;
+    std::int32_t libraries;
+    const char* why;
+  };
+  const row rows[] = {
+      {"ZORORER000\n", "", 427, 1, "refused header: entered, then refused"},
+      {"ZOLMHDR9\n", "", 427, 0, "unknown header"},
+      {"", "", 427, 0, "no header line"},
+      {"ZOLMHDR001\n3 1\n", "", 783, 1, "format above 2"},
+      {"ZOLMHDR001\n1 1\nf\nd\nc\n2\nmulxy\nt\n0 0 0\n0 0\nmulxy\nt\n0 0 0\n0 0\n", "", 916, 1,
+       "a function name twice"},
+      {"ZOLMHDR001\n1 1\nf\nd\nc\n1\nmulxy\nt\n0 0 0\n0 0\n", "", 0, 1,
+       "format 1: no derivative level on the line"},
+      {"ZOLMHDR001\n2 1\nf\nd\nc\n1\nmany\nt\n0 0 0 2\n0 21\n", "", 427, 1,
+       "more than 20 arguments"},
+      {"ZOLMHDR001\n2 1\nf\nd\nc\n1\nfn\nt\n0 0 0 2\n0 3\n1 1\n", "", 427, 1,
+       "fewer argument types than arguments"},
+      {"ZOLMHDR001\n2 1\nf\nd\nc\n1\nfn\nt\n0 0 x 2\n", "", 427, 1, "not a number"},
+      {"ZOLMHDR001\n2 1\nf\nd\nc\n2\nfn\nt\n0 0 0 2\n0 0\n", "", 427, 1,
+       "the text ends before the count of functions"},
+      {"ZOLMHDR002\n  extquery \n", "", 0, 1, "kind 2: the file line only"},
+      {"ignored", "given", 0, 1, "file named by the caller: kind 2, nothing read"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    libfuncs::tlibmanager mgr;
+    std::int32_t pos = 0;
+    EXPECT_EQ(mgr.readlibrary(r.text, pos, "lib", r.filename), r.code);
+    EXPECT_EQ(mgr.librarycount(), r.libraries);
+  }
+  libfuncs::tlibmanager mgr;
+  std::int32_t pos = 0;
+  ASSERT_EQ(mgr.readlibrary(demo1, pos, "demo", ""), 0);
+  EXPECT_EQ(mgr.readlibrary("", pos, "DEMO", "extquery"), 420);  // known with kind 1
+  EXPECT_EQ(mgr.readlibrary(demo1, pos, "Demo", ""), 0);         // known, same kind
+  EXPECT_EQ(pos, 1);
+  EXPECT_EQ(mgr.librarycount(), 1);
+}
+
+TEST_F(Libfuncs, TextDescribedLibraryIsInitialisedAndItsFunctionsBoundOnDemand) {
+  const extfunctest::datahome home;
+  home.install("extdemo");
+  const extfunctest::trace tr;
+  libfuncs::tlibmanager mgr;
+  mgr.setmsgcb(&extfunctest::collect);
+  EXPECT_EQ(mgr.initlibrary(demo1, "demo", "", "text init"), 0);
+  EXPECT_EQ(tr.text(), "XCreate\nLibInit 4 text init\n");
+  EXPECT_EQ(mgr.loadfunction(1, "mulxy"), 1);
+  ctvnew::tmathnewrec rec{};
+  ctvnew::mathnewrecinit(rec);
+  rec.level = 1;
+  rec.nargs = 2;
+  const double x[] = {2, 3};
+  EXPECT_EQ(mgr.extfunceval(rec, libfuncs::packlibfuncnr(1, 1), x), 0);
+  EXPECT_EQ(rec.f, 6);
+  EXPECT_EQ(mgr.initlibrary(demo1, "refusing", "", "refuse"), libfuncs::code_initfailed);
+  EXPECT_EQ(extfunctest::messages(),
+            std::vector<std::string>{"E:extfuncs: initialisation refused"});
+}
+
+TEST_F(Libfuncs, QueryRegistrationInBothStyles) {
+  const extfunctest::datahome home;
+  for (const char* base : {"extquery", "extqueryf"}) {
+    SCOPED_TRACE(base);
+    home.install(base);
+    libfuncs::tlibmanager mgr;
+    ASSERT_EQ(mgr.initlibrary("", "q", base, "init"), 0);
+    const libfuncs::tliblibrary& lib = *mgr.getlibobj(1);
+    EXPECT_EQ(lib.fortranstyle, std::string(base) == "extqueryf");
+    EXPECT_EQ(lib.number, 5);
+    EXPECT_TRUE(lib.libflag);
+    EXPECT_EQ(mgr.librarycredit(1).str(), "extfuncs query credit");
+    EXPECT_EQ(mgr.librarydescription(1).str(), "functions described by queries");
+    ASSERT_EQ(mgr.libraryfunctioncount(1), 2);
+    const std::int32_t addxy = libfuncs::packlibfuncnr(1, 1), negx = libfuncs::packlibfuncnr(1, 2);
+    EXPECT_EQ(mgr.funcname(addxy).str(), "addxy");
+    EXPECT_EQ(mgr.functionexpltext(negx).str(), "minus x");
+    EXPECT_EQ(mgr.functionargname(addxy, 2).str(), "b");
+    EXPECT_EQ(mgr.functionargtype(addxy, 2), 0);
+    EXPECT_EQ(mgr.functionmaxderiv(negx), 1);
+    EXPECT_EQ(mgr.functionsmooth(negx), 1);
+    EXPECT_EQ(mgr.loadfunction(1, "negx"), 2);
+    ctvnew::tmathnewrec rec{};
+    ctvnew::mathnewrecinit(rec);
+    rec.level = 2;
+    rec.nargs = 1;
+    const double x[] = {4};
+    EXPECT_EQ(mgr.extfunceval(rec, negx, x), 0);
+    EXPECT_EQ(rec.f, -4);
+    EXPECT_EQ(rec.g[0], -1);
+    EXPECT_EQ(rec.level, 1);
+  }
+}
+
+TEST_F(Libfuncs, QueryAnswersThatCannotBeReadFailTheRegistration) {
+  struct row {
+    const char* fault;
+    const char* message;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"format", "E:Library version is more recent than can be read", "format 3"},
+      {"duplicate", "E:Duplicate function addxy in library q", "a name twice"},
+      {"unanswered", "E:Error loading function from library q function negx",
+       "a property not answered"},
+  };
+  const extfunctest::datahome home;
+  home.install("extquery");
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const extfunctest::envvar fault("EXTFUNCS_QUERY_FAULT", r.fault);
+    extfunctest::messages().clear();
+    libfuncs::tlibmanager mgr;
+    mgr.setmsgcb(&extfunctest::collect);
+    EXPECT_EQ(mgr.initlibrary("", "q", "extquery", "init"), libfuncs::code_initfailed);
+    EXPECT_EQ(extfunctest::messages(), std::vector<std::string>{r.message});
+    EXPECT_FALSE(mgr.getlibobj(1)->registered);
+  }
+}
+
+}  // namespace textpath
+
 }  // namespace
