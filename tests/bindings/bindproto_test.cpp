@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -302,9 +306,28 @@ TEST_F(bindproto_test, error_handling_follows_the_indicators) {
   EXPECT_EQ(lastcount, 1);  // the exception comes before the callback
 }
 
-// A callback that answers non-zero ends the run with 123 even with the exit indicator off.
+// Runs at exit before the units' close-downs: can the callback mutex be taken again? (A
+// thread tries, so that a mutex left locked shows as a line, not as a hang.)
+void reportcallbackmutex() {
+  std::atomic<bool> taken{false};
+  std::thread t([&taken] {
+    optdcdef::lib.seterrorcallback(nullptr);
+    taken = true;
+  });
+  for (int k = 0; k < 300 && !taken; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::fputs(taken ? "callback mutex free\n" : "callback mutex held\n", stdout);
+  std::fflush(stdout);
+  if (taken)
+    t.join();
+  else
+    t.detach();
+}
+
+// A callback that answers non-zero ends the run with 123 even with the exit indicator off,
+// and the callback mutex is released before the run ends.
 TEST(bindprotochild, callback_ends_the_run) {
   if (!bindtest::inchild("callback")) GTEST_SKIP() << "child case";
+  std::atexit(&reportcallbackmutex);
   optdcdef::lib.setexitindicator(false);
   optdcdef::lib.seterrorcallback(&endrun);
   optdcdef::lib.errorhandling("callback says stop");
@@ -315,6 +338,7 @@ TEST_F(bindproto_test, a_callback_can_end_the_run) {
   const auto res = bindtest::runchild("callback", "bindprotochild.callback_ends_the_run", {});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("callback says stop\n"), std::string::npos) << res.out;
+  EXPECT_NE(res.out.find("callback mutex free\n"), std::string::npos) << res.out;
 }
 
 // Every stand-in exports only its binding's core, optional and API entry names (under their
