@@ -10,6 +10,7 @@
 #include "frame/statlib.h"
 #include "instance/gcdata.h"
 #include "instance/gdutils_solution.h"
+#include "instance/zlmconf.h"
 #include "instance/zlmspecs.h"
 
 namespace gcdata {

@@ -14,6 +14,7 @@
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
 #include "instance/gdutils_records.h"
+#include "instance/zlmconf.h"
 #include "instance/zlmspecs.h"
 
 namespace gcload {

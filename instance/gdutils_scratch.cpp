@@ -14,6 +14,7 @@
 #include "frame/gfileopen.h"
 #include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
+#include "instance/zlmconf.h"
 #include "instance/zlmspecs.h"
 
 namespace gdutils {

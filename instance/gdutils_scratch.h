@@ -44,20 +44,6 @@
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
 
-// The digits of the scratch file type, (type div 10^k) mod 10 each.
-namespace zlmconf {
-[[nodiscard]] constexpr std::int32_t ftdigit(std::int32_t filetype, int k) {
-  for (int i = 0; i < k; ++i) filetype /= 10;
-  return filetype % 10;
-}
-[[nodiscard]] constexpr std::int32_t fttype(std::int32_t t) { return ftdigit(t, 0); }
-[[nodiscard]] constexpr std::int32_t ftduals(std::int32_t t) { return ftdigit(t, 1); }
-[[nodiscard]] constexpr std::int32_t ftnzcount(std::int32_t t) { return ftdigit(t, 2); }
-[[nodiscard]] constexpr std::int32_t ftscales(std::int32_t t) { return ftdigit(t, 3); }
-[[nodiscard]] constexpr std::int32_t ftslacks(std::int32_t t) { return ftdigit(t, 4); }
-[[nodiscard]] constexpr std::int32_t ftmatches(std::int32_t t) { return ftdigit(t, 5); }
-}  // namespace zlmconf
-
 namespace gdutils {
 
 inline constexpr std::int32_t recordsize = 800;

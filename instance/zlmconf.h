@@ -199,9 +199,21 @@ class tzlmconf {
   void clearwork();
 };
 
+// The digits of the six-digit scratch file type, (type div 10^k) mod 10 each: layout,
+// duals, nonzero count, scales, slacks, matches.
+[[nodiscard]] constexpr std::int32_t ftdigit(std::int32_t filetype, int k) {
+  for (int i = 0; i < k; ++i) filetype /= 10;
+  return filetype % 10;
+}
+[[nodiscard]] constexpr std::int32_t fttype(std::int32_t t) { return ftdigit(t, 0); }
+[[nodiscard]] constexpr std::int32_t ftduals(std::int32_t t) { return ftdigit(t, 1); }
+[[nodiscard]] constexpr std::int32_t ftnzcount(std::int32_t t) { return ftdigit(t, 2); }
+[[nodiscard]] constexpr std::int32_t ftscales(std::int32_t t) { return ftdigit(t, 3); }
+[[nodiscard]] constexpr std::int32_t ftslacks(std::int32_t t) { return ftdigit(t, 4); }
+[[nodiscard]] constexpr std::int32_t ftmatches(std::int32_t t) { return ftdigit(t, 5); }
+
 // The text left after the first token of a solver-section line, and the token: the text up
 // to the first blank; the remainder is trimmed (codes 0 to 32 off both ends).
 [[nodiscard]] std::string_view nexttoken(std::string_view& rest);
-[[nodiscard]] std::string_view trimmed(std::string_view text);
 
 }  // namespace zlmconf

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frame/gfileopen.h"
+#include "instance/zlmconf.h"
 #include "support/testutil.h"
 
 namespace {
