@@ -30,13 +30,6 @@ bool isinteger(std::string_view text) {
 
 }  // namespace
 
-std::string_view trimmed(std::string_view text) {
-  const auto low = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!text.empty() && low(text.front())) text.remove_prefix(1);
-  while (!text.empty() && low(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string_view nexttoken(std::string_view& rest) {
   const std::size_t blank = rest.find(' ');
   if (blank == std::string_view::npos) {
@@ -45,7 +38,7 @@ std::string_view nexttoken(std::string_view& rest) {
     return token;
   }
   const std::string_view token = rest.substr(0, blank);
-  rest = trimmed(rest.substr(blank));
+  rest = q5rt::trim(rest.substr(blank));
   return token;
 }
 
@@ -467,7 +460,7 @@ void tzlmconf::screadwork(textreader& in) {
   bool pending = false;
   for (std::int32_t t = 1; t <= lasttype && !in.eof(); ++t) {
     line = in.readln_string();
-    const std::string_view text = trimmed(line.view());
+    const std::string_view text = q5rt::trim(line.view());
     if (!isinteger(text)) {
       pending = true;
       break;
@@ -478,7 +471,7 @@ void tzlmconf::screadwork(textreader& in) {
     if (!pending) line = in.readln_string();
     pending = false;
     std::unique_ptr<talgrecord> rec = talglist::getnewrec();
-    rec->solverid.assign_cut(trimmed(line.view()));
+    rec->solverid.assign_cut(q5rt::trim(line.view()));
     (void)solvers.add(std::move(rec));
   }
 }
