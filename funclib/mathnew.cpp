@@ -20,7 +20,7 @@ std::string_view codetext(const q5rt::shortstring<Cap> (&texts)[N], int code) {
 
 std::string_view decimal(char (&buf)[16], long long n) {
   const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, static_cast<std::size_t>(res.ptr - buf)};
+  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
 }
 
 }  // namespace
@@ -193,6 +193,29 @@ constexpr std::array<entry, funccount> evaluators = [] {
   return t;
 }();
 
+// The reports of a request the frame refuses.
+int reportindex(ctvnew::tmathnewrec& rec, std::uint8_t fnr) {
+  char buf[16];
+  rec.fnr = unknownfnr;
+  return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
+                q5rt::concat("unknown function index (index=", decimal(buf, fnr),
+                             "): can/should not happen"));
+}
+
+int reportcount(ctvnew::tmathnewrec& rec) {
+  char buf[16];
+  return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
+                q5rt::concat("number of arguments (nargs=", decimal(buf, rec.nargs),
+                             ") outside 0..20"));
+}
+
+// A call shorter than the places its evaluator reads: the places it leaves out read as 0.
+int evalpadded(ctvnew::tmathnewrec& rec, evaluator eval, const double* args) {
+  double x[ctvnew::maxargs] = {};
+  std::copy_n(args, rec.nargs, x);
+  return eval(rec, x);
+}
+
 }  // namespace
 
 int funceval(ctvnew::tmathnewrec& rec, std::uint8_t fnr, const double* args) {
@@ -211,25 +234,10 @@ int funceval(ctvnew::tmathnewrec& rec, std::uint8_t fnr, const double* args) {
   rec.rc = 0;
   if (rec.level >= 1) rec.g[0] = rec.g[1] = 0;
   if (rec.level >= 2) rec.h[0][0] = rec.h[0][1] = rec.h[1][0] = rec.h[1][1] = 0;
-  if (fnr >= funccount) {
-    char buf[16];
-    rec.fnr = unknownfnr;
-    return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                  q5rt::concat("unknown function index (index=", decimal(buf, fnr),
-                               "): can/should not happen"));
-  }
-  if (rec.nargs < 0 || rec.nargs > ctvnew::maxargs) {
-    char buf[16];
-    return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                  q5rt::concat("number of arguments (nargs=", decimal(buf, rec.nargs),
-                               ") outside 0..20"));
-  }
+  if (fnr >= funccount) return reportindex(rec, fnr);
+  if (rec.nargs < 0 || rec.nargs > ctvnew::maxargs) return reportcount(rec);
   const entry& e = evaluators[fnr];
-  if (rec.nargs >= e.places) return e.eval(rec, args);
-  // A short call: the places it leaves out read as 0.
-  double x[ctvnew::maxargs] = {};
-  std::copy_n(args, rec.nargs, x);
-  return e.eval(rec, x);
+  return rec.nargs >= e.places ? e.eval(rec, args) : evalpadded(rec, e.eval, args);
 }
 
 }  // namespace mathnew
