@@ -145,4 +145,20 @@ TEST_F(hvnmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
       << res.out;
 }
 
+// A nil object handle gets the entry's failure value, never a crash.
+TEST_F(hvnmdcdef_test, a_nil_handle_gets_failure_values) {
+  q5rt::sstr msg;
+  ASSERT_TRUE(hvnmdcdef::hvngetreadyl(libfile, msg)) << msg.view();
+  const bindproto::handle none = nullptr;
+  hvnmdcdef::hvnlog(none, q5rt::sstr::cut("nowhere"));
+  hvnmdcdef::hvnsetintopt(none, hvnmdcdef::hvniterlim, 5);
+  EXPECT_EQ(hvnmdcdef::hvngetintopt(none, hvnmdcdef::hvniterlim), 0);
+  EXPECT_EQ(hvnmdcdef::hvngetdblopt(none, hvnmdcdef::hvnreslim), 0.0);
+  q5rt::sstr text = q5rt::sstr::cut("stale");
+  EXPECT_EQ(hvnmdcdef::hvngetstropt(text, none, hvnmdcdef::hvnnamesysdir).view(), "");
+  EXPECT_FALSE(hvnmdcdef::hvnterminateget(none));
+  bool capable = true;
+  EXPECT_NE(hvnmdcdef::hvncapabilitycheck(none, 1, q5rt::sstr::cut("baron"), capable), 0);
+}
+
 }  // namespace

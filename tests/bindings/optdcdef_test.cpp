@@ -184,4 +184,27 @@ TEST_F(optdcdef_test, the_system_loader_search_finds_the_library) {
   }
 }
 
+// A nil object handle gets the entry's failure value and cleared outputs, never a crash.
+TEST_F(optdcdef_test, a_nil_handle_gets_failure_values) {
+  q5rt::sstr msg;
+  ASSERT_TRUE(optdcdef::optgetreadyd(bindtest::standinlib(), msg)) << msg.view();
+  const bindproto::handle none = nullptr;
+  const q5rt::sstr name = q5rt::sstr::cut("name");
+  EXPECT_EQ(optdcdef::optreaddefinition(none, name), 1);
+  EXPECT_EQ(optdcdef::optreadparameterfile(none, name), 1);
+  EXPECT_EQ(optdcdef::optcount(none), 0);
+  EXPECT_EQ(optdcdef::optmessagecount(none), 0);
+  std::int32_t v = 7, type = 7;
+  EXPECT_EQ(optdcdef::optgetintnr(none, 1, v), 0);
+  EXPECT_EQ(v, 0);
+  q5rt::sstr text = q5rt::sstr::cut("stale");
+  optdcdef::optgetmessage(none, 1, text, type);
+  EXPECT_EQ(text.view(), "");
+  EXPECT_EQ(type, 0);
+  text.assign_cut("stale");
+  EXPECT_EQ(optdcdef::optgetstrstr(text, none, name).view(), "");
+  EXPECT_FALSE(optdcdef::optresetstr(none, name));
+  optdcdef::optclearmessages(none);
+}
+
 }  // namespace

@@ -95,4 +95,21 @@ TEST_F(wyqdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
       << res.out;
 }
 
+// A nil object handle gets the entry's failure value and cleared outputs, never a crash.
+TEST_F(wyqdcdef_test, a_nil_handle_gets_failure_values) {
+  q5rt::sstr msg;
+  ASSERT_TRUE(wyqdcdef::wyqgetreadyl(libfile, msg)) << msg.view();
+  const bindproto::handle none = nullptr;
+  EXPECT_NE(wyqdcdef::wyqreadzolmconfig(none, q5rt::sstr::cut("x.yaml")), 0);
+  EXPECT_EQ(wyqdcdef::wyqgetitemcount(none), 0);
+  std::int32_t flag = 7, number = 7;
+  q5rt::sstr text = q5rt::sstr::cut("stale");
+  EXPECT_NE(wyqdcdef::wyqgetitemkv(none, 0, 1, flag, number, text), 0);
+  EXPECT_EQ(flag, 0);
+  EXPECT_EQ(number, 0);
+  text.assign_cut("stale");
+  EXPECT_NE(wyqdcdef::wyqgeterrormessage(none, text), 0);
+  EXPECT_EQ(text.view(), "");
+}
+
 }  // namespace
