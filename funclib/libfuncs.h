@@ -15,6 +15,10 @@
 //   (void)mgr.registerlibraries(inittext, msg, true);               // load, create, bind
 //   int rc = mgr.extfunceval(rec, libfuncs::packlibfuncnr(1, 2), args);
 //
+// Two further ways to learn a library, which the link does not use: a text description
+// (initlibrary: header "ZOLMHDR001" with the functions listed, "ZOLMHDR002" naming only the
+// file) and the library's own QueryLibrary entry (registerlibrary with query).
+//
 // Function numbers: library position << 16 | function position, both counted from 1 in
 // the order of the description file.
 //

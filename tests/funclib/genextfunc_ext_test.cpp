@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "extfunc_testutil.h"
+#include "funclib/evalnew.h"
 #include "funclib/genextfunc.h"
 #include "funclib/libfuncs.h"
 #include "instance/gdutils.h"
@@ -180,6 +182,26 @@ TEST_F(GenextfuncExt, LibraryErrorIsTheAnswerAndForwardDifferencesStepAroundIt) 
   rec.numderiv = 2;
   EXPECT_EQ(genextfunc::genericfunceval(rec, sqrtchk, x), 0);
   EXPECT_NEAR(rec.g[0], std::sqrt(1e-5) / 1e-5, 1e-6);
+}
+
+TEST_F(GenextfuncExt, InstructionCodeCallsTheExtrinsicFunction) {
+  readdemo();
+  using ctvnl::opcode;
+  // mulxy(x1, cubic(x2)): the row's value and gradient through the library entries.
+  const std::vector<ctvnl::tnlcode> code = {{opcode::header, 0},   {opcode::pushv, 1},
+                                            {opcode::pushv, 2},    {opcode::callarg1, cubic},
+                                            {opcode::callarg2, mulxy}, {opcode::store, 1}};
+  const std::vector<double> levels = {3, 2}, pool = {};
+  std::int32_t tapelen = 0, second = 0, links = 0, errors = 0;
+  ASSERT_EQ(evalnew::getstacksizes(1, 6, code, tapelen, second, 0, links, {}), 0);
+  std::vector<double> tape(static_cast<std::size_t>(tapelen)), grad(2);
+  q5rt::sstr msg;
+  double value = 0;
+  ASSERT_EQ(evalnew::gradeval(rec, 1, 6, code, pool, levels, value, tape, grad, errors, msg), 0)
+      << msg.str();
+  EXPECT_EQ(value, 24);
+  EXPECT_EQ(grad[0], 8);        // d/dx1 = x2^3
+  EXPECT_EQ(grad[1], 3 * 12);   // d/dx2 = x1 * 3 x2^2
 }
 
 TEST_F(GenextfuncExt, UnboundFunctionIsNeverCalled) {
