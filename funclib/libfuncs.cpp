@@ -272,6 +272,12 @@ std::int32_t readtextfunctions(textlines& in, tliblibrary& lib) {
   return 0;
 }
 
+// A text field of a library or function object; empty for none.
+template <typename Obj>
+q5rt::sstr textof(const Obj* obj, std::string Obj::*field) {
+  return obj == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(obj->*field);
+}
+
 }  // namespace
 
 extern "C" std::int32_t LIBFUNCS_extfunclogerror(std::int32_t rc, std::int32_t ec,
@@ -663,33 +669,27 @@ std::int32_t tlibmanager::loadfunction(std::int32_t libpos, std::string_view nam
 }
 
 q5rt::sstr tlibmanager::libraryname(std::int32_t libpos) const {
-  const tliblibrary* lib = getlibobj(libpos);
-  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->name);
+  return textof(getlibobj(libpos), &tliblibrary::name);
 }
 
 q5rt::sstr tlibmanager::libraryfilename(std::int32_t libpos) const {
-  const tliblibrary* lib = getlibobj(libpos);
-  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->filename);
+  return textof(getlibobj(libpos), &tliblibrary::filename);
 }
 
 q5rt::sstr tlibmanager::librarycredit(std::int32_t libpos) const {
-  const tliblibrary* lib = getlibobj(libpos);
-  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->credit);
+  return textof(getlibobj(libpos), &tliblibrary::credit);
 }
 
 q5rt::sstr tlibmanager::librarydescription(std::int32_t libpos) const {
-  const tliblibrary* lib = getlibobj(libpos);
-  return lib == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(lib->description);
+  return textof(getlibobj(libpos), &tliblibrary::description);
 }
 
 q5rt::sstr tlibmanager::funcname(std::int32_t fnr) const {
-  const tlibfunction* fn = getifuncobj(fnr);
-  return fn == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(fn->name);
+  return textof(getifuncobj(fnr), &tlibfunction::name);
 }
 
 q5rt::sstr tlibmanager::functionexpltext(std::int32_t fnr) const {
-  const tlibfunction* fn = getifuncobj(fnr);
-  return fn == nullptr ? q5rt::sstr{} : q5rt::sstr::cut(fn->expltext);
+  return textof(getifuncobj(fnr), &tlibfunction::expltext);
 }
 
 bool tlibmanager::functionequnever(std::int32_t fnr) const {
