@@ -22,14 +22,8 @@ using textout = standin::sstrout;
 
 namespace {
 
-constexpr std::string_view libname = "brin";
-constexpr int apiversion = 8;
-const standin::faults faults{"BRIN"};
-
-const std::vector<standin::signature>& table() {
-  static const auto t = standin::parsesignatures(brin::hvnsignaturetext);
-  return t;
-}
+const standincore::library lib{"brin", "BRIN", 8, brin::hvnsignaturetext};
+const standin::faults& faults = lib.faults;
 
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
@@ -66,11 +60,11 @@ STANDIN_EXPORT void hvnXCreateD(void** h, textin dir) {
 STANDIN_EXPORT void hvnXFree(void** h) { standincore::freeobject<environment>(faults, h); }
 
 STANDIN_EXPORT int hvnXCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
+  return lib.check(name, count, codes, msg);
 }
 
 STANDIN_EXPORT int hvnXAPIVersion(int api, textout msg, std::int32_t* level) {
-  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
+  return lib.apiversion(api, msg, level);
 }
 
 STANDIN_EXPORT void hvnInitialize() { faults.trace("hvnInitialize"); }

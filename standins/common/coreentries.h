@@ -1,7 +1,13 @@
 // The bodies of the core entries that every stand-in exports under its own names (create,
 // free, signature check, API version), and the guard that runs an entry on the object behind
-// a handle. Header only; shared by the dictionary, data-exchange, configuration and combined
-// stand-ins. No exception leaves these functions.
+// a handle. Header only; shared by every stand-in of a closed library. No exception leaves
+// these functions.
+//
+// Usage (in a stand-in's boundary file):
+//   const standincore::library lib{"zlmxyz", "ZLMXYZ", 3, zlmxyz::signaturetext};
+//   STANDIN_EXPORT int XCheck(textin n, int c, const std::int32_t* t, textout m) {
+//     return lib.check(n, c, t, m);
+//   }
 #pragma once
 
 #include <cstdint>
@@ -38,32 +44,52 @@ void freeobject(const standin::faults& f, void** h) {
   *h = nullptr;
 }
 
-// XCheck against the library's own signature table.
-inline int checkentry(const std::vector<standin::signature>& table, const standin::faults& f,
-                      std::string_view lib, standin::sstrin name, int count,
-                      const std::int32_t* codes, standin::sstrout msg) {
-  try {
-    std::string why;
-    const int r = standin::xcheck(table, f, lib, standin::in(name), count, codes, why);
-    standin::out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
+// One stand-in library: its name in messages, its API version, the fault injection switches
+// of its stem and its own signature table (the text of standin::parsesignatures), with the
+// bodies of XCheck and XAPIVersion.
+class library {
+ public:
+  library(std::string_view name, std::string_view stem, int apiversion,
+          std::string_view signatures)
+      : faults(stem), name_(name), apiversion_(apiversion) {
+    try {
+      table_ = standin::parsesignatures(signatures);
+    } catch (...) {  // no table: XCheck confirms nothing
+    }
   }
-}
 
-// XAPIVersion: the library's own version only.
-inline int apiversionentry(const standin::faults& f, std::string_view lib, int own, int asked,
-                           standin::sstrout msg, std::int32_t* level) {
-  try {
-    std::string why;
-    const int r = standin::xapiversion(f, lib, own, asked, why, level);
-    standin::out(msg, why);
-    return r;
-  } catch (...) {
-    return 0;
+  const standin::faults faults;
+
+  // XCheck against the library's own signature table.
+  int check(standin::sstrin name, int count, const std::int32_t* codes,
+            standin::sstrout msg) const {
+    try {
+      std::string why;
+      const int r = standin::xcheck(table_, faults, name_, standin::in(name), count, codes, why);
+      standin::out(msg, why);
+      return r;
+    } catch (...) {
+      return 0;
+    }
   }
-}
+
+  // XAPIVersion: the library's own version only.
+  int apiversion(int asked, standin::sstrout msg, std::int32_t* level) const {
+    try {
+      std::string why;
+      const int r = standin::xapiversion(faults, name_, apiversion_, asked, why, level);
+      standin::out(msg, why);
+      return r;
+    } catch (...) {
+      return 0;
+    }
+  }
+
+ private:
+  std::string_view name_;
+  int apiversion_;
+  std::vector<standin::signature> table_;
+};
 
 // Runs f on the T behind h; fail for a nil handle or an exception.
 template <typename T, typename R, typename F>

@@ -21,14 +21,8 @@ using zlmdct::dictionary;
 
 namespace {
 
-constexpr std::string_view libname = "zlmdct";
-constexpr int apiversion = 2;
-const standin::faults faults{"ZLMDCT"};
-
-const std::vector<standin::signature>& table() {
-  static const auto t = standin::parsesignatures(zlmdct::signaturetext);
-  return t;
-}
+const standincore::library lib{"zlmdct", "ZLMDCT", 2, zlmdct::signaturetext};
+const standin::faults& faults = lib.faults;
 
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
@@ -82,11 +76,11 @@ STANDIN_EXPORT void dctXCreateD(void** h, textin dir) {
 STANDIN_EXPORT void dctXFree(void** h) { standincore::freeobject<dictionary>(faults, h); }
 
 STANDIN_EXPORT int dctXCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
+  return lib.check(name, count, codes, msg);
 }
 
 STANDIN_EXPORT int dctXAPIVersion(int api, textout msg, std::int32_t* level) {
-  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
+  return lib.apiversion(api, msg, level);
 }
 
 STANDIN_EXPORT void dctInitialize() { faults.trace("dctInitialize"); }

@@ -22,15 +22,9 @@ using zlmopt::optset;
 
 namespace {
 
-constexpr std::string_view libname = "zlmopt";
-constexpr int apiversion = 4;
-const standin::faults faults{"ZLMOPT"};
+const standincore::library lib{"zlmopt", "ZLMOPT", 4, zlmopt::signaturetext};
+const standin::faults& faults = lib.faults;
 std::string loadpath;
-
-const std::vector<standin::signature>& table() {
-  static const auto t = standin::parsesignatures(zlmopt::signaturetext);
-  return t;
-}
 
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
@@ -91,12 +85,12 @@ STANDIN_EXPORT void XCreate(void** h) { standincore::createobject<optset>(faults
 STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<optset>(faults, h); }
 
 STANDIN_EXPORT int XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
+  return lib.check(name, count, codes, msg);
 }
 
 #ifndef ZLMOPT_NOAPIVERSION
 STANDIN_EXPORT int XAPIVersion(int api, textout msg, std::int32_t* level) {
-  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
+  return lib.apiversion(api, msg, level);
 }
 #endif
 

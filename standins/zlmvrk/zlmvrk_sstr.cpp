@@ -22,16 +22,10 @@ using zlmvrk::vrkfile;
 
 namespace {
 
-constexpr std::string_view libname = "zlmvrk";
-constexpr int apiversion = 11;
 constexpr std::string_view dllversion = "zlmvrk stand-in 1";
-const standin::faults faults{"ZLMVRK"};
+const standincore::library lib{"zlmvrk", "ZLMVRK", 11, zlmvrk::signaturetext};
+const standin::faults& faults = lib.faults;
 std::string loadpath;
-
-const std::vector<standin::signature>& table() {
-  static const auto t = standin::parsesignatures(zlmvrk::signaturetext);
-  return t;
-}
 
 template <typename R, typename F>
 R with(void* h, R fail, F f) {
@@ -64,12 +58,12 @@ STANDIN_EXPORT void D__XCreateD(void** h, textin dir) {
 STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<vrkfile>(faults, h); }
 
 STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
+  return lib.check(name, count, codes, msg);
 }
 
 #ifndef ZLMVRK_NOAPIVERSION
 STANDIN_EXPORT int D__XAPIVersion(int api, textout msg, std::int32_t* level) {
-  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
+  return lib.apiversion(api, msg, level);
 }
 #endif
 

@@ -21,14 +21,8 @@ using zlmwyq::configuration;
 
 namespace {
 
-constexpr std::string_view libname = "zlmwyq";
-constexpr int apiversion = 1;
-const standin::faults faults{"ZLMWYQ"};
-
-const std::vector<standin::signature>& table() {
-  static const auto t = standin::parsesignatures(zlmwyq::signaturetext);
-  return t;
-}
+const standincore::library lib{"zlmwyq", "ZLMWYQ", 1, zlmwyq::signaturetext};
+const standin::faults& faults = lib.faults;
 
 // Runs f on the configuration behind h; 1 for a nil handle or an exception.
 template <typename F>
@@ -53,11 +47,11 @@ STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, 
     __asm__("XCheck");
 #endif
 STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
-  return standincore::checkentry(table(), faults, libname, name, count, codes, msg);
+  return lib.check(name, count, codes, msg);
 }
 
 STANDIN_EXPORT int D__XAPIVersion(int api, textout msg, std::int32_t* level) {
-  return standincore::apiversionentry(faults, libname, apiversion, api, msg, level);
+  return lib.apiversion(api, msg, level);
 }
 
 STANDIN_EXPORT void C__wyqInitialize() { faults.trace("wyqInitialize"); }
