@@ -107,6 +107,7 @@ gcdata::tmodel control(const files& f, std::int32_t filetype) {
   gcdata::tmodel m;
   m.rows = rows;
   m.cols = cols;
+  m.nonzeros = cols * perCol;
   m.instrcount = nlrows * codePerRow;
   m.poolsize = 7;
   m.filetype = filetype;

@@ -281,6 +281,15 @@ class matrixreader {
                           " rows and ", Q5_Str_i0(m_.cols), " columns"));
       return false;
     }
+    // The zero fill behind the last binary record reads as columns without entries: a
+    // file that lacks columns is caught by the entries it lacks.
+    if (std::cmp_not_equal(m_.jacelements.size(), m_.nonzeros)) {
+      report(q5rt::concat(badmatfile, h_.name, ": the file holds ",
+                          Q5_Str_i0(static_cast<std::int32_t>(m_.jacelements.size())),
+                          " Jacobian entries, the control file declares ",
+                          Q5_Str_i0(m_.nonzeros)));
+      return false;
+    }
     return true;
   }
 

@@ -114,7 +114,7 @@ class WriteSol : public testing::Test {
                          "2 0 1 3E300 0 0 0\n1 5 1\n2 1 0\n2 4E300 0.5 10 0 0 0\n1 1 0\n2 2 0\n");
     gcdata::tmodel& m = gcdata::mymodel;
     m = gcdata::tmodel{};
-    m.rows = 2, m.cols = 2, m.instrcount = 5, m.poolsize = 1, m.objvar = 2;
+    m.rows = 2, m.cols = 2, m.nonzeros = 4, m.instrcount = 5, m.poolsize = 1, m.objvar = 2;
     m.instrfile.assign_cut(dir.file("m.cod"));
     m.matfile.assign_cut(dir.file("m.mat"));
     m.solfile.assign_cut(dir.file("m.sol"));

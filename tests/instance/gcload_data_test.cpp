@@ -56,6 +56,7 @@ class LoadData : public testing::Test {
     tmodel m;
     m.rows = 2;
     m.cols = 2;
+    m.nonzeros = 4;
     m.instrcount = 5;
     m.poolsize = 1;
     m.objvar = 2;
@@ -182,7 +183,7 @@ TEST_F(LoadData, BoundClassAndKindOfContinuousColumns) {
     const std::string upper = bounds.substr(bounds.find(' ') + 1);
     files("", std::string(head) + "0 " + lower + " " + lower + " " + upper + " 0 0 0\n");
     tmodel m = control();
-    m.rows = 0, m.cols = 1, m.instrcount = 0, m.objvar = 0;
+    m.rows = 0, m.cols = 1, m.nonzeros = 0, m.instrcount = 0, m.objvar = 0;
     ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
     EXPECT_EQ(m.colboundclass[0], r.boundclass);
     EXPECT_EQ(m.colsosset[0], r.kind);
@@ -194,7 +195,7 @@ TEST_F(LoadData, BoundClassAndKindOfContinuousColumns) {
 TEST_F(LoadData, NoInstructionsOpensNoInstructionFile) {
   files("", std::string(head) + "0 3 0 0\n1 0 0 1 0 0 0\n1 2 0\n");
   tmodel m = control();
-  m.rows = 1, m.cols = 1, m.instrcount = 0, m.objvar = 1;
+  m.rows = 1, m.cols = 1, m.nonzeros = 1, m.instrcount = 0, m.objvar = 1;
   m.instrfile.assign_cut(dir.file("missing.cod"));
   ASSERT_EQ(gcload::loadmodel(m), gcload::loadok);
   EXPECT_TRUE(m.instr.empty());
@@ -320,23 +321,28 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
     std::size_t keep;  // bytes kept
     std::int32_t instrcount;
     std::int32_t rows;
+    std::int32_t cols;
+    std::int32_t nonzeros;
     std::int32_t rc;
     const char* message;
     const char* why;
   };
   constexpr row rows[] = {
-      {1, true, 7, 2, 2, gcload::loadinstrfailed, "m.cod, record 1: incomplete record",
+      {1, true, 7, 2, 2, 2, 4, gcload::loadinstrfailed, "m.cod, record 1: incomplete record",
        "part of a record"},
-      {2, false, 0, 5, 2, gcload::loadmatrixfailed,
+      {2, false, 0, 5, 2, 2, 4, gcload::loadmatrixfailed,
        "2 rows and 2 columns declared, the file is shorter", "empty matrix file"},
-      {2, false, 800, 5, 700, gcload::loadmatrixfailed, "m.mat, record 2: read past the end",
+      {2, false, 800, 5, 700, 2, 4, gcload::loadmatrixfailed, "m.mat, record 2: read past the end",
        "far more rows declared than the file holds"},
-      {3, true, 800, 300, 2, gcload::loadinstrfailed, "300 instructions declared",
+      {3, true, 800, 300, 2, 2, 4, gcload::loadinstrfailed, "300 instructions declared",
        "instruction count beyond the file"},
-      {1, true, 800, 6, 2, gcload::loadinstrfailed, "the file does not hold 6 instructions",
+      {1, true, 800, 6, 2, 2, 4, gcload::loadinstrfailed, "the file does not hold 6 instructions",
        "one instruction more than the file holds"},
-      {2, false, 800, 5, 1, gcload::loadmatrixfailed, "the file holds more than 1 rows",
+      {2, false, 800, 5, 1, 2, 4, gcload::loadmatrixfailed, "the file holds more than 1 rows",
        "one row fewer declared: the rest of the file is left over"},
+      {1, false, 800, 5, 2, 3, 6, gcload::loadmatrixfailed,
+       "m.mat: the file holds 4 Jacobian entries, the control file declares 6",
+       "a column more declared: the zero fill reads as a column without entries"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -348,6 +354,8 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
     tmodel m = control(r.layout);
     m.instrcount = r.instrcount;
     m.rows = r.rows;
+    m.cols = r.cols;
+    m.nonzeros = r.nonzeros;
     statuslines out;
     EXPECT_EQ(gcload::loadmodel(m), r.rc);
     EXPECT_NE(out.all().find(r.message), std::string::npos) << out.all();
