@@ -65,6 +65,18 @@ inline std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
+// A row of an entry table fixture: "name count result-code parameter-codes...".
+inline std::string rowof(const bindproto::entrydesc& e) {
+  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
+  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
+  return row;
+}
+
+// The rows of the entry table fixture of a binding ("optdcdef/entries.txt", ...).
+inline std::vector<std::string> fixturerows(const std::string& name) {
+  return lines(testutil::read_file(fixture(name)));
+}
+
 // The documented prefix of an entry in the "D__"/"C__" libraries: "D__" when a code is a
 // short string.
 inline std::string dcprefix(const bindproto::entrydesc& e) {

@@ -27,17 +27,6 @@ class dctmdcdef_test : public ::testing::Test {
   std::string libfile = bindtest::standinlib() + "/libzlmdct64.so";
 };
 
-// The fixture's rows: "name count result-code parameter-codes...".
-std::vector<std::string> fixturerows() {
-  return bindtest::lines(testutil::read_file(bindtest::fixture("dctmdcdef/entries.txt")));
-}
-
-std::string rowof(const bindproto::entrydesc& e) {
-  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
-  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
-  return row;
-}
-
 std::vector<std::string> tracedchecks(const std::string& trace) {
   std::vector<std::string> checks;
   for (const auto& line : bindtest::lines(testutil::read_file(trace)))
@@ -46,17 +35,17 @@ std::vector<std::string> tracedchecks(const std::string& trace) {
 }
 
 TEST_F(dctmdcdef_test, entry_table_matches_the_documented_signatures) {
-  const auto rows = fixturerows();
+  const auto rows = bindtest::fixturerows("dctmdcdef/entries.txt");
   const auto entries = dctmdcdef::entries();
   ASSERT_EQ(rows.size(), 37u);
   ASSERT_EQ(entries.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    EXPECT_EQ(rowof(entries[i]), rows[i]);
+    EXPECT_EQ(bindtest::rowof(entries[i]), rows[i]);
   }
   // Rows pinned by hand, apart from the transcribed fixture.
-  EXPECT_EQ(rowof(entries[dctmdcdef::ix_dctuellabel]), "dctUelLabel 3 3 3 19 17");
-  EXPECT_EQ(rowof(entries[dctmdcdef::ix_dctfindfirstrowcol]), "dctFindFirstRowCol 3 1 3 51 4");
+  EXPECT_EQ(bindtest::rowof(entries[dctmdcdef::ix_dctuellabel]), "dctUelLabel 3 3 3 19 17");
+  EXPECT_EQ(bindtest::rowof(entries[dctmdcdef::ix_dctfindfirstrowcol]), "dctFindFirstRowCol 3 1 3 51 4");
 }
 
 // XCheck receives each entry once, in binding order, with the table's codes; the stand-in
@@ -65,7 +54,7 @@ TEST_F(dctmdcdef_test, xcheck_calls_follow_the_table) {
   bindtest::scopedenv t("ZLMDCT_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(dctmdcdef::dctgetreadyd(bindtest::standinlib(), msg)) << msg.view();
-  EXPECT_EQ(tracedchecks(trace), fixturerows());
+  EXPECT_EQ(tracedchecks(trace), bindtest::fixturerows("dctmdcdef/entries.txt"));
   const auto all = bindtest::lines(testutil::read_file(trace));
   ASSERT_GE(all.size(), 3u);
   EXPECT_EQ(all[0], "dctInitialize");

@@ -26,27 +26,17 @@ class hvnmdcdef_test : public ::testing::Test {
   std::string libfile = bindtest::standinlib() + "/libbrin64.so";
 };
 
-std::vector<std::string> fixturerows() {
-  return bindtest::lines(testutil::read_file(bindtest::fixture("hvnmdcdef/entries.txt")));
-}
-
-std::string rowof(const bindproto::entrydesc& e) {
-  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
-  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
-  return row;
-}
-
 TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
-  const auto rows = fixturerows();
+  const auto rows = bindtest::fixturerows("hvnmdcdef/entries.txt");
   const auto entries = hvnmdcdef::entries();
   ASSERT_EQ(rows.size(), 85u);
   ASSERT_EQ(entries.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    EXPECT_EQ(rowof(entries[i]), rows[i]);
+    EXPECT_EQ(bindtest::rowof(entries[i]), rows[i]);
   }
-  EXPECT_EQ(rowof(entries[hvnmdcdef::ix_hvntimejnow]), "hvnTimeJNow 0 13");
-  EXPECT_EQ(rowof(entries[hvnmdcdef::ix_hvnsolvervisibility]), "hvnSolverVisibility 3 3 11 20 20");
+  EXPECT_EQ(bindtest::rowof(entries[hvnmdcdef::ix_hvntimejnow]), "hvnTimeJNow 0 13");
+  EXPECT_EQ(bindtest::rowof(entries[hvnmdcdef::ix_hvnsolvervisibility]), "hvnSolverVisibility 3 3 11 20 20");
   EXPECT_EQ(hvnmdcdef::hvnnamesysdir.view(), "NameSysDir");
   EXPECT_EQ(hvnmdcdef::hvnisdefaultsubsys.view(), "isDefaultSubsys");
 }
@@ -58,7 +48,7 @@ TEST_F(hvnmdcdef_test, xcheck_calls_follow_the_table) {
   q5rt::sstr msg;
   ASSERT_TRUE(hvnmdcdef::hvngetreadyd(bindtest::standinlib(), msg)) << msg.view();
   std::vector<std::string> expected = {"hvnInitialize", "XAPIVersion 8"};
-  for (const auto& r : fixturerows()) expected.push_back("XCheck " + r);
+  for (const auto& r : bindtest::fixturerows("hvnmdcdef/entries.txt")) expected.push_back("XCheck " + r);
   EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
   int confirmed = 0;
   for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i)

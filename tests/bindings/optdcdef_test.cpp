@@ -26,25 +26,14 @@ class optdcdef_test : public ::testing::Test {
   std::string trace = tmp.file("trace.txt");
 };
 
-// The fixture's rows: "name count result-code parameter-codes...".
-std::vector<std::string> fixturerows() {
-  return bindtest::lines(testutil::read_file(bindtest::fixture("optdcdef_entries.txt")));
-}
-
-std::string rowof(const bindproto::entrydesc& e) {
-  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
-  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
-  return row;
-}
-
 TEST_F(optdcdef_test, entry_table_matches_the_documented_signatures) {
-  const auto rows = fixturerows();
+  const auto rows = bindtest::fixturerows("optdcdef/entries.txt");
   const auto entries = optdcdef::entries();
   ASSERT_EQ(rows.size(), 95u);
   ASSERT_EQ(entries.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    EXPECT_EQ(rowof(entries[i]), rows[i]);
+    EXPECT_EQ(bindtest::rowof(entries[i]), rows[i]);
   }
 }
 
@@ -57,7 +46,7 @@ TEST_F(optdcdef_test, xcheck_calls_follow_the_table_and_every_entry_binds) {
   std::vector<std::string> checks;
   for (const auto& line : bindtest::lines(testutil::read_file(trace)))
     if (line.rfind("XCheck ", 0) == 0) checks.push_back(line.substr(7));
-  EXPECT_EQ(checks, fixturerows());
+  EXPECT_EQ(checks, bindtest::fixturerows("optdcdef/entries.txt"));
   for (std::size_t i = 0; i < optdcdef::entrycount; ++i) {
     SCOPED_TRACE(optdcdef::entries()[i].name);
     EXPECT_TRUE(optdcdef::optfuncloaded(optdcdef::lib.slot(i)));

@@ -33,31 +33,20 @@ class vrkdcdef_test : public ::testing::Test {
   std::string libfile = bindtest::standinlib() + "/libzlmvrk64.so";
 };
 
-// The fixture's rows: "exported-name count result-code parameter-codes...".
-std::vector<std::string> fixturerows() {
-  return bindtest::lines(testutil::read_file(bindtest::fixture("vrkdcdef/entries.txt")));
-}
-
-std::string rowof(const bindproto::entrydesc& e) {
-  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
-  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
-  return row;
-}
-
 // The table is unprefixed; the prefix the library exports follows from the codes.
 TEST_F(vrkdcdef_test, entry_table_and_prefixes_match_the_documented_names) {
-  const auto rows = fixturerows();
+  const auto rows = bindtest::fixturerows("vrkdcdef/entries.txt");
   const auto entries = vrkdcdef::entries();
   ASSERT_EQ(rows.size(), 97u);
   ASSERT_EQ(entries.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    EXPECT_EQ(rowof(entries[i]), rows[i].substr(3));
+    EXPECT_EQ(bindtest::rowof(entries[i]), rows[i].substr(3));
     EXPECT_EQ(rows[i].substr(0, 3), bindtest::dcprefix(entries[i]));
   }
   // Rows pinned by hand, apart from the transcribed fixture.
-  EXPECT_EQ(rowof(entries[vrkdcdef::ix_vrkopenwrite]), "vrkOpenWrite 3 3 11 11 4");
-  EXPECT_EQ(rowof(entries[vrkdcdef::ix_vrkdatawriteraw]), "vrkDataWriteRaw 2 3 51 53");
+  EXPECT_EQ(bindtest::rowof(entries[vrkdcdef::ix_vrkopenwrite]), "vrkOpenWrite 3 3 11 11 4");
+  EXPECT_EQ(bindtest::rowof(entries[vrkdcdef::ix_vrkdatawriteraw]), "vrkDataWriteRaw 2 3 51 53");
   EXPECT_EQ(vrkdcdef::ix_vrkgetdomainelements, 88u);  // slot 89
 }
 
@@ -73,7 +62,7 @@ TEST_F(vrkdcdef_test, protocol_calls_and_xcheck_names) {
   EXPECT_EQ(all[1], "XAPIVersion 11");
   std::vector<std::string> checks(all.begin() + 2, all.end() - 1);
   std::vector<std::string> expected;
-  for (const auto& r : fixturerows()) expected.push_back("XCheck " + r.substr(3));
+  for (const auto& r : bindtest::fixturerows("vrkdcdef/entries.txt")) expected.push_back("XCheck " + r.substr(3));
   EXPECT_EQ(checks, expected);
   EXPECT_EQ(all.back(), "vrkSetLoadPath \"" + bindtest::standinlib() + "\"");
 

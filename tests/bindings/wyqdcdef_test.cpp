@@ -21,26 +21,16 @@ class wyqdcdef_test : public ::testing::Test {
   std::string libfile = bindtest::standinlib() + "/libzlmwyq64.so";
 };
 
-std::vector<std::string> fixturerows() {
-  return bindtest::lines(testutil::read_file(bindtest::fixture("wyqdcdef/entries.txt")));
-}
-
-std::string rowof(const bindproto::entrydesc& e) {
-  std::string row = std::string(e.name) + " " + std::to_string(e.paramcount);
-  for (int k = 0; k <= e.paramcount; ++k) row += " " + std::to_string(e.codes[k]);
-  return row;
-}
-
 TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
-  const auto rows = fixturerows();
+  const auto rows = bindtest::fixturerows("wyqdcdef/entries.txt");
   const auto entries = wyqdcdef::entries();
   ASSERT_EQ(rows.size(), 11u);
   ASSERT_EQ(entries.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i]);
-    EXPECT_EQ(rowof(entries[i]), rows[i].substr(3));
+    EXPECT_EQ(bindtest::rowof(entries[i]), rows[i].substr(3));
   }
-  EXPECT_EQ(rowof(entries[wyqdcdef::ix_wyqgetitemkv]), "wyqGetItemKV 5 3 3 3 21 21 17");
+  EXPECT_EQ(bindtest::rowof(entries[wyqdcdef::ix_wyqgetitemkv]), "wyqGetItemKV 5 3 3 3 21 21 17");
 }
 
 // Each exported "D__"/"C__" name is found (every entry is confirmed and bound), and XCheck
@@ -50,7 +40,7 @@ TEST_F(wyqdcdef_test, xcheck_hears_unprefixed_names_and_every_entry_binds) {
   q5rt::sstr msg;
   ASSERT_TRUE(wyqdcdef::wyqgetreadyd(bindtest::standinlib(), msg)) << msg.view();
   std::vector<std::string> expected = {"wyqInitialize", "XAPIVersion 1"};
-  for (const auto& r : fixturerows()) expected.push_back("XCheck " + r.substr(3));
+  for (const auto& r : bindtest::fixturerows("wyqdcdef/entries.txt")) expected.push_back("XCheck " + r.substr(3));
   EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
   for (std::size_t i = 0; i < wyqdcdef::entrycount; ++i) {
     SCOPED_TRACE(wyqdcdef::entries()[i].name);
