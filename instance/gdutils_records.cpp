@@ -73,6 +73,53 @@ double rdvalue(tmodfile& h, int code) { return code == 3 ? rdr8(h) : unitvalue(c
 
 bool ok(const tmodfile& h) { return !h.failed; }
 
+// A text record's fields are listed once (rowfields, colfields, datfields) and moved by
+// one of these: textout writes each field, textin reads it; eol ends a line.
+struct textout {
+  tmodfile& h;
+  void operator()(std::int32_t v) const { wrtxint(h, v); }
+  void operator()(double v) const { wrtxreal(h, v); }
+  void operator()(bool v) const { wrtxint(h, v ? 1 : 0); }
+  void eol() const { wrtxeol(h); }
+};
+struct textin {
+  tmodfile& h;
+  void operator()(std::int32_t& v) const { v = rdtxint(h); }
+  void operator()(double& v) const { v = rdtxreal(h); }
+  void operator()(bool& v) const { v = rdtxint(h) != 0; }
+  void eol() const { rdtxeol(h); }
+};
+
+// Row: type, rhs, marginal flag and level, then marginal, count, scale and match as the
+// handle's flags ask.
+template <typename Row, typename Io>
+void rowfields(const tmodfile& h, Row& r, const Io& io) {
+  io(r.type), io(r.rhs), io(r.marginalflag), io(r.level);
+  if (h.duals) io(r.marginal);
+  if (h.nzcount) io(r.nzcount);
+  if (h.scalevalues) io(r.scale);
+  if (h.matches) io(r.match);
+  io.eol();
+}
+
+// Column: count, bounds and level, marginal flag, type and SOS set, then marginal and
+// scale as the flags ask; a discrete column's priority on a line of its own.
+template <typename Col, typename Io>
+void colfields(const tmodfile& h, Col& c, const Io& io) {
+  io(c.nzcount), io(c.lower), io(c.level), io(c.upper), io(c.marginalflag), io(c.type);
+  io(c.sosset);
+  if (h.duals) io(c.marginal);
+  if (h.scalevalues) io(c.scale);
+  io.eol();
+  if (h.priority && c.type != 0) io(c.priority), io.eol();
+}
+
+// Jacobian entry: row, value and nonlinear flag.
+template <typename Dat, typename Io>
+void datfields(Dat& e, const Io& io) {
+  io(e.row), io(e.value), io(e.nonlin), io.eol();
+}
+
 }  // namespace
 
 // ---- instruction-code file ----
@@ -214,17 +261,7 @@ bool rdmathead(tmodfile& h) {
 }
 
 void wrmatrow(tmodfile& h, const matrow& r) {
-  if (h.istext()) {
-    wrtxint(h, r.type);
-    wrtxreal(h, r.rhs);
-    wrtxint(h, r.marginalflag);
-    wrtxreal(h, r.level);
-    if (h.duals) wrtxreal(h, r.marginal);
-    if (h.nzcount) wrtxint(h, r.nzcount);
-    if (h.scalevalues) wrtxreal(h, r.scale);
-    if (h.matches) wrtxint(h, r.match);
-    return wrtxeol(h);
-  }
+  if (h.istext()) return rowfields(h, r, textout{h});
   Q5_ASSERT(r.type >= 0 && r.type <= 7, "row type outside 0..7");
   const int rhscode = unitcode(r.rhs);
   const bool haslevel = r.level != 0.0;
@@ -249,15 +286,7 @@ void wrmatrow(tmodfile& h, const matrow& r) {
 bool rdmatrow(tmodfile& h, matrow& r) {
   r = matrow{};
   if (h.istext()) {
-    r.type = rdtxint(h);
-    r.rhs = rdtxreal(h);
-    r.marginalflag = rdtxint(h);
-    r.level = rdtxreal(h);
-    if (h.duals) r.marginal = rdtxreal(h);
-    if (h.nzcount) r.nzcount = rdtxint(h);
-    if (h.scalevalues) r.scale = rdtxreal(h);
-    if (h.matches) r.match = rdtxint(h);
-    rdtxeol(h);
+    rowfields(h, r, textin{h});
     return ok(h);
   }
   const int tag = rdu8(h);
@@ -279,23 +308,7 @@ bool rdmatrow(tmodfile& h, matrow& r) {
 }
 
 void wrmatcol(tmodfile& h, const matcol& c) {
-  if (h.istext()) {
-    wrtxint(h, c.nzcount);
-    wrtxreal(h, c.lower);
-    wrtxreal(h, c.level);
-    wrtxreal(h, c.upper);
-    wrtxint(h, c.marginalflag);
-    wrtxint(h, c.type);
-    wrtxint(h, c.sosset);
-    if (h.duals) wrtxreal(h, c.marginal);
-    if (h.scalevalues) wrtxreal(h, c.scale);
-    wrtxeol(h);
-    if (h.priority && c.type != 0) {
-      wrtxreal(h, c.priority);
-      wrtxeol(h);
-    }
-    return;
-  }
+  if (h.istext()) return colfields(h, c, textout{h});
   Q5_ASSERT(c.type >= -128 && c.type <= 127, "column type outside a byte");
   const int relation = c.level == c.lower ? 1 : c.level == c.upper ? 2 : 0;
   const bool haslevel = relation == 0 && c.level != 0.0;
@@ -324,21 +337,8 @@ void wrmatcol(tmodfile& h, const matcol& c) {
 bool rdmatcol(tmodfile& h, matcol& c) {
   c = matcol{};
   if (h.istext()) {
-    c.nzcount = rdtxint(h);
-    c.lower = rdtxreal(h);
-    c.level = rdtxreal(h);
-    c.upper = rdtxreal(h);
-    c.marginalflag = rdtxint(h);
-    c.type = rdtxint(h);
-    c.sosset = rdtxint(h);
-    if (h.duals) c.marginal = rdtxreal(h);
-    if (c.marginalflag == 0) c.marginal = 0.0;
-    if (h.scalevalues) c.scale = rdtxreal(h);
-    rdtxeol(h);
-    if (h.priority && c.type != 0) {
-      c.priority = rdtxreal(h);
-      rdtxeol(h);
-    }
+    colfields(h, c, textin{h});
+    if (c.marginalflag == 0) c.marginal = 0.0;  // a marginal only with its flag
     return ok(h);
   }
   const int b1 = rdu8(h);
@@ -378,12 +378,7 @@ bool rdmatcol(tmodfile& h, matcol& c) {
 }
 
 void wrmatdat(tmodfile& h, const matdat& e) {
-  if (h.istext()) {
-    wrtxint(h, e.row);
-    wrtxreal(h, e.value);
-    wrtxint(h, e.nonlin ? 1 : 0);
-    return wrtxeol(h);
-  }
+  if (h.istext()) return datfields(e, textout{h});
   const int width = widthof(e.row);
   const int code = unitcode(e.value);
   wri8(h, width | (code << 2) | (e.nonlin ? 16 : 0));
@@ -394,10 +389,7 @@ void wrmatdat(tmodfile& h, const matdat& e) {
 bool rdmatdat(tmodfile& h, matdat& e) {
   e = matdat{};
   if (h.istext()) {
-    e.row = rdtxint(h);
-    e.value = rdtxreal(h);
-    e.nonlin = rdtxint(h) != 0;
-    rdtxeol(h);
+    datfields(e, textin{h});
     return ok(h);
   }
   const int tag = rdu8(h);
