@@ -2,9 +2,9 @@
 // directories it searches for them, by the desktop conventions of the platform (the XDG
 // base-directory variables on Linux, the Library folders on macOS).
 //
-// The queries of unit q5utils (homeplus, q5writablelocation, q5standardlocations) answer
-// for a kind of location and an application name; unit zolmdirs applies them to the
-// modelling system's name "ZOLM", adds the system directory and searches a file.
+// The queries of unit q5utils (homeplus, q5writablelocation, q5standardlocations, in
+// q5utils.h) answer for a kind of location and an application name; unit zolmdirs applies
+// them to the modelling system's name "ZOLM", adds the system directory and searches a file.
 //
 // Usage:
 //   q5rt::sstr path;
@@ -18,62 +18,11 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <string>
 #include <string_view>
 
 #include "frame/q5rt.h"
+#include "frame/q5utils.h"
 
-namespace q5utils {
-
-// Kinds of location.
-inline constexpr std::uint8_t loc_config = 0;     // configuration, not application-specific
-inline constexpr std::uint8_t loc_appconfig = 1;  // an application's configuration
-inline constexpr std::uint8_t loc_appdata = 2;    // 2 to 4: an application's data, alike
-inline constexpr std::uint8_t loc_appdatalocal = 3;
-inline constexpr std::uint8_t loc_appdatashared = 4;
-inline constexpr std::uint8_t loc_documents = 5;
-
-inline constexpr int maxstandardlocations = 8;
-using standardlocationlist = std::array<q5rt::sstr, maxstandardlocations>;
-
-// HOME followed by the two suffixes; false when HOME is unset, empty or longer than 255
-// characters, or when the result would reach 256 characters.
-[[nodiscard]] bool homeplus(std::string_view suffix1, std::string_view suffix2, q5rt::sstr& path);
-// The one directory where the program may write that kind of file.
-[[nodiscard]] bool q5writablelocation(std::uint8_t kind, std::string_view application,
-                                      q5rt::sstr& path);
-// The writable location first (when there is one), then the system-wide ones; the result
-// is the writable location's. errors counts the entries left out (too long, beyond 8) plus
-// one for a variable longer than 1023 characters and one for a missing executable path.
-[[nodiscard]] bool q5standardlocations(std::uint8_t kind, std::string_view application,
-                                       int& count, standardlocationlist& list, int& errors);
-
-namespace detail {
-
-// The facts of the platform that the locations depend on: the platform seam of the tests.
-struct locationplatform {
-  bool macos = false;
-  // The variable's value; false when it is not set.
-  std::function<bool(std::string_view name, std::string& value)> getenv;
-  // The running executable's full path; false when the system gives none.
-  std::function<bool(q5rt::sstr& path)> execname;
-};
-
-// The platform this program runs on.
-[[nodiscard]] locationplatform hostplatform();
-
-[[nodiscard]] bool homeplus(const locationplatform& platform, std::string_view suffix1,
-                            std::string_view suffix2, q5rt::sstr& path);
-[[nodiscard]] bool q5writablelocation(const locationplatform& platform, std::uint8_t kind,
-                                      std::string_view application, q5rt::sstr& path);
-[[nodiscard]] bool q5standardlocations(const locationplatform& platform, std::uint8_t kind,
-                                       std::string_view application, int& count,
-                                       standardlocationlist& list, int& errors);
-
-}  // namespace detail
-
-}  // namespace q5utils
 
 namespace zolmdirs {
 
