@@ -391,6 +391,33 @@ TEST_F(ZlmstrmBuffered, WithoutZlibBlocksAreStoredAndReadingReports) {
   EXPECT_EQ(later.getloadpath().view(), testutil::binary_dir() + "/standins/lib/");
 }
 
+TEST_F(ZlmstrmBuffered, FailingZlibCallsStoreOrRefuseBlocks) {
+  // A zlib whose every call fails: writing stores the block, reading a compressed one is
+  // an I/O error that delivers nothing.
+  xcompress::unloadzliblibrary();
+  q5rt::sstr msg;
+  ASSERT_TRUE(xcompress::loadzliblibrary(
+      testutil::binary_dir() + "/standins/variants/zlib-failing/", msg))
+      << msg.view();
+  const std::string zeros(1000, '\0');
+  EXPECT_EQ(compressed("fc", zeros), bytes({0, 0x03, 0xE8}) + zeros);
+
+  const std::string packed = bytes({1, 0, 11}) + "\x78\x9C\x4B\x4C\x4A\x06" +
+                             bytes({0, 0x02, 0x4D, 0x01, 0x27});
+  testutil::write_file(file("fu"), packed);
+  {
+    tbufferedfilestream in(file("fu"), mode_read);
+    in.setcompression(true);
+    EXPECT_EQ(readall(in), "");
+    EXPECT_EQ(in.getlastioresult(), zlmstrm::ioresult_corrupt);
+  }
+  xcompress::unloadzliblibrary();
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg));
+  tbufferedfilestream in(file("fu"), mode_read);
+  in.setcompression(true);
+  EXPECT_EQ(readall(in), "abc") << "the same block with a working zlib";
+}
+
 TEST_F(ZlmstrmBuffered, PositioningWithinTheBuffer) {
   testutil::write_file(file("p"), "0123456789");
   tbufferedfilestream in(file("p"), mode_read);
