@@ -223,24 +223,12 @@ int genericislogic(std::int32_t fnr, bool& islogic) {
 
 // ---- evaluation ----
 
-int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args) {
-  if (!intrinsic(fnr) && !extavailable(fnr)) return reportunknown(rec, fnr);
-  // The intrinsic frame refuses the count with its report; nothing is differenced.
-  if (!countok(rec))
-    return intrinsic(fnr) ? mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args)
-                          : reportcount(rec);
+namespace {
 
-  const std::int32_t asked = rec.level;
-  const std::int32_t want = std::clamp(asked, 0, 2);
-  const std::int32_t allowed = 2 - rec.numderiv;
-  if (allowed < want) rec.level = std::max(allowed, 0);
-  const int answer = evalonce(rec, fnr, args);
-  const std::int32_t got = rec.level;
-  if (got >= want) {
-    rec.level = asked;
-    return answer;
-  }
-
+// The derivative levels the function itself did not give (it reached level got of the
+// asked level want), made by differences around the evaluation that answered answer.
+int differenced(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args, std::int32_t asked,
+                std::int32_t want, std::int32_t got, int answer) {
   // Differences are collected apart and stored at the end, so that evaluations at
   // displaced points (which may write derivative entries whatever the level) never
   // overwrite entries already made.
@@ -272,6 +260,28 @@ int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args) {
   rec.f = value;
   rec.level = asked;
   return answer;
+}
+
+}  // namespace
+
+int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args) {
+  if (!intrinsic(fnr) && !extavailable(fnr)) return reportunknown(rec, fnr);
+  // The intrinsic frame refuses the count with its report; nothing is differenced.
+  if (!countok(rec))
+    return intrinsic(fnr) ? mathnew::funceval(rec, static_cast<std::uint8_t>(fnr), args)
+                          : reportcount(rec);
+
+  const std::int32_t asked = rec.level;
+  const std::int32_t want = std::clamp(asked, 0, 2);
+  const std::int32_t allowed = 2 - rec.numderiv;
+  if (allowed < want) rec.level = std::max(allowed, 0);
+  const int answer = evalonce(rec, fnr, args);
+  const std::int32_t got = rec.level;
+  if (got >= want) {
+    rec.level = asked;
+    return answer;
+  }
+  return differenced(rec, fnr, args, asked, want, got, answer);
 }
 
 double genericgradnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args,
