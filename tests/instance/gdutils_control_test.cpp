@@ -242,7 +242,7 @@ roundtrip writeread(const gdutils::tcontrolrec& rec, const zlmconf::tzlmconf& ta
 
 TEST(GdutilsControl, WrittenFileReadsBackExactly) {
   testutil::tempdir dir;
-  for (const int version : {39, 53}) {
+  for (const int version : {39, 42, 47, 50, 53}) {
     SCOPED_TRACE("from version " + std::to_string(version));
     q5rt::sstr msg;
     zlmconf::tzlmconf table(msg);
