@@ -29,24 +29,11 @@ namespace {
 
 bindproto::binding& lib = optdcdef::lib;
 
-class bindproto_test : public ::testing::Test {
+class bindproto_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { lib.libraryunload(); }
-  void TearDown() override {
-    lib.libraryunload();
-    lib.setexitindicator(true);
-    lib.setscreenindicator(true);
-    lib.setexceptionindicator(false);
-    lib.seterrorcallback(nullptr);
-    lib.seterrorcount(0);
-  }
-  [[nodiscard]] std::vector<std::string> traced() const {
-    return bindtest::lines(testutil::read_file(trace));
-  }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
+  bindproto_test() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
   std::string full = bindtest::standinlib();
-  std::string fullfile = full + "/libzlmopt64.so";
+  const std::string& fullfile = libfile;
 };
 
 const std::string problem = " (problem occurred when trying to load ";
@@ -111,7 +98,7 @@ TEST_F(bindproto_test, a_refused_api_version_fails_with_the_librarys_text) {
   EXPECT_FALSE(lib.libraryloaded());
   const std::vector<std::string> expected = {"optInitialize", "XAPIVersion 4",
                                              "optSetLoadPath \"\"", "optFinalize"};
-  EXPECT_EQ(traced(), expected);
+  EXPECT_EQ(tracelines(), expected);
 }
 
 TEST_F(bindproto_test, a_negative_check_level_binds_without_confirmation) {
@@ -120,7 +107,7 @@ TEST_F(bindproto_test, a_negative_check_level_binds_without_confirmation) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(lib.createl(h, fullfile, msg)) << msg.view();
-  for (const auto& line : traced()) EXPECT_NE(line.rfind("XCheck", 0), 0u) << line;
+  for (const auto& line : tracelines()) EXPECT_NE(line.rfind("XCheck", 0), 0u) << line;
   EXPECT_NE(optdcdef::optcount.address(), nullptr);
   EXPECT_FALSE(lib.funcloaded(optdcdef::optcount.address()));
   EXPECT_FALSE(lib.funcloaded(nullptr));  // the empty slots do not make nil "loaded"
@@ -155,7 +142,7 @@ TEST_F(bindproto_test, ready_on_a_loaded_library_touches_nothing) {
   EXPECT_TRUE(lib.getreadyd("/nonexistent", msg));
   EXPECT_TRUE(msg.empty());
   EXPECT_TRUE(lib.getready(msg));
-  EXPECT_TRUE(traced().empty());
+  EXPECT_TRUE(tracelines().empty());
   EXPECT_EQ(lib.libfilename(), fullfile);
 }
 
@@ -233,7 +220,7 @@ TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
   EXPECT_FALSE(lib.funcloaded(nullptr));
 
   std::vector<std::string> core;
-  for (const auto& line : traced())
+  for (const auto& line : tracelines())
     if (line.rfind("XCheck", 0) != 0) core.push_back(line);
   const std::vector<std::string> expected = {
       "optInitialize", "XAPIVersion 4", "optSetLoadPath \"" + full + "\"", "XCreate", "XCreate",

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <elf.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -139,6 +140,32 @@ inline std::set<std::string> exportednames(const std::string& file) {
   }
   return names;
 }
+
+// A test of one binding against its stand-in: the library unloaded before and after each
+// test, and the error handling's indicators, callback and count back at their defaults.
+class bindingtest : public ::testing::Test {
+ protected:
+  bindingtest(bindproto::binding& lib, const std::string& file)
+      : lib_(lib), libfile(standinlib() + "/" + file) {}
+  void SetUp() override { lib_.libraryunload(); }
+  void TearDown() override {
+    lib_.libraryunload();
+    lib_.setexitindicator(true);
+    lib_.setscreenindicator(true);
+    lib_.setexceptionindicator(false);
+    lib_.seterrorcallback(nullptr);
+    lib_.seterrorcount(0);
+  }
+  // The lines the stand-in's trace file holds.
+  [[nodiscard]] std::vector<std::string> tracelines() const {
+    return lines(testutil::read_file(trace));
+  }
+
+  bindproto::binding& lib_;
+  std::string libfile;  // the stand-in in the folder of the stand-ins
+  testutil::tempdir tmp;
+  std::string trace = tmp.file("trace.txt");
+};
 
 // Child cases run only when BL_BINDINGS_CHILD names them.
 inline bool inchild(const std::string& name) {

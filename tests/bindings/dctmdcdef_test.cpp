@@ -13,18 +13,9 @@
 namespace {
 
 // Every test starts and ends with the library unloaded and the default indicators.
-class dctmdcdef_test : public ::testing::Test {
+class dctmdcdef_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { dctmdcdef::dctlibraryunload(); }
-  void TearDown() override {
-    dctmdcdef::dctlibraryunload();
-    dctmdcdef::dctsetexitindicator(true);
-    dctmdcdef::dctsetscreenindicator(true);
-    dctmdcdef::dctseterrorcount(0);
-  }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
-  std::string libfile = bindtest::standinlib() + "/libzlmdct64.so";
+  dctmdcdef_test() : bindingtest(dctmdcdef::lib, "libzlmdct64.so") {}
 };
 
 std::vector<std::string> tracedchecks(const std::string& trace) {

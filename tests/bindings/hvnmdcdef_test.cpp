@@ -12,18 +12,9 @@
 
 namespace {
 
-class hvnmdcdef_test : public ::testing::Test {
+class hvnmdcdef_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { hvnmdcdef::hvnlibraryunload(); }
-  void TearDown() override {
-    hvnmdcdef::hvnlibraryunload();
-    hvnmdcdef::hvnsetexitindicator(true);
-    hvnmdcdef::hvnsetscreenindicator(true);
-    hvnmdcdef::hvnseterrorcount(0);
-  }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
-  std::string libfile = bindtest::standinlib() + "/libbrin64.so";
+  hvnmdcdef_test() : bindingtest(hvnmdcdef::lib, "libbrin64.so") {}
 };
 
 TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {

@@ -13,17 +13,9 @@
 namespace {
 
 // Every test starts and ends with the library unloaded and the default indicators.
-class optdcdef_test : public ::testing::Test {
+class optdcdef_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { optdcdef::optlibraryunload(); }
-  void TearDown() override {
-    optdcdef::optlibraryunload();
-    optdcdef::optsetexitindicator(true);
-    optdcdef::optsetscreenindicator(true);
-    optdcdef::optseterrorcount(0);
-  }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
+  optdcdef_test() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
 };
 
 TEST_F(optdcdef_test, entry_table_matches_the_documented_signatures) {

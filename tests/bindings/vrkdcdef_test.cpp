@@ -16,21 +16,9 @@
 
 namespace {
 
-class vrkdcdef_test : public ::testing::Test {
+class vrkdcdef_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { vrkdcdef::vrklibraryunload(); }
-  void TearDown() override {
-    vrkdcdef::vrklibraryunload();
-    vrkdcdef::vrksetexitindicator(true);
-    vrkdcdef::vrksetscreenindicator(true);
-    vrkdcdef::vrkseterrorcount(0);
-  }
-  [[nodiscard]] std::vector<std::string> tracelines() const {
-    return bindtest::lines(testutil::read_file(trace));
-  }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
-  std::string libfile = bindtest::standinlib() + "/libzlmvrk64.so";
+  vrkdcdef_test() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
 };
 
 // The table is unprefixed; the prefix the library exports follows from the codes.

@@ -12,13 +12,9 @@
 
 namespace {
 
-class wyqdcdef_test : public ::testing::Test {
+class wyqdcdef_test : public bindtest::bindingtest {
  protected:
-  void SetUp() override { wyqdcdef::wyqlibraryunload(); }
-  void TearDown() override { wyqdcdef::wyqlibraryunload(); }
-  testutil::tempdir tmp;
-  std::string trace = tmp.file("trace.txt");
-  std::string libfile = bindtest::standinlib() + "/libzlmwyq64.so";
+  wyqdcdef_test() : bindingtest(wyqdcdef::lib, "libzlmwyq64.so") {}
 };
 
 TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
