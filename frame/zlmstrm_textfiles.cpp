@@ -95,6 +95,7 @@ void tbinarytextfileio::reset() {
   writing_ = false;
   filetype_ = filetype_text;
   signed_ = false;
+  passwordmode_ = false;
   datastart_ = 0;
 }
 
@@ -157,6 +158,7 @@ void tbinarytextfileio::readsignedheader(int& errnr, q5rt::sstr& msg) {
     return;
   }
   filetype_ = static_cast<std::uint8_t>(type - 'A');
+  passwordmode_ = password == 'P';
   seterror(textfile_integrity, integrityfailed, errnr, msg);
   datastart_ = stream_->getposition();
   stream_->setcompression(true);

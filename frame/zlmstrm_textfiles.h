@@ -5,7 +5,8 @@
 //   "p" (no password) or "P", "C" (block-compressed from here on) or "c", then at the data
 //   start the signature again and the text.
 // The password mode scrambles nothing here: a "P" header is read like "p" (scrambled data
-// then fails the integrity check), and a password given to a writer is not used.
+// then fails the integrity check) and reported by usespassword, and a password given to a
+// writer is not used.
 //
 // Usage:
 //   zlmstrm::tbinarytextfileio f;
@@ -109,7 +110,8 @@ public:
   // without a buffered stream ("TBinaryTextFileIO.ReWind2").
   void rewind();
   [[nodiscard]] int getlastioresult();
-  [[nodiscard]] bool usespassword() const { return false; }
+  // True while a stream is open on a signed file whose header says "P".
+  [[nodiscard]] bool usespassword() const { return stream_ != nullptr && passwordmode_; }
   [[nodiscard]] std::uint8_t filetype() const { return filetype_; }
   // Writes what is pending and closes; the first I/O error of the file or 0.
   [[nodiscard]] int close();
@@ -132,6 +134,7 @@ private:
   std::uint8_t header1_ = 1;
   std::uint8_t header2_ = 1;
   bool signed_ = false; // the data start holds the signature
+  bool passwordmode_ = false; // the header's password byte is "P"
   std::int64_t datastart_ = 0;
 };
 
