@@ -132,6 +132,7 @@ class codereader {
     m_.instr.assign(static_cast<std::size_t>(m_.instrcount), ctvnl::tnlcode{});
     if (!gdutils::rdcodhead(h_)) return readfailed();
     std::int32_t rowstart = 1;
+    std::int32_t laststore = 0;
     for (pos_ = 1; pos_ <= m_.instrcount; ++pos_) {
       std::int32_t opcode = 0;
       std::int32_t operand = 0;
@@ -142,9 +143,17 @@ class codereader {
       if (opcode == ctvnl::code(ctvnl::opcode::store)) {
         at(m_.rowfirstinstr, operand) = rowstart;
         at(m_.rowlastinstr, operand) = pos_;
+        laststore = pos_;
       }
     }
     pos_ = 0;
+    // Every row's code ends with its Store. Instructions behind the last one belong to no
+    // row: more were declared than the file holds (in a binary file the zero fill of the
+    // last record reads as NoOp instructions).
+    if (laststore < m_.instrcount) {
+      return problem(q5rt::concat(mismatch(), ": instruction ", Q5_Str_i0(m_.instrcount),
+                                  " is not a Store"));
+    }
     return readtail();
   }
 
@@ -189,9 +198,12 @@ class codereader {
 
   // The relocation table (only its ending 0) and the constant pool. A relocation header
   // or entry out of place means the file holds another number of instructions.
+  q5rt::sstr mismatch() const {
+    return q5rt::concat("the file does not hold ", Q5_Str_i0(m_.instrcount), " instructions");
+  }
+
   bool readtail() {
-    const q5rt::sstr mismatch = q5rt::concat("the file does not hold ", Q5_Str_i0(m_.instrcount),
-                                             " instructions");
+    const q5rt::sstr mismatch = this->mismatch();
     if (h_.istext() && !h_.input.substr(std::min(h_.inpos, h_.input.size()))
                             .starts_with(gdutils::codreloc)) {
       return problem(mismatch);
