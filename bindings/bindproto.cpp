@@ -3,6 +3,7 @@
 #include "bindings/bindproto.h"
 
 #include <algorithm>
+#include <string>
 
 #include "frame/q5library.h"
 #include "frame/q5utils.h"
@@ -337,7 +338,8 @@ void binding::seterrorcallback(errorcallback cb) {
 void binding::errorhandling(std::string_view msg) {
   ++apierrorcount_;
   if (screen_) writeline(msg);
-  if (exception_) throw q5rt::assertion_error(msg, p_.where);
+  if (exception_)  // the text names the unit (optdcdef, ...) and the instance's line
+    throw q5rt::assertion_error(msg, std::string(p_.unit).c_str(), p_.where.line);
   bool endrun = false;
   {
     lockguard g(mutex(exceptmutex_));  // released before the run ends

@@ -207,7 +207,7 @@ struct instance {
   int apiversion = 0;
   prefixrule prefix = prefixrule::none;
   std::span<const entrydesc> entries;
-  // Where the instance is defined: the source named by the exception indicator's assertion.
+  // Where the instance is defined: the line the exception indicator's assertion names.
   q5rt::source_location where = q5rt::source_location::current();
 };
 
