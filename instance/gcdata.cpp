@@ -84,6 +84,7 @@ void gcallocsolution() {
   if (mymodel.colbasis.empty()) mymodel.colbasis.resize(cols);
   mymodel.rowstatus.assign(rows, 0);
   mymodel.colstatus.assign(cols, 0);
+  mymodel.solutionstored = true;
 }
 
 bool gcgetzolmopt(std::int32_t key, double& value) {

@@ -118,7 +118,7 @@ void gcwritesol() {
   if (!h) return logrc(failedrewrite, m.solfile, rc);
   writehead(*h, m);
   if (reportssolution(m.modelstat)) {
-    if (m.rowlevel.empty()) {
+    if (!m.solutionstored) {
       writeunsolved(*h, m);
     } else {
       writesolved(*h, m, m.scaleopt > 0 && zlmconf::ftscales(m.filetype) == 3 && m.scaledsol > 0);

@@ -106,6 +106,7 @@ void createarrays(tmodel& m) {
   zeroed(m.rowfirst, r), zeroed(m.rownlfirst, r), zeroed(m.rowlast, r), zeroed(m.rownllast, r);
   m.rowscale.clear();
   m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();
+  m.solutionstored = false;
   m.defrowlist.clear(), m.defcollist.clear();
   const std::int32_t c = m.cols;
   zeroed(m.coltype, c), zeroed(m.collower, c), zeroed(m.collevel, c), zeroed(m.colupper, c);

@@ -174,6 +174,13 @@ TEST_F(WriteSol, RecordsByPath) {
       {[](gcdata::tmodel& m) { m.filetype = 3000; },
        "0 0.25 3 0 1\n0 2E300 3 0 1\n1 0 3 0 1\n0.5 0 3 0 1\n",
        "scales digit 3 without a stored solution: scale 1"},
+      {[](gcdata::tmodel& m) {
+         m.rows = 0;
+         gcdata::gcallocsolution();
+         m.colbasis = {2, 0};
+         m.colstatus = {1, 0};
+       },
+       "1 0 2 1\n0 0 0 0\n", "no rows: the stored solution's columns, not the unsolved path"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
