@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "funclib/mathnew.h"
@@ -82,6 +84,184 @@ TEST(MathnewTable, RowsAsPublished) {
     EXPECT_EQ(r.equnever == 1, mathnew::funcequnever(fnr));
     EXPECT_EQ(r.zeroripple == 1, mathnew::funczeroripple(fnr));
     for (int i = 1; i <= 20; ++i) EXPECT_EQ((r.variable >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
+    EXPECT_EQ(r.ts, mathnew::functs(fnr).str());
+    EXPECT_EQ(r.tf, mathnew::functf(fnr).str());
+  }
+}
+
+// The whole table, transcribed from the published list independently of the code: every
+// row, every flag, every argument kind and both texts.
+TEST(MathnewTable, EveryRowAsListed) {
+  struct row {
+    int nr;
+    const char* name;
+    int minargs, maxargs, smooth, equnever, zeroripple;
+    const char* variable;  // "none", "1, 2", "2-20": the arguments that may be variables
+    const char* ts;
+    const char* tf;
+  };
+  // Reserved numbers 109 and 110 are empty rows.
+  constexpr row rows[] = {
+      {0, "mapval", 1, 1, 0, 0, 0, "none", "maps special values", ""},
+      {1, "ceil", 1, 1, 0, 0, 1, "1", "ceiling", ""},
+      {2, "floor", 1, 1, 0, 0, 1, "1", "floor", ""},
+      {3, "round", 1, 2, 0, 0, 1, "1", "rounding", ""},
+      {4, "mod", 2, 2, 0, 0, 0, "1, 2", "modulus", ""},
+      {5, "trunc", 1, 1, 0, 0, 1, "1", "truncation", ""},
+      {6, "sign", 1, 1, 0, 0, 1, "1", "sign(x)", ""},
+      {7, "min", 2, 0, 0, 0, 0, "1, 2", "min(x,y)", ""},
+      {8, "max", 2, 0, 0, 0, 0, "1, 2", "max(x,y)", ""},
+      {9, "sqr", 1, 1, 1, 0, 1, "1", "square", "x1^2"},
+      {10, "exp", 1, 1, 1, 0, 0, "1", "exponential", "exp(x1)"},
+      {11, "log", 1, 1, 1, 0, 0, "1", "logarithm base e", "log(x1)"},
+      {12, "log10", 1, 1, 1, 0, 0, "1", "logarithm base 10", "log10(x1)"},
+      {13, "sqrt", 1, 1, 1, 0, 1, "1", "squareroot", "sqrt(x1)"},
+      {14, "abs", 1, 1, 0, 0, 1, "1", "absolute", "abs(x1)"},
+      {15, "cos", 1, 1, 1, 0, 0, "1", "cosinus", "cos(x1)"},
+      {16, "sin", 1, 1, 1, 0, 1, "1", "sinus", "sin(x1)"},
+      {17, "arctan", 1, 1, 1, 0, 1, "1", "arctangent", "atan(x1)"},
+      {18, "errorf", 1, 1, 1, 0, 0, "1", "error function", "0.5*erfc(-x1/1.414213562373095"},
+      {19, "uniform", 2, 2, 0, 1, 0, "none", "uniform random number between arg1 and arg2", ""},
+      {20, "normal", 2, 2, 0, 1, 0, "none", "normal random number with mean arg1 and std arg2", ""},
+      {21, "power", 2, 2, 1, 0, 0, "1", "integer power", "x1^i2"},
+      {22, "jdate", 3, 3, 0, 0, 0, "none", "julian day", ""},
+      {23, "jtime", 3, 3, 0, 0, 0, "none", "juliab time", ""},
+      {24, "jstart", 0, 0, 0, 1, 0, "none", "job start time", ""},
+      {25, "jnow", 0, 0, 0, 1, 0, "none", "job current time", ""},
+      {26, "execerror", 0, 0, 0, 1, 0, "none", "execution errors", ""},
+      {27, "gyear", 1, 1, 0, 0, 0, "none", "extract Gregorian year  from Julian date.time", ""},
+      {28, "gmonth", 1, 1, 0, 0, 0, "none", "extract Gregorian month from Julian date.time", ""},
+      {29, "gday", 1, 1, 0, 0, 0, "none", "extract Gregorian day   from Julian date.time", ""},
+      {30, "gdow", 1, 1, 0, 0, 1, "none", "extract Gregorian day of week from Julian date.time", ""},
+      {31, "gleap", 1, 1, 0, 0, 1, "none", "extract Gregorian leapyear from Julian date.time", ""},
+      {32, "ghour", 1, 1, 0, 0, 1, "none", "extract Gregorian hour  from Julian date.time", ""},
+      {33, "gminute", 1, 1, 0, 0, 1, "none", "extract Gregorian minute from Julian date.time", ""},
+      {34, "gsecond", 1, 1, 0, 0, 1, "none", "extract Gregorian second from Julian date.time", ""},
+      {35, "execseed", 0, 0, 0, 1, 0, "none", "extract random seed", ""},
+      {36, "timestart", 0, 0, 0, 1, 0, "none", "start time", ""},
+      {37, "timecomp", 0, 0, 0, 1, 0, "none", "compilation time", ""},
+      {38, "timeexec", 0, 0, 0, 1, 0, "none", "execution time", ""},
+      {39, "timeclose", 0, 0, 0, 1, 0, "none", "close time", ""},
+      {40, "frac", 1, 1, 0, 0, 1, "1", "fraction mod(x,1)", ""},
+      {41, "ErrorLevel", 0, 0, 0, 1, 0, "none", "errorlevel", ""},
+      {42, "HeapSize", 0, 0, 0, 1, 0, "none", "heapsize in MB", ""},
+      {43, "Fact", 1, 1, 0, 0, 0, "none", "factorial", ""},
+      {44, "UniformInt", 2, 2, 0, 1, 0, "none", "uniform integer random number", ""},
+      {45, "PI", 0, 0, 0, 0, 0, "none", "the constant PI", "pi"},
+      {46, "NcpF", 2, 3, 1, 0, 0, "1, 2", "NCP Fischer: sqrt(x1^2 + x2^2 + 2*x3) - x1 - x2, g3 = 0, x3 >= 0", "sqrt(x1^2+x2^2+2*c3)-x1-x2"},
+      {47, "NcpCM", 3, 3, 1, 0, 0, "1, 2", "NCP Chen-Mangasarian: x1 - x3*ln(1+exp((x1-x2)/x3)), g3 = 0, x3 > 0", "x1-c3*log(1+exp((x1-x2)/c3))"},
+      {48, "Entropy", 1, 1, 1, 0, 1, "1", "Entropy: -x*ln(x)", "-x1*log(x1)"},
+      {49, "Sigmoid", 1, 1, 1, 0, 0, "1", "Sigmoid: 1/(1 + exp(-x))", "1/(1+exp(-x1))"},
+      {50, "log2", 1, 1, 1, 0, 0, "1", "logarithm base 2", "1.44269504088896*log(x1)"},
+      {51, "bool_not", 1, 1, 0, 0, 0, "1", "boolean not", ""},
+      {52, "bool_and", 2, 2, 0, 0, 0, "1, 2", "boolean and", ""},
+      {53, "bool_or", 2, 2, 0, 0, 0, "1, 2", "boolean or", ""},
+      {54, "bool_xor", 2, 2, 0, 0, 0, "1, 2", "boolean xor", ""},
+      {55, "bool_imp", 2, 2, 0, 0, 0, "1, 2", "boolean implication", ""},
+      {56, "bool_eqv", 2, 2, 0, 0, 0, "1, 2", "boolean equivalence", ""},
+      {57, "rel_eq", 2, 2, 0, 0, 0, "1, 2", "relation eq =", ""},
+      {58, "rel_gt", 2, 2, 0, 0, 0, "1, 2", "relation gt >", ""},
+      {59, "rel_ge", 2, 2, 0, 0, 0, "1, 2", "relation ge >=", ""},
+      {60, "rel_lt", 2, 2, 0, 0, 0, "1, 2", "relation lt <", ""},
+      {61, "rel_le", 2, 2, 0, 0, 0, "1, 2", "relation le <=", ""},
+      {62, "rel_ne", 2, 2, 0, 0, 0, "1, 2", "relation ne <>", ""},
+      {63, "IfThen", 3, 3, 0, 0, 0, "1-3", "if(cond,then,else)", ""},
+      {64, "rPower", 2, 2, 1, 0, 0, "1, 2", "real power", "x1^x2"},
+      {65, "EDist", 1, 20, 1, 0, 1, "1-20", "Euclidean or L-2 Norm: Sqrt( x1^2 + x2^2 + .. )", ""},
+      {66, "div", 2, 2, 1, 0, 0, "1, 2", "division", "x1/x2"},
+      {67, "div0", 2, 2, 1, 0, 0, "1, 2", "division", "x1/x2"},
+      {68, "sllog10", 1, 2, 1, 0, 0, "1", "smooth (linear) logarithm base 10", ""},
+      {69, "sqlog10", 1, 2, 1, 0, 0, "1", "smooth (quadratic) logarithm base 10", ""},
+      {70, "slexp", 1, 2, 1, 0, 0, "1", "smooth (linear) exponential", ""},
+      {71, "sqexp", 1, 2, 1, 0, 0, "1", "smooth (quadratic) exponential", ""},
+      {72, "slrec", 1, 2, 1, 0, 0, "1", "smooth (linear) reciprocal", ""},
+      {73, "sqrec", 1, 2, 1, 0, 0, "1", "smooth (quadratic) reciprocal", ""},
+      {74, "cvPower", 2, 2, 1, 0, 0, "2", "c**y", "c1^x2"},
+      {75, "vcPower", 2, 2, 1, 0, 0, "1", "x**c", "x1^c2"},
+      {76, "Centropy", 2, 3, 1, 0, 0, "1, 2", "Centropy: x*ln((x+d)/(y+d))", "x1*log((x1+c3)/(x2+c3))"},
+      {77, "Gmillisec", 1, 1, 0, 0, 1, "none", "extract Gregorian milli second from Julian date.time", ""},
+      {78, "MaxExecError", 0, 0, 0, 1, 0, "none", "max execution errors", ""},
+      {79, "TimeElapsed", 0, 0, 0, 1, 0, "none", "elapsed time", ""},
+      {80, "Gamma", 1, 1, 1, 0, 0, "1", "gamma function", ""},
+      {81, "LogGamma", 1, 1, 1, 0, 0, "1", "log gamma function", ""},
+      {82, "Beta", 2, 2, 1, 0, 0, "1, 2", "beta function", ""},
+      {83, "LogBeta", 2, 2, 1, 0, 0, "1, 2", "log beta function", ""},
+      {84, "GammaReg", 2, 2, 1, 0, 0, "1, 2", "regularized gamma function", ""},
+      {85, "BetaReg", 3, 3, 1, 0, 0, "1-3", "regularized beta function", ""},
+      {86, "sinh", 1, 1, 1, 0, 1, "1", "hyperbolic sine", "sinh(x1)"},
+      {87, "cosh", 1, 1, 1, 0, 0, "1", "hyperbolic cosine", "cosh(x1)"},
+      {88, "tanh", 1, 1, 1, 0, 1, "1", "hyperbolic tangent", "tanh(x1)"},
+      {89, "MathLastRC", 0, 0, 0, 1, 0, "none", "last math return code", ""},
+      {90, "MathLastEC", 0, 0, 0, 1, 0, "none", "last math exception code", ""},
+      {91, "MathOVal", 0, 0, 0, 1, 0, "none", "math overflow value", ""},
+      {92, "SignPower", 2, 2, 1, 0, 0, "1", "signed power sign(x)*abs(x)**c", ""},
+      {93, "HandleStatus", 1, 1, 0, 1, 0, "none", "Model handle status", ""},
+      {94, "NcpVUsin", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0", ""},
+      {95, "NcpVUpow", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0", ""},
+      {96, "Binomial", 2, 2, 1, 0, 0, "1, 2", "(generalized) binomial coefficient", ""},
+      {97, "HandleSubmit", 1, 1, 0, 1, 0, "none", "Resubmit Model Handle", ""},
+      {98, "ZolmVersion", 0, 0, 0, 1, 0, "none", "Zolm version number", ""},
+      {99, "HandleDelete", 1, 1, 0, 1, 0, "none", "Deletes Model Handle Directory", ""},
+      {100, "tan", 1, 1, 1, 0, 1, "1", "tangent", "tan(x1)"},
+      {101, "arccos", 1, 1, 1, 0, 0, "1", "inverse-cosinus", "acos(x1)"},
+      {102, "arcsin", 1, 1, 1, 0, 1, "1", "inverse-sinus", "asin(x1)"},
+      {103, "arctan2", 2, 2, 1, 0, 0, "1, 2", "arctan2", "arctan(x2/x1)"},
+      {104, "sleep", 1, 1, 0, 1, 0, "none", "sleep", "goes to sleep for x seconds"},
+      {105, "HeapFree", 0, 0, 0, 1, 0, "none", "heapfree in MB", ""},
+      {106, "HandleCollect", 1, 1, 0, 1, 0, "none", "Collects Model Handle Results", ""},
+      {107, "ZolmRelease", 0, 0, 0, 1, 0, "none", "Zolm release number", ""},
+      {108, "Poly", 4, 20, 1, 0, 0, "1", "Simple Polynomials", ""},
+      {109, "", 0, 0, 0, 0, 0, "none", "", ""},
+      {110, "", 0, 0, 0, 0, 0, "none", "", ""},
+      {111, "HeapLimit", 0, 0, 0, 1, 0, "none", "Heap Limit in MB", ""},
+      {112, "RandLinear", 3, 3, 0, 1, 0, "none", "Linear(low,slope,high) random number", ""},
+      {113, "RandTriangle", 3, 3, 0, 1, 0, "none", "RandTriangle(low,median,high) random number", ""},
+      {114, "ForceError", 6, 6, 1, 0, 0, "1", "ForceError(x1,d,t,v,e,r) forces errors after t calls", ""},
+      {115, "ForceErrorCnt", 0, 0, 0, 1, 0, "none", "ForceErrorCnt sets foceerrorcount", ""},
+      {116, "RandBinomial", 2, 2, 0, 1, 0, "none", "Binomial(n,p) random number", ""},
+      {117, "JobHandle", 0, 0, 0, 1, 0, "none", "JobHandle", ""},
+      {118, "JobStatus", 1, 1, 0, 1, 1, "none", "JobStatus", ""},
+      {119, "JobKill", 1, 1, 0, 1, 1, "none", "JobKill", ""},
+      {120, "JobTerminate", 1, 1, 0, 1, 1, "none", "JobTerminate", ""},
+      {121, "NumCores", 0, 0, 1, 0, 0, "none", "Number of logical cores", ""},
+      {122, "EmbeddedHandle", 0, 0, 0, 1, 0, "none", "Embedded Code Library Handle", ""},
+      {123, "PlatformCode", 0, 0, 1, 0, 0, "none", "Job platform code", ""},
+      {124, "Logit", 1, 1, 1, 0, 0, "1", "Logit transformation: ln(p/(1-p))", "log(x1/(1-x1))"},
+      {125, "LSEMax", 1, 20, 1, 0, 0, "1-20", "LSE Max: log(exp(x1) + exp(x2) + .. )", ""},
+      {126, "LSEMaxSc", 2, 20, 1, 0, 0, "2-20", "scaled LSE Max: 1/t LSEMax(tx)", ""},
+      {127, "LSEMin", 1, 20, 1, 0, 0, "1-20", "LSE Min: -log(exp(-x1) + exp(-x2) + .. )", ""},
+      {128, "LSEMinSc", 2, 20, 1, 0, 0, "2-20", "scaled LSE Min: 1/t LSEMin(tx)", ""},
+      {129, " unknown*", 1, 1, 0, 0, 0, "none", "dummy function", ""},
+  };
+  // The argument numbers a "variable" column lists, as argtype bits.
+  const auto variables = [](std::string_view s) {
+    std::uint32_t bits = 0;
+    if (s == "none") return bits;
+    while (!s.empty()) {
+      const std::size_t comma = s.find(", ");
+      const std::string_view item = s.substr(0, comma);
+      const std::size_t dash = item.find('-');
+      const int lo = std::stoi(std::string(item.substr(0, dash)));
+      const int hi = dash == std::string_view::npos ? lo : std::stoi(std::string(item.substr(dash + 1)));
+      for (int i = lo; i <= hi; ++i) bits |= arg(i);
+      s = comma == std::string_view::npos ? std::string_view{} : s.substr(comma + 2);
+    }
+    return bits;
+  };
+  ASSERT_EQ(static_cast<std::size_t>(mathnew::funccount), std::size(rows));
+  for (std::size_t k = 0; k < std::size(rows); ++k) {
+    const row& r = rows[k];
+    SCOPED_TRACE(r.nr);
+    ASSERT_EQ(static_cast<int>(k), r.nr) << "rows in number order";
+    const auto fnr = static_cast<std::uint8_t>(r.nr);
+    EXPECT_EQ(r.name, mathnew::funcname(fnr).str());
+    EXPECT_EQ(r.minargs, mathnew::funcminargs(fnr));
+    EXPECT_EQ(r.maxargs, mathnew::funcmaxargs(fnr));
+    EXPECT_EQ(r.smooth, mathnew::funcsmooth(fnr));
+    EXPECT_EQ(r.equnever == 1, mathnew::funcequnever(fnr));
+    EXPECT_EQ(r.zeroripple == 1, mathnew::funczeroripple(fnr));
+    const std::uint32_t bits = variables(r.variable);
+    for (int i = 1; i <= 20; ++i) EXPECT_EQ((bits >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
     EXPECT_EQ(r.ts, mathnew::functs(fnr).str());
     EXPECT_EQ(r.tf, mathnew::functf(fnr).str());
   }
