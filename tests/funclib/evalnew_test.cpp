@@ -550,31 +550,35 @@ TEST(EvalnewAnalyses, ClusterParts) {
     code_t code;
     int result;
     double p0, p1, p2;
+    const char* msg;
     const char* why;
   };
   const double na = zlmspecs::valna;
   const caserow rows[] = {
-      {row({{opcode::pushv, 1}, {opcode::addv, 3}, {opcode::addi, 1}}), 0, 2, x1, x3,
+      {row({{opcode::pushv, 1}, {opcode::addv, 3}, {opcode::addi, 1}}), 0, 2, x1, x3, "",
        "a sum splits by clusters; constants go to cluster 0"},
       {row({{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::pushv, 3}, {opcode::muli, 3},
             {opcode::sub, 0}}),
-       0, 0, x1 * x2, -3 * x3, "products within one cluster"},
+       0, 0, x1 * x2, -3 * x3, "", "products within one cluster"},
       {row({{opcode::pushv, 1}, {opcode::mulv, 4}, {opcode::pushv, 3}, {opcode::divi, 1},
             {opcode::add, 0}}),
-       0, 0, x1 * x4, x3 / 2, "a cluster-0 factor and a constant divisor"},
-      {row({{opcode::pushv, 1}, {opcode::addi, 1}, {opcode::divv, 2}}), 0, 0, (x1 + 2) / x2, 0,
+       0, 0, x1 * x4, x3 / 2, "", "a cluster-0 factor and a constant divisor"},
+      {row({{opcode::pushv, 1}, {opcode::addi, 1}, {opcode::divv, 2}}), 0, 0, (x1 + 2) / x2, 0, "",
        "a quotient wholly in one cluster"},
       {row({{opcode::pushv, 4}, {opcode::callarg1, f_exp}, {opcode::uminv, 3}, {opcode::add, 0}}),
-       0, std::exp(x4), 0, -x3, "a call of cluster-0 arguments"},
-      {row({{opcode::pushv, 1}, {opcode::mulv, 3}}), 3, na, na, na,
+       0, std::exp(x4), 0, -x3, "", "a call of cluster-0 arguments"},
+      {row({{opcode::pushv, 1}, {opcode::mulv, 3}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
        "a product across two clusters is inconsistent"},
-      {row({{opcode::pushv, 1}, {opcode::callarg1, f_exp}}), 3, na, na, na,
+      {row({{opcode::pushv, 1}, {opcode::callarg1, f_exp}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
        "a call of a cluster-1 argument is inconsistent"},
-      {row({{opcode::pushv, 1}, {opcode::divv, 3}}), 3, na, na, na,
+      {row({{opcode::pushv, 1}, {opcode::divv, 3}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
        "a quotient across two clusters is inconsistent"},
-      {row({{opcode::pushv, 1}, {opcode::end, 0}}), 2, na, na, na, "End is refused"},
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}}), 4, x2, 0, 0, "a value left on the stack"},
-      {row({{opcode::pushv, 5}}), 2, na, na, na, "a column outside the arrays"},
+      {row({{opcode::pushv, 1}, {opcode::end, 0}}), 2, na, na, na,
+       "*** funEvalCluster: unexpected/unknown instruction End        at location 3",
+       "End is refused"},
+      {row({{opcode::pushv, 1}, {opcode::pushv, 2}}), 4, x2, 0, 0, "*** funEvalCluster: stack level not zero s=1", "a value left on the stack"},
+      {row({{opcode::pushv, 5}}), 2, na, na, na, "*** funEvalCluster: column out of range at location 2",
+       "a column outside the arrays"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -583,6 +587,7 @@ TEST(EvalnewAnalyses, ClusterParts) {
     const int rc = evalnew::funevalcluster(e.rec, 1, static_cast<std::int32_t>(r.code.size()),
                                            r.code, pool, levels, cluster, 3, parts, e.errors, e.msg);
     EXPECT_EQ(r.result, rc) << e.msg.str();
+    EXPECT_EQ(r.msg, e.msg.str());
     if (r.result == 4) continue;  // the parts are those of the Store that was reached
     EXPECT_NEAR(r.p0, parts[0], 1e-14 * std::fabs(r.p0));
     EXPECT_NEAR(r.p1, parts[1], 1e-14 * std::fabs(r.p1));
