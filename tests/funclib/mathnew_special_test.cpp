@@ -575,6 +575,8 @@ TEST(SpecialEvaluators, EdgeCasesAndReports) {
       {80, 2, 1, 167, 0, 0, 0, any, any, any, big, any, any, HESS, OVERFLOW, "positive argument too large", "curvature too large"},
       {80, 2, 1, 1e-200, 0, 0, 2, 1e200, big, any, big, any, any, GRAD, SINGULAR, "x nearly 0", "slope near 0"},
       {80, 2, 1, 1e-120, 0, 0, 3, 1e120, any, any, big, any, any, HESS, SINGULAR, "x nearly 0", "curvature near 0"},
+      {80, 1, 1, -1e-200, 0, 0, 2, -1e200, any, any, any, any, any, GRAD, SINGULAR, "x at/near a non-positive integer", "slope beside the pole at 0, from below"},
+      {80, 2, 1, -1e-120, 0, 0, 3, -1e120, any, any, any, any, any, HESS, SINGULAR, "x at/near a non-positive integer", "curvature beside the pole at 0, from below"},
       // Binomial
       {96, 0, 2, 5, 2, 0, 0, 10, any, any, any, any, any, 0, 0, nullptr, "Binomial(5, 2) = 10"},
       {96, 0, 2, -1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x near or below -1", "x = -1"},
@@ -588,6 +590,7 @@ TEST(SpecialEvaluators, EdgeCasesAndReports) {
       {82, 2, 2, 1, 0, 0, 1, big, 0, -big, 0, -big, big, FUNC, SINGULAR, "y = 0", "Beta(1, 0)"},
       {82, 2, 2, 0, 0, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR, "x = y = 0", "Beta(0, 0)"},
       {82, 2, 2, 1e-310, 1e-310, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR, "near x = y = 0", "both denormal"},
+      {82, 0, 2, 1e-310, 1, 0, 1, big, any, any, any, any, any, FUNC, SINGULAR, "near x = 0", "denormal x, ordinary y"},
       {82, 0, 2, -1, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x < 0", "negative x"},
       {82, 0, 2, 1, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y < 0", "negative y"},
       {82, 2, 2, 1, 1e-310, 0, 1, big, 0, -big, 0, 0, big, FUNC, SINGULAR, "y nearly 0", "Gamma(y) at a denormal y is a pole"},
