@@ -17,7 +17,7 @@ assertion_error::assertion_error(std::string_view text, const char* file, int li
         std::string_view name = file ? file : "";
         const auto slash = name.find_last_of('/');
         if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
-        return std::string(text) + " (" + std::string(name) + ", line " + std::to_string(line) + ")";
+        return std::string(text) + " (" + std::string(name) + ":" + std::to_string(line) + ")";
       }()) {}
 
 namespace detail {

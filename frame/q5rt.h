@@ -122,7 +122,7 @@ struct source_location {
   int line = 0;
 };
 
-// A failed internal check: "text (file, line N)".
+// A failed internal check: "text (file:N)", the file name without its folder.
 class assertion_error : public exception {
  public:
   assertion_error(std::string_view text, const char* file, int line);
