@@ -151,6 +151,27 @@ TEST_F(ZlmstrmTextfiles, GzipInputWrittenByZlib) {
   EXPECT_EQ(testutil::read_file(file("back")) == text, true);
 }
 
+TEST_F(ZlmstrmTextfiles, GzipThatDoesNotOpen) {
+  q5rt::sstr msg;
+  zlmstrm::tgzipinputstream missing(file("missing.gz"), msg);
+  EXPECT_EQ(msg.view(), "Cannot open file");
+  char c = 0;
+  EXPECT_EQ(missing.read(&c, 1), 0u);
+  EXPECT_EQ(missing.readcharacter(), zlmstrm::endofdata);
+
+  // The gzip magic, but a zlib that opens nothing: error 1, the gzip message.
+  writegzip(file("data.gz"), "zipped");
+  xcompress::unloadzliblibrary();
+  ASSERT_TRUE(xcompress::loadzliblibrary(
+      testutil::binary_dir() + "/standins/variants/zlib-failing/", msg))
+      << msg.view();
+  tbinarytextfileio f;
+  open(f, file("data.gz"), 1, "Cannot open file");
+  EXPECT_EQ(f.readcharacter(), zlmstrm::endofdata);
+  xcompress::unloadzliblibrary();
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg));
+}
+
 TEST_F(ZlmstrmTextfiles, CorruptGzipIsAnIoErrorNotData) {
   const std::string text = sometext(3000);
   writegzip(file("good.gz"), text);
