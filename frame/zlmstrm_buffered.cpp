@@ -92,12 +92,12 @@ bool tbufferedfilestream::fillblock() {
     return false; // the end of the data
   const std::uint32_t length = (std::uint32_t{block[1]} << 8) | block[2];
   const bool packed = block[0] != 0;
-  emptyblock_ = !packed && length == 0;
   if (length > (packed ? compressedsize : buffersize)) {
     corrupt_ = true;
     return false;
   }
   if (!packed) {
+    emptyblock_ = length == 0;
     bytesinbuffer_ = rawread(data_.get(), length);
     return bytesinbuffer_ > 0;
   }
@@ -110,6 +110,7 @@ bool tbufferedfilestream::fillblock() {
     return false;
   }
   bytesinbuffer_ = static_cast<std::uint32_t>(unpacked);
+  emptyblock_ = bytesinbuffer_ == 0;
   return bytesinbuffer_ > 0;
 }
 
@@ -127,7 +128,7 @@ bool tbufferedfilestream::fill() {
     setlastioresult(ioresult_nozlib);
     return false;
   }
-  // An empty stored block holds nothing: the data goes on with the next one.
+  // An empty block, stored or compressed, holds nothing: the data goes on with the next one.
   bool got = fillblock();
   while (!got && !corrupt_ && emptyblock_)
     got = fillblock();

@@ -114,7 +114,7 @@ private:
   bool compression_ = false;
   bool zlibloaded_ = false;
   bool corrupt_ = false; // a corrupt block was met; reads give nothing
-  bool emptyblock_ = false; // the last block read was an empty stored one
+  bool emptyblock_ = false; // the last block read was whole and held no data
   q5rt::sstr loadpath_;
 };
 
