@@ -68,8 +68,9 @@ TEST(CtvnewRecord, CodeTexts) {
     EXPECT_EQ(rc[i], ctvnew::returnstr[i].str());
     EXPECT_EQ(ec[i], ctvnew::exceptstr[i].str());
   }
-  EXPECT_EQ("badaction", ctvnew::muactionid[0].str());
-  EXPECT_EQ("randvar", ctvnew::muactionid[9].str());
+  const char* actions[] = {"badaction", "param", "lower",    "upper", "scenario",
+                           "fixed",     "level", "marginal", "opt",   "randvar"};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(actions[i], ctvnew::muactionid[i].str()) << i;
 }
 
 TEST(CtvnewRecord, DefaultCallbacksForgiveOnlyOverflow) {
