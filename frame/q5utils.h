@@ -1,6 +1,7 @@
 // Thin platform layer: file-name extensions, environment variables and search paths, a
 // file-handle layer over the system's descriptors, counted memory blocks, host and user
-// name, the numeric locale, the process's memory use and rounding.
+// name, the numeric locale, the process's memory use and rounding; decimal digits and
+// exponent texts; the standard configuration and data locations.
 //
 // Nothing here prints or throws (except when memory runs out): results are booleans,
 // 0 or the system's error number, or an empty text.
