@@ -18,7 +18,8 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,41 @@ inline constexpr std::string_view statusopenfailed = "*** Status File open Faile
 inline constexpr std::string_view memoopenfailed = "*** Could not open memo ";
 
 using elemptr = zlmspecs::tjacrec*;
+
+// The Jacobian elements that the row and column lists link: appended one by one, never
+// moved (each block is filled up to its capacity only), in large blocks so that a load
+// makes one allocation per block and not one per few elements.
+class elemstore {
+ public:
+  // The size of the next block (at least 1): the number of elements expected.
+  void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
+  zlmspecs::tjacrec& emplace_back() {
+    if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
+      blocks_.emplace_back().reserve(std::max(next_, size_));
+      next_ = 1;
+    }
+    ++size_;
+    return blocks_.back().emplace_back();
+  }
+  [[nodiscard]] std::size_t size() const { return size_; }
+  void clear() {
+    blocks_.clear();
+    size_ = 0;
+    next_ = 1;
+  }
+  // Calls f for every element from the last appended to the first.
+  template <typename F>
+  void foreach_reverse(F&& f) {
+    for (auto b = blocks_.rbegin(); b != blocks_.rend(); ++b) {
+      for (auto e = b->rbegin(); e != b->rend(); ++e) f(*e);
+    }
+  }
+
+ private:
+  std::vector<std::vector<zlmspecs::tjacrec>> blocks_;
+  std::size_t size_ = 0;
+  std::size_t next_ = 1;
+};
 
 struct tmodel {
   // ---- counts, model and options (control loading) ----
@@ -125,7 +161,7 @@ struct tmodel {
   std::vector<double> colscale;  // only with scaleopt
 
   // The Jacobian elements that the row and column lists link (stable addresses).
-  std::deque<zlmspecs::tjacrec> jacelements;
+  elemstore jacelements;
 
   // ---- nonlinear code, function use, nodes, log ----
   std::int32_t instrworklen = 0;

@@ -390,14 +390,14 @@ class matrixreader {
 // elements in order (linking each to its row's previous last element while reading
 // would jump across the whole element store once per element).
 void linkrows(tmodel& m) {
-  for (auto e = m.jacelements.rbegin(); e != m.jacelements.rend(); ++e) {
-    const std::int32_t r = e->row;
-    if (at(m.rowlast, r) == nullptr) at(m.rowlast, r) = &*e;
-    e->rownext = std::exchange(at(m.rowfirst, r), &*e);
-    if (!e->nonlin) continue;
-    if (at(m.rownllast, r) == nullptr) at(m.rownllast, r) = &*e;
-    e->rownlnext = std::exchange(at(m.rownlfirst, r), &*e);
-  }
+  m.jacelements.foreach_reverse([&m](zlmspecs::tjacrec& e) {
+    const std::int32_t r = e.row;
+    if (at(m.rowlast, r) == nullptr) at(m.rowlast, r) = &e;
+    e.rownext = std::exchange(at(m.rowfirst, r), &e);
+    if (!e.nonlin) return;
+    if (at(m.rownllast, r) == nullptr) at(m.rownllast, r) = &e;
+    e.rownlnext = std::exchange(at(m.rownlfirst, r), &e);
+  });
 }
 
 std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
@@ -407,6 +407,10 @@ std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
     m.rowscale.assign(static_cast<std::size_t>(m.rows), 1.0);
     m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
   }
+  // Every entry takes at least one byte: a declared count the file cannot hold makes no
+  // block larger than the file.
+  m.jacelements.expect(static_cast<std::size_t>(
+      std::clamp<std::int64_t>(m.nonzeros, 0, static_cast<std::int64_t>(h->input.size()))));
   const bool ok = matrixreader(m, *h).read();
   (void)gdutils::closemod(h);
   linkrows(m);
