@@ -91,24 +91,34 @@ modfileptr newhandle(std::int32_t& rc, bool reading, std::int32_t filetype, std:
   return h;
 }
 
-// The whole file into out: 0 or the system's error number.
-std::int32_t readwhole(std::string_view name, std::string& out) {
+// The whole file into out, size bytes: 0 or the system's error number. The buffer is
+// not value-initialised (the read fills it) and takes the file's size plus one byte, so
+// that a file of the size it had at the open is read in one go.
+std::int32_t readwhole(std::string_view name, std::unique_ptr<char[]>& out, std::size_t& size) {
+  size = 0;
   q5rt::untypedfile f;
   f.assign(name);
   f.reset(1);
   if (const int rc = f.ioresult(); rc != 0) return rc;
   std::error_code ec;
   const auto expected = std::filesystem::file_size(std::string(name), ec);
-  if (!ec) out.reserve(static_cast<std::size_t>(expected));
-  constexpr std::int32_t chunk = 1 << 20;
-  std::int32_t done = 0;
-  do {
-    const std::size_t at = out.size();
-    out.resize(at + chunk);
-    f.blockread(out.data() + at, chunk, done);
-    out.resize(at + static_cast<std::size_t>(std::max(done, 0)));
+  std::size_t capacity = (ec ? 0 : static_cast<std::size_t>(expected)) + 1;
+  out.reset(new char[capacity]);
+  constexpr std::size_t maxblock = 1 << 30;  // a block read counts in 32 bits
+  for (;;) {
+    if (size == capacity) {  // the file grew: a larger buffer
+      capacity = 2 * capacity + (1 << 20);
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::memcpy(larger.get(), out.get(), size);
+      out = std::move(larger);
+    }
+    const std::size_t want = std::min(capacity - size, maxblock);
+    std::int32_t done = 0;
+    f.blockread(out.get() + size, static_cast<std::int32_t>(want), done);
+    size += static_cast<std::size_t>(std::max(done, 0));
     if (const int rc = f.ioresult(); rc != 0) return rc;
-  } while (done == chunk);
+    if (static_cast<std::size_t>(done) < want) break;
+  }
   f.close();
   return f.ioresult();
 }
@@ -122,8 +132,9 @@ std::int32_t openfile(tmodfile& h) {
       if (rc != 0) return rc;
       probe.close();
     }
-    rc = readwhole(h.name, h.owned);
-    h.input = h.owned;
+    std::size_t size = 0;
+    rc = readwhole(h.name, h.owned, size);
+    h.input = {h.owned.get(), size};
     return rc;
   }
   if (h.istext()) {

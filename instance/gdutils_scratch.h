@@ -99,7 +99,7 @@ struct tmodfile {
   std::array<unsigned char, 8> cell{};  // the item moved by wrbuf / rdbuf
 
   // Reading: the bytes, whole (owned when read from a file) and the cursor.
-  std::string owned;
+  std::unique_ptr<char[]> owned;
   std::string_view input;
   std::size_t inpos = 0;    // text: next byte; binary: start of the next record
   std::int32_t line = 1;    // text: line being read
