@@ -502,7 +502,43 @@ bool plaininteger(std::string_view token, std::int32_t& v) {
 
 }  // namespace
 
+namespace {
+
+// The white space in front of the next token, skipped with its line ends counted.
+void skipwhite(tmodfile& h) {
+  const std::string_view in = h.input;
+  std::size_t i = h.inpos;
+  while (i < in.size() && q5rt::detail::white_byte(in[i])) {
+    if (in[i] == '\n') ++h.line;
+    ++i;
+  }
+  h.inpos = i;
+}
+
+// The common integer token, a plain decimal of at most 9 digits that white space or the
+// end follows, read in place; false (nothing consumed but white space) for any other.
+bool plainintegerat(tmodfile& h, std::int32_t& v) {
+  skipwhite(h);
+  const std::string_view in = h.input;
+  std::size_t i = h.inpos;
+  const bool negative = i < in.size() && in[i] == '-';
+  if (negative) ++i;
+  const std::size_t digits = i;
+  std::int32_t n = 0;
+  while (i < in.size() && i - digits < 9 && in[i] >= '0' && in[i] <= '9') n = n * 10 + (in[i++] - '0');
+  // No digit, or a tenth digit or another byte behind the ninth: the general reader's.
+  if (i == digits || (i < in.size() && !q5rt::detail::white_byte(in[i]))) return false;
+  h.inpos = i;
+  v = negative ? -n : n;
+  return true;
+}
+
+}  // namespace
+
 std::int32_t rdtxint(tmodfile& h) {
+  Q5_ASSERT(h.reading && h.istext(), "scratch file not open for reading text");
+  if (h.failed) return 0;
+  if (std::int32_t v = 0; plainintegerat(h, v)) return v;
   std::string_view token;
   if (!numbertoken(h, token)) return 0;
   if (std::int32_t v = 0; plaininteger(token, v)) return v;
