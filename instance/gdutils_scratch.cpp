@@ -202,14 +202,22 @@ void checkdirection(const tmodfile& h, bool reading) {
                                           : "scratch file not open for writing");
 }
 
-// The next number token; empty at the end of the text.
-std::string_view nexttoken(tmodfile& h) {
+// The white space in front of the next token, skipped with its line ends counted.
+void skipwhite(tmodfile& h) {
   const std::string_view in = h.input;
   std::size_t i = h.inpos;
   while (i < in.size() && q5rt::detail::white_byte(in[i])) {
     if (in[i] == '\n') ++h.line;
     ++i;
   }
+  h.inpos = i;
+}
+
+// The next number token; empty at the end of the text.
+std::string_view nexttoken(tmodfile& h) {
+  skipwhite(h);
+  const std::string_view in = h.input;
+  const std::size_t i = h.inpos;
   std::size_t j = i;
   while (j < in.size() && !q5rt::detail::white_byte(in[j])) ++j;
   h.inpos = j;
@@ -504,17 +512,6 @@ bool plaininteger(std::string_view token, std::int32_t& v) {
 
 namespace {
 
-// The white space in front of the next token, skipped with its line ends counted.
-void skipwhite(tmodfile& h) {
-  const std::string_view in = h.input;
-  std::size_t i = h.inpos;
-  while (i < in.size() && q5rt::detail::white_byte(in[i])) {
-    if (in[i] == '\n') ++h.line;
-    ++i;
-  }
-  h.inpos = i;
-}
-
 // The common integer token, a plain decimal of at most 9 digits that white space or the
 // end follows, read in place; false (nothing consumed but white space) for any other.
 bool plainintegerat(tmodfile& h, std::int32_t& v) {
@@ -548,11 +545,22 @@ std::int32_t rdtxint(tmodfile& h) {
   return v;
 }
 
+// The real is converted where it stands, the token's end found by the conversion.
 double rdtxreal(tmodfile& h) {
-  std::string_view token;
-  if (!numbertoken(h, token)) return 0.0;
-  const q5rt::real_read r = q5rt::convert_real_token(token);
-  if (r.status != q5rt::read_status::ok) return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0.0;
+  Q5_ASSERT(h.reading && h.istext(), "scratch file not open for reading text");
+  if (h.failed) return 0.0;
+  skipwhite(h);
+  if (h.inpos >= h.input.size()) return fail(h, q5rt::iomessage(q5rt::iocode::eof_read)), 0.0;
+  const char* const first = h.input.data() + h.inpos;
+  q5rt::real_read r;
+  const char* const stop = q5rt::read_real_at(first, h.input.data() + h.input.size(), r);
+  const std::string_view token(first, static_cast<std::size_t>(stop - first));
+  // A point alone (after a sign) reads as 0 without the sign through the token reader.
+  if (token.size() <= 2 && token.back() == '.') r = q5rt::convert_real_token(token);
+  h.inpos += token.size();
+  if (token.size() > maxtoken || r.status != q5rt::read_status::ok) {
+    return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0.0;
+  }
   return r.value;
 }
 
