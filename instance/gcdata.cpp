@@ -2,7 +2,11 @@
 // arrays and control options by key.
 #include "instance/gcdata.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 
 #include "frame/gfileopen.h"
 #include "frame/q5rtnum.h"
@@ -23,6 +27,21 @@ void closedown() { gcclosememo(); }
 q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
 
 }  // namespace
+
+void prefault(void* data, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  constexpr std::size_t worthwhile = 1 << 16;  // below this a few faults cost less
+  if (bytes < worthwhile) return;
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto at = reinterpret_cast<std::uintptr_t>(data);
+  // Whole pages of the allocation only: a page shared with other memory is left alone.
+  const std::uintptr_t first = (at + page - 1) & ~(page - 1);
+  const std::uintptr_t last = (at + bytes) & ~(page - 1);
+  if (last > first) (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+  (void)data, (void)bytes;
+#endif
+}
 
 void gclogstat(std::string_view text) {
   statlib::gclog(text);

@@ -42,6 +42,11 @@ inline constexpr std::string_view memoopenfailed = "*** Could not open memo ";
 
 using elemptr = zlmspecs::tjacrec*;
 
+// Makes the pages of a fresh allocation of the record present in one step ahead of its
+// first writes, far cheaper than a page fault for each page. An advice only: where the
+// system does not offer it, the pages come with the writes as before.
+void prefault(void* data, std::size_t bytes);
+
 // The Jacobian elements that the row and column lists link: appended one by one, never
 // moved (each block is filled up to its capacity only), in large blocks so that a load
 // makes one allocation per block and not one per few elements.
@@ -51,7 +56,9 @@ class elemstore {
   void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
   zlmspecs::tjacrec& emplace_back() {
     if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
-      blocks_.emplace_back().reserve(std::max(next_, size_));
+      std::vector<zlmspecs::tjacrec>& block = blocks_.emplace_back();
+      block.reserve(std::max(next_, size_));
+      prefault(block.data(), block.capacity() * sizeof(zlmspecs::tjacrec));
       next_ = 1;
     }
     ++size_;

@@ -92,9 +92,14 @@ void presets(tmodel& m) {
   m.funcuse = {};
 }
 
+// The old array is released first; the new one's pages are made present in one step.
 template <typename T>
 void zeroed(std::vector<T>& v, std::int32_t n) {
-  v.assign(static_cast<std::size_t>(n), T{});
+  const auto size = static_cast<std::size_t>(n);
+  v = {};
+  v.reserve(size);
+  gcdata::prefault(v.data(), size * sizeof(T));
+  v.assign(size, T{});
 }
 
 // Every array the load fills, zeroed; the solution arrays stay empty until a solution
@@ -130,7 +135,7 @@ class codereader {
       return problem(q5rt::concat(Q5_Str_i0(m_.instrcount),
                                   " instructions declared, the file is shorter"));
     }
-    m_.instr.assign(static_cast<std::size_t>(m_.instrcount), ctvnl::tnlcode{});
+    zeroed(m_.instr, m_.instrcount);
     if (!gdutils::rdcodhead(h_)) return readfailed();
     std::int32_t rowstart = 1;
     std::int32_t laststore = 0;
