@@ -545,12 +545,55 @@ std::int32_t rdtxint(tmodfile& h) {
   return v;
 }
 
+namespace {
+
+// The common real token, digits with an optional point and further digits, at most 15
+// digits in all, followed by white space or the end: read in place, exact (the digits
+// and the power of ten are exact doubles, so one division rounds as the full conversion
+// does). False, with nothing consumed, for any other token.
+bool plainrealat(tmodfile& h, double& v) {
+  constexpr std::size_t maxdigits = 15;  // below 2^53
+  constexpr double tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const std::string_view in = h.input;
+  std::size_t i = h.inpos;
+  const bool negative = i < in.size() && in[i] == '-';
+  if (negative) ++i;
+  std::int64_t m = 0;
+  std::size_t digits = 0;
+  std::size_t fraction = 0;
+  const auto scan = [&](std::size_t& count) {
+    const std::size_t start = i;
+    while (i < in.size() && in[i] >= '0' && in[i] <= '9' && digits < maxdigits) {
+      m = m * 10 + (in[i++] - '0');
+      ++digits;
+    }
+    count = i - start;
+  };
+  std::size_t whole = 0;
+  scan(whole);
+  if (whole == 0) return false;
+  if (i < in.size() && in[i] == '.') {
+    ++i;
+    scan(fraction);
+    if (fraction == 0) return false;
+  }
+  if (i < in.size() && !q5rt::detail::white_byte(in[i])) return false;
+  const double x = static_cast<double>(m) / tens[fraction];
+  v = negative ? -x : x;
+  h.inpos = i;
+  return true;
+}
+
+}  // namespace
+
 // The real is converted where it stands, the token's end found by the conversion.
 double rdtxreal(tmodfile& h) {
   Q5_ASSERT(h.reading && h.istext(), "scratch file not open for reading text");
   if (h.failed) return 0.0;
   skipwhite(h);
   if (h.inpos >= h.input.size()) return fail(h, q5rt::iomessage(q5rt::iocode::eof_read)), 0.0;
+  if (double v = 0.0; plainrealat(h, v)) return v;
   const char* const first = h.input.data() + h.inpos;
   q5rt::real_read r;
   const char* const stop = q5rt::read_real_at(first, h.input.data() + h.input.size(), r);
