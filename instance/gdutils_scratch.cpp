@@ -608,7 +608,10 @@ double rdtxreal(tmodfile& h) {
 }
 
 void rdtxeol(tmodfile& h) {
-  const std::size_t nl = h.input.find('\n', h.inpos);
+  // Mostly the last field ends right at the line end: no search then.
+  const std::size_t nl = h.inpos < h.input.size() && h.input[h.inpos] == '\n'
+                             ? h.inpos
+                             : h.input.find('\n', h.inpos);
   if (nl == std::string_view::npos) {
     h.inpos = h.input.size();
   } else {
