@@ -143,7 +143,7 @@ int eval_extension(ctvnew::tmathnewrec& r, const double* x);  // 68..73 sllog10 
 int eval_ncpvu(ctvnew::tmathnewrec& r, const double* x);      // 94 NcpVUsin, 95 NcpVUpow
 int eval_lse(ctvnew::tmathnewrec& r, const double* x);        // 125..128 LSEMax .. LSEMinSc
 
-// Evaluators of the special, calendar and random functions (mathnew_special.cpp).
+// Evaluators of the special, calendar and random functions (mathnew_kernels.cpp).
 int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19
 int eval_normal(ctvnew::tmathnewrec& r, const double* x);        // 20
 int eval_jdate(ctvnew::tmathnewrec& r, const double* x);         // 22
@@ -172,7 +172,7 @@ int eval_randbinomial(ctvnew::tmathnewrec& r, const double* x);  // 116
 
 }  // namespace detail
 
-// Kernels of mathnew_special.cpp that the elementary functions use:
+// Kernels of mathnew_kernels.cpp that the elementary functions use:
 // the standard normal distribution function (errorf) and x**c with a constant exponent,
 // which writes rec.f, rec.g[0], rec.h[0][0] (vcPower, SignPower).
 [[nodiscard]] double codyerrf(double x);

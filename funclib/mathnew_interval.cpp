@@ -8,7 +8,7 @@
 
 #include "frame/strutilx_numbers.h"
 #include "funclib/mathnew.h"
-#include "funclib/mathnew_special.h"
+#include "funclib/mathnew_kernels.h"
 
 namespace mathnew {
 

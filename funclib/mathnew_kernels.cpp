@@ -10,7 +10,7 @@
 // mean, summed backwards, and its shape derivatives by carrying first and second
 // derivatives through that fraction. Every loop is bounded; a kernel that cannot converge
 // says so through its flag.
-#include "funclib/mathnew_special.h"
+#include "funclib/mathnew_kernels.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Special functions: the kernels against Boost.Math and <cmath>, their flags and limits,
 // the evaluators' values, derivatives and error reports, the calendar and the random
 // functions.
-#include "funclib/mathnew_special.h"
+#include "funclib/mathnew_kernels.h"
 
 #include <gtest/gtest.h>
 
