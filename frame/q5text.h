@@ -172,6 +172,7 @@ class untypedfile {
   void close();
 
   [[nodiscard]] bool is_open() const { return fd_ >= 0; }
+  [[nodiscard]] int handle() const { return fd_; }  // the descriptor, -1 when closed
   [[nodiscard]] std::int32_t recsize() const { return recsize_; }
   [[nodiscard]] int ioresult();
 

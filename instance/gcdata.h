@@ -47,6 +47,25 @@ using elemptr = zlmspecs::tjacrec*;
 // system does not offer it, the pages come with the writes as before.
 void prefault(void* data, std::size_t bytes);
 
+// The same for many allocations at once, shared among a few threads: filling fresh pages
+// is most of the cost of loading a large model.
+//   gcdata::prefaulter pf;
+//   pf.add(v.data(), bytes);  // ... for each fresh allocation
+//   pf.run();                 // the pages are present when it returns
+class prefaulter {
+ public:
+  void add(const void* data, std::size_t bytes);
+  void run();
+
+ private:
+  struct pagerange {
+    std::uintptr_t first;
+    std::uintptr_t last;
+  };
+  std::vector<pagerange> ranges_;
+  std::size_t total_ = 0;
+};
+
 // The Jacobian elements that the row and column lists link: appended one by one, never
 // moved (each block is filled up to its capacity only), in large blocks so that a load
 // makes one allocation per block and not one per few elements.
@@ -54,12 +73,15 @@ class elemstore {
  public:
   // The size of the next block (at least 1): the number of elements expected.
   void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
+  // Makes the next block now, its pages to be made present by pf with other memory.
+  void preallocate(prefaulter& pf) {
+    std::vector<zlmspecs::tjacrec>& block = newblock();
+    pf.add(block.data(), block.capacity() * sizeof(zlmspecs::tjacrec));
+  }
   zlmspecs::tjacrec& emplace_back() {
     if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
-      std::vector<zlmspecs::tjacrec>& block = blocks_.emplace_back();
-      block.reserve(std::max(next_, size_));
+      std::vector<zlmspecs::tjacrec>& block = newblock();
       prefault(block.data(), block.capacity() * sizeof(zlmspecs::tjacrec));
-      next_ = 1;
     }
     ++size_;
     return blocks_.back().emplace_back();
@@ -79,6 +101,13 @@ class elemstore {
   }
 
  private:
+  std::vector<zlmspecs::tjacrec>& newblock() {
+    std::vector<zlmspecs::tjacrec>& block = blocks_.emplace_back();
+    block.reserve(std::max(next_, size_));
+    next_ = 1;
+    return block;
+  }
+
   std::vector<std::vector<zlmspecs::tjacrec>> blocks_;
   std::size_t size_ = 0;
   std::size_t next_ = 1;

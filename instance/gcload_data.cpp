@@ -92,36 +92,42 @@ void presets(tmodel& m) {
   m.funcuse = {};
 }
 
-// The old array is released first; the new one's pages are made present in one step.
-template <typename T>
-void zeroed(std::vector<T>& v, std::int32_t n) {
-  const auto size = static_cast<std::size_t>(n);
-  v = {};
-  v.reserve(size);
-  gcdata::prefault(v.data(), size * sizeof(T));
-  v.assign(size, T{});
+// Calls f(array, length) for every array the load fills.
+template <typename F>
+void eacharray(tmodel& m, F&& f) {
+  const std::int32_t r = m.rows;
+  f(m.rowtype, r), f(m.rowrhs, r), f(m.rowmarginal, r), f(m.rowmatch, r);
+  f(m.rowfirstinstr, r), f(m.rowlastinstr, r);
+  f(m.rowfirst, r), f(m.rownlfirst, r), f(m.rowlast, r), f(m.rownllast, r);
+  const std::int32_t c = m.cols;
+  f(m.coltype, c), f(m.collower, c), f(m.collevel, c), f(m.colupper, c);
+  f(m.colmarginal, c), f(m.colpriority, c), f(m.colsosset, c);
+  f(m.colboundclass, c), f(m.colfirst, c), f(m.collast, c);
+  f(m.pool, m.poolsize);
+  f(m.instr, m.instrcount);
 }
 
-// Every array the load fills, zeroed; the solution arrays stay empty until a solution
-// is stored.
-void createarrays(tmodel& m) {
-  const std::int32_t r = m.rows;
-  zeroed(m.rowtype, r), zeroed(m.rowrhs, r), zeroed(m.rowmarginal, r), zeroed(m.rowmatch, r);
-  zeroed(m.rowfirstinstr, r), zeroed(m.rowlastinstr, r);
-  zeroed(m.rowfirst, r), zeroed(m.rownlfirst, r), zeroed(m.rowlast, r), zeroed(m.rownllast, r);
+// Every array the load fills, zeroed, and the first block of Jacobian elements; the
+// solution arrays stay empty until a solution is stored. The old arrays are released
+// first, and all the new pages are made present together before the first write.
+void createarrays(tmodel& m, std::size_t expectedelements) {
+  gcdata::prefaulter pf;
+  eacharray(m, [&pf](auto& v, std::int32_t n) {
+    v = {};
+    v.reserve(static_cast<std::size_t>(n));
+    pf.add(v.data(), v.capacity() * sizeof(v[0]));
+  });
+  m.jacelements.clear();
+  m.jacelements.expect(expectedelements);
+  m.jacelements.preallocate(pf);
+  pf.run();
+  eacharray(m, [](auto& v, std::int32_t n) { v.resize(static_cast<std::size_t>(n)); });
   m.rowscale.clear();
   m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();
   m.solutionstored = false;
   m.defrowlist.clear(), m.defcollist.clear();
-  const std::int32_t c = m.cols;
-  zeroed(m.coltype, c), zeroed(m.collower, c), zeroed(m.collevel, c), zeroed(m.colupper, c);
-  zeroed(m.colmarginal, c), zeroed(m.colpriority, c), zeroed(m.colsosset, c);
-  zeroed(m.colboundclass, c), zeroed(m.colfirst, c), zeroed(m.collast, c);
   m.colscale.clear();
   m.colbasis.clear(), m.colstatus.clear();
-  m.jacelements.clear();
-  zeroed(m.pool, m.poolsize);
-  m.instr.clear();
 }
 
 // ---- instruction code ----
@@ -131,11 +137,6 @@ class codereader {
   codereader(tmodel& m, gdutils::tmodfile& h) : m_(m), h_(h) {}
 
   bool read() {
-    if (mininstrbytes * m_.instrcount > static_cast<std::int64_t>(h_.input.size())) {
-      return problem(q5rt::concat(Q5_Str_i0(m_.instrcount),
-                                  " instructions declared, the file is shorter"));
-    }
-    zeroed(m_.instr, m_.instrcount);
     if (!gdutils::rdcodhead(h_)) return readfailed();
     std::int32_t rowstart = 1;
     std::int32_t laststore = 0;
@@ -412,10 +413,6 @@ std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
     m.rowscale.assign(static_cast<std::size_t>(m.rows), 1.0);
     m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
   }
-  // Every entry takes at least one byte: a declared count the file cannot hold makes no
-  // block larger than the file.
-  m.jacelements.expect(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(m.nonzeros, 0, static_cast<std::int64_t>(h->input.size()))));
   const bool ok = matrixreader(m, *h).read();
   (void)gdutils::closemod(h);
   linkrows(m);
@@ -431,11 +428,14 @@ bool fitsmatrix(const tmodel& m, const gdutils::tmodfile& h) {
   return false;
 }
 
-// Every constant of the pool takes at least one byte of the instruction file.
+// Every constant of the pool takes at least one byte of the instruction file, every
+// instruction at least a few.
 bool fitscode(const tmodel& m, const gdutils::tmodfile& h) {
-  if (m.poolsize <= static_cast<std::int64_t>(h.input.size())) return true;
-  report(q5rt::concat(badinstrfile, h.name, ": ", Q5_Str_i0(m.poolsize),
-                      " constants declared, the file is shorter"));
+  const auto size = static_cast<std::int64_t>(h.input.size());
+  if (m.poolsize <= size && mininstrbytes * m.instrcount <= size) return true;
+  const bool pool = m.poolsize > size;
+  report(q5rt::concat(badinstrfile, h.name, ": ", Q5_Str_i0(pool ? m.poolsize : m.instrcount),
+                      pool ? " constants" : " instructions", " declared, the file is shorter"));
   return false;
 }
 
@@ -459,7 +459,10 @@ std::int32_t load(tmodel& m) {
     return loadmatrixfailed;
   }
   if (!fitsmatrix(m, *mat)) return loadmatrixfailed;
-  createarrays(m);
+  // Every entry takes at least one byte: a declared count the file cannot hold makes no
+  // block larger than the file.
+  createarrays(m, static_cast<std::size_t>(std::clamp<std::int64_t>(
+                      m.nonzeros, 0, static_cast<std::int64_t>(mat->input.size()))));
   if (!checkindex("objective variable", m.objvar, m.cols) ||
       !checkindex("objective row", m.objrow, m.rows)) {
     return loadbadsizes;

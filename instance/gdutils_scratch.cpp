@@ -2,13 +2,14 @@
 // primitives of both layouts and closing.
 #include "instance/gdutils_scratch.h"
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "frame/gfileopen.h"
@@ -18,6 +19,66 @@
 #include "instance/zlmspecs.h"
 
 namespace gdutils {
+
+std::int32_t filebytes::load(std::string_view name) {
+  release();
+  q5rt::untypedfile f;
+  f.assign(name);
+  f.reset(1);
+  if (const int rc = f.ioresult(); rc != 0) return rc;
+  struct stat st {};
+  const bool regular = ::fstat(f.handle(), &st) == 0 && S_ISREG(st.st_mode);
+  const auto expected = regular ? static_cast<std::size_t>(st.st_size) : 0;
+  if (regular && expected > 0) {
+    int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+    flags |= MAP_POPULATE;  // the pages are in the page cache: map them all at once
+#endif
+    void* map = ::mmap(nullptr, expected, PROT_READ, flags, f.handle(), 0);
+    if (map != MAP_FAILED) {
+      map_ = map;
+      data_ = static_cast<const char*>(map);
+      size_ = expected;
+      f.close();
+      return f.ioresult();
+    }
+  }
+  const std::int32_t rc = readall(f, expected);
+  data_ = heap_.get();
+  f.close();
+  return rc != 0 ? rc : f.ioresult();
+}
+
+// Reads to the end into heap_: the buffer takes the expected size plus one byte, so that
+// a file of the size it had at the open is read in one go, and grows when the file did.
+std::int32_t filebytes::readall(q5rt::untypedfile& f, std::size_t expected) {
+  std::size_t capacity = expected + 1;
+  heap_.reset(new char[capacity]);  // not value-initialised: the reads fill it
+  constexpr std::size_t maxblock = 1 << 30;  // a block read counts in 32 bits
+  for (;;) {
+    if (size_ == capacity) {
+      capacity = 2 * capacity + (1 << 20);
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::memcpy(larger.get(), heap_.get(), size_);
+      heap_ = std::move(larger);
+    }
+    const std::size_t want = std::min(capacity - size_, maxblock);
+    std::int32_t done = 0;
+    f.blockread(heap_.get() + size_, static_cast<std::int32_t>(want), done);
+    size_ += static_cast<std::size_t>(std::max(done, 0));
+    if (const int rc = f.ioresult(); rc != 0) return rc;
+    if (static_cast<std::size_t>(done) < want) return 0;
+  }
+}
+
+void filebytes::release() {
+  if (map_ != nullptr) (void)::munmap(map_, size_);
+  map_ = nullptr;
+  heap_.reset();
+  data_ = nullptr;
+  size_ = 0;
+}
+
 
 namespace {
 
@@ -91,38 +152,6 @@ modfileptr newhandle(std::int32_t& rc, bool reading, std::int32_t filetype, std:
   return h;
 }
 
-// The whole file into out, size bytes: 0 or the system's error number. The buffer is
-// not value-initialised (the read fills it) and takes the file's size plus one byte, so
-// that a file of the size it had at the open is read in one go.
-std::int32_t readwhole(std::string_view name, std::unique_ptr<char[]>& out, std::size_t& size) {
-  size = 0;
-  q5rt::untypedfile f;
-  f.assign(name);
-  f.reset(1);
-  if (const int rc = f.ioresult(); rc != 0) return rc;
-  std::error_code ec;
-  const auto expected = std::filesystem::file_size(std::string(name), ec);
-  std::size_t capacity = (ec ? 0 : static_cast<std::size_t>(expected)) + 1;
-  out.reset(new char[capacity]);
-  constexpr std::size_t maxblock = 1 << 30;  // a block read counts in 32 bits
-  for (;;) {
-    if (size == capacity) {  // the file grew: a larger buffer
-      capacity = 2 * capacity + (1 << 20);
-      std::unique_ptr<char[]> larger(new char[capacity]);
-      std::memcpy(larger.get(), out.get(), size);
-      out = std::move(larger);
-    }
-    const std::size_t want = std::min(capacity - size, maxblock);
-    std::int32_t done = 0;
-    f.blockread(out.get() + size, static_cast<std::int32_t>(want), done);
-    size += static_cast<std::size_t>(std::max(done, 0));
-    if (const int rc = f.ioresult(); rc != 0) return rc;
-    if (static_cast<std::size_t>(done) < want) break;
-  }
-  f.close();
-  return f.ioresult();
-}
-
 std::int32_t openfile(tmodfile& h) {
   std::int32_t rc = 0;
   if (h.reading) {
@@ -132,9 +161,8 @@ std::int32_t openfile(tmodfile& h) {
       if (rc != 0) return rc;
       probe.close();
     }
-    std::size_t size = 0;
-    rc = readwhole(h.name, h.owned, size);
-    h.input = {h.owned.get(), size};
+    rc = h.owned.load(h.name);
+    h.input = h.owned.view();
     return rc;
   }
   if (h.istext()) {

@@ -61,6 +61,30 @@ inline constexpr std::string_view vrknotavailable =
 inline constexpr std::string_view cannotwritevrkcode =
     "*** Cannot write VRK instruction scratch file with filetype 5";
 
+// A whole input file's bytes, read-only. A regular file is mapped from the page cache:
+// no copy and no fresh pages to fill, the larger part of reading a big file. Anything
+// else (a pipe, a system without mappings, a failed map) is read into memory.
+class filebytes {
+ public:
+  filebytes() = default;
+  ~filebytes() { release(); }
+  filebytes(const filebytes&) = delete;
+  filebytes& operator=(const filebytes&) = delete;
+
+  // The named file's bytes as they are at the open: 0 or the system's error number.
+  [[nodiscard]] std::int32_t load(std::string_view name);
+  [[nodiscard]] std::string_view view() const { return {data_, size_}; }
+
+ private:
+  void release();
+  std::int32_t readall(q5rt::untypedfile& f, std::size_t expected);
+
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+  void* map_ = nullptr;  // the mapping, or nil when the bytes are in heap_
+  std::unique_ptr<char[]> heap_;
+};
+
 // One open scratch file, for reading or for writing.
 struct tmodfile {
   tmodfile() = default;
@@ -99,7 +123,7 @@ struct tmodfile {
   std::array<unsigned char, 8> cell{};  // the item moved by wrbuf / rdbuf
 
   // Reading: the bytes, whole (owned when read from a file) and the cursor.
-  std::unique_ptr<char[]> owned;
+  filebytes owned;
   std::string_view input;
   std::size_t inpos = 0;    // text: next byte; binary: start of the next record
   std::int32_t line = 1;    // text: line being read

@@ -1,11 +1,13 @@
 #include "instance/gdutils_scratch.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <thread>
 
 #include "frame/gfileopen.h"
 #include "instance/zlmconf.h"
@@ -366,3 +368,32 @@ TEST(GdutilsScratchText, IntegersRealsAndLineErrors) {
 }
 
 }  // namespace
+
+// The whole-file read behind every scratch reader: a regular file is mapped, anything
+// else read to its end; both give the same bytes, and failures the system's number.
+TEST(FileBytes, RegularFilesPipesEmptyAndMissingFiles) {
+  const testutil::tempdir dir;
+  std::string big(3 << 20, '\0');  // several pages and a partial last one
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 4096);
+  big.resize(big.size() - 123);
+  testutil::write_file(dir.file("big"), big);
+  testutil::write_file(dir.file("empty"), "");
+  {
+    gdutils::filebytes f;
+    ASSERT_EQ(f.load(dir.file("big")), 0);
+    EXPECT_TRUE(f.view() == big);
+    ASSERT_EQ(f.load(dir.file("empty")), 0);  // a second load replaces the first
+    EXPECT_TRUE(f.view().empty());
+    EXPECT_EQ(f.load(dir.file("missing")), ENOENT);
+    EXPECT_TRUE(f.view().empty());
+  }
+  // A pipe has no size to map: its bytes are read as they come.
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { testutil::write_file(fifo, big); });
+  gdutils::filebytes f;
+  const std::int32_t rc = f.load(fifo);
+  writer.join();
+  ASSERT_EQ(rc, 0);
+  EXPECT_TRUE(f.view() == big);
+}
