@@ -4,10 +4,15 @@
 // row, column, pool entry or type out of range stops the load with a message naming the
 // file and the place, and nothing is ever written outside the record's arrays.
 #include <algorithm>
+#include <future>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "frame/q5rtnum.h"
 #include "instance/ctvnl.h"
@@ -35,7 +40,16 @@ constexpr std::int32_t coltypes = 7;  // continuous .. semi-integer
 // The shortest instruction: opcode, tag and operand bytes (text: "0 0" and a line end).
 constexpr std::int64_t mininstrbytes = 3;
 
-void report(std::string_view text) { gcdata::gclogstat(text); }
+// Where a reader that runs beside another one keeps its messages (nil: written at once).
+thread_local std::vector<std::string>* heldmessages = nullptr;
+
+void report(std::string_view text) {
+  if (heldmessages != nullptr) {
+    heldmessages->emplace_back(text);
+  } else {
+    gcdata::gclogstat(text);
+  }
+}
 
 void reportopen(std::string_view head, std::string_view name, std::int32_t rc) {
   report(q5rt::concat(head, name));
@@ -76,8 +90,14 @@ bool checkindex(std::string_view what, std::int32_t v, std::int32_t hi) {
 
 // ---- presets and arrays ----
 
-void presets(tmodel& m) {
+// What reading the matrix counts up from.
+void matrixpresets(tmodel& m) {
   m.fixedcols = 0;
+  m.scalevalues = 0;
+  m.boundkindcount = {};
+}
+
+void presets(tmodel& m) {
   m.solvestat = 13;
   m.modelstat = 13;
   m.headinfo.fill(zlmspecs::valna);
@@ -87,24 +107,33 @@ void presets(tmodel& m) {
   m.valeps = zlmspecs::valeps;
   m.valpin = zlmspecs::valpin;
   m.valmin = zlmspecs::valmin;
-  m.scalevalues = 0;
-  m.boundkindcount = {};
   m.funcuse = {};
+  matrixpresets(m);
 }
 
-// Calls f(array, length) for every array the load fills.
+// Calls f(array, length) for every array that reading the instruction code fills.
 template <typename F>
-void eacharray(tmodel& m, F&& f) {
+void codearrays(tmodel& m, F&& f) {
+  f(m.rowfirstinstr, m.rows), f(m.rowlastinstr, m.rows);
+  f(m.pool, m.poolsize), f(m.instr, m.instrcount);
+}
+
+// The same for every array that reading the matrix fills.
+template <typename F>
+void matrixarrays(tmodel& m, F&& f) {
   const std::int32_t r = m.rows;
   f(m.rowtype, r), f(m.rowrhs, r), f(m.rowmarginal, r), f(m.rowmatch, r);
-  f(m.rowfirstinstr, r), f(m.rowlastinstr, r);
   f(m.rowfirst, r), f(m.rownlfirst, r), f(m.rowlast, r), f(m.rownllast, r);
   const std::int32_t c = m.cols;
   f(m.coltype, c), f(m.collower, c), f(m.collevel, c), f(m.colupper, c);
   f(m.colmarginal, c), f(m.colpriority, c), f(m.colsosset, c);
   f(m.colboundclass, c), f(m.colfirst, c), f(m.collast, c);
-  f(m.pool, m.poolsize);
-  f(m.instr, m.instrcount);
+}
+
+template <typename F>
+void eacharray(tmodel& m, F&& f) {
+  codearrays(m, f);
+  matrixarrays(m, f);
 }
 
 // Every array the load fills, zeroed, and the first block of Jacobian elements; the
@@ -439,6 +468,61 @@ bool fitscode(const tmodel& m, const gdutils::tmodfile& h) {
   return false;
 }
 
+// A reader's result and the messages it kept.
+struct heldresult {
+  std::int32_t rc = loadok;
+  std::vector<std::string> messages;
+};
+
+template <typename F>
+heldresult holding(F&& read) {
+  heldresult r;
+  heldmessages = &r.messages;
+  const struct release {
+    ~release() { heldmessages = nullptr; }
+  } guard;
+  r.rc = read();
+  return r;
+}
+
+void writeheld(const heldresult& r) {
+  for (const std::string& line : r.messages) gcdata::gclogstat(line);
+}
+
+// The record as it was before the matrix was read.
+void forgetmatrix(tmodel& m) {
+  matrixpresets(m);
+  matrixarrays(m, [](auto& v, std::int32_t) { std::fill(v.begin(), v.end(), typename std::decay_t<decltype(v)>::value_type{}); });
+  m.jacelements.clear();
+  m.rowscale.clear();
+  m.colscale.clear();
+}
+
+// The instruction code and the matrix fill disjoint parts of the record, so the code is
+// read on a second thread beside the matrix. The outcome is that of reading the code
+// first and stopping when it fails: the code's messages, then the matrix's only when the
+// code was read, and no trace of the matrix in the record after a failed code.
+std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat) {
+  std::future<heldresult> code;
+  try {
+    code = std::async(std::launch::async,
+                      [&m, &cod] { return holding([&] { return readinstructions(m, cod); }); });
+  } catch (const std::system_error&) {  // no thread to be had: one after the other
+    if (const std::int32_t coderc = readinstructions(m, cod); coderc != loadok) return coderc;
+    return readmatrix(m, mat);
+  }
+  // Should the matrix reader throw, the future waits for the code reader as it goes.
+  const heldresult matrix = holding([&] { return readmatrix(m, mat); });
+  const heldresult instructions = code.get();
+  writeheld(instructions);
+  if (instructions.rc != loadok) {
+    forgetmatrix(m);
+    return instructions.rc;
+  }
+  writeheld(matrix);
+  return matrix.rc;
+}
+
 // Both files are opened (and read into memory) first, so that the counts can be held
 // against them before the arrays are made.
 std::int32_t load(tmodel& m) {
@@ -467,10 +551,8 @@ std::int32_t load(tmodel& m) {
       !checkindex("objective row", m.objrow, m.rows)) {
     return loadbadsizes;
   }
-  if (cod) {
-    if (const std::int32_t coderc = readinstructions(m, cod); coderc != loadok) return coderc;
-  }
-  return readmatrix(m, mat);
+  if (!cod) return readmatrix(m, mat);
+  return readboth(m, cod, mat);
 }
 
 }  // namespace

@@ -314,6 +314,37 @@ TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
   }
 }
 
+// The code and the matrix are read side by side, yet the outcome is that of reading the
+// code first: a failed code reports only itself and leaves no trace of the matrix, a good
+// code lets the matrix's own failure through.
+TEST_F(LoadData, FailedCodeHidesTheMatrixBadMatrixStillReported) {
+  const std::string badcod = std::string(goodcod).replace(std::string(goodcod).find("12 1"), 4, "45 1");
+  const std::string badmat = goodmat().replace(goodmat().find("2 1 0\n"), 6, "3 1 0\n");
+  for (const std::string& mat : {goodmat(), badmat}) {
+    files(badcod, mat);
+    tmodel m = control();
+    m.scaleopt = 1;
+    statuslines out;
+    EXPECT_EQ(gcload::loadmodel(m), gcload::loadinstrfailed);
+    EXPECT_NE(out.all().find("unknown opcode 45"), std::string::npos) << out.all();
+    EXPECT_EQ(out.all().find("matrix"), std::string::npos) << out.all();
+    EXPECT_EQ(m.jacelements.size(), 0U);
+    EXPECT_EQ(m.rowrhs, (std::vector<double>{0, 0}));
+    EXPECT_EQ(m.collevel, (std::vector<double>{0, 0}));
+    EXPECT_EQ(m.colfirst, (std::vector<gcdata::elemptr>{nullptr, nullptr}));
+    EXPECT_TRUE(m.rowscale.empty());
+    EXPECT_EQ(m.scalevalues, 0);
+    EXPECT_EQ(m.fixedcols, 0);
+  }
+  files(goodcod, badmat);
+  tmodel m = control();
+  statuslines out;
+  EXPECT_EQ(gcload::loadmodel(m), gcload::loadmatrixfailed);
+  EXPECT_EQ(out.all(), "=C*** Error in matrix file " + dir.file("m.mat") +
+                           ", column 1: Jacobian entry in row 3 outside 1..2\n");
+  EXPECT_EQ(m.rowfirstinstr, (std::vector<std::int32_t>{1, 0}));  // the code was read
+}
+
 TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
   struct row {
     int layout;
