@@ -30,10 +30,7 @@ void closedown() { gcclosememo(); }
 
 q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
 
-}  // namespace
-
-namespace {
-
+// Prefaulting.
 constexpr std::size_t worthwhile = 1 << 16;  // below this a few faults cost less
 constexpr std::size_t threadshare = 8 << 20;  // bytes worth a thread of their own
 constexpr std::size_t stripe = 1 << 20;       // the bytes a worker takes at a time

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -492,7 +491,7 @@ void writeheld(const heldresult& r) {
 // The record as it was before the matrix was read.
 void forgetmatrix(tmodel& m) {
   matrixpresets(m);
-  matrixarrays(m, [](auto& v, std::int32_t) { std::fill(v.begin(), v.end(), typename std::decay_t<decltype(v)>::value_type{}); });
+  matrixarrays(m, [](auto& v, std::int32_t n) { v.assign(static_cast<std::size_t>(n), {}); });
   m.jacelements.clear();
   m.rowscale.clear();
   m.colscale.clear();

@@ -79,7 +79,6 @@ void filebytes::release() {
   size_ = 0;
 }
 
-
 namespace {
 
 static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
