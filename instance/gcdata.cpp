@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <system_error>
@@ -32,9 +33,8 @@ q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
 
 // Prefaulting.
 constexpr std::size_t worthwhile = 1 << 16;  // below this a few faults cost less
-constexpr std::size_t threadshare = 8 << 20;  // bytes worth a thread of their own
+constexpr std::size_t threadshare = 2 << 20;  // bytes worth a thread of their own
 constexpr std::size_t stripe = 1 << 20;       // the bytes a worker takes at a time
-constexpr unsigned maxworkers = 4;            // more threads contend in the kernel
 
 std::uintptr_t pagesize() {
   static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
@@ -49,7 +49,21 @@ void prefault(void* data, std::size_t bytes) {
   pf.run();
 }
 
-void prefaulter::add(const void* data, std::size_t bytes) {
+void populate(void* data, std::size_t bytes) {
+  const std::uintptr_t page = pagesize();
+  const auto at = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (at + page - 1) & ~(page - 1);
+  const std::uintptr_t last = (at + bytes) & ~(page - 1);
+  // A write fault per page: an atomic or of 0 changes no byte, even one that another
+  // thread writes meanwhile. (Faults take the lock of their mapping only; an madvise to
+  // populate holds the whole address space's, and making a thread waits for it.)
+  for (std::uintptr_t p = first; p < last; p += page) {
+    auto& byte = *reinterpret_cast<unsigned char*>(p);
+    std::atomic_ref<unsigned char>(byte).fetch_or(0, std::memory_order_relaxed);
+  }
+}
+
+void prefaulter::add(void* data, std::size_t bytes) {
   if (bytes < worthwhile) return;
   const std::uintptr_t page = pagesize();
   const auto at = reinterpret_cast<std::uintptr_t>(data);
@@ -62,8 +76,8 @@ void prefaulter::add(const void* data, std::size_t bytes) {
 }
 
 void prefaulter::run() {
-  const auto workers = static_cast<unsigned>(std::clamp<std::size_t>(
-      total_ / threadshare, 1, std::min(std::max(1U, std::thread::hardware_concurrency()), maxworkers)));
+  const unsigned most = std::min(std::max(1U, std::thread::hardware_concurrency()), prefaultworkers);
+  const auto workers = static_cast<unsigned>(std::clamp<std::size_t>(total_ / threadshare, 1, most));
   // The pages go round the workers a stripe at a time; worker 0 is this thread.
   std::vector<std::vector<pagerange>> work(workers);
   std::size_t k = 0;
@@ -75,13 +89,7 @@ void prefaulter::run() {
   ranges_.clear();
   total_ = 0;
   const auto fill = [](const std::vector<pagerange>& list) {
-#ifdef MADV_POPULATE_WRITE
-    for (const pagerange& r : list) {
-      (void)::madvise(reinterpret_cast<void*>(r.first), r.last - r.first, MADV_POPULATE_WRITE);
-    }
-#else
-    (void)list;
-#endif
+    for (const pagerange& r : list) populate(reinterpret_cast<void*>(r.first), r.last - r.first);
   };
   std::vector<std::thread> helpers;
   for (unsigned w = 1; w < workers; ++w) {

@@ -16,11 +16,14 @@
 // copied.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "frame/q5rt.h"
@@ -47,6 +50,11 @@ using elemptr = zlmspecs::tjacrec*;
 // system does not offer it, the pages come with the writes as before.
 void prefault(void* data, std::size_t bytes);
 
+// Makes the whole pages within data..data + bytes present, in this thread.
+void populate(void* data, std::size_t bytes);
+// The most threads worth making pages present at once.
+inline constexpr unsigned prefaultworkers = 8;
+
 // The same for many allocations at once, shared among a few threads: filling fresh pages
 // is most of the cost of loading a large model.
 //   gcdata::prefaulter pf;
@@ -54,7 +62,7 @@ void prefault(void* data, std::size_t bytes);
 //   pf.run();                 // the pages are present when it returns
 class prefaulter {
  public:
-  void add(const void* data, std::size_t bytes);
+  void add(void* data, std::size_t bytes);
   void run();
 
  private:
@@ -75,16 +83,29 @@ class elemstore {
   void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
   // Makes the next block now, its pages to be made present by pf with other memory.
   void preallocate(prefaulter& pf) {
-    std::vector<zlmspecs::tjacrec>& block = newblock();
-    pf.add(block.data(), block.capacity() * sizeof(zlmspecs::tjacrec));
+    const block& b = newblock();
+    pf.add(b.data.get(), b.capacity * sizeof(zlmspecs::tjacrec));
   }
   zlmspecs::tjacrec& emplace_back() {
-    if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
-      std::vector<zlmspecs::tjacrec>& block = newblock();
-      prefault(block.data(), block.capacity() * sizeof(zlmspecs::tjacrec));
+    if (blocks_.empty() || blocks_.back().size == blocks_.back().capacity) {
+      const block& b = newblock();
+      prefault(b.data.get(), b.capacity * sizeof(zlmspecs::tjacrec));
     }
+    block& b = blocks_.back();
     ++size_;
-    return blocks_.back().emplace_back();
+    return *std::construct_at(b.data.get() + b.size++);
+  }
+  // Storage for n elements in a block of their own, its pages not yet present, for
+  // elements made in place (std::construct_at) by as many threads as like. They join the
+  // store with commit; until then the store does not hold them.
+  zlmspecs::tjacrec* reserve_unconstructed(std::size_t n) {
+    next_ = n;
+    return newblock().data.get();
+  }
+  // The first n elements of the reserved block are made: they join the store.
+  void commit_constructed(std::size_t n) {
+    blocks_.back().size = n;
+    size_ += n;
   }
   [[nodiscard]] std::size_t size() const { return size_; }
   void clear() {
@@ -96,19 +117,33 @@ class elemstore {
   template <typename F>
   void foreach_reverse(F&& f) {
     for (auto b = blocks_.rbegin(); b != blocks_.rend(); ++b) {
-      for (auto e = b->rbegin(); e != b->rend(); ++e) f(*e);
+      for (std::size_t k = b->size; k > 0; --k) f(b->data[k - 1]);
     }
   }
 
  private:
-  std::vector<zlmspecs::tjacrec>& newblock() {
-    std::vector<zlmspecs::tjacrec>& block = blocks_.emplace_back();
-    block.reserve(std::max(next_, size_));
+  static_assert(std::is_trivially_destructible_v<zlmspecs::tjacrec>);
+  struct release {
+    void operator()(zlmspecs::tjacrec* p) const { ::operator delete(p); }
+  };
+  // Raw storage: the pages of a fresh block stay untouched until they are filled.
+  struct block {
+    std::unique_ptr<zlmspecs::tjacrec[], release> data;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+  };
+
+  block& newblock() {
+    const std::size_t capacity = std::max(next_, size_);
     next_ = 1;
-    return block;
+    block& b = blocks_.emplace_back();
+    void* raw = ::operator new(capacity * sizeof(zlmspecs::tjacrec));
+    b.data.reset(static_cast<zlmspecs::tjacrec*>(raw));
+    b.capacity = capacity;
+    return b;
   }
 
-  std::vector<std::vector<zlmspecs::tjacrec>> blocks_;
+  std::vector<block> blocks_;
   std::size_t size_ = 0;
   std::size_t next_ = 1;
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "instance/ctvnl.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "instance/gcload_matrix.h"
 #include "instance/gdutils_records.h"
 #include "instance/zlmconf.h"
 #include "instance/zlmspecs.h"
@@ -25,6 +27,8 @@ namespace gcload {
 
 namespace {
 
+using detail::at;
+using detail::within;
 using gcdata::tmodel;
 using q5rt::Q5_Str_i0;
 
@@ -34,8 +38,6 @@ constexpr std::string_view badinstrfile = "*** Error in instruction file ";
 constexpr std::string_view badmatfile = "*** Error in matrix file ";
 constexpr std::string_view nomemory = "*** Out of memory while loading the model";
 
-constexpr std::int32_t rowtypes = 7;  // =E= .. =B=
-constexpr std::int32_t coltypes = 7;  // continuous .. semi-integer
 // The shortest instruction: opcode, tag and operand bytes (text: "0 0" and a line end).
 constexpr std::int64_t mininstrbytes = 3;
 
@@ -58,13 +60,6 @@ void reportopen(std::string_view head, std::string_view name, std::int32_t rc) {
 // "lo..hi"
 q5rt::sstr range(std::int32_t lo, std::int32_t hi) {
   return q5rt::concat(Q5_Str_i0(lo), "..", Q5_Str_i0(hi));
-}
-
-bool within(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v >= lo && v <= hi; }
-
-template <typename T>
-T& at(std::vector<T>& v, std::int32_t i) {  // element i, counted from 1, of a checked index
-  return v[static_cast<std::size_t>(i - 1)];
 }
 
 // ---- the counts of the control file ----
@@ -135,21 +130,39 @@ void eacharray(tmodel& m, F&& f) {
   matrixarrays(m, f);
 }
 
+// How the matrix is read: the elements expected, the threads (0 or 1: in order) and the
+// crew of a read in parallel.
+struct matrixplan {
+  std::size_t expected = 0;
+  unsigned threads = 0;
+  detail::parallelread crew;
+};
+
 // Every array the load fills, zeroed, and the first block of Jacobian elements; the
 // solution arrays stay empty until a solution is stored. The old arrays are released
-// first, and all the new pages are made present together before the first write.
-void createarrays(tmodel& m, std::size_t expectedelements) {
-  gcdata::prefaulter pf;
-  eacharray(m, [&pf](auto& v, std::int32_t n) {
+// first, and all the new pages are made present together before the first write. For a
+// read in parallel this goes on in the background (plan.crew).
+void createarrays(tmodel& m, matrixplan& plan) {
+  std::vector<detail::parallelread::pages> pages;
+  eacharray(m, [&pages](auto& v, std::int32_t n) {
     v = {};
     v.reserve(static_cast<std::size_t>(n));
-    pf.add(v.data(), v.capacity() * sizeof(v[0]));
+    pages.push_back({v.data(), v.capacity() * sizeof(v[0])});
   });
   m.jacelements.clear();
-  m.jacelements.expect(expectedelements);
-  m.jacelements.preallocate(pf);
-  pf.run();
-  eacharray(m, [](auto& v, std::int32_t n) { v.resize(static_cast<std::size_t>(n)); });
+  const auto sizearrays = [&m] {
+    eacharray(m, [](auto& v, std::int32_t n) { v.resize(static_cast<std::size_t>(n)); });
+  };
+  if (plan.threads > 1) {
+    plan.crew.start(m, plan.threads, std::move(pages), sizearrays);
+  } else {
+    gcdata::prefaulter pf;
+    for (const detail::parallelread::pages& p : pages) pf.add(p.data, p.bytes);
+    m.jacelements.expect(plan.expected);
+    m.jacelements.preallocate(pf);
+    pf.run();
+    sizearrays();
+  }
   m.rowscale.clear();
   m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();
   m.solutionstored = false;
@@ -275,7 +288,8 @@ void countfunctions(tmodel& m) {
   }
 }
 
-std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h) {
+std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
+  if (plan.threads > 1) plan.crew.arraysready();
   const bool ok = codereader(m, *h).read();
   (void)gdutils::closemod(h);
   if (!ok) return loadinstrfailed;
@@ -284,20 +298,6 @@ std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h) {
 }
 
 // ---- matrix ----
-
-// Bound class: 4 fixed, 0 free, 3 upper only, 2 lower only, 1 both.
-std::uint8_t boundclass(const tmodel& m, double lower, double upper) {
-  if (lower == upper) return 4;
-  if (lower == m.valmin) return upper == m.valpin ? 0 : 3;
-  return upper == m.valpin ? 2 : 1;
-}
-
-// Bound kind of a continuous column: 0 free, 1 negative, 2 positive.
-std::int32_t boundkind(const tmodel& m, double lower, double upper) {
-  if (lower == m.valmin) return upper == m.valpin ? 0 : 1;
-  if (lower == 0.0) return 2;
-  return upper == 0.0 ? 1 : 0;
-}
 
 // Nothing but white space (text) or the zero fill of the last record (binary) is left: a
 // file that holds more than its rows and columns was written for another model.
@@ -354,44 +354,25 @@ class matrixreader {
   bool readrow(std::int32_t i) {
     gdutils::matrow r;
     if (!gdutils::rdmatrow(h_, r)) return readfailed();
-    if (!within(r.type, 0, rowtypes - 1)) {
+    if (!within(r.type, 0, detail::rowtypes - 1)) {
       return problem("row", i, q5rt::concat("unknown row type ", Q5_Str_i0(r.type)));
     }
-    at(m_.rowtype, i) = r.type;
-    at(m_.rowrhs, i) = r.rhs;
-    at(m_.rowmarginal, i) = r.marginal;
-    at(m_.rowmatch, i) = r.match;
-    if (!m_.rowscale.empty()) at(m_.rowscale, i) = r.scale;
+    detail::storerow(m_, i, r);
     return true;
   }
 
   bool readcolumn(std::int32_t j) {
     gdutils::matcol c;
     if (!gdutils::rdmatcol(h_, c)) return readfailed();
-    if (!within(c.type, 0, coltypes - 1)) {
+    if (!within(c.type, 0, detail::coltypes - 1)) {
       return problem("column", j, q5rt::concat("unknown column type ", Q5_Str_i0(c.type)));
     }
     if (c.nzcount < 0) {
       return problem("column", j, q5rt::concat("negative nonzero count ", Q5_Str_i0(c.nzcount)));
     }
-    at(m_.coltype, j) = c.type;
-    at(m_.collower, j) = c.lower;
-    at(m_.collevel, j) = c.level;
-    at(m_.colupper, j) = c.upper;
-    at(m_.colmarginal, j) = c.marginal;
-    at(m_.colpriority, j) = c.priority;
-    at(m_.colsosset, j) = c.sosset;
-    if (!m_.colscale.empty()) at(m_.colscale, j) = c.scale;
+    detail::storecolumn(m_, j, c, m_.fixedcols, m_.boundkindcount);
     for (std::int32_t k = 0; k < c.nzcount; ++k) {
       if (!readentry(j)) return false;
-    }
-    const std::uint8_t cls = boundclass(m_, c.lower, c.upper);
-    at(m_.colboundclass, j) = cls;
-    if (cls == 4) ++m_.fixedcols;
-    if (c.type == 0) {
-      const std::int32_t kind = boundkind(m_, c.lower, c.upper);
-      at(m_.colsosset, j) = kind;
-      ++m_.boundkindcount[static_cast<std::size_t>(kind)];
     }
     return true;
   }
@@ -434,12 +415,46 @@ void linkrows(tmodel& m) {
   });
 }
 
-std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
+// The matrix's part of the record as it was before reading: arrays zeroed, no elements,
+// nothing counted, scales 1.
+void clearmatrix(tmodel& m) {
+  m.fixedcols = 0;
+  m.boundkindcount = {};
+  matrixarrays(m, [](auto& v, std::int32_t n) { v.assign(static_cast<std::size_t>(n), {}); });
+  m.jacelements.clear();
+  std::ranges::fill(m.rowscale, 1.0);
+  std::ranges::fill(m.colscale, 1.0);
+}
+
+// The threads for reading the matrix in parallel; 0 or 1: read it in order.
+unsigned matrixthreads(const tmodel& m, const gdutils::tmodfile& h) {
+  const paralleltuning& tuning = matrixtuning();
+  if (!gdutils::unframed(h) || h.input.size() % gdutils::recordsize != 0) return 0;
+  // A count that the file cannot hold (an entry takes two bytes at least) is left to the
+  // reader in order to report.
+  if (m.nonzeros < std::max<std::int64_t>(tuning.minentries, 1) ||
+      static_cast<std::size_t>(m.nonzeros) > h.input.size() / 2) {
+    return 0;
+  }
+  return tuning.maxthreads > 0 ? tuning.maxthreads : std::thread::hardware_concurrency();
+}
+
+std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
   if (m.scaleopt != 0) {
     // Scales that the option asks for but the file does not carry read as 1.
     m.scalevalues = zlmconf::ftscales(m.filetype) == 0 ? 1 : 0;
     m.rowscale.assign(static_cast<std::size_t>(m.rows), 1.0);
     m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
+  }
+  if (plan.threads > 1) {
+    if (detail::readunframed(m, *h, plan.crew)) {
+      ++matrixtuning().taken;
+      (void)gdutils::closemod(h);
+      return loadok;
+    }
+    // Read again in order, which reports what is wrong.
+    clearmatrix(m);
+    m.jacelements.expect(plan.expected);
   }
   const bool ok = matrixreader(m, *h).read();
   (void)gdutils::closemod(h);
@@ -490,9 +505,8 @@ void writeheld(const heldresult& r) {
 
 // The record as it was before the matrix was read.
 void forgetmatrix(tmodel& m) {
+  clearmatrix(m);
   matrixpresets(m);
-  matrixarrays(m, [](auto& v, std::int32_t n) { v.assign(static_cast<std::size_t>(n), {}); });
-  m.jacelements.clear();
   m.rowscale.clear();
   m.colscale.clear();
 }
@@ -501,17 +515,22 @@ void forgetmatrix(tmodel& m) {
 // read on a second thread beside the matrix. The outcome is that of reading the code
 // first and stopping when it fails: the code's messages, then the matrix's only when the
 // code was read, and no trace of the matrix in the record after a failed code.
-std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat) {
+std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat,
+                      matrixplan& plan) {
   std::future<heldresult> code;
   try {
     code = std::async(std::launch::async,
-                      [&m, &cod] { return holding([&] { return readinstructions(m, cod); }); });
+                      [&m, &cod, &plan] {
+                        return holding([&] { return readinstructions(m, cod, plan); });
+                      });
   } catch (const std::system_error&) {  // no thread to be had: one after the other
-    if (const std::int32_t coderc = readinstructions(m, cod); coderc != loadok) return coderc;
-    return readmatrix(m, mat);
+    if (const std::int32_t coderc = readinstructions(m, cod, plan); coderc != loadok) {
+      return coderc;
+    }
+    return readmatrix(m, mat, plan);
   }
   // Should the matrix reader throw, the future waits for the code reader as it goes.
-  const heldresult matrix = holding([&] { return readmatrix(m, mat); });
+  const heldresult matrix = holding([&] { return readmatrix(m, mat, plan); });
   const heldresult instructions = code.get();
   writeheld(instructions);
   if (instructions.rc != loadok) {
@@ -544,14 +563,17 @@ std::int32_t load(tmodel& m) {
   if (!fitsmatrix(m, *mat)) return loadmatrixfailed;
   // Every entry takes at least one byte: a declared count the file cannot hold makes no
   // block larger than the file.
-  createarrays(m, static_cast<std::size_t>(std::clamp<std::int64_t>(
-                      m.nonzeros, 0, static_cast<std::int64_t>(mat->input.size()))));
+  matrixplan plan;
+  plan.expected = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(m.nonzeros, 0, static_cast<std::int64_t>(mat->input.size())));
+  plan.threads = matrixthreads(m, *mat);
+  createarrays(m, plan);
   if (!checkindex("objective variable", m.objvar, m.cols) ||
       !checkindex("objective row", m.objrow, m.rows)) {
     return loadbadsizes;
   }
-  if (!cod) return readmatrix(m, mat);
-  return readboth(m, cod, mat);
+  if (!cod) return readmatrix(m, mat, plan);
+  return readboth(m, cod, mat, plan);
 }
 
 }  // namespace
@@ -569,5 +591,10 @@ std::int32_t loadmodel(tmodel& m) {
 }
 
 std::int32_t loaddata() { return loadmodel(gcdata::mymodel); }
+
+paralleltuning& matrixtuning() {
+  static paralleltuning tuning;
+  return tuning;
+}
 
 }  // namespace gcload

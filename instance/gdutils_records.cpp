@@ -3,6 +3,7 @@
 // undo it in the same order and refuse codes that no writer produces.
 #include "instance/gdutils_records.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "frame/q5rt.h"
@@ -41,7 +42,8 @@ void wrwidth(tmodfile& h, int width, std::int32_t v) {
   }
 }
 
-std::int32_t rdwidth(tmodfile& h, int width) {
+template <typename Source>
+std::int32_t rdwidth(Source& h, int width) {
   switch (width) {
     case 0:
       return rdi8(h);
@@ -52,11 +54,16 @@ std::int32_t rdwidth(tmodfile& h, int width) {
   }
 }
 
-// "unknown <what> <code>": a code that no writer produces.
+// "unknown <what> <code>": a code that no writer produces. A payload cursor only keeps
+// that it failed.
 bool failcode(tmodfile& h, std::string_view what, int code) {
   char num[12];
   const auto end = std::to_chars(num, num + sizeof num, code).ptr;
   return fail(h, q5rt::concat("unknown ", what, " ", std::string_view(num, end - num)));
+}
+bool failcode(payloadcursor& c, std::string_view /*what*/, int /*code*/) {
+  c.failed = true;
+  return false;
 }
 
 // The code of 0, 1 and -1 (0, 1, 2), else 3: a double follows. Exact comparisons: -0.0
@@ -69,9 +76,15 @@ constexpr int unitcode(double v) {
 }
 constexpr double unitvalue(int code) { return code == 1 ? 1.0 : code == 2 ? -1.0 : 0.0; }
 
-double rdvalue(tmodfile& h, int code) { return code == 3 ? rdr8(h) : unitvalue(code); }
+template <typename Source>
+double rdvalue(Source& h, int code) { return code == 3 ? rdr8(h) : unitvalue(code); }
 
-bool ok(const tmodfile& h) { return !h.failed; }
+template <typename Source>
+bool ok(const Source& h) { return !h.failed; }
+
+// The handle whose flags and special values a binary record follows.
+const tmodfile& fileof(const tmodfile& h) { return h; }
+const tmodfile& fileof(const payloadcursor& c) { return *c.file; }
 
 // A text record's fields are listed once (rowfields, colfields, datfields) and moved by
 // one of these: textout writes each field, textin reads it; eol ends a line.
@@ -283,20 +296,20 @@ void wrmatrow(tmodfile& h, const matrow& r) {
   if (matchcode == 3) wri32(h, r.match);
 }
 
-bool rdmatrow(tmodfile& h, matrow& r) {
-  r = matrow{};
-  if (h.istext()) {
-    rowfields(h, r, textin{h});
-    return ok(h);
-  }
+namespace {
+
+// The binary records, from a handle or from a payload cursor.
+template <typename Source>
+bool rdrowbinary(Source& h, matrow& r) {
+  const tmodfile& f = fileof(h);
   const int tag = rdu8(h);
   r.type = (tag & 3) + 4 * (tag >> 7);
   r.marginalflag = (tag >> 2) & 1;
   r.rhs = rdvalue(h, (tag >> 3) & 3);
   if ((tag & 32) != 0) r.level = rdr8(h);
-  if (h.duals && r.marginalflag == 1) r.marginal = rdr8(h);
+  if (f.duals && r.marginalflag == 1) r.marginal = rdr8(h);
   if ((tag & 64) != 0) r.scale = rdr8(h);
-  if (!h.nzcount && !h.matches) return ok(h);
+  if (!f.nzcount && !f.matches) return ok(h);
   const int tag2 = rdu8(h);
   const int countwidth = tag2 & 3;
   const int matchcode = (tag2 >> 2) & 3;
@@ -305,6 +318,67 @@ bool rdmatrow(tmodfile& h, matrow& r) {
   if (matchcode == 1) r.match = -1;
   if (matchcode == 3) r.match = rdi32(h);
   return ok(h);
+}
+
+template <typename Source>
+bool rdcolbinary(Source& h, matcol& c) {
+  const tmodfile& f = fileof(h);
+  const int b1 = rdu8(h);
+  const int b2 = rdu8(h);
+  c.type = rdi8(h);
+  const int relation = b1 & 3;
+  const int countwidth = (b1 >> 2) & 3;
+  const int lowercode = (b1 >> 4) & 7;
+  const int uppercode = b2 & 7;
+  const int soswidth = (b2 >> 3) & 3;
+  if (relation == 3) return failcode(h, "column level relation", relation);
+  if (countwidth == 3) return failcode(h, "column count width", countwidth);
+  if (lowercode == 5 || lowercode == 6) return failcode(h, "column lower-bound code", lowercode);
+  if (uppercode > 4) return failcode(h, "column upper-bound code", uppercode);
+  if (soswidth == 3) return failcode(h, "column SOS-set width", soswidth);
+  c.marginalflag = (b2 >> 6) & 1;
+  c.nzcount = rdwidth(h, countwidth);
+  if (lowercode == 7) {
+    c.lower = rdr8(h);
+  } else if (lowercode == 3) {
+    c.lower = f.specials[min];
+  } else {
+    c.lower = unitvalue(lowercode);
+  }
+  const double level = (b2 & 32) != 0 ? rdr8(h) : 0.0;
+  c.upper = uppercode == 4 ? rdr8(h) : uppercode == 3 ? f.specials[pin] : unitvalue(uppercode);
+  if (lowercode == 4) c.lower = c.upper;
+  c.level = relation == 1 ? c.lower : relation == 2 ? c.upper : level;
+  c.sosset = rdwidth(h, soswidth);
+  if (f.priority && c.type != 0) c.priority = rdr8(h);
+  if (f.duals && c.marginalflag == 1) c.marginal = rdr8(h);
+  if (!f.scalevalues) return ok(h);
+  const int scalecode = rdu8(h);
+  if (scalecode > 1) return failcode(h, "column scale code", scalecode);
+  if (scalecode == 1) c.scale = rdr8(h);
+  return ok(h);
+}
+
+template <typename Source>
+bool rddatbinary(Source& h, matdat& e) {
+  const int tag = rdu8(h);
+  const int width = tag & 3;
+  if (width == 3) return failcode(h, "entry row width", width);
+  e.nonlin = (tag & 16) != 0;
+  e.row = rdwidth(h, width);
+  e.value = rdvalue(h, (tag >> 2) & 3);
+  return ok(h);
+}
+
+}  // namespace
+
+bool rdmatrow(tmodfile& h, matrow& r) {
+  r = matrow{};
+  if (h.istext()) {
+    rowfields(h, r, textin{h});
+    return ok(h);
+  }
+  return rdrowbinary(h, r);
 }
 
 void wrmatcol(tmodfile& h, const matcol& c) {
@@ -341,40 +415,7 @@ bool rdmatcol(tmodfile& h, matcol& c) {
     if (c.marginalflag == 0) c.marginal = 0.0;  // a marginal only with its flag
     return ok(h);
   }
-  const int b1 = rdu8(h);
-  const int b2 = rdu8(h);
-  c.type = rdi8(h);
-  const int relation = b1 & 3;
-  const int countwidth = (b1 >> 2) & 3;
-  const int lowercode = (b1 >> 4) & 7;
-  const int uppercode = b2 & 7;
-  const int soswidth = (b2 >> 3) & 3;
-  if (relation == 3) return failcode(h, "column level relation", relation);
-  if (countwidth == 3) return failcode(h, "column count width", countwidth);
-  if (lowercode == 5 || lowercode == 6) return failcode(h, "column lower-bound code", lowercode);
-  if (uppercode > 4) return failcode(h, "column upper-bound code", uppercode);
-  if (soswidth == 3) return failcode(h, "column SOS-set width", soswidth);
-  c.marginalflag = (b2 >> 6) & 1;
-  c.nzcount = rdwidth(h, countwidth);
-  if (lowercode == 7) {
-    c.lower = rdr8(h);
-  } else if (lowercode == 3) {
-    c.lower = h.specials[min];
-  } else {
-    c.lower = unitvalue(lowercode);
-  }
-  const double level = (b2 & 32) != 0 ? rdr8(h) : 0.0;
-  c.upper = uppercode == 4 ? rdr8(h) : uppercode == 3 ? h.specials[pin] : unitvalue(uppercode);
-  if (lowercode == 4) c.lower = c.upper;
-  c.level = relation == 1 ? c.lower : relation == 2 ? c.upper : level;
-  c.sosset = rdwidth(h, soswidth);
-  if (h.priority && c.type != 0) c.priority = rdr8(h);
-  if (h.duals && c.marginalflag == 1) c.marginal = rdr8(h);
-  if (!h.scalevalues) return ok(h);
-  const int scalecode = rdu8(h);
-  if (scalecode > 1) return failcode(h, "column scale code", scalecode);
-  if (scalecode == 1) c.scale = rdr8(h);
-  return ok(h);
+  return rdcolbinary(h, c);
 }
 
 void wrmatdat(tmodfile& h, const matdat& e) {
@@ -392,13 +433,35 @@ bool rdmatdat(tmodfile& h, matdat& e) {
     datfields(e, textin{h});
     return ok(h);
   }
-  const int tag = rdu8(h);
-  const int width = tag & 3;
-  if (width == 3) return failcode(h, "entry row width", width);
-  e.nonlin = (tag & 16) != 0;
-  e.row = rdwidth(h, width);
-  e.value = rdvalue(h, (tag >> 2) & 3);
-  return ok(h);
+  return rddatbinary(h, e);
+}
+
+// ---- unframed payload ----
+
+bool unframed(const tmodfile& h) {
+  return h.reading && !h.istext() && h.first == 0 && h.last == recordsize - 1 &&
+         h.layout != vrklayout;
+}
+
+payloadcursor payloadat(const tmodfile& h, std::size_t offset) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(h.input.data());
+  const std::size_t size = h.input.size();
+  return {&h, bytes + std::min(offset, size), bytes + size, offset > size};
+}
+
+bool rdmatrow(payloadcursor& c, matrow& r) {
+  r = matrow{};
+  return rdrowbinary(c, r);
+}
+
+bool rdmatcol(payloadcursor& c, matcol& col) {
+  col = matcol{};
+  return rdcolbinary(c, col);
+}
+
+bool rdmatdat(payloadcursor& c, matdat& e) {
+  e = matdat{};
+  return rddatbinary(c, e);
 }
 
 }  // namespace gdutils

@@ -24,7 +24,10 @@
 //   for (int k = 0; k < col.nzcount; ++k) { gdutils::matdat e; if (!gdutils::rdmatdat(*h, e)) ...}
 #pragma once
 
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstddef>
 #include <string_view>
 
 #include "instance/gdutils_scratch.h"
@@ -95,5 +98,84 @@ void wrmatcol(tmodfile& h, const matcol& c);
 [[nodiscard]] bool rdmatcol(tmodfile& h, matcol& c);
 void wrmatdat(tmodfile& h, const matdat& e);
 [[nodiscard]] bool rdmatdat(tmodfile& h, matdat& e);
+
+// ---- unframed payload in memory ----
+// Layouts 1 and 4 frame nothing: the bytes of such a file are its payload, one stream,
+// and a record can be read from its byte offset without reading the records in front of
+// it. A payload cursor reads matrix records from the bytes of a reading handle, with the
+// handle's flags and special values; any number of cursors may read one handle at once.
+// A cursor that fails (a read past its end, a code no writer produces) only says so: the
+// handle's own readers give the message.
+//   if (gdutils::unframed(*h)) {
+//     gdutils::payloadcursor c = gdutils::payloadat(*h, gdutils::matheadbytes);
+//     gdutils::matrow r;
+//     if (!gdutils::rdmatrow(c, r)) ...;
+//   }
+inline constexpr std::size_t matheadbytes = 48;  // the six doubles of the head
+
+struct payloadcursor {
+  const tmodfile* file = nullptr;
+  const unsigned char* at = nullptr;
+  const unsigned char* end = nullptr;
+  bool failed = false;
+  [[nodiscard]] std::size_t offset() const {
+    const auto* first = reinterpret_cast<const unsigned char*>(file->input.data());
+    return static_cast<std::size_t>(at - first);
+  }
+};
+
+// A reading handle of an unframed binary layout.
+[[nodiscard]] bool unframed(const tmodfile& h);
+// A cursor at the payload byte offset (a failed one behind the end).
+[[nodiscard]] payloadcursor payloadat(const tmodfile& h, std::size_t offset);
+[[nodiscard]] bool rdmatrow(payloadcursor& c, matrow& r);
+[[nodiscard]] bool rdmatcol(payloadcursor& c, matcol& col);
+[[nodiscard]] bool rdmatdat(payloadcursor& c, matdat& e);
+
+namespace detail {
+// An item cut by the end keeps the bytes there are, the rest zero, as a handle does.
+[[nodiscard]] inline std::uint64_t rdcut(payloadcursor& c) {
+  std::uint64_t bits = 0;
+  for (int i = 0; c.at < c.end; ++i) bits |= std::uint64_t{*c.at++} << (8 * i);
+  c.failed = true;
+  return bits;
+}
+template <int N>
+[[nodiscard]] inline std::uint64_t rdle(payloadcursor& c) {
+  if (c.end - c.at < N) return rdcut(c);
+  std::uint64_t bits = 0;
+  for (int i = 0; i < N; ++i) bits |= std::uint64_t{c.at[i]} << (8 * i);
+  c.at += N;
+  return bits;
+}
+}  // namespace detail
+
+[[nodiscard]] inline std::int32_t rdu8(payloadcursor& c) { return static_cast<std::int32_t>(detail::rdle<1>(c)); }
+[[nodiscard]] inline std::int32_t rdi8(payloadcursor& c) { return static_cast<std::int8_t>(detail::rdle<1>(c)); }
+[[nodiscard]] inline std::int32_t rdi16(payloadcursor& c) { return static_cast<std::int16_t>(detail::rdle<2>(c)); }
+[[nodiscard]] inline std::int32_t rdi32(payloadcursor& c) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(detail::rdle<4>(c)));
+}
+[[nodiscard]] inline double rdr8(payloadcursor& c) {
+  const double v = std::bit_cast<double>(detail::rdle<8>(c));
+  return std::isfinite(v) ? v : detail::nonfinite(*c.file, v);
+}
+
+// Past one Jacobian entry, with its row: its value is skipped. False (and the cursor
+// failed) for an entry that runs past the end or a tag that no writer produces.
+[[nodiscard]] inline bool skipmatdat(payloadcursor& c, std::int32_t& row) {
+  const std::int32_t tag = rdu8(c);
+  const int width = tag & 3;
+  row = width == 0 ? rdi8(c) : width == 1 ? rdi16(c) : rdi32(c);
+  if (width == 3) c.failed = true;
+  if (c.failed) return false;
+  if ((tag & 12) != 12) return true;
+  if (c.end - c.at < 8) {
+    c.failed = true;
+    return false;
+  }
+  c.at += 8;
+  return true;
+}
 
 }  // namespace gdutils

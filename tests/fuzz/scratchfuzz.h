@@ -6,7 +6,10 @@
 // layout, any other as 1.
 // A target reads the file as the loader does (bounded counts), stops at the first
 // failure, and for a file read whole writes the records again and checks that writing
-// what that gives back reads and writes to the same bytes.
+// what that gives back reads and writes to the same bytes. A binary file of whole
+// unframed records is also read through payload cursors, which must give the same
+// records and stop at the same place (and skipping an entry must end where reading it
+// does).
 #pragma once
 
 #include <array>
@@ -75,6 +78,55 @@ inline bool readmatrix(gdutils::tmodfile& h, std::int32_t nrows, std::int32_t nc
   return true;
 }
 
+inline bool same(const gdutils::matrow& a, const gdutils::matrow& b) {
+  return a.type == b.type && a.marginalflag == b.marginalflag && a.rhs == b.rhs &&
+         a.level == b.level && a.marginal == b.marginal && a.nzcount == b.nzcount &&
+         a.scale == b.scale && a.match == b.match;
+}
+inline bool same(const gdutils::matcol& a, const gdutils::matcol& b) {
+  return a.nzcount == b.nzcount && a.marginalflag == b.marginalflag && a.lower == b.lower &&
+         a.level == b.level && a.upper == b.upper && a.type == b.type && a.sosset == b.sosset &&
+         a.priority == b.priority && a.marginal == b.marginal && a.scale == b.scale;
+}
+inline bool same(const gdutils::matdat& a, const gdutils::matdat& b) {
+  return a.row == b.row && a.value == b.value && a.nonlin == b.nonlin;
+}
+template <typename T>
+inline bool same(const std::vector<T>& a, const std::vector<T>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (!same(a[k], b[k])) return false;
+  }
+  return true;
+}
+
+// readmatrix through a payload cursor.
+inline bool readpayload(const gdutils::tmodfile& h, std::int32_t nrows, std::int32_t ncols,
+                        matrix& m) {
+  gdutils::payloadcursor c = gdutils::payloadat(h, gdutils::matheadbytes);
+  for (std::int32_t i = 0; i < nrows; ++i) {
+    if (!gdutils::rdmatrow(c, m.rows.emplace_back())) return false;
+  }
+  for (std::int32_t j = 0; j < ncols; ++j) {
+    gdutils::matcol& col = m.cols.emplace_back();
+    if (!gdutils::rdmatcol(c, col)) return false;
+    if (col.nzcount < 0 || static_cast<std::int64_t>(m.entries.size()) + col.nzcount > maxentries) {
+      return false;
+    }
+    for (std::int32_t k = 0; k < col.nzcount; ++k) {
+      gdutils::payloadcursor skip = c;
+      std::int32_t row = 0;
+      const bool skipped = gdutils::skipmatdat(skip, row);
+      gdutils::matdat& e = m.entries.emplace_back();
+      const bool read = gdutils::rdmatdat(c, e);
+      check(skipped == read);
+      if (!read) return false;
+      check(skip.at == c.at && row == e.row);
+    }
+  }
+  return true;
+}
+
 inline std::string writematrix(const matrix& m, std::int32_t filetype, std::int32_t scaleopt,
                                std::int32_t priorityopt) {
   std::int32_t rc = 0;
@@ -106,6 +158,13 @@ inline void fuzzmatrix(std::string_view input, bool text) {
   const bool whole = readmatrix(*h, nrows, ncols, m);
   if (whole) check(!h->failed);
   check(!h->failed || !h->errmsg.empty());
+  if (gdutils::unframed(*h) && body.size() % gdutils::recordsize == 0 &&
+      body.size() >= gdutils::matheadbytes) {
+    matrix viacursor;
+    check(readpayload(*h, nrows, ncols, viacursor) == whole);
+    check(same(viacursor.rows, m.rows) && same(viacursor.cols, m.cols) &&
+          same(viacursor.entries, m.entries));
+  }
   if (!whole) return;
   const std::string first = writematrix(m, filetype, v[1], v[2]);
   gdutils::modfileptr again = gdutils::parsemat(rc, filetype, v[1], v[2], first, "again");

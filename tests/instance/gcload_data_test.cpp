@@ -3,12 +3,15 @@
 // malformed, truncated and out-of-range scratch files with "*** " lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "frame/statlib.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "instance/gdutils_records.h"
 #include "support/testutil.h"
 
 namespace {
@@ -105,6 +108,9 @@ std::string describe(const tmodel& m) {
   }
   s += "\nfixed " + std::to_string(m.fixedcols) + " status " + std::to_string(m.solvestat) + "/" +
        std::to_string(m.modelstat);
+  s += "\nscales ";
+  put(m.rowscale), put(m.colscale);
+  s += std::to_string(m.scalevalues) + " elements " + std::to_string(m.jacelements.size());
   return s;
 }
 
@@ -391,6 +397,234 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
     statuslines out;
     EXPECT_EQ(gcload::loadmodel(m), r.rc);
     EXPECT_NE(out.all().find(r.message), std::string::npos) << out.all();
+  }
+}
+
+// ---- large binary matrices, read by several threads ----
+
+// The road by several threads while it lives: from `threads` threads on any count of
+// entries (0 threads: read in order).
+class matrixthreads {
+ public:
+  explicit matrixthreads(unsigned threads) : saved_(gcload::matrixtuning()) {
+    gcload::paralleltuning& t = gcload::matrixtuning();
+    t.minentries = threads == 0 ? std::int64_t{1} << 40 : 1;
+    t.maxthreads = threads;
+  }
+  ~matrixthreads() {
+    gcload::matrixtuning().minentries = saved_.minentries;
+    gcload::matrixtuning().maxthreads = saved_.maxthreads;
+  }
+  matrixthreads(const matrixthreads&) = delete;
+  matrixthreads& operator=(const matrixthreads&) = delete;
+
+ private:
+  gcload::paralleltuning saved_;
+};
+
+// A generated model: rows and columns of every type and bound, entries spread over the
+// rows, some nonlinear, some columns empty and one column holding many entries.
+struct bigmodel {
+  std::int32_t rows = 0;
+  std::int32_t cols = 0;
+  std::int32_t nonzeros = 0;
+  std::vector<gdutils::matrow> rowrecs;
+  std::vector<gdutils::matcol> colrecs;
+  std::vector<gdutils::matdat> entries;
+
+  bigmodel(std::int32_t r, std::int32_t c, unsigned seed) : rows(r), cols(c) {
+    std::mt19937 rng(seed);
+    const auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const double bounds[] = {0.0, 1.0, -1.0, 3e300, 4e300, 2.5, -7.25};
+    for (std::int32_t i = 0; i < rows; ++i) {
+      gdutils::matrow row;
+      row.type = pick(7);
+      row.rhs = pick(3) == 0 ? 0.0 : 0.5 * pick(100) - 20;
+      row.marginalflag = pick(2);
+      row.marginal = row.marginalflag == 1 ? 0.25 * pick(9) : 0.0;
+      row.scale = pick(4) == 0 ? 2.0 : 1.0;
+      row.match = pick(5) == 0 ? pick(cols) + 1 : 0;
+      rowrecs.push_back(row);
+    }
+    for (std::int32_t j = 0; j < cols; ++j) {
+      gdutils::matcol col;
+      col.type = pick(3) == 0 ? pick(7) : 0;
+      col.lower = bounds[pick(7)];
+      col.upper = pick(4) == 0 ? col.lower : bounds[pick(7)];
+      col.level = 0.5 * pick(5);
+      col.sosset = col.type == 3 || col.type == 4 ? pick(3) + 1 : 0;
+      col.priority = col.type != 0 ? 1.0 + pick(4) : 1.0;
+      col.scale = pick(3) == 0 ? 4.0 : 1.0;
+      const std::int32_t some = pick(5) == 0 ? 0 : pick(std::min(rows, 6)) + 1;
+      col.nzcount = j == cols / 3 ? std::min(rows, 40) : some;
+      // Distinct rows within the column, in no particular order.
+      std::vector<std::int32_t> used;
+      for (std::int32_t k = 0; k < col.nzcount; ++k) {
+        std::int32_t row = pick(rows) + 1;
+        while (std::find(used.begin(), used.end(), row) != used.end()) row = row % rows + 1;
+        used.push_back(row);
+        gdutils::matdat e;
+        e.row = row;
+        e.nonlin = pick(4) == 0;
+        e.value = pick(3) == 0 ? 1.0 : 0.125 * pick(64) - 3;
+        entries.push_back(e);
+      }
+      colrecs.push_back(col);
+    }
+    nonzeros = static_cast<std::int32_t>(entries.size());
+  }
+
+  void write(const std::string& name, std::int32_t filetype, std::int32_t scaleopt,
+             std::int32_t priorityopt) const {
+    std::int32_t rc = 0;
+    gdutils::modfileptr w = gdutils::cwmat(rc, filetype, scaleopt, priorityopt, name);
+    ASSERT_TRUE(w) << rc;
+    gdutils::wrmathead(*w);
+    for (const auto& r : rowrecs) gdutils::wrmatrow(*w, r);
+    std::size_t next = 0;
+    for (const auto& c : colrecs) {
+      gdutils::wrmatcol(*w, c);
+      for (std::int32_t k = 0; k < c.nzcount; ++k) gdutils::wrmatdat(*w, entries[next++]);
+    }
+    ASSERT_EQ(gdutils::closemod(w), 0);
+  }
+};
+
+// The record and the status-file lines of loading the two files.
+struct loaded {
+  std::int32_t rc = 0;
+  std::string record;
+  std::string lines;
+};
+
+template <typename Control>
+loaded load(const Control& control, unsigned threads) {
+  const matrixthreads road(threads);
+  tmodel m = control();
+  statuslines out;
+  loaded l;
+  l.rc = gcload::loadmodel(m);
+  l.record = describe(m);
+  l.lines = out.all();
+  return l;
+}
+
+class ParallelMatrix : public LoadData {
+ protected:
+  // The code of the first row only: Header, PushV 1, Store 1.
+  void writecode(std::int32_t filetype) const {
+    std::int32_t rc = 0;
+    gdutils::modfileptr w = gdutils::cwcod(rc, filetype, dir.file("m.cod"));
+    ASSERT_TRUE(w);
+    gdutils::wrcodhead(*w);
+    gdutils::wrcodrec(*w, 18, 0);
+    gdutils::wrcodrec(*w, 1, 1);
+    gdutils::wrcodrec(*w, 3, 1);
+    gdutils::wrcodreloc(*w);
+    gdutils::wrcodpool(*w, 0);
+    ASSERT_EQ(gdutils::closemod(w), 0);
+  }
+  tmodel control(const bigmodel& b, std::int32_t filetype) const {
+    tmodel m = LoadData::control(filetype);
+    m.rows = b.rows;
+    m.cols = b.cols;
+    m.nonzeros = b.nonzeros;
+    m.instrcount = 3;
+    m.poolsize = 0;
+    m.objvar = 1;
+    return m;
+  }
+};
+
+TEST_F(ParallelMatrix, SameRecordAsReadInOrder) {
+  struct row {
+    std::int32_t rows;
+    std::int32_t cols;
+    std::int32_t filetype;
+    std::int32_t scaleopt;
+    std::int32_t priorityopt;
+    unsigned threads;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {300, 500, 1, 0, 0, 4, "layout 1, no optional fields"},
+      {300, 500, 101111, 1, 1, 8, "every optional field"},
+      {1000, 200, 2004, 0, 1, 3, "layout 4, scales and priorities always"},
+      {300, 500, 1, 0, 0, 2, "two threads"},
+      {5, 3, 1, 0, 0, 8, "fewer columns than threads"},
+      {1, 50, 11, 0, 0, 5, "a single row"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bigmodel b(r.rows, r.cols, 7);
+    b.write(dir.file("m.mat"), r.filetype, r.scaleopt, r.priorityopt);
+    writecode(r.filetype);
+    const auto model = [&] {
+      tmodel m = control(b, r.filetype);
+      m.scaleopt = r.scaleopt;
+      m.priorityopt = r.priorityopt;
+      return m;
+    };
+    const loaded inorder = load(model, 0);
+    ASSERT_EQ(inorder.rc, gcload::loadok) << inorder.lines;
+    const std::int64_t before = gcload::matrixtuning().taken;
+    const loaded parallel = load(model, r.threads);
+    EXPECT_EQ(gcload::matrixtuning().taken, before + 1);
+    EXPECT_EQ(parallel.rc, gcload::loadok) << parallel.lines;
+    EXPECT_EQ(parallel.lines, inorder.lines);
+    EXPECT_EQ(parallel.record, inorder.record);
+  }
+}
+
+// Whatever is wrong, the file is read again in order, which reports it: the same lines,
+// result and record as a read in order.
+TEST_F(ParallelMatrix, BadFilesAreReportedAsReadInOrder) {
+  struct row {
+    void (*spoil)(bigmodel&);
+    std::int32_t nonzerosdelta;  // on the declared count
+    std::size_t keep;            // bytes of the matrix file kept (0: all)
+    std::string trail;           // bytes put behind the file
+    const char* message;
+    const char* why;
+  };
+  const auto none = [](bigmodel&) {};
+  const row rows[] = {
+      {[](bigmodel& b) { b.entries[b.entries.size() - 3].row = b.rows + 1; }, 0, 0, "",
+       "outside 1..", "an entry in a row the model does not have"},
+      {[](bigmodel& b) { b.entries[5].row = 0; }, 0, 0, "", "Jacobian entry in row 0", "row 0"},
+      {[](bigmodel& b) { b.colrecs[b.colrecs.size() / 2].type = 9; }, 0, 0, "",
+       "unknown column type 9", "a column type out of range"},
+      {[](bigmodel& b) { b.rowrecs[7].type = 7; }, 0, 0, "", "unknown row type 7",
+       "a row type out of range"},
+      {none, 1, 0, "", "Jacobian entries, the control file declares", "one entry more declared"},
+      {none, -1, 0, "", "Jacobian entries, the control file declares", "one entry fewer declared"},
+      {none, 0, 1600, "", "read past the end", "the file cut at a record end"},
+      {none, 0, 0, std::string("\x01\0\0\0\0\0\0\0", 8), "the file holds more than",
+       "a part of a record behind the file"},
+      {none, 0, 0, std::string(800, '\0'), "the file holds more than", "a record of zeros more"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    bigmodel b(300, 500, 11);
+    r.spoil(b);
+    b.write(dir.file("m.mat"), 1, 0, 0);
+    std::string bytes = testutil::read_file(dir.file("m.mat"));
+    if (r.keep > 0) bytes.resize(r.keep);
+    bytes += r.trail;
+    testutil::write_file(dir.file("m.mat"), bytes);
+    writecode(1);
+    const auto model = [&] {
+      tmodel m = control(b, 1);
+      m.nonzeros += r.nonzerosdelta;
+      return m;
+    };
+    const loaded inorder = load(model, 0);
+    EXPECT_EQ(inorder.rc, gcload::loadmatrixfailed);
+    EXPECT_NE(inorder.lines.find(r.message), std::string::npos) << inorder.lines;
+    const loaded parallel = load(model, 6);
+    EXPECT_EQ(parallel.rc, inorder.rc);
+    EXPECT_EQ(parallel.lines, inorder.lines);
+    EXPECT_EQ(parallel.record, inorder.record);
   }
 }
 

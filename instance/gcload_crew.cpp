@@ -1,0 +1,104 @@
+// The threads of a matrix read in parallel: first they make the read's fresh memory
+// present, a stripe at a time in order (the record's arrays, the element block front to
+// back, the sort's array), while the loading thread walks the matrix file; then they
+// take their part of the reading.
+#include <algorithm>
+#include <system_error>
+
+#include "instance/gcload_matrix.h"
+
+namespace gcload::detail {
+
+namespace {
+
+constexpr std::size_t stripebytes = 1 << 20;  // aligned: stripes split no page
+
+}  // namespace
+
+parallelread::~parallelread() {
+  if (ran_) return;
+  static const jobfn none;  // the threads end once the memory is present
+  jobp_ = &none;
+  job_.count_down();
+  crew_.clear();
+}
+
+void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<pages> arrays,
+                         std::function<void()> sizearrays) {
+  const auto n = static_cast<std::size_t>(m.nonzeros);
+  block = m.jacelements.reserve_unconstructed(n);
+  order.reset(new std::uint64_t[n]);
+  const auto add = [this](void* data, std::size_t bytes) {
+    char* at = static_cast<char*>(data);
+    char* const end = at + bytes;
+    while (at < end) {
+      const auto address = reinterpret_cast<std::uintptr_t>(at);
+      char* const cut = at + (stripebytes - address % stripebytes);
+      stripes_.push_back({at, static_cast<std::size_t>(std::min(cut, end) - at)});
+      at = std::min(cut, end);
+    }
+  };
+  for (const pages& p : arrays) add(p.data, p.bytes);
+  arraystripes_ = stripes_.size();
+  blockstripe_ = stripes_.size();
+  add(block, n * sizeof(zlmspecs::tjacrec));
+  add(order.get(), n * sizeof(std::uint64_t));
+  present_ = std::make_unique<std::atomic<bool>[]>(stripes_.size());
+  sizearrays_ = std::move(sizearrays);
+  arraysleft_ = arraystripes_;
+  if (arraystripes_ == 0) {
+    sizearrays_();
+    arrays_.count_down();
+  }
+  const unsigned helpers = std::max(1U, std::min(threads, std::thread::hardware_concurrency())) - 1;
+  for (unsigned t = 1; t <= helpers; ++t) {
+    try {
+      crew_.emplace_back([this, t] { serve(t); });
+    } catch (const std::system_error&) {
+      break;  // a smaller crew
+    }
+  }
+  if (crew_.empty()) fill();  // alone: all of it now
+}
+
+// Takes stripes in order until none is left; the thread that makes the last stripe of
+// the arrays present sizes them.
+void parallelread::fill() {
+  for (std::size_t s = next_++; s < stripes_.size(); s = next_++) {
+    gcdata::populate(stripes_[s].first, stripes_[s].bytes);
+    present_[s].store(true, std::memory_order_release);
+    present_[s].notify_all();
+    if (s < arraystripes_ && --arraysleft_ == 0) {
+      sizearrays_();
+      arrays_.count_down();
+    }
+  }
+}
+
+void parallelread::serve(std::size_t t) {
+  fill();
+  job_.wait();
+  if (*jobp_) (*jobp_)(t, [this] { sync_->arrive_and_wait(); });
+}
+
+void parallelread::blockready(std::size_t first, std::size_t count) const {
+  if (count == 0) return;
+  const auto* from = reinterpret_cast<const char*>(block + first);
+  const auto* to = reinterpret_cast<const char*>(block + first + count);
+  for (std::size_t s = blockstripe_; s < stripes_.size(); ++s) {
+    const stripe& piece = stripes_[s];
+    if (piece.first >= to) break;
+    if (piece.first + piece.bytes > from) present_[s].wait(false, std::memory_order_acquire);
+  }
+}
+
+void parallelread::run(const jobfn& job) {
+  ran_ = true;
+  sync_ = std::make_unique<std::barrier<>>(static_cast<std::ptrdiff_t>(threads()));
+  jobp_ = &job;
+  job_.count_down();
+  if (job) job(0, [this] { sync_->arrive_and_wait(); });
+  crew_.clear();  // joins: every stripe is present once each thread has left
+}
+
+}  // namespace gcload::detail
