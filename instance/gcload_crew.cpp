@@ -23,34 +23,41 @@ parallelread::~parallelread() {
   crew_.clear();
 }
 
-void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<pages> arrays,
-                         std::function<void()> sizearrays) {
+void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<array> arrays) {
   const auto n = static_cast<std::size_t>(m.nonzeros);
   block = m.jacelements.reserve_unconstructed(n);
   order.reset(new std::uint64_t[n]);
-  const auto add = [this](void* data, std::size_t bytes) {
+  const auto add = [this](void* data, std::size_t bytes, std::size_t owner) {
     char* at = static_cast<char*>(data);
     char* const end = at + bytes;
     while (at < end) {
       const auto address = reinterpret_cast<std::uintptr_t>(at);
-      char* const cut = at + (stripebytes - address % stripebytes);
-      stripes_.push_back({at, static_cast<std::size_t>(std::min(cut, end) - at)});
-      at = std::min(cut, end);
+      char* const cut = std::min(end, at + (stripebytes - address % stripebytes));
+      stripes_.push_back({at, static_cast<std::size_t>(cut - at), owner});
+      at = cut;
     }
   };
-  for (const pages& p : arrays) add(p.data, p.bytes);
-  arraystripes_ = stripes_.size();
-  blockstripe_ = stripes_.size();
-  add(block, n * sizeof(zlmspecs::tjacrec));
-  add(order.get(), n * sizeof(std::uint64_t));
-  present_ = std::make_unique<std::atomic<bool>[]>(stripes_.size());
-  sizearrays_ = std::move(sizearrays);
-  arraysleft_ = arraystripes_;
-  if (arraystripes_ == 0) {
-    sizearrays_();
-    arrays_.count_down();
+  arraylist_ = std::move(arrays);
+  stripesleft_ = std::make_unique<std::atomic<std::size_t>[]>(arraylist_.size());
+  std::size_t unsized = 0;
+  for (std::size_t a = 0; a < arraylist_.size(); ++a) {
+    const std::size_t before = stripes_.size();
+    add(arraylist_[a].data, arraylist_[a].bytes, a);
+    stripesleft_[a] = stripes_.size() - before;
+    if (stripesleft_[a] == 0) {
+      arraylist_[a].size();  // nothing to wait for
+    } else {
+      ++unsized;
+    }
   }
-  const unsigned helpers = std::max(1U, std::min(threads, std::thread::hardware_concurrency())) - 1;
+  arraysleft_ = unsized;
+  if (unsized == 0) arrays_.count_down();
+  blockstripe_ = stripes_.size();
+  add(block, n * sizeof(zlmspecs::tjacrec), noarray);
+  add(order.get(), n * sizeof(std::uint64_t), noarray);
+  present_ = std::make_unique<std::atomic<bool>[]>(stripes_.size());
+  const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+  const unsigned helpers = std::min(std::max(threads, 1U) - 1, cores > 2 ? cores - 2 : 1);
   for (unsigned t = 1; t <= helpers; ++t) {
     try {
       crew_.emplace_back([this, t] { serve(t); });
@@ -62,15 +69,16 @@ void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<pages>
 }
 
 // Takes stripes in order until none is left; the thread that makes the last stripe of
-// the arrays present sizes them.
+// an array present sizes it.
 void parallelread::fill() {
   for (std::size_t s = next_++; s < stripes_.size(); s = next_++) {
-    gcdata::populate(stripes_[s].first, stripes_[s].bytes);
+    const stripe& piece = stripes_[s];
+    gcdata::populate(piece.first, piece.bytes);
     present_[s].store(true, std::memory_order_release);
     present_[s].notify_all();
-    if (s < arraystripes_ && --arraysleft_ == 0) {
-      sizearrays_();
-      arrays_.count_down();
+    if (piece.array != noarray && --stripesleft_[piece.array] == 0) {
+      arraylist_[piece.array].size();
+      if (--arraysleft_ == 0) arrays_.count_down();
     }
   }
 }

@@ -143,25 +143,23 @@ struct matrixplan {
 // first, and all the new pages are made present together before the first write. For a
 // read in parallel this goes on in the background (plan.crew).
 void createarrays(tmodel& m, matrixplan& plan) {
-  std::vector<detail::parallelread::pages> pages;
-  eacharray(m, [&pages](auto& v, std::int32_t n) {
+  std::vector<detail::parallelread::array> arrays;
+  eacharray(m, [&arrays](auto& v, std::int32_t n) {
+    const auto size = static_cast<std::size_t>(n);
     v = {};
-    v.reserve(static_cast<std::size_t>(n));
-    pages.push_back({v.data(), v.capacity() * sizeof(v[0])});
+    v.reserve(size);
+    arrays.push_back({v.data(), v.capacity() * sizeof(v[0]), [&v, size] { v.resize(size); }});
   });
   m.jacelements.clear();
-  const auto sizearrays = [&m] {
-    eacharray(m, [](auto& v, std::int32_t n) { v.resize(static_cast<std::size_t>(n)); });
-  };
   if (plan.threads > 1) {
-    plan.crew.start(m, plan.threads, std::move(pages), sizearrays);
+    plan.crew.start(m, plan.threads, std::move(arrays));
   } else {
     gcdata::prefaulter pf;
-    for (const detail::parallelread::pages& p : pages) pf.add(p.data, p.bytes);
+    for (const detail::parallelread::array& a : arrays) pf.add(a.data, a.bytes);
     m.jacelements.expect(plan.expected);
     m.jacelements.preallocate(pf);
     pf.run();
-    sizearrays();
+    for (const detail::parallelread::array& a : arrays) a.size();
   }
   m.rowscale.clear();
   m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();

@@ -229,15 +229,15 @@ void linkgroup(tmodel& m, const parallelread& crew, std::size_t first, std::size
 }  // namespace
 
 bool readunframed(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
-  // The walk reads the file only: the fresh memory comes meanwhile. Then a thread reads
-  // the rows beside the threads that read the shares of the columns (when alone, before
-  // its share).
+  // The walk reads the file only: the fresh memory comes meanwhile. Then this thread
+  // reads the rows beside the threads that read the shares of the columns (when alone,
+  // before its share).
   const std::size_t threads = crew.threads();
-  const std::size_t rowthread = threads - 1;
   const rowgroups groups(m.rows, threads);
   gdutils::payloadcursor c = gdutils::payloadat(h, gdutils::matheadbytes);
   std::vector<share> shares;
   if (walkrows(m, c, false)) shares = plan(m, c, std::max<std::size_t>(threads - 1, 1), groups);
+  const std::size_t firstshare = threads > 1 ? 1 : 0;  // the thread of share 0
   if (shares.empty()) {
     crew.run({});
     return false;
@@ -246,11 +246,14 @@ bool readunframed(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
   std::atomic<bool> ok = true;
   crew.run([&](std::size_t t, const parallelread::syncfn& sync) {
     crew.arraysready();
-    if (t == rowthread) {
+    if (t == 0) {
       gdutils::payloadcursor rows = gdutils::payloadat(h, gdutils::matheadbytes);
       if (!walkrows(m, rows, true)) ok = false;
     }
-    if (t < shares.size() && !readshare(m, h, crew, groups, shares[t])) ok = false;
+    const std::size_t mine = t - firstshare;
+    if (t >= firstshare && mine < shares.size() && !readshare(m, h, crew, groups, shares[mine])) {
+      ok = false;
+    }
     sync();
     if (!ok) return;
     for (std::size_t g = t; g < groups.count; g += threads)

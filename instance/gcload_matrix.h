@@ -37,21 +37,24 @@ void storecolumn(gcdata::tmodel& m, std::int32_t j, const gdutils::matcol& c,
                  std::int32_t& fixedcols, std::array<std::int32_t, 3>& boundkindcount);
 
 // The threads of a matrix read in parallel, and the fresh memory they make present
-// while this thread walks the matrix file: first the record's arrays, which are then
-// sized (zeroed), then the block for the elements (reserved in the record's element
-// store, for the declared number of entries) front to back, last the array of the row
-// sort. Then the threads take their part of the reading (run). Making a thread while
-// others fault pages in would wait for them: the threads are made first.
-//   crew.start(m, threads, arrays, [&] { size the arrays });
+// while this thread walks the matrix file: first the record's arrays, each sized
+// (zeroed) once its pages are present, then the block for the elements (reserved in the
+// record's element store, for the declared number of entries) front to back, last the
+// array of the row sort. Then the threads take their part of the reading (run). Making
+// a thread while others fault pages in would wait for them: the threads are made first.
+// The crew leaves a processor to this thread and one to the reader of the code.
+//   crew.start(m, threads, arrays);
 //   crew.arraysready();               // before the arrays are used
 //   crew.run(job);                    // job(t, sync) on every thread, this one as 0
 // In a job: crew.blockready(first, count) before those elements are made; sync() waits
 // until every thread has come to the same sync.
 class parallelread {
  public:
-  struct pages {
+  // An array of the record: its storage (reserved) and what sizes it.
+  struct array {
     void* data;
     std::size_t bytes;
+    std::function<void()> size;
   };
   using syncfn = std::function<void()>;
   using jobfn = std::function<void(std::size_t, const syncfn&)>;
@@ -64,8 +67,7 @@ class parallelread {
   parallelread& operator=(const parallelread&) = delete;
   ~parallelread();
 
-  void start(gcdata::tmodel& m, unsigned threads, std::vector<pages> arrays,
-             std::function<void()> sizearrays);
+  void start(gcdata::tmodel& m, unsigned threads, std::vector<array> arrays);
   [[nodiscard]] std::size_t threads() const { return crew_.size() + 1; }
   void arraysready() { arrays_.wait(); }
   void blockready(std::size_t first, std::size_t count) const;
@@ -74,19 +76,21 @@ class parallelread {
   void run(const jobfn& job);
 
  private:
+  static constexpr std::size_t noarray = ~std::size_t{0};
   struct stripe {
     char* first;
     std::size_t bytes;
+    std::size_t array;  // of arrays_, or noarray
   };
   void fill();
   void serve(std::size_t t);
 
   std::vector<stripe> stripes_;  // the arrays', the block's, the sort's
-  std::size_t arraystripes_ = 0;
   std::size_t blockstripe_ = 0;  // the block's first stripe
   std::atomic<std::size_t> next_{0};
+  std::vector<array> arraylist_;
+  std::unique_ptr<std::atomic<std::size_t>[]> stripesleft_;  // per array
   std::atomic<std::size_t> arraysleft_{0};
-  std::function<void()> sizearrays_;
   std::latch arrays_{1};
   std::unique_ptr<std::atomic<bool>[]> present_;  // per stripe
   std::latch job_{1};
