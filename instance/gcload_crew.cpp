@@ -101,8 +101,8 @@ void parallelread::blockready(std::size_t first, std::size_t count) const {
 }
 
 void parallelread::run(const jobfn& job) {
-  ran_ = true;
   sync_ = std::make_unique<std::barrier<>>(static_cast<std::ptrdiff_t>(threads()));
+  ran_ = true;  // (should the barrier not be had, the destructor lets the threads go)
   jobp_ = &job;
   job_.count_down();
   if (job) job(0, [this] { sync_->arrive_and_wait(); });

@@ -427,7 +427,9 @@ void clearmatrix(tmodel& m) {
 // The threads for reading the matrix in parallel; 0 or 1: read it in order.
 unsigned matrixthreads(const tmodel& m, const gdutils::tmodfile& h) {
   const paralleltuning& tuning = matrixtuning();
-  if (!gdutils::unframed(h) || h.input.size() % gdutils::recordsize != 0) return 0;
+  // Binary records may run across record ends: only an unframed file is one stream.
+  const bool stream = gdutils::unframed(h) && h.input.size() % gdutils::recordsize == 0;
+  if (!h.istext() && !stream) return 0;
   // A count that the file cannot hold (an entry takes two bytes at least) is left to the
   // reader in order to report.
   if (m.nonzeros < std::max<std::int64_t>(tuning.minentries, 1) ||
@@ -445,7 +447,7 @@ std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
     m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
   }
   if (plan.threads > 1) {
-    if (detail::readunframed(m, *h, plan.crew)) {
+    if (detail::readinparallel(m, *h, plan.crew)) {
       ++matrixtuning().taken;
       (void)gdutils::closemod(h);
       return loadok;

@@ -15,12 +15,16 @@
 #include <algorithm>
 #include <atomic>
 #include <barrier>
+#include <charconv>
 #include <cstddef>
 #include <latch>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "frame/q5rtnum.h"
 
 namespace gcload::detail {
 
@@ -79,7 +83,8 @@ using zlmspecs::tjacrec;
 struct share {
   std::int32_t firstcol = 1;
   std::int32_t lastcol = 0;
-  std::size_t offset = 0;     // payload byte of the first column's record
+  std::size_t offset = 0;     // the file's byte of the first column's record
+  std::size_t bytes = 0;      // text: the bytes of the share's lines
   std::size_t firstelem = 0;  // the first element's place in the block
   std::size_t elems = 0;
   std::int32_t fixedcols = 0;
@@ -109,14 +114,33 @@ std::uint64_t sortkey(const tjacrec& e, std::size_t place) {
          place;
 }
 
-// The rows' records (stored when store), the cursor left behind them.
-bool walkrows(tmodel& m, gdutils::payloadcursor& c, bool store) {
+// Records of a part of the file: from a payload cursor (binary: the walk decoded the
+// same bytes) or from a handle over the part's lines alone (text: the reading must end
+// with them).
+struct binarysource {
+  gdutils::payloadcursor c;
+  bool row(gdutils::matrow& r) { return gdutils::rdmatrow(c, r); }
+  bool column(gdutils::matcol& col) { return gdutils::rdmatcol(c, col); }
+  bool entry(gdutils::matdat& d) { return gdutils::rdmatdat(c, d); }
+  [[nodiscard]] bool ended() const { return true; }
+};
+struct textsource {
+  gdutils::modfileptr h;
+  bool row(gdutils::matrow& r) { return gdutils::rdmatrow(*h, r); }
+  bool column(gdutils::matcol& col) { return gdutils::rdmatcol(*h, col); }
+  bool entry(gdutils::matdat& d) { return gdutils::rdmatdat(*h, d); }
+  [[nodiscard]] bool ended() const { return h->inpos == h->input.size(); }
+};
+
+// The rows' records (stored when store).
+template <typename Source>
+bool readrows(tmodel& m, Source& source, bool store) {
   for (std::int32_t i = 1; i <= m.rows; ++i) {
     gdutils::matrow r;
-    if (!gdutils::rdmatrow(c, r) || !within(r.type, 0, rowtypes - 1)) return false;
+    if (!source.row(r) || !within(r.type, 0, rowtypes - 1)) return false;
     if (store) storerow(m, i, r);
   }
-  return true;
+  return source.ended();
 }
 
 // Nothing but the zero fill of the last record is left behind the cursor.
@@ -166,35 +190,131 @@ std::vector<share> plan(const tmodel& m, gdutils::payloadcursor& c, std::size_t 
   return shares;
 }
 
-// Reads the share's columns and entries (the plan has checked their lengths) once its
-// range of the block is present, each element also into its place of the row sort.
-bool readshare(tmodel& m, const gdutils::tmodfile& h, parallelread& crew, const rowgroups& groups,
-               share& s) {
+// ---- the walk of a text file: lines only ----
+
+constexpr std::size_t nowhere = ~std::size_t{0};
+
+// Behind the line that starts at p: behind its line end, or the end of the text.
+std::size_t lineafter(std::string_view in, std::size_t p) {
+  const std::size_t end = in.find('\n', p);
+  return end == std::string_view::npos ? in.size() : end + 1;
+}
+
+// Behind n lines from the line start p (nowhere when the text has fewer); the line ends
+// of whole blocks are counted at once.
+std::size_t skiplines(std::string_view in, std::size_t p, std::size_t n) {
+  constexpr std::size_t block = 64;
+  while (n > 0 && p < in.size()) {
+    if (in.size() - p >= block) {
+      std::size_t ends = 0;
+      for (std::size_t i = 0; i < block; ++i) ends += in[p + i] == '\n' ? 1 : 0;
+      if (ends < n) {
+        n -= ends;
+        p += block;
+        continue;
+      }
+    }
+    p = lineafter(in, p);
+    --n;
+  }
+  return n == 0 ? p : nowhere;
+}
+
+// The nonzero count (first field) and the type (sixth field) of the column line at p;
+// false unless both are plain integers on the line.
+bool columnfields(std::string_view in, std::size_t p, std::int32_t& count, std::int32_t& type) {
+  for (int field = 1; field <= 6; ++field) {
+    while (p < in.size() && (in[p] == ' ' || in[p] == '\t')) ++p;
+    std::size_t end = p;
+    while (end < in.size() && !q5rt::detail::white_byte(in[end])) ++end;
+    if (end == p) return false;
+    if (field == 1 || field == 6) {
+      std::int32_t& v = field == 1 ? count : type;
+      const auto [last, ec] = std::from_chars(in.data() + p, in.data() + end, v);
+      if (ec != std::errc{} || last != in.data() + end) return false;
+    }
+    p = end;
+  }
+  return true;
+}
+
+// The text file's shares as plan() makes them, the groups not counted, and where the
+// rows' lines lie. The lines are taken as the writer writes them: a row, a column, a
+// discrete column's priority, an entry a line; where they are not, a share's reading
+// does not end with its lines and the file is read in order.
+std::vector<share> plantext(const tmodel& m, const gdutils::tmodfile& h, std::size_t count,
+                            const rowgroups& groups, std::size_t& rowsfrom, std::size_t& rowsto) {
+  const std::string_view in = h.input;
+  const auto total = static_cast<std::size_t>(m.nonzeros);
+  rowsfrom = lineafter(in, 0);  // behind the head
+  std::size_t p = rowsto = skiplines(in, rowsfrom, static_cast<std::size_t>(m.rows));
+  if (p == nowhere) return {};
+  std::vector<share> shares;
+  std::size_t ordinal = 0;
+  for (std::int32_t j = 1; j <= m.cols; ++j) {
+    if (shares.size() < count && ordinal >= total * shares.size() / count) {
+      if (!shares.empty()) shares.back().lastcol = j - 1;
+      share& s = shares.emplace_back();
+      s.firstcol = j;
+      s.offset = p;
+      s.firstelem = ordinal;
+      s.pergroup.assign(groups.count, 0);
+    }
+    std::int32_t nzcount = 0;
+    std::int32_t type = 0;
+    if (p >= in.size() || !columnfields(in, p, nzcount, type) || nzcount < 0) return {};
+    if (static_cast<std::size_t>(nzcount) > total - ordinal) return {};
+    const std::size_t lines = 1 + (h.priority && type != 0 ? 1 : 0) + static_cast<std::size_t>(nzcount);
+    p = skiplines(in, p, lines);
+    if (p == nowhere) return {};
+    ordinal += static_cast<std::size_t>(nzcount);
+  }
+  if (shares.empty() || ordinal != total) return {};
+  if (in.find_first_not_of(" \t\r\n\f\v", p) != std::string_view::npos) return {};
+  shares.back().lastcol = m.cols;
+  for (std::size_t t = 0; t < shares.size(); ++t) {
+    const bool last = t + 1 == shares.size();
+    shares[t].elems = (last ? total : shares[t + 1].firstelem) - shares[t].firstelem;
+    shares[t].bytes = (last ? p : shares[t + 1].offset) - shares[t].offset;
+  }
+  return shares;
+}
+
+// Reads the share's columns and entries once its range of the block is present: each
+// element into its place of the row sort when the walk counted the groups (placed),
+// else counted by group for the sort.
+template <typename Source>
+bool readshare(tmodel& m, Source& source, parallelread& crew, const rowgroups& groups, share& s,
+               bool placed) {
   crew.blockready(s.firstelem, s.elems);
-  gdutils::payloadcursor c = gdutils::payloadat(h, s.offset);
   std::size_t k = s.firstelem;
   const std::size_t end = s.firstelem + s.elems;
   for (std::int32_t j = s.firstcol; j <= s.lastcol; ++j) {
     gdutils::matcol col;
-    if (!gdutils::rdmatcol(c, col) || !within(col.type, 0, coltypes - 1)) return false;
+    if (!source.column(col) || !within(col.type, 0, coltypes - 1)) return false;
     if (col.nzcount < 0 || static_cast<std::size_t>(col.nzcount) > end - k) return false;
     storecolumn(m, j, col, s.fixedcols, s.boundkindcount);
     tjacrec* previous = nullptr;
     for (std::int32_t n = 0; n < col.nzcount; ++n) {
       gdutils::matdat d;
-      if (!gdutils::rdmatdat(c, d) || !within(d.row, 1, m.rows)) return false;
+      if (!source.entry(d) || !within(d.row, 1, m.rows)) return false;
       tjacrec* e = std::construct_at(crew.block + k++);
       e->jacval = d.value;
       e->row = d.row;
       e->col = j;
       e->nonlin = d.nonlin;
-      crew.order[s.pergroup[groups.of(d.row)]++] = sortkey(*e, k - 1);
+      std::size_t& group = s.pergroup[groups.of(d.row)];
+      if (placed) {
+        crew.order[group++] = sortkey(*e, k - 1);
+      } else {
+        ++group;
+      }
       (previous == nullptr ? at(m.colfirst, j) : previous->colnext) = e;
       previous = e;
     }
     at(m.collast, j) = previous;
   }
-  return k == end;
+  return k == end && source.ended();
 }
 
 // Where each share's elements of each group go in the order: group by group, within a
@@ -208,6 +328,14 @@ std::vector<std::size_t> placegroups(std::vector<share>& shares, std::size_t gro
   }
   starts[groups] = at;
   return starts;
+}
+
+// The share's elements into their places of the order, in element order.
+void sortshare(const parallelread& crew, const rowgroups& groups, share& s) {
+  for (std::size_t k = s.firstelem; k < s.firstelem + s.elems; ++k) {
+    const tjacrec& e = crew.block[k];
+    crew.order[s.pergroup[groups.of(e.row)]++] = sortkey(e, k);
+  }
 }
 
 // The row lists of one group: its elements in order appended to their lists.
@@ -228,36 +356,67 @@ void linkgroup(tmodel& m, const parallelread& crew, std::size_t first, std::size
 
 }  // namespace
 
-bool readunframed(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
+bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
   // The walk reads the file only: the fresh memory comes meanwhile. Then this thread
   // reads the rows beside the threads that read the shares of the columns (when alone,
   // before its share).
   const std::size_t threads = crew.threads();
-  const rowgroups groups(m.rows, threads);
-  gdutils::payloadcursor c = gdutils::payloadat(h, gdutils::matheadbytes);
-  std::vector<share> shares;
-  if (walkrows(m, c, false)) shares = plan(m, c, std::max<std::size_t>(threads - 1, 1), groups);
   const std::size_t firstshare = threads > 1 ? 1 : 0;  // the thread of share 0
-  if (shares.empty()) {
+  const std::size_t count = std::max<std::size_t>(threads - 1, 1);
+  const rowgroups groups(m.rows, threads);
+  const bool text = h.istext();
+  std::vector<share> shares;
+  std::size_t rowsfrom = 0;
+  std::size_t rowsto = 0;
+  if (text) {
+    shares = plantext(m, h, count, groups, rowsfrom, rowsto);
+  } else {
+    binarysource walk{gdutils::payloadat(h, gdutils::matheadbytes)};
+    if (readrows(m, walk, false)) shares = plan(m, walk.c, count, groups);
+  }
+  // Text: a handle over the rows' lines and one over each share's lines.
+  const auto part = [&](std::size_t from, std::size_t bytes) {
+    std::int32_t rc = 0;
+    return textsource{gdutils::parsemat(rc, h.filetype, m.scaleopt, m.priorityopt,
+                                        h.input.substr(from, bytes), h.name)};
+  };
+  std::vector<textsource> textparts;
+  if (text && !shares.empty()) {
+    textparts.push_back(part(rowsfrom, rowsto - rowsfrom));
+    for (const share& s : shares) textparts.push_back(part(s.offset, s.bytes));
+  }
+  if (shares.empty() || std::ranges::any_of(textparts, [](const textsource& t) { return !t.h; })) {
     crew.run({});
     return false;
   }
-  const std::vector<std::size_t> starts = placegroups(shares, groups.count);
+  std::vector<std::size_t> starts;
+  if (!text) starts = placegroups(shares, groups.count);
   std::atomic<bool> ok = true;
   crew.run([&](std::size_t t, const parallelread::syncfn& sync) {
     crew.arraysready();
     if (t == 0) {
-      gdutils::payloadcursor rows = gdutils::payloadat(h, gdutils::matheadbytes);
-      if (!walkrows(m, rows, true)) ok = false;
+      binarysource rows{gdutils::payloadat(h, gdutils::matheadbytes)};
+      if (!(text ? readrows(m, textparts[0], true) : readrows(m, rows, true))) ok = false;
     }
     const std::size_t mine = t - firstshare;
-    if (t >= firstshare && mine < shares.size() && !readshare(m, h, crew, groups, shares[mine])) {
-      ok = false;
+    const bool hasshare = t >= firstshare && mine < shares.size();
+    if (hasshare) {
+      binarysource columns{gdutils::payloadat(h, shares[mine].offset)};
+      const bool read = text ? readshare(m, textparts[mine + 1], crew, groups, shares[mine], false)
+                             : readshare(m, columns, crew, groups, shares[mine], true);
+      if (!read) ok = false;
     }
     sync();
+    if (text) {  // the sort: places by the groups counted, then each share's elements
+      if (t == 0 && ok) starts = placegroups(shares, groups.count);
+      sync();
+      if (ok && hasshare) sortshare(crew, groups, shares[mine]);
+      sync();
+    }
     if (!ok) return;
-    for (std::size_t g = t; g < groups.count; g += threads)
+    for (std::size_t g = t; g < groups.count; g += threads) {
       linkgroup(m, crew, starts[g], starts[g + 1]);
+    }
   });
   if (!ok) return false;
   m.jacelements.commit_constructed(static_cast<std::size_t>(m.nonzeros));

@@ -100,12 +100,12 @@ class parallelread {
   bool ran_ = false;
 };
 
-// Reads the rows and columns of an unframed binary matrix file (gdutils::unframed) into
+// Reads the rows and columns of a text or unframed binary matrix file into
 // the record, whose arrays are being made by the crew, with the crew's threads: the
 // column and row lists, the fixed columns and the bound kinds as the reader in order
 // makes them. False when anything is amiss, with nothing reported and the record's
 // matrix part left half made: the caller clears it and reads the file in order, which
 // finds and reports the first problem. The crew has run on return.
-[[nodiscard]] bool readunframed(gcdata::tmodel& m, const gdutils::tmodfile& h, parallelread& crew);
+[[nodiscard]] bool readinparallel(gcdata::tmodel& m, const gdutils::tmodfile& h, parallelread& crew);
 
 }  // namespace gcload::detail

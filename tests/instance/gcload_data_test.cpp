@@ -553,6 +553,9 @@ TEST_F(ParallelMatrix, SameRecordAsReadInOrder) {
       {300, 500, 1, 0, 0, 2, "two threads"},
       {5, 3, 1, 0, 0, 8, "fewer columns than threads"},
       {1, 50, 11, 0, 0, 5, "a single row"},
+      {300, 500, 0, 0, 0, 4, "text"},
+      {300, 500, 101110, 1, 1, 6, "text with every optional field"},
+      {200, 100, 2000, 0, 0, 3, "text, scales and priorities always"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -626,6 +629,61 @@ TEST_F(ParallelMatrix, BadFilesAreReportedAsReadInOrder) {
     EXPECT_EQ(parallel.lines, inorder.lines);
     EXPECT_EQ(parallel.record, inorder.record);
   }
+}
+
+// Text files whose lines are not one record each (the reader takes numbers across line
+// ends and skips the rest of a line) are read again in order: the same outcome.
+TEST_F(ParallelMatrix, TextLinesOtherThanTheWriterWritesThemReadAsInOrder) {
+  // The n-th line (from 0) of the text, changed.
+  const auto online = [](std::string text, std::size_t n, std::string (*change)(std::string)) {
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < n; ++k) at = text.find('\n', at) + 1;
+    const std::size_t end = text.find('\n', at);
+    return text.replace(at, end - at, change(text.substr(at, end - at)));
+  };
+  struct row {
+    std::size_t line;
+    std::string (*change)(std::string);
+    bool loads;
+    const char* why;
+  };
+  const row rows[] = {
+      {900, [](std::string l) { return l + "\n"; }, true, "an empty line among the entries"},
+      {900, [](std::string l) { return l.substr(0, l.rfind(' ')); }, false,
+       "an entry without its flag: the next line's row is taken"},
+      {40, [](std::string l) { return l.replace(l.find(' '), 1, "\n"); }, true, "a row on two lines"},
+      {700, [](std::string l) { return l + " 7 9"; }, true, "more fields than a record takes"},
+      {1500, [](std::string l) { return "x" + l; }, false, "a malformed number"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bigmodel b(300, 500, 5);
+    b.write(dir.file("m.mat"), 0, 0, 0);
+    testutil::write_file(dir.file("m.mat"),
+                         online(testutil::read_file(dir.file("m.mat")), r.line, r.change));
+    writecode(0);
+    const auto model = [&] { return control(b, 0); };
+    const loaded inorder = load(model, 0);
+    EXPECT_EQ(inorder.rc == gcload::loadok, r.loads) << inorder.lines;
+    const loaded parallel = load(model, 5);
+    EXPECT_EQ(parallel.rc, inorder.rc);
+    EXPECT_EQ(parallel.lines, inorder.lines);
+    EXPECT_EQ(parallel.record, inorder.record);
+  }
+  // Line ends of two bytes: read in parallel.
+  const bigmodel b(300, 500, 5);
+  b.write(dir.file("m.mat"), 0, 0, 0);
+  std::string text = testutil::read_file(dir.file("m.mat"));
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+    text.insert(at, "\r");
+  }
+  testutil::write_file(dir.file("m.mat"), text);
+  const auto model = [&] { return control(b, 0); };
+  const std::int64_t before = gcload::matrixtuning().taken;
+  const loaded parallel = load(model, 5);
+  EXPECT_EQ(gcload::matrixtuning().taken, before + 1);
+  EXPECT_EQ(parallel.rc, gcload::loadok) << parallel.lines;
+  EXPECT_EQ(parallel.record, load(model, 0).record);
 }
 
 }  // namespace
