@@ -1,15 +1,16 @@
-// Matrix records into the model record, and the reader of unframed binary matrix files
-// that spreads the columns over several threads.
+// Matrix records into the model record, and the reader of large text and unframed
+// binary matrix files that spreads the columns over several threads.
 //
-// That reader walks the file once in order, while the crew makes the record's fresh
+// That reader walks the file once in order while the crew makes the record's fresh
 // memory present (gcload_crew.cpp): it finds where the rows end and where each thread's
-// share of the columns begins, and counts each share's entries by row group (decoding
-// only rows and lengths of the entries). Then one thread reads the rows, and each other
-// thread reads its columns into its own range of the element block as soon as that
-// range is present, links the column lists and puts each element into its place of an
-// order by row group (a counting sort: within a group, in element order). Last, each
-// thread links the row lists of its groups. The record ends up as the reader in order
-// leaves it.
+// share of the columns begins (binary: from the lengths of the records, counting each
+// share's entries by row group on the way; text: by lines). Then this thread reads the
+// rows and each other thread its columns, into its own range of the element block as
+// soon as that range is present, with the column lists, each reading checked to end
+// where the walk said. The elements go to an order by row group (a counting sort:
+// within a group in element order; text counts the groups while reading, then sorts).
+// Last, each thread links the row lists of its groups. The record ends up as the
+// reader in order leaves it.
 #include "instance/gcload_matrix.h"
 
 #include <algorithm>
@@ -84,13 +85,15 @@ struct share {
   std::int32_t firstcol = 1;
   std::int32_t lastcol = 0;
   std::size_t offset = 0;     // the file's byte of the first column's record
-  std::size_t bytes = 0;      // text: the bytes of the share's lines
+  std::size_t bytes = 0;      // the bytes of its records
   std::size_t firstelem = 0;  // the first element's place in the block
   std::size_t elems = 0;
   std::int32_t fixedcols = 0;
   std::array<std::int32_t, 3> boundkindcount{};
-  // Its elements per row group; then the place in the order of its group's next one.
+  // Its elements per row group; then the place in the order of its group's next one,
+  // and the end of its places.
   std::vector<std::size_t> pergroup;
+  std::vector<std::size_t> groupend;
 };
 
 // The rows are linked in groups of 2^shift rows, one group a thread.
@@ -119,10 +122,11 @@ std::uint64_t sortkey(const tjacrec& e, std::size_t place) {
 // with them).
 struct binarysource {
   gdutils::payloadcursor c;
+  std::size_t end;  // where the walk found the part to end
   bool row(gdutils::matrow& r) { return gdutils::rdmatrow(c, r); }
   bool column(gdutils::matcol& col) { return gdutils::rdmatcol(c, col); }
   bool entry(gdutils::matdat& d) { return gdutils::rdmatdat(c, d); }
-  [[nodiscard]] bool ended() const { return true; }
+  [[nodiscard]] bool ended() const { return c.offset() == end; }
 };
 struct textsource {
   gdutils::modfileptr h;
@@ -181,11 +185,13 @@ std::vector<share> plan(const tmodel& m, gdutils::payloadcursor& c, std::size_t 
     }
     ordinal += static_cast<std::size_t>(col.nzcount);
   }
+  const std::size_t walked = c.offset();
   if (shares.empty() || ordinal != total || !atend(c)) return {};
   shares.back().lastcol = m.cols;
   for (std::size_t t = 0; t < shares.size(); ++t) {
-    const std::size_t next = t + 1 < shares.size() ? shares[t + 1].firstelem : total;
-    shares[t].elems = next - shares[t].firstelem;
+    const bool last = t + 1 == shares.size();
+    shares[t].elems = (last ? total : shares[t + 1].firstelem) - shares[t].firstelem;
+    shares[t].bytes = (last ? walked : shares[t + 1].offset) - shares[t].offset;
   }
   return shares;
 }
@@ -264,7 +270,8 @@ std::vector<share> plantext(const tmodel& m, const gdutils::tmodfile& h, std::si
     std::int32_t type = 0;
     if (p >= in.size() || !columnfields(in, p, nzcount, type) || nzcount < 0) return {};
     if (static_cast<std::size_t>(nzcount) > total - ordinal) return {};
-    const std::size_t lines = 1 + (h.priority && type != 0 ? 1 : 0) + static_cast<std::size_t>(nzcount);
+    const std::size_t lines =
+        1 + (h.priority && type != 0 ? 1 : 0) + static_cast<std::size_t>(nzcount);
     p = skiplines(in, p, lines);
     if (p == nowhere) return {};
     ordinal += static_cast<std::size_t>(nzcount);
@@ -303,11 +310,13 @@ bool readshare(tmodel& m, Source& source, parallelread& crew, const rowgroups& g
       e->row = d.row;
       e->col = j;
       e->nonlin = d.nonlin;
-      std::size_t& group = s.pergroup[groups.of(d.row)];
-      if (placed) {
-        crew.order[group++] = sortkey(*e, k - 1);
+      const std::size_t g = groups.of(d.row);
+      if (!placed) {
+        ++s.pergroup[g];
+      } else if (s.pergroup[g] < s.groupend[g]) {
+        crew.order[s.pergroup[g]++] = sortkey(*e, k - 1);
       } else {
-        ++group;
+        return false;  // not the row that the walk saw
       }
       (previous == nullptr ? at(m.colfirst, j) : previous->colnext) = e;
       previous = e;
@@ -322,9 +331,13 @@ bool readshare(tmodel& m, Source& source, parallelread& crew, const rowgroups& g
 std::vector<std::size_t> placegroups(std::vector<share>& shares, std::size_t groups) {
   std::vector<std::size_t> starts(groups + 1, 0);
   std::size_t at = 0;
+  for (share& s : shares) s.groupend.resize(groups);
   for (std::size_t g = 0; g < groups; ++g) {
     starts[g] = at;
-    for (share& s : shares) at += std::exchange(s.pergroup[g], at);
+    for (share& s : shares) {
+      at += std::exchange(s.pergroup[g], at);
+      s.groupend[g] = at;
+    }
   }
   starts[groups] = at;
   return starts;
@@ -354,6 +367,54 @@ void linkgroup(tmodel& m, const parallelread& crew, std::size_t first, std::size
   }
 }
 
+// What the walk found: the shares, the rows' bytes and, for text, a handle over the
+// rows' lines and one over each share's lines.
+struct walked {
+  std::vector<share> shares;
+  std::size_t rowsfrom = 0;
+  std::size_t rowsto = 0;
+  std::vector<textsource> textparts;
+};
+
+walked walk(const tmodel& m, const gdutils::tmodfile& h, std::size_t count,
+            const rowgroups& groups) {
+  walked w;
+  if (!h.istext()) {
+    gdutils::payloadcursor c = gdutils::payloadat(h, gdutils::matheadbytes);
+    bool rows = true;
+    for (std::int32_t i = 1; i <= m.rows && rows; ++i) rows = gdutils::skipmatrow(c);
+    w.rowsfrom = gdutils::matheadbytes;
+    w.rowsto = c.offset();
+    if (rows) w.shares = plan(m, c, count, groups);
+    return w;
+  }
+  w.shares = plantext(m, h, count, groups, w.rowsfrom, w.rowsto);
+  if (w.shares.empty()) return w;
+  const auto part = [&](std::size_t from, std::size_t bytes) {
+    std::int32_t rc = 0;
+    return textsource{gdutils::parsemat(rc, h.filetype, m.scaleopt, m.priorityopt,
+                                        h.input.substr(from, bytes), h.name)};
+  };
+  w.textparts.push_back(part(w.rowsfrom, w.rowsto - w.rowsfrom));
+  for (const share& s : w.shares) w.textparts.push_back(part(s.offset, s.bytes));
+  if (std::ranges::any_of(w.textparts, [](const textsource& t) { return !t.h; })) w.shares.clear();
+  return w;
+}
+
+bool readrows(tmodel& m, const gdutils::tmodfile& h, walked& w) {
+  if (h.istext()) return readrows(m, w.textparts[0], true);
+  binarysource rows{gdutils::payloadat(h, w.rowsfrom), w.rowsto};
+  return readrows(m, rows, true);
+}
+
+bool readshare(tmodel& m, const gdutils::tmodfile& h, parallelread& crew, const rowgroups& groups,
+               walked& w, std::size_t mine) {
+  share& s = w.shares[mine];
+  if (h.istext()) return readshare(m, w.textparts[mine + 1], crew, groups, s, false);
+  binarysource columns{gdutils::payloadat(h, s.offset), s.offset + s.bytes};
+  return readshare(m, columns, crew, groups, s, true);
+}
+
 }  // namespace
 
 bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
@@ -362,55 +423,27 @@ bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
   // before its share).
   const std::size_t threads = crew.threads();
   const std::size_t firstshare = threads > 1 ? 1 : 0;  // the thread of share 0
-  const std::size_t count = std::max<std::size_t>(threads - 1, 1);
   const rowgroups groups(m.rows, threads);
-  const bool text = h.istext();
-  std::vector<share> shares;
-  std::size_t rowsfrom = 0;
-  std::size_t rowsto = 0;
-  if (text) {
-    shares = plantext(m, h, count, groups, rowsfrom, rowsto);
-  } else {
-    binarysource walk{gdutils::payloadat(h, gdutils::matheadbytes)};
-    if (readrows(m, walk, false)) shares = plan(m, walk.c, count, groups);
-  }
-  // Text: a handle over the rows' lines and one over each share's lines.
-  const auto part = [&](std::size_t from, std::size_t bytes) {
-    std::int32_t rc = 0;
-    return textsource{gdutils::parsemat(rc, h.filetype, m.scaleopt, m.priorityopt,
-                                        h.input.substr(from, bytes), h.name)};
-  };
-  std::vector<textsource> textparts;
-  if (text && !shares.empty()) {
-    textparts.push_back(part(rowsfrom, rowsto - rowsfrom));
-    for (const share& s : shares) textparts.push_back(part(s.offset, s.bytes));
-  }
-  if (shares.empty() || std::ranges::any_of(textparts, [](const textsource& t) { return !t.h; })) {
+  walked w = walk(m, h, std::max<std::size_t>(threads - 1, 1), groups);
+  if (w.shares.empty()) {
     crew.run({});
     return false;
   }
+  const bool counted = !h.istext();  // the walk counted the groups: places known now
   std::vector<std::size_t> starts;
-  if (!text) starts = placegroups(shares, groups.count);
+  if (counted) starts = placegroups(w.shares, groups.count);
   std::atomic<bool> ok = true;
   crew.run([&](std::size_t t, const parallelread::syncfn& sync) {
     crew.arraysready();
-    if (t == 0) {
-      binarysource rows{gdutils::payloadat(h, gdutils::matheadbytes)};
-      if (!(text ? readrows(m, textparts[0], true) : readrows(m, rows, true))) ok = false;
-    }
+    if (t == 0 && !readrows(m, h, w)) ok = false;
     const std::size_t mine = t - firstshare;
-    const bool hasshare = t >= firstshare && mine < shares.size();
-    if (hasshare) {
-      binarysource columns{gdutils::payloadat(h, shares[mine].offset)};
-      const bool read = text ? readshare(m, textparts[mine + 1], crew, groups, shares[mine], false)
-                             : readshare(m, columns, crew, groups, shares[mine], true);
-      if (!read) ok = false;
-    }
+    const bool hasshare = t >= firstshare && mine < w.shares.size();
+    if (hasshare && !readshare(m, h, crew, groups, w, mine)) ok = false;
     sync();
-    if (text) {  // the sort: places by the groups counted, then each share's elements
-      if (t == 0 && ok) starts = placegroups(shares, groups.count);
+    if (!counted) {
+      if (t == 0 && ok) starts = placegroups(w.shares, groups.count);
       sync();
-      if (ok && hasshare) sortshare(crew, groups, shares[mine]);
+      if (ok && hasshare) sortshare(crew, groups, w.shares[mine]);
       sync();
     }
     if (!ok) return;
@@ -420,7 +453,7 @@ bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
   });
   if (!ok) return false;
   m.jacelements.commit_constructed(static_cast<std::size_t>(m.nonzeros));
-  for (const share& s : shares) {
+  for (const share& s : w.shares) {
     m.fixedcols += s.fixedcols;
     for (std::size_t k = 0; k < s.boundkindcount.size(); ++k) {
       m.boundkindcount[k] += s.boundkindcount[k];

@@ -106,6 +106,7 @@ class parallelread {
 // makes them. False when anything is amiss, with nothing reported and the record's
 // matrix part left half made: the caller clears it and reads the file in order, which
 // finds and reports the first problem. The crew has run on return.
-[[nodiscard]] bool readinparallel(gcdata::tmodel& m, const gdutils::tmodfile& h, parallelread& crew);
+[[nodiscard]] bool readinparallel(gcdata::tmodel& m, const gdutils::tmodfile& h,
+                                  parallelread& crew);
 
 }  // namespace gcload::detail

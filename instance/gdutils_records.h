@@ -161,9 +161,52 @@ template <int N>
   return std::isfinite(v) ? v : detail::nonfinite(*c.file, v);
 }
 
+// Past n bytes; false (and the cursor failed, at the end) when fewer are left.
+[[nodiscard]] inline bool skipbytes(payloadcursor& c, std::ptrdiff_t n) {
+  if (c.end - c.at < n) {
+    c.failed = true;
+    c.at = c.end;
+    return false;
+  }
+  c.at += n;
+  return !c.failed;
+}
+
+// Past one row: its tags and the handle's flags give its length. False (and the cursor
+// failed) where reading it fails.
+[[nodiscard]] inline bool skipmatrow(payloadcursor& c) {
+  const tmodfile& f = *c.file;
+  const std::int32_t tag = rdu8(c);
+  const bool marginal = ((tag >> 2) & 1) != 0;
+  const int doubles = (((tag >> 3) & 3) == 3) + ((tag & 32) != 0) + (f.duals && marginal) +
+                      ((tag & 64) != 0);
+  if (!skipbytes(c, 8 * doubles)) return false;
+  if (!f.nzcount && !f.matches) return true;
+  const std::int32_t tag2 = rdu8(c);
+  const int countwidth = tag2 & 3;
+  const int matchcode = (tag2 >> 2) & 3;
+  if (matchcode == 2) c.failed = true;
+  const std::ptrdiff_t countbytes = countwidth == 0 ? 0 : std::ptrdiff_t{1} << (countwidth - 1);
+  return skipbytes(c, countbytes + (matchcode == 3 ? 4 : 0));
+}
+
 // Past one Jacobian entry, with its row: its value is skipped. False (and the cursor
-// failed) for an entry that runs past the end or a tag that no writer produces.
+// failed) for an entry that runs past the end or a tag that no writer produces. (This
+// walks a whole file ahead of its reading: an entry far from the end is taken in one go.)
 [[nodiscard]] inline bool skipmatdat(payloadcursor& c, std::int32_t& row) {
+  constexpr std::ptrdiff_t longest = 13;  // tag, 32-bit row, double
+  if (c.end - c.at >= longest + 3) {      // the row is loaded as 4 bytes
+    const unsigned tag = c.at[0];
+    const unsigned width = tag & 3;
+    if (width != 3) {
+      std::uint32_t bits = 0;
+      for (int i = 0; i < 4; ++i) bits |= std::uint32_t{c.at[1 + i]} << (8 * i);
+      const unsigned unused = 32 - (8U << width);  // above the row's bytes
+      row = static_cast<std::int32_t>(bits << unused) >> unused;
+      c.at += 1 + (1 << width) + ((tag & 12) == 12 ? 8 : 0);
+      return true;
+    }
+  }
   const std::int32_t tag = rdu8(c);
   const int width = tag & 3;
   row = width == 0 ? rdi8(c) : width == 1 ? rdi16(c) : rdi32(c);

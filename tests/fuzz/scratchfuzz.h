@@ -8,8 +8,8 @@
 // failure, and for a file read whole writes the records again and checks that writing
 // what that gives back reads and writes to the same bytes. A binary file of whole
 // unframed records is also read through payload cursors, which must give the same
-// records and stop at the same place (and skipping an entry must end where reading it
-// does).
+// records and stop at the same place (and skipping a row or an entry must end where
+// reading it does).
 #pragma once
 
 #include <array>
@@ -105,7 +105,12 @@ inline bool readpayload(const gdutils::tmodfile& h, std::int32_t nrows, std::int
                         matrix& m) {
   gdutils::payloadcursor c = gdutils::payloadat(h, gdutils::matheadbytes);
   for (std::int32_t i = 0; i < nrows; ++i) {
-    if (!gdutils::rdmatrow(c, m.rows.emplace_back())) return false;
+    gdutils::payloadcursor skip = c;
+    const bool skipped = gdutils::skipmatrow(skip);
+    const bool read = gdutils::rdmatrow(c, m.rows.emplace_back());
+    check(skipped == read);
+    if (!read) return false;
+    check(skip.at == c.at);
   }
   for (std::int32_t j = 0; j < ncols; ++j) {
     gdutils::matcol& col = m.cols.emplace_back();
