@@ -16,8 +16,9 @@ constexpr std::size_t stripebytes = 1 << 20;  // aligned: stripes split no page
 }  // namespace
 
 parallelread::~parallelread() {
-  if (ran_) return;
-  static const jobfn none;  // the threads end once the memory is present
+  if (ran_ || !started_) return;
+  arraysready();
+  static const jobfn none;  // the threads end
   jobp_ = &none;
   job_.count_down();
   crew_.clear();
@@ -65,48 +66,68 @@ void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<array>
       break;  // a smaller crew
     }
   }
-  if (crew_.empty()) fill();  // alone: all of it now
+  started_ = true;
+  if (crew_.empty()) fillrest();  // alone: all of it now
 }
 
-// Takes stripes in order until none is left; the thread that makes the last stripe of
-// an array present sizes it.
-void parallelread::fill() {
-  for (std::size_t s = next_++; s < stripes_.size(); s = next_++) {
-    const stripe& piece = stripes_[s];
-    gcdata::populate(piece.first, piece.bytes);
-    present_[s].store(true, std::memory_order_release);
-    present_[s].notify_all();
-    if (piece.array != noarray && --stripesleft_[piece.array] == 0) {
-      arraylist_[piece.array].size();
-      if (--arraysleft_ == 0) arrays_.count_down();
-    }
+// Makes the next stripe present; false when every stripe has been taken. The thread
+// that makes the last stripe of an array present sizes the array.
+bool parallelread::fillone() {
+  const std::size_t s = next_++;
+  if (s >= stripes_.size()) return false;
+  const stripe& piece = stripes_[s];
+  gcdata::populate(piece.first, piece.bytes);
+  present_[s].store(true, std::memory_order_release);
+  present_[s].notify_all();
+  if (piece.array != noarray && --stripesleft_[piece.array] == 0) {
+    arraylist_[piece.array].size();
+    if (--arraysleft_ == 0) arrays_.count_down();
+  }
+  return true;
+}
+
+void parallelread::fillrest() {
+  while (fillone()) {
   }
 }
 
+// A helper fills until the job comes, then takes its part.
 void parallelread::serve(std::size_t t) {
-  fill();
+  while (!job_.try_wait() && fillone()) {
+  }
   job_.wait();
   if (*jobp_) (*jobp_)(t, [this] { sync_->arrive_and_wait(); });
 }
 
-void parallelread::blockready(std::size_t first, std::size_t count) const {
+// Waiting threads fill stripes, in order, while any is left.
+void parallelread::arraysready() {
+  while (!arrays_.try_wait()) {
+    if (!fillone()) arrays_.wait();
+  }
+}
+
+void parallelread::blockready(std::size_t first, std::size_t count) {
   if (count == 0) return;
   const auto* from = reinterpret_cast<const char*>(block + first);
   const auto* to = reinterpret_cast<const char*>(block + first + count);
   for (std::size_t s = blockstripe_; s < stripes_.size(); ++s) {
     const stripe& piece = stripes_[s];
     if (piece.first >= to) break;
-    if (piece.first + piece.bytes > from) present_[s].wait(false, std::memory_order_acquire);
+    if (piece.first + piece.bytes <= from) continue;
+    while (!present_[s].load(std::memory_order_acquire)) {
+      if (!fillone()) present_[s].wait(false, std::memory_order_acquire);
+    }
   }
 }
 
 void parallelread::run(const jobfn& job) {
+  arraysready();  // the record's arrays are sized whatever the job
   sync_ = std::make_unique<std::barrier<>>(static_cast<std::ptrdiff_t>(threads()));
   ran_ = true;  // (should the barrier not be had, the destructor lets the threads go)
   jobp_ = &job;
   job_.count_down();
   if (job) job(0, [this] { sync_->arrive_and_wait(); });
-  crew_.clear();  // joins: every stripe is present once each thread has left
+  crew_.clear();  // joins; stripes that nobody took come with their first writes
 }
 
 }  // namespace gcload::detail

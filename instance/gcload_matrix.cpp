@@ -435,7 +435,10 @@ bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
   std::atomic<bool> ok = true;
   crew.run([&](std::size_t t, const parallelread::syncfn& sync) {
     crew.arraysready();
-    if (t == 0 && !readrows(m, h, w)) ok = false;
+    if (t == 0) {
+      if (!readrows(m, h, w)) ok = false;
+      crew.fillrest();
+    }
     const std::size_t mine = t - firstshare;
     const bool hasshare = t >= firstshare && mine < w.shares.size();
     if (hasshare && !readshare(m, h, crew, groups, w, mine)) ok = false;

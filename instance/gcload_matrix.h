@@ -36,13 +36,15 @@ void storerow(gcdata::tmodel& m, std::int32_t i, const gdutils::matrow& r);
 void storecolumn(gcdata::tmodel& m, std::int32_t j, const gdutils::matcol& c,
                  std::int32_t& fixedcols, std::array<std::int32_t, 3>& boundkindcount);
 
-// The threads of a matrix read in parallel, and the fresh memory they make present
-// while this thread walks the matrix file: first the record's arrays, each sized
-// (zeroed) once its pages are present, then the block for the elements (reserved in the
-// record's element store, for the declared number of entries) front to back, last the
-// array of the row sort. Then the threads take their part of the reading (run). Making
-// a thread while others fault pages in would wait for them: the threads are made first.
-// The crew leaves a processor to this thread and one to the reader of the code.
+// The threads of a matrix read in parallel, and the fresh memory they make present, a
+// stripe at a time, while this thread walks the matrix file: first the record's arrays,
+// each sized (zeroed) once its pages are present, then the block for the elements
+// (reserved in the record's element store, for the declared number of entries) front to
+// back, last the array of the row sort. When the job comes (run) the threads take their
+// part of the reading; a thread that waits for stripes makes the next ones present
+// meanwhile, and stripes that nobody takes come with their first writes. Making a thread
+// while others fault pages in would wait for them: the threads are made first. The crew
+// leaves a processor to this thread and one to the reader of the code.
 //   crew.start(m, threads, arrays);
 //   crew.arraysready();               // before the arrays are used
 //   crew.run(job);                    // job(t, sync) on every thread, this one as 0
@@ -69,8 +71,9 @@ class parallelread {
 
   void start(gcdata::tmodel& m, unsigned threads, std::vector<array> arrays);
   [[nodiscard]] std::size_t threads() const { return crew_.size() + 1; }
-  void arraysready() { arrays_.wait(); }
-  void blockready(std::size_t first, std::size_t count) const;
+  void arraysready();
+  void blockready(std::size_t first, std::size_t count);
+  void fillrest();  // the stripes that are left, by this thread
   // Runs the job on every thread; no job: the threads end when the memory is present.
   // Once only; on return the memory is present and the threads are gone.
   void run(const jobfn& job);
@@ -80,9 +83,9 @@ class parallelread {
   struct stripe {
     char* first;
     std::size_t bytes;
-    std::size_t array;  // of arrays_, or noarray
+    std::size_t array;  // of arraylist_, or noarray
   };
-  void fill();
+  bool fillone();
   void serve(std::size_t t);
 
   std::vector<stripe> stripes_;  // the arrays', the block's, the sort's
@@ -97,6 +100,7 @@ class parallelread {
   const jobfn* jobp_ = nullptr;
   std::unique_ptr<std::barrier<>> sync_;
   std::vector<std::jthread> crew_;
+  bool started_ = false;
   bool ran_ = false;
 };
 
