@@ -174,16 +174,16 @@ std::vector<share> plan(const tmodel& m, gdutils::payloadcursor& c, std::size_t 
       s.firstelem = ordinal;
       s.pergroup.assign(groups.count, 0);
     }
-    gdutils::matcol col;
-    if (!gdutils::rdmatcol(c, col) || col.nzcount < 0) return {};
-    if (static_cast<std::size_t>(col.nzcount) > total - ordinal) return {};
+    std::int32_t nzcount = 0;
+    if (!gdutils::skipmatcol(c, nzcount) || nzcount < 0) return {};
+    if (static_cast<std::size_t>(nzcount) > total - ordinal) return {};
     std::vector<std::size_t>& pergroup = shares.back().pergroup;
-    for (std::int32_t k = 0; k < col.nzcount; ++k) {
+    for (std::int32_t k = 0; k < nzcount; ++k) {
       std::int32_t row = 0;
       if (!gdutils::skipmatdat(c, row) || !within(row, 1, m.rows)) return {};
       ++pergroup[groups.of(row)];
     }
-    ordinal += static_cast<std::size_t>(col.nzcount);
+    ordinal += static_cast<std::size_t>(nzcount);
   }
   const std::size_t walked = c.offset();
   if (shares.empty() || ordinal != total || !atend(c)) return {};

@@ -190,6 +190,33 @@ template <int N>
   return skipbytes(c, countbytes + (matchcode == 3 ? 4 : 0));
 }
 
+// Past one column, with its nonzero count: its codes and the handle's flags give its
+// length. False (and the cursor failed) where reading it fails.
+[[nodiscard]] inline bool skipmatcol(payloadcursor& c, std::int32_t& nzcount) {
+  const tmodfile& f = *c.file;
+  const std::int32_t b1 = rdu8(c);
+  const std::int32_t b2 = rdu8(c);
+  const std::int32_t type = rdi8(c);
+  const int relation = b1 & 3;
+  const int countwidth = (b1 >> 2) & 3;
+  const int lowercode = (b1 >> 4) & 7;
+  const int uppercode = b2 & 7;
+  const int soswidth = (b2 >> 3) & 3;
+  if (relation == 3 || countwidth == 3 || lowercode == 5 || lowercode == 6 || uppercode > 4 ||
+      soswidth == 3) {
+    c.failed = true;
+  }
+  nzcount = countwidth == 0 ? rdi8(c) : countwidth == 1 ? rdi16(c) : rdi32(c);
+  const bool marginal = ((b2 >> 6) & 1) != 0;
+  const int doubles = (lowercode == 7) + ((b2 & 32) != 0) + (uppercode == 4) +
+                      (f.priority && type != 0) + (f.duals && marginal);
+  if (!skipbytes(c, (std::ptrdiff_t{1} << soswidth) + 8 * doubles)) return false;
+  if (!f.scalevalues) return true;
+  const std::int32_t scalecode = rdu8(c);
+  if (scalecode > 1) c.failed = true;
+  return skipbytes(c, scalecode == 1 ? 8 : 0);
+}
+
 // Past one Jacobian entry, with its row: its value is skipped. False (and the cursor
 // failed) for an entry that runs past the end or a tag that no writer produces. (This
 // walks a whole file ahead of its reading: an entry far from the end is taken in one go.)

@@ -8,8 +8,8 @@
 // failure, and for a file read whole writes the records again and checks that writing
 // what that gives back reads and writes to the same bytes. A binary file of whole
 // unframed records is also read through payload cursors, which must give the same
-// records and stop at the same place (and skipping a row or an entry must end where
-// reading it does).
+// records and stop at the same place (and skipping a row, a column or an entry must end
+// where reading it does).
 #pragma once
 
 #include <array>
@@ -114,7 +114,13 @@ inline bool readpayload(const gdutils::tmodfile& h, std::int32_t nrows, std::int
   }
   for (std::int32_t j = 0; j < ncols; ++j) {
     gdutils::matcol& col = m.cols.emplace_back();
-    if (!gdutils::rdmatcol(c, col)) return false;
+    gdutils::payloadcursor skip = c;
+    std::int32_t nzcount = 0;
+    const bool skipped = gdutils::skipmatcol(skip, nzcount);
+    const bool read = gdutils::rdmatcol(c, col);
+    check(skipped == read);
+    if (!read) return false;
+    check(skip.at == c.at && nzcount == col.nzcount);
     if (col.nzcount < 0 || static_cast<std::int64_t>(m.entries.size()) + col.nzcount > maxentries) {
       return false;
     }
