@@ -147,6 +147,35 @@ bool readrows(tmodel& m, Source& source, bool store) {
   return source.ended();
 }
 
+// Where the walk stands at a column record: the column, its byte and the entries before.
+struct columnstart {
+  std::int32_t col;
+  std::size_t offset;
+  std::size_t ordinal;
+};
+
+// A new share begins at the column when the shares so far hold their part of the total.
+void startshare(std::vector<share>& shares, std::size_t count, std::size_t total,
+                const columnstart& at, const rowgroups& groups) {
+  if (shares.size() >= count || at.ordinal < total * shares.size() / count) return;
+  if (!shares.empty()) shares.back().lastcol = at.col - 1;
+  share& s = shares.emplace_back();
+  s.firstcol = at.col;
+  s.offset = at.offset;
+  s.firstelem = at.ordinal;
+  s.pergroup.assign(groups.count, 0);
+}
+
+// Each share's last column, elements and bytes, the walk having ended at byte end.
+void endshares(std::vector<share>& shares, std::int32_t cols, std::size_t total, std::size_t end) {
+  shares.back().lastcol = cols;
+  for (std::size_t t = 0; t < shares.size(); ++t) {
+    const bool last = t + 1 == shares.size();
+    shares[t].elems = (last ? total : shares[t + 1].firstelem) - shares[t].firstelem;
+    shares[t].bytes = (last ? end : shares[t + 1].offset) - shares[t].offset;
+  }
+}
+
 // Nothing but the zero fill of the last record is left behind the cursor.
 bool atend(const gdutils::payloadcursor& c) {
   const std::size_t size = c.file->input.size();
@@ -166,14 +195,7 @@ std::vector<share> plan(const tmodel& m, gdutils::payloadcursor& c, std::size_t 
   std::vector<share> shares;
   std::size_t ordinal = 0;
   for (std::int32_t j = 1; j <= m.cols; ++j) {
-    if (shares.size() < count && ordinal >= total * shares.size() / count) {
-      if (!shares.empty()) shares.back().lastcol = j - 1;
-      share& s = shares.emplace_back();
-      s.firstcol = j;
-      s.offset = c.offset();
-      s.firstelem = ordinal;
-      s.pergroup.assign(groups.count, 0);
-    }
+    startshare(shares, count, total, {j, c.offset(), ordinal}, groups);
     std::int32_t nzcount = 0;
     if (!gdutils::skipmatcol(c, nzcount) || nzcount < 0) return {};
     if (static_cast<std::size_t>(nzcount) > total - ordinal) return {};
@@ -185,14 +207,8 @@ std::vector<share> plan(const tmodel& m, gdutils::payloadcursor& c, std::size_t 
     }
     ordinal += static_cast<std::size_t>(nzcount);
   }
-  const std::size_t walked = c.offset();
   if (shares.empty() || ordinal != total || !atend(c)) return {};
-  shares.back().lastcol = m.cols;
-  for (std::size_t t = 0; t < shares.size(); ++t) {
-    const bool last = t + 1 == shares.size();
-    shares[t].elems = (last ? total : shares[t + 1].firstelem) - shares[t].firstelem;
-    shares[t].bytes = (last ? walked : shares[t + 1].offset) - shares[t].offset;
-  }
+  endshares(shares, m.cols, total, c.offset());
   return shares;
 }
 
@@ -258,14 +274,7 @@ std::vector<share> plantext(const tmodel& m, const gdutils::tmodfile& h, std::si
   std::vector<share> shares;
   std::size_t ordinal = 0;
   for (std::int32_t j = 1; j <= m.cols; ++j) {
-    if (shares.size() < count && ordinal >= total * shares.size() / count) {
-      if (!shares.empty()) shares.back().lastcol = j - 1;
-      share& s = shares.emplace_back();
-      s.firstcol = j;
-      s.offset = p;
-      s.firstelem = ordinal;
-      s.pergroup.assign(groups.count, 0);
-    }
+    startshare(shares, count, total, {j, p, ordinal}, groups);
     std::int32_t nzcount = 0;
     std::int32_t type = 0;
     if (p >= in.size() || !columnfields(in, p, nzcount, type) || nzcount < 0) return {};
@@ -278,12 +287,7 @@ std::vector<share> plantext(const tmodel& m, const gdutils::tmodfile& h, std::si
   }
   if (shares.empty() || ordinal != total) return {};
   if (in.find_first_not_of(" \t\r\n\f\v", p) != std::string_view::npos) return {};
-  shares.back().lastcol = m.cols;
-  for (std::size_t t = 0; t < shares.size(); ++t) {
-    const bool last = t + 1 == shares.size();
-    shares[t].elems = (last ? total : shares[t + 1].firstelem) - shares[t].firstelem;
-    shares[t].bytes = (last ? p : shares[t + 1].offset) - shares[t].offset;
-  }
+  endshares(shares, m.cols, total, p);
   return shares;
 }
 
