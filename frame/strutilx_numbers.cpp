@@ -8,7 +8,7 @@
 
 #include "frame/q5rtnum.h"
 #include "frame/strutilx.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace strutilx {
 

@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "bindings/xcompress.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace zlmstrm {
 

@@ -9,7 +9,7 @@
 #include "funclib/evalnew.h"
 #include "funclib/evalnew_internal.h"
 #include "funclib/genextfunc.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace evalnew {
 

@@ -15,7 +15,7 @@
 #include "funclib/mathnew.h"
 #include "funclib/mathnew_interval.h"
 #include "funclib/zlmfuncs.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace genextfunc {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace ctvnl {
 

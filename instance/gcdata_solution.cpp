@@ -11,7 +11,7 @@
 #include "instance/gcdata.h"
 #include "instance/gdutils_solution.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace gcdata {
 

@@ -21,7 +21,7 @@
 #include "instance/gcload_matrix.h"
 #include "instance/gdutils_records.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace gcload {
 

@@ -16,7 +16,7 @@
 #include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace gdutils {
 

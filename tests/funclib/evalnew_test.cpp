@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "funclib/ctvnew.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "funclib/ctvnew.h"
 #include "funclib/mathnew.h"
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 namespace {
 

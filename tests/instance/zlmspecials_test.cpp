@@ -1,4 +1,4 @@
-#include "instance/zlmspecs.h"
+#include "instance/zlmspecials.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// The modelling system's shared vocabulary: special values, status texts and flags,
-// variable and equation type tables, and the Jacobian element.
+// Unit zlmspecs, the modelling system's shared vocabulary: special values, status texts
+// and flags, variable and equation type tables, and the Jacobian element.
 //
 // Usage:
 //   if (zlmspecs::mapval(x) != 0) ...            // x is a special value
