@@ -4,6 +4,7 @@
 # system directory), then shows the log, the status file and the solution file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/setup.sh
 root=$(pwd)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The program and the stand-ins of the outside libraries it loads; the tests are not needed.

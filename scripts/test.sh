@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs all tests: a warning-free build, then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds and runs all tests: a warning-free build (the benchmarks are built too, not
+# run), then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/setup.sh
 jobs=$(nproc)
 
 run_suite() {
@@ -12,7 +13,7 @@ run_suite() {
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
 }
 
-run_suite build
+run_suite build -DBL_BENCH=ON
 if [ "${BL_SKIP_SANITIZERS:-0}" != "1" ]; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-sanitize -DBL_SANITIZE=ON

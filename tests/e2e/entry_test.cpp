@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "buildinfo.h"
+#include "frame/q5process.h"
 #include "support/testutil.h"
 
 namespace {
@@ -67,7 +68,8 @@ TEST(Entry, ControlFileThatCannotBeLoaded) {
 // A write to standard output that fails raises the I/O exception; the exception handler
 // ends the process through the abort signal (the shell reports 128 + 6).
 TEST(Entry, FailedWriteOnStandardOutputAborts) {
-  const std::string line = "ulimit -c 0; \"" + testutil::baronlink_path() + "\" > /dev/full";
+  const std::string line =
+      "ulimit -c 0; " + q5process::shellquoted(testutil::baronlink_path()) + " > /dev/full";
   const int status = std::system(line.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 128 + SIGABRT);
