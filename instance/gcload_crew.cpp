@@ -1,7 +1,7 @@
 // The threads of a matrix read in parallel: first they make the read's fresh memory
-// present, a stripe at a time in order (the record's arrays, the element block front to
-// back, the sort's array), while the loading thread walks the matrix file; then they
-// take their part of the reading.
+// present, a stripe at a time in order (the record's arrays, the sort's array, the
+// element block front to back), while the loading thread walks the matrix file; then
+// they take their part of the reading.
 #include <algorithm>
 #include <system_error>
 
@@ -53,9 +53,10 @@ void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<array>
   }
   arraysleft_ = unsized;
   if (unsized == 0) arrays_.count_down();
+  orderstripe_ = stripes_.size();
+  add(order.get(), n * sizeof(std::uint64_t), noarray);
   blockstripe_ = stripes_.size();
   add(block, n * sizeof(zlmspecs::tjacrec), noarray);
-  add(order.get(), n * sizeof(std::uint64_t), noarray);
   present_ = std::make_unique<std::atomic<bool>[]>(stripes_.size());
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
   const unsigned helpers = std::min(std::max(threads, 1U) - 1, cores > 2 ? cores - 2 : 1);
@@ -70,11 +71,13 @@ void parallelread::start(gcdata::tmodel& m, unsigned threads, std::vector<array>
   if (crew_.empty()) fillrest();  // alone: all of it now
 }
 
-// Makes the next stripe present; false when every stripe has been taken. The thread
-// that makes the last stripe of an array present sizes the array.
-bool parallelread::fillone() {
-  const std::size_t s = next_++;
-  if (s >= stripes_.size()) return false;
+// Makes the next stripe present if it lies below limit; false when there is none to
+// take. The thread that makes the last stripe of an array present sizes the array.
+bool parallelread::fillone(std::size_t limit) {
+  std::size_t s = next_.load();
+  do {
+    if (s >= limit) return false;
+  } while (!next_.compare_exchange_weak(s, s + 1));
   const stripe& piece = stripes_[s];
   gcdata::populate(piece.first, piece.bytes);
   present_[s].store(true, std::memory_order_release);
@@ -87,36 +90,43 @@ bool parallelread::fillone() {
 }
 
 void parallelread::fillrest() {
-  while (fillone()) {
+  while (fillone(stripes_.size())) {
+  }
+}
+
+// Waits for stripe s, making the next stripes present meanwhile.
+void parallelread::waitfor(std::size_t s) {
+  while (!present_[s].load(std::memory_order_acquire)) {
+    if (!fillone(stripes_.size())) present_[s].wait(false, std::memory_order_acquire);
   }
 }
 
 // A helper fills until the job comes, then takes its part.
 void parallelread::serve(std::size_t t) {
-  while (!job_.try_wait() && fillone()) {
+  while (!job_.try_wait() && fillone(stripes_.size())) {
   }
   job_.wait();
   if (*jobp_) (*jobp_)(t, [this] { sync_->arrive_and_wait(); });
 }
 
-// Waiting threads fill stripes, in order, while any is left.
+// A thread waiting for the arrays makes their stripes present meanwhile (theirs only:
+// the reader of the code calls this beside the crew, and the block may be released
+// once the crew is gone).
 void parallelread::arraysready() {
   while (!arrays_.try_wait()) {
-    if (!fillone()) arrays_.wait();
+    if (!fillone(orderstripe_)) arrays_.wait();
   }
 }
 
 void parallelread::blockready(std::size_t first, std::size_t count) {
+  for (std::size_t s = orderstripe_; s < blockstripe_; ++s) waitfor(s);
   if (count == 0) return;
   const auto* from = reinterpret_cast<const char*>(block + first);
   const auto* to = reinterpret_cast<const char*>(block + first + count);
   for (std::size_t s = blockstripe_; s < stripes_.size(); ++s) {
     const stripe& piece = stripes_[s];
     if (piece.first >= to) break;
-    if (piece.first + piece.bytes <= from) continue;
-    while (!present_[s].load(std::memory_order_acquire)) {
-      if (!fillone()) present_[s].wait(false, std::memory_order_acquire);
-    }
+    if (piece.first + piece.bytes > from) waitfor(s);
   }
 }
 
@@ -127,7 +137,7 @@ void parallelread::run(const jobfn& job) {
   jobp_ = &job;
   job_.count_down();
   if (job) job(0, [this] { sync_->arrive_and_wait(); });
-  crew_.clear();  // joins; stripes that nobody took come with their first writes
+  crew_.clear();  // joins: every stripe taken is present; the others come with first writes
 }
 
 }  // namespace gcload::detail

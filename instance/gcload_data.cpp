@@ -301,7 +301,7 @@ std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h, matrixplan& pla
 // file that holds more than its rows and columns was written for another model.
 bool atend(const gdutils::tmodfile& h) {
   const std::string_view rest = h.input.substr(std::min(h.inpos, h.input.size()));
-  if (h.istext()) return rest.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+  if (h.istext()) return detail::onlywhite(rest);
   if (!rest.empty()) return false;
   for (std::int32_t p = h.pos; p <= h.last; ++p) {
     if (h.buffer[static_cast<std::size_t>(p)] != 0) return false;

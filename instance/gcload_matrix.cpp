@@ -164,6 +164,7 @@ void startshare(std::vector<share>& shares, std::size_t count, std::size_t total
   s.offset = at.offset;
   s.firstelem = at.ordinal;
   s.pergroup.assign(groups.count, 0);
+  s.groupend.assign(groups.count, 0);
 }
 
 // Each share's last column, elements and bytes, the walk having ended at byte end.
@@ -286,7 +287,7 @@ std::vector<share> plantext(const tmodel& m, const gdutils::tmodfile& h, std::si
     ordinal += static_cast<std::size_t>(nzcount);
   }
   if (shares.empty() || ordinal != total) return {};
-  if (in.find_first_not_of(" \t\r\n\f\v", p) != std::string_view::npos) return {};
+  if (!onlywhite(in.substr(p))) return {};
   endshares(shares, m.cols, total, p);
   return shares;
 }
@@ -331,11 +332,10 @@ bool readshare(tmodel& m, Source& source, parallelread& crew, const rowgroups& g
 }
 
 // Where each share's elements of each group go in the order: group by group, within a
-// group share by share. The start of each group's range, and the end.
-std::vector<std::size_t> placegroups(std::vector<share>& shares, std::size_t groups) {
-  std::vector<std::size_t> starts(groups + 1, 0);
+// group share by share. starts (one more than the groups) gets each group's range.
+void placegroups(std::vector<share>& shares, std::vector<std::size_t>& starts) {
+  const std::size_t groups = starts.size() - 1;
   std::size_t at = 0;
-  for (share& s : shares) s.groupend.resize(groups);
   for (std::size_t g = 0; g < groups; ++g) {
     starts[g] = at;
     for (share& s : shares) {
@@ -344,7 +344,6 @@ std::vector<std::size_t> placegroups(std::vector<share>& shares, std::size_t gro
     }
   }
   starts[groups] = at;
-  return starts;
 }
 
 // The share's elements into their places of the order, in element order.
@@ -434,8 +433,8 @@ bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
     return false;
   }
   const bool counted = !h.istext();  // the walk counted the groups: places known now
-  std::vector<std::size_t> starts;
-  if (counted) starts = placegroups(w.shares, groups.count);
+  std::vector<std::size_t> starts(groups.count + 1, 0);  // made here: the job may not throw
+  if (counted) placegroups(w.shares, starts);
   std::atomic<bool> ok = true;
   crew.run([&](std::size_t t, const parallelread::syncfn& sync) {
     crew.arraysready();
@@ -448,7 +447,7 @@ bool readinparallel(tmodel& m, const gdutils::tmodfile& h, parallelread& crew) {
     if (hasshare && !readshare(m, h, crew, groups, w, mine)) ok = false;
     sync();
     if (!counted) {
-      if (t == 0 && ok) starts = placegroups(w.shares, groups.count);
+      if (t == 0 && ok) placegroups(w.shares, starts);
       sync();
       if (ok && hasshare) sortshare(crew, groups, w.shares[mine]);
       sync();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <latch>
 #include <memory>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -22,6 +23,11 @@ inline constexpr std::int32_t rowtypes = 7;  // =E= .. =B=
 inline constexpr std::int32_t coltypes = 7;  // continuous .. semi-integer
 
 inline bool within(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v >= lo && v <= hi; }
+
+// Nothing but white space.
+inline bool onlywhite(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
 
 template <typename T>
 T& at(std::vector<T>& v, std::int32_t i) {  // element i, counted from 1, of a checked index
@@ -38,9 +44,9 @@ void storecolumn(gcdata::tmodel& m, std::int32_t j, const gdutils::matcol& c,
 
 // The threads of a matrix read in parallel, and the fresh memory they make present, a
 // stripe at a time, while this thread walks the matrix file: first the record's arrays,
-// each sized (zeroed) once its pages are present, then the block for the elements
-// (reserved in the record's element store, for the declared number of entries) front to
-// back, last the array of the row sort. When the job comes (run) the threads take their
+// each sized (zeroed) once its pages are present, then the array of the row sort, then
+// the block for the elements (reserved in the record's element store, for the declared
+// number of entries) front to back. When the job comes (run) the threads take their
 // part of the reading; a thread that waits for stripes makes the next ones present
 // meanwhile, and stripes that nobody takes come with their first writes. Making a thread
 // while others fault pages in would wait for them: the threads are made first. The crew
@@ -48,8 +54,8 @@ void storecolumn(gcdata::tmodel& m, std::int32_t j, const gdutils::matcol& c,
 //   crew.start(m, threads, arrays);
 //   crew.arraysready();               // before the arrays are used
 //   crew.run(job);                    // job(t, sync) on every thread, this one as 0
-// In a job: crew.blockready(first, count) before those elements are made; sync() waits
-// until every thread has come to the same sync.
+// In a job: crew.blockready(first, count) before those elements are made (and the sort's
+// array is written); sync() waits until every thread has come to the same sync.
 class parallelread {
  public:
   // An array of the record: its storage (reserved) and what sizes it.
@@ -74,8 +80,8 @@ class parallelread {
   void arraysready();
   void blockready(std::size_t first, std::size_t count);
   void fillrest();  // the stripes that are left, by this thread
-  // Runs the job on every thread; no job: the threads end when the memory is present.
-  // Once only; on return the memory is present and the threads are gone.
+  // Runs the job on every thread (no job: the threads end). Once only; on return the
+  // arrays are sized and no thread makes pages present any more. The job must not throw.
   void run(const jobfn& job);
 
  private:
@@ -85,10 +91,12 @@ class parallelread {
     std::size_t bytes;
     std::size_t array;  // of arraylist_, or noarray
   };
-  bool fillone();
+  bool fillone(std::size_t limit);
+  void waitfor(std::size_t s);
   void serve(std::size_t t);
 
-  std::vector<stripe> stripes_;  // the arrays', the block's, the sort's
+  std::vector<stripe> stripes_;  // the arrays', the sort's, the block's
+  std::size_t orderstripe_ = 0;  // the sort array's first stripe
   std::size_t blockstripe_ = 0;  // the block's first stripe
   std::atomic<std::size_t> next_{0};
   std::vector<array> arraylist_;
