@@ -405,7 +405,14 @@ int edist(box& b) {
   // squares, grows: the extremes take s at the end of its range that keeps them furthest
   // from 0. With s = 0 the slope jumps from -1 to 1 at 0.
   for (int i = 0; i < n; ++i) {
-    const double slo = lowsum - sl[i], shi = std::min(highsum - sh[i], inf);
+    // The other squares summed afresh: taking this one off the total would lose them
+    // when this one is far larger (or the total is capped).
+    double slo = 0, shi = 0;
+    for (int j = 0; j < n; ++j) {
+      if (j == i) continue;
+      slo = std::min(slo + sl[j], inf);
+      shi = std::min(shi + sh[j], inf);
+    }
     auto slope = [&](double x, double side) {
       if (std::fabs(x) >= ctvnew::sqrt_math_huge) return x > 0 ? 1.0 : -1.0;
       const double s = (x < 0) == (side < 0) ? slo : shi;

@@ -61,6 +61,7 @@ const boxrow boxes[] = {
     {49, {-2}, {3}, "Sigmoid"},
     {64, {0.5, -1}, {3, 2.5}, "rPower"},
     {65, {-1, 0.5, -2}, {2, 1.5, -1}, "EDist of three"},
+    {65, {1, 0}, {1e10, 10}, "EDist, one square far larger than the other"},
     {66, {-1, 0.5}, {2, 3}, "div, positive divisor"},
     {66, {1, -4}, {2, -0.25}, "div, negative divisor"},
     {67, {-3, 1}, {-1, 2}, "div0"},
