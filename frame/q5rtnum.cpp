@@ -54,10 +54,11 @@ int_scan scan_int(std::string_view t, std::size_t i, int base, bool negative) {
 using real_converter = const char* (*)(const char* first, const char* last, double& value);
 
 // The power of ten of the first nonzero digit of a number text (digits, point,
-// exponent), saturated far beyond the double range; only its sign is used.
-long decimal_magnitude(const char* p, const char* last) {
-  long digits_before_point = 0;  // counted from the first nonzero digit
-  long zeros_after_point = 0;    // before the first nonzero digit
+// exponent), saturated far beyond the double range and any count of digits; only its
+// sign is used.
+std::int64_t decimal_magnitude(const char* p, const char* last) {
+  std::int64_t digits_before_point = 0;  // counted from the first nonzero digit
+  std::int64_t zeros_after_point = 0;    // before the first nonzero digit
   bool nonzero = false;
   bool point = false;
   for (; p != last && *p != 'e' && *p != 'E'; ++p) {
@@ -70,15 +71,16 @@ long decimal_magnitude(const char* p, const char* last) {
       ++zeros_after_point;
     }
   }
-  long exponent = 0;
+  constexpr std::int64_t saturated = 100'000'000'000'000'000;
+  std::int64_t exponent = 0;
   if (p != last) {
     ++p;
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
-    for (; p != last; ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1000000L);
+    for (; p != last; ++p) exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), saturated);
     if (negative) exponent = -exponent;
   }
-  const long lead = digits_before_point > 0 ? digits_before_point - 1 : -zeros_after_point - 1;
+  const std::int64_t lead = digits_before_point > 0 ? digits_before_point - 1 : -zeros_after_point - 1;
   return lead + exponent;
 }
 

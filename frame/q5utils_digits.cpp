@@ -342,8 +342,9 @@ void floattoe(q5rt::sstr& text, double x, int decimals) {
       m *= 10.0;
       --exponent;
     }
-    // Rounding beyond 15 decimals changes nothing a double holds.
-    const double scale = pow10(std::min(b, 15));
+    // Rounded to the decimals the text shows (at most 14): a mantissa that rounds up to
+    // 10 there moves the exponent on.
+    const double scale = pow10(std::min(b, 14));
     m = realround(m * scale) / scale;
     if (m >= 10.0) {  // 9.99.. rounded up to 10: the exponent moves on
       m /= 10.0;

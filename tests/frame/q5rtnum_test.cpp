@@ -120,6 +120,11 @@ TEST(Q5ValDd, RealTable) {
   std::int32_t code = 0;
   q5rt::Q5_Val_dd("-0", v, code);
   EXPECT_TRUE(std::signbit(v));
+  // More digits before the point than the exponent's saturation: still far below range.
+  const std::string manydigits = "1" + std::string(1000005, '0') + "e-1000000000";
+  q5rt::Q5_Val_dd(manydigits, v, code);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(v, 0.0);
 }
 
 TEST(Q5ValD, CLibraryTwin) {

@@ -186,6 +186,8 @@ TEST(Q5utilsDigits, FloatToE) {
       {1.5, -1, "  2.E+00", "negative decimals count as none"},
       {1e-300, 3, "  1.000E-300", "three exponent digits"},
       {123456.0, 20, "  1.23456000000000E+05", "at most fourteen decimals"},
+      {9.999999999999998, 15, "  1.00000000000000E+01",
+       "rounding up to 10 in the fourteenth decimal moves the exponent"},
       {2.5e-5, 1, "  2.5E-05", "a small number"},
       {inf, 2, "  Inf", "plus infinity"},
       {-inf, 2, " -Inf", "minus infinity"},
