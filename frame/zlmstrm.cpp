@@ -131,9 +131,14 @@ txfilestream::txfilestream(std::string_view filename, std::uint16_t mode)
   opened_ = lastioresult_ == 0;
 }
 
-txfilestream::~txfilestream() {
-  if (opened_)
-    setlastioresult(q5utils::q5fileclose(handle_));
+txfilestream::~txfilestream() { close(); }
+
+void txfilestream::close() {
+  if (!opened_)
+    return;
+  opened_ = false;
+  setlastioresult(q5utils::q5fileclose(handle_));
+  handle_ = q5utils::nilhandle;
 }
 
 void txfilestream::setlastioresult(int value) {

@@ -152,6 +152,8 @@ public:
   std::uint32_t read(void *buffer, std::uint32_t count) override;
   std::uint32_t write(const void *buffer, std::uint32_t count) override;
 
+  // Closes the file now (the destructor does it otherwise); a failed close is recorded.
+  void close();
   // The recorded result, cleared to 0.
   [[nodiscard]] int getlastioresult();
   // Stores the value only when no result is recorded.

@@ -97,6 +97,7 @@ void tbinarytextfileio::reset() {
   signed_ = false;
   passwordmode_ = false;
   datastart_ = 0;
+  header1_ = header2_ = 1;  // what a signed file is written with, whatever was read
 }
 
 bool tbinarytextfileio::readsignature() {
@@ -264,6 +265,7 @@ int tbinarytextfileio::close() {
   int rc = 0;
   if (stream_) {
     (void)stream_->flush();
+    stream_->close();  // a failed close is the file's error too
     rc = stream_->getlastioresult();
   } else if (gzip_) {
     rc = gzip_->getlastioresult();

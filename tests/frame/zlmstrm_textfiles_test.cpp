@@ -78,6 +78,18 @@ TEST_F(ZlmstrmTextfiles, SignedFileGoldenHeader) {
   EXPECT_EQ(testutil::read_file(file("dstc")),
             std::string("\xFF\x06*ZOLM*A\x10" "CompressTextFile\x01\x01pC") +
                 std::string("\x00\x00\x09\x06*ZOLM*ab", 12));
+
+  // An object that read a file with other header bytes writes 1 and 1 all the same.
+  testutil::write_file(file("other"),
+                       std::string("\xFF\x06*ZOLM*A\x10" "CompressTextFile\x07\x09pc\x06*ZOLM*ab"));
+  tbinarytextfileio f;
+  f.openforread(file("other"), "", err, msg);
+  ASSERT_EQ(err, 0) << msg.view();
+  f.openforwrite(file("again"), "CompressTextFile", "", zlmstrm::filetype_text, true, err, msg);
+  ASSERT_EQ(err, 0) << msg.view();
+  f.write("ab", 2);
+  ASSERT_EQ(f.close(), 0);
+  EXPECT_EQ(testutil::read_file(file("again")), testutil::read_file(file("dstc")));
 }
 
 TEST_F(ZlmstrmTextfiles, RoundTrips) {
