@@ -17,7 +17,6 @@ namespace {
 
 constexpr std::string_view problemloading = " (problem occurred when trying to load ";
 constexpr std::string_view entrynotfound = "Entry not found: ";
-constexpr std::string_view pathtoolong = "Library path longer than 255 characters: ";
 constexpr std::string_view unknownerror = "Unknown error";
 constexpr std::string_view createfailed = "Library is loaded but error while creating object";
 constexpr std::string_view unloadrefused = "Could not unload library, object not freed.";
@@ -128,7 +127,7 @@ binding::loadoutcome binding::libloader(std::string_view dir, std::string_view f
   path += file;
   libfilename_.assign_cut(path);
   if (path.size() > q5rt::sstr::capacity) {  // never open a cut path
-    msg = q5rt::concat(pathtoolong, path);
+    msg = q5rt::concat(q5library::pathtoolong, path);
     return loadoutcome::notopened;
   }
 

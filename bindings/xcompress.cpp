@@ -2,6 +2,7 @@
 #include "bindings/xcompress.h"
 
 #include <algorithm>
+#include <string>
 
 #include "frame/zlmlibname.h"
 
@@ -56,12 +57,16 @@ bool loadzliblibrary(std::string_view libpath, q5rt::sstr& msg) {
     if (base.empty()) base = zlibbasename;
     q5rt::sstr name;
     zlmlibname::zolmlibnameq5(name, base);
-    const q5rt::sstr file = q5rt::concat(dir, name);
-    zlibhandle = q5library::q5loadlibrary(file.view(), msg);
+    const std::string file = std::string(dir) + name.str();
+    if (file.size() > q5rt::sstr::capacity) {
+      msg = q5rt::concat(q5library::pathtoolong, file);
+      return false;
+    }
+    zlibhandle = q5library::q5loadlibrary(file, msg);
     opened = zlibhandle != nullptr;
     if (opened) {
       std::array<void*, 5> found{};
-      lookup(zlibhandle, file.view(), found, msg);
+      lookup(zlibhandle, file, found, msg);
       if (msg.empty()) {
         pcompress = reinterpret_cast<compress_fn>(found[0]);
         puncompress = reinterpret_cast<compress_fn>(found[1]);

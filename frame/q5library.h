@@ -18,6 +18,10 @@
 
 namespace q5library {
 
+// The message for a library path that a short string cannot hold (it is never cut: a cut
+// path could name another file).
+inline constexpr std::string_view pathtoolong = "Library path longer than 255 characters: ";
+
 // Opaque loader handle; nullptr means that no library is loaded. Whoever loads owns it and
 // releases it with q5freelibrary.
 using libhandle = void*;

@@ -2,6 +2,7 @@
 #include "frame/zlmstrm_buffered.h"
 
 #include <algorithm>
+#include <string>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -21,10 +22,10 @@ constexpr std::uint32_t blockheader = 3;
 
 // Path of the zlib library for a directory: the directory with a trailing "/", then the
 // base name.
-q5rt::sstr zlibpath(std::string_view dir) {
+std::string zlibpath(std::string_view dir) {
   if (dir.empty())
-    return q5rt::sstr::cut(xcompress::zlibbasename);
-  return q5rt::concat(dir, "/", xcompress::zlibbasename);
+    return std::string(xcompress::zlibbasename);
+  return std::string(dir) + "/" + std::string(xcompress::zlibbasename);
 }
 
 } // namespace
@@ -38,7 +39,7 @@ tbufferedfilestream::tbufferedfilestream(std::string_view filename,
   setloadpath(zlibdir);
   if (!xcompress::zlibdllloaded()) {
     q5rt::sstr ignored;
-    (void)xcompress::loadzliblibrary(zlibpath(loadpath_.view()).view(), ignored);
+    (void)xcompress::loadzliblibrary(zlibpath(loadpath_.view()), ignored);
   }
   zlibloaded_ = xcompress::zlibdllloaded();
   data_ = std::make_unique<std::uint8_t[]>(buffersize);

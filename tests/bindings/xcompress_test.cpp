@@ -61,6 +61,9 @@ TEST_F(XcompressTest, LoadFailuresLeaveNothingLoaded) {
       {variant("zlib-nouncompress"),
        "Entry not found: uncompress in " + variant("zlib-nouncompress") + "libzlib64.so", true,
        "the first missing entry is named and the later ones are not looked up"},
+
+      {"/" + std::string(250, 'd') + "/zlib", "Library path longer than 255 characters: /ddd",
+       false, "a file name a short string cannot hold is refused, never cut"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
