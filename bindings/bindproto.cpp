@@ -3,6 +3,7 @@
 #include "bindings/bindproto.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "frame/q5library.h"
@@ -23,16 +24,7 @@ constexpr std::string_view unloadrefused = "Could not unload library, object not
 constexpr std::string_view couldnotload = " could not be loaded from ";
 constexpr std::string_view unknowncalling = "Unknown error calling ";
 
-class lockguard {
- public:
-  explicit lockguard(stdthread::tstdmutex& m) : m_(m) { m_.lock(); }
-  ~lockguard() { m_.unlock(); }
-  lockguard(const lockguard&) = delete;
-  lockguard& operator=(const lockguard&) = delete;
-
- private:
-  stdthread::tstdmutex& m_;
-};
+using lockguard = std::lock_guard<stdthread::tstdmutex>;
 
 void writeline(std::string_view text) {
   auto& out = q5rt::output();

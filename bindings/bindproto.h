@@ -18,13 +18,13 @@
 //        enum entryindex : std::size_t { XYZDCDEF_ENTRIES(BINDPROTO_INDEX) entrycount };
 //        XYZDCDEF_ENTRIES(BINDPROTO_ENTRY)
 //        BINDPROTO_OPERATIONS(xyz)       // xyzgetready, xyzcreate, xyzfree, ... on lib
-//   3. In the unit's .cpp, the table and the instance's parameters, then the binding and its
-//      unit registration:
+//   3. In the unit's .cpp, the table and the instance's parameters, then the binding, its
+//      entries() and its unit registration (and createdd where the library has XCreateD:
+//      BINDPROTO_CREATEDD(xyz) in the header):
 //        constexpr bindproto::entrydesc entrytable[] = {XYZDCDEF_ENTRIES(BINDPROTO_DESC)};
 //        constexpr bindproto::instance params{.unit = "xyzdcdef", .basename = "zlmxyz", ...,
 //                                             .where = q5rt::source_location::current()};
-//        bindproto::binding lib{params};
-//        q5rt::unit_registration reg{"xyzdcdef", [] { lib.startup(); }, [] { lib.closedown(); }};
+//        BINDPROTO_INSTANCE("xyzdcdef")
 //   4. A wrapper class derives from bindproto::wrapper and generates its methods with
 //      XYZDCDEF_ENTRIES(BINDPROTO_METHOD) after `namespace bindunit = xyzdcdef;` in its
 //      namespace (see bindings/optdodef.h).

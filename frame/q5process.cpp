@@ -35,8 +35,7 @@ void splitinto(const char* text, args_t& args) {
     args.emplace_back(arg.view());
 }
 
-// One argument between double quotes for a shell line; the characters the shell still
-// interprets inside double quotes get a backslash, so that no argument can run a command.
+// The command through the shell ("sh" alone for none).
 int runshell(const char* cmd, int& exitcode) {
   std::fflush(stdout);  // our pending output goes before the child's
   const int status = std::system(cmd != nullptr && *cmd != '\0' ? cmd : "sh");

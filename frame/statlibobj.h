@@ -56,7 +56,6 @@ inline q5rt::sstr termstring;
 [[nodiscard]] bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg);
 [[nodiscard]] bool ismuxed();
 
-
 // ---------------------------------------------------------------------------------------
 
 class tzlmstatusstream {

@@ -23,7 +23,6 @@
 #include "frame/q5rt.h"
 #include "frame/q5utils.h"
 
-
 namespace zolmdirs {
 
 inline constexpr std::string_view appname = "ZOLM";
