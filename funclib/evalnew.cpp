@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "frame/strutilx_numbers.h"
 #include "funclib/evalnew_internal.h"
 #include "funclib/genextfunc.h"
 
@@ -24,29 +25,21 @@ q5rt::shortstring<15> opname(ctvnl::opcode op) {
   return name;
 }
 
-std::string_view decimal(char (&buf)[24], long long n) {
-  const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
-}
-
 q5rt::sstr located(std::string_view who, std::string_view what, std::int32_t k) {
-  char buf[24];
-  return q5rt::concat("*** ", who, ": ", what, " at location ", decimal(buf, k));
+  return q5rt::concat("*** ", who, ": ", what, " at location ", strutilx::inttostrw(k, 0));
 }
 
 q5rt::sstr numbered(std::string_view who, std::string_view what, long long n, std::int32_t k) {
-  char nbuf[24], kbuf[24];
-  return q5rt::concat("*** ", who, ": ", what, " ", decimal(nbuf, n), " at location ",
-                      decimal(kbuf, k));
+  return q5rt::concat("*** ", who, ": ", what, " ", strutilx::inttostrw(n, 0), " at location ",
+                      strutilx::inttostrw(k, 0));
 }
 
 bool rangeok(std::int32_t first, std::int32_t last, codespan code, std::string_view who,
              q5rt::sstr& msg) {
   if (first >= 1 && last <= static_cast<std::int64_t>(code.size())) return true;
-  char fb[24], lb[24], nb[24];
-  msg = q5rt::concat("*** ", who, ": instructions ", decimal(fb, first), "..",
-                     decimal(lb, last), " outside the code of ", decimal(nb, static_cast<long long>(code.size())),
-                     " instructions");
+  msg = q5rt::concat("*** ", who, ": instructions ", strutilx::inttostrw(first, 0), "..",
+                     strutilx::inttostrw(last, 0), " outside the code of ",
+                     strutilx::inttostrw(static_cast<long long>(code.size()), 0), " instructions");
   return false;
 }
 
@@ -337,9 +330,8 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
     }
   }
   if (sp_ != 0) {
-    char buf[24];
     msg_ = q5rt::concat("*** fwrvEvalNew: after forward sweep stack level not zero s=",
-                        detail::decimal(buf, sp_));
+                        strutilx::inttostrw(sp_, 0));
     return 2;
   }
   return 0;
@@ -450,15 +442,14 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
         return 3;
     }
   }
-  char buf[24];
   if (tp_ != 0) {
     msg_ = q5rt::concat("*** fwrvEvalNew: after reverse sweep svGrads stack level not zero g=",
-                        detail::decimal(buf, static_cast<long long>(tp_)));
+                        strutilx::inttostrw(static_cast<long long>(tp_), 0));
     return 5;
   }
   if (sp_ != 0) {
     msg_ = q5rt::concat("*** fwrvEvalNew: after reverse sweep stack level not zero s=",
-                        detail::decimal(buf, sp_));
+                        strutilx::inttostrw(sp_, 0));
     return 4;
   }
   return 0;

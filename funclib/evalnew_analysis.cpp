@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/q5text.h"
+#include "frame/strutilx_numbers.h"
 #include "funclib/evalnew.h"
 #include "funclib/evalnew_internal.h"
 #include "funclib/genextfunc.h"
@@ -111,8 +112,8 @@ int getstacksizes(std::int32_t first, std::int32_t last, codespan code, std::int
     if (e.pushes == 1) prod[sp++] = self;
   }
   if (sp != 0) {
-    char buf[24];
-    writeline(q5rt::concat("*** ", sizeswho, ": stack level not zero, s=", detail::decimal(buf, sp)));
+    writeline(
+        q5rt::concat("*** ", sizeswho, ": stack level not zero, s=", strutilx::inttostrw(sp, 0)));
   }
   return 0;
 }
@@ -221,9 +222,8 @@ int evalnltype(std::int32_t first, std::int32_t last, codespan code, std::span<c
     }
   }
   if (sp != 0) {
-    char buf[24];
     msg = q5rt::concat("*** evalNLType: terminal stack height not equal to zero, stack = ",
-                       detail::decimal(buf, sp));
+                       strutilx::inttostrw(sp, 0));
     return 1;
   }
   return testrc;
@@ -493,8 +493,7 @@ int clusterwalk::run(std::int32_t first, std::int32_t last, std::span<double> pa
     }
   }
   if (sp != 0) {
-    char buf[24];
-    msg_ = q5rt::concat("*** funEvalCluster: stack level not zero s=", detail::decimal(buf, sp));
+    msg_ = q5rt::concat("*** funEvalCluster: stack level not zero s=", strutilx::inttostrw(sp, 0));
     return 4;
   }
   return 0;
@@ -510,8 +509,7 @@ int funevalcluster(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t la
   if (first >= last) return 0;
   if (!detail::rangeok(first, last, code, clusterwho, msg)) return 2;
   if (nclusters < 1 || static_cast<std::size_t>(nclusters) > parts.size()) {
-    char buf[24];
-    msg = q5rt::concat("*** funEvalCluster: cluster count ", detail::decimal(buf, nclusters),
+    msg = q5rt::concat("*** funEvalCluster: cluster count ", strutilx::inttostrw(nclusters, 0),
                        " does not fit the parts array");
     return 2;
   }

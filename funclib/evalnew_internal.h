@@ -9,7 +9,6 @@
 
 namespace evalnew::detail {
 
-std::string_view decimal(char (&buf)[24], long long n);
 // "*** <who>: <what> at location <k>"
 q5rt::sstr located(std::string_view who, std::string_view what, std::int32_t k);
 // "*** <who>: <what> <n> at location <k>"

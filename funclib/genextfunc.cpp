@@ -10,6 +10,7 @@
 
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
 #include "frame/zlmstrm_buffered.h"
 #include "funclib/libfuncs.h"
 #include "funclib/mathnew.h"
@@ -39,11 +40,6 @@ constexpr double defaultstep = 1e-5;
   return rec.nargs >= 0 && rec.nargs <= ctvnew::maxargs;
 }
 
-std::string_view decimal(char (&buf)[16], std::int32_t n) {
-  const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
-}
-
 // A number that names no function we can evaluate: reset the results as an evaluation
 // would and report SYSTEM ERROR through the record's callback.
 int reportunknown(ctvnew::tmathnewrec& rec, std::int32_t fnr) {
@@ -52,8 +48,7 @@ int reportunknown(ctvnew::tmathnewrec& rec, std::int32_t fnr) {
   rec.rc = 0;
   if (rec.level >= 1 && countok(rec)) std::fill_n(rec.g, rec.nargs, 0.0);
   rec.fnr = mathnew::unknownfnr;
-  char buf[16];
-  const std::string_view index = decimal(buf, fnr);
+  const q5rt::sstr index = strutilx::inttostrw(fnr, 0);
   if (fnr < 0) {
     return mathnew::logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
                            q5rt::concat("unknown function index (index=", index,
@@ -69,11 +64,10 @@ int reportunknown(ctvnew::tmathnewrec& rec, std::int32_t fnr) {
 // variable argument and evaluates to a "not available" report; an entry that is not bound
 // is never called. A count outside 0..20 is refused before anything is evaluated.
 int reportcount(ctvnew::tmathnewrec& rec) {
-  char buf[16];
   rec.fnr = mathnew::unknownfnr;
   return mathnew::logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                         q5rt::concat("number of arguments (nargs=", decimal(buf, rec.nargs),
-                                      ") outside 0..20"));
+                         q5rt::concat("number of arguments (nargs=",
+                                      strutilx::inttostrw(rec.nargs, 0), ") outside 0..20"));
 }
 
 // The extrinsic function of that number, or nullptr.
@@ -362,9 +356,8 @@ std::int32_t dumpextfunc(std::string_view file) {
     }
   }
   if (rc == 0) return 0;
-  char buf[16];
   q5rt::output().writeln(
-      q5rt::concat(couldnotcreate, file, "' Error = ", decimal(buf, rc)));
+      q5rt::concat(couldnotcreate, file, "' Error = ", strutilx::inttostrw(rc, 0)));
   q5rt::output().flush();
   return 1;
 }

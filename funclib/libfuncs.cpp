@@ -12,6 +12,7 @@
 
 #include "frame/q5text.h"
 #include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
 #include "frame/zlmlibname.h"
 #include "frame/zlmstrm_buffered.h"
 #include "frame/zolmdirs.h"
@@ -22,11 +23,6 @@ namespace {
 
 constexpr std::string_view loadproblem = " (problem occurred when trying to load ";
 constexpr std::string_view entrynotfound = "Entry not found: ";
-
-std::string_view decimal(char (&buf)[16], std::int64_t n) {
-  const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, static_cast<std::size_t>(res.ptr - buf)};
-}
 
 [[nodiscard]] bool isfile(const std::string& path) {
   std::error_code ec;
@@ -91,18 +87,16 @@ class dumpreader {
                              std::string_view item, std::string_view owner) {
     if (!integer(v, item)) return false;
     if (v >= lo && v <= hi) return true;
-    char b1[16], b2[16], b3[16];
-    fail(q5rt::concat(item, " ", decimal(b1, v), " outside ", decimal(b2, lo), "..",
-                      decimal(b3, hi), owner));
+    fail(q5rt::concat(item, " ", strutilx::inttostrw(v, 0), " outside ", strutilx::inttostrw(lo, 0),
+                      "..", strutilx::inttostrw(hi, 0), owner));
     return false;
   }
   [[nodiscard]] bool mark(std::int32_t expected, std::string_view item, std::string_view owner) {
     std::int32_t v = 0;
     if (!integer(v, item)) return false;
     if (v == expected) return true;
-    char b1[16], b2[16];
-    fail(q5rt::concat(item, " ", decimal(b1, v), " where ", decimal(b2, expected), " belongs",
-                      owner));
+    fail(q5rt::concat(item, " ", strutilx::inttostrw(v, 0), " where ",
+                      strutilx::inttostrw(expected, 0), " belongs", owner));
     return false;
   }
   void fail(const q5rt::sstr& m) { msg = m; }
@@ -146,9 +140,8 @@ bool readdumpfunction(dumpreader& r, std::int32_t release, tliblibrary& lib) {
             r.integer(fn->minargs, "minimum arguments") &&
             r.bounded(nargs, 0, ctvnew::maxargs, "argument count", who);
   if (ok && (fn->minargs < 0 || fn->minargs > nargs)) {
-    char b1[16], b2[16];
-    r.fail(q5rt::concat("minimum arguments ", decimal(b1, fn->minargs), " outside 0..",
-                        decimal(b2, nargs), who));
+    r.fail(q5rt::concat("minimum arguments ", strutilx::inttostrw(fn->minargs, 0), " outside 0..",
+                        strutilx::inttostrw(nargs, 0), who));
     ok = false;
   }
   if (ok) {

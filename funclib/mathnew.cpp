@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include "frame/strutilx_numbers.h"
 
 namespace mathnew {
 
@@ -16,11 +17,6 @@ namespace {
 template <std::size_t Cap, std::size_t N>
 std::string_view codetext(const q5rt::shortstring<Cap> (&texts)[N], int code) {
   return code >= 0 && code < static_cast<int>(N) ? texts[code].view() : std::string_view{};
-}
-
-std::string_view decimal(char (&buf)[16], long long n) {
-  const auto res = std::to_chars(buf, buf + sizeof buf, n);
-  return {buf, std::min(static_cast<std::size_t>(res.ptr - buf), sizeof buf)};
 }
 
 }  // namespace
@@ -195,17 +191,15 @@ constexpr std::array<entry, funccount> evaluators = [] {
 
 // The reports of a request the frame refuses.
 int reportindex(ctvnew::tmathnewrec& rec, std::uint8_t fnr) {
-  char buf[16];
   rec.fnr = unknownfnr;
   return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                q5rt::concat("unknown function index (index=", decimal(buf, fnr),
+                q5rt::concat("unknown function index (index=", strutilx::inttostrw(fnr, 0),
                              "): can/should not happen"));
 }
 
 int reportcount(ctvnew::tmathnewrec& rec) {
-  char buf[16];
   return logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                q5rt::concat("number of arguments (nargs=", decimal(buf, rec.nargs),
+                q5rt::concat("number of arguments (nargs=", strutilx::inttostrw(rec.nargs, 0),
                              ") outside 0..20"));
 }
 
