@@ -54,7 +54,8 @@ int genericislogic(std::int32_t fnr, bool& islogic);
 // evaluation (0: success). A count outside 0..20 is refused before anything is evaluated.
 int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args);
 // Central difference of the value in argument i (1-based); zlmspecs::valund when it cannot
-// be formed.
+// be formed. The step is the record's (a record without one, 0, takes 1e-5), times |x|
+// beyond 1 when the record scales it.
 [[nodiscard]] double genericgradnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr,
                                         double* args, std::int32_t i);
 // Gradient entry i at the record's level: analytic at level 1, else by differences.

@@ -11,7 +11,7 @@
 //   mgr.setmsgcb(&report);
 //   zlmstrm::tmibufferedstream in(file, zlmstrm::mode_read);
 //   q5rt::sstr msg;
-//   if (!mgr.readdump(release, in, file, msg)) fail(msg);          // checked read only
+//   if (!mgr.readdump(release, in, msg)) fail(msg);                // checked read only
 //   (void)mgr.registerlibraries(inittext, msg, true);               // load, create, bind
 //   int rc = mgr.extfunceval(rec, libfuncs::packlibfuncnr(1, 2), args);
 //
