@@ -19,11 +19,8 @@
 
 namespace bindtest {
 
-// The folder of the stand-in libraries, and of a variant ("zlmopt-lean", ...).
-inline std::string standinlib() { return testutil::binary_dir() + "/standins/lib"; }
-inline std::string variant(const std::string& name) {
-  return testutil::binary_dir() + "/standins/variants/" + name;
-}
+using testutil::standinlib;
+inline std::string variant(const std::string& name) { return testutil::standinvariant(name); }
 inline std::string fixture(const std::string& name) {
   return testutil::source_dir() + "/tests/bindings/fixtures/" + name;
 }

@@ -10,10 +10,9 @@
 
 namespace {
 
-std::string standinlib() { return testutil::binary_dir() + "/standins/lib/"; }
-std::string variant(const std::string& name) {
-  return testutil::binary_dir() + "/standins/variants/" + name + "/";
-}
+// Folders with the trailing "/" that the loader takes as a folder.
+std::string standinlib() { return testutil::standinlib() + "/"; }
+std::string variant(const std::string& name) { return testutil::standinvariant(name) + "/"; }
 
 // Every case starts and ends with nothing loaded.
 class XcompressTest : public ::testing::Test {

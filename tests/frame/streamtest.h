@@ -15,7 +15,7 @@ class withzlib : public ::testing::Test {
  protected:
   void SetUp() override {
     q5rt::sstr msg;
-    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg))
+    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinlib() + "/", msg))
         << msg.view();
   }
   std::string file(const std::string& name) const { return dir_.file(name); }

@@ -398,9 +398,9 @@ TEST_F(ZlmstrmBuffered, WithoutZlibBlocksAreStoredAndReadingReports) {
   EXPECT_EQ(in.getlastioresult(), zlmstrm::ioresult_nozlib);
   EXPECT_EQ(in.readcharacter(), zlmstrm::endofdata);
   // The next stream loads zlib again from its directory.
-  tbufferedfilestream later(file("nz"), mode_read, testutil::binary_dir() + "/standins/lib");
+  tbufferedfilestream later(file("nz"), mode_read, testutil::standinlib());
   EXPECT_TRUE(later.zlibloaded());
-  EXPECT_EQ(later.getloadpath().view(), testutil::binary_dir() + "/standins/lib/");
+  EXPECT_EQ(later.getloadpath().view(), testutil::standinlib() + "/");
 }
 
 TEST_F(ZlmstrmBuffered, FailingZlibCallsStoreOrRefuseBlocks) {
@@ -409,7 +409,7 @@ TEST_F(ZlmstrmBuffered, FailingZlibCallsStoreOrRefuseBlocks) {
   xcompress::unloadzliblibrary();
   q5rt::sstr msg;
   ASSERT_TRUE(xcompress::loadzliblibrary(
-      testutil::binary_dir() + "/standins/variants/zlib-failing/", msg))
+      testutil::standinvariant("zlib-failing") + "/", msg))
       << msg.view();
   const std::string zeros(1000, '\0');
   EXPECT_EQ(compressed("fc", zeros), bytes({0, 0x03, 0xE8}) + zeros);
@@ -424,7 +424,7 @@ TEST_F(ZlmstrmBuffered, FailingZlibCallsStoreOrRefuseBlocks) {
     EXPECT_EQ(in.getlastioresult(), zlmstrm::ioresult_corrupt);
   }
   xcompress::unloadzliblibrary();
-  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg));
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinlib() + "/", msg));
   tbufferedfilestream in(file("fu"), mode_read);
   in.setcompression(true);
   EXPECT_EQ(readall(in), "abc") << "the same block with a working zlib";

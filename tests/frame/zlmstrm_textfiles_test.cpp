@@ -175,13 +175,13 @@ TEST_F(ZlmstrmTextfiles, GzipThatDoesNotOpen) {
   writegzip(file("data.gz"), "zipped");
   xcompress::unloadzliblibrary();
   ASSERT_TRUE(xcompress::loadzliblibrary(
-      testutil::binary_dir() + "/standins/variants/zlib-failing/", msg))
+      testutil::standinvariant("zlib-failing") + "/", msg))
       << msg.view();
   tbinarytextfileio f;
   open(f, file("data.gz"), 1, "Cannot open file");
   EXPECT_EQ(f.readcharacter(), zlmstrm::endofdata);
   xcompress::unloadzliblibrary();
-  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::binary_dir() + "/standins/lib/", msg));
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinlib() + "/", msg));
 }
 
 TEST_F(ZlmstrmTextfiles, CorruptGzipIsAnIoErrorNotData) {

@@ -39,5 +39,10 @@ run_result run_program(const std::string& program, const std::vector<std::string
 std::string baronlink_path();
 std::string source_dir();
 std::string binary_dir();
+// The folder of the stand-in libraries, and of a variant ("zlmopt-lean", ...).
+inline std::string standinlib() { return binary_dir() + "/standins/lib"; }
+inline std::string standinvariant(const std::string& name) {
+  return binary_dir() + "/standins/variants/" + name;
+}
 
 }  // namespace testutil
