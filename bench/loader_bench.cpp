@@ -21,7 +21,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -62,6 +65,11 @@ struct scratchdir {
   }
 };
 
+[[noreturn]] void fail(const char* what, const std::string& name, int rc) {
+  std::fprintf(stderr, "loader_bench: cannot %s %s (%s)\n", what, name.c_str(), std::strerror(rc));
+  std::exit(1);
+}
+
 // Writes the model's two scratch files in the file type's layout.
 files generate(std::int32_t filetype) {
   static const scratchdir scratch;
@@ -70,6 +78,7 @@ files generate(std::int32_t filetype) {
   files f{(dir / ("m.cod." + tag)).string(), (dir / ("m.mat." + tag)).string()};
   std::int32_t rc = 0;
   gdutils::modfileptr c = gdutils::cwcod(rc, filetype, f.cod);
+  if (!c) fail("write", f.cod, rc);
   gdutils::wrcodhead(*c);
   for (std::int32_t r = 1; r <= rows; r += 2) {
     const std::int32_t col = (r / 2) % cols + 1;
@@ -85,6 +94,7 @@ files generate(std::int32_t filetype) {
   (void)gdutils::closemod(c);
 
   gdutils::modfileptr m = gdutils::cwmat(rc, filetype, 0, 0, f.mat);
+  if (!m) fail("write", f.mat, rc);
   gdutils::wrmathead(*m);
   for (std::int32_t r = 1; r <= rows; ++r) {
     gdutils::matrow row;
@@ -134,7 +144,7 @@ std::size_t readraw(const std::string& name, bool fresh) {
   static std::vector<char> kept;
   const int fd = ::open(name.c_str(), O_RDONLY);
   struct stat st {};
-  ::fstat(fd, &st);
+  if (fd < 0 || ::fstat(fd, &st) != 0) fail("read", name, errno);
   const auto size = static_cast<std::size_t>(st.st_size) + 1;
   char* buffer = nullptr;
   if (fresh) {
