@@ -37,9 +37,9 @@ hvnInitEnvironmentLegacy  3 : 11
 hvnCallSolver             3 : 1 11 11 3 3 11 11 13 3 3 13 13 2 12
 )";
 
-constexpr std::array<std::string_view, 6> hvncforms = {
+constexpr std::array<std::string_view, 7> hvncforms = {
     "hvnInitEnvironmentLegacy", "hvnGetStrOpt", "hvnLogStat", "hvnGetScratchName",
-    "hvnGetIntOpt", "hvnSetIntOpt"};
+    "hvnGetIntOpt", "hvnSetIntOpt", "hvnCallSolver"};
 
 // The model-object rows implemented here.
 constexpr std::array<std::string_view, 34> kroimplemented = {
