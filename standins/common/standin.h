@@ -1,7 +1,7 @@
 // Shared pieces of the stand-in libraries (header only, compiled into each stand-in):
 // short strings at the C boundary, the signature table behind XCheck, the API-version
 // answer, and fault injection through environment variables named after the library's
-// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL_CREATE, <STEM>_TRACE;
+// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL, <STEM>_FAIL_CREATE, <STEM>_TRACE;
 // see standins/README.md).
 #pragma once
 

@@ -250,6 +250,30 @@ TEST(korvasteps, the_reformulated_objective_is_left_out_of_the_model_object) {
                         "a second time\n" + initline(1)));
 }
 
+TEST(korvasteps, failures_of_the_libraries_during_init) {
+  struct row {
+    const char* var;
+    const char* value;
+    const char* expected;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"BRIN_FAIL_CREATE", "1", "Error while creating object", "no environment object"},
+      {"BRIN_FAIL", "hvnInitEnvironmentLegacy", "Failure in hvnInitEnvironmentLegacy()\n",
+       "the environment is not set up"},
+      {"BRIN_FAIL", "kroLoadDataLegacy", "brin: kroLoadDataLegacy failed", "the model is not loaded"},
+      {"BRIN_FAIL", "kroSetRvVarPermutation", "Could not set variable permutation",
+       "the variable order is refused"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bridgerun b;
+    const auto res = b.run("init model.ctl 1 20240508\nfree\n", {{r.var, r.value}});
+    EXPECT_THAT(res.out, HasSubstr(std::string(r.expected) + initline(1)));
+    EXPECT_THAT(res.out, HasSubstr("free 1\n"));
+  }
+}
+
 TEST(korvasteps, init_without_control_file_and_refused_states) {
   const bridgerun b;
   const auto r = b.run("init - 2 20240508\nsolve 3 - - 0 0 0\nforget\nsolve 3 - - 0 0 0\nfree\n");
