@@ -217,6 +217,8 @@ struct entry<L, I, sig<R, P...>> {
     return reinterpret_cast<fn>(L.slot(I))(h, std::forward<A>(a)...);
   }
   [[nodiscard]] void* address() const { return L.slot(I); }
+  // The bound function itself, for a caller that calls it many times in a row.
+  [[nodiscard]] fn function() const { return reinterpret_cast<fn>(L.slot(I)); }
 };
 
 template <loader& L, std::size_t I, typename F>

@@ -293,7 +293,8 @@ std::string lowercase(std::string s) {
 template <typename F>
 void fetch(baronzolm_state& st, std::int32_t modelcount, std::int32_t n, double* to, F get) {
   if (to == nullptr || n <= 0) return;
-  st.scratch.assign(static_cast<std::size_t>(std::max(modelcount, n)), 0.0);
+  const auto needed = static_cast<std::size_t>(std::max(modelcount, n));
+  if (st.scratch.size() < needed) st.scratch.resize(needed);
   (void)get(st.scratch.data());
   std::copy_n(st.scratch.data(), n, to);
 }
@@ -330,11 +331,17 @@ std::int32_t solve(baronzolm_state& st, const solveargs& a) {
   const savedsettings saved(env, kro, forcecont);
   bridgekro::krominfset(kro, -1e51);
   bridgekro::kropinfset(kro, 1e51);
+  // BARON's point and bounds, one variable at a time (a missing array counts as zeros).
+  const auto setlevel = bridgekro::krosetvarlone.function();
+  const auto setmarginal = bridgekro::krosetvarmone.function();
+  const auto setlower = bridgekro::krosetaltvarlowerone.function();
+  const auto setupper = bridgekro::krosetaltvarupperone.function();
+  const auto at = [](const double* p, std::int32_t i) { return p != nullptr ? p[i] : 0.0; };
   for (std::int32_t i = 0; i < st.mapVarCount; ++i) {
-    bridgekro::krosetvarlone(kro, i, value(a.levels + i));
-    bridgekro::krosetvarmone(kro, i, value(a.marginals + i));
-    bridgekro::krosetaltvarlowerone(kro, i, value(a.lower + i));
-    bridgekro::krosetaltvarupperone(kro, i, value(a.upper + i));
+    setlevel(kro, i, at(a.levels, i));
+    setmarginal(kro, i, at(a.marginals, i));
+    setlower(kro, i, at(a.lower, i));
+    setupper(kro, i, at(a.upper, i));
   }
   bridgekro::kroaltboundsset(kro, 1);
   if (forcecont) bridgekro::kroforcecontset(kro, 1);

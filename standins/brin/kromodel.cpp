@@ -32,6 +32,11 @@ bool modelobject::load(bool reform, std::string& msg) {
   }
   const gcdata::tmodel& md = gcdata::mymodel;
   reform_ = reform;
+  cols_.clear();
+  rows_.clear();
+  lower_.clear();
+  upper_.clear();
+  level_.clear();
   modeltype = md.modeltype;
   nz = md.nonzeros;
   nlnz = md.nlnonzeros;
@@ -41,11 +46,6 @@ bool modelobject::load(bool reform, std::string& msg) {
   const int objeq = md.objrow - 1;
   objvar_ = objcol;
   objrow_ = objeq;
-  cols_.clear();
-  rows_.clear();
-  lower_.clear();
-  upper_.clear();
-  level_.clear();
   for (int c = 0; c < md.cols; ++c) {
     if (reform && c == objcol) continue;
     const auto u = static_cast<std::size_t>(c);
@@ -56,6 +56,24 @@ bool modelobject::load(bool reform, std::string& msg) {
   }
   for (int r = 0; r < md.rows; ++r)
     if (!(reform && r == objeq)) rows_.push_back(r + 1);
+  arrange();
+  return true;
+}
+
+void modelobject::synthetic(int n, int m) {
+  reform_ = false;
+  objvar_ = objrow_ = -1;
+  cols_.resize(static_cast<std::size_t>(n));
+  rows_.resize(static_cast<std::size_t>(m));
+  for (int c = 0; c < n; ++c) cols_[static_cast<std::size_t>(c)] = c + 1;
+  for (int r = 0; r < m; ++r) rows_[static_cast<std::size_t>(r)] = r + 1;
+  lower_.assign(cols_.size(), -1e20);
+  upper_.assign(cols_.size(), 1e20);
+  level_.assign(cols_.size(), 0.0);
+  arrange();
+}
+
+void modelobject::arrange() {
   marginal_.assign(cols_.size(), 0.0);
   altlower_ = lower_;
   altupper_ = upper_;
@@ -64,7 +82,6 @@ bool modelobject::load(bool reform, std::string& msg) {
   for (std::size_t j = 0; j < varorder_.size(); ++j) varorder_[j] = static_cast<int>(j);
   equorder_.resize(rows_.size());
   for (std::size_t i = 0; i < equorder_.size(); ++i) equorder_[i] = static_cast<int>(i);
-  return true;
 }
 
 bool modelobject::setorder(std::vector<int>& order, int count, const std::int32_t* given,

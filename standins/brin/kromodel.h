@@ -19,6 +19,9 @@ class modelobject {
   // Loads the run's model (the control file the environment was initialised from); false
   // with the reason. With reform the objective variable and row are not counted.
   bool load(bool reform, std::string& msg);
+  // A model of n columns (bounds -1e20 and 1e20, levels 0) and m rows made up without
+  // files, for measuring a caller's own time on large models.
+  void synthetic(int n, int m);
 
   // Counts and numbers of the model object (0-based; -1: none).
   [[nodiscard]] int n() const { return static_cast<int>(varorder_.size()); }
@@ -63,6 +66,8 @@ class modelobject {
   [[nodiscard]] int row(int own) const { return rows_[static_cast<std::size_t>(own)]; }
 
  private:
+  // The arrays beside the columns and rows, identity orders.
+  void arrange();
   static bool setorder(std::vector<int>& order, int count, const std::int32_t* given, int len);
   int var(int i) const;  // own index at position i of the current order, -1 out of range
 
