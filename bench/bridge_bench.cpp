@@ -10,7 +10,6 @@
 // lets the fake local solver run too. Counter vs_copy: the best call time over the best time
 // of copying the seven arrays (four in, three out) with std::copy (goal: within 3).
 #include <benchmark/benchmark.h>
-
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -43,7 +42,8 @@ fs::path builddir() { return fs::read_symlink("/proc/self/exe").parent_path().pa
 fs::path sourcedir() {
   std::ifstream cache(builddir() / "CMakeCache.txt");
   for (std::string line; std::getline(cache, line);)
-    if (line.rfind("CMAKE_HOME_DIRECTORY:INTERNAL=", 0) == 0) return line.substr(line.find('=') + 1);
+    if (line.rfind("CMAKE_HOME_DIRECTORY:INTERNAL=", 0) == 0)
+      return line.substr(line.find('=') + 1);
   fail("no CMakeCache.txt beside the benchmarks");
 }
 
@@ -137,9 +137,9 @@ void roundtrip(benchmark::State& state, bool solverruns) {
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(b.solve(b.state, &solver, nullptr, nullptr, &none, &d, &i7, &nodes,
-                                     &i9, &d, &d, a.lower.data(), a.upper.data(),
-                                     a.levels.data(), a.marginals.data(), &want, a.equs.data(),
-                                     &ms, &ss, &h5, &h15, &h3, &h11));
+                                     &i9, &d, &d, a.lower.data(), a.upper.data(), a.levels.data(),
+                                     a.marginals.data(), &want, a.equs.data(), &ms, &ss, &h5, &h15,
+                                     &h3, &h11));
     bestcall = std::min(bestcall, seconds(std::chrono::steady_clock::now() - t0));
     state.PauseTiming();
     bestcopy = std::min(bestcopy, copytime(a, side));

@@ -91,8 +91,7 @@ bool parse(std::string_view data, std::string_view name, mapfile& map, std::stri
   return readsection(in, map, map.vars, msg) && readsection(in, map, map.equs, msg);
 }
 
-bool tomodel(const mapfile& map, section& s, bool reform, std::int32_t objindex,
-             std::string& msg) {
+bool tomodel(const mapfile& map, section& s, bool reform, std::int32_t objindex, std::string& msg) {
   const auto refuse = [&](std::size_t k, std::int32_t given, std::string_view why) {
     msg = badmap(map.name, s.firstline + static_cast<int>(k),
                  std::string(s.what) + " " + std::to_string(given) + " " + std::string(why));
@@ -113,9 +112,9 @@ bool tomodel(const mapfile& map, section& s, bool reform, std::int32_t objindex,
   for (std::size_t k = 1; k < order.size(); ++k) {
     if (s.entries[order[k]] == s.entries[order[k - 1]]) {
       const std::size_t second = std::max(order[k], order[k - 1]);
-      return refuse(second, given[second],
-                    "gives model object index " + std::to_string(s.entries[second]) +
-                        " a second time");
+      return refuse(
+          second, given[second],
+          "gives model object index " + std::to_string(s.entries[second]) + " a second time");
     }
   }
   return true;

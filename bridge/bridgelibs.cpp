@@ -4,7 +4,9 @@
 
 namespace {
 
-std::string filename(std::string_view stem) { return std::string(stem) + std::string(bridgelibs::libext); }
+std::string filename(std::string_view stem) {
+  return std::string(stem) + std::string(bridgelibs::libext);
+}
 
 const std::string optname = filename(bridgelibs::optfile);
 const std::string brinname = filename(bridgelibs::brinfile);

@@ -101,7 +101,8 @@ int loader::libloader(std::string_view dir, std::string_view file, char* msg, in
     return 0;
   }
   loaded_ = true;
-  if (setloadpath_ != nullptr && !dir.empty()) as<setloadpath_fn>(setloadpath_)(std::string(dir).c_str());
+  if (setloadpath_ != nullptr && !dir.empty())
+    as<setloadpath_fn>(setloadpath_)(std::string(dir).c_str());
   return 1;
 }
 
@@ -110,7 +111,8 @@ bool loader::bindall(char* msg, int len) {
   const auto mandatory = [&](std::string_view name, void*& p) {
     if (name.empty()) return true;
     p = loadsym(lib_, name, error);
-    if (p == nullptr) setmsg(msg, len, std::string(couldnotloadsymbol) + std::string(name) + "': " + error);
+    if (p == nullptr)
+      setmsg(msg, len, std::string(couldnotloadsymbol) + std::string(name) + "': " + error);
     return p != nullptr;
   };
   if (!mandatory(p_.xcreate, xcreate_) || !mandatory(p_.xcreated, xcreated_) ||

@@ -38,6 +38,7 @@ using handle = void*;
 using errorcallback = std::int32_t (*)(std::int32_t count, const char* text);
 
 // ---- Type codes at the C boundary ----
+// clang-format off
 
 template <int Code> struct arg;
 template <> struct arg<1> { using type = void*; };                   // opaque pointer
@@ -70,6 +71,7 @@ template <> struct result<0> { using type = void; };
 // A text result: the library fills the caller's 256-character buffer, passed last, and
 // returns it.
 template <> struct result<12> { using type = char*; };
+// clang-format on
 
 // An entry's signature: result code, then one code per argument after the handle.
 template <int R, int... P>
@@ -80,7 +82,8 @@ struct sig {
 };
 
 // The boundary type of an entry's function pointer.
-template <typename Sig> struct fnof;
+template <typename Sig>
+struct fnof;
 template <int R, int... P>
 struct fnof<sig<R, P...>> {
   using type = typename result<R>::type (*)(handle, typename arg<P>::type...);
@@ -95,8 +98,8 @@ struct entrydesc {
   std::string_view name;  // without the "C"
   const int* codes;       // result code, then one per argument
   int paramcount;
-  bool text;              // looked up as "C" + name
-  void* stub;             // the fallback stub's address
+  bool text;   // looked up as "C" + name
+  void* stub;  // the fallback stub's address
 };
 
 // The points in which the three instances differ.
@@ -104,7 +107,7 @@ struct instance {
   std::string_view filename;  // default file name, found by the loader's search
   std::string_view xcreate, xcreated, xfree, xcheck, xapiversion;  // xcreated empty: none
   int apiversion = 0;
-  bool loadpath = false;  // "CoptSetLoadPath"/"CoptGetLoadPath", looked up without check
+  bool loadpath = false;       // "CoptSetLoadPath"/"CoptGetLoadPath", looked up without check
   std::string_view noversion;  // the text when the version entry is missing
   std::span<const entrydesc> entries;
 };

@@ -108,8 +108,8 @@ bool readmap(baronzolm_state& st, std::int32_t objrow, std::int32_t objvar) {
     return false;
   }
   st.mapVarCount = static_cast<std::int32_t>(map.vars.entries.size());
-  if (bridgekro::krosetrvvarpermutation(st.modelObject, map.vars.entries.data(),
-                                        st.mapVarCount) != 0) {
+  if (bridgekro::krosetrvvarpermutation(st.modelObject, map.vars.entries.data(), st.mapVarCount) !=
+      0) {
     say("Could not set variable permutation");
     return false;
   }
@@ -247,9 +247,13 @@ std::int32_t init(baronzolm_state& st, const char* controlFile, std::int32_t* co
 class savedsettings {
  public:
   savedsettings(void* env, void* kro, bool forcecont)
-      : env_(env), kro_(kro), forcecont_(forcecont),
-        minf_(bridgekro::krominf(kro)), pinf_(bridgekro::kropinf(kro)),
-        optfile_(bridgekro::krooptfile(kro)), nodelim_(bridgehvn::hvngetintopt(env, "NodeLim")) {
+      : env_(env),
+        kro_(kro),
+        forcecont_(forcecont),
+        minf_(bridgekro::krominf(kro)),
+        pinf_(bridgekro::kropinf(kro)),
+        optfile_(bridgekro::krooptfile(kro)),
+        nodelim_(bridgehvn::hvngetintopt(env, "NodeLim")) {
     (void)bridgekro::kronameoptfile(kro, optname_);
   }
   savedsettings(const savedsettings&) = delete;
@@ -356,8 +360,7 @@ std::int32_t solve(baronzolm_state& st, const solveargs& a) {
     solver = st.minlpSolver;
     optnumber = st.minlpOptNumber;
   } else if (solver.empty()) {
-    say("Can't match solver number " + std::to_string(number) +
-        " to Zolm NLP or MINLP solver\n");
+    say("Can't match solver number " + std::to_string(number) + " to Zolm NLP or MINLP solver\n");
     return 1;
   }
   bridgekro::krooptfileset(kro, 0);
@@ -392,7 +395,8 @@ std::int32_t solve(baronzolm_state& st, const solveargs& a) {
       static_cast<void**>(nullptr), msg);
 
   const std::int32_t n = bridgekro::kron(kro);
-  fetch(st, n, st.mapVarCount, a.levels, [&](double* to) { return bridgekro::krogetvarl(kro, to); });
+  fetch(st, n, st.mapVarCount, a.levels,
+        [&](double* to) { return bridgekro::krogetvarl(kro, to); });
   fetch(st, n, st.mapVarCount, a.marginals,
         [&](double* to) { return bridgekro::krogetvarm(kro, to); });
   if (value(a.wantEquMarginals) != 0)
@@ -424,7 +428,8 @@ BARONZOLM_EXPORT std::int32_t baronzolm_init(void** state, const char* controlFi
     *state = st;
     if (st == nullptr) return 1;
     std::int32_t* const outs[5] = {out3, out4, out5, out6, out7};
-    const std::int32_t r = init(*st, controlFile, outs, solverAvail, nSolverAvail, baronDate, out12);
+    const std::int32_t r =
+        init(*st, controlFile, outs, solverAvail, nSolverAvail, baronDate, out12);
     st->ready = r == 0;
     return r;
   } catch (...) {
@@ -446,10 +451,11 @@ BARONZOLM_EXPORT std::int32_t baronzolm_solveprob(
       say("baronzolm_init() not called or did not succeed.\n");
       return 1;
     }
-    return solve(*st, {solver, optFile, solverText, allContinuous, arg6, arg7, nodeLimit, arg9,
-                       arg10, arg11, lower, upper, levels, marginals, wantEquMarginals,
-                       equMarginals, modelStat, solveStat, headTail5, headTail15, headTail3,
-                       headTail11});
+    return solve(*st, {solver,       optFile,   solverText, allContinuous, arg6,
+                       arg7,         nodeLimit, arg9,       arg10,         arg11,
+                       lower,        upper,     levels,     marginals,     wantEquMarginals,
+                       equMarginals, modelStat, solveStat,  headTail5,     headTail15,
+                       headTail3,    headTail11});
   } catch (...) {
     return 1;
   }

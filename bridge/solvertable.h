@@ -15,7 +15,7 @@ inline constexpr std::int32_t defaultnlp = 3;
 inline constexpr std::int32_t defaultminlp = 12;
 
 inline constexpr std::array<std::string_view, last - first + 1> names = {
-    "NLPSOLVA", "NLPSOLVB", "NLPSOLVC", "NLPSOLVD",   "NLPSOLVE",   "NLPSOLVF",  "NLPSOLVG",
+    "NLPSOLVA", "NLPSOLVB", "NLPSOLVC",   "NLPSOLVD",   "NLPSOLVE",   "NLPSOLVF",  "NLPSOLVG",
     "NLPSOLVH", "NLPSOLVI", "MINLPSOLVA", "MINLPSOLVB", "MINLPSOLVC", "MINLPSOLVD"};
 
 // The name of solver number k (first..last); empty for any other number.

@@ -38,6 +38,7 @@ hvnInitEnvironmentLegacy  3 : 11
 hvnCallSolver             3 : 1 11 11 3 3 11 11 13 3 3 13 13 2 12
 )";
 
+// clang-format off
 constexpr std::array<std::string_view, 7> hvncforms = {
     "hvnInitEnvironmentLegacy", "hvnGetStrOpt", "hvnLogStat", "hvnGetScratchName",
     "hvnGetIntOpt", "hvnSetIntOpt", "hvnCallSolver"};
@@ -51,6 +52,7 @@ constexpr std::array<std::string_view, 34> kroimplemented = {
     "kroSetAltVarUpperOne", "kroAltBoundsSet", "kroForceContSet", "kroGetVarL", "kroGetVarM",
     "kroGetEquM", "kroModelStat", "kroSolveStat", "kroGetHeadnTail", "kroN", "kroM", "kroNZ",
     "kroNLNZ", "kroModelType", "kroAltBounds"};
+// clang-format on
 
 // The shared table's rows that are implemented here, as a signature text.
 std::string krosignatures() {
@@ -135,8 +137,8 @@ STANDIN_EXPORT void hvnSkipIOLegacySet(void* h, std::int32_t skip) {
   });
 }
 
-STANDIN_EXPORT void hvnRegisterWriteCallback(void* h, environment::writecallback cb,
-                                             std::int32_t, void* usr) {
+STANDIN_EXPORT void hvnRegisterWriteCallback(void* h, environment::writecallback cb, std::int32_t,
+                                             void* usr) {
   (void)env("hvnRegisterWriteCallback", "", h, 0, [&](environment& e) {
     e.callback = cb;
     e.callbackdata = usr;
@@ -197,9 +199,8 @@ STANDIN_EXPORT void ChvnSetIntOpt(void* h, const char* name, std::int32_t v) {
 
 // The fake local solver on the model object, with what it was handed in the trace.
 STANDIN_EXPORT int ChvnCallSolver(void* h, void* model, const char*, const char* solver,
-                                  std::int32_t, std::int32_t, const char* text, const char*,
-                                  double, std::int32_t, std::int32_t, double, double, void**,
-                                  char* msg) {
+                                  std::int32_t, std::int32_t, const char* text, const char*, double,
+                                  std::int32_t, std::int32_t, double, double, void**, char* msg) {
   outc(msg, "");
   return env("hvnCallSolver", "", h, 1, [&](environment& e) {
     if (model == nullptr) return 1;
@@ -278,8 +279,8 @@ STANDIN_EXPORT int kroSetRvEquPermutation(void* h, const std::int32_t* order, st
 
 // ---- model object: counts and properties ----
 
-#define BRIN_GETTER(type, name, fail, expr) \
-  STANDIN_EXPORT type name(void* h) {       \
+#define BRIN_GETTER(type, name, fail, expr)                                          \
+  STANDIN_EXPORT type name(void* h) {                                                \
     return kro(#name, "", h, type(fail), [](modelobject& m) { return type(expr); }); \
   }
 BRIN_GETTER(int, kroN, 0, m.n())
@@ -298,9 +299,9 @@ BRIN_GETTER(int, kroSolveStat, 0, m.solvestat)
 BRIN_GETTER(int, kroAltBounds, 0, m.altbounds ? 1 : 0)
 #undef BRIN_GETTER
 
-#define BRIN_SETTER(type, name, field, text)                                   \
-  STANDIN_EXPORT void name(void* h, type v) {                                  \
-    krov(#name, text(v), h, [&](modelobject& m) { m.field = v; });              \
+#define BRIN_SETTER(type, name, field, text)                       \
+  STANDIN_EXPORT void name(void* h, type v) {                      \
+    krov(#name, text(v), h, [&](modelobject& m) { m.field = v; }); \
   }
 BRIN_SETTER(std::int32_t, kroObjStyleSet, objstyle, std::to_string)
 BRIN_SETTER(std::int32_t, kroOptFileSet, optfile, std::to_string)
@@ -330,11 +331,10 @@ STANDIN_EXPORT void CkroNameOptFileSet(void* h, const char* name) {
 // ---- model object: one variable (called for every variable of a large model: no trace
 // line and no fault switch, so a caller's own time can be measured) ----
 
-#define BRIN_SETONE(name, method)                                                         \
-  STANDIN_EXPORT void name(void* h, std::int32_t i, double v) {                          \
-    (void)standincore::with<modelobject>(h, 0, [&](modelobject& m) {                      \
-      return m.method(i, v) ? 0 : 1;                                                     \
-    });                                                                                   \
+#define BRIN_SETONE(name, method)                                                                 \
+  STANDIN_EXPORT void name(void* h, std::int32_t i, double v) {                                   \
+    (void)standincore::with<modelobject>(h, 0,                                                    \
+                                         [&](modelobject& m) { return m.method(i, v) ? 0 : 1; }); \
   }
 BRIN_SETONE(kroSetVarLOne, setlevel)
 BRIN_SETONE(kroSetVarMOne, setmarginal)

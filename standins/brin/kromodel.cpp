@@ -84,8 +84,7 @@ void modelobject::arrange() {
   for (std::size_t i = 0; i < equorder_.size(); ++i) equorder_[i] = static_cast<int>(i);
 }
 
-bool modelobject::setorder(std::vector<int>& order, int count, const std::int32_t* given,
-                           int len) {
+bool modelobject::setorder(std::vector<int>& order, int count, const std::int32_t* given, int len) {
   if (len < 0 || len > count || (len > 0 && given == nullptr)) return false;
   std::vector<bool> seen(static_cast<std::size_t>(count), false);
   for (int p = 0; p < len; ++p) {
@@ -105,14 +104,16 @@ bool modelobject::setequorder(const std::int32_t* order, int len) {
   return setorder(equorder_, static_cast<int>(rows_.size()), order, len);
 }
 
-int modelobject::var(int i) const { return i >= 0 && i < n() ? varorder_[static_cast<std::size_t>(i)] : -1; }
+int modelobject::var(int i) const {
+  return i >= 0 && i < n() ? varorder_[static_cast<std::size_t>(i)] : -1;
+}
 
-#define BRIN_SETONE(fn, array)                \
-  bool modelobject::fn(int i, double v) {     \
-    const int j = var(i);                     \
-    if (j < 0) return false;                  \
-    array[static_cast<std::size_t>(j)] = v;   \
-    return true;                              \
+#define BRIN_SETONE(fn, array)              \
+  bool modelobject::fn(int i, double v) {   \
+    const int j = var(i);                   \
+    if (j < 0) return false;                \
+    array[static_cast<std::size_t>(j)] = v; \
+    return true;                            \
   }
 BRIN_SETONE(setlevel, level_)
 BRIN_SETONE(setmarginal, marginal_)
@@ -129,11 +130,13 @@ void modelobject::marginals(double* to) const {
 }
 
 void modelobject::equmarginals(double* to) const {
-  for (int i = 0; i < m(); ++i) to[i] = equmarginal_[static_cast<std::size_t>(equorder_[static_cast<std::size_t>(i)])];
+  for (int i = 0; i < m(); ++i)
+    to[i] = equmarginal_[static_cast<std::size_t>(equorder_[static_cast<std::size_t>(i)])];
 }
 
 double modelobject::headntail(int k) const {
-  return k >= 0 && k < static_cast<int>(headntail_.size()) ? headntail_[static_cast<std::size_t>(k)] : 0.0;
+  return k >= 0 && k < static_cast<int>(headntail_.size()) ? headntail_[static_cast<std::size_t>(k)]
+                                                           : 0.0;
 }
 
 int modelobject::solve(std::string_view solver, std::string& msg) {

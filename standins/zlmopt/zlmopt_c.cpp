@@ -28,9 +28,9 @@ namespace {
 const standincore::library lib{"zlmopt", "ZLMOPT", 4, zlmopt::signaturetext};
 std::string loadpath;
 
-constexpr std::array<std::string_view, 5> cforms = {
-    "optReadDefinition", "optReadParameterFile", "optGetDefinedStr", "optGetStrStr",
-    "optGetNameOpt"};
+constexpr std::array<std::string_view, 5> cforms = {"optReadDefinition", "optReadParameterFile",
+                                                    "optGetDefinedStr", "optGetStrStr",
+                                                    "optGetNameOpt"};
 
 template <typename R, typename F>
 R with(void* h, R fail, F f) {

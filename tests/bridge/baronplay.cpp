@@ -82,8 +82,10 @@ int main(int argc, char** argv) {
       std::printf("init %d outs %d %d %d %d %d out12 %d\n", r, o[0], o[1], o[2], o[3], o[4], o12);
       printarray("avail", avail);
     } else if (cmd == "lower" || cmd == "upper" || cmd == "levels" || cmd == "marginals") {
-      std::vector<double>& a = cmd == "lower" ? lower : cmd == "upper" ? upper
-                             : cmd == "levels" ? levels : marginals;
+      std::vector<double>& a = cmd == "lower"    ? lower
+                               : cmd == "upper"  ? upper
+                               : cmd == "levels" ? levels
+                                                 : marginals;
       a.clear();
       for (double v; in >> v;) a.push_back(v);
     } else if (cmd == "equs") {
@@ -100,10 +102,9 @@ int main(int argc, char** argv) {
       double h5 = -1, h15 = -1;
       const int r = solve(state, &solver, orNull(optfile), orNull(text), &allcont, &d6, &i7,
                           &nodelim, &i9, &d10, &d11, lower.data(), upper.data(), levels.data(),
-                          marginals.data(), &wantequ, equs.data(), &ms, &ss, &h5, &h15, &h3,
-                          &h11);
-      std::printf("solve %d modelstat %d solvestat %d ht5 %s ht15 %s ht3 %d ht11 %d\n", r, ms,
-                  ss, num(h5).c_str(), num(h15).c_str(), h3, h11);
+                          marginals.data(), &wantequ, equs.data(), &ms, &ss, &h5, &h15, &h3, &h11);
+      std::printf("solve %d modelstat %d solvestat %d ht5 %s ht15 %s ht3 %d ht11 %d\n", r, ms, ss,
+                  num(h5).c_str(), num(h15).c_str(), h3, h11);
       printarray("levels", levels);
       printarray("marginals", marginals);
       printarray("equmarginals", equs);

@@ -47,7 +47,8 @@ class bridgerun {
     place(BRIDGE_LIBRARY);
     place(optlibdir + "/libzlmopt64.so");
     place(testutil::standinlib() + "/libbrin64.so");
-    fs::copy(testutil::source_dir() + "/examples/sysdir/optbaron.def", dir_.file("sysdir/optbaron.def"));
+    fs::copy(testutil::source_dir() + "/examples/sysdir/optbaron.def",
+             dir_.file("sysdir/optbaron.def"));
     map(identitymap);
   }
 
@@ -123,8 +124,8 @@ TEST(korvasteps, exports_the_three_entries_and_nothing_else) {
 TEST(korvasteps, a_solve_lands_on_the_right_variables_and_rows_through_baron_order) {
   const bridgerun b;
   b.map(swappedmap);
-  const auto r = b.run("init model.ctl 3 20240508\n" + startpoint +
-                       "upper 2 20\nsolve 3 - - 0 100 1\nfree\n");
+  const auto r =
+      b.run("init model.ctl 3 20240508\n" + startpoint + "upper 2 20\nsolve 3 - - 0 100 1\nfree\n");
   EXPECT_EQ(r.exit_code, 0);
   // BARON's variable 0 is column 2 (pushed bounds [-10, 2]), variable 1 column 1.
   EXPECT_EQ(r.out,
@@ -143,8 +144,8 @@ TEST(korvasteps, a_solve_lands_on_the_right_variables_and_rows_through_baron_ord
 
 TEST(korvasteps, solver_choice_continuous_switch_and_restore) {
   const bridgerun b;
-  const auto r = b.run("init model.ctl 3 20240508\n" + startpoint +
-                       "solve 101 - fromBaron 1 7 0\n");
+  const auto r =
+      b.run("init model.ctl 3 20240508\n" + startpoint + "solve 101 - fromBaron 1 7 0\n");
   // The default MINLP solver (12); the continuous switch shows in figure 11; no equation
   // marginals were asked for, so BARON's array stays as it was.
   EXPECT_THAT(r.out, HasSubstr("solve 0 modelstat 2 solvestat 1 ht5 62.75 ht15 162.75 ht3 42 "
@@ -165,7 +166,8 @@ TEST(korvasteps, availability_slots_and_the_newest_baron) {
   };
   constexpr row rows[] = {
       {0, 20240508, "init 0 outs 2 2 4 1 4 out12 1\navail\n", "no slot is written"},
-      {20, 20240508, "init 0 outs 2 2 4 1 4 out12 1\navail 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 0 0 0 0\n",
+      {20, 20240508,
+       "init 0 outs 2 2 4 1 4 out12 1\navail 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 0 0 0 0\n",
        "slots 0 to 15 are advertised, the rest cleared"},
       {5, 20240509, "init 1 outs 2 2 4 1 4 out12 -1\navail 0 0 0 0 0\n",
        "a newer BARON is refused after the slots were cleared"},
@@ -173,7 +175,8 @@ TEST(korvasteps, availability_slots_and_the_newest_baron) {
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     const bridgerun b;
-    const auto res = b.run("init model.ctl " + std::to_string(r.slots) + " " + std::to_string(r.date) + "\n");
+    const auto res =
+        b.run("init model.ctl " + std::to_string(r.slots) + " " + std::to_string(r.date) + "\n");
     EXPECT_EQ(res.out, r.expected);
     const bool refused = r.date > 20240508;
     EXPECT_EQ(b.read("model.sta").find("Error: BARON executable too new for this Zolm system.") !=
@@ -190,22 +193,30 @@ TEST(korvasteps, refused_map_files_fail_init_with_a_clear_message) {
   };
   constexpr row rows[] = {
       {"", "Bad Baron VE map bavemap.scr line 1: the line is missing\n", "empty file"},
-      {"VARIABLES\n", "Bad Baron VE map bavemap.scr line 1: a word and a count expected\n", "no count"},
+      {"VARIABLES\n", "Bad Baron VE map bavemap.scr line 1: a word and a count expected\n",
+       "no count"},
       {"VARIABLES two\n", "Bad Baron VE map bavemap.scr line 1: a word and a count expected\n",
        "a count that is no number"},
-      {"VARIABLES -1\n", "Bad Baron VE map bavemap.scr line 1: the count is negative\n", "negative count"},
-      {"VARIABLES 2\n1\n", "Bad Baron VE map bavemap.scr line 3: the line is missing\n", "map shorter than its count"},
-      {"VARIABLES 2\n1\n2x\n", "Bad Baron VE map bavemap.scr line 3: a number expected\n", "entry not a number"},
-      {"VARIABLES 1\n1\n", "Bad Baron VE map bavemap.scr line 3: the line is missing\n", "no equation line"},
-      {"VARIABLES 1\n0\nEQUATIONS 0\n", "Bad Baron VE map bavemap.scr line 2: column 0 is out of range\n",
-       "a column below 1"},
+      {"VARIABLES -1\n", "Bad Baron VE map bavemap.scr line 1: the count is negative\n",
+       "negative count"},
+      {"VARIABLES 2\n1\n", "Bad Baron VE map bavemap.scr line 3: the line is missing\n",
+       "map shorter than its count"},
+      {"VARIABLES 2\n1\n2x\n", "Bad Baron VE map bavemap.scr line 3: a number expected\n",
+       "entry not a number"},
+      {"VARIABLES 1\n1\n", "Bad Baron VE map bavemap.scr line 3: the line is missing\n",
+       "no equation line"},
+      {"VARIABLES 1\n0\nEQUATIONS 0\n",
+       "Bad Baron VE map bavemap.scr line 2: column 0 is out of range\n", "a column below 1"},
       {"VARIABLES 2\n1\n1\nEQUATIONS 0\n",
        "Bad Baron VE map bavemap.scr line 3: column 1 gives model object index 0 a second time\n",
        "a column twice"},
       {"VARIABLES 1\n1\nEQUATIONS 2\n2\n2\n",
-       "Bad Baron VE map bavemap.scr line 5: row 2 gives model object index 1 a second time\n", "a row twice"},
-      {"VARIABLES 1\n3\nEQUATIONS 0\n", "Could not set variable permutation", "the model object refuses the column"},
-      {"VARIABLES 0\nEQUATIONS 1\n5\n", "Could not set constraint permutation", "the model object refuses the row"},
+       "Bad Baron VE map bavemap.scr line 5: row 2 gives model object index 1 a second time\n",
+       "a row twice"},
+      {"VARIABLES 1\n3\nEQUATIONS 0\n", "Could not set variable permutation",
+       "the model object refuses the column"},
+      {"VARIABLES 0\nEQUATIONS 1\n5\n", "Could not set constraint permutation",
+       "the model object refuses the row"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -239,15 +250,18 @@ TEST(korvasteps, the_reformulated_objective_is_left_out_of_the_model_object) {
   const envlist reform = {{"BRIN_OBJREFORM", "1"}};
   // Column 2 is the objective variable: column 1 keeps index 0.
   b.map("VARIABLES 1\n1\nEQUATIONS 1\n2\n");
-  const auto r = b.run("init model.ctl 1 20240508\nlevels 0\nmarginals 0\nlower -5\nupper 5\n"
-                       "equs 1\nsolve 3 - - 0 0 1\n", reform);
+  const auto r = b.run(
+      "init model.ctl 1 20240508\nlevels 0\nmarginals 0\nlower -5\nupper 5\n"
+      "equs 1\nsolve 3 - - 0 0 1\n",
+      reform);
   EXPECT_THAT(r.out, HasSubstr("levels 1\nmarginals 3001\nequmarginals -3002\n"));
   // Column 2 itself, listed although the model object does not count it, falls onto
   // column 1's index.
   b.map("VARIABLES 2\n1\n2\nEQUATIONS 0\n");
   EXPECT_THAT(b.run("init model.ctl 1 20240508\n", reform).out,
               HasSubstr("Bad Baron VE map bavemap.scr line 3: column 2 gives model object index 0 "
-                        "a second time\n" + initline(1)));
+                        "a second time\n" +
+                        initline(1)));
 }
 
 TEST(korvasteps, failures_of_the_libraries_during_init) {
@@ -261,7 +275,8 @@ TEST(korvasteps, failures_of_the_libraries_during_init) {
       {"BRIN_FAIL_CREATE", "1", "Error while creating object", "no environment object"},
       {"BRIN_FAIL", "hvnInitEnvironmentLegacy", "Failure in hvnInitEnvironmentLegacy()\n",
        "the environment is not set up"},
-      {"BRIN_FAIL", "kroLoadDataLegacy", "brin: kroLoadDataLegacy failed", "the model is not loaded"},
+      {"BRIN_FAIL", "kroLoadDataLegacy", "brin: kroLoadDataLegacy failed",
+       "the model is not loaded"},
       {"BRIN_FAIL", "kroSetRvVarPermutation", "Could not set variable permutation",
        "the variable order is refused"},
   };
@@ -309,7 +324,8 @@ TEST(korvasteps, ext_solver_options_choose_the_solver_and_its_option_file) {
     SCOPED_TRACE(r.why);
     const bridgerun b;
     b.file("baron.opt", std::string("ExtNLPsolver ") + r.value + "\n");
-    const auto res = b.run("init model.ctl 1 20240508\n" + startpoint + "solve 100 offered.opt - 0 0 0\n");
+    const auto res =
+        b.run("init model.ctl 1 20240508\n" + startpoint + "solve 100 offered.opt - 0 0 0\n");
     EXPECT_THAT(res.out, HasSubstr("solve 0 "));
     EXPECT_THAT(b.trace(), HasSubstr(r.traced));
     EXPECT_THAT(b.trace(), HasSubstr(restored));
@@ -390,13 +406,15 @@ TEST(korvasteps, libraries_that_cannot_be_loaded) {
     b.remove("sysdir/libbrin64.so");
     EXPECT_THAT(b.run("init model.ctl 1 20240508\nfree\n").out,
                 HasSubstr("Could not load shared library libbrin64.so: libbrin64.so: cannot open "
-                          "shared object file: No such file or directory" + initline(1)));
+                          "shared object file: No such file or directory" +
+                          initline(1)));
   }
   {
     SCOPED_TRACE("the environment refuses the API version");
     const bridgerun b;
-    EXPECT_THAT(b.run("init model.ctl 1 20240508\n", {{"BRIN_REFUSE_API", "1"}}).out,
-                HasSubstr("brin: API version 8 refused; this library speaks version 8" + initline(1)));
+    EXPECT_THAT(
+        b.run("init model.ctl 1 20240508\n", {{"BRIN_REFUSE_API", "1"}}).out,
+        HasSubstr("brin: API version 8 refused; this library speaks version 8" + initline(1)));
   }
   {
     SCOPED_TRACE("a mandatory entry is missing");
@@ -429,6 +447,8 @@ TEST(korvasteps, entries_found_in_upper_case_and_unconfirmed_entries) {
     b.file("baron.opt", "ExtNLPsolver NLPSOLVB\n");
     const auto r = b.run("init model.ctl 1 20240508\n", {{"ZLMOPT_REJECT", "optGetNameOpt"}});
     EXPECT_EQ(r.exit_code, 123);
-    EXPECT_EQ(r.out, "optGetNameOpt could not be loaded: zlmopt: optGetNameOpt rejected by fault injection\n");
+    EXPECT_EQ(
+        r.out,
+        "optGetNameOpt could not be loaded: zlmopt: optGetNameOpt rejected by fault injection\n");
   }
 }
