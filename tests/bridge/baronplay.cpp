@@ -9,8 +9,9 @@
 //   lower|upper|levels|marginals <values...>    set the arrays handed to solveprob
 //   equs <count>                                 size of the equation marginals (filled -7)
 //   solve <solver> <optfile or -> <text or -> <all continuous> <node limit> <want equs>
-//   forget                                       the next calls use a null state
-//   free                                         baronzolm_free
+//   forget                                       the next solves pass a null state
+//   free                                         baronzolm_free (of the state init stored)
+// A state the script leaves is freed at the end without a line, as BARON frees it last.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   }
   std::ifstream script(argv[2]);
   void* state = nullptr;
+  bool nullstate = false;
   std::vector<double> lower, upper, levels, marginals, equs;
   std::string line;
   while (std::getline(script, line)) {
@@ -100,23 +102,26 @@ int main(int argc, char** argv) {
       const std::int32_t i7 = 7, i9 = 9;
       std::int32_t ms = -1, ss = -1, h3 = -1, h11 = -1;
       double h5 = -1, h15 = -1;
-      const int r = solve(state, &solver, orNull(optfile), orNull(text), &allcont, &d6, &i7,
-                          &nodelim, &i9, &d10, &d11, lower.data(), upper.data(), levels.data(),
-                          marginals.data(), &wantequ, equs.data(), &ms, &ss, &h5, &h15, &h3, &h11);
+      const int r =
+          solve(nullstate ? nullptr : state, &solver, orNull(optfile), orNull(text), &allcont, &d6,
+                &i7, &nodelim, &i9, &d10, &d11, lower.data(), upper.data(), levels.data(),
+                marginals.data(), &wantequ, equs.data(), &ms, &ss, &h5, &h15, &h3, &h11);
       std::printf("solve %d modelstat %d solvestat %d ht5 %s ht15 %s ht3 %d ht11 %d\n", r, ms, ss,
                   num(h5).c_str(), num(h15).c_str(), h3, h11);
       printarray("levels", levels);
       printarray("marginals", marginals);
       printarray("equmarginals", equs);
     } else if (cmd == "forget") {
-      state = nullptr;
+      nullstate = true;
     } else if (cmd == "free") {
       std::printf("free %d\n", release(state));
       state = nullptr;
+      nullstate = false;
     } else {
       std::printf("unknown command %s\n", cmd.c_str());
       return 2;
     }
   }
+  if (state != nullptr) (void)release(state);
   return 0;
 }

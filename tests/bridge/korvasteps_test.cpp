@@ -67,6 +67,11 @@ class bridgerun {
     remove("trace.txt");
     envlist all = env;
     all.emplace_back("BRIN_TRACE", dir_.file("trace.txt"));
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's dlopen calls the loader from its own library, whose run path is not
+    // the bridge's: the system directory is named to the loader instead.
+    all.emplace_back("LD_LIBRARY_PATH", dir_.file("sysdir"));
+#endif
     for (const auto& [k, v] : all) ::setenv(k.c_str(), v.c_str(), 1);
     auto r = testutil::run_program(BARONPLAY_PATH, {"sysdir/libkorvasteps64.so", "script.txt"},
                                    dir_.path().string());
