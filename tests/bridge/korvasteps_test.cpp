@@ -79,6 +79,7 @@ class bridgerun {
     return r;
   }
   // The trace without the signature checks of the loads.
+  [[nodiscard]] const fs::path& path() const { return dir_.path(); }
   [[nodiscard]] std::string trace() const {
     std::string kept;
     std::istringstream in(read("trace.txt"));
@@ -356,6 +357,22 @@ TEST(korvasteps, baron_offered_and_default_option_files) {
   // No option file named: the solver's name, lower-cased, in the scratch directory.
   EXPECT_THAT(t, HasSubstr("solve NLPSOLVA optfile 1 \"nlpsolva.opt\""));
   EXPECT_THAT(t, HasSubstr("solve NLPSOLVC optfile 0 \"baron.opt\""));
+}
+
+TEST(korvasteps, the_default_option_file_keeps_the_scratch_directory_as_it_stands) {
+  const bridgerun b;
+  // Line 30 of the control file names the scratch directory.
+  std::string ctl = b.read("model.ctl");
+  std::size_t at = 0;
+  for (int line = 1; line < 30; ++line) at = ctl.find('\n', at) + 1;
+  ctl.insert(at, "Scr/");
+  b.file("model.ctl", ctl);
+  fs::create_directory(b.path() / "Scr");
+  b.file("Scr/bavemap.scr", identitymap);
+  b.file("Scr/nlpsolva.opt", "");
+  const auto r = b.run("init model.ctl 1 20240508\n" + startpoint + "solve 3 - - 0 0 0\n");
+  EXPECT_THAT(r.out, HasSubstr("solve 0 "));
+  EXPECT_THAT(b.trace(), HasSubstr("solve NLPSOLVA optfile 1 \"Scr/nlpsolva.opt\""));
 }
 
 TEST(korvasteps, a_bad_ext_solver_value_keeps_the_default_with_a_warning) {
