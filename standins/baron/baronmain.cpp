@@ -103,8 +103,7 @@ bool writefile(const std::string& path, std::string text, const baronscenario::f
   return std::fclose(out) == 0 && ok;
 }
 
-baronresults::outcome fromanswer(const baronparse::model& m, const baronanswer::answer& a,
-                                 bool dexponent) {
+baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
   using baronresults::number;
   baronresults::outcome o;
   o.candidates = a.candidates;
@@ -117,8 +116,8 @@ baronresults::outcome fromanswer(const baronparse::model& m, const baronanswer::
     o.nodeopt = a.best == 0 ? "-2" : std::to_string(a.best);
     o.resform = baronresults::form::both;
   } else {
-    o.lower = number(m.obj.maximize ? 1e51 : -1e51, dexponent);
-    o.upper = number(m.obj.maximize ? -1e51 : 1e51, dexponent);
+    o.lower = number(-1e51, dexponent);  // the bounds of the objective: nothing known
+    o.upper = number(1e51, dexponent);
     o.modelstatus = "5";
     o.nodeopt = "-3";
     o.resform = baronresults::form::nosolution;
@@ -162,7 +161,7 @@ int main(int argc, char** argv) {
     return refuse(why);
 
   const baronanswer::answer a = baronanswer::search(r.m);
-  baronresults::outcome o = fromanswer(r.m, a, sc.dexponent);
+  baronresults::outcome o = fromanswer(a, sc.dexponent);
   o.name = tokenname(file);
   baronscenario::apply(sc, o);
 
