@@ -148,6 +148,7 @@ int main(int argc, char** argv) {
       o.barstatus = "10";
       o.modelstatus = "5";
       o.nodeopt = "-3";
+      o.cputime = o.walltime = "0";
       (void)writefile(p.tim, baronresults::timtext(o), {});
     }
     return refuse(r.message());
