@@ -56,8 +56,25 @@ bool optionnames(const std::string& file, std::vector<std::string>& names, std::
   return true;
 }
 
+// The library path of a line `zolmlibname: "<path>";` anywhere in the text: the system
+// directory is wanted even when the file is refused before the library lines.
+std::string findlibrary(std::string_view text) {
+  constexpr std::string_view key = "zolmlibname";
+  for (std::size_t at = text.find(key); at != std::string_view::npos; at = text.find(key, at + 1)) {
+    std::size_t p = at + key.size();
+    while (p < text.size() && text[p] == ' ') ++p;
+    if (p >= text.size() || text[p] != ':') continue;
+    p = text.find_first_not_of(' ', p + 1);
+    if (p == std::string_view::npos || text[p] != '"') continue;
+    const std::size_t close = text.find('"', p + 1);
+    if (close != std::string_view::npos) return std::string(text.substr(p + 1, close - p - 1));
+  }
+  return {};
+}
+
 // The paths named in the options read so far; false with a message when they cannot be.
-bool resultpaths(const baronparse::result& r, paths& p, std::string& message) {
+bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
+                 std::string& message) {
   const baronparse::model& m = r.m;
   const int line = m.options.empty() ? 1 : m.options.back().line;
   const auto fault = [&](const std::string& what) {
@@ -65,11 +82,11 @@ bool resultpaths(const baronparse::result& r, paths& p, std::string& message) {
     return false;
   };
   const baronparse::option* lib = m.findoption("zolmlibname");
-  if (lib == nullptr) return fault("no zolmlibname option");
-  const std::size_t slash = lib->value.find_last_of('/');
+  const std::string library = lib != nullptr ? lib->value : r.ok ? std::string() : findlibrary(text);
+  if (library.empty()) return fault("no zolmlibname option");
+  const std::size_t slash = library.find_last_of('/');
   const std::string def =
-      (slash == std::string::npos ? std::string() : lib->value.substr(0, slash + 1)) +
-      "optbaron.def";
+      (slash == std::string::npos ? std::string() : library.substr(0, slash + 1)) + "optbaron.def";
   std::vector<std::string> names;
   std::string why;
   if (!optionnames(def, names, why)) return fault("cannot read " + def + ": " + why);
@@ -138,7 +155,7 @@ int main(int argc, char** argv) {
   const baronparse::result r = baronparse::parse(text, file);
   paths p;
   std::string pathfault;
-  const bool havepaths = resultpaths(r, p, pathfault);
+  const bool havepaths = resultpaths(r, text, p, pathfault);
   if (!r.ok) {
     if (!p.tim.empty()) {
       baronresults::outcome o;

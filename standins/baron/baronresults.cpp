@@ -170,6 +170,7 @@ std::string restext(const model& m, const outcome& o) {
       line(out, "No feasible solution was found.");
       break;
   }
+  for (const std::string& l : o.extralines) line(out, l);
   return out;
 }
 

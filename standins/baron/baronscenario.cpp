@@ -35,8 +35,29 @@ std::vector<std::string> rest(const std::vector<linetokens::token>& w, std::size
   return v;
 }
 
+// The text after the key, without the blanks around it.
+std::string restofline(std::string_view line, std::string_view key) {
+  line.remove_prefix(line.find(key) + key.size());
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = line.find_last_not_of(" \t\r");
+  return std::string(line.substr(first, last - first + 1));
+}
+
 // One line "key values..."; false with the reason.
 bool entry(std::string_view line, scenario& s, std::string& why) {
+  // Lines taken as they are, quotes and all.
+  const std::size_t first = line.find_first_not_of(" \t");
+  const std::string_view word = line.substr(first, line.find_first_of(" \t\r", first) - first);
+  if (word == "tim" || word == "resline") {
+    std::string text = restofline(line, word);
+    if (word == "tim" && text.empty()) {
+      why = "tim needs 1 value";
+      return false;
+    }
+    (word == "tim" ? s.timline : s.reslines.emplace_back()) = std::move(text);
+    return true;
+  }
   std::vector<linetokens::token> w;
   if (!linetokens::split(line, w, why)) return false;
   const std::string& key = w[0].text;
@@ -50,14 +71,6 @@ bool entry(std::string_view line, scenario& s, std::string& why) {
     if (key != t) continue;
     if (!need(1)) return false;
     s.tim[key] = w[1].text;
-    return true;
-  }
-  if (key == "tim") {
-    if (!need(1)) return false;
-    const std::size_t start = line.find("tim") + 3;
-    s.timline = std::string(line.substr(line.find_first_not_of(" \t", start)));
-    while (!s.timline.empty() && (s.timline.back() == '\r' || s.timline.back() == ' '))
-      s.timline.pop_back();
     return true;
   }
   if (key == "form") {
@@ -169,6 +182,7 @@ void apply(const scenario& s, baronresults::outcome& o) {
   o.ray = s.ray;
   o.iisrows = s.iisrows;
   o.iiscols = s.iiscols;
+  o.extralines = s.reslines;
   if (s.resform) {
     o.resform = *s.resform;
   } else if (!s.iisrows.empty() || !s.iiscols.empty()) {

@@ -27,6 +27,7 @@ struct scenario {
   bool nodual = false;
   std::vector<std::string> vardual, equdual, ray;
   std::vector<baronresults::iisentry> iisrows, iiscols;
+  std::vector<std::string> reslines;  // appended to the res file
   bool dexponent = false;
   std::map<std::string, filefault> faults;  // "tim", "sum", "res"
   int exitcode = 0;

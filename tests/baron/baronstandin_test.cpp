@@ -543,6 +543,16 @@ TEST_F(BaronProgram, Refusals) {
   }
 }
 
+TEST_F(BaronProgram, FaultBeforeTheLibraryLinesStillWritesTheTim) {
+  std::string text = options();
+  text.insert(text.find("cplexlibname"), "MaxTime 5;\n");  // a pass-through line BARON refuses
+  const baronrun b = run(text + "OBJ: minimize 0;\n", "", false);
+  EXPECT_EQ(b.code, 2);
+  EXPECT_EQ(b.err, "baron: " + input() + ":7: ':' expected, found '5'\n");
+  ASSERT_TRUE(exists("tim"));
+  EXPECT_EQ(file("tim"), "mybaron 0 0 0 0 -1e+51 1e+51 10 5 0 0 -3 0 0 0\n");
+}
+
 TEST_F(BaronProgram, MissingResultPathIsRefused) {
   const std::string body = "OPTIONS{\nTimName: \"" + dir.file("tim") + "\";\nzolmlibname: \"" + sysdir() +
                            "libkorvasteps64.so\";\n}\nOBJ: minimize 0;\n";
@@ -637,6 +647,15 @@ TEST_F(BaronProgram, ScenarioIis) {
                                       "i2 Lower"}));
 }
 
+TEST_F(BaronProgram, ScenarioResLines) {
+  const baronrun r = run(integermodel, "form block\nresline x99 0 1 2\nresline\nresline (I)IS \"as is\"  \n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::vector<std::string> res = reslines();
+  EXPECT_EQ(std::vector<std::string>(res.end() - 4, res.end()),
+            (std::vector<std::string>{"The above solution has an objective value of: 0", "x99 0 1 2", "",
+                                      "(I)IS \"as is\""}));
+}
+
 TEST_F(BaronProgram, ScenarioDExponents) {
   ASSERT_EQ(run(examplebody, "exponent D\n").code, 0);
   const std::vector<std::string> t = timtokens();
@@ -674,6 +693,8 @@ TEST_F(BaronProgram, ScenarioRefused) {
       {"exit 256\n", "1: exit needs a code from 0 to 255, found '256'", "exit code out of range"},
       {"duals some\n", "1: duals takes the word none", "duals"},
       {"exponent E\n", "1: exponent takes the letter D", "exponent"},
+      {"tim   \n", "1: tim needs 1 value", "an empty tim line"},
+      {"vardual \"1\n", "1: unclosed quote", "an unclosed quote"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
