@@ -38,7 +38,7 @@ std::vector<std::string> rest(const std::vector<linetokens::token>& w, std::size
 // The text after the key, without the blanks around it.
 std::string restofline(std::string_view line, std::string_view key) {
   line.remove_prefix(line.find(key) + key.size());
-  const std::size_t first = line.find_first_not_of(" \t");
+  const std::size_t first = line.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return {};
   const std::size_t last = line.find_last_not_of(" \t\r");
   return std::string(line.substr(first, last - first + 1));

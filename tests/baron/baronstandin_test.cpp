@@ -20,13 +20,9 @@ using baronparse::parse;
 // ---------------------------------------------------------------------------------------
 // Reader
 
-// The example model: x1 free, x2 positive, x3 the objective variable.
-constexpr const char* example = R"(//  a header line
-//
-OPTIONS{
-EpsA: 1e-9;
-}
-
+// The example model, as the link writes it after the OPTIONS section: x1 free, x2
+// positive, x3 the objective variable.
+constexpr const char* examplemodel = R"(
 VARIABLES  x1,x2,x3;
 
 POSITIVE_VARIABLES  x2;
@@ -42,6 +38,7 @@ OBJ: minimize x3;
 )";
 
 TEST(BaronParse, ExampleModel) {
+  const std::string example = std::string("//  a header line\n//\nOPTIONS{\nEpsA: 1e-9;\n}\n") + examplemodel;
   const baronparse::result r = parse(example, "mybaron");
   ASSERT_TRUE(r.ok) << r.message();
   const baronparse::model& m = r.m;
@@ -398,25 +395,10 @@ e1: i1 + i2 >= 2;
 OBJ: minimize (i1 - 3)^2 + (i2 - 1)^2;
 )";
 
-constexpr const char* examplebody = R"(
-VARIABLES  x1,x2,x3;
-
-POSITIVE_VARIABLES  x2;
-
-EQUATIONS  e1,e2;
-
-e1: x1*x2 <= 4;
-
-e2:    x3 - x1 == 0;
-
-OBJ: minimize x3;
-
-STARTING_POINT{
-x1: 1;
-x2: 2;
-x3: 1;
+// The example with a feasible starting point.
+std::string examplebody() {
+  return std::string(examplemodel) + "\nSTARTING_POINT{\nx1: 1;\nx2: 2;\nx3: 1;\n}\n";
 }
-)";
 
 TEST_F(BaronProgram, DefaultSearchFindsTheOptimumInTheSample) {
   const baronrun r = run(integermodel);
@@ -460,7 +442,7 @@ TEST_F(BaronProgram, SameFileSameAnswer) {
 }
 
 TEST_F(BaronProgram, FeasibleStartingPointWins) {
-  const baronrun r = run(examplebody);
+  const baronrun r = run(examplebody());
   ASSERT_EQ(r.code, 0) << r.err;
   const std::vector<std::string> t = timtokens();
   EXPECT_EQ(t[5], "1");
@@ -657,7 +639,7 @@ TEST_F(BaronProgram, ScenarioResLines) {
 }
 
 TEST_F(BaronProgram, ScenarioDExponents) {
-  ASSERT_EQ(run(examplebody, "exponent D\n").code, 0);
+  ASSERT_EQ(run(examplebody(), "exponent D\n").code, 0);
   const std::vector<std::string> t = timtokens();
   EXPECT_EQ(t[5], "1D+00");
   EXPECT_EQ(t[6], "1D+00");
