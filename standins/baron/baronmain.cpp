@@ -38,6 +38,41 @@ std::string filepart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string tokenname(const std::string& file) {
+  std::string n = filepart(file);
+  for (char& c : n)
+    if (c == ' ' || c == '\t') c = '_';
+  return n.empty() ? "baron" : n;
+}
+
+bool writefile(const std::string& path, std::string text, const baronscenario::filefault& f) {
+  if (f.omit) return true;
+  if (f.empty) text.clear();
+  if (f.cut >= 0 && static_cast<std::size_t>(f.cut) < text.size())
+    text.resize(static_cast<std::size_t>(f.cut));
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  return std::fclose(out) == 0 && ok;
+}
+
+// A refusal once the tim path is known also leaves a tim file that says so: barstatus 10
+// (syntax errors), model status 5, no solution.
+int refuse(const std::string& message, const std::string& tim, const std::string& file) {
+  if (!tim.empty()) {
+    baronresults::outcome o;
+    o.name = tokenname(file);
+    o.lower = "-1e+51";
+    o.upper = "1e+51";
+    o.barstatus = "10";
+    o.modelstatus = "5";
+    o.nodeopt = "-3";
+    o.cputime = o.walltime = "0";
+    (void)writefile(tim, baronresults::timtext(o), {});
+  }
+  return refuse(message);
+}
+
 // The names of options 1, 2, ... of an option definition file.
 bool optionnames(const std::string& file, std::vector<std::string>& names, std::string& why) {
   std::string data;
@@ -102,24 +137,6 @@ bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
   return true;
 }
 
-std::string tokenname(const std::string& file) {
-  std::string n = filepart(file);
-  for (char& c : n)
-    if (c == ' ' || c == '\t') c = '_';
-  return n.empty() ? "baron" : n;
-}
-
-bool writefile(const std::string& path, std::string text, const baronscenario::filefault& f) {
-  if (f.omit) return true;
-  if (f.empty) text.clear();
-  if (f.cut >= 0 && static_cast<std::size_t>(f.cut) < text.size())
-    text.resize(static_cast<std::size_t>(f.cut));
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) return false;
-  const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  return std::fclose(out) == 0 && ok;
-}
-
 baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
   using baronresults::number;
   baronresults::outcome o;
@@ -156,27 +173,14 @@ int main(int argc, char** argv) {
   paths p;
   std::string pathfault;
   const bool havepaths = resultpaths(r, text, p, pathfault);
-  if (!r.ok) {
-    if (!p.tim.empty()) {
-      baronresults::outcome o;
-      o.name = tokenname(file);
-      o.lower = "-1e+51";
-      o.upper = "1e+51";
-      o.barstatus = "10";
-      o.modelstatus = "5";
-      o.nodeopt = "-3";
-      o.cputime = o.walltime = "0";
-      (void)writefile(p.tim, baronresults::timtext(o), {});
-    }
-    return refuse(r.message());
-  }
+  if (!r.ok) return refuse(r.message(), p.tim, file);
   if (!havepaths) return refuse(pathfault);
 
   baronscenario::scenario sc;
   const char* scenariofile = std::getenv("BARON_STANDIN_SCENARIO");
   if (scenariofile != nullptr && *scenariofile != '\0' &&
       !baronscenario::read(scenariofile, sc, why))
-    return refuse(why);
+    return refuse(why, p.tim, file);
 
   const baronanswer::answer a = baronanswer::search(r.m);
   baronresults::outcome o = fromanswer(a, sc.dexponent);

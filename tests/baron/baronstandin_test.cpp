@@ -308,6 +308,9 @@ TEST(BaronParse, OptionsReadBeforeAFaultAreKept) {
 // ---------------------------------------------------------------------------------------
 // The program
 
+// The tim file of a refused input: barstatus 10, model status 5, nodeopt -3.
+constexpr const char* refusaltim = "mybaron 0 0 0 0 -1e+51 1e+51 10 5 0 0 -3 0 0 0\n";
+
 std::string baron() { return testutil::binary_dir() + "/standins/bin/baron"; }
 std::string sysdir() { return testutil::source_dir() + "/examples/sysdir/"; }
 
@@ -519,7 +522,7 @@ TEST_F(BaronProgram, Refusals) {
     EXPECT_EQ(b.out, "");
     ASSERT_EQ(exists("tim"), r.tim);
     if (r.tim) {
-      EXPECT_EQ(file("tim"), "mybaron 0 0 0 0 -1e+51 1e+51 10 5 0 0 -3 0 0 0\n");
+      EXPECT_EQ(file("tim"), refusaltim);
     }
     EXPECT_FALSE(exists("res"));
   }
@@ -532,7 +535,7 @@ TEST_F(BaronProgram, FaultBeforeTheLibraryLinesStillWritesTheTim) {
   EXPECT_EQ(b.code, 2);
   EXPECT_EQ(b.err, "baron: " + input() + ":7: ':' expected, found '5'\n");
   ASSERT_TRUE(exists("tim"));
-  EXPECT_EQ(file("tim"), "mybaron 0 0 0 0 -1e+51 1e+51 10 5 0 0 -3 0 0 0\n");
+  EXPECT_EQ(file("tim"), refusaltim);
 }
 
 TEST_F(BaronProgram, MissingResultPathIsRefused) {
@@ -683,6 +686,7 @@ TEST_F(BaronProgram, ScenarioRefused) {
     const baronrun b = run(integermodel, r.scenario);
     EXPECT_EQ(b.code, 2);
     EXPECT_EQ(b.err, "baron: " + dir.file("scenario") + ":" + r.what + "\n");
+    EXPECT_EQ(file("tim"), refusaltim);
   }
 }
 
