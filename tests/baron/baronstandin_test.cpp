@@ -358,6 +358,11 @@ class BaronProgram : public ::testing::Test {
       scenariofile = dir.file("scenario");
       testutil::write_file(scenariofile, scenario);
     }
+    return runwith(file, scenariofile);
+  }
+
+  // Runs with BARON_STANDIN_SCENARIO set to scenariofile (empty: no scenario).
+  baronrun runwith(const std::string& file, const std::string& scenariofile) {
     const testutil::run_result r = testutil::run_program(
         "/bin/sh", {"-c", "BARON_STANDIN_SCENARIO=\"$3\" exec \"$0\" \"$1\" 2>\"$2\"", baron(),
                     file, dir.file("stderr"), scenariofile});
@@ -706,6 +711,16 @@ TEST_F(BaronProgram, ScenarioFileFaultsAndExitCode) {
   EXPECT_EQ(file("res"), res.substr(0, 100));
   ASSERT_EQ(run(integermodel, "cut tim 1000\n").code, 0);
   EXPECT_EQ(file("tim"), tim) << "a cut beyond the end keeps the whole file";
+}
+
+TEST_F(BaronProgram, MissingScenarioFileIsRefused) {
+  testutil::write_file(input(), options() + integermodel);
+  const baronrun b = runwith(input(), dir.file("absent"));
+  EXPECT_EQ(b.code, 2);
+  EXPECT_EQ(b.err, "baron: " + dir.file("absent") +
+                       ":0: cannot read the scenario: No such file or directory\n");
+  EXPECT_EQ(file("tim"), refusaltim);
+  EXPECT_FALSE(exists("res"));
 }
 
 TEST_F(BaronProgram, ScenarioRefused) {
