@@ -196,6 +196,38 @@ TEST_F(GcutilText, EveryStyleFamily) {
       << "numbers skip the objective variable";
 }
 
+TEST_F(GcutilText, RewritingSwitches) {
+  columns(2);
+  const code sqrx = row({V(1), F1(fsqr)});
+  const code absx = row({V(1), F1(fabs_)});
+  const code rpow = row({V(1), V(2), F2(frpower)});
+  const struct {
+    const code& c;
+    bool sqr, sqrt, log10, abs, power;
+    const char* want;
+  } rows[] = {
+      {sqrx, false, true, true, true, true, "sqr(x1)"},
+      {absx, false, true, true, true, true, "sqr(x1)^0.5"},
+      {absx, true, false, true, true, true, "sqrt(x1^2)"},
+      {absx, false, false, true, true, true, "sqrt(sqr(x1))"},
+      {absx, true, true, true, false, true, "abs(x1)"},
+      {row({V(1), F1(flog10)}), true, true, false, true, true, "log10(x1)"},
+      {row({V(1), F1(fsqrt)}), true, false, true, true, true, "sqrt(x1)"},
+      {rpow, true, true, true, true, false, "x1^x2"},
+      {row({V(1), I(3), F2(fpower)}), false, false, false, false, false, "x1"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.want);
+    const std::string out = pieces([&] {
+      gcutil::node* root = gcutil::buildtree(1, static_cast<std::int32_t>(r.c.size()), r.c, pool);
+      gcutil::transformtree(gcdata::mymodel.nodefirst, r.sqr, r.sqrt, r.log10, r.abs, r.power);
+      gcutil::donlcode(root, 2, "", 0);
+    });
+    gcdata::frenlrec();
+    EXPECT_EQ(out, r.want);
+  }
+}
+
 TEST_F(GcutilText, HullSubstitution) {
   columns(2);
   auto& m = gcdata::mymodel;
