@@ -225,6 +225,8 @@ std::int32_t init(baronzolm_state& st, const char* controlFile, std::int32_t* co
     bridgehvn::hvnlogstat(env, "Error: BARON executable too new for this Zolm system.\n");
     return 1;
   }
+  // Slots 0 to 15 are advertised, 0 to 2 included although the local solvers are numbered
+  // from 3: BARON reads the slots so.
   if (solverAvail != nullptr)
     std::fill_n(solverAvail, std::clamp(nSolverAvail, 0, korvasteps::availableslots),
                 std::int32_t{2});
