@@ -45,6 +45,10 @@ int eval_uniformint(ctvnew::tmathnewrec& r, const double* x) {
   return 0;
 }
 
+// A density c + slope t on t in [0, w], w = high - low, with c = 1/w - slope w/2 so that it
+// integrates to 1; it is a density (nowhere negative) for |slope| <= 2/w^2. The draw inverts
+// the distribution function c t + slope t^2/2 = u in the form 2u / (c + sqrt(c^2 + 2 slope u)),
+// which equals (sqrt(c^2 + 2 slope u) - c) / slope without its cancellation.
 int eval_randlinear(ctvnew::tmathnewrec& r, const double* x) {
   const double u = randunit::randuniform();
   const double low = x[0], slope = x[1], high = x[2];
@@ -56,12 +60,12 @@ int eval_randlinear(ctvnew::tmathnewrec& r, const double* x) {
     r.f = low + w * u;
   } else if (std::fabs(slope) > 2 / w) {
     return logerr(r, func, domain, "abs(slope) > 2/(high-low)");
+  } else if (std::fabs(slope) > 2 / (w * w)) {
+    return logerr(r, func, domain, "abs(slope) > 2/(high-low)^2");
   } else {
-    // Inverse of the distribution function c t + slope t^2 / 2 on [0, w].
-    const double c = 1 / w - slope / 2;
-    const double q = c * c + 2 * slope * u;
-    if (q < 1e-10) return logerr(r, func, domain, "sqrt with negative argument");
-    r.f = low + (std::sqrt(q) - c) / slope;
+    const double c = std::max(1 / w - slope * w / 2, 0.0);
+    const double root = std::sqrt(std::max(c * c + 2 * slope * u, 0.0));
+    r.f = u == 0 ? low : std::min(low + 2 * u / (c + root), high);
   }
   return 0;
 }

@@ -71,6 +71,49 @@ TEST_F(SpecialRandom, ChecksAndShortCuts) {
   }
 }
 
+TEST_F(SpecialRandom, LinearDrawsFollowTheirDensityOnTheInterval) {
+  // The density c + slope t on [0, w] with c = 1/w - slope w/2; its mean is c w^2/2 + slope w^3/3.
+  struct row {
+    double low, slope, high;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {0, 1, 0.5, "narrow interval: the draws stayed below 0.5615"},
+      {0, 0.5, 2, "wide interval: the mean was 0.94 instead of 4/3"},
+      {-3, -0.02, 7, "falling density, negative low"},
+      {1, 2, 2, "unit width, steepest rising slope"},
+      {0, -4, 0.5, "the steepest falling slope a narrow interval takes (2/w)"},
+      {10, 1.5e-6, 1010, "wide interval, a slope near its 2/w^2"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const double w = r.high - r.low, c = 1 / w - r.slope * w / 2;
+    const double mean = r.low + c * w * w / 2 + r.slope * w * w * w / 3;
+    const double variance = r.low * r.low + 2 * r.low * (mean - r.low) +
+                            c * w * w * w / 3 + r.slope * w * w * w * w / 4 - mean * mean;
+    constexpr int draws = 4000;
+    double sum = 0;
+    for (int i = 0; i < draws; ++i) {
+      const evaluation e(112, 0, {r.low, r.slope, r.high});
+      ASSERT_EQ(e.answer, 0);
+      ASSERT_GE(e.rec.f, r.low);
+      ASSERT_LE(e.rec.f, r.high);
+      sum += e.rec.f;
+    }
+    EXPECT_NEAR(sum / draws, mean, 5 * std::sqrt(variance / draws));
+  }
+  // Over a unit width the draw is (sqrt(c^2 + 2 slope u) - c) / slope, u = 0.171747132 first.
+  randunit::startup();
+  const double u = 1e-9 * 171747132, c = 1 - 0.5 / 2;
+  EXPECT_DOUBLE_EQ(evaluation(112, 0, {0, 0.5, 1}).rec.f, (std::sqrt(c * c + 2 * 0.5 * u) - c) / 0.5);
+  // A slope within 2/w but beyond 2/w^2 gives no density on a wide interval: refused, and the
+  // number is still drawn.
+  const evaluation steep(112, 0, {0, 0.9, 2});
+  EXPECT_EQ(steep.msg(),
+            mathnew_test::errortext(112, FUNC, DOMAIN, "abs(slope) > 2/(high-low)^2"));
+  EXPECT_EQ(evaluation(19, 0, {0, 1}).rec.f, 1e-9 * 550375356);
+}
+
 TEST_F(SpecialRandom, UniformIntStaysInRangeForADrawOfZero) {
   double state[randunit::savesize];
   for (int i = 0; i < randunit::savesize; ++i) state[i] = 12345 * i;
