@@ -1394,6 +1394,7 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
   double& h12 = r.h[0][1];
   double& h22 = r.h[1][1];
   g1 = g2 = h11 = h12 = h22 = big;
+  bool computed = false;
   const double lga = lngamma(a);
   if (a >= 1e-10 && x >= 1e-10 && std::fabs(lga) < overflowed) {
     const double ps = psi(a);
@@ -1402,7 +1403,8 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
     if (flag == 0 && std::fabs(t - 1 / (a * a)) < overflowed) {
       double d[6];
       digami(d, x, a, lga, lga + std::log(a), ps, ps + 1 / a, t, t - 1 / (a * a), flag);
-      if (flag == 0) {
+      computed = flag == 0;
+      if (computed) {
         g1 = d[0];
         h11 = d[1];
         g2 = d[2];
@@ -1410,6 +1412,10 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
         h12 = d[4];
       }
     }
+  }
+  if (!computed) {  // the substitutes stand, but as an error, not as a forgiven overflow
+    r.h[1][0] = big;
+    return logerr(r, grad, singular, "derivative could not be evaluated");
   }
   if (std::fabs(g1) >= overflowed || std::fabs(g2) >= overflowed) {
     const int answer = logerr(r, grad, overflow, "overflow");

@@ -622,6 +622,8 @@ TEST(SpecialEvaluators, FactorialLogGammaAndRegularizedEdges) {
       {84, 0, 2, 1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "gammareg(x,a) expects x>=0,a>0", "a = 0"},
       {84, 0, 2, nan, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "gammareg(x,a) expects x>=0,a>0", "NaN must not loop"},
       {84, 0, 2, 2e8, 5, 0, 0, 1, any, any, any, any, any, 0, 0, nullptr, "x above 1e8"},
+      {84, 1, 2, 847.35773372067592, 857.51386545876801, 0, 2, any, big, big, any, any, any, GRAD, SINGULAR, "derivative could not be evaluated", "the derivative series stops at its term limit: reported, not passed as an overflow"},
+      {84, 1, 2, 1e-12, 5, 0, 2, any, big, big, any, any, any, GRAD, SINGULAR, "derivative could not be evaluated", "x below the derivatives' range: a slope near 0 is not an overflow"},
       {85, 1, 3, 0.5, 2, 2, 0, 0.5, 1.5, any, any, any, any, 0, 0, nullptr, "BetaReg(0.5, 2, 2) with the density"},
       {85, 0, 3, 1.5, 2, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN, "betareg(x,a,b) expects 0<=x<=1, a,b>0", "x above 1"},
       {85, 0, 3, 0.5, 0, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN, "betareg(x,a,b) expects 0<=x<=1, a,b>0", "a = 0"},
