@@ -706,8 +706,11 @@ dual2 exp(const dual2& a) {
 }
 dual2 constant(double c) { return {c, 0, 0, 0, 0, 0}; }
 
-// I_x(p, q) with its derivatives, x <= p / (p + q): the front factor x^p (1-x)^q / (p B)
-// times the continued fraction 1 / (1 + d1 / (1 + d2 / ...)), both carried as dual2.
+// I_x(p, q) with its derivatives, x <= (p + 1) / (p + q + 2): the front factor x^p (1-x)^q / (p B)
+// times the continued fraction 1 / (1 + d1 / (1 + d2 / ...)), both carried as dual2. An
+// approximant is a pair of steps of that fraction (one step of its even contraction), so
+// that 200 approximants reach as far as the contracted fraction does: with a small p near
+// the mean the plain steps ran out before the fraction settled.
 int inbedercf(double x, double p, double q, const double psi[7], dual2& result, int& nappx,
               double& errapx) {
   constexpr int minappx = 3;
@@ -726,7 +729,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
   dual2 bprev = constant(1), bcur = constant(1);
   dual2 last = front;  // I after one approximant
   errapx = 0;
-  for (int n = 1; n <= maxappx; ++n) {
+  for (int n = 1; n <= 2 * maxappx; ++n) {
     const int m = (n + 1) / 2;
     dual2 coef;
     const dual2 md = constant(m);
@@ -743,6 +746,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
     bprev = scale * bcur;
     acur = scale * anext;
     bcur = scale * bnext;
+    if (n % 2 == 1) continue;  // judged after each pair of steps
     const dual2 now = front * (acur / bcur);
     const double parts[6][2] = {{now.v, last.v},   {now.p, last.p},   {now.q, last.q},
                                 {now.pp, last.pp}, {now.qq, last.qq}, {now.pq, last.pq}};
@@ -750,7 +754,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
     for (const auto& part : parts)
       errapx = std::max(errapx, std::fabs(part[0] - part[1]) / std::max(tol, std::fabs(part[0])));
     last = now;
-    nappx = n + 1;
+    nappx = n / 2 + 1;
     if (nappx >= minappx && errapx < tol) {
       result = now;
       return 0;
@@ -780,8 +784,10 @@ void inbeder(double x, double p, double q, const double psi[7], double der[6], i
     flag = 3;
     return;
   }
+  // The fraction on I_x(p, q) settles fast for x below (p + 1) / (p + q + 2), that on
+  // I_(1-x)(q, p) above. (Switching at the mean p / (p + q) sends a small p to the slow side.)
   dual2 r;
-  if (x <= p / (p + q)) {
+  if (x <= (p + 1) / (p + q + 2)) {
     flag = inbedercf(x, p, q, psi, r, nappx, errapx);
   } else {
     // I_x(p, q) = 1 - I_(1-x)(q, p): the roles of p and q exchange and derivatives change sign.

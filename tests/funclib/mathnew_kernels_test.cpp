@@ -551,6 +551,32 @@ TEST(SpecialEvaluators, DerivativesAgainstDifferences) {
   expect_derivatives(85, {0.8, 1.5, 0.75}, 1e-7, 1e-6);
 }
 
+TEST(SpecialEvaluators, BetaRegSlopesNearTheMeanWithASmallFirstShape) {
+  // Where the shape derivatives' fraction settles slowly: about one point in seven of this
+  // region answered GRAD SINGULAR with zero slopes.
+  const double as[] = {0.0022, 0.01, 0.058135605217297534, 0.3};
+  const double bs[] = {5, 30, 74.08851931676648, 400};
+  const double scales[] = {0.5, 1, 2.9, 8};
+  for (double a : as) {
+    for (double b : bs) {
+      for (double scale : scales) {
+        const double x = std::min(scale * a / (a + b), 0.9);
+        SCOPED_TRACE(testing::Message() << "a " << a << " b " << b << " x " << x);
+        const evaluation e(85, 1, {x, a, b});
+        ASSERT_EQ(e.answer, 0) << e.msg();
+        EXPECT_LT(relerr(e.rec.f, bm::ibeta(a, b, x)), 1e-13);
+        EXPECT_LT(relerr(e.rec.g[0], bm::ibeta_derivative(a, b, x)), 1e-12);
+        const double h = 1e-6 * a;
+        const double da = (bm::ibeta(a + h, b, x) - bm::ibeta(a - h, b, x)) / (2 * h);
+        EXPECT_NEAR(e.rec.g[1], da, 1e-6 * std::max(1.0, std::fabs(da)));
+      }
+    }
+  }
+  const evaluation reported(85, 1, {0.0022852818077577059, 0.058135605217297534, 74.08851931676648});
+  EXPECT_EQ(reported.answer, 0) << reported.msg();
+  EXPECT_NEAR(reported.rec.g[0], 20.011424954597057, 1e-10);
+}
+
 TEST(SpecialEvaluators, EdgeCasesAndReports) {
   const edgerow rows[] = {
       // x**c with a constant exponent
