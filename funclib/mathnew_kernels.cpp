@@ -5,10 +5,11 @@
 // The kernels use their own series and continued fractions: ln Gamma near 1 and 2 by the
 // series in zeta(n) - 1, Stirling's series with Bernoulli coefficients for large
 // arguments, digamma about its positive zero by a Taylor series in Hurwitz zeta values,
-// the incomplete beta ratio by its continued fraction for the tail on the near side of the
-// mean, summed backwards, and its shape derivatives by carrying first and second
-// derivatives through that fraction. Every loop is bounded; a kernel that cannot converge
-// says so through its flag.
+// and the shape derivatives of the incomplete beta ratio by carrying first and second
+// derivatives through its continued fraction. The ratio itself, with the error-function
+// kernel erfc1, is in mathnew_betaratio.cpp; ln Gamma differences (algdiv, gammaratio)
+// and the normal distribution function codyerrf follow the published rationals. Every
+// loop is bounded; a kernel that cannot converge says so through its flag.
 #include "funclib/mathnew_kernels.h"
 
 #include <algorithm>
@@ -31,7 +32,6 @@ constexpr double euler = 0.57721566490153286061;
 constexpr double lnsqrt2pi = 0.9189385332046728;  // ln(sqrt(2 pi))
 constexpr double big = ctvnew::math_huge;          // 1e299
 constexpr double lnbig = ctvnew::ln_math_huge;     // ln(1e299)
-constexpr double exparg = -87.3356713851062;       // terms below exp(exparg) count as 0
 
 // Bernoulli numbers B2 .. B16, the coefficients of the asymptotic series below.
 constexpr double bernoulli[8] = {1.0 / 6,   -1.0 / 30,   1.0 / 42,       -1.0 / 30,
@@ -388,21 +388,45 @@ void digami(double d[6], double x, double p, double gplog, double gp1log, double
   d[5] = result.v;
 }
 
-double algdiv(double a, double b) {
-  // del(b) - del(a + b) term by term: b^-n - (a+b)^-n = -b^-n expm1(-n ln(1 + a/b)), so that
-  // a small a loses nothing.
-  const double lnratio = std::log1p(a / b);
-  double w = 0;
-  for (int k = 0; k < 8; ++k) {
-    const int n = 2 * k + 1;
-    w -= bernoulli[k] / ((2 * k + 2) * n) * std::pow(b, -n) * std::expm1(-n * lnratio);
+namespace {
+
+// ln(Gamma(b) / Gamma(a + b)) for b >= 8 (ALGDIV): the Stirling remainders del(b) - del(a + b)
+// by their series in 1/b^2 with sn = (1 - x^n) / (1 - x), and the main terms with
+// ln(1 + a/b) from lnonepa.
+double lngammaratio(double a, double b, double (*lnonepa)(double)) {
+  constexpr double c0 = 0.833333333333333e-01, c1 = -0.277777777760991e-02,
+                   c2 = 0.793650666825390e-03, c3 = -0.595202931351870e-03,
+                   c4 = 0.837308034031215e-03, c5 = -0.165322962780713e-02;
+  double h, c, x, d;
+  if (a > b) {
+    h = b / a;
+    c = 1 / (1 + h);
+    x = h / (1 + h);
+    d = a + (b - 0.5);
+  } else {
+    h = a / b;
+    c = h / (1 + h);
+    x = 1 / (1 + h);
+    d = b + (a - 0.5);
   }
-  const double u = (a + b - 0.5) * lnratio;
+  const double x2 = x * x;
+  const double s3 = 1 + (x + x2), s5 = 1 + (x + x2 * s3), s7 = 1 + (x + x2 * s5),
+               s9 = 1 + (x + x2 * s7), s11 = 1 + (x + x2 * s9);
+  const double t = (1 / b) * (1 / b);
+  double w = ((((c5 * s11 * t + c4 * s9) * t + c3 * s7) * t + c2 * s5) * t + c1 * s3) * t + c0;
+  w *= c / b;
+  const double u = d * lnonepa(a / b);
   const double v = a * (std::log(b) - 1);
-  return u <= v ? (w - u) - v : (w - v) - u;
+  return u > v ? (w - v) - u : (w - u) - v;
 }
 
-double gammaratio(double a, double b) { return algdiv(a, b); }
+double runtimelog1p(double t) { return std::log1p(t); }
+
+}  // namespace
+
+double algdiv(double a, double b) { return lngammaratio(a, b, &alnrel); }
+
+double gammaratio(double a, double b) { return lngammaratio(a, b, &runtimelog1p); }
 
 double bcorrex(double a, double b) { return stirlingdel(a) + stirlingdel(b) - stirlingdel(a + b); }
 
@@ -441,8 +465,9 @@ double rlog1(double x) {
 
 namespace {
 
-// ln B(a, b): Stirling's form for both large, else through ln Gamma and ln Gamma ratios.
-double betalnimpl(double a, double b) {
+// ln B(a, b): Stirling's form for both large, else through ln Gamma and ln Gamma ratios
+// (ratio: algdiv or gammaratio).
+double betalnimpl(double a, double b, double (*ratio)(double, double)) {
   const double a0 = std::min(a, b);
   const double b0 = std::max(a, b);
   if (a0 >= 8) {
@@ -454,211 +479,73 @@ double betalnimpl(double a, double b) {
     const double e = -0.5 * std::log(b0) + 0.918938533204673 + w;
     return u > v ? (e - v) - u : (e - u) - v;
   }
-  if (b0 >= 8) return lngamma(a0) + algdiv(a0, b0);
+  if (b0 >= 8) return lngamma(a0) + ratio(a0, b0);
   return lngamma(a0) + (lngamma(b0) - lngamma(a0 + b0));
-}
-
-// ln(x^a y^b / B(a, b)); for both parameters large the deviation from the mean is
-// taken through rlog1 so that nothing cancels.
-double lnbetafront(double a, double b, double x, double y) {
-  if (std::min(a, b) >= 8) {
-    const double lambda = a <= b ? a - (a + b) * x : (a + b) * y - b;
-    // t - ln(1 + t) with 1 + t = ratio; far from 0 the logarithm is taken of the ratio
-    // itself, since 1 + t formed from t would lose its leading digits.
-    const auto dev = [](double t, double ratio) {
-      return std::fabs(t) <= 0.6 ? rlog1(t) : t - std::log(ratio);
-    };
-    const double e = -(a * dev(-lambda / a, x * (a + b) / a) + b * dev(lambda / b, y * (a + b) / b));
-    return e - bcorrex(a, b) + 0.5 * std::log(a * b / ((a + b) * 2 * pi));
-  }
-  // The logarithm of the argument nearer 1 is taken from the other one.
-  const double lnx = y < 0.375 ? std::log1p(-y) : std::log(x);
-  const double lny = x <= 0.375 ? std::log1p(-x) : std::log(y);
-  return a * lnx + b * lny - betalnimpl(a, b);
-}
-
-// The k-th coefficient of the continued fraction of I_x(a, b) = front / a * 1 / (1 + d1 /
-// (1 + d2 / ...)): d(2m+1) = -(a+m)(a+b+m)x / ((a+2m)(a+2m+1)), d(2m) = m(b-m)x / ((a+2m-1)(a+2m)).
-double betacfcoef(double a, double b, double x, int k) {
-  const double m = k / 2;
-  if (k % 2 == 0) return m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m));
-  return -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1));
-}
-
-// I_x(a, b) by its continued fraction; it settles fast for x < (a + 1) / (a + b + 2) and
-// slower above. A forward pass (modified Lentz) finds how many terms are needed; the value
-// is then summed from the tail backwards, which does not pile up rounding errors over a long
-// fraction. False when the forward pass does not settle within maxterms.
-bool betacf(double a, double b, double x, double y, int maxterms, double& result) {
-  constexpr double tiny = 1e-300;
-  const double lnfront = lnbetafront(a, b, x, y);
-  if (lnfront < exparg) {
-    result = 0;
-    return true;
-  }
-  double c = 1;
-  double d = 1 + betacfcoef(a, b, x, 1);
-  d = 1 / (std::fabs(d) < tiny ? tiny : d);
-  int terms = 0;
-  for (int k = 2;; ++k) {
-    if (k > maxterms) return false;
-    const double coef = betacfcoef(a, b, x, k);
-    d = 1 + coef * d;
-    d = 1 / (std::fabs(d) < tiny ? tiny : d);
-    c = 1 + coef / c;
-    if (std::fabs(c) < tiny) c = tiny;
-    if (k % 2 == 1 && std::fabs(d * c - 1) < 3e-16) {  // judged after each pair of terms
-      terms = k;
-      break;
-    }
-  }
-  // Backwards: t(k) = 1 + d(k) / t(k+1) and s(k) = t(k) - 1. Near the mean 1 + d(k) almost
-  // vanishes for odd k; there t(k) is formed as (1 + d(k)) - d(k) s(k+1) / t(k+1) with
-  // 1 + d(2m+1) = (a(3m+1) + 2m(2m+1) + (a+m) lambda - m(a+m)x) / ((a+2m)(a+2m+1)),
-  // lambda = a - (a+b)x = a y - b x, so that nothing cancels.
-  const double lambda = a * y - b * x;
-  double t = 1, s = 0;
-  for (int k = 2 * terms + 8; k >= 1; --k) {  // twice the terms: slow fractions settle late
-    const double coef = betacfcoef(a, b, x, k);
-    const double snew = coef / t;
-    if (k % 2 == 1) {
-      const double m = k / 2;
-      const double onepluscoef = (a * (3 * m + 1) + 2 * m * (2 * m + 1) + (a + m) * lambda -
-                                  m * (a + m) * x) /
-                                 ((a + 2 * m) * (a + 2 * m + 1));
-      t = onepluscoef - coef * s / t;
-    } else {
-      t = 1 + snew;
-    }
-    s = snew;
-    if (std::fabs(t) < tiny) t = tiny;
-  }
-  result = std::exp(lnfront) / (a * t);
-  return true;
-}
-
-// ln Gamma(b) - ln Gamma(a + b) for any b > 0: recurrences up to b + n >= 8, then algdiv.
-double lngammadiff(double a, double b) {
-  double sum = 0;
-  while (b < 8) {
-    sum += std::log1p(a / b);  // ln Gamma(b) = ln Gamma(b + 1) - ln b, likewise for a + b
-    b += 1;
-  }
-  return sum + algdiv(a, b);
-}
-
-// 1 - I_x(a, b) for a small shape a, b x <= 1 and x <= 0.5, from the power series
-// I_x(a, b) = x^a / (a B(a, b)) (1 + a sum c(j) x^j / (a + j)), c(j) = (1-b)(2-b)..(j-b) / j!,
-// taken on the logarithmic scale so that the complement keeps its relative accuracy.
-double smallshapetail(double a, double b, double x) {
-  double series = 0;
-  double c = 1;
-  for (int j = 1; j <= 2000; ++j) {
-    c *= (j - b) / j * x;
-    const double term = c / (a + j);
-    series += term;
-    if (std::fabs(term) <= 1e-17 * std::fabs(series)) break;
-  }
-  const double e = a * std::log(x) - loggammaap1(a) - lngammadiff(a, b) + std::log1p(a * series);
-  return -std::expm1(e);
 }
 
 }  // namespace
 
-void bratio(double a, double b, double x, double y, double& w, double& w1, int& flag) {
-  w = 0;
-  w1 = 0;
-  flag = 0;
-  if (!(a >= 0) || !(b >= 0)) {
-    flag = 1;
-  } else if (a == 0 && b == 0) {
-    flag = 2;
-  } else if (!(x >= 0 && x <= 1)) {
-    flag = 3;
-  } else if (!(y >= 0 && y <= 1)) {
-    flag = 4;
-  } else if (std::fabs(((x + y) - 0.5) - 0.5) > 3 * kernel_eps) {
-    flag = 5;
-  }
-  if (flag != 0) return;
-  if (x == 0) {
-    if (a == 0) flag = 6;
-    else w1 = 1;
-    return;
-  }
-  if (y == 0) {
-    if (b == 0) flag = 7;
-    else w = 1;
-    return;
-  }
-  if (a == 0) {
-    w = 1;
-    return;
-  }
-  if (b == 0) {
-    w1 = 1;
-    return;
-  }
-  if (std::max(a, b) < 1e-18) {
-    w = b / (a + b);
-    w1 = a / (a + b);
-    return;
-  }
-  // A tiny shape puts almost all weight beside one end: the small far tail from the series.
-  constexpr double smallshape = 1e-3;
-  if (a <= smallshape && b * x <= 1 && x <= 0.5 && x > a / (a + b)) {
-    w1 = smallshapetail(a, b, x);
-    w = 0.5 - w1 + 0.5;
-    return;
-  }
-  if (b <= smallshape && a * y <= 1 && y <= 0.5 && y > b / (a + b)) {
-    w = smallshapetail(b, a, y);
-    w1 = 0.5 - w + 0.5;
-    return;
-  }
-  // The tail on the near side of the mean is computed, so that the smaller of w and w1 keeps
-  // its relative accuracy; when that fraction settles too slowly the other side is taken.
-  const bool lower = x <= a / (a + b);
-  double r = 0;
-  bool swap = !lower;
-  if (!(lower ? betacf(a, b, x, y, 4000, r) : betacf(b, a, y, x, 4000, r))) {
-    swap = lower;
-    if (!(swap ? betacf(b, a, y, x, 40000, r) : betacf(a, b, x, y, 40000, r))) {
-      flag = 8;
-      return;
-    }
-  }
-  r = std::min(r, 1.0);
-  if (swap) {
-    w1 = r;
-    w = 0.5 - r + 0.5;
-  } else {
-    w = r;
-    w1 = 0.5 - r + 0.5;
-  }
-}
-
-double betaln(double a, double b) { return betalnimpl(a, b); }
-double betalnex(double a, double b) { return betalnimpl(a, b); }
-
-double erfc1(int ind, double x) {
-  if (x <= -5.6) return ind == 0 ? 2 : 2 * std::exp(x * x);
-  if (ind == 0) {
-    if (x > 100 || x * x > -exparg) return 0;
-    return std::erfc(x);
-  }
-  if (x < 4) return std::exp(x * x) * std::erfc(x);
-  // exp(x^2) erfc(x) = 1 / sqrt(pi) * 1 / (x + (1/2) / (x + 1 / (x + (3/2) / (x + ...)))).
-  double f = x;
-  for (int k = 60; k >= 1; --k) f = x + 0.5 * k / f;
-  return 1 / (std::sqrt(pi) * f);
-}
+double betaln(double a, double b) { return betalnimpl(a, b, &algdiv); }
+double betalnex(double a, double b) { return betalnimpl(a, b, &gammaratio); }
 
 double codyerrf(double x) {
+  // erfc(t) for t = |x| / sqrt 2 by Cody's rationals, Phi(x) = erfc(-x / sqrt 2) / 2.
+  constexpr double xsmall = 1.11e-16, xbig = 26.543;
+  constexpr double sqrpi = 5.6418958354775628695e-1;  // 1 / sqrt(pi)
+  constexpr double a[5] = {3.16112374387056560e00, 1.13864154151050156e02,
+                           3.77485237685302021e02, 3.20937758913846947e03,
+                           1.85777706184603153e-1};
+  constexpr double b[4] = {2.36012909523441209e01, 2.44024637934444173e02,
+                           1.28261652607737228e03, 2.84423683343917062e03};
+  constexpr double c[9] = {5.64188496988670089e-1, 8.88314979438837594e00,
+                           6.61191906371416295e01, 2.98635138197400131e02,
+                           8.81952221241769090e02, 1.71204761263407058e03,
+                           2.05107837782607147e03, 1.23033935479799725e03,
+                           2.15311535474403846e-8};
+  constexpr double d[8] = {1.57449261107098347e01, 1.17693950891312499e02,
+                           5.37181101862009858e02, 1.62138957456669019e03,
+                           3.29079923573345963e03, 4.36261909014324716e03,
+                           3.43936767414372164e03, 1.23033935480374942e03};
+  constexpr double p[6] = {3.05326634961232344e-1, 3.60344899949804439e-1,
+                           1.25781726111229246e-1, 1.60837851487422766e-2,
+                           6.58749161529837803e-4, 1.63153871373020978e-2};
+  constexpr double q[5] = {2.56852019228982242e00, 1.87295284992346725e00,
+                           5.27905102951428412e-1, 6.05183413124413191e-2,
+                           2.33520497626869185e-3};
   if (std::isnan(x)) return x;
   const double y = x / 1.4142135623730951;
-  if (std::fabs(y) >= 26.543) return x > 0 ? 1 : 0;
-  return x > 0 ? 1 - 0.5 * std::erfc(y) : 0.5 * std::erfc(-y);
+  const double t = std::fabs(y);
+  if (t < 0.46875) {  // 0.5 (1 + erf(y))
+    const double ysq = t > xsmall ? y * y : 0;
+    double xnum = a[4] * ysq, xden = ysq;
+    for (int i = 0; i < 3; ++i) {
+      xnum = (xnum + a[i]) * ysq;
+      xden = (xden + b[i]) * ysq;
+    }
+    return 0.5 * (1 + y * (xnum + a[3]) / (xden + b[3]));
+  }
+  if (t >= xbig) return x > 0 ? 1 : 0;
+  double r = 0;
+  if (t <= 4) {
+    double xnum = c[8] * t, xden = t;
+    for (int i = 0; i < 7; ++i) {
+      xnum = (xnum + c[i]) * t;
+      xden = (xden + d[i]) * t;
+    }
+    r = (xnum + c[7]) / (xden + d[7]);
+  } else {
+    const double ysq = 1 / (t * t);
+    double xnum = p[5] * ysq, xden = ysq;
+    for (int i = 0; i < 4; ++i) {
+      xnum = (xnum + p[i]) * ysq;
+      xden = (xden + q[i]) * ysq;
+    }
+    r = (sqrpi - ysq * (xnum + p[4]) / (xden + q[4])) / t;
+  }
+  // exp(-t^2) as exp(-s^2) exp(-(t - s)(t + s)), s = t cut to sixteenths.
+  const double s = std::trunc(t * 16) / 16;
+  r *= std::exp(-s * s) * std::exp(-(t - s) * (t + s));
+  return x > 0 ? 1 - 0.5 * r : 0.5 * r;
 }
 
 namespace {
