@@ -11,8 +11,10 @@
 #include <boost/math/special_functions/trigamma.hpp>
 
 #include <cmath>
+#include <iomanip>
 #include <limits>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "funclib/mathnew.h"
@@ -290,6 +292,32 @@ TEST(SpecialKernels, IncompleteBetaAgainstBoost) {
           EXPECT_NEAR(w1, wantc, wantc > floor ? std::max(r.reltol * wantc, r.abstol) : 1e-37);
         }
       }
+    }
+  }
+}
+
+TEST(SpecialKernels, IncompleteBetaAtRandomPointsAgainstBoost) {
+  // Shapes from 1e-12 to 1e6 and x from 1e-20 to 1 - 1e-16, so that every piece of the
+  // choice and its borders are met; both tails to 1e-12 relative down to 1e-38.
+  std::mt19937_64 gen(708);
+  std::uniform_real_distribution<double> u(0, 1);
+  for (int i = 0; i < 20000; ++i) {
+    const double a = std::pow(10.0, -12 + 18 * u(gen)), b = std::pow(10.0, -12 + 18 * u(gen));
+    const double x = u(gen) < 0.5 ? std::pow(10.0, -20 * u(gen)) : 1 - std::pow(10.0, -16 * u(gen));
+    if (!(x > 0 && x < 1)) continue;
+    double w = -1, w1 = -1;
+    int flag = -1;
+    mathnew::bratio(a, b, x, 0.5 - x + 0.5, w, w1, flag);
+    SCOPED_TRACE(testing::Message() << std::setprecision(17) << "a " << a << " b " << b
+                                    << " x " << x);
+    ASSERT_EQ(flag, 0);
+    ASSERT_NEAR(w + w1, 1, 1e-14);
+    const double want = bm::ibeta(a, b, x), wantc = bm::ibetac(a, b, x);
+    if (want > 1.2e-38) {
+      ASSERT_LT(relerr(w, want), 1e-12);
+    }
+    if (wantc > 1.2e-38) {
+      ASSERT_LT(relerr(w1, wantc), 1e-12);
     }
   }
 }
