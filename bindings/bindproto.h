@@ -49,6 +49,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/q5library.h"
 #include "frame/q5rt.h"
 #include "frame/stdthread.h"
 
@@ -228,6 +229,9 @@ class binding {
   explicit binding(const instance& p);
   binding(const binding&) = delete;
   binding& operator=(const binding&) = delete;
+  // A library still loaded when the process ends stays loaded: objects destroyed after the
+  // binding may still call into it.
+  ~binding() { (void)library_.release(); }
 
   // Unit start-up: the three mutexes, every pointer cleared. Close-down frees the mutexes.
   void startup();
@@ -297,7 +301,7 @@ class binding {
   stdthread::tstdmutex& mutex(const std::unique_ptr<stdthread::tstdmutex>& m) const;
 
   const instance& p_;
-  void* libhandle_ = nullptr;
+  q5library::library library_;
   q5rt::sstr libfilename_;
   std::unique_ptr<stdthread::tstdmutex> libmutex_, objmutex_, exceptmutex_;
   int objectcount_ = 0;
