@@ -81,6 +81,7 @@ struct by_address {  // a reference on the caller's side, its address at the bou
   static abi pass(api a) { return &a; }
 };
 
+// clang-format off
 template <> struct tc<1> : same_type<void*> {};                    // untyped pointer by value
 template <> struct tc<2> : same_type<void**> {};                   // untyped pointer by reference
 template <> struct tc<3> : same_type<std::int32_t> {};             // integer by value
@@ -121,6 +122,7 @@ template <> struct tc<56> : same_type<q5rt::sstr*> {};             // short stri
 template <> struct tc<57> : same_type<const double*> {};           // special values, input
 template <> struct tc<58> : same_type<double*> {};                 // special values, written
 template <> struct tc<59> : same_type<callbackproc> {};            // callback routine
+// clang-format on
 
 // One argument on its way across the boundary: the boundary value, made from the caller's
 // argument. A boolean by reference travels as an integer in the carrier and is copied back
