@@ -11,6 +11,9 @@
 //   if (any == nullptr) report(q5library::entrynotfoundmsg("Entry", path));
 //   (void)lib.release();  // only where the library must stay loaded to the end of the run
 //
+// A process-wide owner whose library must outlive static destruction releases it in its own
+// destructor (bindproto::binding) or lives in an object never destroyed (xcompress).
+//
 // The raw calls (q5loadlibrary, q5getprocaddress, q5freelibrary) stay for code that keeps a
 // handle it does not own.
 #pragma once
