@@ -7,7 +7,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "frame/q5process.h"
+#include "support/golden.h"
 #include "support/testutil.h"
 
 namespace {
@@ -29,28 +29,6 @@ std::string banner() {
   std::string line = testutil::run_program(testutil::baronlink_path(), {"AUDIT"}).out;
   if (!line.empty()) line.pop_back();
   return line;
-}
-
-std::string withbanner(std::string text, const std::string& line) {
-  for (std::size_t at = text.find("@BANNER@"); at != std::string::npos; at = text.find("@BANNER@"))
-    text.replace(at, 8, line);
-  return text;
-}
-
-std::string withoutbanner(std::string text, const std::string& line) {
-  for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line))
-    text.replace(at, line.size(), "@BANNER@");
-  return text;
-}
-
-// The first line where two texts differ, for the failure message.
-std::string firstdifference(const std::string& a, const std::string& b) {
-  std::size_t at = 0;
-  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
-  const std::size_t start = a.rfind('\n', at == 0 ? 0 : at - 1);
-  const std::size_t from = start == std::string::npos ? 0 : start + 1;
-  return "first difference at byte " + std::to_string(at) + ", line starting \"" +
-         a.substr(from, 60) + "\" vs \"" + b.substr(from, 60) + "\"";
 }
 
 // Copies the case folder into a fresh folder and runs baronlink there on model.ctl.
@@ -69,16 +47,10 @@ struct caserun {
 
 void expectgolden(const std::string& casename, const std::string& golden, const std::string& got,
                   const std::string& line) {
-  const std::string path = fixture(casename + "/" + golden);
-  if (std::getenv("UPDATE_GOLDEN") != nullptr) {
-    testutil::write_file(path, withoutbanner(got, line));
-    return;
-  }
-  const std::string want = withbanner(testutil::read_file(path), line);
-  EXPECT_TRUE(got == want) << casename << "/" << golden << ": " << firstdifference(got, want);
+  EXPECT_TRUE(testutil::matchesgolden(fixture(casename + "/" + golden), got, {{"@BANNER@", line}}));
 }
 
-TEST(Run, ModelFixturesWriteLogStatusAndSolutionFiles) {
+TEST(Run, ModelFixturesWriteTheLogStatusAndSolutionGoldenFiles) {
   struct row {
     const char* name;
     const char* why;

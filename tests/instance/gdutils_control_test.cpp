@@ -129,13 +129,13 @@ TEST(GdutilsControl, SolverSectionGoesToTheTable) {
   ASSERT_TRUE(gdutils::parse(testutil::read_file(fixture(53)), "x", rec, msg, table));
   ASSERT_EQ(table.getnumalgs(), 2);
   EXPECT_EQ(table.currentsolver, 1);
-  EXPECT_EQ(table.scalgname(1).view(), "CONOPT");
+  EXPECT_EQ(table.scalgname(1).view(), "NLPSOLVA");
   EXPECT_EQ(table.scalgname(2).view(), "BARON");
   EXPECT_EQ(table.scgetdefault(2), 2);
   EXPECT_EQ(table.scgetalgchosen(3), 2);
   EXPECT_TRUE(table.sccapability(1, 4));
   EXPECT_FALSE(table.sccapability(1, 2));
-  EXPECT_EQ(table.scgetdeffile(1).view(), "optconopt.def");
+  EXPECT_EQ(table.scgetdeffile(1).view(), "optnlpsolva.def");
   EXPECT_EQ(table.scgetattach2(2).view(), "baronexe");
   EXPECT_EQ(table.scgetattach3(2).view(), "libbaron.so BA 1 0");
   EXPECT_EQ(table.scnummsg(), 0);
