@@ -81,38 +81,49 @@ void loader::next() {
   }
   const std::int32_t prevline = line;
   ++pos;
-  q5rt::sstr name;
-  std::int32_t dim = 0;
-  q5rt::sstr labels[empreader::maxindices];
-  double value = 0;
-  (void)items.getitem(pos, name, dim, line, labels, value);
+  const empreader::tempitem& it = items.item(pos);
+  line = it.line;
   if (line != prevline) linestart = pos - 1;
-  const std::int32_t code = empkey(name.view());
+  const std::int32_t code = it.name.size() <= 15 ? empkey(it.name) : key_notakey;
   if (iskeyword(code)) {
     cur.code = code;
-    cur.value = value;
+    cur.value = it.value;
     cur.msg = q5rt::concat(q5rt::shortstring<24>::cut(q5rt::concat("is the key ", empkeytext[code]).view()),
                            " ", location());
     return;
   }
-  resolve(name, dim, labels);
+  resolve(it);
 }
 
-void loader::resolve(const q5rt::sstr& name, std::int32_t dim, const q5rt::sstr* labels) {
-  const std::int32_t sym = dctmdcdef::dctsymindex(dict, name);
+// The symbol's number, type and dimension, asked of the dictionary once per name.
+const loader::symbolinfo& loader::symbolof(const std::string& name) {
+  const auto found = symbols.find(name);
+  if (found != symbols.end()) return found->second;
+  symbolinfo s;
+  s.sym = dctmdcdef::dctsymindex(dict, q5rt::sstr::cut(name));
+  if (s.sym > 0) {
+    s.type = dctmdcdef::dctsymtype(dict, s.sym);
+    s.dim = dctmdcdef::dctsymdim(dict, s.sym);
+  }
+  return symbols.emplace(name, s).first->second;
+}
+
+void loader::resolve(const empreader::tempitem& it) {
+  const q5rt::sstr name = q5rt::sstr::cut(it.name);
+  const symbolinfo& info = symbolof(it.name);
+  const std::int32_t sym = info.sym, type = info.type, dim = it.dimension();
   if (sym <= 0) {
     cur.msg = q5rt::concat("unknown symbol ", name, " ", location());
     cur.code = key_error;
     return;
   }
-  const std::int32_t type = dctmdcdef::dctsymtype(dict, sym);
   if (type != 5 && type != 6) {
     cur.msg = q5rt::concat("is neither a variable nor an equation: ", name, " ", location());
     cur.code = key_notinrim;
     return;
   }
   const bool isequ = type == 6;
-  const std::int32_t d = dctmdcdef::dctsymdim(dict, sym);
+  const std::int32_t d = info.dim;
   cur.msg = q5rt::concat("is ", name, " ", location());
   cur.code = isequ ? key_equ : key_var;
   if (d > 0 && dim == 0) {
@@ -136,7 +147,8 @@ void loader::resolve(const q5rt::sstr& name, std::int32_t dim, const q5rt::sstr*
     return;
   }
   std::int32_t uels[empreader::maxindices] = {};
-  for (std::int32_t k = 0; k < dim; ++k) uels[k] = dctmdcdef::dctuelindex(dict, labels[k]);
+  for (std::int32_t k = 0; k < dim; ++k)
+    uels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(it.indices[k])));
   const std::int32_t at = isequ ? dctmdcdef::dctrowindex(dict, sym, uels)
                                 : dctmdcdef::dctcolindex(dict, sym, uels);
   if (at < 0) {

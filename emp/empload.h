@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "bindings/bindproto.h"
 #include "emp/empdata.h"
@@ -99,7 +101,14 @@ class loader {
 
  private:
   [[nodiscard]] q5rt::sstr location() const;
-  void resolve(const q5rt::sstr& name, std::int32_t dim, const q5rt::sstr* labels);
+  struct symbolinfo {
+    std::int32_t sym = 0;
+    std::int32_t type = 0;
+    std::int32_t dim = 0;
+  };
+  const symbolinfo& symbolof(const std::string& name);
+  void resolve(const empreader::tempitem& it);
+  std::unordered_map<std::string, symbolinfo> symbols;
   [[nodiscard]] bool logicprepass();
   void summary();
   void vivars(std::int32_t agent, std::string_view prefix);

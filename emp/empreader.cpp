@@ -38,12 +38,12 @@ q5rt::sstr readtoken(tminiparser& p) {
   return t;
 }
 
+}  // namespace
+
 std::string_view unquoted(std::string_view s) {
   if (s.size() > 1 && (s[0] == '\'' || s[0] == '"')) return s.substr(1, s.size() - 2);
   return s;
 }
-
-}  // namespace
 
 bool templist::readfile(std::string_view filename, q5rt::sstr& msg) {
   tminiparser p(nullptr, false, {});
@@ -102,10 +102,10 @@ bool templist::read(tminiparser& p, q5rt::sstr& msg) {
 bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
   const std::int32_t line = p.linenumber();
   const q5rt::sstr token = readtoken(p);
-  const q5rt::sstr upper = strutilx::uppercase(token.view());
-  if (upper == "EPS" || upper == "INF" || upper == "+INF") {
+  const bool eps = strutilx::struequal(token.view(), "EPS");
+  if (eps || strutilx::struequal(token.view(), "INF") || strutilx::struequal(token.view(), "+INF")) {
     tempitem& it = items_.emplace_back("=", line);
-    it.value = upper == "EPS" ? zlmspecs::valeps : zlmspecs::valpin;
+    it.value = eps ? zlmspecs::valeps : zlmspecs::valpin;
     return true;
   }
   if (isname(token.view())) {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ struct tempitem {
   std::int32_t line;                 // physical line, comments counted
   double value = 0;
 };
+
+// The text without one pair of enclosing single or double quotes (texts of two or more
+// characters whose first character is a quote).
+[[nodiscard]] std::string_view unquoted(std::string_view s);
 
 class templist {
  public:
@@ -76,7 +81,7 @@ class templist {
   bool copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
                 std::span<q5rt::sstr> indices, double& value, bool unquote) const;
 
-  std::vector<tempitem> items_;
+  std::deque<tempitem> items_;  // never moved once read
   bool openfailed_ = false;
 };
 

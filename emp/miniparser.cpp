@@ -102,19 +102,28 @@ void tminiparser::readfromcb(linecallback callback) {
   linelimit_ = -1;
 }
 
+namespace {
+constexpr std::size_t fileblock = 65536;
+}
+
 int tminiparser::getbyte() {
-  if (file_ != nullptr) return std::getc(file_);
-  if (datapos_ >= data_.size()) return EOF;
+  if (datapos_ >= data_.size()) {
+    if (file_ == nullptr) return EOF;
+    // The next block of the file; the last byte of the previous one stays before it, so
+    // that one byte can always be given back.
+    if (!filebuf_) filebuf_ = std::make_unique<char[]>(fileblock + 1);
+    const bool keep = !data_.empty();
+    if (keep) filebuf_[0] = data_.back();
+    const std::size_t got = std::fread(filebuf_.get() + 1, 1, fileblock, file_);
+    if (got == 0) return EOF;
+    data_ = keep ? std::string_view(filebuf_.get(), got + 1) : std::string_view(filebuf_.get() + 1, got);
+    datapos_ = keep ? 1 : 0;
+  }
   return static_cast<unsigned char>(data_[datapos_++]);
 }
 
 void tminiparser::ungetbyte(int c) {
-  if (c == EOF) return;
-  if (file_ != nullptr) {
-    std::ungetc(c, file_);
-  } else {
-    --datapos_;
-  }
+  if (c != EOF) --datapos_;
 }
 
 bool tminiparser::ateof() {

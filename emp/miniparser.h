@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
 #include "frame/q5rt.h"
@@ -101,8 +102,9 @@ class tminiparser {
 
   std::FILE* file_ = nullptr;
   bool fileopen_ = false;
-  std::string_view data_;  // the in-memory file
+  std::string_view data_;  // the in-memory file, or the part of the file read so far
   std::size_t datapos_ = 0;
+  std::unique_ptr<char[]> filebuf_;  // the file is read in blocks
   bool toolong_ = false;
   char ch_ = endofinput;
   char line_[filelinelimit] = {};
