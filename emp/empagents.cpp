@@ -142,11 +142,7 @@ void loader::implicitsection() {
       } else {
         varerr(c, q5rt::concat(prefix, "follower already assigned"));
       }
-      if (myemp.implgroupcol[c] != 0) {
-        varerr(c, "implicit var already marked");
-      } else {
-        myemp.implgroupcol[c] = g;
-      }
+      markcol(myemp.implgroupcol[c], g, c, "implicit var already marked");
       if (a.colkind[c - 1] != 0) varerr(c, "implicit var should be a free var");
       ++myemp.numimplvar;
     }
@@ -154,14 +150,8 @@ void loader::implicitsection() {
     next();
   }
   while (isequ() || is(key_dash)) {
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ()) {
-        syntax(flipneedsconstraint);
-        continue;
-      }
-    }
+    bool flipped = false;
+    if (!dashedequ(flipped, flipneedsconstraint)) continue;
     if (myemp.implvarseen == 0) {
       equerr(cur.index, "No implicit variables were preceeded");
       next();
@@ -169,16 +159,8 @@ void loader::implicitsection() {
     }
     for (std::int32_t k = 0; k < sizeof_item(cur); ++k) {
       const std::int32_t r = cur.index + k;
-      if (myemp.agentofrow[r] != 0) {
-        equerr(r, q5rt::concat(prefix, "follower already assigned"));
-      } else {
-        myemp.agentofrow[r] = myemp.implagent;
-      }
-      if (myemp.implgrouprow[r] != 0) {
-        equerr(r, "implicit equ already marked");
-      } else {
-        myemp.implgrouprow[r] = g;
-      }
+      markrow(myemp.agentofrow[r], myemp.implagent, r, q5rt::concat(prefix, "follower already assigned"));
+      markrow(myemp.implgrouprow[r], g, r, "implicit equ already marked");
       if (a.rowtype[r - 1] != 0) equerr(r, "implicit equ must be of type equality");
       addint(rec->rows, r);
       setflip(r, flipped, "Constraint has ambiguous flip instructions");
@@ -388,14 +370,8 @@ void loader::optsection(std::int32_t agent, std::int32_t follower) {
     next();
   }
   while (isequ() || is(key_dash)) {
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ()) {
-        syntax(flipneedsconstraint);
-        continue;
-      }
-    }
+    bool flipped = false;
+    if (!dashedequ(flipped, flipneedsconstraint)) continue;
     for (std::int32_t k = 0; k < sizeof_item(cur); ++k) sharerow(agent, cur.index + k, flipped);
     next();
   }

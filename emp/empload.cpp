@@ -65,25 +65,35 @@ q5rt::sstr loader::location() const {
   return q5rt::concat("(item ", num(pos - linestart), " on line ", num(line), ")");
 }
 
-void loader::next() {
+const empreader::tempitem* loader::advance(std::string_view eofline, std::string_view beyond) {
   cur = item{};
   const std::int32_t n = items.count();
   if (pos > n) {
-    cur.msg = q5rt::concat("reading beyond EOF after reading ", num(line), "lines");
+    cur.msg = q5rt::concat(beyond);
     cur.code = key_error;
-    return;
+    return nullptr;
   }
   if (pos == n) {
-    cur.msg = q5rt::concat(num(pos), " items found on ", num(line), "lines");
+    cur.msg = q5rt::concat(num(pos), eofline);
     ++pos;
     cur.code = key_eof;
-    return;
+    return nullptr;
   }
   const std::int32_t prevline = line;
   ++pos;
   const empreader::tempitem& it = items.item(pos);
   line = it.line;
   if (line != prevline) linestart = pos - 1;
+  return &it;
+}
+
+void loader::next() {
+  const q5rt::sstr count = num(line);
+  const empreader::tempitem* found =
+      advance(q5rt::concat(" items found on ", count, "lines").view(),
+              q5rt::concat("reading beyond EOF after reading ", count, "lines").view());
+  if (found == nullptr) return;
+  const empreader::tempitem& it = *found;
   const std::int32_t code = it.name.size() <= 15 ? empkey(it.name) : key_notakey;
   if (iskeyword(code)) {
     cur.code = code;
@@ -160,24 +170,9 @@ void loader::resolve(const empreader::tempitem& it) {
 }
 
 void loader::nextident() {
-  cur = item{};
-  const std::int32_t n = items.count();
-  if (pos > n) {
-    cur.msg = q5rt::sstr::cut("reading beyond EOF");
-    cur.code = key_error;
-    return;
-  }
-  if (pos == n) {
-    cur.msg = q5rt::concat(num(pos), " items found on line");
-    ++pos;
-    cur.code = key_eof;
-    return;
-  }
-  const std::int32_t prevline = line;
-  ++pos;
-  const empreader::tempitem& it = items.item(pos);
-  line = it.line;
-  if (line != prevline) linestart = pos - 1;
+  const empreader::tempitem* found = advance(" items found on line", "reading beyond EOF");
+  if (found == nullptr) return;
+  const empreader::tempitem& it = *found;
   if (it.name == "=") {
     cur.msg = q5rt::concat("empkey expected but number found ", location());
     cur.code = key_error;
@@ -226,6 +221,33 @@ std::int32_t loader::pairsize(const item& first, const item& second, std::int32_
 void loader::skippair() {
   next();
   next();
+}
+
+bool loader::dashedequ(bool& flipped, std::string_view flipmsg) {
+  flipped = is(key_dash);
+  if (!flipped) return true;
+  next();
+  if (isequ()) return true;
+  if (!is(key_notinrim)) syntax(flipmsg);
+  return false;
+}
+
+void loader::markrow(std::int32_t& slot, std::int32_t value, std::int32_t row,
+                     std::string_view text) {
+  if (slot != 0) {
+    equerr(row, text);
+  } else {
+    slot = value;
+  }
+}
+
+void loader::markcol(std::int32_t& slot, std::int32_t value, std::int32_t col,
+                     std::string_view text) {
+  if (slot != 0) {
+    varerr(col, text);
+  } else {
+    slot = value;
+  }
 }
 
 // ---- the load ----

@@ -63,6 +63,14 @@ class loader {
                                       std::int32_t col, std::string_view sizeerror);
   // A pair item of code 3: the item after it is read and dropped, then the next one.
   void skippair();
+  // An optional "-" before an equation: flipped tells whether there was one; false, after
+  // the syntax error flipmsg, when neither an equation nor a name outside the instance
+  // follows the dash.
+  [[nodiscard]] bool dashedequ(bool& flipped, std::string_view flipmsg);
+  // Sets the row's (column's) slot to value unless it is set already: then the equation
+  // (variable) error text.
+  void markrow(std::int32_t& slot, std::int32_t value, std::int32_t row, std::string_view text);
+  void markcol(std::int32_t& slot, std::int32_t value, std::int32_t col, std::string_view text);
 
   // ---- sections (7.106) ----
   void dualvar(std::int32_t agent);
@@ -101,6 +109,9 @@ class loader {
 
  private:
   [[nodiscard]] q5rt::sstr location() const;
+  // The next item of the list, or nil with cur set to the end (eofline after the count) or
+  // to the error beyond the end.
+  const empreader::tempitem* advance(std::string_view eofline, std::string_view beyond);
   struct symbolinfo {
     std::int32_t sym = 0;
     std::int32_t type = 0;

@@ -29,11 +29,8 @@ void loader::dualvar(std::int32_t agent) {
     }
     const item v = cur;
     next();
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ() && !is(key_notinrim)) syntax(flipneedsconstraint);
-    }
+    bool flipped = false;
+    (void)dashedequ(flipped, flipneedsconstraint);
     if (is(key_notinrim)) {
       next();
       continue;
@@ -48,16 +45,8 @@ void loader::dualvar(std::int32_t agent) {
     for (std::int32_t k = 0; k < n; ++k) {
       const std::int32_t c = v.index + k, r = e.index + k;
       if (e.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "dualVAR pair has different domains");
-      if (myemp.dualrowofcol[c] != 0) {
-        varerr(c, "dualVAR var already marked");
-      } else {
-        myemp.dualrowofcol[c] = r;
-      }
-      if (myemp.dualcolofrow[r] != 0) {
-        equerr(r, "dualVAR equ already marked");
-      } else {
-        myemp.dualcolofrow[r] = c;
-      }
+      markcol(myemp.dualrowofcol[c], r, c, "dualVAR var already marked");
+      markrow(myemp.dualcolofrow[r], c, r, "dualVAR equ already marked");
       ++myemp.numdualvar;
       setflip(r, flipped, ambiguousflip);
       if (agent > 0) {
@@ -84,14 +73,8 @@ void loader::dualequ() {
       skippair();
       continue;
     }
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ()) {
-        if (!is(key_notinrim)) syntax(flipneedsconstraint);
-        continue;
-      }
-    }
+    bool flipped = false;
+    if (!dashedequ(flipped, flipneedsconstraint)) continue;
     const item e = cur;
     next();
     if (is(key_notinrim)) {
@@ -108,16 +91,8 @@ void loader::dualequ() {
     for (std::int32_t k = 0; k < n; ++k) {
       const std::int32_t r = e.index + k, c = v.index + k;
       if (v.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "dualEQU pair has different domains");
-      if (myemp.dualcolofrow[r] != 0) {
-        equerr(r, "dualEQU equ already marked");
-      } else {
-        myemp.dualcolofrow[r] = -c;
-      }
-      if (myemp.dualrowofcol[c] != 0) {
-        varerr(c, "dualEQU var already marked");
-      } else {
-        myemp.dualrowofcol[c] = -r;
-      }
+      markrow(myemp.dualcolofrow[r], -c, r, "dualEQU equ already marked");
+      markcol(myemp.dualrowofcol[c], -r, c, "dualEQU var already marked");
       ++myemp.numdualequ;
       setflip(r, flipped, ambiguousflip);
     }
@@ -187,14 +162,8 @@ void loader::vi(std::int32_t agent) {
       zerofunction(agent, prefix);
       continue;
     }
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ()) {
-        syntax(flipneedsconstraint);
-        continue;
-      }
-    }
+    bool flipped = false;
+    if (!dashedequ(flipped, flipneedsconstraint)) continue;
     const item e = cur;
     next();
     if (isvar()) {
@@ -210,11 +179,7 @@ void loader::vi(std::int32_t agent) {
         if (v.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "VIfunc pair has different domains");
         bool setcol = true;
         if (agent > 0) {
-          if (myemp.agentofrow[r] != 0) {
-            equerr(r, q5rt::concat(prefix, "follower already assigned"));
-          } else {
-            myemp.agentofrow[r] = agent;
-          }
+          markrow(myemp.agentofrow[r], agent, r, q5rt::concat(prefix, "follower already assigned"));
           std::int32_t& owner = myemp.agentofcol[c];
           if (owner == -1 || owner == 0 || owner == agent) {
             owner = agent;
@@ -222,18 +187,8 @@ void loader::vi(std::int32_t agent) {
             setcol = false;  // another agent's column: only the row's function is set
           }
         }
-        if (myemp.vivarofrow[r] != 0) {
-          equerr(r, q5rt::concat(prefix, "VIfunc equ already marked"));
-        } else {
-          myemp.vivarofrow[r] = c;
-        }
-        if (setcol) {
-          if (myemp.virowofcol[c] != 0) {
-            varerr(c, q5rt::concat(prefix, "VIfunc var already marked"));
-          } else {
-            myemp.virowofcol[c] = r;
-          }
-        }
+        markrow(myemp.vivarofrow[r], c, r, q5rt::concat(prefix, "VIfunc equ already marked"));
+        if (setcol) markcol(myemp.virowofcol[c], r, c, q5rt::concat(prefix, "VIfunc var already marked"));
         ++myemp.numvifunc;
         setflip(r, flipped, ambiguousflip);
       }
@@ -245,11 +200,7 @@ void loader::vi(std::int32_t agent) {
         const std::int32_t r = e.index + k;
         if (myemp.vivarofrow[r] != 0) equerr(r, q5rt::concat(prefix, "VIfunc equ already marked"));
         if (agent > 0) {
-          if (myemp.agentofrow[r] != 0) {
-            equerr(r, q5rt::concat(prefix, "follower already assigned"));
-          } else {
-            myemp.agentofrow[r] = agent;
-          }
+          markrow(myemp.agentofrow[r], agent, r, q5rt::concat(prefix, "follower already assigned"));
         }
         setflip(r, flipped, ambiguousflip);
       }
@@ -274,16 +225,8 @@ void loader::qviparams(const item& orig) {
   }
   for (std::int32_t k = 0; k < n; ++k) {
     const std::int32_t o = orig.index + k, p = par.index + k;
-    if (myemp.qviparofcol[o] != 0) {
-      varerr(o, "QVIvar already marked");
-    } else {
-      myemp.qviparofcol[o] = p;
-    }
-    if (myemp.qviorigofpar[p] != 0) {
-      varerr(p, "QVIivar already marked");
-    } else {
-      myemp.qviorigofpar[p] = o;
-    }
+    markcol(myemp.qviparofcol[o], p, o, "QVIvar already marked");
+    markcol(myemp.qviorigofpar[p], o, p, "QVIivar already marked");
     myemp.virowofcol[p] = 0;
     ++myemp.numqvipar;
     const auto differ = [&](const double* bound, std::string_view text) {
@@ -346,14 +289,8 @@ void loader::qvi() {
       next();
       continue;
     }
-    const bool flipped = is(key_dash);
-    if (flipped) {
-      next();
-      if (!isequ()) {
-        syntax("Flip instruction \"-\" can only be followed by an equation name");
-        continue;
-      }
-    }
+    bool flipped = false;
+    if (!dashedequ(flipped, "Flip instruction \"-\" can only be followed by an equation name")) continue;
     const item e = cur;
     next();
     if (isvar()) {
