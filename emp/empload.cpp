@@ -147,8 +147,9 @@ void loader::resolve(const empreader::tempitem& it) {
     if (first < 0) {
       cur.msg.append_cut(" but instance not in model rim");
       cur.code = key_notinrim;
+      return;
     }
-    return;
+    return checkrange(isequ);
   }
   if (dim != d) {
     cur.msg = q5rt::concat("has dimension ", num(dim), " but should be ", num(d), ": ",
@@ -167,6 +168,15 @@ void loader::resolve(const empreader::tempitem& it) {
     return;
   }
   cur.index = at + 1;
+  checkrange(isequ);
+}
+
+// A dictionary that does not fit the model could place rows or columns outside it.
+void loader::checkrange(bool isequ) {
+  const std::int32_t limit = isequ ? myemp.numrows : myemp.numcols;
+  if (cur.index >= 1 && std::int64_t{cur.index} + sizeof_item(cur) - 1 <= limit) return;
+  cur.msg.append_cut(" but the dictionary places it outside the model");
+  cur.code = key_error;
 }
 
 void loader::nextident() {

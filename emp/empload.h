@@ -119,6 +119,7 @@ class loader {
   };
   const symbolinfo& symbolof(const std::string& name);
   void resolve(const empreader::tempitem& it);
+  void checkrange(bool isequ);
   std::unordered_map<std::string, symbolinfo> symbols;
   [[nodiscard]] bool logicprepass();
   void summary();

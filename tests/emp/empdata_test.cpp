@@ -210,6 +210,24 @@ TEST(empdata, empfree_releases_every_list) {
   }
 }
 
+// A dictionary that places rows beyond the model's count is refused item by item.
+TEST(empdata, rows_outside_the_model_are_refused) {
+  captured c;
+  loadfixture("annot");
+  const gcdata::tmodel& m = gcdata::mymodel;
+  empdata::empalloc(m.cols, 2);
+  empdata::emploadargs args = empmodel::loadargs("inline.emp", true);
+  const std::string dict = testutil::source_dir() + "/tests/emp/fixtures/annot/model.dct";
+  args.dictfile = dict;
+  args.callback = &captured::message;
+  args.userdata = &c;
+  EXPECT_EQ(empdata::emploadtext(args, "dualVAR x(i1) e(i1)\ndualVAR x e\n"), 1);
+  EXPECT_NE(c.log.find("DualVar EQU expected is e (item 3 on line 2) but the dictionary places it outside the model"),
+            std::string::npos) << c.log;
+  EXPECT_EQ(myemp.numdualvar, 1);
+  empdata::empfree();
+}
+
 TEST(empdata, a_dictionary_of_the_caller_stays_the_callers) {
   captured c;
   loadfixture("annot");
