@@ -222,8 +222,8 @@ TEST(empdata, rows_outside_the_model_are_refused) {
   args.callback = &captured::message;
   args.userdata = &c;
   EXPECT_EQ(empdata::emploadtext(args, "dualVAR x(i1) e(i1)\ndualVAR x e\n"), 1);
-  EXPECT_NE(c.log.find("DualVar EQU expected is e (item 3 on line 2) but the dictionary places it outside the model"),
-            std::string::npos) << c.log;
+  EXPECT_NE(c.status.find("DualVar EQU expected is e (item 3 on line 2) but the dictionary places it outside the model"),
+            std::string::npos) << c.log << c.status << c.messages;
   EXPECT_EQ(myemp.numdualvar, 1);
   empdata::empfree();
 }
