@@ -159,7 +159,7 @@ void loader::resolve(const empreader::tempitem& it) {
   }
   std::int32_t uels[empreader::maxindices] = {};
   for (std::int32_t k = 0; k < dim; ++k)
-    uels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(it.indices[k])));
+    uels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
   const std::int32_t at = isequ ? dctmdcdef::dctrowindex(dict, sym, uels)
                                 : dctmdcdef::dctcolindex(dict, sym, uels);
   if (at < 0) {

@@ -110,6 +110,9 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
   }
   if (isname(token.view())) {
     tempitem it(token.view(), line);
+    it.first = static_cast<std::int32_t>(indextexts_.size());
+    // An item whose index list fails is dropped with its index texts.
+    const auto drop = [this, &it] { indextexts_.resize(static_cast<std::size_t>(it.first)); };
     (void)p.skipbl();
     if (p.ch() == '(') {
       do {
@@ -117,14 +120,17 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
         q5rt::sstr index;
         if (!p.nextindex(index)) {
           msg = q5rt::concat("Bad index, saw \"", index, "\"");
+          drop();
           return false;
         }
-        it.adddimension(index.view());
+        indextexts_.emplace_back(index.view());
+        ++it.dim;
         (void)p.skipbl();
       } while (p.ch() == ',');
       (void)p.skipbl();
       if (p.ch() != ')') {
         msg = q5rt::sstr::cut("Closing ) missing");
+        drop();
         return false;
       }
       p.nextch();
@@ -159,9 +165,11 @@ bool templist::copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimensio
   name = q5rt::sstr::cut(it.name);
   dimension = it.dimension();
   line = it.line;
-  const std::size_t room = std::min(indices.size(), it.indices.size());
-  for (std::size_t k = 0; k < room; ++k)
-    indices[k] = q5rt::sstr::cut(unquote ? unquoted(it.indices[k]) : std::string_view(it.indices[k]));
+  const std::size_t room = std::min(indices.size(), static_cast<std::size_t>(it.dim));
+  for (std::size_t k = 0; k < room; ++k) {
+    const std::string_view text = index(it, static_cast<std::int32_t>(k));
+    indices[k] = q5rt::sstr::cut(unquote ? unquoted(text) : text);
+  }
   return true;
 }
 

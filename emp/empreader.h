@@ -33,15 +33,16 @@ namespace empreader {
 
 inline constexpr std::int32_t maxindices = 20;  // the loader's room for index texts
 
+// One item; its index texts lie in the list's store (templist::index).
 struct tempitem {
   tempitem(std::string_view name, std::int32_t line) : name(name), line(line) {}
-  [[nodiscard]] std::int32_t dimension() const { return static_cast<std::int32_t>(indices.size()); }
-  void adddimension(std::string_view text) { indices.emplace_back(text); }
+  [[nodiscard]] std::int32_t dimension() const { return dim; }
 
-  std::string name;                  // "=" for a value, "*" and "-" for the signs
-  std::vector<std::string> indices;  // as written, quotes kept
-  std::int32_t line;                 // physical line, comments counted
+  std::string name;        // "=" for a value, "*" and "-" for the signs
+  std::int32_t line;       // physical line, comments counted
   double value = 0;
+  std::int32_t first = 0;  // its first index text in the list's store
+  std::int32_t dim = 0;    // its number of index texts
 };
 
 // The text without one pair of enclosing single or double quotes (texts of two or more
@@ -74,6 +75,10 @@ class templist {
     return copyitem(n, name, dimension, line, indices, value, false);
   }
   [[nodiscard]] const tempitem& item(std::int32_t n) const { return items_[n - 1]; }
+  // Index text k (from 0) of an item, as written (quotes kept).
+  [[nodiscard]] std::string_view index(const tempitem& it, std::int32_t k) const {
+    return indextexts_[static_cast<std::size_t>(it.first + k)];
+  }
 
  private:
   bool read(miniparser::tminiparser& p, q5rt::sstr& msg);
@@ -82,6 +87,7 @@ class templist {
                 std::span<q5rt::sstr> indices, double& value, bool unquote) const;
 
   std::deque<tempitem> items_;  // never moved once read
+  std::deque<std::string> indextexts_;  // the index texts of all items, in order
   bool openfailed_ = false;
 };
 

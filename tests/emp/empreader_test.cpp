@@ -15,9 +15,9 @@ std::string describe(const empreader::templist& items) {
   for (std::int32_t n = 1; n <= items.count(); ++n) {
     const auto& it = items.item(n);
     out += it.name;
-    if (!it.indices.empty()) {
+    if (it.dim > 0) {
       out += "(";
-      for (std::size_t k = 0; k < it.indices.size(); ++k) out += (k ? "," : "") + it.indices[k];
+      for (std::int32_t k = 0; k < it.dim; ++k) out += (k ? "," : "") + std::string(items.index(it, k));
       out += ")";
     }
     out += "@" + std::to_string(it.line);
