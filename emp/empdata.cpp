@@ -17,10 +17,11 @@ namespace empdata {
 
 namespace {
 
-// Every list object of the EMP state; empfree releases them all at once.
+// Every list object of the EMP state; empfree releases them all at once. The pool itself is
+// never destroyed: the close-down (at exit) may still empty it after static objects are gone.
 std::vector<std::unique_ptr<zlmobj::txlist>>& listpool() {
-  static std::vector<std::unique_ptr<zlmobj::txlist>> pool;
-  return pool;
+  static auto* pool = new std::vector<std::unique_ptr<zlmobj::txlist>>();
+  return *pool;
 }
 
 template <typename T>

@@ -74,6 +74,5 @@ int main(int argc, char** argv) {
   const std::int32_t rc = empdata::emploadex(args);
   std::printf("result %d\n", static_cast<int>(rc));
   std::fputs(empmodel::dumprecord().c_str(), stdout);
-  empdata::empfree();
-  return 0;
+  return 0;  // the record goes with the unit's close-down
 }
