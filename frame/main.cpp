@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "baron/gcbaron.h"
@@ -28,7 +29,7 @@ namespace baron {
 std::atomic<std::int32_t> ctrlpending{0};
 static_assert(std::atomic<std::int32_t>::is_always_lock_free, "the counter is used in a signal handler");
 q5rt::sstr msg;       // the control loader's message
-q5rt::sstr execline;  // BARON's command line
+std::string execline;  // BARON's command line (never cut)
 int rc = 0;           // the shell run's exit code; not used
 
 void topctrlhandle(int /*signum*/) { ctrlpending.fetch_add(1, std::memory_order_relaxed); }

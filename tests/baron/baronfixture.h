@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "bindings/dctmdodef.h"
 #include "bindings/optdodef.h"
 #include "frame/statlib.h"
 #include "instance/gcdata.h"
@@ -36,6 +37,11 @@ class logcapture {
 inline void loadoptionlibrary() {
   q5rt::sstr msg;
   ASSERT_TRUE(optdodef::optgetreadyl(testutil::standinlib() + "/libzlmopt64.so", msg)) << msg.view();
+}
+
+inline void loaddictionarylibrary() {
+  q5rt::sstr msg;
+  ASSERT_TRUE(dctmdodef::dctgetreadyl(testutil::standinlib() + "/libzlmdct64.so", msg)) << msg.view();
 }
 
 // A fresh model record for the object's lifetime, the system directory set to the
