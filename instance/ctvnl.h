@@ -71,6 +71,21 @@ struct tnlcode {
 
 constexpr int code(opcode op) { return static_cast<int>(op); }
 
+// One node of a row's expression tree (the BARON translation's writers build them from
+// the instruction code). Nodes come from the model record's pool (gcdata::getnlrec).
+struct nltreerec {
+  double value;            // magnitude of a constant (never negative when built)
+  nltreerec* next;         // next node in the pool's in-use chain or free list
+  nltreerec* up;           // parent, set by the text writer while it walks
+  nltreerec* left;         // first child
+  nltreerec* right;        // second child
+  ctvnl::opcode opcode;    // PushV, PushI, Store, Add, ..., NoOp for a dropped node
+  std::int32_t operand;    // column, pool entry, row, function number or argument position
+  std::int32_t number;     // position in the in-use chain from 1 (dumps)
+  std::uint8_t paren;      // text writer: close this subtree with ")"
+  std::uint8_t done;       // text writer: this node's operator has been written
+};
+
 // Opcodes whose operand is a constant-pool entry.
 inline constexpr zlmspecs::codeset pushimmed{code(opcode::pushi), code(opcode::addi),
                                              code(opcode::subi),  code(opcode::muli),

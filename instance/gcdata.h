@@ -301,6 +301,22 @@ void gcallocsolution();
 [[nodiscard]] bool gcgetzolmopt(std::int32_t key, double& value);
 void addfname(std::string_view filename);
 
+// ---- the expression-tree node pool (nodefree, nodefirst, nodelast) ----
+// A node from the free list, or a new one, appended to the in-use chain with the next
+// number; its links, opcode, operand and flags are cleared (value is kept).
+[[nodiscard]] ctvnl::nltreerec* getnlrec();
+// Every in-use node back to the free list at once.
+void frenlrec();
+// An empty pool, without releasing nodes.
+void ininlrec();
+// The node becomes a dropped node (NoOp, no children); it stays in the in-use chain.
+void dropnlrec(ctvnl::nltreerec* node);
+// Drops the node with everything below it.
+void dropsubtree(ctvnl::nltreerec* node);
+
+// The C-style writer's variable numbering skips the objective variable (style 11).
+inline std::int32_t cppstylereform = 0;
+
 // Writes the solution file (solfile, in the layout of filetype) from the record: head
 // items, the row and column records when the model status calls for them, tail items.
 // A file that cannot be opened is reported in the log; nothing is written then.

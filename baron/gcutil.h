@@ -1,0 +1,126 @@
+// Services that every written model shares: the comment header, opening and announcing
+// files, scratch names, row and column names, declaration lists; and the expression
+// pipeline of a row's instruction code: tree building, rewriting, folding and text.
+//
+// Usage:
+//   q5rt::textfile f;
+//   if (gcutil::open4write(f, gcutil::scratchname("mybaron"), "") != 0) ...
+//   gcutil::gcheader(f, "//  ");
+//   ctvnl::nltreerec* root = gcutil::buildtree(first, last, code, pool);
+//   if (root == nullptr) ...                      // malformed code, refused
+//   gcutil::transformtree(gcdata::mymodel.nodefirst, true, true, true, true, true);
+//   gcutil::cleantree(gcdata::mymodel.nodefirst);
+//   liutil::lifirst("e1: ", 4);
+//   gcutil::donlcode(root, 2, "", 0);              // pieces through liutil::linext
+//   liutil::lilast(";");
+//   gcdata::frenlrec();                            // all nodes back before the next row
+//
+// Tree messages (building, folding) are lines on standard output. A stack overflow while
+// building and a division by a constant zero while folding end the run with exit code 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "frame/q5rt.h"
+#include "frame/q5text.h"
+#include "funclib/ctvnew.h"
+#include "instance/ctvnl.h"
+
+namespace gcutil {
+
+using node = ctvnl::nltreerec;
+using codespan = std::span<const ctvnl::tnlcode>;
+
+// ---- unit state (set by start-up) ----
+inline q5rt::sstr optobjvardef_;  // the objective variable's name in written models
+inline std::int32_t folid = 0;    // the current EMP follower, 0 none
+inline q5rt::sstr blanks255;
+inline std::array<q5rt::sstr, 7> vartypename;  // by column type
+inline std::array<q5rt::sstr, 7> equtypename;  // by row type
+inline q5rt::sstr chlambda;       // convex-hull divisor in force, empty none
+inline std::int32_t chdis = 0;
+inline std::int32_t chterm = 0;
+inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
+
+// The halts of the tree code go through here: the line on standard output, then the
+// run ends with exit code 0. A test or fuzz target may set a hook that does not return
+// (it throws); the hook gets the exit code.
+using halthook = void (*)(int code);
+inline halthook treehalthook = nullptr;
+[[noreturn]] void treehalt(std::string_view line);
+
+// ---- header, files and small services ----
+// The comment header of a written model, every line starting with prefix. The time stamp
+// follows the conversion option set's time-stamp text (stampsource); the second form
+// takes that text directly.
+void gcheader(q5rt::textfile& f, std::string_view prefix);
+void gcheader(q5rt::textfile& f, std::string_view prefix, std::string_view stampoption);
+// Where gcheader gets the time-stamp text from; nullptr: no option set, empty text.
+using stamptext = q5rt::sstr (*)();
+inline stamptext stampsource = nullptr;
+
+// Opens name for writing: 0, or the I/O result after the "*** Could not write" and
+// "*** RC=" lines to log and status file. A description announces the file in the log.
+[[nodiscard]] int open4write(q5rt::textfile& f, std::string_view name, std::string_view description);
+[[nodiscard]] q5rt::sstr scratchname(std::string_view base);
+[[nodiscard]] q5rt::sstr addanchor(std::string_view name);
+[[nodiscard]] double getobjjacval();
+[[nodiscard]] q5rt::sstr hullname(std::int32_t a, std::int32_t b, std::int32_t c);
+[[nodiscard]] q5rt::sstr strleftjust(std::string_view text, std::int32_t width);
+void setfollowerid(std::int32_t number);
+void objvardefset(std::string_view name);
+
+// ---- names of rows and columns in written models ----
+[[nodiscard]] q5rt::sstr rname(std::int32_t r);
+[[nodiscard]] q5rt::sstr cname(std::int32_t c);
+[[nodiscard]] q5rt::sstr decname(std::int32_t c);
+[[nodiscard]] q5rt::sstr dotname(std::int32_t c, std::string_view suffix);
+[[nodiscard]] q5rt::sstr dename(std::int32_t c, bool zero);
+[[nodiscard]] q5rt::sstr dcname(std::int32_t c);
+[[nodiscard]] q5rt::sstr slname(std::int32_t n);
+[[nodiscard]] q5rt::sstr pename(std::int32_t n);
+[[nodiscard]] q5rt::sstr cnscname(std::int32_t n);
+[[nodiscard]] q5rt::sstr cnsename(std::int32_t n);
+[[nodiscard]] q5rt::sstr disename(std::int32_t n);
+[[nodiscard]] q5rt::sstr logvname(std::int32_t r, std::int32_t a);
+[[nodiscard]] q5rt::sstr logename(std::int32_t r, std::int32_t a, std::int32_t b);
+[[nodiscard]] q5rt::sstr disequname(std::int32_t a, std::int32_t b, std::int32_t r);
+[[nodiscard]] q5rt::sstr disslname(std::int32_t a, std::int32_t b, std::int32_t d);
+[[nodiscard]] q5rt::sstr diswname(std::int32_t a, std::int32_t b, std::int32_t d);
+[[nodiscard]] q5rt::sstr impladjvname(std::int32_t a, std::int32_t b, std::int32_t d);
+[[nodiscard]] q5rt::sstr impladjename(std::int32_t a, std::int32_t b, std::int32_t d);
+[[nodiscard]] q5rt::sstr implvname(std::int32_t c1, std::int32_t c2);
+[[nodiscard]] q5rt::sstr implename(std::int32_t r, std::int32_t c);
+
+// Declaration lists through the line writer: columns of a type (0..6), continuous columns
+// of a bound kind (0 free, 1 negative, 2 positive).
+void vardecla(std::int32_t type);
+void contdecla(std::int32_t kind);
+
+// ---- trees ----
+// The tree of the instructions first..last (1-based in code; pool 1-based too). No tree
+// (nullptr) for an empty range and for malformed code, reported on standard output.
+[[nodiscard]] node* buildtree(std::int32_t first, std::int32_t last, codespan code,
+                              std::span<const double> pool);
+[[nodiscard]] bool searchcode(codespan code, std::int32_t count, std::int32_t column);
+void dumptree(const node* n, std::string_view title);
+
+// ---- rewriting and folding (over the in-use chain from first) ----
+void transformtree(node* first, bool sqrsw, bool sqrtsw, bool log10sw, bool abssw, bool powersw);
+void simplereform(node* root, double coef);
+void cleantree(node* first);
+
+// ---- text ----
+// The tree below root as pieces through liutil::linext in style 0..14.
+void donlcode(node* root, std::int32_t style, std::string_view objvarname, std::int32_t flag);
+void donlcodedirty(node* root, std::int32_t style, std::string_view objvarname,
+                   std::int32_t flag, std::string_view lambda, std::int32_t dis,
+                   std::int32_t term);
+void dumpnlrec(q5rt::textfile& f, const node* n);
+void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code,
+                std::span<const double> pool, std::int32_t first, std::int32_t last);
+
+}  // namespace gcutil

@@ -1,0 +1,33 @@
+// Helpers shared by the parts of unit gcutil: numbers in names, the column prefix, and
+// what the EMP record says about names.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "frame/q5rt.h"
+
+namespace gcutil::detail {
+
+// Decimal text without blanks.
+[[nodiscard]] q5rt::sstr num(std::int64_t v);
+// The column's type prefix ("x", "b", ...); "x" for a column without a known type.
+[[nodiscard]] std::string_view prefix(std::int32_t c);
+// The column's type, -1 outside 1..cols.
+[[nodiscard]] std::int32_t coltype(std::int32_t c);
+// The column's SOS set (bound kind of a continuous column), 0 outside 1..cols.
+[[nodiscard]] std::int32_t colsosset(std::int32_t c);
+// "_" and the current follower when the EMP record assigns the row (column) to it.
+[[nodiscard]] q5rt::sstr rowfollower(std::int32_t r);
+[[nodiscard]] q5rt::sstr colfollower(std::int32_t c);
+// The number under which the EMP record writes the column (a QVI parameter column is
+// written as its original column); the column itself otherwise.
+[[nodiscard]] std::int32_t empcolumn(std::int32_t c);
+// True when the EMP record writes the column under another number.
+[[nodiscard]] bool emprenumbered(std::int32_t c);
+// Prefix, column number (EMP renumbering applied) and follower suffix.
+[[nodiscard]] q5rt::sstr plaincolname(std::int32_t c);
+// An SOS1 or SOS2 column.
+[[nodiscard]] bool issos(std::int32_t c);
+
+}  // namespace gcutil::detail
