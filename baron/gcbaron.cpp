@@ -20,13 +20,6 @@ void savedbounds::restore() const {
   gcdata::mymodel.colupper = upper;
 }
 
-std::int32_t prebaron(std::string& execline) {
-  execline.clear();
-  gcdata::gcsetstatus(13, 13);
-  gcdata::gclogstat("--- BARON is not run: this link does not translate models");
-  return 1;
-}
-
 void postbaron() {}
 
 namespace {

@@ -92,8 +92,12 @@ void applydotoptions(const optbaron::toptconvert& bo, const savedbounds& saved);
 // Writes BARON's input file into the opened file; the number of "Cannot handle" notes.
 std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo);
 
-// Writes the map of BARON's order into the opened file and closes it; after a failed write
-// nothing more is written and the file stays open.
-void writemap(q5rt::textfile& f);
+// Writes the map of BARON's order into the opened file and closes it; a failed write is
+// logged with the file's name and ends the writing.
+void writemap(q5rt::textfile& f, std::string_view name);
+
+// The hessian files: the nonlinear code of the convex rows in BARON's numbering and the
+// hessian control file that names it.
+void writehessian(const optbaron::toptconvert& bo);
 
 }  // namespace gcbaron

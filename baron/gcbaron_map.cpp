@@ -4,6 +4,7 @@
 //   VARIABLES <n>       then n lines, one model column each
 //   EQUATIONS <m>       then m lines, one model row each
 #include "baron/gcbaron.h"
+#include "instance/gcdata.h"
 
 namespace gcbaron {
 
@@ -28,10 +29,11 @@ bool section(q5rt::textfile& f, std::string_view key, std::int32_t count,
 
 }  // namespace
 
-void writemap(q5rt::textfile& f) {
-  if (!section(f, "VARIABLES ", state.baronvarseq, state.baronvartozolm)) return;
-  if (!section(f, "EQUATIONS ", state.baronequseq, state.baronequtozolm)) return;
+void writemap(q5rt::textfile& f, std::string_view name) {
+  const bool written = section(f, "VARIABLES ", state.baronvarseq, state.baronvartozolm) &&
+                       section(f, "EQUATIONS ", state.baronequseq, state.baronequtozolm);
   f.close();
+  if (f.ioresult() != 0 || !written) gcdata::gclogstat(q5rt::concat("*** Could not write ", name));
 }
 
 }  // namespace gcbaron

@@ -45,14 +45,23 @@ inline void loaddictionarylibrary() {
 }
 
 // A fresh model record for the object's lifetime, the system directory set to the
-// example's; the record before it comes back at the end.
+// example's; the record before it comes back at the end. The expression-tree nodes stay
+// with the pool (they live for the whole run).
 class freshmodel {
  public:
-  freshmodel() : saved_(std::move(gcdata::mymodel)) {
+  freshmodel() {
+    gcdata::frenlrec();
+    saved_ = std::move(gcdata::mymodel);
     gcdata::mymodel = gcdata::tmodel{};
+    std::swap(gcdata::mymodel.nodefree, saved_.nodefree);
     gcdata::mymodel.sysdir = q5rt::sstr::cut(sysdir());
   }
-  ~freshmodel() { gcdata::mymodel = std::move(saved_); }
+  ~freshmodel() {
+    gcdata::frenlrec();
+    ctvnl::nltreerec* const keep = gcdata::mymodel.nodefree;
+    gcdata::mymodel = std::move(saved_);
+    gcdata::mymodel.nodefree = keep;
+  }
   freshmodel(const freshmodel&) = delete;
   freshmodel& operator=(const freshmodel&) = delete;
 

@@ -34,7 +34,7 @@ TEST(Map, ListsBaronsOrderAsModelNumbers) {
     f.assign(dir.file("bavemap"));
     f.rewrite();
     ASSERT_EQ(f.ioresult(), 0);
-    gcbaron::writemap(f);
+    gcbaron::writemap(f, dir.file("bavemap"));
     EXPECT_FALSE(f.is_open());
     EXPECT_EQ(testutil::read_file(dir.file("bavemap")), r.text);
   }
