@@ -31,3 +31,12 @@ namespace gcutil::detail {
 [[nodiscard]] bool issos(std::int32_t c);
 
 }  // namespace gcutil::detail
+
+namespace ctvnl {
+enum class opcode : std::uint8_t;
+}
+
+namespace gcutil {
+// The instruction's 10-character name; an opcode byte outside the table by its number.
+[[nodiscard]] q5rt::sstr opname(ctvnl::opcode op);
+}  // namespace gcutil
