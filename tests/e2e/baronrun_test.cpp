@@ -327,4 +327,17 @@ TEST(BaronRun, HessianFilesForConvexRows) {
   EXPECT_TRUE(has(run.file("mybaron.scr"), "\nCONVEX_EQUATIONS  e1;\n"));
 }
 
+TEST(BaronRun, QuadraticModelWithANonQuadraticRowNeverStartsBaron) {
+  modeldesc d = examplemodel();
+  d.modeltype = ctvproc::proc_qcp;
+  const baronrun quadratic(d);
+  EXPECT_TRUE(has(quadratic.file("model.log"), "BARON stand-in: barstatus")) << "x1*x2 is quadratic";
+  d.rows[0].code.push_back(ins(opcode::callarg1, 10));
+  const baronrun run(d);
+  EXPECT_EQ(run.status(), "1 13\n2 13");
+  EXPECT_EQ(run.file("mybaron.scr"), "(missing)");
+  EXPECT_TRUE(has(run.file("model.log"), "*** 1 bad Q equations out of 1 NL equations processed.\n")) << run.file("model.log");
+  EXPECT_TRUE(has(run.file("zolmqzlm.scr"), "  function exp results in a nonlinear expression\n"));
+}
+
 }  // namespace
