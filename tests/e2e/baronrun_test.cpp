@@ -340,4 +340,52 @@ TEST(BaronRun, QuadraticModelWithANonQuadraticRowNeverStartsBaron) {
   EXPECT_TRUE(has(run.file("zolmqzlm.scr"), "  function exp results in a nonlinear expression\n"));
 }
 
+TEST(BaronRun, ExternalNlpSolverIsCheckedAgainstTheSolverTable) {
+  struct row {
+    const char* value;
+    const char* log;
+    const char* why;
+  };
+  const row rows[] = {
+      {"baron", "*** Warning: ExtNLPsolver cannot be BARON itself. Reset NLPSOL to -1\n", "BARON in any case"},
+      {"nlpsolva", "*** Warning: ExtNLPsolver chosen unknown. Reset NLPSOL to -1\n", "not in the table"},
+      {"nlpsolva.1x",
+       "*** Warning: ExtNLPsolver syntax wrong. Reset NLPSOL to -1\n"
+       "*** Warning: ExtNLPsolver chosen unknown. Reset NLPSOL to -1\n",
+       "a letter after the dot, then looked up by the name before it"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d = minlp();
+    d.options = std::string("NLPSol 3\nExtNLPsolver ") + r.value + "\n";
+    const baronrun run(d);
+    EXPECT_TRUE(has(run.file("model.log"), r.log)) << run.file("model.log");
+    EXPECT_FALSE(has(run.file("mybaron.scr"), "NLPSol:")) << "reset to its default, no longer defined";
+    EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+  }
+}
+
+TEST(BaronRun, EmptyRowUsesBaronsFirstVariable) {
+  modeldesc d = minlp();
+  d.rows.push_back({.type = 2, .rhs = 1});
+  const baronrun run(d);
+  EXPECT_TRUE(has(run.body(), "\ne3:    0*b2 <= 1;\n")) << run.body();
+  EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+}
+
+TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {
+  modeldesc d = minlp();
+  testutil::tempdir dir;
+  barontest::writemodel(d, dir.path().string());
+  fs::create_directory(dir.file("mybaron.scr"));  // a folder where the file should go
+  const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                       testutil::standinenv());
+  EXPECT_EQ(r.exit_code, 0);
+  const std::string log = testutil::read_file(dir.file("model.log"));
+  EXPECT_TRUE(has(log, "*** Could not write  \"" + dir.file("mybaron.scr") + "\"\n*** RC=")) << log;
+  const std::string sol = testutil::read_file(dir.file("model.sol"));
+  EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 6\n2 14");
+}
+
 }  // namespace
+
