@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "baron/gcbaron.h"
@@ -79,7 +80,7 @@ void writeopening(std::string_view banner) {
 // appends its output to the log file) and the reading of its results. BARON's exit code
 // is not used.
 void runbaron() {
-  q5rt::sstr execline;
+  std::string execline;  // never cut
   if (gcbaron::prebaron(execline) != 0) return;
   gcdata::gccloselog();
   int rc = 0;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds baronlink and runs it on the bundled example model (examples/model:
 # control file template, scratch files, the user's option file; examples/sysdir: the
-# system directory), then shows the log, the status file and the solution file.
+# system directory), with the stand-in BARON first on PATH, then shows the log (BARON's
+# lines between the link's), the status file, BARON's input file "mybaron", the map
+# "bavemap", BARON's tim and res files and the solution file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,13 +23,19 @@ sed -e "s|@MODEL@|$root/examples/model|g" -e "s|@RUN@|$run|g" \
     -e "s|@SYSDIR@|$root/examples/sysdir|g" examples/model/baron.ctl.in > "$run/baron.ctl"
 echo "== baronlink $run/baron.ctl"
 rc=0
-./build/baronlink "$run/baron.ctl" || rc=$?
+PATH="$root/build/standins/bin:$PATH" LD_LIBRARY_PATH="$root/build/standins/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+  ./build/baronlink "$run/baron.ctl" || rc=$?
 echo "exit code $rc"
 
 echo "== log ($run/baron.log)"
 cat "$run/baron.log"
 echo "== status file ($run/baron.sta)"
 cat "$run/baron.sta"
+# Scratch files: directory and extension from the control file ("<run>/<name>.scr").
+for name in mybaron bavemap tim res; do
+  echo "== $name ($run/$name.scr)"
+  if [ -f "$run/$name.scr" ]; then cat "$run/$name.scr"; else echo "  (not written)"; fi
+done
 echo "== solution file ($run/baron.sol)"
 # Text layout: head items "index value" up to index 0, one record per row and column
 # ("level marginal basis status"), tail items up to index 0.

@@ -36,7 +36,7 @@ struct caserun {
   explicit caserun(const std::string& name) {
     fs::copy(fixture(name), dir.path(), fs::copy_options::recursive);
     result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
-                                   dir.path().string());
+                                   dir.path().string(), testutil::standinenv());
   }
   std::string output(const std::string& file) const {
     return fs::exists(dir.file(file)) ? testutil::read_file(dir.file(file)) : "(missing)";
@@ -103,7 +103,8 @@ TEST(Run, AppendedStatusFileStartsTheRunWithTheAuditLine) {
   fs::copy(fixture("layout0"), dir.path(), fs::copy_options::recursive);
   testutil::write_file(dir.file("model.sta"), "=0earlier run\n=Cearlier\n=Cthird\n");
   const auto result =
-      testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string());
+      testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                            testutil::standinenv());
   EXPECT_EQ(result.exit_code, 0);
   const std::string sta = testutil::read_file(dir.file("model.sta"));
   EXPECT_EQ(sta.rfind("=0earlier run\n=Cearlier\n=Cthird\n=0" + banner() + "\n=C\n", 0), 0u)
@@ -129,7 +130,8 @@ struct editedcase {
     testutil::write_file(dir.file("model.ctl"), out);
   }
   testutil::run_result run() const {
-    return testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string());
+    return testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                 testutil::standinenv());
   }
   testutil::tempdir dir;
 };
@@ -186,9 +188,9 @@ TEST(Run, SolutionFileThatCannotBeWrittenEndsTheRunWithOne) {
 // descriptor 1: log lines (here the log is on standard output) never reach it.
 TEST(Run, ClosedStandardOutputNeverReachesTheStatusFile) {
   const editedcase c({{logoptionline, "3"}});
-  const std::string line = "cd " + q5process::shellquoted(c.dir.path().string()) + " && " +
-                           q5process::shellquoted(testutil::baronlink_path()) +
-                           " model.ctl >&- 2>&-";
+  std::string line = "cd " + q5process::shellquoted(c.dir.path().string()) + " && env";
+  for (const std::string& var : testutil::standinenv()) line += " " + q5process::shellquoted(var);
+  line += " " + q5process::shellquoted(testutil::baronlink_path()) + " model.ctl >&- 2>&-";
   const int status = std::system(line.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
