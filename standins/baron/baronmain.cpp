@@ -80,8 +80,7 @@ bool optionnames(const std::string& file, std::vector<std::string>& names, std::
   linetokens::eachline(data, [&](int, std::string_view line) {
     std::vector<linetokens::token> w;
     std::string bad;
-    if (!linetokens::split(line, w, bad) || w.size() < 2 || w[0].text.starts_with('#'))
-      return true;
+    if (!linetokens::split(line, w, bad) || w.size() < 2 || w[0].text.starts_with('#')) return true;
     const std::string& kind = w[0].text;
     if (kind == "integer" || kind == "double" || kind == "string" || kind == "list" ||
         kind == "dot")
@@ -117,7 +116,9 @@ bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
     return false;
   };
   const baronparse::option* lib = m.findoption("zolmlibname");
-  const std::string library = lib != nullptr ? lib->value : r.ok ? std::string() : findlibrary(text);
+  const std::string library = lib != nullptr ? lib->value
+                              : r.ok         ? std::string()
+                                             : findlibrary(text);
   if (library.empty()) return fault("no zolmlibname option");
   const std::size_t slash = library.find_last_of('/');
   const std::string def =

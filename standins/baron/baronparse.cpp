@@ -25,9 +25,7 @@ struct token {
   int line = 1;
 };
 
-bool isnamestart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool isnamestart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isnamechar(char c) { return isnamestart(c) || (c >= '0' && c <= '9'); }
 bool isdigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -126,8 +124,7 @@ class tokenizer {
     }
     t.kind = tk::number;
     t.text = text_.substr(start, pos_ - start);
-    const auto [end, ec] =
-        std::from_chars(t.text.data(), t.text.data() + t.text.size(), t.number);
+    const auto [end, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), t.number);
     if (ec != std::errc() || end != t.text.data() + t.text.size() || !std::isfinite(t.number))
       throw fault{line_, "bad number '" + std::string(t.text) + "'"};
   }
@@ -170,9 +167,12 @@ class parser {
 
   std::string shown() const {
     switch (cur_.kind) {
-      case tk::end: return "the end of the file";
-      case tk::text: return "\"" + std::string(cur_.text) + "\"";
-      default: return "'" + std::string(cur_.text) + "'";
+      case tk::end:
+        return "the end of the file";
+      case tk::text:
+        return "\"" + std::string(cur_.text) + "\"";
+      default:
+        return "'" + std::string(cur_.text) + "'";
     }
   }
 
@@ -281,7 +281,8 @@ class parser {
 
   void declarevariables(vartype type) {
     namelist("a variable name", [&](std::string_view n, int line) {
-      if (m_.findvariable(n) >= 0) throw fault{line, "variable '" + std::string(n) + "' declared twice"};
+      if (m_.findvariable(n) >= 0)
+        throw fault{line, "variable '" + std::string(n) + "' declared twice"};
       if (m_.findequation(n) >= 0)
         throw fault{line, "'" + std::string(n) + "' is already an equation"};
       variable v;
@@ -304,7 +305,8 @@ class parser {
 
   void declareequations() {
     namelist("an equation name", [&](std::string_view n, int line) {
-      if (m_.findequation(n) >= 0) throw fault{line, "equation '" + std::string(n) + "' declared twice"};
+      if (m_.findequation(n) >= 0)
+        throw fault{line, "equation '" + std::string(n) + "' declared twice"};
       if (m_.findvariable(n) >= 0)
         throw fault{line, "'" + std::string(n) + "' is already a variable"};
       equation e;
@@ -341,7 +343,8 @@ class parser {
     advance();
     while (!ispunct('}')) {
       const int line = cur_.line;
-      variable& v = m_.variables[static_cast<std::size_t>(variableat(expectname("a variable name"), line))];
+      variable& v =
+          m_.variables[static_cast<std::size_t>(variableat(expectname("a variable name"), line))];
       expect(':');
       v.*field = signedvalue(infinite);
       if (field == &variable::start) v.hasstart = true;
@@ -361,8 +364,7 @@ class parser {
     if (q.defined) throw fault{line, "equation '" + q.name + "' defined twice"};
     expect(':');
     expr(q.lhs, 0);
-    if (cur_.kind == tk::badrel)
-      fail("relation " + std::string(cur_.text) + " is not accepted");
+    if (cur_.kind == tk::badrel) fail("relation " + std::string(cur_.text) + " is not accepted");
     if (cur_.kind != tk::relation) fail("a relation expected, found " + shown());
     q.rel = cur_.text == "==" ? relation::eq : cur_.text == ">=" ? relation::ge : relation::le;
     advance();
@@ -525,22 +527,44 @@ double evaluate(const expression& e, std::span<const double> point) {
   };
   for (const step& s : e.steps) {
     switch (s.code) {
-      case op::number: stack.push_back(s.value); continue;
-      case op::var: stack.push_back(point[static_cast<std::size_t>(s.var)]); continue;
-      case op::neg: stack.back() = -stack.back(); continue;
-      case op::exp: stack.back() = std::exp(stack.back()); continue;
-      case op::log: stack.back() = std::log(stack.back()); continue;
-      default: break;
+      case op::number:
+        stack.push_back(s.value);
+        continue;
+      case op::var:
+        stack.push_back(point[static_cast<std::size_t>(s.var)]);
+        continue;
+      case op::neg:
+        stack.back() = -stack.back();
+        continue;
+      case op::exp:
+        stack.back() = std::exp(stack.back());
+        continue;
+      case op::log:
+        stack.back() = std::log(stack.back());
+        continue;
+      default:
+        break;
     }
     const double b = pop();
     double& a = stack.back();
     switch (s.code) {
-      case op::add: a += b; break;
-      case op::sub: a -= b; break;
-      case op::mul: a *= b; break;
-      case op::div: a /= b; break;
-      case op::pow: a = std::pow(a, b); break;
-      default: break;
+      case op::add:
+        a += b;
+        break;
+      case op::sub:
+        a -= b;
+        break;
+      case op::mul:
+        a *= b;
+        break;
+      case op::div:
+        a /= b;
+        break;
+      case op::pow:
+        a = std::pow(a, b);
+        break;
+      default:
+        break;
     }
   }
   return stack.empty() ? 0 : stack.back();

@@ -98,7 +98,7 @@ struct model {
   objective obj;
   bool optionssection = false;
   std::vector<option> options;
-  int lines = 0;  // lines of the file
+  int lines = 0;                                          // lines of the file
   std::map<std::string, int, std::less<>> variableindex;  // name -> index in variables
   std::map<std::string, int, std::less<>> equationindex;  // name -> index in equations
 

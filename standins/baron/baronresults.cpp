@@ -158,13 +158,19 @@ std::string restext(const model& m, const outcome& o) {
   std::string out;
   preamble(out, m, o);
   switch (o.resform) {
-    case form::list: list(out, m, o); break;
-    case form::block: block(out, m, o); break;
+    case form::list:
+      list(out, m, o);
+      break;
+    case form::block:
+      block(out, m, o);
+      break;
     case form::both:
       list(out, m, o);
       block(out, m, o);
       break;
-    case form::iis: iis(out, o); break;
+    case form::iis:
+      iis(out, o);
+      break;
     case form::nosolution:
       line(out, "");
       line(out, "No feasible solution was found.");

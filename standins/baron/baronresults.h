@@ -38,8 +38,8 @@ struct outcome {
   std::vector<std::string> vardual, equdual;  // missing ones are "0"
   std::vector<std::string> ray;               // a ray section when not empty
   std::vector<iisentry> iisrows, iiscols;
-  std::vector<std::string> extralines;        // appended to the res file as they are
-  int candidates = 0;                         // for the preamble
+  std::vector<std::string> extralines;  // appended to the res file as they are
+  int candidates = 0;                   // for the preamble
 };
 
 // A number as BARON writes it: the shortest exact text, infinities as 1e+51; with

@@ -14,12 +14,15 @@ namespace {
 using baronresults::form;
 
 constexpr std::array<std::string_view, 10> timkeys = {
-    "lower", "upper", "barstatus", "modelstatus", "missingbnd",
-    "itera", "nodeopt", "nodememmax", "cputime", "walltime"};
+    "lower", "upper",   "barstatus",  "modelstatus", "missingbnd",
+    "itera", "nodeopt", "nodememmax", "cputime",     "walltime"};
 
-constexpr std::array<std::pair<std::string_view, form>, 5> forms = {{
-    {"list", form::list}, {"block", form::block}, {"both", form::both},
-    {"iis", form::iis}, {"nosolution", form::nosolution}}};
+constexpr std::array<std::pair<std::string_view, form>, 5> forms = {
+    {{"list", form::list},
+     {"block", form::block},
+     {"both", form::both},
+     {"iis", form::iis},
+     {"nosolution", form::nosolution}}};
 
 // A whole number of 0 or more.
 bool count(std::string_view t, long long& v) {
@@ -170,8 +173,8 @@ void apply(const scenario& s, baronresults::outcome& o) {
     o.lower = o.upper = s.solutions.back().objective;
   }
   for (const auto& [key, text] : s.tim) {
-    std::string* field[] = {&o.lower, &o.upper, &o.barstatus, &o.modelstatus, &o.missingbnd,
-                            &o.itera, &o.nodeopt, &o.nodememmax, &o.cputime, &o.walltime};
+    std::string* field[] = {&o.lower, &o.upper,   &o.barstatus,  &o.modelstatus, &o.missingbnd,
+                            &o.itera, &o.nodeopt, &o.nodememmax, &o.cputime,     &o.walltime};
     for (std::size_t i = 0; i < timkeys.size(); ++i)
       if (key == timkeys[i]) *field[i] = text;
   }

@@ -14,9 +14,9 @@ namespace baronscenario {
 
 // What happens to one result file after it is written.
 struct filefault {
-  bool omit = false;        // not written at all
-  bool empty = false;       // written empty
-  long long cut = -1;       // cut after this many bytes
+  bool omit = false;   // not written at all
+  bool empty = false;  // written empty
+  long long cut = -1;  // cut after this many bytes
 };
 
 struct scenario {

@@ -38,7 +38,8 @@ OBJ: minimize x3;
 )";
 
 TEST(BaronParse, ExampleModel) {
-  const std::string example = std::string("//  a header line\n//\nOPTIONS{\nEpsA: 1e-9;\n}\n") + examplemodel;
+  const std::string example =
+      std::string("//  a header line\n//\nOPTIONS{\nEpsA: 1e-9;\n}\n") + examplemodel;
   const baronparse::result r = parse(example, "mybaron");
   ASSERT_TRUE(r.ok) << r.message();
   const baronparse::model& m = r.m;
@@ -128,7 +129,9 @@ TEST(BaronParse, EverySection) {
   std::vector<std::string> order;
   for (const auto& v : m.variables) order.push_back(v.name);
   EXPECT_EQ(order, (std::vector<std::string>{"b2", "i3", "x1", "x4", "x5", "V1", "W1", "W2"}));
-  const auto var = [&](const char* n) { return m.variables[static_cast<std::size_t>(m.findvariable(n))]; };
+  const auto var = [&](const char* n) {
+    return m.variables[static_cast<std::size_t>(m.findvariable(n))];
+  };
   EXPECT_EQ(var("b2").type, baronparse::vartype::binary);
   EXPECT_EQ(var("b2").lower, 0);
   EXPECT_EQ(var("b2").upper, 1);
@@ -236,21 +239,31 @@ TEST(BaronParse, Refused) {
   };
   const row rows[] = {
       {"VARIABLES x1;\nFOO x1;", "f:2: unknown statement 'FOO'", "unknown keyword"},
-      {"VARIABLES x1;\nOBJ: minimize x2;", "f:2: undeclared variable 'x2'", "undeclared in an expression"},
-      {"VARIABLES x1;\nUPPER_BOUNDS{\nx2: 1;\n}", "f:3: undeclared variable 'x2'", "undeclared in a block"},
-      {"VARIABLES x1;\nPOSITIVE_VARIABLES x2;", "f:2: undeclared variable 'x2'", "undeclared positive"},
-      {"VARIABLES x1;\nOBJ: minimize sin(x1);", "f:2: unknown function 'sin'", "a function BARON lacks"},
-      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 =X= 0;", "f:2: relation =X= is not accepted", "external row"},
-      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 =N= 0;", "f:2: relation =N= is not accepted", "free row"},
-      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 0;", "f:2: a relation expected, found '0'", "no relation"},
-      {"VARIABLES x1;\nOBJ: minimize x1", "f:2: ';' expected, found the end of the file", "no semicolon"},
+      {"VARIABLES x1;\nOBJ: minimize x2;", "f:2: undeclared variable 'x2'",
+       "undeclared in an expression"},
+      {"VARIABLES x1;\nUPPER_BOUNDS{\nx2: 1;\n}", "f:3: undeclared variable 'x2'",
+       "undeclared in a block"},
+      {"VARIABLES x1;\nPOSITIVE_VARIABLES x2;", "f:2: undeclared variable 'x2'",
+       "undeclared positive"},
+      {"VARIABLES x1;\nOBJ: minimize sin(x1);", "f:2: unknown function 'sin'",
+       "a function BARON lacks"},
+      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 =X= 0;", "f:2: relation =X= is not accepted",
+       "external row"},
+      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 =N= 0;", "f:2: relation =N= is not accepted",
+       "free row"},
+      {"VARIABLES x1;EQUATIONS e1;\ne1: x1 0;", "f:2: a relation expected, found '0'",
+       "no relation"},
+      {"VARIABLES x1;\nOBJ: minimize x1", "f:2: ';' expected, found the end of the file",
+       "no semicolon"},
       {"VARIABLES x1,\nx1;", "f:2: variable 'x1' declared twice", "twice in one list"},
-      {"BINARY_VARIABLES b1;\nVARIABLES b1;", "f:2: variable 'b1' declared twice", "twice in two lists"},
+      {"BINARY_VARIABLES b1;\nVARIABLES b1;", "f:2: variable 'b1' declared twice",
+       "twice in two lists"},
       {"EQUATIONS e1;\nVARIABLES e1;", "f:2: 'e1' is already an equation", "a name for both"},
       {"EQUATIONS e1;\ne1: 1 == 1;\ne1: 1 == 1;", "f:3: equation 'e1' defined twice", "two bodies"},
-      {"EQUATIONS e1,\ne2;\ne1: 1 == 1;\nOBJ: minimize 0;", "f:2: equation 'e2' declared but not defined",
-       "a declared row without body"},
-      {"EQUATIONS e1;\nCONVEX_EQUATIONS e2;", "f:2: undeclared equation 'e2'", "undeclared in a class"},
+      {"EQUATIONS e1,\ne2;\ne1: 1 == 1;\nOBJ: minimize 0;",
+       "f:2: equation 'e2' declared but not defined", "a declared row without body"},
+      {"EQUATIONS e1;\nCONVEX_EQUATIONS e2;", "f:2: undeclared equation 'e2'",
+       "undeclared in a class"},
       {"VARIABLES x1;\n", "f:1: no objective", "no objective"},
       {"OBJ: minimize 0;\nOBJ: minimize 0;", "f:2: a second objective", "two objectives"},
       {"OBJ: minimise 0;", "f:1: minimize or maximize expected, found 'minimise'", "bad sense"},
@@ -258,14 +271,18 @@ TEST(BaronParse, Refused) {
       {"OPTIONS{\nA: \"unclosed;\n}", "f:2: unclosed text", "unclosed text"},
       {"OPTIONS{\nA 1;\n}", "f:2: ':' expected, found '1'", "option without colon"},
       {"OPTIONS{\nA: ;\n}", "f:2: an option value expected, found ';'", "option without value"},
-      {"VARIABLES x1;\nLOWER_BOUNDS{\nx1: Eps;\n}", "f:3: a number expected, found 'Eps'", "Eps is no number"},
+      {"VARIABLES x1;\nLOWER_BOUNDS{\nx1: Eps;\n}", "f:3: a number expected, found 'Eps'",
+       "Eps is no number"},
       {"VARIABLES x1;\nSTARTING_POINT{\nx1: +Inf;\n}", "f:3: a number expected, found 'Inf'",
        "no infinite starting point"},
-      {"VARIABLES x1;\nLOWER_BOUNDS x1: 1;", "f:2: '{' expected after LOWER_BOUNDS, found 'x1'", "no brace"},
-      {"VARIABLES x1;\nOBJ: minimize x1 @ 2;", "f:2: unexpected character '@'", "a stray character"},
+      {"VARIABLES x1;\nLOWER_BOUNDS x1: 1;", "f:2: '{' expected after LOWER_BOUNDS, found 'x1'",
+       "no brace"},
+      {"VARIABLES x1;\nOBJ: minimize x1 @ 2;", "f:2: unexpected character '@'",
+       "a stray character"},
       {"VARIABLES x1;\nOBJ: minimize x1 = 2;", "f:2: unexpected character '='", "a single ="},
       {"VARIABLES x1;\nOBJ: minimize (x1;", "f:2: ')' expected, found ';'", "unclosed parenthesis"},
-      {"VARIABLES x1;\nOBJ: minimize x1 * * 2;", "f:2: an operand expected, found '*'", "missing operand"},
+      {"VARIABLES x1;\nOBJ: minimize x1 * * 2;", "f:2: an operand expected, found '*'",
+       "missing operand"},
       {"VARIABLES ;", "f:1: a variable name expected, found ';'", "an empty list"},
       {"VARIABLES x1;\nOBJ: minimize 1e999;", "f:2: bad number '1e999'", "a number out of range"},
       {"x1: 1;", "f:1: unknown statement 'x1'", "a statement of an undeclared equation"},
@@ -280,7 +297,8 @@ TEST(BaronParse, Refused) {
 }
 
 TEST(BaronParse, DeepNestingIsRefusedNotACrash) {
-  const std::string deep = "OBJ: minimize " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";";
+  const std::string deep =
+      "OBJ: minimize " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";";
   const baronparse::result p = parse(deep, "f");
   EXPECT_FALSE(p.ok);
   EXPECT_EQ(p.what, "expression nested too deeply");
@@ -340,9 +358,14 @@ class BaronProgram : public ::testing::Test {
       scenariofile = dir.file("scenario");
       testutil::write_file(scenariofile, scenario);
     }
+    return runwith(file, scenariofile);
+  }
+
+  // Runs with BARON_STANDIN_SCENARIO set to scenariofile (empty: no scenario).
+  baronrun runwith(const std::string& file, const std::string& scenariofile) {
     const testutil::run_result r = testutil::run_program(
-        "/bin/sh", {"-c", "BARON_STANDIN_SCENARIO=\"$3\" exec \"$0\" \"$1\" 2>\"$2\"", baron(), file,
-                    dir.file("stderr"), scenariofile});
+        "/bin/sh", {"-c", "BARON_STANDIN_SCENARIO=\"$3\" exec \"$0\" \"$1\" 2>\"$2\"", baron(),
+                    file, dir.file("stderr"), scenariofile});
     return {r.exit_code, r.out, testutil::read_file(dir.file("stderr"))};
   }
 
@@ -369,7 +392,8 @@ class BaronProgram : public ::testing::Test {
     const std::vector<std::string> all = reslines();
     for (std::size_t i = 0; i < all.size(); ++i)
       if (all[i] == head)
-        return {all.begin() + static_cast<long>(i), all.begin() + static_cast<long>(std::min(all.size(), i + count))};
+        return {all.begin() + static_cast<long>(i),
+                all.begin() + static_cast<long>(std::min(all.size(), i + count))};
     return {};
   }
 
@@ -429,9 +453,11 @@ TEST_F(BaronProgram, DefaultSearchFindsTheOptimumInTheSample) {
                                       "  variable     xlo     xbest     xup",
                                       "i1            0  3  5", "i2            0  1  5"}));
   EXPECT_EQ(reslines().back(), "The above solution has an objective value of: 0");
-  EXPECT_NE(r.out.find("BARON stand-in: mybaron: 2 variables, 1 equations, minimize\n"), std::string::npos)
+  EXPECT_NE(r.out.find("BARON stand-in: mybaron: 2 variables, 1 equations, minimize\n"),
+            std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("BARON stand-in: control file " + dir.file("model.ctl") + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find("BARON stand-in: control file " + dir.file("model.ctl") + "\n"),
+            std::string::npos);
   EXPECT_NE(file("sum").find("  Total time elapsed"), std::string::npos);
 }
 
@@ -455,15 +481,17 @@ TEST_F(BaronProgram, FeasibleStartingPointWins) {
 }
 
 TEST_F(BaronProgram, MaximisationPicksTheLargest) {
-  const baronrun r = run("INTEGER_VARIABLES i1;\nLOWER_BOUNDS{\ni1: 0;\n}\nUPPER_BOUNDS{\ni1: 4;\n}\n"
-                         "OBJ: maximize 2*i1;\n");
+  const baronrun r =
+      run("INTEGER_VARIABLES i1;\nLOWER_BOUNDS{\ni1: 0;\n}\nUPPER_BOUNDS{\ni1: 4;\n}\n"
+          "OBJ: maximize 2*i1;\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(timtokens()[6], "8");
   EXPECT_NE(r.out.find("maximize"), std::string::npos);
 }
 
 TEST_F(BaronProgram, NoFeasibleCandidate) {
-  const baronrun r = run("VARIABLES x1;\nEQUATIONS e1,e2;\ne1: x1 >= 5;\ne2: x1 <= 4;\nOBJ: minimize x1;\n");
+  const baronrun r =
+      run("VARIABLES x1;\nEQUATIONS e1,e2;\ne1: x1 >= 5;\ne2: x1 <= 4;\nOBJ: minimize x1;\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::vector<std::string> t = timtokens();
   EXPECT_EQ(t[5], "-1e+51");
@@ -490,7 +518,8 @@ OBJ: minimize V1 + W2;
                          "equdual 0.5 0.25\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(after(" Equation      Dual", 4),
-            (std::vector<std::string>{" Equation      Dual", "e1            0.5", "e3            0.25", ""}));
+            (std::vector<std::string>{" Equation      Dual", "e1            0.5",
+                                      "e3            0.25", ""}));
   EXPECT_EQ(after(" Variable      Value", 4).back(), "W2            0");
 }
 
@@ -508,7 +537,8 @@ TEST_F(BaronProgram, Refusals) {
       {"VARIABLES x1;\n", true, "10: no objective", true, "no objective: the last line"},
       {"OPTIONS{\nTimName: 3 4;\n}\n", false, "2: ';' expected, found '4'", false,
        "a fault inside the options: no paths yet"},
-      {"OPTIONS{\n}\nOBJ: minimize 0;\n", false, "1: no zolmlibname option", false, "no library path"},
+      {"OPTIONS{\n}\nOBJ: minimize 0;\n", false, "1: no zolmlibname option", false,
+       "no library path"},
       {"OPTIONS{\nzolmlibname: \"/nonexistent/libkorvasteps64.so\";\n}\nOBJ: minimize 0;\n", false,
        "2: cannot read /nonexistent/optbaron.def: No such file or directory", false,
        "no option definitions"},
@@ -539,8 +569,8 @@ TEST_F(BaronProgram, FaultBeforeTheLibraryLinesStillWritesTheTim) {
 }
 
 TEST_F(BaronProgram, MissingResultPathIsRefused) {
-  const std::string body = "OPTIONS{\nTimName: \"" + dir.file("tim") + "\";\nzolmlibname: \"" + sysdir() +
-                           "libkorvasteps64.so\";\n}\nOBJ: minimize 0;\n";
+  const std::string body = "OPTIONS{\nTimName: \"" + dir.file("tim") + "\";\nzolmlibname: \"" +
+                           sysdir() + "libkorvasteps64.so\";\n}\nOBJ: minimize 0;\n";
   const baronrun b = run(body, "", false);
   EXPECT_EQ(b.code, 2);
   EXPECT_EQ(b.err, "baron: " + input() + ":3: no ResName option\n");
@@ -549,7 +579,8 @@ TEST_F(BaronProgram, MissingResultPathIsRefused) {
 TEST_F(BaronProgram, UnreadableEmptyAndNoArgument) {
   baronrun b = runfile(dir.file("absent"));
   EXPECT_EQ(b.code, 2);
-  EXPECT_EQ(b.err, "baron: " + dir.file("absent") + ":0: cannot read the input file: No such file or directory\n");
+  EXPECT_EQ(b.err, "baron: " + dir.file("absent") +
+                       ":0: cannot read the input file: No such file or directory\n");
   testutil::write_file(input(), "");
   b = runfile(input());
   EXPECT_EQ(b.code, 2);
@@ -561,9 +592,10 @@ TEST_F(BaronProgram, UnreadableEmptyAndNoArgument) {
 // Scenarios
 
 TEST_F(BaronProgram, ScenarioTimTokens) {
-  const baronrun r = run(integermodel,
-                         "# every token\nlower -5.5\nupper -5.4\nbarstatus 4\nmodelstatus 3\n"
-                         "missingbnd -1\nitera -7\nnodeopt 12\nnodememmax 99\ncputime 0.5\nwalltime abc\n");
+  const baronrun r =
+      run(integermodel,
+          "# every token\nlower -5.5\nupper -5.4\nbarstatus 4\nmodelstatus 3\n"
+          "missingbnd -1\nitera -7\nnodeopt 12\nnodememmax 99\ncputime 0.5\nwalltime abc\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(file("tim"), "mybaron 0 0 0 0 -5.5 -5.4 4 3 -1 -7 12 99 0.5 abc\n");
   EXPECT_NE(r.out.find("BARON stand-in: scenario scenario\n"), std::string::npos);
@@ -573,20 +605,37 @@ TEST_F(BaronProgram, ScenarioTimTokens) {
 }
 
 TEST_F(BaronProgram, ScenarioSeveralSolutionsWithoutDuals) {
-  const baronrun r = run(integermodel, "solution 7 1 1\nsolution 3.5 2\nsolution 1.5D+02 .5 1e-300\n"
-                                       "duals none\nform list\n");
+  const baronrun r = run(integermodel,
+                         "solution 7 1 1\nsolution 3.5 2\nsolution 1.5D+02 .5 1e-300\n"
+                         "duals none\nform list\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::vector<std::string> t = timtokens();
   EXPECT_EQ(t[5], "1.5D+02") << "the bounds follow the last solution";
   EXPECT_EQ(t[6], "1.5D+02");
   const std::vector<std::string> res = reslines();
   const std::vector<std::string> tail(res.begin() + 16, res.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{
-                      "", "*** Normal completion ***", "", " Wall clock time:     0.02",
-                      " >>> Objective value: 7", "", " Variable      Value", "i1            1",
-                      "i2            1", "", " >>> Objective value: 3.5", "", " Variable      Value",
-                      "i1            2", "i2            0", "", " >>> Objective value: 1.5D+02", "",
-                      " Variable      Value", "i1            .5", "i2            1e-300", ""}));
+  EXPECT_EQ(tail, (std::vector<std::string>{"",
+                                            "*** Normal completion ***",
+                                            "",
+                                            " Wall clock time:     0.02",
+                                            " >>> Objective value: 7",
+                                            "",
+                                            " Variable      Value",
+                                            "i1            1",
+                                            "i2            1",
+                                            "",
+                                            " >>> Objective value: 3.5",
+                                            "",
+                                            " Variable      Value",
+                                            "i1            2",
+                                            "i2            0",
+                                            "",
+                                            " >>> Objective value: 1.5D+02",
+                                            "",
+                                            " Variable      Value",
+                                            "i1            .5",
+                                            "i2            1e-300",
+                                            ""}));
 }
 
 TEST_F(BaronProgram, ScenarioDualsAndRay) {
@@ -624,21 +673,23 @@ TEST_F(BaronProgram, ScenarioForms) {
 }
 
 TEST_F(BaronProgram, ScenarioIis) {
-  const baronrun r = run(integermodel, "modelstatus 2\niisrow e1 Upper\niisrow e99 Both\niiscol i2 Lower\n");
+  const baronrun r =
+      run(integermodel, "modelstatus 2\niisrow e1 Upper\niisrow e99 Both\niiscol i2 Lower\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::vector<std::string> res = reslines();
   EXPECT_EQ(std::vector<std::string>(res.begin() + 16, res.end()),
-            (std::vector<std::string>{"", "IIS contains 2 rows and 1 variables", "e1 Upper", "e99 Both",
-                                      "i2 Lower"}));
+            (std::vector<std::string>{"", "IIS contains 2 rows and 1 variables", "e1 Upper",
+                                      "e99 Both", "i2 Lower"}));
 }
 
 TEST_F(BaronProgram, ScenarioResLines) {
-  const baronrun r = run(integermodel, "form block\nresline x99 0 1 2\nresline\nresline (I)IS \"as is\"  \n");
+  const baronrun r =
+      run(integermodel, "form block\nresline x99 0 1 2\nresline\nresline (I)IS \"as is\"  \n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::vector<std::string> res = reslines();
   EXPECT_EQ(std::vector<std::string>(res.end() - 4, res.end()),
-            (std::vector<std::string>{"The above solution has an objective value of: 0", "x99 0 1 2", "",
-                                      "(I)IS \"as is\""}));
+            (std::vector<std::string>{"The above solution has an objective value of: 0",
+                                      "x99 0 1 2", "", "(I)IS \"as is\""}));
 }
 
 TEST_F(BaronProgram, ScenarioDExponents) {
@@ -660,6 +711,16 @@ TEST_F(BaronProgram, ScenarioFileFaultsAndExitCode) {
   EXPECT_EQ(file("res"), res.substr(0, 100));
   ASSERT_EQ(run(integermodel, "cut tim 1000\n").code, 0);
   EXPECT_EQ(file("tim"), tim) << "a cut beyond the end keeps the whole file";
+}
+
+TEST_F(BaronProgram, MissingScenarioFileIsRefused) {
+  testutil::write_file(input(), options() + integermodel);
+  const baronrun b = runwith(input(), dir.file("absent"));
+  EXPECT_EQ(b.code, 2);
+  EXPECT_EQ(b.err, "baron: " + dir.file("absent") +
+                       ":0: cannot read the scenario: No such file or directory\n");
+  EXPECT_EQ(file("tim"), refusaltim);
+  EXPECT_FALSE(exists("res"));
 }
 
 TEST_F(BaronProgram, ScenarioRefused) {

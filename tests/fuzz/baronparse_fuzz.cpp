@@ -21,14 +21,18 @@ void checkexpression(const baronparse::expression& e, std::size_t variables) {
   long depth = 0;
   for (const baronparse::step& s : e.steps) {
     switch (s.code) {
-      case baronparse::op::number: ++depth; break;
+      case baronparse::op::number:
+        ++depth;
+        break;
       case baronparse::op::var:
         check(s.var >= 0 && static_cast<std::size_t>(s.var) < variables);
         ++depth;
         break;
       case baronparse::op::neg:
       case baronparse::op::exp:
-      case baronparse::op::log: check(depth >= 1); break;
+      case baronparse::op::log:
+        check(depth >= 1);
+        break;
       default:
         check(depth >= 2);
         --depth;
