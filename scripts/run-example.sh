@@ -34,7 +34,7 @@ cat "$run/baron.log"
 echo "== status file ($run/baron.sta)"
 cat "$run/baron.sta"
 # Scratch files: directory and extension from the control file ("<run>/<name>.scr").
-for name in mybaron bavemap tim res; do
+for name in mybaron bavemap tim sum res; do
   echo "== $name ($run/$name.scr)"
   if [ -f "$run/$name.scr" ]; then cat "$run/$name.scr"; else echo "  (not written)"; fi
 done

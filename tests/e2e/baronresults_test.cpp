@@ -1,0 +1,261 @@
+// BARON's results read back: the real binary runs small models through the stand-in BARON,
+// whose scenario file chooses the codes and texts of its result files; the solution file,
+// the log and the status file are checked.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "baron/modelfiles.h"
+#include "bindings/vrkdcdef.h"
+#include "support/testutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using barontest::coldesc;
+using barontest::ins;
+using barontest::minf;
+using barontest::modeldesc;
+using barontest::pinf;
+using barontest::rowdesc;
+using ctvnl::opcode;
+
+// The solution file in the text layout: head items, records (level, marginal, basis,
+// status), tail items.
+struct solution {
+  std::map<int, std::string> head;
+  std::vector<std::vector<std::string>> records;
+  std::map<int, std::string> tail;
+  [[nodiscard]] std::string status() const {
+    return head.count(1) && head.count(2) ? head.at(1) + "/" + head.at(2) : "(none)";
+  }
+};
+
+solution readsolution(const std::string& text) {
+  solution s;
+  std::istringstream in(text);
+  std::string line;
+  int section = 0;  // head, records, tail
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> f;
+    for (std::string w; fields >> w;) f.push_back(w);
+    if (section == 0) {
+      if (f.size() == 2 && f[0] == "0") {
+        section = 1;
+      } else if (f.size() == 2) {
+        s.head[std::stoi(f[0])] = f[1];
+      }
+    } else if (section == 1 && f.size() >= 4) {
+      s.records.push_back(f);
+    } else if (f.size() == 2) {
+      section = 2;
+      if (f[0] == "0") break;
+      s.tail[std::stoi(f[0])] = f[1];
+    }
+  }
+  return s;
+}
+
+// One run of baronlink on a model written into a fresh folder, the stand-in BARON answering
+// by the scenario.
+struct resultrun {
+  resultrun(const modeldesc& d, const std::string& scenario,
+            const std::function<void(const testutil::tempdir&)>& before = {}) {
+    barontest::writemodel(d, dir.path().string());
+    testutil::write_file(dir.file("scenario.txt"), scenario);
+    if (before) before(dir);
+    std::vector<std::string> env = testutil::standinenv();
+    env.push_back("BARON_STANDIN_SCENARIO=" + dir.file("scenario.txt"));
+    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
+    log = file("model.log");
+    sta = file("model.sta");
+    sol = readsolution(file("model.sol"));
+  }
+  std::string file(const std::string& name) const {
+    return fs::exists(dir.file(name)) ? testutil::read_file(dir.file(name)) : "(missing)";
+  }
+  // Every expected line is a whole line of text ("@DIR@" stands for the run's folder).
+  void expectlines(const std::string& text, const std::vector<std::string>& lines) const {
+    for (std::string l : lines) {
+      for (std::size_t at; (at = l.find("@DIR@")) != std::string::npos;) l.replace(at, 5, dir.path().string());
+      EXPECT_NE(("\n" + text).find("\n" + l + "\n"), std::string::npos) << "missing line: " << l << "\n" << text;
+    }
+  }
+  void expectnoline(const std::string& text, const std::string& start) const {
+    EXPECT_EQ(("\n" + text).find("\n" + start), std::string::npos) << "unexpected: " << start << "\n" << text;
+  }
+  // Level, marginal, basis and status of record k (rows first, then columns; from 1).
+  [[nodiscard]] std::string record(std::size_t k) const {
+    if (k == 0 || k > sol.records.size()) return "(none)";
+    const auto& r = sol.records[k - 1];
+    return r[0] + " " + r[1] + " " + r[2] + " " + r[3];
+  }
+  testutil::tempdir dir;
+  testutil::run_result result;
+  std::string log, sta;
+  solution sol;
+};
+
+// x1 free, x2 >= 0, x3 free; e1: x1*x2 =L= 4; e2: x3 - x1 =E= 0; minimise x3.
+modeldesc examplemodel() {
+  modeldesc d;
+  d.cols = {{.lower = minf}, {}, {.lower = minf}};
+  d.rows = {{.type = 2, .rhs = 4, .terms = {{1, 0, true}, {2, 0, true}}, .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
+            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
+  d.objvar = 3;
+  d.objrow = 2;
+  return d;
+}
+
+// The same rows named e(i1), e(i2) and the columns x(i1), x(i2), x(i3).
+constexpr const char* dictionary =
+    "label i1\nlabel i2\nlabel i3\n"
+    "symbol x 5 1 \"the variables\"\nsymbol e 6 1 \"the equations\"\n"
+    "row e i1\nrow e i2\ncol x i1\ncol x i2\ncol x i3\n";
+
+// A linear model: x1 + x2 =G= 1, x1, x2 in [0, 10]; objective row x3 = x1 + x2.
+modeldesc lpmodel() {
+  modeldesc d;
+  d.modeltype = ctvproc::proc_lp;
+  d.cols = {{.upper = 10}, {.upper = 10}, {.lower = minf}};
+  d.rows = {{.type = 1, .rhs = 1, .terms = {{1, 1}, {2, 1}}}, {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}, {2, -1}}}};
+  d.objvar = 3;
+  d.objrow = 2;
+  return d;
+}
+
+// The status mapping: BARON's codes, the gap report and the special cases.
+TEST(BaronResults, StatusMapping) {
+  struct row {
+    std::string scenario;
+    std::string status;
+    std::vector<std::string> lines;
+    const char* why;
+    std::function<void(modeldesc&)> tweak = nullptr;
+    bool logonly = false;  // the lines go to the log alone
+  };
+  const std::string sol1 = "solution 1 1 1 1\n";
+  const std::vector<row> rows = {
+      {sol1, "1/1", {"Solution      = 1  found at node 7", "Best possible = 1", "Relative gap  = 0  optcr = 0.0001"}, "barstatus 1, gap closed"},
+      {sol1 + "barstatus 2\n", "4/1", {}, "barstatus 2"},
+      {sol1 + "barstatus 3\n", "2/1", {}, "barstatus 3"},
+      {sol1 + "barstatus 4\n", "3/1", {}, "barstatus 4"},
+      {sol1 + "barstatus 5\n", "1/1", {"--- Numerical difficulties in final local search"}, "barstatus 5"},
+      {sol1 + "barstatus 6\n", "8/1", {}, "barstatus 6"},
+      {sol1 + "barstatus 7\n", "10/1", {}, "barstatus 7"},
+      {sol1 + "barstatus 8\n", "10/1", {"*** BARON development exit barstatus=8", "*** report to support@baronlink.example"}, "barstatus 8"},
+      {sol1 + "barstatus 9\n", "4/1", {"*** terminated by BARON barstatus=9", "*** inspect listing file carefully"}, "barstatus 9"},
+      {sol1 + "barstatus 10\n", "10/1", {"*** BARON syntax errors barstatus=10", "*** report to support@baronlink.example"}, "barstatus 10"},
+      {sol1 + "barstatus 12\n", "1/1", {}, "barstatus 12"},
+      {sol1 + "barstatus 11\n", "10/1", {"*** unknown barstatus code= 11 on @DIR@/sum.scr file"}, "an unknown barstatus"},
+      {sol1 + "barstatus x\n", "10/1", {"*** could not extract Baron Status code"}, "barstatus not a number: 7"},
+      {sol1 + "modelstatus 2\n", "1/19", {}, "infeasible"},
+      {sol1 + "modelstatus 3\nnodeopt 12\n", "1/3", {"Problem found to be unbounded."}, "unbounded"},
+      {sol1 + "modelstatus 4\nlower 0.5\n", "1/2", {"Solution      = 1  found at node 7", "Best possible = 0.5"}, "modelstatus 4: gap open, duals"},
+      {sol1 + "modelstatus 4\nlower 0.5\nduals none\n", "1/7", {}, "modelstatus 4: gap open, no duals"},
+      {sol1 + "modelstatus 5\nmissingbnd 1\n", "1/14", {"*** Bounds too wide - model status uncertain"}, "no solution, bounds too wide"},
+      {sol1 + "modelstatus 5\nbarstatus 4\n", "8/1",
+       {"*** Time or user interrupt, gap calculations", "*** are invalid because of an incomplete solution."}, "interrupted"},
+      {sol1 + "modelstatus 5\nbarstatus 10\n", "10/14", {"*** no solution found barstatus=10"}, "syntax errors"},
+      {sol1 + "modelstatus 5\nbarstatus 3\n", "2/12", {"*** no solution found"}, "no solution"},
+      {sol1 + "modelstatus 6\n", "1/13", {}, "modelstatus 6: the candidate"},
+      {sol1 + "modelstatus 0\n", "1/12", {"*** unknown modelstatus code= 0 on @DIR@/sum.scr file"}, "modelstatus 0"},
+      {sol1 + "modelstatus 7\n", "1/12", {"*** unknown modelstatus code= 7 on @DIR@/sum.scr file"}, "modelstatus 7"},
+      {sol1 + "modelstatus x\n", "1/14", {"*** could not extract Model Status code"}, "modelstatus not a number: 5"},
+      {sol1 + "lower 0.5\n", "1/2", {"Absolute gap  = 0.5  optca = 1E-6", "Relative gap  = 0.5  optcr = 0.0001"}, "gap open with duals"},
+      {sol1 + "lower 0.5\nduals none\n", "1/7", {}, "gap open without duals"},
+      {sol1 + "lower -1\n", "1/2", {"Best possible = -1", "Relative gap  = NA  optcr = 0.0001"}, "bounds of different sign"},
+      {"solution 10 1 10 10\nlower 9.99999999\n", "1/1", {}, "relative gap below 2e-9"},
+      {"solution 2 1 2 0.5\nlower 1\n", "1/8", {}, "discrete, gap open",
+       [](modeldesc& d) {
+         d.modeltype = ctvproc::proc_minlp;
+         d.cols[1] = {.type = 1, .upper = 1};
+       }},
+      {"solution 2 1 2 0.5\nlower 1\n", "1/2", {}, "relaxed discrete, gap open",
+       [](modeldesc& d) {
+         d.modeltype = ctvproc::proc_minlp;
+         d.cols[1] = {.type = 1, .upper = 1};
+         d.relaxed = true;
+       }},
+      {"solution 2 1 1 2\nlower 1\nmodelstatus 1\n", "1/1", {"Absolute gap  = 0  optca = 1E-6", "Best possible = 2"}, "LP: no gap",
+       [](modeldesc& d) { d.modeltype = lpmodel().modeltype, d.cols = lpmodel().cols, d.rows = lpmodel().rows; }},
+      {sol1, "1/2", {"***", "*** Option bounds - solution may not be global"}, "option bounds changed",
+       [](modeldesc& d) {
+         d.dictionary = dictionary;
+         d.options += "x.up(i1) 3\n";
+       }},
+      {sol1 + "missingbnd 1\nmodelstatus 5\nbarstatus 4\n", "8/2", {"*** Bounds too wide - solution may not be global"}, "missing bounds"},
+      {sol1 + "missingbnd -1\nmodelstatus 5\nbarstatus 4\n", "8/2", {"*** Bounds were not checked - solution may not be global"}, "bounds not checked"},
+      {sol1 + "missingbnd -5\nmodelstatus 5\nbarstatus 4\n", "8/2", {"*** Unexpected missingbounds code - solution may not be global"}, "unexpected missingbounds"},
+      {sol1 + "nodeopt -3\n", "3/14", {"*** No solution found - further Baron post processing aborted"}, "nodeopt -3"},
+      {sol1 + "nodeopt -2\n", "1/1", {"Solution      = 1  initial point is best found"}, "nodeopt -2"},
+      {sol1 + "nodeopt -1\n", "1/1", {"Solution      = 1  best solution found during preprocessing"}, "nodeopt -1"},
+      {sol1 + "nodeopt 12\n", "1/1", {"Solution      = 1  found at node 12"}, "nodeopt 12"},
+      {sol1 + "nodeopt n\n", "1/1", {"*** nodeopt decodong error"}, "nodeopt not a number", nullptr, true},
+      {sol1 + "barstatus 4\nmodelstatus 5\nomit sum\n", "3/14", {"*** Time limit exceeded in parsing phase."}, "time limit while parsing"},
+      {sol1 + "barstatus 4\nmodelstatus 5\nomit sum\nomit res\n", "10/12",
+       {"*** Time limit exceeded in parsing phase.", "*** could not open file @DIR@/res.scr"}, "time limit while parsing, no res file"},
+      {sol1 + "barstatus 10\nomit sum\n", "10/1", {}, "syntax errors: no sum file, no line"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d = examplemodel();
+    d.options = "EpsA 1e-6\nEpsR 0.0001\n";
+    if (r.tweak) r.tweak(d);
+    const std::string scenario = r.scenario.find("nodeopt") == std::string::npos ? r.scenario + "nodeopt 7\n" : r.scenario;
+    const resultrun run(d, scenario);
+    EXPECT_EQ(run.result.exit_code, 0);
+    EXPECT_EQ(run.sol.status(), r.status);
+    run.expectlines(run.log, r.lines);
+    for (const std::string& l : r.lines) {
+      if (!r.logonly) run.expectlines(run.sta, {"=C" + l});
+    }
+  }
+}
+
+TEST(BaronResults, CnsAndPhaseOne) {
+  {
+    SCOPED_TRACE("CNS solved: model status 16, objective 0");
+    modeldesc d = examplemodel();
+    d.modeltype = ctvproc::proc_cns;
+    d.objvar = 0;
+    d.objrow = 0;
+    d.cols = {{.lower = minf}, {}};
+    d.rows = {{.type = 2, .rhs = 4, .terms = {{1, 0, true}, {2, 0, true}}, .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
+              {.type = 0, .rhs = 1, .terms = {{1, 1}}}};
+    const resultrun run(d, "solution 0 1 2\nbarstatus 1\nmodelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status(), "1/16");
+    EXPECT_EQ(run.sol.head.at(5), "0");
+  }
+  // Phase one: x1 + x2 =G= 5 and x1 =L= 1 with x2 in [0, 1] cannot both hold.
+  modeldesc d;
+  d.cols = {{.upper = 10}, {.upper = 1}, {.lower = minf}};
+  d.rows = {{.type = 1, .rhs = 5, .terms = {{1, 1}, {2, 1}}}, {.type = 2, .rhs = 1, .terms = {{1, 1}}},
+            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
+  d.objvar = 3;
+  d.objrow = 3;
+  d.options = "PhaseOne 1\n";
+  {
+    SCOPED_TRACE("phase one with objective 3: infeasible, violated rows marked");
+    const resultrun run(d, "solution 3 1 1 1 3 0 0 0\nbarstatus 1\nmodelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status(), "1/4");
+    EXPECT_EQ(run.sol.head.at(5), "3");
+    run.expectlines(run.sta, {"=C**** This is the PhaseOne solution ****"});
+    EXPECT_EQ(run.record(1), "2 0 2 2") << "x1 + x2 = 2 < 5";
+    EXPECT_EQ(run.record(2), "1 0 2 0") << "x1 = 1 holds";
+    EXPECT_EQ(run.record(3), "0 0 2 0") << "the objective row at its right-hand side";
+  }
+  {
+    SCOPED_TRACE("phase one at 0: feasible, nothing marked");
+    const resultrun run(d, "solution 0 1 1 1 0 0 0 0\nbarstatus 1\nmodelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status(), "1/7");
+  }
+}
+
+}  // namespace
