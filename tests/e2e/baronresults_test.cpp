@@ -3,6 +3,7 @@
 // the log and the status file are checked.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -255,6 +256,226 @@ TEST(BaronResults, CnsAndPhaseOne) {
     SCOPED_TRACE("phase one at 0: feasible, nothing marked");
     const resultrun run(d, "solution 0 1 1 1 0 0 0 0\nbarstatus 1\nmodelstatus 1\nnodeopt 1\n");
     EXPECT_EQ(run.sol.status(), "1/7");
+  }
+}
+
+// A maximisation: BARON's first tim bound is the solution, the second the best possible.
+TEST(BaronResults, MaximisationSwapsTheTimBounds) {
+  modeldesc d = examplemodel();
+  d.maximize = true;
+  const resultrun run(d, "solution 5 1 1 5\nlower 5\nupper 6\nnodeopt 3\nmodelstatus 1\n");
+  EXPECT_EQ(run.sol.status(), "1/2");
+  run.expectlines(run.log, {"Solution      = 5  found at node 3", "Best possible = 6", "Absolute gap  = 1  optca = 2000000000"});
+  run.expectlines(run.sta, {" zlbest     = 6", " zub        = 5"});
+  EXPECT_EQ(run.sol.tail.at(5), "6");
+}
+
+TEST(BaronResults, TimesAndIterations) {
+  struct row {
+    std::string options;
+    std::string scenario;
+    std::string time;
+    std::string iterations;
+    const char* why;
+  };
+  const row rows[] = {
+      {"", "cputime 0.5\nwalltime 0.7\nitera 10\n", "0.7", "10", "wall clock: token 15"},
+      {"ClockType cpu\n", "cputime 0.5\nwalltime 0.7\n", "0.5", "1001", "cpu clock: token 14"},
+      {"ClockType baron\nThreads 1\n", "cputime 0.5\nwalltime 0.7\n", "0.5", "1001", "BARON's clock, one thread"},
+      {"ClockType baron\nThreads 2\n", "cputime 0.5\nwalltime 0.7\n", "0.7", "1001", "BARON's clock, two threads"},
+      {"", "itera -5\n", "0.02", "0", "a negative iteration count"},
+      {"", "walltime 1.5D+01\n", "15", "1001", "a D exponent"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d = examplemodel();
+    d.options = r.options;
+    const resultrun run(d, "solution 1 1 1 1\n" + r.scenario);
+    EXPECT_EQ(run.sol.head.at(4), r.time);
+    EXPECT_EQ(run.sol.tail.at(1), r.iterations);
+  }
+}
+
+// x1 continuous, x2 binary, x3 free: BARON declares the binary first (b2, x1, x3).
+modeldesc minlpmodel() {
+  modeldesc d = examplemodel();
+  d.modeltype = ctvproc::proc_minlp;
+  d.cols[1] = {.type = 1, .upper = 1};
+  return d;
+}
+
+// Reads the column records of a per-solution file through the data-exchange library.
+std::vector<std::array<double, 5>> readvrk(const std::string& file) {
+  std::vector<std::array<double, 5>> recs;
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  if (!vrkdcdef::vrkcreated(h, testutil::standinlib(), msg)) {
+    ADD_FAILURE() << msg.view();
+    return recs;
+  }
+  std::int32_t err = -1, sym = -1, count = 0, dimfirst = 0;
+  (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(file), err);
+  EXPECT_EQ(err, 0) << file;
+  (void)vrkdcdef::vrkfindsymbol(h, q5rt::sstr::cut("x"), sym);
+  (void)vrkdcdef::vrkdatareadrawstart(h, sym, count);
+  std::int32_t keys[20] = {};
+  std::array<double, 5> v{};
+  while (vrkdcdef::vrkdatareadraw(h, keys, v.data(), dimfirst) != 0) recs.push_back(v);
+  (void)vrkdcdef::vrkdatareaddone(h);
+  (void)vrkdcdef::vrkclose(h);
+  vrkdcdef::vrkfree(h);
+  return recs;
+}
+
+TEST(BaronResults, SolutionsInBaronsOrder) {
+  modeldesc d = minlpmodel();
+  d.dictionary = dictionary;
+  d.options = "SolPrefix sol\n";
+  const resultrun run(d, "solution 3 0 3 3\nsolution 2 1 2 2\nsolution 0.5 1 0.5 0.5\nmodelstatus 1\nnodeopt 1\n");
+  EXPECT_EQ(run.sol.status(), "1/8");
+  run.expectlines(run.log, {"--- Solution 1 = 3", "--- Solution 2 = 2", "--- Solution 3 = 0.5", "--- Writing solution to sol1.vrk",
+                            "--- Writing solution to sol3.vrk", "Solution      = 0.5  "});
+  EXPECT_EQ(run.record(3), "0.5 0 2 0") << "x1 from BARON's second place";
+  EXPECT_EQ(run.record(4), "1 0 3 0") << "the binary from BARON's first place";
+  EXPECT_EQ(run.record(5), "0.5 0 2 0");
+  EXPECT_EQ(run.sol.head.at(5), "0.5");
+  const double levels[3][3] = {{3, 0, 3}, {2, 1, 2}, {0.5, 1, 0.5}};
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k + 1);
+    const auto recs = readvrk(run.dir.file("sol" + std::to_string(k + 1) + ".vrk"));
+    ASSERT_EQ(recs.size(), 3U);
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(recs[static_cast<std::size_t>(j)][0], levels[k][j]);
+    EXPECT_EQ(recs[1][3], 1) << "the binary's upper bound";
+  }
+}
+
+TEST(BaronResults, ValuesInBaronsNumberForms) {
+  struct row {
+    std::string scenario;
+    std::vector<std::string> records;  // columns 1..3
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const std::vector<row> rows = {
+      {"solution 1 1.5D+00 .5 1d-300\n", {"1.5 0 2 0", "0.5 0 2 0", "1E-300 0 2 0"}, {}, "D exponents, a leading dot, three exponent digits"},
+      {"solution 1 1 abc 1\n", {"1 0 2 0", "99999 0 2 0", "1 0 2 0"}, {"*** bad variable primal on @DIR@/res.scr file: abc"}, "a bad primal value"},
+      {"solution 1 1 1 1\nvardual 0 zz 0\n", {"1 0 2 0", "1 NA 3 0", "1 0 2 0"}, {"*** bad variable dual on @DIR@/res.scr file: zz"}, "a bad variable dual"},
+      {"solution 1 1 1 1\nequdual zz 0\n", {"1 0 2 0", "1 0 2 0", "1 0 2 0"}, {"*** bad equation dual on @DIR@/res.scr file: zz"}, "a bad equation dual"},
+      {"solution 1 1 1 1\nray 0 q 2\n", {"1 0 2 0", "1 0 2 0", "1 0 2 3"}, {"*** bad variable ray on @DIR@/res.scr file: q"}, "a bad ray value: 0"},
+      {"solution 1 1 1 1\nform block\nresline x2 0 abc 1\n", {"1 0 3 0", "99999 0 3 0", "1 0 3 0"}, {"*** bad value field abc"}, "a bad value in the block"},
+      {"solution 1 1 1 1\nform list\nresline\nresline zzz\n", {"1 0 2 0", "1 0 2 0", "1 0 2 0"}, {}, "lines after the list are not read"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const resultrun run(examplemodel(), r.scenario + "modelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status().substr(0, 2), "1/");
+    for (std::size_t j = 0; j < r.records.size(); ++j) EXPECT_EQ(run.record(3 + j), r.records[j]) << "column " << j + 1;
+    run.expectlines(run.log, r.lines);
+  }
+}
+
+TEST(BaronResults, Duals) {
+  {
+    SCOPED_TRACE("marginals, basis 2 for zero duals of continuous columns and rows, a ray");
+    const resultrun run(examplemodel(), "solution 1 1 1 1\nvardual 0 2 0\nequdual 3 0\nray 0 1 0\nmodelstatus 1\n");
+    EXPECT_EQ(run.record(1), "1 3 3 0");
+    EXPECT_EQ(run.record(2), "0 0 2 0");
+    EXPECT_EQ(run.record(3), "1 0 2 0");
+    EXPECT_EQ(run.record(4), "1 2 3 3") << "the ray marks the column";
+    EXPECT_EQ(run.sol.head.at(9), "1");
+  }
+  {
+    SCOPED_TRACE("no dual section: NA everywhere, head item 9 says so");
+    const resultrun run(examplemodel(), "solution 1 1 1 1\nduals none\nmodelstatus 1\nlower 0\n");
+    EXPECT_EQ(run.sol.status(), "1/7");
+    EXPECT_EQ(run.record(1), "1 NA 3 0");
+    EXPECT_EQ(run.record(2), "0 NA 3 0");
+    EXPECT_EQ(run.record(4), "1 NA 3 0");
+    EXPECT_EQ(run.sol.head.at(9), "0");
+  }
+  {
+    SCOPED_TRACE("the reformulated objective: its level from the objective, its row's marginal 1/coefficient");
+    modeldesc d = examplemodel();
+    d.reformulate = true;
+    d.rows[1].terms = {{3, 2}, {1, -1}};  // 2 x3 - x1 = 0
+    const resultrun run(d, "solution 0.5 1 1\nmodelstatus 1\n");
+    EXPECT_EQ(run.sol.status(), "1/1");
+    EXPECT_EQ(run.record(2), "0 0.5 3 0");
+    EXPECT_EQ(run.record(5), "0.5 0 2 0");
+    EXPECT_EQ(run.sol.head.at(5), "0.5");
+  }
+  {
+    SCOPED_TRACE("a relaxation-only row has no place in BARON's order: each dual on its own row");
+    modeldesc d = examplemodel();
+    d.dictionary = dictionary;
+    d.options = "e.equclass(i1) 1\n";
+    const resultrun run(d, "solution 1 1 1 1\nequdual 7\nmodelstatus 1\n");
+    EXPECT_EQ(run.record(1), "1 0 2 0") << "relaxation only";
+    EXPECT_EQ(run.record(2), "0 7 3 0");
+  }
+}
+
+TEST(BaronResults, IisWithDictionary) {
+  modeldesc d = examplemodel();
+  d.dictionary = dictionary;
+  d.cols = {{.lower = -5, .upper = 5}, {.upper = 5}, {.lower = 2, .upper = 2}};
+  const resultrun run(d, "solution 1 1 1 1\nmodelstatus 2\niisrow e1 Upper\niisrow e2 Both\niisrow e9 Lower\n"
+                         "iiscol x1 Both\niiscol x2 Upper\niiscol x3 Both\niiscol x1 Lower\niiscol b7 Upper\n");
+  EXPECT_EQ(run.sol.status(), "1/19");
+  EXPECT_TRUE(run.sol.records.empty());
+  run.expectlines(run.sta, {"=CAn IIS is a set equations and variables (i.e., a submodel) which is",
+                            "=Cvalues of the CompIIS option in BARON.",
+                            "=CNumber of equations in the IIS:  3.",
+                            "=CUpper: e(i1) <= 4",
+                            "=CBoth: e(i2) = 0",
+                            "=CLower: ???e9",
+                            "=CNumber of variables in the IIS:  5.",
+                            "=CBoth: x(i1) >= -5 and x(i1) <= 5",
+                            "=CUpper: x(i2) <= 5",
+                            "=CBoth: x(i3) = 2",
+                            "=CLower: x(i1) >= -5",
+                            "=CUpper: ???x7"});
+  {
+    SCOPED_TRACE("without a dictionary the IIS is not reported");
+    const resultrun bare(examplemodel(), "solution 1 1 1 1\nmodelstatus 2\niisrow e1 Upper\n");
+    EXPECT_EQ(bare.sol.status(), "1/19");
+    bare.expectlines(bare.log, {"*** Could not extract solution on @DIR@/res.scr file"});
+    bare.expectnoline(bare.sta, "=CNumber of equations");
+  }
+}
+
+// Six rows log(x1) =L= 10 at x1 = -1 and a row x2 - x3 =E= 0 at 1e-16: five error lines,
+// one line per row, the tiny level written 0.
+TEST(BaronResults, RowLevelsAndEvaluationErrors) {
+  modeldesc d;
+  d.cols = {{.lower = minf}, {.lower = minf}, {.lower = minf}, {.lower = minf}};
+  for (int k = 0; k < 6; ++k) {
+    d.rows.push_back({.type = 2, .rhs = 10, .terms = {{1, 0, true}}, .code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 11)}});
+  }
+  d.rows.push_back({.type = 0, .rhs = 0, .terms = {{2, 1}, {3, -1}}});
+  d.rows.push_back({.type = 0, .rhs = 0, .terms = {{4, 1}, {1, -1}}});
+  d.objvar = 4;
+  d.objrow = 8;
+  const std::string scenario = "solution -1 -1 1e-16 0 -1\nmodelstatus 1\nbarstatus 1\nnodeopt 1\n";
+  for (const bool named : {true, false}) {
+    SCOPED_TRACE(named ? "rows named from the dictionary" : "rows by number");
+    modeldesc m = d;
+    if (named) {
+      m.dictionary = "label r1\nlabel r2\nlabel r3\nlabel r4\nlabel r5\nlabel r6\nlabel r7\nlabel r8\n"
+                     "symbol x 5 1\nsymbol g 6 1\n"
+                     "row g r1\nrow g r2\nrow g r3\nrow g r4\nrow g r5\nrow g r6\nrow g r7\nrow g r8\n"
+                     "col x r1\ncol x r2\ncol x r3\ncol x r4\n";
+    }
+    const resultrun run(m, scenario);
+    std::size_t errors = 0, rows = 0;
+    for (std::size_t at = 0; (at = run.log.find("*** Evaluation error: ", at)) != std::string::npos; ++at) ++errors;
+    for (std::size_t at = 0; (at = run.log.find("*** Error evaluating equation ", at)) != std::string::npos; ++at) ++rows;
+    EXPECT_EQ(errors, 5U);
+    EXPECT_EQ(rows, 6U);
+    run.expectlines(run.log, {named ? "*** Error evaluating equation g(r6) in solution reported by BARON, see previous line(s) for details."
+                                    : "*** Error evaluating equation 6 in solution reported by BARON, see previous line(s) for details."});
+    EXPECT_EQ(run.record(7).substr(0, 2), "0 ") << "1e-16 is written 0";
+    EXPECT_EQ(run.record(8).substr(0, 2), "0 ");
   }
 }
 
