@@ -84,13 +84,22 @@ bool checkexternalnlp(const optbaron::toptconvert& bo) {
   return true;
 }
 
+// True when the objective variable stands in its row alone, linearly: only then can the
+// row be solved for it and the variable leave the model.
+bool objvaronlyinobjrow() {
+  const gcdata::tmodel& m = gcdata::mymodel;
+  const zlmspecs::tjacrec* e = m.colfirst[static_cast<std::size_t>(m.objvar - 1)];
+  return e != nullptr && e->colnext == nullptr && e->row == m.objrow && !e->nonlin && e->jacval != 0;
+}
+
 // On only for a plain objective row (control values) and at least two columns; the
 // option can lower it.
 std::int32_t objreformswitch(const optbaron::toptconvert& bo) {
   const gcdata::tmodel& m = gcdata::mymodel;
   std::int32_t on = m.ctlint24 == 0 && m.ctlint20 == 1 && m.ctlint22 == 0 && m.ctlint23 == 0 ? 1 : 0;
   on = std::min(on, optset::roundint(bo.getnumber(optbaron::ixobjreform)));
-  if (m.cols <= 1 || m.objvar < 1 || m.objvar > m.cols || m.objrow < 1 || m.objrow > m.rows) on = 0;
+  if (m.cols <= 1 || m.objvar < 1 || m.objvar > m.cols || m.objrow < 1 || m.objrow > m.rows) return 0;
+  if (static_cast<std::size_t>(m.objvar) > m.colfirst.size() || !objvaronlyinobjrow()) return 0;
   return on;
 }
 

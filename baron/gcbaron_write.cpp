@@ -3,7 +3,9 @@
 // starting point. While it declares variables and equations the writer records BARON's
 // order of them in the run state.
 #include <algorithm>
+#include <charconv>
 #include <set>
+#include <string>
 
 #include "baron/gcbaron.h"
 #include "baron/gcutil.h"
@@ -41,17 +43,22 @@ constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 1
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
-// A number as BARON reads it; the epsilon value is 0.
-q5rt::sstr numtext(double v) {
+// Appends a number as BARON reads it; the epsilon value is 0.
+void appendnumber(std::string& out, double v) {
   const gcdata::tmodel& m = gcdata::mymodel;
-  if (v == m.valpin) return q5rt::sstr::cut("+Inf");
-  if (v == m.valmin) return q5rt::sstr::cut("-Inf");
-  if (v == m.valeps) return q5rt::sstr::cut("0");
-  q5rt::sstr t = strutilx::dbltostr(v);
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    if (t[i] == 'E') t[i] = 'e';
-  }
-  return t;
+  if (v == m.valpin) return void(out += "+Inf");
+  if (v == m.valmin) return void(out += "-Inf");
+  if (v == m.valeps) return void(out += "0");
+  char buf[strutilx::dbltostr_maxlen];
+  const std::size_t n = strutilx::dbltostr_chars(v, '.', buf);
+  std::replace(buf, buf + n, 'E', 'e');
+  out.append(buf, n);
+}
+
+q5rt::sstr numtext(double v) {
+  std::string text;
+  appendnumber(text, v);
+  return q5rt::sstr::cut(text);
 }
 
 // The epsilon value taken as the 0 it stands for.
@@ -97,11 +104,17 @@ class writer {
 
  private:
   // ---- names and small tests ----
-  q5rt::sstr colname(std::int32_t c) const {
-    if (c == m_.objvar && !state.objvarname.empty()) return state.objvarname;
+  void appendcolname(std::string& out, std::int32_t c) const {
+    if (c == m_.objvar && !state.objvarname.empty()) return void(out += state.objvarname.view());
     const std::int32_t t = m_.coltype[static_cast<std::size_t>(c - 1)];
-    const std::string_view prefix = t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x";
-    return q5rt::concat(prefix, num(c));
+    out += t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x";
+    char buf[16];
+    out.append(buf, std::to_chars(buf, buf + sizeof buf, c).ptr);
+  }
+  q5rt::sstr colname(std::int32_t c) const {
+    std::string name;
+    appendcolname(name, c);
+    return q5rt::sstr::cut(name);
   }
   std::int32_t rowtype(std::int32_t r) const { return m_.rowtype[static_cast<std::size_t>(r - 1)]; }
   std::int32_t coltype(std::int32_t c) const { return m_.coltype[static_cast<std::size_t>(c - 1)]; }
@@ -395,10 +408,12 @@ class writer {
     return true;
   }
   // One linear term: separator, coefficient unless its magnitude is 1, column name.
-  static void term(double v, std::string_view name, bool first) {
-    const std::string_view sep = v < 0 ? " - " : first ? "   " : " + ";
+  void term(double v, std::int32_t c, bool first) {
+    piece_ = v < 0 ? " - " : first ? "   " : " + ";
     const double a = std::fabs(v);
-    liutil::linext(q5rt::concat(sep, a == 1 ? q5rt::sstr{} : q5rt::concat(numtext(a), "*"), name));
+    if (a != 1) appendnumber(piece_, a), piece_ += '*';
+    appendcolname(piece_, c);
+    liutil::linext(piece_);
   }
   // The linear terms of row r (without the objective variable when objective); whether
   // a term was written.
@@ -407,7 +422,7 @@ class writer {
       if (e->nonlin) continue;
       if (objective && e->col == m_.objvar) continue;
       const double v = objective ? -value(e->jacval) / state.objjacval : value(e->jacval);
-      term(v, colname(e->col), !haveterm);
+      term(v, e->col, !haveterm);
       haveterm = true;
     }
     return haveterm;
@@ -485,6 +500,7 @@ class writer {
   const bool relaxed_;
   bool reform_ = false;
   std::int32_t notes_ = 0;
+  std::string piece_;  // one linear term, reused
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "baron/gcutil.h"
+#include "baron/gcutil_internal.h"
 #include "funclib/genextfunc.h"
 #include "instance/gcdata.h"
 
@@ -13,16 +14,7 @@ namespace {
 
 using ctvnl::opcode;
 
-constexpr std::int32_t fsqr = 9;
-constexpr std::int32_t fexp = 10;
-constexpr std::int32_t flog = 11;
-constexpr std::int32_t flog10 = 12;
-constexpr std::int32_t fsqrt = 13;
-constexpr std::int32_t fabs_ = 14;
-constexpr std::int32_t fpower = 21;
-constexpr std::int32_t frpower = 64;
-constexpr std::int32_t fcvpower = 74;
-constexpr std::int32_t fvcpower = 75;
+namespace fn = detail::fn;
 // 1/ln 10 as the written models have always carried it (text 0.434294481903525).
 constexpr double log10factor = 0.4342944819035252;
 constexpr int maxpasses = 21;
@@ -77,24 +69,24 @@ void takeover(node* n, const node* x) {
 void rewritecall1(node* n, bool sqrsw, bool sqrtsw, bool log10sw, bool abssw) {
   node* x = n->left;
   switch (n->operand) {
-    case fsqr:
-      if (sqrsw) become(n, opcode::callarg2, fpower, x, newconst(2.0));
+    case fn::sqr:
+      if (sqrsw) become(n, opcode::callarg2, fn::power, x, newconst(2.0));
       break;
-    case flog10:
+    case fn::log10:
       if (log10sw) {
-        node* logx = make(opcode::callarg1, flog, x, nullptr);
+        node* logx = make(opcode::callarg1, fn::log, x, nullptr);
         become(n, opcode::mul, 0, logx, newconst(log10factor));
       }
       break;
-    case fsqrt:
-      if (sqrtsw) become(n, opcode::callarg2, frpower, x, newconst(0.5));
+    case fn::sqrt:
+      if (sqrtsw) become(n, opcode::callarg2, fn::rpower, x, newconst(0.5));
       break;
-    case fabs_:
+    case fn::abs:
       if (abssw) {
-        node* square = make(opcode::callarg1, fsqr, x, nullptr);
-        become(n, opcode::callarg1, fsqrt, square, nullptr);
-        if (sqrsw) become(square, opcode::callarg2, fpower, x, newconst(2.0));
-        if (sqrtsw) become(n, opcode::callarg2, frpower, square, newconst(0.5));
+        node* square = make(opcode::callarg1, fn::sqr, x, nullptr);
+        become(n, opcode::callarg1, fn::sqrt, square, nullptr);
+        if (sqrsw) become(square, opcode::callarg2, fn::power, x, newconst(2.0));
+        if (sqrtsw) become(n, opcode::callarg2, fn::rpower, square, newconst(0.5));
       }
       break;
     default:
@@ -106,7 +98,7 @@ void rewritecall2(node* n, bool powersw) {
   node* x = n->left;
   node* y = n->right;
   if (x == nullptr || y == nullptr) return;
-  if (n->operand == fpower) {
+  if (n->operand == fn::power) {
     if (isconst(y) && y->value == 1) {
       takeover(n, x);
       gcdata::dropnlrec(x);
@@ -121,13 +113,12 @@ void rewritecall2(node* n, bool powersw) {
     }
     return;
   }
-  const bool rootpower = n->operand == frpower || n->operand == fcvpower || n->operand == fvcpower;
-  if (!rootpower || !powersw) return;
+  if (!detail::rootpower(n->operand) || !powersw) return;
   if (isconst(x) || isnegconst(x) || isconst(y) || isnegconst(y)) return;
   // x^y = exp(y*log(x))
-  node* logx = make(opcode::callarg1, flog, x, nullptr);
+  node* logx = make(opcode::callarg1, fn::log, x, nullptr);
   node* product = make(opcode::mul, 0, y, logx);
-  become(n, opcode::callarg1, fexp, product, nullptr);
+  become(n, opcode::callarg1, fn::exp, product, nullptr);
 }
 
 // ---- folding ----

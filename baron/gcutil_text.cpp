@@ -18,13 +18,8 @@ namespace {
 
 using ctvnl::opcode;
 
-constexpr std::int32_t fmin = 7;
-constexpr std::int32_t fmax = 8;
-constexpr std::int32_t fmod = 4;
-constexpr std::int32_t fpower = 21;
-constexpr std::int32_t frpower = 64;
-constexpr std::int32_t fcvpower = 74;
-constexpr std::int32_t fvcpower = 75;
+namespace fn = detail::fn;
+using detail::rootpower;
 constexpr std::uint8_t fixedbound = 4;  // colboundclass of a fixed column
 
 enum class kind { leaf, root, call1, call2, calln, argument, sum, product, negation, other };
@@ -58,8 +53,6 @@ kind kindof(const node* n) {
 }
 
 bool is(const node* n, kind k) { return n != nullptr && kindof(n) == k; }
-
-bool rootpower(std::int32_t f) { return f == frpower || f == fcvpower || f == fvcpower; }
 
 bool instyles(std::int32_t style, std::initializer_list<std::int32_t> styles) {
   return std::find(styles.begin(), styles.end(), style) != styles.end();
@@ -142,7 +135,7 @@ std::span<const rename> renames(std::int32_t style) {
 }
 
 q5rt::sstr funcname(std::int32_t f, std::int32_t style) {
-  if (f == fpower) return q5rt::sstr::cut(powertext(style).power);
+  if (f == fn::power) return q5rt::sstr::cut(powertext(style).power);
   if (rootpower(f)) return q5rt::sstr::cut(powertext(style).root);
   for (const rename& r : renames(style)) {
     if (r.fnr == f) return q5rt::sstr::cut(r.name);
@@ -152,7 +145,7 @@ q5rt::sstr funcname(std::int32_t f, std::int32_t style) {
 
 bool infixpower(const node* n, std::int32_t style) {
   if (!is(n, kind::call2)) return false;
-  if (n->operand == fpower) return instyles(style, {2, 3, 4, 5, 8, 12, 13, 14});
+  if (n->operand == fn::power) return instyles(style, {2, 3, 4, 5, 8, 12, 13, 14});
   return rootpower(n->operand) && style != 9 && style != 11;
 }
 
@@ -216,12 +209,12 @@ class textwriter {
 
   // min(a, min(b, c)) is written min(a,b,c): the inner call writes no name.
   bool joined(const node* n) const {
-    if (style_ == 9 || !is(n, kind::call2) || (n->operand != fmin && n->operand != fmax)) return false;
+    if (style_ == 9 || !is(n, kind::call2) || (n->operand != fn::min && n->operand != fn::max)) return false;
     const node* p = n->up;
     return is(p, kind::call2) && p->operand == n->operand;
   }
 
-  bool modcall(const node* n) const { return style_ == 4 && n->operand == fmod; }
+  bool modcall(const node* n) const { return style_ == 4 && n->operand == fn::mod; }
 
   // ---- the walk ----
   // Down from n to its first leaf, writing what comes before each child; the node where

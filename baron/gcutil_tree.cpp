@@ -17,9 +17,6 @@ using ctvnl::opcode;
 constexpr std::int32_t maxstack = 200;
 constexpr std::string_view overflow = "*** Stack overflow in buildtree (maxstack=200)";
 constexpr std::string_view notone = "Buildtree: stack not equal to one, stack = ";
-constexpr std::int32_t rpower = 64;
-constexpr std::int32_t cvpower = 74;
-constexpr std::int32_t vcpower = 75;
 
 void outline(std::string_view text) { q5rt::output().writeln(text); }
 
@@ -113,7 +110,7 @@ class treebuilder {
         return 0;
       case opcode::callarg2:
         if (need(2, k)) {
-          const std::int32_t f = (a == cvpower || a == vcpower) ? rpower : a;
+          const std::int32_t f = (a == detail::fn::cvpower || a == detail::fn::vcpower) ? detail::fn::rpower : a;
           binary(opcode::callarg2, f, pop());
         }
         return 0;

@@ -124,7 +124,8 @@ void lileft(std::string_view text, std::int32_t reserve) {
 
 void lilast(std::string_view text) {
   if (notset("LI:last  NOT SET ", text)) return;
-  if (position + len(text) > width) wrap(true);
+  // An empty end only ends the line: an over-long line gets no empty continuation.
+  if (!text.empty() && position + len(text) > width) wrap(true);
   if (!fixedstyle()) contindent = baseindent;
   current->writeln(text);
   position = 0;

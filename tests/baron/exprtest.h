@@ -50,13 +50,14 @@ inline void columns(std::int32_t n) {
   m.colsosset.assign(static_cast<std::size_t>(n), 0);
 }
 
-// The pieces that body writes through the line writer, on one line as wide as needed.
-inline std::string pieces(const std::function<void()>& body) {
+// The pieces that body writes through the line writer, on one line as wide as needed or
+// wrapped at width.
+inline std::string pieces(const std::function<void()>& body, std::int32_t width = 100000) {
   testutil::tempdir dir;
   q5rt::textfile f;
   f.assign(dir.file("t.txt"));
   f.rewrite();
-  liutil::liset(f, 100000, 0);
+  liutil::liset(f, width, 0);
   liutil::lifirst("", 0);
   body();
   liutil::lilast("");

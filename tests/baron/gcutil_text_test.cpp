@@ -137,19 +137,14 @@ TEST_F(GcutilText, PiecesAndWrapping) {
   const code c = row({V(1), I(6), F2(fpower), V(2), V(3), Add, Neg, Mul});
   const std::string all = text(c, pool, {.fold = false});
   EXPECT_EQ(all, "x1^(-2)*(-(x2 + x3))");
-  testutil::tempdir dir;
-  q5rt::textfile f;
-  f.assign(dir.file("w.txt"));
-  f.rewrite();
-  liutil::liset(f, 4, 0);
-  liutil::lifirst("", 0);
-  gcutil::node* root = gcutil::buildtree(1, static_cast<std::int32_t>(c.size()), c, pool);
-  gcutil::donlcode(root, 2, "", 0);
-  liutil::lilast("");
-  liutil::liend();
-  f.close();
+  const std::string wrapped = pieces(
+      [&] {
+        gcutil::node* root = gcutil::buildtree(1, static_cast<std::int32_t>(c.size()), c, pool);
+        gcutil::donlcode(root, 2, "", 0);
+      },
+      4);
   gcdata::frenlrec();
-  EXPECT_EQ(testutil::read_file(dir.file("w.txt")), "x1^(\n-2)*\n(-(\nx2\n + \nx3))\n");
+  EXPECT_EQ(wrapped, "x1^(\n-2)*\n(-(\nx2\n + \nx3))");
 }
 
 TEST_F(GcutilText, ObjectiveVariableNameAndFlag) {

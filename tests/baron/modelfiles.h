@@ -102,6 +102,11 @@ inline void writemodel(const modeldesc& d, const std::string& dir) {
   I[17] = d.logoption;
   I[19] = 0;
   I[20] = d.reformulate ? 1 : 0;
+  I[26] = d.reformulate ? 1 : 0;  // the reformulation's limit
+  I[8] = 1;                       // the matrix file carries priorities
+  rec.reals[0] = 1e-4;            // relative gap
+  rec.reals[1] = 1e-6;            // absolute gap
+  rec.reals[2] = 1000;            // time limit
   I[21] = d.objrow;
   I[22] = I[23] = I[24] = 0;
   I[28] = 0;
@@ -132,7 +137,7 @@ inline void writemodel(const modeldesc& d, const std::string& dir) {
   if (!d.dictionary.empty()) testutil::write_file(dir + "/model.dct", d.dictionary);
 
   std::int32_t rc = 0;
-  gdutils::modfileptr mat = gdutils::cwmat(rc, 0, 0, 0, dir + "/model.mat");
+  gdutils::modfileptr mat = gdutils::cwmat(rc, 0, 0, 1, dir + "/model.mat");
   ASSERT_TRUE(mat) << rc;
   gdutils::wrmathead(*mat);
   for (const rowdesc& r : d.rows) {
