@@ -479,4 +479,60 @@ TEST(BaronResults, RowLevelsAndEvaluationErrors) {
   }
 }
 
+// Broken or missing result files: a clear line, a defined status, exit code 0, never an
+// earlier run's answer.
+TEST(BaronResults, BrokenResultFiles) {
+  const std::string good = "solution 1 1 1 1\nmodelstatus 1\nnodeopt 1\n";
+  std::string res, block;
+  {
+    const resultrun whole(examplemodel(), good);
+    res = whole.file("res.scr");
+    const resultrun blockonly(examplemodel(), good + "form block\n");
+    block = blockonly.file("res.scr");
+  }
+  const auto after = [](const std::string& text, const std::string& mark, const std::string& then) {
+    const std::size_t at = text.find(then, text.find(mark));
+    EXPECT_NE(at, std::string::npos) << mark << " " << then;
+    return std::to_string(at + 1);
+  };
+  const std::string notextracted = "*** Could not extract solution on @DIR@/res.scr file";
+  struct row {
+    std::string scenario;
+    std::string status;
+    std::vector<std::string> lines;
+    const char* why;
+    bool stale = false;
+  };
+  const std::vector<row> rows = {
+      {"omit tim\n", "10/12", {"*** could not open file @DIR@/tim.scr"}, "no tim file"},
+      {"empty tim\n", "10/12", {"*** could not extract Baron Status code", "*** could not extract Model Status code"}, "an empty tim file"},
+      {"tim mybaron.scr 0 0 0 0 1 1 1\n", "1/14", {"*** could not extract Model Status code", "*** Bounds too wide - model status uncertain"},
+       "a tim line of 8 tokens"},
+      {"omit sum\n", "1/1", {"*** could not open file @DIR@/sum.scr"}, "no sum file: the summary is lost"},
+      {"omit res\n", "10/12", {"*** could not open file @DIR@/res.scr"}, "no res file"},
+      {"empty res\n", "13/13", {notextracted}, "an empty res file"},
+      {"cut res " + after(res, ">>> Objective", "\n"), "13/13", {notextracted}, "cut after the objective line"},
+      {"cut res " + after(res, ">>> Objective", "\nx2"), "13/13", {notextracted}, "cut inside the list"},
+      {"cut res " + after(res, ">>> Corresponding dual", "\nx2"), "13/13", {notextracted}, "cut inside the dual section"},
+      {"form block\ncut res " + after(block, "The best s", "\nx2"), "13/13", {notextracted}, "cut inside the block"},
+      {"form nosolution\n", "13/13", {notextracted}, "no marker after the preamble"},
+      {"omit tim\nomit sum\nomit res\n", "10/12", {"*** could not open file @DIR@/tim.scr"}, "stale result files of an earlier run", true},
+      {"exit 3\n", "1/1", {}, "BARON's exit code is not used"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const auto stale = [&](const testutil::tempdir& dir) {
+      testutil::write_file(dir.file("tim.scr"), "mybaron.scr 0 0 0 0 1 1 1 1 0 5 1 0 0.01 0.02\n");
+      testutil::write_file(dir.file("res.scr"), res);
+    };
+    const resultrun run(examplemodel(), good + r.scenario + "\n", r.stale ? std::function<void(const testutil::tempdir&)>(stale) : nullptr);
+    EXPECT_EQ(run.result.exit_code, 0);
+    EXPECT_EQ(run.sol.status(), r.status);
+    run.expectlines(run.log, r.lines);
+    if (r.status != "1/1") {
+      EXPECT_TRUE(run.sol.records.empty());
+    }
+  }
+}
+
 }  // namespace
