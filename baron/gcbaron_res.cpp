@@ -8,7 +8,6 @@
 #include "baron/gcbaron.h"
 #include "baron/gcbaron_results.h"
 #include "baron/gcutil.h"
-#include "baron/optbaron.h"
 #include "bindings/vrkdcdef.h"
 #include "frame/q5rtnum.h"
 #include "frame/statlib.h"
@@ -55,8 +54,8 @@ bool integer(std::string_view text, std::int32_t& value) {
 
 class resreader {
  public:
-  resreader(const optbaron::toptconvert& bo, const resinput& in)
-      : bo_(bo), in_(in), m_(gcdata::mymodel), path_(bo.getactual(optbaron::ixres)) {
+  resreader(const resultfiles& files, const resinput& in)
+      : files_(files), in_(in), m_(gcdata::mymodel), path_(files.res) {
     result_.zub = in.zub;
   }
 
@@ -116,7 +115,7 @@ class resreader {
 
   // The dictionary and the data-exchange library when per-solution files are asked for.
   void solutionfiles() {
-    if (!bo_.getdefined(optbaron::ixsolprefix)) return;
+    if (!files_.solutionfiles) return;
     dict_ = loaddict();
     if (!dict_) return;
     q5rt::sstr msg;
@@ -125,7 +124,7 @@ class resreader {
       gclogstat(q5rt::concat("*** Msg=", msg));
       return;
     }
-    prefix_ = bo_.getactual(optbaron::ixsolprefix);
+    prefix_ = files_.prefix;
   }
 
   // The level of a column read from BARON, marked when it is unbounded.
@@ -474,7 +473,7 @@ class resreader {
     vrkdcdef::vrkfree(h);
   }
 
-  const optbaron::toptconvert& bo_;
+  const resultfiles& files_;
   const resinput in_;
   gcdata::tmodel& m_;
   const q5rt::sstr path_;
@@ -486,7 +485,7 @@ class resreader {
 
 }  // namespace
 
-resresult readres(const optbaron::toptconvert& bo, const resinput& in) { return resreader(bo, in).run(); }
+resresult readres(const resultfiles& files, const resinput& in) { return resreader(files, in).run(); }
 
 std::unique_ptr<dctmdodef::tdctreader> loaddict() {
   q5rt::sstr msg;

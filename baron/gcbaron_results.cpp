@@ -135,12 +135,11 @@ struct timvalues {
 
 class postrun {
  public:
-  explicit postrun(const optbaron::toptconvert& bo)
-      : bo_(bo), m_(gcdata::mymodel), sumpath_(bo.getactual(optbaron::ixsum)) {}
+  explicit postrun(const resultfiles& files) : files_(files), m_(gcdata::mymodel), sumpath_(files.sum) {}
 
-  void run() {
+  bool run() {
     start();
-    if (!readtim()) return;
+    if (!readtim()) return false;
     bool mapping = true;
     if (!copysum()) {
       if (t_.barstatus == 4 && t_.modelstatus == 5) {
@@ -154,11 +153,11 @@ class postrun {
       solverstatus();
       modelstatus();
     }
-    const resresult res = readres(bo_, {t_.modelstatus, candidate_, t_.nodeopt, t_.zub});
-    if (res.outcome == resoutcome::stop) return;
+    const resresult res = readres(files_, {t_.modelstatus, candidate_, t_.nodeopt, t_.zub});
+    if (res.outcome == resoutcome::stop) return false;
     if (res.outcome == resoutcome::nosolution) {
       gclogstat("*** No solution found - further Baron post processing aborted");
-      return;
+      return false;
     }
     t_.zub = res.zub;
     gapreport(res.solutions);
@@ -169,7 +168,7 @@ class postrun {
     }
     evaleqs(nullptr);
     if (state.optphaseone != 0) phaseone();
-    release();
+    return true;
   }
 
  private:
@@ -197,7 +196,7 @@ class postrun {
 
   // The tim line; false when the file cannot be read (the run's answer is then 10/12).
   bool readtim() {
-    const q5rt::sstr path = bo_.getactual(optbaron::ixtim);
+    const q5rt::sstr path = files_.tim;
     linereader f;
     const int rc = f.open(path);
     if (rc != 0) {
@@ -422,9 +421,9 @@ class postrun {
     gclogstat(q5rt::concat("Solution      = ", real(t_.zub), "  ", t_.nodemessage));
     gclogstat(q5rt::concat("Best possible = ", real(t_.zlbest)));
     gclogstat(q5rt::concat("Absolute gap  = ", real(absgap), "  optca = ",
-                           sysutils::q5_floattostr(bo_.getnumber(optbaron::ixepsa))));
+                           sysutils::q5_floattostr(files_.optca)));
     gclogstat(q5rt::concat("Relative gap  = ", real(relgap), "  optcr = ",
-                           strutilx::dbltostr(bo_.getnumber(optbaron::ixepsr))));
+                           strutilx::dbltostr(files_.optcr)));
     gclogstat("");
     const bool gapclosed = (relgap != zlmspecs::valna && relgap <= 2e-9) || (absgap != zlmspecs::valna && absgap <= 1.1e-9);
     if (gapclosed && state.optbounds == 0 && t_.missingbnd == 0) {
@@ -457,14 +456,7 @@ class postrun {
     }
   }
 
-  static void release() {
-    state.baronequclass.clear();
-    state.baronequtozolm.clear();
-    state.baronvartozolm.clear();
-    optbaron::bofini();
-  }
-
-  const optbaron::toptconvert& bo_;
+  const resultfiles& files_;
   gcdata::tmodel& m_;
   const q5rt::sstr sumpath_;
   timvalues t_;
@@ -474,9 +466,27 @@ class postrun {
 
 }  // namespace
 
+resultfiles resultfilesof(const optbaron::toptconvert& bo) {
+  resultfiles f;
+  f.tim = bo.getactual(optbaron::ixtim);
+  f.res = bo.getactual(optbaron::ixres);
+  f.sum = bo.getactual(optbaron::ixsum);
+  f.solutionfiles = bo.getdefined(optbaron::ixsolprefix);
+  f.prefix = bo.getactual(optbaron::ixsolprefix);
+  f.optca = bo.getnumber(optbaron::ixepsa);
+  f.optcr = bo.getnumber(optbaron::ixepsr);
+  return f;
+}
+
+bool readresults(const resultfiles& files) { return postrun(files).run(); }
+
 void postbaron() {
   if (!optbaron::bo) return;
-  postrun(*optbaron::bo).run();
+  if (!readresults(resultfilesof(*optbaron::bo))) return;
+  state.baronequclass.clear();
+  state.baronequtozolm.clear();
+  state.baronvartozolm.clear();
+  optbaron::bofini();
 }
 
 }  // namespace gcbaron

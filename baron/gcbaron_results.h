@@ -6,7 +6,7 @@
 //   q5rt::sstr line = q5rt::sstr::cut("1 2.5D0 x"), token;
 //   std::int32_t n = 0; double v = 0;
 //   if (gcbaron::nexti(n, token, line) == 0 && gcbaron::nextr(v, token, line) == 0) ...
-//   gcbaron::resresult r = gcbaron::readres(bo, {.modelstatus = 1, .candidate = 13, ...});
+//   gcbaron::readresults(gcbaron::resultfilesof(*optbaron::bo));   // all of it
 //   gcbaron::evaleqs(nullptr);   // every row's level from the column levels
 #pragma once
 
@@ -73,8 +73,21 @@ struct resresult {
   double zub = 0;  // the objective of the last solution read
 };
 
-// Reads the res file named in the option set into the model record.
-resresult readres(const optbaron::toptconvert& bo, const resinput& in);
+// What the result reader takes from BARON's option set.
+struct resultfiles {
+  q5rt::sstr tim, res, sum;
+  bool solutionfiles = false;  // the solution prefix option is defined
+  q5rt::sstr prefix;
+  double optca = 0, optcr = 0;
+};
+[[nodiscard]] resultfiles resultfilesof(const optbaron::toptconvert& bo);
+
+// BARON's result files into the model record, up to the row levels and phase one; true
+// when it went to the end (the run's option set and maps may go then).
+bool readresults(const resultfiles& files);
+
+// Reads the res file into the model record.
+resresult readres(const resultfiles& files, const resinput& in);
 
 // The dictionary reader of the model's dictionary file; none (with the two lines that say
 // why) when it cannot be had.
