@@ -535,4 +535,39 @@ TEST(BaronResults, BrokenResultFiles) {
   }
 }
 
+// The best-solution block: which names are columns.
+TEST(BaronResults, BlockNames) {
+  struct row {
+    std::string scenario;
+    std::string options;
+    std::string status;
+    std::string col3;
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const std::string block = "solution 1 1 1 1\nmodelstatus 1\nnodeopt 1\nform block\n";
+  const std::vector<row> rows = {
+      {"resline V1 0 7 9\nresline W2 0 7 9\n", "", "1/1", "1 0 3 0", {}, "phase-one names are skipped"},
+      {"resline x3 0 4 9\n", "", "1/1", "4 0 3 0", {}, "a later line for the same column"},
+      {"resline x3 0 4\n", "", "1/1", "99999 0 3 0", {"*** bad value field "}, "a value not followed by a blank"},
+      {"resline x3  0    6   9\n", "", "1/1", "6 0 3 0", {}, "runs of blanks separate the tokens"},
+      {"resline nonameline\nresline x3 0 4 9\n", "", "1/1", "1 0 3 0", {}, "a line without a blank ends the block"},
+      {"resline y5 0 1 1\n", "", "10/12", "", {"*** cannot decode 5", "*** Could not extract solution on @DIR@/res.scr file"}, "an unknown prefix"},
+      {"resline x9 0 1 1\n", "", "10/12", "", {"*** bad column index in 9"}, "a column beyond the model"},
+      {"resline xa 0 1 1\n", "", "10/12", "", {"*** cannot decode a"}, "no number"},
+      {"resline objv 0 8 9\n", "ObjVarName objv\n", "1/1", "8 0 3 0", {}, "the objective variable's own name"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d = examplemodel();
+    d.options = r.options;
+    const resultrun run(d, block + r.scenario);
+    EXPECT_EQ(run.sol.status(), r.status);
+    if (!r.col3.empty()) {
+      EXPECT_EQ(run.record(5), r.col3);
+    }
+    run.expectlines(run.log, r.lines);
+  }
+}
+
 }  // namespace
