@@ -173,12 +173,12 @@ TEST(BaronResults, StatusMapping) {
       {sol1 + "lower 0.5\nduals none\n", "1/7", {}, "gap open without duals"},
       {sol1 + "lower -1\n", "1/2", {"Best possible = -1", "Relative gap  = NA  optcr = 0.0001"}, "bounds of different sign"},
       {"solution 10 1 10 10\nlower 9.99999999\n", "1/1", {}, "relative gap below 2e-9"},
-      {"solution 2 1 2 0.5\nlower 1\n", "1/8", {}, "discrete, gap open",
+      {"solution 2 1 2 2\nlower 1\n", "1/8", {}, "discrete, gap open",
        [](modeldesc& d) {
          d.modeltype = ctvproc::proc_minlp;
          d.cols[1] = {.type = 1, .upper = 1};
        }},
-      {"solution 2 1 2 0.5\nlower 1\n", "1/2", {}, "relaxed discrete, gap open",
+      {"solution 2 1 2 2\nlower 1\n", "1/2", {}, "relaxed discrete, gap open",
        [](modeldesc& d) {
          d.modeltype = ctvproc::proc_minlp;
          d.cols[1] = {.type = 1, .upper = 1};
@@ -217,6 +217,13 @@ TEST(BaronResults, StatusMapping) {
     for (const std::string& l : r.lines) {
       if (!r.logonly) run.expectlines(run.sta, {"=C" + l});
     }
+    // The gap report ran when a solution was read: head item 5 is the objective's level
+    // (each scenario's objective variable holds the solution's objective).
+    const std::string model = r.status.substr(r.status.find('/') + 1);
+    const bool reported = model == "1" || model == "2" || model == "3" || model == "7" || model == "8";
+    const std::string objective = scenario.substr(9, scenario.find(' ', 9) - 9);
+    EXPECT_EQ(run.sol.head.at(5), reported ? objective : "2E300");
+    EXPECT_EQ(run.sol.head.at(3), reported ? "0" : "2E300");
   }
 }
 
