@@ -210,9 +210,9 @@ std::int32_t prepare(std::string& execline) {
   const q5rt::sstr mapname = gcutil::scratchname("bavemap");
   q5rt::textfile map;
   if (gcutil::open4write(map, mapname, "") == 0) writemap(map, mapname);
+  saved.restore();
   if (!removeresults(bo)) return 1;
   execline = commandline(bo);
-  saved.restore();
   return 0;
 }
 

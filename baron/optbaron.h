@@ -55,11 +55,8 @@ inline constexpr std::array<std::string_view, 4> dotrecsuff = {"Lo", "Up", "Prio
 inline constexpr std::array<std::string_view, 3> venum_clocktype = {"wall", "cpu", "baron"};
 
 // Entry i holds option number i + 1.
-inline constexpr std::array<std::int32_t, optioncount> optnamemap = [] {
-  std::array<std::int32_t, optioncount> m{};
-  for (int i = 0; i < optioncount; ++i) m[static_cast<std::size_t>(i)] = i + 1;
-  return m;
-}();
+inline constexpr std::array<std::int32_t, optioncount> optnamemap =
+    optset::consecutivenumbers<optioncount>();
 
 inline constexpr std::int32_t maxdotlabels = 20;
 

@@ -21,11 +21,8 @@ namespace optconvert {
 inline constexpr int optioncount = 69;
 inline constexpr std::uint8_t ixheadertimestamp = 33;
 
-inline constexpr std::array<std::int32_t, optioncount> optnamemap = [] {
-  std::array<std::int32_t, optioncount> m{};
-  for (int i = 0; i < optioncount; ++i) m[static_cast<std::size_t>(i)] = i + 1;
-  return m;
-}();
+inline constexpr std::array<std::int32_t, optioncount> optnamemap =
+    optset::consecutivenumbers<optioncount>();
 
 // Value lists of the definition file; no code reads them.
 inline constexpr std::array<std::string_view, 2> venum_headertimestamp = {"None", "default"};

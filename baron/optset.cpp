@@ -68,17 +68,16 @@ std::int32_t toptset::getgroup(std::uint8_t index) const {
   return options_->optgetgroupgrpnr(g) - 1;
 }
 
-double toptset::getnumber(std::uint8_t index) const {
-  const std::int32_t nr = number(index);
+double toptset::value(std::int32_t nr, bool second) const {
   switch (datatypenr(nr)) {
     case typeint: {
       std::int32_t v = 0;
-      (void)options_->optgetintnr(nr, v);
+      (void)(second ? options_->optgetint2nr(nr, v) : options_->optgetintnr(nr, v));
       return v;
     }
     case typedbl: {
       double v = 0;
-      (void)options_->optgetdblnr(nr, v);
+      (void)(second ? options_->optgetdbl2nr(nr, v) : options_->optgetdblnr(nr, v));
       return v;
     }
     default:
@@ -86,52 +85,24 @@ double toptset::getnumber(std::uint8_t index) const {
   }
 }
 
-void toptset::setnumbernr(std::int32_t nr, double value) const {
+void toptset::setvalue(std::int32_t nr, double value, bool second) const {
   switch (datatypenr(nr)) {
     case typeint:
-      (void)options_->optsetintnr(nr, roundint(value));
+      (void)(second ? options_->optsetint2nr(nr, roundint(value)) : options_->optsetintnr(nr, roundint(value)));
       break;
     case typedbl:
-      (void)options_->optsetdblnr(nr, value);
+      (void)(second ? options_->optsetdbl2nr(nr, value) : options_->optsetdblnr(nr, value));
       break;
     default:
       break;
   }
 }
 
-void toptset::setnumber(std::uint8_t index, double value) const { setnumbernr(number(index), value); }
-
-double toptset::getnumber2(std::uint8_t index) const {
-  const std::int32_t nr = number(index);
-  switch (datatypenr(nr)) {
-    case typeint: {
-      std::int32_t v = 0;
-      (void)options_->optgetint2nr(nr, v);
-      return v;
-    }
-    case typedbl: {
-      double v = 0;
-      (void)options_->optgetdbl2nr(nr, v);
-      return v;
-    }
-    default:
-      return 0;
-  }
-}
-
-void toptset::setnumber2(std::uint8_t index, double value) const {
-  const std::int32_t nr = number(index);
-  switch (datatypenr(nr)) {
-    case typeint:
-      (void)options_->optsetint2nr(nr, roundint(value));
-      break;
-    case typedbl:
-      (void)options_->optsetdbl2nr(nr, value);
-      break;
-    default:
-      break;
-  }
-}
+double toptset::getnumber(std::uint8_t index) const { return value(number(index), false); }
+void toptset::setnumbernr(std::int32_t nr, double v) const { setvalue(nr, v, false); }
+void toptset::setnumber(std::uint8_t index, double v) const { setvalue(number(index), v, false); }
+double toptset::getnumber2(std::uint8_t index) const { return value(number(index), true); }
+void toptset::setnumber2(std::uint8_t index, double v) const { setvalue(number(index), v, true); }
 
 void toptset::setdefined(std::uint8_t index, bool defined) const {
   const std::int32_t nr = number(index);

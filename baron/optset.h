@@ -13,6 +13,8 @@
 // ignores a set.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -25,6 +27,14 @@ namespace optset {
 
 // The option library's data types.
 enum datatype : std::int32_t { typeint = 1, typedbl = 2, typestr = 3 };
+
+// The name table of a set whose option numbers are its indices plus one.
+template <std::size_t N>
+constexpr std::array<std::int32_t, N> consecutivenumbers() {
+  std::array<std::int32_t, N> m{};
+  for (std::size_t i = 0; i < N; ++i) m[i] = static_cast<std::int32_t>(i + 1);
+  return m;
+}
 
 struct setdesc {
   std::string_view deffile;                // read from the system directory
@@ -73,6 +83,10 @@ class toptset {
   void setnumbernr(std::int32_t nr, double value) const;
 
  private:
+  // An integer or double option's first or second value.
+  [[nodiscard]] double value(std::int32_t nr, bool second) const;
+  void setvalue(std::int32_t nr, double value, bool second) const;
+
   optdodef::tzlmoptions* options_;
   setdesc desc_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "baron/gcbaron.h"
+#include "frame/statlib.h"
 #include "support/testutil.h"
 
 namespace {
@@ -38,6 +39,23 @@ TEST(Map, ListsBaronsOrderAsModelNumbers) {
     EXPECT_FALSE(f.is_open());
     EXPECT_EQ(testutil::read_file(dir.file("bavemap")), r.text);
   }
+  gcbaron::state.reset();
+}
+
+TEST(Map, AFailedWriteIsLoggedAndTheFileClosed) {
+  gcbaron::state.reset();
+  gcbaron::state.baronvarseq = 1;
+  gcbaron::state.baronvartozolm = {1};
+  testutil::tempdir dir;
+  (void)statlib::gstatopen(2, 0, dir.file("test.log"));
+  q5rt::textfile f;
+  f.assign("/dev/full");  // every write fails
+  f.rewrite();
+  ASSERT_EQ(f.ioresult(), 0);
+  gcbaron::writemap(f, "/dev/full");
+  statlib::gstatclose();
+  EXPECT_FALSE(f.is_open());
+  EXPECT_EQ(testutil::read_file(dir.file("test.log")), "*** Could not write /dev/full\n");
   gcbaron::state.reset();
 }
 

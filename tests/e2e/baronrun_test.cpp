@@ -314,6 +314,18 @@ TEST(BaronRun, StaleResultFilesAreRemovedBeforeBaronStarts) {
   for (const char* name : {"tim.scr", "res.scr", "sum.scr"}) EXPECT_FALSE(fs::exists(dir.file(name))) << name;
 }
 
+TEST(BaronRun, AResultFileThatCannotBeRemovedStopsTheRun) {
+  testutil::tempdir dir;
+  fs::create_directories(dir.file("res.scr") + "/inside");  // a folder that remove refuses
+  barontest::writemodel(minlp(), dir.path().string());
+  (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), testutil::standinenv());
+  const std::string log = testutil::read_file(dir.file("model.log"));
+  EXPECT_TRUE(has(log, "*** Could not remove old result file \"" + dir.file("res.scr") + "\": ")) << log;
+  EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+  const std::string sol = testutil::read_file(dir.file("model.sol"));
+  EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 13\n2 13");
+}
+
 TEST(BaronRun, HessianFilesForConvexRows) {
   modeldesc d = examplemodel();
   d.dictionary = "label a\nsymbol x 5 1\nsymbol y 5 0\nsymbol z 5 0\nsymbol e 6 0\nsymbol f 6 0\n"
