@@ -27,7 +27,8 @@ constexpr std::int32_t rowtypen = 3;  // =N=
 constexpr double unboundedlevel = 1e40;
 constexpr double badlevel = 99999;
 constexpr std::string_view objectivelabel = "The above solution has an objective value of: ";
-constexpr std::string_view raylabel = "The above solution was found along the following unbounded ray";
+constexpr std::string_view raylabel =
+    "The above solution was found along the following unbounded ray";
 
 // The text after the first blank-separated token (blanks and tabs separate), trimmed.
 std::string_view aftertoken(std::string_view line) {
@@ -76,7 +77,8 @@ class resreader {
     }
     statlib::gcstat("");
     state.haveduals = false;
-    const bool listed = in_.nodeopt >= -2 && (in_.modelstatus == 1 || in_.modelstatus == 3 || in_.modelstatus == 4);
+    const bool listed =
+        in_.nodeopt >= -2 && (in_.modelstatus == 1 || in_.modelstatus == 3 || in_.modelstatus == 4);
     std::string_view line;
     while (true) {
       if (!f_.next(line)) return notextracted();
@@ -143,7 +145,8 @@ class resreader {
 
   // A value from column 15 of a list line; the replacement and a report when it is no number.
   double listvalue(std::string_view line, std::string_view what, double replacement) const {
-    const std::string_view text = line.size() > 14 ? q5rt::trim(line.substr(14)) : std::string_view{};
+    const std::string_view text =
+        line.size() > 14 ? q5rt::trim(line.substr(14)) : std::string_view{};
     double v = 0;
     if (baronreal(text, v)) return v;
     gclogstat(q5rt::concat("*** bad variable ", what, " on ", path_, " file: ", text));
@@ -168,7 +171,8 @@ class resreader {
         blockobjective(q5rt::trim(line.substr(objectivelabel.size())));
         continue;
       }
-      const std::string_view name = line.find(' ') == std::string_view::npos ? std::string_view{} : firsttoken(line);
+      const std::string_view name =
+          line.find(' ') == std::string_view::npos ? std::string_view{} : firsttoken(line);
       std::int32_t c = 0;
       if (!state.objvarname.empty() && name == state.objvarname.view() && validcol(m_.objvar)) {
         c = m_.objvar;
@@ -176,18 +180,21 @@ class resreader {
         continue;  // phase-one variables are no model columns
       } else {
         const std::string_view number = q5rt::trim(name.empty() ? name : name.substr(1));
-        const bool columnname = !name.empty() && (name[0] == 'x' || name[0] == 'b' || name[0] == 'i');
+        const bool columnname =
+            !name.empty() && (name[0] == 'x' || name[0] == 'b' || name[0] == 'i');
         const bool isnumber = columnname && integer(number, c);
         if (!isnumber && number.empty()) break;
         if (!isnumber || !validcol(c)) {
-          gclogstat(q5rt::concat(isnumber ? "*** bad column index in " : "*** cannot decode ", number));
+          gclogstat(
+              q5rt::concat(isnumber ? "*** bad column index in " : "*** cannot decode ", number));
           gcdata::gcsetstatus(10, 12);
           return false;
         }
       }
       (void)firsttoken(line);  // the lower bound
       const std::size_t blank = line.find(' ');
-      const std::string_view text = blank == std::string_view::npos ? std::string_view{} : line.substr(0, blank);
+      const std::string_view text =
+          blank == std::string_view::npos ? std::string_view{} : line.substr(0, blank);
       double v = 0;
       if (!baronreal(text, v)) {
         gclogstat(q5rt::concat("*** bad value field ", text));
@@ -211,7 +218,7 @@ class resreader {
     }
     if (!validcol(m_.objvar)) return;
     setobjective(v);
-    m_.headinfo[2] = v;
+    m_.headinfo[headobjective] = v;
   }
 
   // ---- the solution list, its duals and ray ----
@@ -220,7 +227,9 @@ class resreader {
     if (!f_.skip(2) || !f_.next(current)) return false;
     bool more = true;
     for (std::int32_t k = 1; more; ++k) {
-      if (k > 1) gclogstat(q5rt::concat("--- Solution ", num(k - 1), " = ", strutilx::dbltostr(result_.zub)));
+      if (k > 1)
+        gclogstat(
+            q5rt::concat("--- Solution ", num(k - 1), " = ", strutilx::dbltostr(result_.zub)));
       if (const std::size_t colon = current.find(':'); colon != std::string_view::npos) {
         const std::string_view text = q5rt::trim(current.substr(colon + 1));
         if (!baronreal(text, result_.zub)) {
@@ -233,7 +242,8 @@ class resreader {
       for (std::int32_t i = 0; i < state.baronvarseq; ++i) {
         std::string_view line;
         if (!f_.next(line)) return false;
-        setlevel(state.baronvartozolm[static_cast<std::size_t>(i)], listvalue(line, "primal", badlevel));
+        setlevel(state.baronvartozolm[static_cast<std::size_t>(i)],
+                 listvalue(line, "primal", badlevel));
       }
       if (!f_.skip(state.phaseonevariables)) return false;
       more = f_.skip(1) && f_.next(current);
@@ -242,7 +252,8 @@ class resreader {
       more = more && current.substr(0, 14) == " >>> Objective";
     }
     if (result_.solutions > 1) {
-      gclogstat(q5rt::concat("--- Solution ", num(result_.solutions), " = ", strutilx::dbltostr(result_.zub)));
+      gclogstat(q5rt::concat("--- Solution ", num(result_.solutions), " = ",
+                             strutilx::dbltostr(result_.zub)));
     }
     state.haveduals = !f_.failed() && current.substr(0, 32) == " >>> Corresponding dual solution";
     if (!state.haveduals) {
@@ -276,7 +287,8 @@ class resreader {
     for (std::int32_t i = 0; i < state.baronequseq; ++i) {
       if (!f_.next(line)) return false;
       const std::int32_t r = state.baronequtozolm[static_cast<std::size_t>(i)];
-      const std::string_view text = line.size() > 14 ? q5rt::trim(line.substr(14)) : std::string_view{};
+      const std::string_view text =
+          line.size() > 14 ? q5rt::trim(line.substr(14)) : std::string_view{};
       double v = 0;
       if (!baronreal(text, v)) {
         gclogstat(q5rt::concat("*** bad equation dual on ", path_, " file: ", text));
@@ -324,8 +336,8 @@ class resreader {
     if (!dict_) return false;
     for (const std::string_view text :
          {"An IIS is a set equations and variables (i.e., a submodel) which is",
-          "infeasible but becomes feasible if any one equation or variable bound", "is dropped.", "",
-          "A problem may contain several independent IISs. Only one IIS will be",
+          "infeasible but becomes feasible if any one equation or variable bound", "is dropped.",
+          "", "A problem may contain several independent IISs. Only one IIS will be",
           "found per run. Alternative IISs may be obtained by using different",
           "values of the CompIIS option in BARON.", ""}) {
       statlib::gcstatc(text);
@@ -377,13 +389,17 @@ class resreader {
       statlib::gcstatc(q5rt::concat(l.kind, ": ???e", num(l.index)));
       return;
     }
-    const std::string_view op = l.kind == "Upper" ? " <= " : l.kind == "Lower" ? " >= " : l.kind == "Both" ? " = " : "";
+    const std::string_view op = l.kind == "Upper"   ? " <= "
+                                : l.kind == "Lower" ? " >= "
+                                : l.kind == "Both"  ? " = "
+                                                    : "";
     const q5rt::sstr rowname = name(true, l.index);
     if (op.empty()) {
       statlib::gcstatc(q5rt::concat(l.kind, ": ", rowname));
       return;
     }
-    statlib::gcstatc(q5rt::concat(l.kind, ": ", rowname, op, strutilx::dbltostr(m_.rowrhs[at(l.index)])));
+    statlib::gcstatc(
+        q5rt::concat(l.kind, ": ", rowname, op, strutilx::dbltostr(m_.rowrhs[at(l.index)])));
   }
 
   void iiscol(std::string_view line) {
@@ -407,8 +423,8 @@ class resreader {
     } else if (l.kind == "Both" && lower == upper) {
       text.append_cut(q5rt::concat(" = ", strutilx::dbltostr(lower)));
     } else if (l.kind == "Both") {
-      text.append_cut(q5rt::concat(" >= ", strutilx::dbltostr(lower), " and ", colname, " <= ",
-                                   sysutils::q5_floattostr(upper)));
+      text.append_cut(q5rt::concat(" >= ", strutilx::dbltostr(lower), " and ", colname,
+                                   " <= ", sysutils::q5_floattostr(upper)));
     }
     statlib::gcstatc(text);
   }
@@ -485,7 +501,9 @@ class resreader {
 
 }  // namespace
 
-resresult readres(const resultfiles& files, const resinput& in) { return resreader(files, in).run(); }
+resresult readres(const resultfiles& files, const resinput& in) {
+  return resreader(files, in).run();
+}
 
 std::unique_ptr<dctmdodef::tdctreader> loaddict() {
   q5rt::sstr msg;
@@ -507,7 +525,8 @@ std::unique_ptr<dctmdodef::tdctreader> loaddict() {
 q5rt::sstr dictname(dctmdodef::tdctreader& dict, bool isrow, std::int32_t index) {
   std::int32_t sym = 0, dim = 0;
   std::int32_t uels[20] = {};
-  const int found = isrow ? dict.dctrowuels(index - 1, sym, uels, dim) : dict.dctcoluels(index - 1, sym, uels, dim);
+  const int found = isrow ? dict.dctrowuels(index - 1, sym, uels, dim)
+                          : dict.dctcoluels(index - 1, sym, uels, dim);
   q5rt::sstr text;
   if (found != 0 || dict.dctsymname(sym, text) != 0) return {};
   if (dim <= 0) return text;
@@ -535,8 +554,8 @@ void evaleqs(dctmdodef::tdctreader* dict) {
     std::int32_t errors = 0;
     if (k < m.rowfirstinstr.size() && m.rowfirstinstr[k] != 0) {
       q5rt::sstr msg;
-      const int rc = evalnew::funeval(state.mnrec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr, m.pool, m.collevel,
-                                      nonlinear, errors, msg);
+      const int rc = evalnew::funeval(state.mnrec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr,
+                                      m.pool, m.collevel, nonlinear, errors, msg);
       if (rc == 2) {
         gclogstat(msg);
         ++errors;
@@ -554,13 +573,15 @@ void evaleqs(dctmdodef::tdctreader* dict) {
                              " in solution reported by BARON, see previous line(s) for details."));
     }
     double linear = 0;
-    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr; e = e->rownext) {
+    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr;
+         e = e->rownext) {
       if (!e->nonlin) linear += e->jacval * m.collevel[static_cast<std::size_t>(e->col - 1)];
     }
     double level = nonlinear + linear;
     if (std::fabs(level) <= 1e-15) level = 0;
     m.rowlevel[k] = level;
-    const bool relaxonly = k < state.baronequclass.size() && state.baronequclass[k] == classrelaxonly;
+    const bool relaxonly =
+        k < state.baronequclass.size() && state.baronequclass[k] == classrelaxonly;
     if (m.rowtype[k] == rowtypen || relaxonly) m.rowbasis[k] = 2;
   }
 }
@@ -575,7 +596,8 @@ int logmatherror(int rc, int ec, const q5rt::sstr& msg, void* /*usermem*/) {
       if (ec == ctvnew::ec_overflow) return 0;
       if (ec == ctvnew::ec_error) return 1;
       ++state.evalerrors;
-      if (state.evalerrors <= state.evalerrormax) gclogstat(q5rt::concat("*** Evaluation error: ", msg));
+      if (state.evalerrors <= state.evalerrormax)
+        gclogstat(q5rt::concat("*** Evaluation error: ", msg));
       return 1;
     case ctvnew::rc_system:
       q5rt::output().writeln("*** Illegal mathnew call in baron link");

@@ -1,13 +1,14 @@
 // After BARON's run: the tim line, the summary copied into the status file, BARON's codes
 // mapped to the solver and model status, the res file, the gap report, the row levels,
 // phase one and the release of the run's option set and maps.
+#include "baron/gcbaron_results.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <utility>
 
 #include "baron/gcbaron.h"
-#include "baron/gcbaron_results.h"
 #include "baron/optbaron.h"
 #include "frame/q5rtnum.h"
 #include "frame/statlib.h"
@@ -112,7 +113,9 @@ using gcdata::gclogstat;
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 // A real as the reports write it; the not-available value as "NA".
-q5rt::sstr real(double v) { return v == zlmspecs::valna ? q5rt::sstr::cut("NA") : strutilx::dbltostr(v); }
+q5rt::sstr real(double v) {
+  return v == zlmspecs::valna ? q5rt::sstr::cut("NA") : strutilx::dbltostr(v);
+}
 
 void couldnotopen(std::string_view path, int rc) {
   gclogstat(q5rt::concat("*** could not open file ", path));
@@ -135,7 +138,8 @@ struct timvalues {
 
 class postrun {
  public:
-  explicit postrun(const resultfiles& files) : files_(files), m_(gcdata::mymodel), sumpath_(files.sum) {}
+  explicit postrun(const resultfiles& files)
+      : files_(files), m_(gcdata::mymodel), sumpath_(files.sum) {}
 
   bool run() {
     start();
@@ -161,10 +165,10 @@ class postrun {
     }
     t_.zub = res.zub;
     gapreport(res.solutions);
-    if (m_.modeltype == ctvproc::proc_cns && (m_.modelstat == 1 || m_.modelstat == 2 || m_.modelstat == 7 ||
-                                              m_.modelstat == 8)) {
+    if (m_.modeltype == ctvproc::proc_cns &&
+        (m_.modelstat == 1 || m_.modelstat == 2 || m_.modelstat == 7 || m_.modelstat == 8)) {
       gcdata::gcsetstatus(m_.solvestat, 16);
-      m_.headinfo[2] = 0;
+      m_.headinfo[headobjective] = 0;
     }
     evaleqs(nullptr);
     if (state.optphaseone != 0) phaseone();
@@ -188,11 +192,14 @@ class postrun {
     m_.colbasis.assign(static_cast<std::size_t>(m_.cols), 3);
     m_.rowmarginal.assign(static_cast<std::size_t>(m_.rows), 0);
     m_.rowbasis.assign(static_cast<std::size_t>(m_.rows), 3);
-    for (std::size_t k = 0; k < 3; ++k) m_.headinfo[k] = zlmspecs::valna;
+    for (const std::size_t k : {headitem3, headtime, headobjective})
+      m_.headinfo[k] = zlmspecs::valna;
     gcdata::gcsetstatus(13, 13);
   }
 
-  static void echo(std::string_view label, std::string_view value) { statlib::gcstat(q5rt::concat(label, value)); }
+  static void echo(std::string_view label, std::string_view value) {
+    statlib::gcstat(q5rt::concat(label, value));
+  }
 
   // The tim line; false when the file cannot be read (the run's answer is then 10/12).
   bool readtim() {
@@ -223,7 +230,7 @@ class postrun {
     t_.zub = second_real;
     echo(" zlbest     = ", real(t_.zlbest));
     echo(" zub        = ", real(t_.zub));
-    m_.tailinfo[3] = t_.zlbest;
+    m_.tailinfo[tailbound] = t_.zlbest;
 
     const bool barok = nexti(t_.barstatus, token, line) == 0;
     echo(" barstatus  = ", num(t_.barstatus));
@@ -243,7 +250,7 @@ class postrun {
     echo(" missingbnd = ", num(t_.missingbnd));
     const bool iteraok = nexti(t_.itera, token, line) == 0;
     echo(" itera      = ", num(t_.itera));
-    if (iteraok) m_.tailinfo[0] = t_.itera >= 0 ? t_.itera : 0;
+    if (iteraok) m_.tailinfo[tailiterations] = t_.itera >= 0 ? t_.itera : 0;
     const bool nodeok = nexti(t_.nodeopt, token, line) == 0;
     echo(" nodeopt    = ", num(t_.nodeopt));
     if (!nodeok) {
@@ -259,8 +266,8 @@ class postrun {
     }
     (void)nexti(t_.nodememmax, token, line);
     echo(" nodememmax = ", num(t_.nodememmax));
-    if (nextr(t_.time, token, line) == 0) m_.headinfo[1] = t_.time;
-    if (!state.reportcputime && nextr(t_.time, token, line) == 0) m_.headinfo[1] = t_.time;
+    if (nextr(t_.time, token, line) == 0) m_.headinfo[headtime] = t_.time;
+    if (!state.reportcputime && nextr(t_.time, token, line) == 0) m_.headinfo[headtime] = t_.time;
     echo(" totaltime  = ", strutilx::dbltostr(t_.time));
     return true;
   }
@@ -271,7 +278,8 @@ class postrun {
     linereader f;
     const int rc = f.open(sumpath_);
     if (rc != 0) {
-      if (t_.barstatus != 10 && !(t_.barstatus == 4 && t_.modelstatus == 5)) couldnotopen(sumpath_, rc);
+      if (t_.barstatus != 10 && !(t_.barstatus == 4 && t_.modelstatus == 5))
+        couldnotopen(sumpath_, rc);
       return false;
     }
     statlib::gcstatedit('_');
@@ -329,7 +337,8 @@ class postrun {
         break;
       default:
         solvestat_ = 10;
-        gclogstat(q5rt::concat("*** unknown barstatus code= ", num(t_.barstatus), " on ", sumpath_, " file"));
+        gclogstat(q5rt::concat("*** unknown barstatus code= ", num(t_.barstatus), " on ", sumpath_,
+                               " file"));
         t_.barstatus = 9;
         break;
     }
@@ -378,7 +387,8 @@ class postrun {
         gcdata::gcsetstatus(solvestat_, candidate_);
         break;
       default:
-        gclogstat(q5rt::concat("*** unknown modelstatus code= ", num(ms), " on ", sumpath_, " file"));
+        gclogstat(
+            q5rt::concat("*** unknown modelstatus code= ", num(ms), " on ", sumpath_, " file"));
         ms = 5;
         gcdata::gcsetstatus(solvestat_, 12);
         break;
@@ -387,7 +397,8 @@ class postrun {
   }
 
   void gapreport(std::int32_t solutions) {
-    if (m_.objvar >= 1 && m_.objvar <= m_.cols) m_.headinfo[2] = m_.collevel[static_cast<std::size_t>(m_.objvar - 1)];
+    if (m_.objvar >= 1 && m_.objvar <= m_.cols)
+      m_.headinfo[headobjective] = m_.collevel[static_cast<std::size_t>(m_.objvar - 1)];
     if (t_.missingbnd == -1) {
       gclogstat("*** Bounds were not checked - solution may not be global");
     } else if (t_.missingbnd > 0) {
@@ -396,11 +407,12 @@ class postrun {
       gclogstat("*** Unexpected missingbounds code - solution may not be global");
       t_.missingbnd = -1;
     }
-    m_.headinfo[0] = 0;
-    m_.headinfo[3] = 0;
+    m_.headinfo[headitem3] = 0;
+    m_.headinfo[headitem6] = 0;
     const bool known = t_.zlbest != zlmspecs::valna && t_.zub != zlmspecs::valna;
     double absgap = known ? std::fabs(t_.zlbest - t_.zub) : zlmspecs::valna;
-    if ((m_.modeltype == ctvproc::proc_lp || m_.modeltype == ctvproc::proc_rmip) && t_.modelstatus == 1) {
+    if ((m_.modeltype == ctvproc::proc_lp || m_.modeltype == ctvproc::proc_rmip) &&
+        t_.modelstatus == 1) {
       absgap = 0;
       t_.zlbest = t_.zub;
     }
@@ -415,17 +427,19 @@ class postrun {
     double relgap = zlmspecs::valna;
     if (t_.zub == t_.zlbest) {
       relgap = 0;
-    } else if (t_.zub != zlmspecs::valna && t_.zlbest != zlmspecs::valna && t_.zub * t_.zlbest >= 0) {
+    } else if (t_.zub != zlmspecs::valna && t_.zlbest != zlmspecs::valna &&
+               t_.zub * t_.zlbest >= 0) {
       relgap = absgap / std::max(std::fabs(t_.zub), std::fabs(t_.zlbest));
     }
     gclogstat(q5rt::concat("Solution      = ", real(t_.zub), "  ", t_.nodemessage));
     gclogstat(q5rt::concat("Best possible = ", real(t_.zlbest)));
-    gclogstat(q5rt::concat("Absolute gap  = ", real(absgap), "  optca = ",
-                           sysutils::q5_floattostr(files_.optca)));
-    gclogstat(q5rt::concat("Relative gap  = ", real(relgap), "  optcr = ",
-                           strutilx::dbltostr(files_.optcr)));
+    gclogstat(q5rt::concat("Absolute gap  = ", real(absgap),
+                           "  optca = ", sysutils::q5_floattostr(files_.optca)));
+    gclogstat(q5rt::concat("Relative gap  = ", real(relgap),
+                           "  optcr = ", strutilx::dbltostr(files_.optcr)));
     gclogstat("");
-    const bool gapclosed = (relgap != zlmspecs::valna && relgap <= 2e-9) || (absgap != zlmspecs::valna && absgap <= 1.1e-9);
+    const bool gapclosed = (relgap != zlmspecs::valna && relgap <= 2e-9) ||
+                           (absgap != zlmspecs::valna && absgap <= 1.1e-9);
     if (gapclosed && state.optbounds == 0 && t_.missingbnd == 0) {
       gcdata::gcsetstatus(solvestat_, 1);
       return;
@@ -443,7 +457,7 @@ class postrun {
       const auto o = static_cast<std::size_t>(m_.objrow - 1);
       m_.rowlevel[o] = m_.rowrhs[o];
     }
-    m_.headinfo[2] = t_.zub;
+    m_.headinfo[headobjective] = t_.zub;
     statlib::gcstatc("***************************************");
     statlib::gcstatc("**** This is the PhaseOne solution ****");
     statlib::gcstatc("***************************************");
@@ -451,7 +465,8 @@ class postrun {
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_.rows); ++i) {
       const double d = m_.rowlevel[i] - m_.rowrhs[i];
       const std::int32_t type = m_.rowtype[i];
-      const bool violated = (type == 0 && std::fabs(d) >= 1e-6) || (type == 1 && d <= -1e-6) || (type == 2 && d >= 1e-6);
+      const bool violated = (type == 0 && std::fabs(d) >= 1e-6) || (type == 1 && d <= -1e-6) ||
+                            (type == 2 && d >= 1e-6);
       if (violated) m_.rowstatus[i] = 2;
     }
   }

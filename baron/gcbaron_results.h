@@ -27,6 +27,11 @@ namespace gcbaron {
 
 inline constexpr std::int32_t notanumber = 9999;
 inline constexpr std::size_t maxline = 255;  // longer lines of the result files are cut
+
+// The slots of the solution file's head items 3 to 6 and tail items 1 and 5 (the model
+// record's headinfo and tailinfo) that the result reader writes.
+inline constexpr std::size_t headitem3 = 0, headtime = 1, headobjective = 2, headitem6 = 3;
+inline constexpr std::size_t tailiterations = 0, tailbound = 3;
 inline constexpr std::string_view supportmail = "support@baronlink.example";
 
 // The token before the first blank of line (the whole line when it holds none) as a number;

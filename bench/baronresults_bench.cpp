@@ -3,12 +3,12 @@
 // the best-solution block, then the row levels. Beside it, the same files read raw into a
 // buffer: the floor of any reader.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "baron/gcbaron.h"
 #include "baron/gcbaron_results.h"
@@ -30,19 +30,26 @@ struct fixture {
 
 std::string value(std::int32_t j) { return std::to_string(0.001 * (j % 977)) + "D+00"; }
 
-std::string padded(const std::string& name) { return name + std::string(name.size() < 14 ? 14 - name.size() : 1, ' '); }
+std::string padded(const std::string& name) {
+  return name + std::string(name.size() < 14 ? 14 - name.size() : 1, ' ');
+}
 
 void writefiles(const fixture& f) {
   std::ofstream(f.files.tim.str()) << "mybaron 0 0 0 0 1 1 1 1 0 100 5 0 1.5 2.5\n";
-  std::ofstream(f.files.sum.str()) << "  Total time elapsed (secs):  2.5\n All done with problem\n====================\n";
+  std::ofstream(f.files.sum.str())
+      << "  Total time elapsed (secs):  2.5\n All done with problem\n====================\n";
   std::ofstream res(f.files.res.str());
   for (int k = 0; k < 16; ++k) res << " preamble line " << k << "\n";
-  res << "\n*** Normal completion ***\n\n Wall clock time:     2.5\n >>> Objective value: 1\n\n Variable      Value\n";
-  for (std::int32_t j = 1; j <= cols; ++j) res << padded("x" + std::to_string(j)) << value(j) << "\n";
+  res << "\n*** Normal completion ***\n\n Wall clock time:     2.5\n >>> Objective value: 1\n\n "
+         "Variable      Value\n";
+  for (std::int32_t j = 1; j <= cols; ++j)
+    res << padded("x" + std::to_string(j)) << value(j) << "\n";
   res << "\n >>> Corresponding dual solution:\n Variable      Dual\n";
-  for (std::int32_t j = 1; j <= cols; ++j) res << padded("x" + std::to_string(j)) << (j % 3 == 0 ? "0" : "-1.25") << "\n";
+  for (std::int32_t j = 1; j <= cols; ++j)
+    res << padded("x" + std::to_string(j)) << (j % 3 == 0 ? "0" : "-1.25") << "\n";
   res << " Equation      Dual\n";
-  for (std::int32_t i = 1; i <= rows; ++i) res << padded("e" + std::to_string(i)) << (i % 2 == 0 ? "0" : "0.5") << "\n";
+  for (std::int32_t i = 1; i <= rows; ++i)
+    res << padded("e" + std::to_string(i)) << (i % 2 == 0 ? "0" : "0.5") << "\n";
   res << "\n\nThe best solution found is:\n\n  variable     xlo     xbest     xup\n";
   for (std::int32_t j = 1; j <= cols; ++j) res << "x" << j << " 0 " << value(j) << " 10\n";
   res << "\nThe above solution has an objective value of: 1\n";
@@ -86,7 +93,8 @@ const fixture& setup() {
   static const fixture f = [] {
     q5rt::run_startups();
     fixture x;
-    x.dir = std::filesystem::temp_directory_path() / ("baronresults_bench." + std::to_string(::getpid()));
+    x.dir = std::filesystem::temp_directory_path() /
+            ("baronresults_bench." + std::to_string(::getpid()));
     std::filesystem::create_directories(x.dir);
     x.files.tim = q5rt::sstr::cut((x.dir / "tim").string());
     x.files.res = q5rt::sstr::cut((x.dir / "res").string());

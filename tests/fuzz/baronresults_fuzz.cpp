@@ -6,13 +6,14 @@
 // Input layout: byte 0 selects the run's switches (maximisation, the reformulated
 // objective, phase-one variables, processor time, a summary file, the model type); the
 // rest up to the first line end is the tim line, the remainder the res file.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "baron/gcbaron.h"
 #include "baron/gcbaron_results.h"
@@ -40,7 +41,9 @@ void makemodel(std::uint8_t flags) {
   m.valna = zlmspecs::valna, m.valpin = zlmspecs::valpin, m.valmin = zlmspecs::valmin;
   m.cols = 3;
   m.rows = 2;
-  m.modeltype = (flags & 0x20) != 0 ? ctvproc::proc_cns : (flags & 0x40) != 0 ? ctvproc::proc_minlp : ctvproc::proc_nlp;
+  m.modeltype = (flags & 0x20) != 0   ? ctvproc::proc_cns
+                : (flags & 0x40) != 0 ? ctvproc::proc_minlp
+                                      : ctvproc::proc_nlp;
   m.maximize = flags & 1;
   m.objvar = 3;
   m.objrow = 2;
@@ -82,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   q5rt::run_startups();
   if (size < 1) return 0;
   static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("baronresults_fuzz." + std::to_string(::getpid()));
+    auto d = std::filesystem::temp_directory_path() /
+             ("baronresults_fuzz." + std::to_string(::getpid()));
     std::filesystem::create_directories(d);
     (void)statlib::gstatopen(0, 0, "");  // no log
     statlib::statussetfilename((d / "sta").string());
