@@ -269,7 +269,9 @@ class writer {
 
   // ---- variables ----
   void take(std::int32_t c) {
-    liutil::declalistitem(colname(c));
+    piece_.clear();
+    appendcolname(piece_, c);
+    liutil::declalistitem(piece_);
     state.baronvartozolm[static_cast<std::size_t>(state.baronvarseq++)] = c;
   }
   void discrete(std::int32_t type, std::string_view keyword) {
@@ -335,7 +337,12 @@ class writer {
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
       if (isobjvar(c) || !qualifies(c)) continue;
       if (!open) line(""), line(keyword, "{"), open = true;
-      line(colname(c), ": ", numtext(get(c)), ";");
+      piece_.clear();
+      appendcolname(piece_, c);
+      piece_ += ": ";
+      appendnumber(piece_, get(c));
+      piece_ += ';';
+      liutil::lilast(piece_);
     }
     if (open) line("}");
   }
