@@ -20,8 +20,6 @@ void savedbounds::restore() const {
   gcdata::mymodel.colupper = upper;
 }
 
-void postbaron() {}
-
 namespace {
 void startup() { state.reset(); }
 q5rt::unit_registration reg{"gcbaron", &startup, nullptr};

@@ -3,7 +3,8 @@
 # control file template, scratch files, the user's option file; examples/sysdir: the
 # system directory), with the stand-in BARON first on PATH, then shows the log (BARON's
 # lines between the link's), the status file, BARON's input file "mybaron", the map
-# "bavemap", BARON's tim and res files and the solution file.
+# "bavemap", BARON's tim, sum and res files and the solution file in readable form: BARON's
+# answer (status pair, objective, levels and marginals) as the link read it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -32,7 +33,7 @@ cat "$run/baron.log"
 echo "== status file ($run/baron.sta)"
 cat "$run/baron.sta"
 # Scratch files: directory and extension from the control file ("<run>/<name>.scr").
-for name in mybaron bavemap tim res; do
+for name in mybaron bavemap tim sum res; do
   echo "== $name ($run/$name.scr)"
   if [ -f "$run/$name.scr" ]; then cat "$run/$name.scr"; else echo "  (not written)"; fi
 done
