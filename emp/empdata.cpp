@@ -17,12 +17,11 @@ namespace empdata {
 
 namespace {
 
-// Every list object of the EMP state; empfree releases them all at once. The pool itself is
-// never destroyed: the close-down (at exit) may still empty it after static objects are gone.
-std::vector<std::unique_ptr<zlmobj::txlist>>& listpool() {
-  static auto* pool = new std::vector<std::unique_ptr<zlmobj::txlist>>();
-  return *pool;
-}
+// Every list object of the EMP state; empfree releases them all at once. A plain pointer, made
+// with the first list and deleted at close-down: a static object could be gone before the
+// close-down at exit empties it, and a pool made there would outlive an unloaded library.
+using listpooltype = std::vector<std::unique_ptr<zlmobj::txlist>>;
+listpooltype* listpool = nullptr;
 
 template <typename T>
 T* heaparray(std::int64_t n) {
@@ -60,6 +59,8 @@ void startup() {
 
 void closedown() {
   empfree();
+  delete listpool;
+  listpool = nullptr;
   delete myemp_ep;
   myemp_ep = nullptr;
 }
@@ -71,8 +72,9 @@ q5rt::unit_registration reg{"empdata", &startup, &closedown};
 void clearrecord() { myemp = temprec{}; }
 
 zlmobj::txlist* newlist() {
-  listpool().push_back(std::make_unique<zlmobj::txlist>());
-  return listpool().back().get();
+  if (listpool == nullptr) listpool = new listpooltype();
+  listpool->push_back(std::make_unique<zlmobj::txlist>());
+  return listpool->back().get();
 }
 
 void empalloc(std::int32_t ncols, std::int32_t nrows) {
@@ -129,7 +131,7 @@ void empfree() {
     bindproto::handle h = myemp.dicthandle;
     dctmdcdef::dctfree(h);
   }
-  listpool().clear();
+  if (listpool != nullptr) listpool->clear();
   delete myemp.heap;
   if (myemp_ep != nullptr) myemp_ep->reset();
   clearrecord();

@@ -16,6 +16,5 @@ run_suite() {
 run_suite build -DBL_BENCH=ON
 if [ "${BL_SKIP_SANITIZERS:-0}" != "1" ]; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0" \
     run_suite build-sanitize -DBL_SANITIZE=ON
 fi
