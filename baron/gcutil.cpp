@@ -46,12 +46,14 @@ q5rt::sstr currentdir() {
 
 }  // namespace
 
-void treehalt(std::string_view line) {
+void treehalt(std::string_view line) { treehalt(line, 0); }
+
+void treehalt(std::string_view line, int code) {
   q5rt::textfile& out = q5rt::output();
   out.writeln(line);
   out.flush();
-  if (treehalthook != nullptr) treehalthook(0);
-  q5rt::halt(0);
+  if (treehalthook != nullptr) treehalthook(code);
+  q5rt::halt(code);
 }
 
 q5rt::sstr scratchname(std::string_view base) {

@@ -51,6 +51,8 @@ inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
 using halthook = void (*)(int code);
 inline halthook treehalthook = nullptr;
 [[noreturn]] void treehalt(std::string_view line);
+// The same with another exit code (the differentiator's wrong stack ends with 1).
+[[noreturn]] void treehalt(std::string_view line, int code);
 
 // ---- header, files and small services ----
 // The comment header of a written model, every line starting with prefix. The time stamp
@@ -122,5 +124,28 @@ void donlcodedirty(node* root, std::int32_t style, std::string_view objvarname,
 void dumpnlrec(q5rt::textfile& f, const node* n);
 void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code,
                 std::span<const double> pool, std::int32_t first, std::int32_t last);
+
+// The per-instruction lines of dumpnlcode, without its title lines; nothing for an empty
+// range.
+void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> pool,
+                   std::int32_t first, std::int32_t last);
+
+// ---- symbolic differentiation ----
+// The derivative code of the row code first..last with respect to column, from out[0] on,
+// its length in count. True when more than capacity instructions were needed (the code
+// is then incomplete; count still says how many). The code reads the pool entries 1, 5,
+// 6, 8, 9, 10 and 11 as 1, 0.5, 2, 0, 1/sqrt(2 pi), 1/ln 10 and 1/ln 2 (diffpool).
+[[nodiscard]] bool diffcode(std::int32_t first, std::int32_t last, std::int32_t column,
+                            codespan code, std::span<const double> pool,
+                            std::span<ctvnl::tnlcode> out, std::int32_t& count,
+                            std::int32_t capacity);
+// The pool entries the derivative code relies on: position (from 1) and value.
+struct poolconstant {
+  std::int32_t position;
+  double value;
+};
+extern const std::array<poolconstant, 7> diffpool;
+// True when pool holds every entry of diffpool.
+[[nodiscard]] bool diffpoolok(std::span<const double> pool);
 
 }  // namespace gcutil
