@@ -139,6 +139,14 @@ void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> poo
                             codespan code, std::span<const double> pool,
                             std::span<ctvnl::tnlcode> out, std::int32_t& count,
                             std::int32_t capacity);
+// ---- LP and MPS files ----
+// The linear part of the model: MPS in CPLEX's free dialect for the description
+// "CplexMPS", fixed-column MPS otherwise; CPLEX LP. 0, or the open result.
+[[nodiscard]] std::int32_t gcwritemps(std::string_view description, std::string_view filename);
+[[nodiscard]] std::int32_t gcwritelp(std::string_view description, std::string_view filename);
+// A fixed-column MPS number field: 12 characters, right-aligned.
+[[nodiscard]] q5rt::sstr floattomps(double value);
+
 // The pool entries the derivative code relies on: position (from 1) and value.
 struct poolconstant {
   std::int32_t position;

@@ -1,0 +1,285 @@
+// The conversion writers through the writemodel driver: golden files of small models, the
+// LP and MPS files read back against the model record, and the driver's errors.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "baron/baronmodel.h"
+#include "instance/gcdata.h"
+#include "instance/gcload.h"
+#include "support/testutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fixture(const std::string& name) {
+  return testutil::source_dir() + "/tests/e2e/fixtures/convert/" + name;
+}
+
+// A copy of a fixture model in a fresh folder.
+struct workdir {
+  testutil::tempdir dir;
+  explicit workdir(const std::string& model) {
+    for (const char* f : {"model.ctl", "model.mat", "model.cod"}) {
+      fs::copy(fs::path(fixture(model)) / f, dir.path() / f);
+    }
+  }
+  testutil::run_result run(const std::string& writer, const std::string& out) const {
+    return testutil::run_program(WRITEMODEL_PATH, {"model.ctl", writer, out}, dir.path().string());
+  }
+  std::string read(const std::string& name) const { return testutil::read_file(dir.file(name)); }
+};
+
+// The first line where two texts differ, for a readable failure.
+std::string firstdifference(const std::string& a, const std::string& b) {
+  std::istringstream sa(a), sb(b);
+  std::string la, lb;
+  for (int n = 1;; ++n) {
+    const bool ea = !std::getline(sa, la);
+    const bool eb = !std::getline(sb, lb);
+    if (ea && eb) return "same lines";
+    if (ea || eb || la != lb) return "line " + std::to_string(n) + ":\n  got:  " + la + "\n  want: " + lb;
+  }
+}
+
+void golden(const std::string& model, const std::string& writer, const std::string& ext) {
+  SCOPED_TRACE(model + " " + writer);
+  workdir w(model);
+  const testutil::run_result r = w.run(writer, "out." + ext);
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  const std::string got = w.read("out." + ext);
+  const std::string file = fixture(model) + "/expected." + ext;
+  if (std::getenv("UPDATE_GOLDEN") != nullptr) testutil::write_file(file, got);
+  const std::string want = testutil::read_file(file);
+  EXPECT_EQ(got, want) << firstdifference(got, want);
+}
+
+TEST(Writemodel, GoldenFiles) {
+  for (const char* model : {"linear", "mixed", "nonlinear"}) {
+    golden(model, "mps", "mps");
+    golden(model, "freemps", "fmps");
+    golden(model, "lp", "lp");
+  }
+}
+
+TEST(Writemodel, CommandLineAndLoadErrors) {
+  workdir w("linear");
+  const struct {
+    std::vector<std::string> args;
+    std::string start;
+    const char* why;
+  } rows[] = {
+      {{"model.ctl", "mps"}, "usage: writemodel", "an argument missing"},
+      {{"model.ctl", "nosuch", "out"}, "usage: writemodel", "an unknown writer"},
+      {{"missing.ctl", "mps", "out"}, "*** Could not load control file \"missing.ctl\"", "no control file"},
+      {{"model.ctl", "mps", "nodir/out.mps"}, "*** writemodel: mps failed, rc=2", "the file cannot be opened"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const testutil::run_result got = testutil::run_program(WRITEMODEL_PATH, r.args, w.dir.path().string());
+    EXPECT_EQ(got.exit_code, 1);
+    EXPECT_NE(got.out.find(r.start), std::string::npos) << got.out;
+  }
+}
+
+// ---- reading the files back ----
+
+constexpr double inf = 1e300;
+
+struct readmodel {
+  std::map<std::string, char> sense;                          // row: E G L N
+  std::map<std::pair<std::string, std::string>, double> coef;  // (row, column)
+  std::map<std::string, double> rhs;
+  std::map<std::string, std::pair<double, double>> bounds;    // columns with a bound line
+  std::map<std::string, std::pair<double, double>> fullbounds(const std::vector<std::string>& cols) const {
+    std::map<std::string, std::pair<double, double>> b;
+    for (const std::string& c : cols) b[c] = bounds.count(c) != 0 ? bounds.at(c) : std::pair{0.0, inf};
+    return b;
+  }
+};
+
+std::vector<std::string> words(const std::string& line) {
+  std::istringstream s(line);
+  std::vector<std::string> w;
+  for (std::string t; s >> t;) w.push_back(t);
+  return w;
+}
+
+double number(const std::string& t) {
+  if (t == "+Inf" || t == "Inf") return inf;
+  if (t == "-Inf") return -inf;
+  return std::strtod(t.c_str(), nullptr);
+}
+
+readmodel readmps(const std::string& text) {
+  readmodel m;
+  std::istringstream in(text);
+  std::string section;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '*') continue;
+    if (line[0] != ' ') {
+      section = words(line)[0];
+      continue;
+    }
+    const std::vector<std::string> w = words(line);
+    if (section == "ROWS") {
+      m.sense[w[1]] = w[0][0];
+    } else if (section == "COLUMNS" && w[1] != "'MARKER'") {
+      m.coef[{w[1], w[0]}] = number(w[2]);
+    } else if (section == "RHS") {
+      m.rhs[w[1]] = number(w[2]);
+    } else if (section == "BOUNDS") {
+      auto [it, fresh] = m.bounds.try_emplace(w[2], std::pair{0.0, inf});
+      auto& b = it->second;
+      const std::string& t = w[0];
+      if (t == "FX") b = {number(w[3]), number(w[3])};
+      if (t == "FR") b = {-inf, inf};
+      if (t == "MI") b.first = -inf;
+      if (t == "LO" || t == "LI") b.first = number(w[3]);
+      if (t == "UP" || t == "SC") b.second = number(w[3]);
+      (void)fresh;
+    }
+  }
+  return m;
+}
+
+readmodel readlp(const std::string& text) {
+  readmodel m;
+  std::istringstream in(text);
+  std::string section;
+  std::string statement;
+  const auto row = [&m](const std::string& s) {
+    std::vector<std::string> w = words(s);
+    const std::string name = w[0].substr(0, w[0].size() - 1);
+    double sign = 1;
+    double value = 1;
+    for (std::size_t k = 1; k < w.size(); ++k) {
+      const std::string& t = w[k];
+      if (t.find_first_of("=<>") != std::string::npos) break;
+      if (t == "+" || t == "-") {
+        sign = t == "-" ? -1 : 1;
+      } else if (std::isdigit(static_cast<unsigned char>(t[0])) != 0) {
+        value = number(t);
+      } else {
+        m.coef[{name, t}] = sign * value;
+        sign = 1, value = 1;
+      }
+    }
+    const std::string& op = w[w.size() - 2];
+    m.sense[name] = op == "=" ? 'E' : op == ">=" ? 'G' : op == "<=" ? 'L' : 'N';
+    if (number(w.back()) != 0) m.rhs[name] = number(w.back());
+  };
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '\\') continue;
+    if (line[0] != ' ') {
+      if (!statement.empty()) row(statement), statement.clear();
+      section = line;
+      continue;
+    }
+    if (section == "Subject To") {
+      if (line.find(':') != std::string::npos && line.rfind(" e", 0) == 0 && !statement.empty()) {
+        row(statement), statement.clear();
+      }
+      statement += line;
+    } else if (section == "Bounds") {
+      const std::vector<std::string> w = words(line);
+      if (w.size() == 2) m.bounds[w[0]] = {-inf, inf};                   // x Free
+      if (w.size() == 3 && w[1] == "=") m.bounds[w[0]] = {number(w[2]), number(w[2])};
+      if (w.size() == 3 && w[1] == ">=") m.bounds[w[0]] = {number(w[2]), inf};
+      if (w.size() == 5) m.bounds[w[2]] = {number(w[0]), number(w[4])};  // lo <= x <= up
+    }
+  }
+  if (!statement.empty()) row(statement);
+  return m;
+}
+
+// The model record of a fixture, as the writers see it.
+readmodel recordof(const std::string& model, std::vector<std::string>& cols, bool lp, bool fixed) {
+  workdir w(model);
+  const fs::path here = fs::current_path();
+  fs::current_path(w.dir.path());
+  testutil::freshmodel();
+  q5rt::sstr msg;
+  EXPECT_TRUE(gcload::loadcontrol("model.ctl", msg));
+  (void)gcload::loaddata();
+  fs::current_path(here);
+  const gcdata::tmodel& m = gcdata::mymodel;
+  readmodel r;
+  const auto value = [&m](double v) { return v == m.valpin ? inf : v == m.valmin ? -inf : v; };
+  for (std::int32_t i = 1; i <= m.rows; ++i) {
+    const std::int32_t t = m.rowtype[static_cast<std::size_t>(i) - 1];
+    const std::string name = "e" + std::to_string(i);
+    if (t > 3 && !lp) continue;
+    r.sense[name] = "EGLN"[t];
+    if (m.rowrhs[static_cast<std::size_t>(i) - 1] != 0) r.rhs[name] = m.rowrhs[static_cast<std::size_t>(i) - 1];
+  }
+  static const char* prefix[] = {"x", "b", "i", "s1s", "s2s", "sc", "si"};
+  for (std::int32_t j = 1; j <= m.cols; ++j) {
+    const std::size_t k = static_cast<std::size_t>(j) - 1;
+    const std::string name = prefix[m.coltype[k]] + std::to_string(j);
+    cols.push_back(name);
+    r.bounds[name] = {value(m.collower[k]), value(m.colupper[k])};
+    for (const zlmspecs::tjacrec* e = m.colfirst[k]; e != nullptr; e = e->colnext) {
+      if (lp || m.rowtype[static_cast<std::size_t>(e->row) - 1] <= 3) r.coef[{"e" + std::to_string(e->row), name}] = e->jacval;
+    }
+    if (j == m.objvar && !lp) r.coef[{"obj", name}] = fixed && m.maximize != 0 ? -1 : 1;
+  }
+  if (m.objvar != 0 && !lp) r.sense["obj"] = 'N';
+  testutil::freshmodel();
+  return r;
+}
+
+void samevalues(const std::map<std::pair<std::string, std::string>, double>& a,
+                const std::map<std::pair<std::string, std::string>, double>& b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (const auto& [k, v] : a) {
+    SCOPED_TRACE(k.first + " " + k.second);
+    ASSERT_EQ(b.count(k), 1u);
+    EXPECT_NEAR(b.at(k), v, 1e-9 * std::max(1.0, std::fabs(v)));
+  }
+}
+
+TEST(Writemodel, FilesReadBackAsTheRecord) {
+  for (const char* model : {"linear", "mixed", "nonlinear"}) {
+    for (const char* writer : {"mps", "freemps", "lp"}) {
+      SCOPED_TRACE(std::string(model) + " " + writer);
+      const bool lp = std::string(writer) == "lp";
+      std::vector<std::string> cols;
+      const readmodel want = recordof(model, cols, lp, std::string(writer) == "mps");
+      workdir w(model);
+      ASSERT_EQ(w.run(writer, "out").exit_code, 0);
+      readmodel got = lp ? readlp(w.read("out")) : readmps(w.read("out"));
+      samevalues(want.coef, got.coef);
+      EXPECT_EQ(got.sense, want.sense);
+      std::map<std::pair<std::string, std::string>, double> r1, r2;
+      for (const auto& [k, v] : want.rhs) r1[{k, ""}] = v;
+      for (const auto& [k, v] : got.rhs) r2[{k, ""}] = v;
+      samevalues(r1, r2);
+      std::map<std::pair<std::string, std::string>, double> b1, b2;
+      for (const auto& [k, v] : want.bounds) b1[{k, "lo"}] = v.first, b1[{k, "up"}] = v.second;
+      for (const auto& [k, v] : got.fullbounds(cols)) b2[{k, "lo"}] = v.first, b2[{k, "up"}] = v.second;
+      samevalues(b1, b2);
+    }
+  }
+}
+
+TEST(Writemodel, NotesGoToTheFileAndTheStatusFile) {
+  workdir w("nonlinear");
+  ASSERT_EQ(w.run("mps", "out.mps").exit_code, 0);
+  const std::string mps = w.read("out.mps");
+  EXPECT_NE(mps.find("*\n*  Cannot handle NLP\n"), std::string::npos);
+  EXPECT_NE(mps.find("*  Cannot handle nonlinear equations, nonlinear part ignored.\n"), std::string::npos);
+  const std::string sta = w.read("model.sta");
+  EXPECT_NE(sta.find("  Cannot handle nonlinear equations, nonlinear part ignored."), std::string::npos) << sta;
+  EXPECT_NE(w.read("model.log").find("--- Writing MPS       : out.mps"), std::string::npos);
+}
+
+}  // namespace
