@@ -44,6 +44,7 @@ inline q5rt::sstr chlambda;       // convex-hull divisor in force, empty none
 inline std::int32_t chdis = 0;
 inline std::int32_t chterm = 0;
 inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
+inline ctvnew::tmathnewrec mathnewconverttester{};  // the Jacobian tester's gradients
 
 // The halts of the tree code go through here: the line on standard output, then the
 // run ends with exit code 0. A test or fuzz target may set a hook that does not return
@@ -146,6 +147,14 @@ void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> poo
 [[nodiscard]] std::int32_t gcwritelp(std::string_view description, std::string_view filename);
 // A fixed-column MPS number field: 12 characters, right-aligned.
 [[nodiscard]] q5rt::sstr floattomps(double value);
+
+// ---- diagnostic files ----
+// The dump of the instance; flag 0 folds each tree before its text, another flag writes
+// the unfolded tree with that flag. 0, or 1 when the file cannot be opened.
+std::int32_t gcdump(std::string_view filename, std::int32_t flag);
+// The Jacobian tester file: the number of differences marked (0 when the file cannot be
+// opened).
+std::int32_t gctester(std::string_view filename);
 
 // The pool entries the derivative code relies on: position (from 1) and value.
 struct poolconstant {

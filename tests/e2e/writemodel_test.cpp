@@ -68,6 +68,54 @@ TEST(Writemodel, GoldenFiles) {
     golden(model, "freemps", "fmps");
     golden(model, "lp", "lp");
   }
+  golden("linear", "dump", "dump");
+  golden("nonlinear", "dump", "dump");
+  golden("nonlinear", "tester", "tester");
+}
+
+TEST(Writemodel, TesterMarksAPlantedJacobianValue) {
+  workdir good("nonlinear");
+  testutil::run_result r = good.run("tester", "out.tst");
+  ASSERT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "Jacobian differences: 0\n");
+  EXPECT_EQ(good.read("out.tst").find(" *** "), std::string::npos);
+  EXPECT_EQ(good.read("model.log").find("Tester Jacobian Errors"), std::string::npos);
+
+  workdir bad("plantedjacobian");
+  r = bad.run("tester", "out.tst");
+  ASSERT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "Jacobian differences: 1\n");
+  EXPECT_NE(bad.read("out.tst").find(
+                "var 3 mirt= 7.50000000000000E-0001 frEval= 7.07106781186547E-0001 ***  4.28932188134525E-0002\n"),
+            std::string::npos);
+  EXPECT_NE(bad.read("model.log").find("*** Tester Jacobian Errors = 1\n"), std::string::npos);
+  EXPECT_NE(bad.read("model.sta").find("*** Tester Jacobian Errors = 1"), std::string::npos);
+}
+
+TEST(Writemodel, DumpWithoutTheDerivativeConstants) {
+  workdir w("nonlinear");
+  // Pool entry 10 no longer holds 1/ln 10.
+  std::string cod = w.read("model.cod");
+  const std::size_t at = cod.find("0.43429448190325176");
+  ASSERT_NE(at, std::string::npos);
+  cod.replace(at, 19, "0.5");
+  testutil::write_file(w.dir.file("model.cod"), cod);
+  ASSERT_EQ(w.run("dump", "out.dump").exit_code, 0);
+  const std::string dump = w.read("out.dump");
+  EXPECT_EQ(dump.find("Derivative for var"), std::string::npos);
+  EXPECT_NE(dump.find("x1*log(x2) + sqr(x3)\n*** no derivative trees: the constant pool does not hold"),
+            std::string::npos) << dump;
+}
+
+TEST(Writemodel, DiagnosticFileThatCannotBeOpened) {
+  workdir w("nonlinear");
+  for (const char* writer : {"dump", "tester"}) {
+    SCOPED_TRACE(writer);
+    (void)w.run(writer, "nodir/out");
+  }
+  const std::string log = w.read("model.log");
+  EXPECT_NE(log.find("*** Could not write to Dump nodir/out\n*** RC=2 "), std::string::npos) << log;
+  EXPECT_NE(log.find("*** Could not write to Tester nodir/out\n*** RC=2 "), std::string::npos) << log;
 }
 
 TEST(Writemodel, CommandLineAndLoadErrors) {

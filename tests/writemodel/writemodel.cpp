@@ -54,13 +54,13 @@ int write(std::string_view writer, std::string_view out) {
   if (writer == "mps") return gcutil::gcwritemps("MPS", out);
   if (writer == "freemps") return gcutil::gcwritemps("CplexMPS", out);
   if (writer == "lp") return gcutil::gcwritelp("LP", out);
-#if 0
-  if (writer == "dump") return gcutil::gcdump(out, 0) ? 0 : 1;
+  if (writer == "dump") return gcutil::gcdump(out, 0);
   if (writer == "tester") {
     const std::int32_t n = gcutil::gctester(out);
     writeline(q5rt::concat("Jacobian differences: ", strutilx::inttostrw(n, 0)));
     return 0;
   }
+#if 0
   if (writer == "dag") return gcutil::gcvienna("DAG", out);
   if (writer == "defvars") return defvars(), 0;
   if (writer == "convert") return gcutil::convosil("Converted", out);
