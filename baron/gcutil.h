@@ -156,6 +156,10 @@ std::int32_t gcdump(std::string_view filename, std::int32_t flag);
 // opened).
 std::int32_t gctester(std::string_view filename);
 
+// ---- DAG text ----
+// The model in the Vienna DAG text format: 0, or the open result.
+[[nodiscard]] std::int32_t gcvienna(std::string_view description, std::string_view filename);
+
 // The pool entries the derivative code relies on: position (from 1) and value.
 struct poolconstant {
   std::int32_t position;

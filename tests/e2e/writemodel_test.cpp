@@ -71,6 +71,30 @@ TEST(Writemodel, GoldenFiles) {
   golden("linear", "dump", "dump");
   golden("nonlinear", "dump", "dump");
   golden("nonlinear", "tester", "tester");
+  for (const char* model : {"linear", "mixed", "nonlinear"}) golden(model, "dag", "dag");
+}
+
+TEST(Writemodel, DagOfTheSmallestModel) {
+  workdir w("linear");
+  // One continuous column in [0, +inf), one row x <= 5, no objective variable.
+  testutil::write_file(w.dir.file("model.mat"),
+                       "3E300 4E300 1E300 2E300 5E300 1E301\n2 5 0 0\n1 0 0 3E300 0 0 0\n1 1 0\n");
+  std::string ctl = w.read("model.ctl");
+  const auto replaceline = [&ctl](int n, const std::string& text) {
+    std::size_t at = 0;
+    for (int k = 1; k < n; ++k) at = ctl.find('\n', at) + 1;
+    ctl.replace(at, ctl.find('\n', at) - at, text);
+  };
+  replaceline(3, "1 0 0 0 0 0 0 1 0 0 0 0");
+  replaceline(4, "1 0 0 0 0 0 0 0");
+  replaceline(5, "1 0");
+  replaceline(6, "1 0 0 0 0 0 0 0 0 0");
+  replaceline(7, "0 0 0 0 0 0 0");
+  replaceline(15, "0 0");
+  testutil::write_file(w.dir.file("model.ctl"), ctl);
+  const testutil::run_result r = w.run("dag", "out.dag");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(w.read("out.dag"), "<N> V 1\n<0> b [0,I]: V 0\n<1> b [-I,5]: +\n<N> c 0 1\n<E> 1 0 1\n");
 }
 
 TEST(Writemodel, TesterMarksAPlantedJacobianValue) {

@@ -60,8 +60,8 @@ int write(std::string_view writer, std::string_view out) {
     writeline(q5rt::concat("Jacobian differences: ", strutilx::inttostrw(n, 0)));
     return 0;
   }
-#if 0
   if (writer == "dag") return gcutil::gcvienna("DAG", out);
+#if 0
   if (writer == "defvars") return defvars(), 0;
   if (writer == "convert") return gcutil::convosil("Converted", out);
 #endif
