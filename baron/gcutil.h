@@ -160,6 +160,18 @@ std::int32_t gctester(std::string_view filename);
 // The model in the Vienna DAG text format: 0, or the open result.
 [[nodiscard]] std::int32_t gcvienna(std::string_view description, std::string_view filename);
 
+// ---- defined variables and the conversion program ----
+// Pairs =E= rows with free columns they determine through a linear term: the model
+// record's defrowlist, defcollist, defcount, defnrows and deffixcols.
+void extractdefinedvariables();
+// Runs the solver table's "convert" program on the control file, control integer 104 set
+// to 273 for the run; the control file and the log are restored afterwards, whatever the
+// program did. 0 when the program ran and ended with exit code 0; 1 after a message.
+std::int32_t convosil(std::string_view description, std::string_view filename);
+// One scalar parameter into a data-exchange file open for writing.
+void vrkscalari(void* handle, std::string_view name, std::string_view text, std::int32_t value);
+void vrkscalarr(void* handle, std::string_view name, std::string_view text, double value);
+
 // The pool entries the derivative code relies on: position (from 1) and value.
 struct poolconstant {
   std::int32_t position;

@@ -14,6 +14,8 @@
 #include "baron/baronmodel.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "instance/gdutils.h"
+#include "instance/zlmconf.h"
 #include "support/testutil.h"
 
 namespace {
@@ -352,6 +354,94 @@ TEST(Writemodel, NotesGoToTheFileAndTheStatusFile) {
   const std::string sta = w.read("model.sta");
   EXPECT_NE(sta.find("  Cannot handle nonlinear equations, nonlinear part ignored."), std::string::npos) << sta;
   EXPECT_NE(w.read("model.log").find("--- Writing MPS       : out.mps"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The fixture's control file with a solver "CONVERT" whose program is exe.
+void addconverter(const workdir& w, const std::string& exe) {
+  std::string ctl = w.read("model.ctl");
+  ctl.replace(ctl.find("\n15 1 1\n"), 8, "\n15 2 1\n");
+  const std::size_t at = ctl.find("\nbaronexe\n") + 10;
+  ctl.insert(at, "CONVERT 3 2 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nconvertscript\n" + exe + "\n");
+  testutil::write_file(w.dir.file("model.ctl"), ctl);
+}
+
+std::string line(const std::string& text, int n) {
+  std::istringstream in(text);
+  std::string l;
+  for (int k = 0; k < n; ++k) std::getline(in, l);
+  return l;
+}
+
+// The control file's values: equal records mean the same control file.
+std::string controlvalues(const std::string& text) {
+  gdutils::tcontrolrec rec;
+  q5rt::sstr msg, tablemsg;
+  zlmconf::tzlmconf table(tablemsg);
+  EXPECT_TRUE(gdutils::parse(text, "model.ctl", rec, msg, table)) << std::string_view(msg);
+  std::string s;
+  for (const std::int32_t v : rec.ints) s += std::to_string(v) + " ";
+  for (const double v : rec.reals) s += std::to_string(v) + " ";
+  for (const q5rt::sstr& v : rec.strs) s += std::string(v.view()) + "|";
+  for (std::int32_t k = 1; k <= table.getnumalgs(); ++k) s += std::string(table.scgetattach2(k).view()) + "|";
+  return s;
+}
+
+const std::string standinconvert() { return testutil::binary_dir() + "/standins/bin/convert"; }
+
+TEST(Writemodel, ConversionRunSeesTheRewrittenControlFile) {
+  workdir w("linear");
+  addconverter(w, standinconvert());
+  const std::string before = w.read("model.ctl");
+  const testutil::run_result r = w.run("convert", "out.gms");
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(w.read("convert.args"), "model.ctl\nconvert\n");
+  const std::string during = w.read("convert.ctl");
+  EXPECT_EQ(line(during, 16), "0 0 0 0 273") << "control integer 104 during the run";
+  const std::string after = w.read("model.ctl");
+  EXPECT_EQ(line(after, 16), "0 0 0 0 0");
+  EXPECT_EQ(controlvalues(after), controlvalues(before)) << "the control file is back as it was";
+  std::string expected = after;
+  expected.replace(expected.find("\n0 0 0 0 0\n"), 11, "\n0 0 0 0 273\n");
+  EXPECT_EQ(during, expected) << "only control integer 104 differs during the run";
+  const std::string log = w.read("model.log");
+  EXPECT_NE(log.find("--- Writing Converted : out.gms\n"), std::string::npos) << log;
+  EXPECT_NE(w.read("model.sta").find("Converted : out.gms"), std::string::npos);
+}
+
+TEST(Writemodel, ConversionRunFailures) {
+  const struct {
+    std::string exe;
+    const char* exitcode;
+    std::string message;
+    const char* why;
+  } rows[] = {
+      {standinconvert(), "3", " ended with exit code 3", "the program fails"},
+      {"/nonexistent/convert", "0", "*** Could not spawn module /nonexistent/convert", "the program is missing"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    workdir w("linear");
+    addconverter(w, r.exe);
+    const std::string before = w.read("model.ctl");
+    ::setenv("CONVERT_STANDIN_EXIT", r.exitcode, 1);
+    const testutil::run_result got = w.run("convert", "out.gms");
+    ::unsetenv("CONVERT_STANDIN_EXIT");
+    EXPECT_EQ(got.exit_code, 1);
+    EXPECT_NE(w.read("model.log").find(r.message), std::string::npos) << w.read("model.log");
+    EXPECT_EQ(controlvalues(w.read("model.ctl")), controlvalues(before)) << "the control file is restored";
+  }
+}
+
+TEST(Writemodel, DefinedVariablesOfTheLinearModel) {
+  workdir w("linear");
+  const testutil::run_result r = w.run("defvars", "-");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  // e1 and e4 are =E= rows with the free columns x2 and x4; x5 is fixed; e5 is =N=.
+  EXPECT_EQ(r.out, "defcount 2 defnrows 1 deffixcols 1\nrows 1 4 2 3 5\ncols 2 4 1 3 6 5\n");
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ void writeline(std::string_view text) {
   out.flush();
 }
 
-#if 0
 void list(std::string_view title, const std::vector<std::int32_t>& v) {
   std::string text(title);
   for (const std::int32_t k : v) text += " " + std::to_string(k);
@@ -47,7 +46,6 @@ void defvars() {
   list("cols", m.defcollist);
 }
 
-#endif
 
 // The writer's result: 0 success.
 int write(std::string_view writer, std::string_view out) {
@@ -61,10 +59,8 @@ int write(std::string_view writer, std::string_view out) {
     return 0;
   }
   if (writer == "dag") return gcutil::gcvienna("DAG", out);
-#if 0
   if (writer == "defvars") return defvars(), 0;
   if (writer == "convert") return gcutil::convosil("Converted", out);
-#endif
   writeline(usage);
   return 1;
 }
