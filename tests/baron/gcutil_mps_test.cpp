@@ -1,9 +1,12 @@
-// The fixed-column MPS number field.
+// The fixed-column MPS number field, and the note on names the name field cuts.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "baron/baronmodel.h"
 #include "baron/gcutil.h"
+#include "instance/gcdata.h"
+#include "support/testutil.h"
 
 namespace {
 
@@ -37,6 +40,58 @@ TEST(GcutilMps, FloatToMpsField) {
     const q5rt::sstr got = gcutil::floattomps(r.value);
     EXPECT_EQ(std::string_view(got), std::string_view(r.text));
     EXPECT_EQ(got.size(), 12u);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using GcutilMpsNames = testutil::baronmodel;
+
+// A model of n continuous columns without rows, the last one an SOS1 column.
+void columnsonly(std::int32_t n) {
+  gcdata::tmodel& m = gcdata::mymodel;
+  m.modeltype = 1;
+  m.valpin = 3e300;
+  m.valmin = 4e300;
+  m.cols = n;
+  const auto size = static_cast<std::size_t>(n);
+  m.coltype.assign(size, 0);
+  m.coltype.back() = 3;
+  m.colsosset.assign(size, 0);
+  m.colsosset.back() = 1;
+  m.collower.assign(size, 0.0);
+  m.colupper.assign(size, 1.0);
+  m.colfirst.assign(size, nullptr);
+  m.colcount = {n - 1, 0, 0, 1, 0, 0, 0};
+}
+
+TEST_F(GcutilMpsNames, CutNamesAreNoted) {
+  const struct {
+    std::int32_t cols;
+    const char* description;
+    bool noted;
+    const char* why;
+  } rows[] = {
+      {100000, "MPS", true, "s1s100000 has nine characters"},
+      {99999, "MPS", false, "s1s99999 fits the field"},
+      {100000, "CplexMPS", false, "the free dialect cuts nothing"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    testutil::freshmodel();
+    columnsonly(r.cols);
+    testutil::tempdir dir;
+    std::int32_t rc = -1;
+    const std::string said = testutil::stdoutof([&] { rc = gcutil::gcwritemps(r.description, dir.file("m.mps")); });
+    ASSERT_EQ(rc, 0);
+    const std::string mps = testutil::read_file(dir.file("m.mps"));
+    const std::string note = "\n*  Names longer than 8 characters were cut: distinct names may coincide.\n";
+    EXPECT_EQ(mps.find(note) != std::string::npos, r.noted);
+    if (r.noted) {
+      EXPECT_NE(mps.find("\n UP bnd       s1s10000             1\n"), std::string::npos) << "the name field cuts";
+    }
   }
 }
 
