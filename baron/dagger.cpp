@@ -39,11 +39,12 @@ class builder {
 
   std::int32_t node(std::string_view text) {
     ++last_;
-    f_.writeln(q5rt::concat("<", num(last_), "> ", text));
+    gcutil::detail::linebuf().add('<').add(std::int64_t{last_}).add("> ").add(text).writeln(f_);
     return last_;
   }
   void edge(std::int32_t parent, std::int32_t child, std::string_view coef) {
-    f_.writeln(q5rt::concat("<E> ", num(parent), " ", num(child), " ", coef));
+    gcutil::detail::linebuf line;
+    line.add("<E> ").add(std::int64_t{parent}).add(' ').add(std::int64_t{child}).add(' ').add(coef).writeln(f_);
   }
   q5rt::sstr constant(double v) { return q5rt::concat("C ", strutilx::dbltostr(v)); }
 

@@ -54,7 +54,9 @@ std::int32_t gcvienna(std::string_view description, std::string_view filename) {
   for (std::int32_t i = 1; i <= m.rows; ++i) {
     const std::int32_t k = n + i - 1;
     for (const zlmspecs::tjacrec* e = m.rowfirst[at(i)]; e != nullptr; e = e->rownext) {
-      if (!e->nonlin) f.writeln(q5rt::concat("<E> ", num(k), " ", num(e->col - 1), " ", strutilx::dbltostr(e->jacval)));
+      if (e->nonlin) continue;
+      detail::linebuf line;
+      line.add("<E> ").add(std::int64_t{k}).add(' ').add(std::int64_t{e->col - 1}).add(' ').number(e->jacval).writeln(f);
     }
     dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr, m.pool);
   }

@@ -34,8 +34,6 @@ bool declared(std::int32_t r) {
   return t >= 0 && t <= 3;
 }
 
-q5rt::sstr rowname(std::int32_t r) { return q5rt::concat("e", num(r)); }
-q5rt::sstr colname(std::int32_t c) { return q5rt::concat(detail::prefix(c), num(c)); }
 
 q5rt::sstr modeltypename() {
   const std::size_t t = static_cast<std::size_t>(model().modeltype);
@@ -59,60 +57,119 @@ void note(q5rt::textfile& f, std::string_view mark, std::string_view text) {
 // True when a fixed-column name field cuts some row or column name.
 bool namescut() {
   const gcdata::tmodel& m = model();
-  if (m.rows > 0 && rowname(m.rows).size() > 8) return true;
+  if (m.rows > 0 && 1 + strutilx::integerwidth(m.rows) > 8) return true;
   for (std::int32_t c = 1; c <= m.cols; ++c) {
     if (detail::prefix(c).size() + strutilx::integerwidth(c) > 8) return true;
   }
   return false;
 }
 
-// The number text of x with k significant digits, rounded half up from its 15-digit form;
-// exponent: "E" form whatever the magnitude.
-q5rt::sstr roundedtext(double a, int k, bool exponent) {
+// The 15 significant digits of a nonzero value and the power of ten of the first.
+struct digits15 {
+  char d[15];
+  int e;
+};
+
+digits15 sigdigits(double a) {
   char buf[40];
   const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
-  const std::string_view s(buf, static_cast<std::size_t>(r.ptr - buf));
-  const std::size_t epos = s.find('e');
-  std::string digits;
-  for (std::size_t i = 0; i < epos; ++i) {
-    if (s[i] != '.') digits += s[i];
-  }
-  int exp10 = std::atoi(s.data() + epos + 1);
-  std::string kept = digits.substr(0, static_cast<std::size_t>(k));
-  if (digits[static_cast<std::size_t>(k)] >= '5') {  // carry
+  digits15 out{};
+  out.d[0] = buf[0];
+  std::copy_n(buf + 2, 14, out.d + 1);
+  out.e = std::atoi(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)).substr(17).data());
+  return out;
+}
+
+// The digits rounded half up to k significant digits (the carry may raise the power), then
+// their text as dbltostr writes the value: plain decimal for powers -4 to 14 unless
+// exponent asks for the exponent form. The text's length.
+std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
+  char d[16];
+  std::copy_n(x.d, k, d);
+  int e = x.e;
+  if (x.d[k] >= '5') {
     int i = k - 1;
-    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && d[i] == '9') d[i--] = '0';
     if (i >= 0) {
-      ++kept[static_cast<std::size_t>(i)];
+      ++d[i];
     } else {
-      kept.insert(kept.begin(), '1');
-      kept.pop_back();
-      ++exp10;
+      d[0] = '1';
+      ++e;
     }
   }
-  if (!exponent) {
-    const std::string text = kept.substr(0, 1) + "." + kept.substr(1) + "e" + std::to_string(exp10);
-    return strutilx::dbltostr(std::strtod(text.c_str(), nullptr));
+  int count = k;
+  while (count > 1 && d[count - 1] == '0') --count;
+  char* p = out;
+  if (!exponent && e >= 0 && e <= 14) {
+    const int whole = std::min(count, e + 1);
+    p = std::copy_n(d, whole, p);
+    p = std::fill_n(p, e + 1 - whole, '0');
+    if (count > e + 1) {
+      *p++ = '.';
+      p = std::copy(d + e + 1, d + count, p);
+    }
+  } else if (!exponent && e < 0 && e >= -4) {
+    *p++ = '0';
+    *p++ = '.';
+    p = std::fill_n(p, -e - 1, '0');
+    p = std::copy_n(d, count, p);
+  } else {
+    *p++ = d[0];
+    if (count > 1) {
+      *p++ = '.';
+      p = std::copy(d + 1, d + count, p);
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, p + 5, e).ptr;
   }
-  while (kept.size() > 1 && kept.back() == '0') kept.pop_back();
-  std::string text = kept.substr(0, 1);
-  if (kept.size() > 1) text += "." + kept.substr(1);
-  text += "E" + std::to_string(exp10);
-  return q5rt::sstr::cut(text);
+  return static_cast<std::size_t>(p - out);
 }
+
+// The 12-character field into out.
+void floattompschars(double value, char* out) {
+  const bool negative = value < 0;
+  const std::size_t w = negative ? 11 : 12;
+  const double a = std::fabs(value);
+  char text[strutilx::dbltostr_maxlen + 8];
+  std::size_t n = strutilx::dbltostr_chars(a, '.', text);
+  if (n > w) {
+    const digits15 x = sigdigits(a);
+    // Rounded to fewer digits until the text fits; a number whose integer part alone
+    // passes the field takes the exponent form, as many digits as fit.
+    for (const bool exponent : {false, true}) {
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
+    }
+  }
+  const std::size_t used = n + (negative ? 1 : 0);
+  char* p = std::fill_n(out, 12 - std::min<std::size_t>(used, 12), ' ');
+  if (negative) *p++ = '-';
+  std::copy_n(text, std::min<std::size_t>(n, 12), p);
+}
+
+// A row or column name in a small buffer: the writers' inner loops make millions.
+class shortname {
+ public:
+  shortname(std::string_view prefix, std::int32_t number) {
+    char* p = std::copy(prefix.begin(), prefix.end(), buf_);
+    n_ = static_cast<std::size_t>(std::to_chars(p, buf_ + sizeof buf_, number).ptr - buf_);
+  }
+  operator std::string_view() const { return {buf_, n_}; }
+
+ private:
+  char buf_[24];
+  std::size_t n_ = 0;
+};
+
+shortname rowname(std::int32_t r) { return {"e", r}; }
+shortname colname(std::int32_t c) { return {detail::prefix(c), c}; }
 
 }  // namespace
 
 q5rt::sstr floattomps(double value) {
-  const bool negative = value < 0;
-  const std::size_t w = negative ? 11 : 12;
-  const double a = std::fabs(value);
-  q5rt::sstr text = strutilx::dbltostr(a);
-  for (int k = static_cast<int>(w) - 1; text.size() > w && k >= 1; --k) text = roundedtext(a, k, false);
-  // A number whose integer part alone passes the field: the exponent form, as many digits
-  // as fit.
-  for (int k = static_cast<int>(w) - 1; text.size() > w && k >= 1; --k) text = roundedtext(a, k, true);
-  return liutil::padleft(q5rt::concat(negative ? "-" : "", text), 12);
+  q5rt::sstr s;
+  s.set_length(12);
+  floattompschars(value, s.data());
+  return s;
 }
 
 namespace {
@@ -172,32 +229,27 @@ class mpswriter {
   }
 
   void writecolumn(std::string_view first, std::string_view second, double value) {
+    detail::linebuf line;
     if (fixed_) {
-      f_.write("    ");
-      field(first);
-      f_.write("  ");
-      field(second);
-      f_.write("  ");
-      f_.writeln(floattomps(value));
+      char text[12];
+      floattompschars(value, text);
+      line.add("    ").field(first, 8, true).add("  ").field(second, 8, true).add("  ");
+      line.add(std::string_view(text, sizeof text));
     } else {
-      f_.write(' ');
-      f_.write(first);
-      f_.write(' ');
-      f_.write(second);
-      f_.write(' ');
-      f_.writeln(strutilx::dbltostr(value));
+      line.add(' ').add(first).add(' ').add(second).add(' ').number(value);
     }
+    line.writeln(f_);
   }
 
   // A bound line; MI and FR lines carry no value.
   void writebound(std::string_view type, std::int32_t c, const double* value) {
-    const q5rt::sstr name = colname(c);
+    const shortname name = colname(c);
     f_.write(' ');
     f_.write(type);
     if (fixed_) {
       f_.write(" bnd       ");
       if (value == nullptr) {
-        f_.writeln(name.size() > 8 ? std::string_view(name).substr(0, 8) : std::string_view(name));
+        f_.writeln(std::string_view(name).substr(0, 8));
         return;
       }
       field(name);
@@ -262,7 +314,7 @@ class mpswriter {
       if (discrete && !inrun) writemarker("INTORG", ++markers);
       if (!discrete && inrun) writemarker("INTEND", markers);
       inrun = discrete;
-      const q5rt::sstr name = colname(c);
+      const shortname name = colname(c);
       if (c == m.objvar) writecolumn(name, "obj", fixed_ && m.maximize != 0 ? -1.0 : 1.0);
       for (const zlmspecs::tjacrec* e = m.colfirst[at(c)]; e != nullptr; e = e->colnext) {
         if (declared(e->row)) writecolumn(name, rowname(e->row), e->jacval);
@@ -429,7 +481,7 @@ class lpwriter {
     for (std::int32_t c = 1; c <= m.cols; ++c) {
       const double lo = m.collower[at(c)];
       const double up = m.colupper[at(c)];
-      const q5rt::sstr name = colname(c);
+      const shortname name = colname(c);
       if (lo == up) {
         f_.writeln(q5rt::concat(" ", name, " = ", strutilx::zlmvaltostr(lo)));
       } else if (lo == m.valmin && up == m.valpin) {
