@@ -20,13 +20,14 @@ constexpr std::string_view notone = "ViennaDag **** stack not equal to one, stac
 
 class builder {
  public:
-  builder(q5rt::textfile& f, std::int32_t& lastnode, std::int32_t coloffset, std::span<const ctvnl::tnlcode> code,
-          std::span<const double> pool)
+  builder(q5rt::textfile& f, std::int32_t& lastnode, std::int32_t coloffset,
+          std::span<const ctvnl::tnlcode> code, std::span<const double> pool)
       : f_(f), last_(lastnode), offset_(coloffset), code_(code), pool_(pool) {}
 
   void run(std::int32_t first, std::int32_t last) {
     for (std::int32_t k = first; k <= last; ++k) {
-      if (k < 1 || static_cast<std::size_t>(k) > code_.size()) return stopped("instruction outside the code", k);
+      if (k < 1 || static_cast<std::size_t>(k) > code_.size())
+        return stopped("instruction outside the code", k);
       if (!step(k)) return;
     }
     if (height_ != 1) f_.writeln(q5rt::concat(notone, num(height_)));
@@ -44,7 +45,13 @@ class builder {
   }
   void edge(std::int32_t parent, std::int32_t child, std::string_view coef) {
     gcutil::detail::linebuf line;
-    line.add("<E> ").add(std::int64_t{parent}).add(' ').add(std::int64_t{child}).add(' ').add(coef).writeln(f_);
+    line.add("<E> ")
+        .add(std::int64_t{parent})
+        .add(' ')
+        .add(std::int64_t{child})
+        .add(' ')
+        .add(coef)
+        .writeln(f_);
   }
   q5rt::sstr constant(double v) { return q5rt::concat("C ", strutilx::dbltostr(v)); }
 
@@ -73,11 +80,23 @@ class builder {
     const double p = immediate ? pool_[static_cast<std::size_t>(a) - 1] : 0.0;
     const std::int32_t need = [&] {
       switch (ins.opcode) {
-        case opcode::add: case opcode::sub: case opcode::mul: case opcode::div:
-        case opcode::muliadd: case opcode::callarg2:
+        case opcode::add:
+        case opcode::sub:
+        case opcode::mul:
+        case opcode::div:
+        case opcode::muliadd:
+        case opcode::callarg2:
           return 2;
-        case opcode::addv: case opcode::subv: case opcode::mulv: case opcode::divv: case opcode::addi:
-        case opcode::subi: case opcode::muli: case opcode::divi: case opcode::umin: case opcode::callarg1:
+        case opcode::addv:
+        case opcode::subv:
+        case opcode::mulv:
+        case opcode::divv:
+        case opcode::addi:
+        case opcode::subi:
+        case opcode::muli:
+        case opcode::divi:
+        case opcode::umin:
+        case opcode::callarg1:
         case opcode::store:
           return 1;
         default:
@@ -98,7 +117,9 @@ class builder {
       case opcode::div:
       case opcode::muliadd:
       case opcode::callarg2: {
-        const std::string_view text = ins.opcode == opcode::mul ? "*" : ins.opcode == opcode::div ? "/" : "+";
+        const std::string_view text = ins.opcode == opcode::mul   ? "*"
+                                      : ins.opcode == opcode::div ? "/"
+                                                                  : "+";
         const std::int32_t n =
             node(ins.opcode == opcode::callarg2 ? funcname(a) : q5rt::sstr::cut(text));
         edge(n, below(), "1");
@@ -114,7 +135,9 @@ class builder {
       case opcode::subv:
       case opcode::mulv:
       case opcode::divv: {
-        const std::string_view text = ins.opcode == opcode::mulv ? "*" : ins.opcode == opcode::divv ? "/" : "+";
+        const std::string_view text = ins.opcode == opcode::mulv   ? "*"
+                                      : ins.opcode == opcode::divv ? "/"
+                                                                   : "+";
         const std::int32_t n = node(text);
         edge(n, top(), "1");
         edge(n, a - 1, ins.opcode == opcode::subv ? "-1" : "1");
@@ -126,7 +149,9 @@ class builder {
       case opcode::muli:
       case opcode::divi: {
         const std::int32_t c = node(constant(ins.opcode == opcode::subi ? -p : p));
-        const std::string_view text = ins.opcode == opcode::muli ? "*" : ins.opcode == opcode::divi ? "/" : "+";
+        const std::string_view text = ins.opcode == opcode::muli   ? "*"
+                                      : ins.opcode == opcode::divi ? "/"
+                                                                   : "+";
         const std::int32_t n = node(text);
         edge(n, top(), "1");
         edge(n, c, "1");
@@ -157,8 +182,8 @@ class builder {
       case opcode::header:
         return true;
       default:  // NoOp, End, CallArgN, FuncArgN and opcodes past PushZero
-        f_.writeln(q5rt::concat("ViennDags **** unknown instruction ", gcutil::opname(ins.opcode), " at location ",
-                                num(k)));
+        f_.writeln(q5rt::concat("ViennDags **** unknown instruction ", gcutil::opname(ins.opcode),
+                                " at location ", num(k)));
         return true;
     }
   }
@@ -175,7 +200,8 @@ class builder {
 }  // namespace
 
 void makedag(q5rt::textfile& f, std::int32_t& lastnode, std::int32_t first, std::int32_t last,
-             std::int32_t coloffset, std::span<const ctvnl::tnlcode> code, std::span<const double> pool) {
+             std::int32_t coloffset, std::span<const ctvnl::tnlcode> code,
+             std::span<const double> pool) {
   if (first == 0) return;
   builder(f, lastnode, coloffset, code, pool).run(first, last);
 }

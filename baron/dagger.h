@@ -22,6 +22,7 @@ inline constexpr int stackcap = 201;
 // that the format cannot express or that is malformed leaves a message line in the file;
 // code that would pass 201 stack entries or pop an empty stack ends the row there.
 void makedag(q5rt::textfile& f, std::int32_t& lastnode, std::int32_t first, std::int32_t last,
-             std::int32_t coloffset, std::span<const ctvnl::tnlcode> code, std::span<const double> pool);
+             std::int32_t coloffset, std::span<const ctvnl::tnlcode> code,
+             std::span<const double> pool);
 
 }  // namespace dagger

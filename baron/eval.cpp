@@ -20,21 +20,23 @@ void outline(std::string_view text) { q5rt::output().writeln(text); }
 
 class interpreter {
  public:
-  interpreter(ctvnew::tmathnewrec& rec, std::span<const ctvnl::tnlcode> code, std::span<const double> pool,
-              std::span<const double> levels)
+  interpreter(ctvnew::tmathnewrec& rec, std::span<const ctvnl::tnlcode> code,
+              std::span<const double> pool, std::span<const double> levels)
       : rec_(rec), code_(code), pool_(pool), levels_(levels) {}
 
   int run(std::int32_t first, std::int32_t last, double& value) {
     value = 999;
     if (first >= last) return 0;
     for (std::int32_t k = first; k <= last; ++k) {
-      if (k < 1 || static_cast<std::size_t>(k) > code_.size()) return abandon("instruction outside the code", k);
+      if (k < 1 || static_cast<std::size_t>(k) > code_.size())
+        return abandon("instruction outside the code", k);
       const int r = step(k, last, value);
       if (r == stop) return rc_;
       if (r == skipnext) ++k;
     }
     if (height_ != 1) {
-      outline(q5rt::concat("*** Evaluator: stack not equal to one, stack = ", gcutil::detail::num(height_)));
+      outline(q5rt::concat("*** Evaluator: stack not equal to one, stack = ",
+                           gcutil::detail::num(height_)));
     }
     return rc_;
   }
@@ -92,7 +94,8 @@ class interpreter {
                         : ins.opcode == opcode::pushi  ? constant(operand)
                                                        : column(operand);
         if (!ok) return abandon("operand out of range", k), stop;
-        stack_[static_cast<std::size_t>(height_++)] = ins.opcode == opcode::uminv ? -operand : operand;
+        stack_[static_cast<std::size_t>(height_++)] =
+            ins.opcode == opcode::uminv ? -operand : operand;
         return next;
       }
       case opcode::store:
@@ -105,15 +108,25 @@ class interpreter {
       case opcode::div:
       case opcode::muliadd: {
         if (!need(2)) return abandon("stack underflow", k), stop;
-        if (ins.opcode == opcode::muliadd && !constant(operand)) return abandon("operand out of range", k), stop;
+        if (ins.opcode == opcode::muliadd && !constant(operand))
+          return abandon("operand out of range", k), stop;
         const double v = stack_[static_cast<std::size_t>(--height_)];
         double& u = top();
         switch (ins.opcode) {
-          case opcode::add: u += v; break;
-          case opcode::sub: u -= v; break;
-          case opcode::mul: u *= v; break;
-          case opcode::muliadd: u += v * operand; break;
-          default: return divide(u, v, value) ? next : stop;
+          case opcode::add:
+            u += v;
+            break;
+          case opcode::sub:
+            u -= v;
+            break;
+          case opcode::mul:
+            u *= v;
+            break;
+          case opcode::muliadd:
+            u += v * operand;
+            break;
+          default:
+            return divide(u, v, value) ? next : stop;
         }
         return next;
       }
@@ -127,13 +140,24 @@ class interpreter {
       case opcode::divi: {
         if (!need(1)) return abandon("stack underflow", k), stop;
         const bool immediate = ctvnl::pushimmed.contains(ctvnl::code(ins.opcode));
-        if (!(immediate ? constant(operand) : column(operand))) return abandon("operand out of range", k), stop;
+        if (!(immediate ? constant(operand) : column(operand)))
+          return abandon("operand out of range", k), stop;
         double& t = top();
         switch (ins.opcode) {
-          case opcode::addv: case opcode::addi: t += operand; break;
-          case opcode::subv: case opcode::subi: t -= operand; break;
-          case opcode::mulv: case opcode::muli: t *= operand; break;
-          default: return divide(t, operand, value) ? next : stop;
+          case opcode::addv:
+          case opcode::addi:
+            t += operand;
+            break;
+          case opcode::subv:
+          case opcode::subi:
+            t -= operand;
+            break;
+          case opcode::mulv:
+          case opcode::muli:
+            t *= operand;
+            break;
+          default:
+            return divide(t, operand, value) ? next : stop;
         }
         return next;
       }
@@ -159,8 +183,8 @@ class interpreter {
       case opcode::end:
         return next;
       default:  // CallArgN not announced, opcodes above PushZero
-        outline(q5rt::concat("*** Evaluator: unknown instruction ", gcutil::opname(ins.opcode), " at location ",
-                             gcutil::detail::num(k)));
+        outline(q5rt::concat("*** Evaluator: unknown instruction ", gcutil::opname(ins.opcode),
+                             " at location ", gcutil::detail::num(k)));
         return next;
     }
   }
@@ -178,9 +202,11 @@ class interpreter {
     if (n < 1 || n > ctvnew::maxargs) return abandon("call with more than 20 arguments", k), stop;
     if (!need(n)) return abandon("stack underflow", k), stop;
     std::array<double, ctvnew::maxargs> args{};
-    for (std::int32_t i = 0; i < n; ++i) args[static_cast<std::size_t>(i)] = stack_[static_cast<std::size_t>(height_ - n + i)];
+    for (std::int32_t i = 0; i < n; ++i)
+      args[static_cast<std::size_t>(i)] = stack_[static_cast<std::size_t>(height_ - n + i)];
     height_ -= n - 1;
-    return call(code_[static_cast<std::size_t>(k)].operand, args.data(), n, top(), value) ? skipnext : stop;
+    return call(code_[static_cast<std::size_t>(k)].operand, args.data(), n, top(), value) ? skipnext
+                                                                                          : stop;
   }
 
   ctvnew::tmathnewrec& rec_;

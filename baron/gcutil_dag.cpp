@@ -19,13 +19,19 @@ std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
 q5rt::sstr rowbounds(std::int32_t type, double rhs) {
   const q5rt::sstr r = strutilx::dbltostr(rhs);
   switch (type) {
-    case 0: return q5rt::concat(r, ",", sysutils::q5_floattostr(rhs));
-    case 1: return q5rt::concat(r, ",I");
-    case 2: return q5rt::concat("-I,", r);
-    case 3: return q5rt::sstr::cut("-I,I");
+    case 0:
+      return q5rt::concat(r, ",", sysutils::q5_floattostr(rhs));
+    case 1:
+      return q5rt::concat(r, ",I");
+    case 2:
+      return q5rt::concat("-I,", r);
+    case 3:
+      return q5rt::sstr::cut("-I,I");
     default:
       return q5rt::concat("cannot handle ",
-                          type > 0 && type < 7 ? std::string_view(equtypename[static_cast<std::size_t>(type)]) : "");
+                          type > 0 && type < 7
+                              ? std::string_view(equtypename[static_cast<std::size_t>(type)])
+                              : "");
   }
 }
 
@@ -41,13 +47,16 @@ std::int32_t gcvienna(std::string_view description, std::string_view filename) {
   for (std::int32_t j = 1; j <= n; ++j) {
     const double lo = m.collower[at(j)];
     const double up = m.colupper[at(j)];
-    f.writeln(q5rt::concat("<", num(j - 1), "> b [", lo == m.valmin ? q5rt::sstr::cut("-I,") : q5rt::concat(strutilx::dbltostr(lo), ","),
-                           up == m.valpin ? q5rt::sstr::cut("I]") : q5rt::concat(strutilx::dbltostr(up), "]"), ": V ",
-                           num(j - 1)));
+    f.writeln(q5rt::concat(
+        "<", num(j - 1), "> b [",
+        lo == m.valmin ? q5rt::sstr::cut("-I,") : q5rt::concat(strutilx::dbltostr(lo), ","),
+        up == m.valpin ? q5rt::sstr::cut("I]") : q5rt::concat(strutilx::dbltostr(up), "]"), ": V ",
+        num(j - 1)));
   }
   for (std::int32_t i = 1; i <= m.rows; ++i) {
     const std::int32_t k = n + i - 1;
-    f.writeln(q5rt::concat("<", num(k), "> b [", rowbounds(m.rowtype[at(i)], m.rowrhs[at(i)]), "]: +"));
+    f.writeln(
+        q5rt::concat("<", num(k), "> b [", rowbounds(m.rowtype[at(i)], m.rowrhs[at(i)]), "]: +"));
     f.writeln(q5rt::concat("<N> c ", num(i - 1), " ", num(k)));
   }
   std::int32_t last = n + m.rows - 1;
@@ -56,7 +65,13 @@ std::int32_t gcvienna(std::string_view description, std::string_view filename) {
     for (const zlmspecs::tjacrec* e = m.rowfirst[at(i)]; e != nullptr; e = e->rownext) {
       if (e->nonlin) continue;
       detail::linebuf line;
-      line.add("<E> ").add(std::int64_t{k}).add(' ').add(std::int64_t{e->col - 1}).add(' ').number(e->jacval).writeln(f);
+      line.add("<E> ")
+          .add(std::int64_t{k})
+          .add(' ')
+          .add(std::int64_t{e->col - 1})
+          .add(' ')
+          .number(e->jacval)
+          .writeln(f);
     }
     dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr, m.pool);
   }

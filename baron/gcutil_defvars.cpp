@@ -49,7 +49,9 @@ class extraction {
   }
 
  private:
-  static bool usable(const zlmspecs::tjacrec* e) { return !e->nonlin && std::fabs(e->jacval) > 1e-100; }
+  static bool usable(const zlmspecs::tjacrec* e) {
+    return !e->nonlin && std::fabs(e->jacval) > 1e-100;
+  }
   std::int32_t rowtype(std::int32_t r) const { return m_.rowtype[static_cast<std::size_t>(r) - 1]; }
   std::int32_t& rowstate(std::int32_t r) { return rowstate_[static_cast<std::size_t>(r)]; }
   std::int32_t& colstate(std::int32_t c) { return colstate_[static_cast<std::size_t>(c)]; }
@@ -106,14 +108,16 @@ class extraction {
 
   // The column has a usable element in an =E= row.
   bool definesome(std::int32_t j) const {
-    for (const zlmspecs::tjacrec* e = m_.colfirst[static_cast<std::size_t>(j) - 1]; e != nullptr; e = e->colnext) {
+    for (const zlmspecs::tjacrec* e = m_.colfirst[static_cast<std::size_t>(j) - 1]; e != nullptr;
+         e = e->colnext) {
       if (usable(e) && equalityrow(e)) return true;
     }
     return false;
   }
 
   void release(std::int32_t c) {
-    for (const zlmspecs::tjacrec* e = m_.colfirst[static_cast<std::size_t>(c) - 1]; e != nullptr; e = e->colnext) {
+    for (const zlmspecs::tjacrec* e = m_.colfirst[static_cast<std::size_t>(c) - 1]; e != nullptr;
+         e = e->colnext) {
       --A(e->row);
       if (usable(e)) --B(e->row);
     }
@@ -164,7 +168,8 @@ class extraction {
       const std::int32_t before = m_.defcount;
       const std::int32_t usablecount = B(r);
       bool kept = false;
-      for (const zlmspecs::tjacrec* e = m_.rowfirst[static_cast<std::size_t>(r) - 1]; e != nullptr; e = e->rownext) {
+      for (const zlmspecs::tjacrec* e = m_.rowfirst[static_cast<std::size_t>(r) - 1]; e != nullptr;
+           e = e->rownext) {
         const std::int32_t c = e->col;
         if (colstate(c) != colcandidate) continue;
         if (usablecount == 1 && usable(e)) {
@@ -249,7 +254,8 @@ std::int32_t convosil(std::string_view description, std::string_view filename) {
   gdutils::tcontrolrec rec;
   rec.strs[0] = m.ctrlfile;
   if (!gdutils::screadcontrol(rec, msg, table)) {
-    gcdata::gclogstat(q5rt::concat("*** Cannot read control file. Please contact ", supportaddress));
+    gcdata::gclogstat(
+        q5rt::concat("*** Cannot read control file. Please contact ", supportaddress));
     gcdata::gclogstat(q5rt::concat("*** Msg=", msg));
     return 1;
   }
@@ -270,7 +276,8 @@ std::int32_t convosil(std::string_view description, std::string_view filename) {
     return 1;
   }
   if (exitcode != 0) {
-    gcdata::gclogstat(q5rt::concat("*** Conversion program ", program, " ended with exit code ", num(exitcode)));
+    gcdata::gclogstat(
+        q5rt::concat("*** Conversion program ", program, " ended with exit code ", num(exitcode)));
     return 1;
   }
   return 0;

@@ -41,15 +41,17 @@ void outline(std::string_view text) { q5rt::output().writeln(text); }
 
 // One symbolic stack entry.
 struct entry {
-  bool dep = false;        // depends on the column
-  std::int32_t srcend = 0; // row position of the entry's last instruction
-  std::int32_t outend = 0; // output length when the entry was complete
+  bool dep = false;         // depends on the column
+  std::int32_t srcend = 0;  // row position of the entry's last instruction
+  std::int32_t outend = 0;  // output length when the entry was complete
 };
 
 class differ {
  public:
   differ(codespan code, std::int32_t column, std::span<ctvnl::tnlcode> out, std::int32_t capacity)
-      : code_(code), column_(column), out_(out),
+      : code_(code),
+        column_(column),
+        out_(out),
         capacity_(std::min<std::int64_t>(capacity, static_cast<std::int64_t>(out.size()))) {}
 
   bool run(std::int32_t first, std::int32_t last, std::int32_t& count) {
@@ -59,7 +61,8 @@ class differ {
       k = step(k, last);
     }
     const std::size_t height = stack_.size() - 1;
-    if (height != 1) treehalt(q5rt::concat(notone, detail::num(static_cast<std::int64_t>(height))), 1);
+    if (height != 1)
+      treehalt(q5rt::concat(notone, detail::num(static_cast<std::int64_t>(height))), 1);
     if (capacity_ >= 1 && out_[0].opcode == opcode::header) out_[0].operand = length_;
     count = length_;
     return overflow_;
@@ -90,7 +93,8 @@ class differ {
       emit(ins.opcode, ins.operand);
     }
     if (overflow_) return;
-    while (length_ > start && out_[static_cast<std::size_t>(length_) - 1].opcode == opcode::funcargn) {
+    while (length_ > start &&
+           out_[static_cast<std::size_t>(length_) - 1].opcode == opcode::funcargn) {
       --length_;
     }
   }
@@ -310,7 +314,8 @@ class differ {
         emit(opcode::pushi, ln10inv), copyblock(v), emit(opcode::div);
         break;
       case fn::sqrt:  // (1/2)/sqrt(v)
-        emit(opcode::pushi, half), copyblock(v), emit(opcode::callarg1, fn::sqrt), emit(opcode::div);
+        emit(opcode::pushi, half), copyblock(v), emit(opcode::callarg1, fn::sqrt),
+            emit(opcode::div);
         break;
       case fn::abs:  // IfThen(v >= 0, 1, -1)
         copyblock(v), emit(opcode::pushi, zero), emit(opcode::callarg2, frelge);
@@ -356,7 +361,8 @@ class differ {
     }
     if (du && !dv && power) {  // du*v*f(u, v-1)
       copyblock(v), emit(opcode::mul);
-      copyblock(u), copyblock(v), emit(opcode::subi, one), emit(opcode::callarg2, f), emit(opcode::mul);
+      copyblock(u), copyblock(v), emit(opcode::subi, one), emit(opcode::callarg2, f),
+          emit(opcode::mul);
     } else if (!du && dv && basepower) {  // dv*f(u, v)*log(u)
       copyblock(u), copyblock(v), emit(opcode::callarg2, f);
       copyblock(u), emit(opcode::callarg1, fn::log), emit(opcode::mul), emit(opcode::mul);
@@ -409,7 +415,8 @@ const std::array<poolconstant, 7> diffpool = {{{1, 1.0},
 bool diffpoolok(std::span<const double> pool) {
   return std::all_of(diffpool.begin(), diffpool.end(), [pool](const poolconstant& c) {
     const std::size_t i = static_cast<std::size_t>(c.position) - 1;
-    return i < pool.size() && std::fabs(pool[i] - c.value) <= 1e-12 * std::max(1.0, std::fabs(c.value));
+    return i < pool.size() &&
+           std::fabs(pool[i] - c.value) <= 1e-12 * std::max(1.0, std::fabs(c.value));
   });
 }
 

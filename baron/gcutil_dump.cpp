@@ -22,7 +22,8 @@ using detail::num;
 
 constexpr std::string_view treeheading = "   Node   Left  Right  OpCode    Addr";
 constexpr std::string_view poolnote =
-    "*** no derivative trees: the constant pool does not hold the constants the derivative code reads";
+    "*** no derivative trees: the constant pool does not hold the constants the derivative code "
+    "reads";
 constexpr double tolerance = 1e-9;
 
 const gcdata::tmodel& model() { return gcdata::mymodel; }
@@ -40,7 +41,8 @@ bool opendiagnostic(q5rt::textfile& f, std::string_view name, std::string_view w
     return false;
   }
   f.set_iocheck(true);
-  statlib::gclog(q5rt::concat("--- Writing ", liutil::padright(q5rt::trim(what), 9), ": ", name, addanchor(name)));
+  statlib::gclog(q5rt::concat("--- Writing ", liutil::padright(q5rt::trim(what), 9), ": ", name,
+                              addanchor(name)));
   gcdata::addfname(name);
   gcdata::gcmemo(q5rt::concat(what, ": ", name));
   return true;
@@ -74,7 +76,8 @@ void listing(q5rt::textfile& f, std::int32_t first, std::int32_t last) {
 
 void elements(q5rt::textfile& f, const zlmspecs::tjacrec* e, bool byrow) {
   for (; e != nullptr; e = byrow ? e->rownext : e->colnext) {
-    f.write(q5rt::concat(", a(", num(e->row), ",", num(e->col), ")=", strutilx::dbltostr(e->jacval)));
+    f.write(
+        q5rt::concat(", a(", num(e->row), ",", num(e->col), ")=", strutilx::dbltostr(e->jacval)));
   }
 }
 
@@ -98,8 +101,9 @@ void columnsection(q5rt::textfile& f) {
   for (std::int32_t j = 1; j <= m.cols; ++j) {
     f.write_integer(j, 8);
     f.write_integer(m.coltype[at(j)], 5);
-    f.write(q5rt::concat("  ", strutilx::dbltostr(m.collower[at(j)]), ",", sysutils::q5_floattostr(m.collevel[at(j)]),
-                         ",", sysutils::q5_floattostr(m.colupper[at(j)])));
+    f.write(q5rt::concat("  ", strutilx::dbltostr(m.collower[at(j)]), ",",
+                         sysutils::q5_floattostr(m.collevel[at(j)]), ",",
+                         sysutils::q5_floattostr(m.colupper[at(j)])));
     if (m.priorityopt != 0 && m.coltype[at(j)] != 0 && at(j) < m.colpriority.size()) {
       f.write(q5rt::concat(",", strutilx::dbltostr(m.colpriority[at(j)])));
     }
@@ -132,8 +136,8 @@ void valuesection(q5rt::textfile& f) {
     double value = 0;
     if (m.rowfirstinstr[at(i)] != 0) {
       q5rt::sstr msg;
-      (void)evalnew::funeval(mathnewconvert, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], m.instr, m.pool,
-                             m.collevel, value, errors, msg);
+      (void)evalnew::funeval(mathnewconvert, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], m.instr,
+                             m.pool, m.collevel, value, errors, msg);
     }
     for (const zlmspecs::tjacrec* e = m.rowfirst[at(i)]; e != nullptr; e = e->rownext) {
       if (!e->nonlin) value += e->jacval * m.collevel[at(e->col)];
@@ -150,8 +154,8 @@ void derivatives(q5rt::textfile& f, std::int32_t i, std::vector<ctvnl::tnlcode>&
     liutil::lilast("");
     f.writeln(q5rt::concat("Derivative for var ", num(e->col)));
     std::int32_t length = 0;
-    if (diffcode(m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], e->col, m.instr, m.pool, buffer, length,
-                 static_cast<std::int32_t>(buffer.size()))) {
+    if (diffcode(m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], e->col, m.instr, m.pool, buffer,
+                 length, static_cast<std::int32_t>(buffer.size()))) {
       q5rt::output().writeln("*** dropped, not enough memory allocated");
       continue;
     }
@@ -234,8 +238,9 @@ class tester {
         ++nlin, slin += term;
       }
     }
-    f_.writeln(q5rt::concat("Equ ", num(i), " RHS=", strutilx::dbltostr(m.rowrhs[at(i)]), " LINVAL(#=", num(nlin),
-                            ")=", sysutils::q5_floattostr(slin), " NLVAL(#=", num(nnl), ")=", strutilx::dbltostr(snl)));
+    f_.writeln(q5rt::concat("Equ ", num(i), " RHS=", strutilx::dbltostr(m.rowrhs[at(i)]),
+                            " LINVAL(#=", num(nlin), ")=", sysutils::q5_floattostr(slin),
+                            " NLVAL(#=", num(nnl), ")=", strutilx::dbltostr(snl)));
     if (nnl == 0) return;
     const std::int32_t first = m.rowfirstinstr[at(i)];
     const std::int32_t last = m.rowlastinstr[at(i)];
@@ -248,8 +253,8 @@ class tester {
     (void)eval::neweval(mathnewconvert, first, last, m.instr, m.pool, m.collevel, work_, u, grad_);
     double w = 0;
     q5rt::sstr msg;
-    const int rc = evalnew::gradeval(mathnewconverttester, first, last, m.instr, m.pool, m.collevel, w, tape_,
-                                     grad_, errors_, msg);
+    const int rc = evalnew::gradeval(mathnewconverttester, first, last, m.instr, m.pool, m.collevel,
+                                     w, tape_, grad_, errors_, msg);
     f_.write(q5rt::concat("frEval rc=", num(rc), " funcvalnlf=", strutilx::dbltostr(w)));
     mark(u, w);
     for (const zlmspecs::tjacrec* e = m.rownlfirst[at(i)]; e != nullptr; e = e->rownlnext) {

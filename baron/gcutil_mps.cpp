@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <vector>
 #include <cstdlib>
+#include <vector>
 
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
@@ -21,8 +21,10 @@ namespace {
 using detail::num;
 
 constexpr std::string_view rowletters = "EGLNXCB";
-constexpr std::string_view nonlinearnote = "  Cannot handle nonlinear equations, nonlinear part ignored.";
-constexpr std::string_view cutnote = "  Names longer than 8 characters were cut: distinct names may coincide.";
+constexpr std::string_view nonlinearnote =
+    "  Cannot handle nonlinear equations, nonlinear part ignored.";
+constexpr std::string_view cutnote =
+    "  Names longer than 8 characters were cut: distinct names may coincide.";
 constexpr std::int32_t tbinary = 1, tinteger = 2, tsos1 = 3, tsos2 = 4, tsemicont = 5, tsemiint = 6;
 
 const gcdata::tmodel& model() { return gcdata::mymodel; }
@@ -34,17 +36,18 @@ bool declared(std::int32_t r) {
   return t >= 0 && t <= 3;
 }
 
-
 q5rt::sstr modeltypename() {
   const std::size_t t = static_cast<std::size_t>(model().modeltype);
-  return q5rt::sstr::cut(t < ctvproc::procnames.size() ? ctvproc::procnames[t] : std::string_view{});
+  return q5rt::sstr::cut(t < ctvproc::procnames.size() ? ctvproc::procnames[t]
+                                                       : std::string_view{});
 }
 
 bool hasrows(std::int32_t type) { return model().equcount[static_cast<std::size_t>(type)] > 0; }
 bool hascols(std::int32_t type) { return model().colcount[static_cast<std::size_t>(type)] > 0; }
 
 q5rt::sstr rowtypenote(std::int32_t type) {
-  return q5rt::concat("  Cannot handle ", equtypename[static_cast<std::size_t>(type)], " equations");
+  return q5rt::concat("  Cannot handle ", equtypename[static_cast<std::size_t>(type)],
+                      " equations");
 }
 
 // A note: the memo, and the file's comment mark followed by the note.
@@ -137,7 +140,8 @@ void floattompschars(double value, char* out) {
     // Rounded to fewer digits until the text fits; a number whose integer part alone
     // passes the field takes the exponent form, as many digits as fit.
     for (const bool exponent : {false, true}) {
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
+        n = roundedtext(x, k, exponent, text);
     }
   }
   const std::size_t used = n + (negative ? 1 : 0);
@@ -283,7 +287,8 @@ class mpswriter {
       f_.writeln("*");
       f_.writeln("NAME          Convert");
       f_.writeln("*");
-      f_.writeln(model().maximize != 0 ? "* original model was maximizing" : "* original model was minimizing");
+      f_.writeln(model().maximize != 0 ? "* original model was maximizing"
+                                       : "* original model was minimizing");
       f_.writeln("*");
     } else {
       f_.writeln("*");
@@ -299,7 +304,8 @@ class mpswriter {
     f_.writeln("ROWS");
     if (model().objvar != 0) writerow('N', "obj");
     for (std::int32_t r = 1; r <= model().rows; ++r) {
-      if (declared(r)) writerow(rowletters[static_cast<std::size_t>(model().rowtype[at(r)])], rowname(r));
+      if (declared(r))
+        writerow(rowletters[static_cast<std::size_t>(model().rowtype[at(r)])], rowname(r));
     }
   }
 
@@ -310,7 +316,8 @@ class mpswriter {
     bool inrun = false;
     for (std::int32_t c = 1; c <= m.cols; ++c) {
       const std::int32_t t = m.coltype[at(c)];
-      const bool discrete = (t == tbinary || t == tinteger || t == tsemiint) && m.collower[at(c)] != m.colupper[at(c)];
+      const bool discrete = (t == tbinary || t == tinteger || t == tsemiint) &&
+                            m.collower[at(c)] != m.colupper[at(c)];
       if (discrete && !inrun) writemarker("INTORG", ++markers);
       if (!discrete && inrun) writemarker("INTEND", markers);
       inrun = discrete;
@@ -384,7 +391,8 @@ class mpswriter {
     for (std::int32_t r = 1; r <= m.rows; ++r) {
       if (m.rowtype[at(r)] != 5) continue;
       std::vector<std::int32_t> heads;
-      for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr && heads.size() < 2; e = e->rownext) {
+      for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr && heads.size() < 2;
+           e = e->rownext) {
         if (e->jacval >= 0) heads.push_back(e->col);
       }
       const q5rt::sstr name = q5rt::concat("K", num(++k));
@@ -413,11 +421,14 @@ class lpwriter {
     rows();
     bounds();
     liutil::liset(f_, 79, 0);
-    list("Binaries", [](std::int32_t t) { return t == tbinary; }, hascols(tbinary));
-    list("Generals", [](std::int32_t t) { return t == tinteger || t == tsemiint; },
-         hascols(tinteger) || hascols(tsemiint));
-    list("Semi-Continuous", [](std::int32_t t) { return t == tsemicont || t == tsemiint; },
-         hascols(tsemicont) || hascols(tsemiint));
+    list(
+        "Binaries", [](std::int32_t t) { return t == tbinary; }, hascols(tbinary));
+    list(
+        "Generals", [](std::int32_t t) { return t == tinteger || t == tsemiint; },
+        hascols(tinteger) || hascols(tsemiint));
+    list(
+        "Semi-Continuous", [](std::int32_t t) { return t == tsemicont || t == tsemiint; },
+        hascols(tsemicont) || hascols(tsemiint));
     sos();
     liutil::lilast("");
     liutil::lilast("End");
@@ -452,7 +463,8 @@ class lpwriter {
   }
 
   void rows() {
-    static constexpr std::string_view equlp[] = {" = ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
+    static constexpr std::string_view equlp[] = {
+        " = ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
     const gcdata::tmodel& m = model();
     liutil::liset(f_, 79, 3);
     for (std::int32_t r = 1; r <= m.rows; ++r) {
@@ -462,8 +474,9 @@ class lpwriter {
         const double a = std::fabs(e->jacval);
         const std::string_view sign = e->jacval < 0 ? " - " : first ? "   " : " + ";
         first = false;
-        liutil::linext(q5rt::concat(sign, a == 1 ? q5rt::sstr{} : q5rt::concat(strutilx::zlmvaltostr(a), " "),
-                                    colname(e->col)));
+        liutil::linext(
+            q5rt::concat(sign, a == 1 ? q5rt::sstr{} : q5rt::concat(strutilx::zlmvaltostr(a), " "),
+                         colname(e->col)));
       }
       // A row without terms would not read back: a zero term keeps it a constraint.
       if (first && m.cols > 0) liutil::linext(q5rt::concat("   0 ", colname(1)));
@@ -489,7 +502,8 @@ class lpwriter {
       } else if (lo == 0 && up == m.valpin) {
         if (m.coltype[at(c)] == tinteger) f_.writeln(q5rt::concat(" ", name, " >= 0"));
       } else {
-        f_.writeln(q5rt::concat(" ", strutilx::zlmvaltostr(lo), " <= ", name, " <= ", strutilx::zlmvaltostr(up)));
+        f_.writeln(q5rt::concat(" ", strutilx::zlmvaltostr(lo), " <= ", name,
+                                " <= ", strutilx::zlmvaltostr(up)));
       }
     }
   }

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,7 +96,8 @@ void baseline(const std::vector<std::string>& text, const std::string& file) {
   f.close();
 }
 
-void run(benchmark::State& state, const std::function<void(const std::string&)>& writer, const char* name) {
+void run(benchmark::State& state, const std::function<void(const std::string&)>& writer,
+         const char* name) {
   buildmodel();
   const std::string file = scratch(name);
   writer(file);
@@ -110,17 +111,20 @@ void run(benchmark::State& state, const std::function<void(const std::string&)>&
     state.ResumeTiming();
   }
   state.counters["vs_baseline"] = writertime / basetime;
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(file)));
+  state.SetBytesProcessed(
+      static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(file)));
   std::filesystem::remove(file);
   std::filesystem::remove(basefile);
 }
 
 void BM_write_mps(benchmark::State& state) {
-  run(state, [](const std::string& f) { (void)gcutil::gcwritemps("", f); }, "bench.mps");
+  run(
+      state, [](const std::string& f) { (void)gcutil::gcwritemps("", f); }, "bench.mps");
 }
 
 void BM_write_dag(benchmark::State& state) {
-  run(state, [](const std::string& f) { (void)gcutil::gcvienna("", f); }, "bench.dag");
+  run(
+      state, [](const std::string& f) { (void)gcutil::gcvienna("", f); }, "bench.dag");
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     std::ifstream in(argv[1], std::ios::binary);
     if (in) {
-      const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string text((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
       std::ofstream("convert.ctl", std::ios::binary) << text;
     }
   }

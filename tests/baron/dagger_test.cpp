@@ -1,10 +1,11 @@
 // A row's code as DAG nodes and edges.
+#include "baron/dagger.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "baron/dagger.h"
 #include "baron/exprtest.h"
 #include "support/testutil.h"
 
@@ -35,9 +36,11 @@ TEST(Dagger, NodesAndEdges) {
     std::string lines;
     const char* why;
   } rows[] = {
-      {row({V(1), V(2), Mul}), "<3> *\n<E> 3 0 1\n<E> 3 1 1\n<E> 2 3 1\n", "a product of two columns"},
+      {row({V(1), V(2), Mul}), "<3> *\n<E> 3 0 1\n<E> 3 1 1\n<E> 2 3 1\n",
+       "a product of two columns"},
       {row({V(1), F1(9)}), "<3> 2\n<E> 3 0 1\n<E> 2 3 1\n", "sqr is written 2"},
-      {row({V(1), I(2), F2(21)}), "<3> C 4\n<4> ^\n<E> 4 0 1\n<E> 4 3 1\n<E> 2 4 1\n", "power is written ^"},
+      {row({V(1), I(2), F2(21)}), "<3> C 4\n<4> ^\n<E> 4 0 1\n<E> 4 3 1\n<E> 2 4 1\n",
+       "power is written ^"},
       {row({V(1), ins(opcode::subi, 1)}), "<3> C -2.5\n<4> +\n<E> 4 0 1\n<E> 4 3 1\n<E> 2 4 1\n",
        "SubI: the negated constant, then the sum"},
       {row({V(1), V(2), Sub}), "<3> +\n<E> 3 0 1\n<E> 3 1 -1\n<E> 2 3 1\n", "a difference"},
@@ -45,15 +48,18 @@ TEST(Dagger, NodesAndEdges) {
        "MulIAdd: the constant on the edge"},
       {row({ins(opcode::uminv, 2)}), "<3> +\n<E> 3 1 -1\n<E> 2 3 1\n", "a negated column"},
       {row({V(1), ins(opcode::divv, 2), ins(opcode::pushzero), Add}),
-       "<3> /\n<E> 3 0 1\n<E> 3 1 1\n<4> C 0\n<5> +\n<E> 5 3 1\n<E> 5 4 1\n<E> 2 5 1\n", "DivV and PushZero"},
+       "<3> /\n<E> 3 0 1\n<E> 3 1 1\n<4> C 0\n<5> +\n<E> 5 3 1\n<E> 5 4 1\n<E> 2 5 1\n",
+       "DivV and PushZero"},
       {row({V(2)}), "<E> 2 1 1\n", "a bare column: the row's edge goes to the column"},
       {row({V(1), V(2), ins(opcode::funcargn, 2), ins(opcode::callargn, 7)}),
        "ViennDags **** unknown instruction FuncArgN   at location 4\n"
        "ViennDags **** unknown instruction CallArgN   at location 5\n"
        "<E> 2 1 1\nViennaDag **** stack not equal to one, stack = 2\n",
        "n-argument calls cannot be expressed"},
-      {row({Add}), "ViennaDag **** stack underflow at location 2\n", "an empty stack popped ends the row"},
-      {row({I(7)}), "ViennaDag **** operand out of range at location 2\n", "a pool entry past the pool"},
+      {row({Add}), "ViennaDag **** stack underflow at location 2\n",
+       "an empty stack popped ends the row"},
+      {row({I(7)}), "ViennaDag **** operand out of range at location 2\n",
+       "a pool entry past the pool"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -65,7 +71,8 @@ TEST(Dagger, CounterRunsOnAndStackBound) {
   std::int32_t last = 2;
   (void)dag(row({V(1), F1(10)}), last);
   EXPECT_EQ(last, 3);
-  EXPECT_EQ(dag(row({V(1), F1(10)}), last), "<4> exp\n<E> 4 0 1\n<E> 2 4 1\n") << "numbers go on across rows";
+  EXPECT_EQ(dag(row({V(1), F1(10)}), last), "<4> exp\n<E> 4 0 1\n<E> 2 4 1\n")
+      << "numbers go on across rows";
   code deep{ins(opcode::header)};
   for (int k = 0; k < 202; ++k) deep.push_back(V(1));
   EXPECT_EQ(dag(deep), "ViennaDag **** stack overflow at location 203\n");
@@ -78,7 +85,8 @@ TEST(Dagger, CounterRunsOnAndStackBound) {
   dagger::makedag(f, none, 0, 3, 1, c, {});
   dagger::makedag(f, none, 3, 2, 1, c, {});
   f.close();
-  EXPECT_EQ(testutil::read_file(dir.file("d")), "ViennaDag **** stack not equal to one, stack = 0\n")
+  EXPECT_EQ(testutil::read_file(dir.file("d")),
+            "ViennaDag **** stack not equal to one, stack = 0\n")
       << "first 0 is a linear row; first > last an empty range";
 }
 

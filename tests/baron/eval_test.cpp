@@ -1,5 +1,7 @@
 // The value-only interpreter: values against the function library's evaluator, the
 // permutation, function errors and the code it abandons.
+#include "baron/eval.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "baron/baronmodel.h"
-#include "baron/eval.h"
 #include "baron/exprtest.h"
 #include "funclib/evalnew.h"
 
@@ -27,7 +28,8 @@ evaluated run(const code& c, const std::vector<double>& pool, const std::vector<
   ctvnew::mathnewrecinit(rec);
   evaluated e{0, 0, ""};
   if (last < 0) last = static_cast<std::int32_t>(c.size());
-  e.said = testutil::stdoutof([&] { e.rc = eval::neweval(rec, first, last, c, pool, x, {}, e.value, {}); });
+  e.said = testutil::stdoutof(
+      [&] { e.rc = eval::neweval(rec, first, last, c, pool, x, {}, e.value, {}); });
   return e;
 }
 
@@ -39,11 +41,14 @@ TEST(Eval, ValuesAgreeWithTheLibraryEvaluator) {
     const char* why;
   } rows[] = {
       {row({V(1), V(2), Add, V(3), Mul}), "stack arithmetic"},
-      {row({V(1), ins(opcode::addv, 2), ins(opcode::subi, 1), ins(opcode::mulv, 3), ins(opcode::divi, 2)}),
+      {row({V(1), ins(opcode::addv, 2), ins(opcode::subi, 1), ins(opcode::mulv, 3),
+            ins(opcode::divi, 2)}),
        "operations with a column or a constant"},
       {row({V(3), V(2), Div, ins(opcode::divv, 1), Neg}), "divisions through the library"},
-      {row({ins(opcode::uminv, 1), I(3), F2(21), V(2), F1(10), ins(opcode::muliadd, 1)}), "calls and MulIAdd"},
-      {row({V(1), V(2), V(3), ins(opcode::funcargn, 3), ins(opcode::callargn, 8), ins(opcode::pushzero), Add}),
+      {row({ins(opcode::uminv, 1), I(3), F2(21), V(2), F1(10), ins(opcode::muliadd, 1)}),
+       "calls and MulIAdd"},
+      {row({V(1), V(2), V(3), ins(opcode::funcargn, 3), ins(opcode::callargn, 8),
+            ins(opcode::pushzero), Add}),
        "an n-argument call"},
   };
   for (const auto& r : rows) {
@@ -53,7 +58,9 @@ TEST(Eval, ValuesAgreeWithTheLibraryEvaluator) {
     double want = 0;
     std::int32_t errors = 0;
     q5rt::sstr msg;
-    ASSERT_EQ(evalnew::funeval(rec, 1, static_cast<std::int32_t>(r.c.size()), r.c, pool, x, want, errors, msg), 0);
+    ASSERT_EQ(evalnew::funeval(rec, 1, static_cast<std::int32_t>(r.c.size()), r.c, pool, x, want,
+                               errors, msg),
+              0);
     const evaluated got = run(r.c, pool, x);
     EXPECT_EQ(got.rc, 0);
     EXPECT_EQ(got.said, "");
@@ -107,14 +114,18 @@ TEST(Eval, MalformedCode) {
     const char* why;
   } rows[] = {
       {deep, 4, "*** Evaluator: stack overflow at location 203\n", "more than 201 entries"},
-      {manyargs, 4, "*** Evaluator: call with more than 20 arguments at location 23\n", "21 arguments"},
+      {manyargs, 4, "*** Evaluator: call with more than 20 arguments at location 23\n",
+       "21 arguments"},
       {row({Add}), 4, "*** Evaluator: stack underflow at location 2\n", "an empty stack popped"},
-      {row({V(9)}), 4, "*** Evaluator: operand out of range at location 2\n", "a column past the levels"},
-      {row({V(1), ins(opcode::funcargn, 1)}), 4, "*** Evaluator: FuncArgN without its CallArgN at location 3\n",
-       "an unpaired FuncArgN"},
+      {row({V(9)}), 4, "*** Evaluator: operand out of range at location 2\n",
+       "a column past the levels"},
+      {row({V(1), ins(opcode::funcargn, 1)}), 4,
+       "*** Evaluator: FuncArgN without its CallArgN at location 3\n", "an unpaired FuncArgN"},
       {row({V(1), ins(opcode::end), ins(opcode::callargn, 8)}), 0,
-       "*** Evaluator: unknown instruction CallArgN   at location 4\n", "a CallArgN not announced goes on"},
-      {row({V(1), V(1)}), 0, "*** Evaluator: stack not equal to one, stack = 2\n", "two entries left"},
+       "*** Evaluator: unknown instruction CallArgN   at location 4\n",
+       "a CallArgN not announced goes on"},
+      {row({V(1), V(1)}), 0, "*** Evaluator: stack not equal to one, stack = 2\n",
+       "two entries left"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);

@@ -23,7 +23,8 @@ struct element {
 };
 
 // Rows of the types, columns of the bounds, elements in column order.
-void makemodel(const std::vector<std::int32_t>& rowtypes, const std::vector<std::pair<double, double>>& bounds,
+void makemodel(const std::vector<std::int32_t>& rowtypes,
+               const std::vector<std::pair<double, double>>& bounds,
                const std::vector<element>& elements) {
   gcdata::tmodel& m = gcdata::mymodel;
   m.valpin = pin;
@@ -35,11 +36,13 @@ void makemodel(const std::vector<std::int32_t>& rowtypes, const std::vector<std:
   m.colfirst.assign(bounds.size(), nullptr);
   m.coltype.assign(bounds.size(), 0);
   for (const auto& [lo, up] : bounds) m.collower.push_back(lo), m.colupper.push_back(up);
-  std::vector<zlmspecs::tjacrec*> rowlast(rowtypes.size(), nullptr), collast(bounds.size(), nullptr);
+  std::vector<zlmspecs::tjacrec*> rowlast(rowtypes.size(), nullptr),
+      collast(bounds.size(), nullptr);
   for (const element& e : elements) {
     zlmspecs::tjacrec& j = m.jacelements.emplace_back();
     j = {e.value, nullptr, nullptr, nullptr, e.row, e.col, e.nonlin};
-    const std::size_t r = static_cast<std::size_t>(e.row) - 1, c = static_cast<std::size_t>(e.col) - 1;
+    const std::size_t r = static_cast<std::size_t>(e.row) - 1,
+                      c = static_cast<std::size_t>(e.col) - 1;
     (rowlast[r] != nullptr ? rowlast[r]->rownext : m.rowfirst[r]) = &j;
     (collast[c] != nullptr ? collast[c]->colnext : m.colfirst[c]) = &j;
     rowlast[r] = collast[c] = &j;
@@ -56,16 +59,51 @@ TEST_F(GcutilDefvars, Fixtures) {
     std::vector<std::int32_t> rows, cols;
     const char* why;
   } cases[] = {
-      {{0, 0}, {freecol, freecol, freecol}, {{1, 1, 1}, {1, 2, -2}, {2, 2, 1}, {2, 3, 1}}, 2, 0, 0,
-       {1, 2}, {1, 3, 2}, "x - 2y = 0, y + z = 3: the first row keeps x, the second defines z"},
-      {{0, 0}, {freecol, freecol}, {{1, 1, 1}, {1, 2, 3, true}, {2, 2, 2, true}}, 1, 0, 0,
-       {1, 2}, {1, 2}, "a free column only in nonlinear terms is ruled out, after the pairs"},
-      {{1, 3, 1, 3}, {freecol}, {{1, 1, 1}, {2, 1, 1}}, 0, 2, 0,
-       {1, 3, 4, 2}, {1}, "=G= rows in front, =N= rows from the end backwards"},
-      {{0}, {{1, 1}, {mnf, pin}, {2, 2}}, {{1, 2, 1}}, 1, 0, 2,
-       {1}, {2, 3, 1}, "fixed columns from the end backwards"},
-      {{0, 0}, {{0, pin}, {0, 10}}, {{1, 1, 1}, {2, 2, 1}}, 0, 0, 0,
-       {1, 2}, {1, 2}, "no free columns: nothing defined"},
+      {{0, 0},
+       {freecol, freecol, freecol},
+       {{1, 1, 1}, {1, 2, -2}, {2, 2, 1}, {2, 3, 1}},
+       2,
+       0,
+       0,
+       {1, 2},
+       {1, 3, 2},
+       "x - 2y = 0, y + z = 3: the first row keeps x, the second defines z"},
+      {{0, 0},
+       {freecol, freecol},
+       {{1, 1, 1}, {1, 2, 3, true}, {2, 2, 2, true}},
+       1,
+       0,
+       0,
+       {1, 2},
+       {1, 2},
+       "a free column only in nonlinear terms is ruled out, after the pairs"},
+      {{1, 3, 1, 3},
+       {freecol},
+       {{1, 1, 1}, {2, 1, 1}},
+       0,
+       2,
+       0,
+       {1, 3, 4, 2},
+       {1},
+       "=G= rows in front, =N= rows from the end backwards"},
+      {{0},
+       {{1, 1}, {mnf, pin}, {2, 2}},
+       {{1, 2, 1}},
+       1,
+       0,
+       2,
+       {1},
+       {2, 3, 1},
+       "fixed columns from the end backwards"},
+      {{0, 0},
+       {{0, pin}, {0, 10}},
+       {{1, 1, 1}, {2, 2, 1}},
+       0,
+       0,
+       0,
+       {1, 2},
+       {1, 2},
+       "no free columns: nothing defined"},
       {{0}, {freecol}, {{1, 1, 1e-101}}, 0, 0, 0, {1}, {1}, "a tiny coefficient is not usable"},
   };
   for (const auto& c : cases) {
@@ -101,7 +139,8 @@ TEST(GcutilVrkScalar, ScalarParametersInADataExchangeFile) {
   q5rt::sstr msg;
   ASSERT_TRUE(vrkdcdef::vrkcreated(h, testutil::standinlib(), msg)) << msg.view();
   std::int32_t err = -1;
-  (void)vrkdcdef::vrkopenwrite(h, q5rt::sstr::cut(dir.file("s.vrk")), q5rt::sstr::cut("Convert"), err);
+  (void)vrkdcdef::vrkopenwrite(h, q5rt::sstr::cut(dir.file("s.vrk")), q5rt::sstr::cut("Convert"),
+                               err);
   ASSERT_EQ(err, 0);
   gcutil::vrkscalari(h, "n", "a count", 42);
   gcutil::vrkscalarr(h, "r", "a real", -2.5);

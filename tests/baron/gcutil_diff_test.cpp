@@ -24,7 +24,8 @@ void throwhalt(int c) { throw halted{c}; }
 // hold the row's own constants.
 std::vector<double> diffpool(const std::vector<double>& own = {}) {
   std::vector<double> p(11, 0.0);
-  for (const gcutil::poolconstant& c : gcutil::diffpool) p[static_cast<std::size_t>(c.position) - 1] = c.value;
+  for (const gcutil::poolconstant& c : gcutil::diffpool)
+    p[static_cast<std::size_t>(c.position) - 1] = c.value;
   const std::size_t free[] = {2, 3, 4, 7};
   std::size_t k = 0;
   for (const double v : own) {
@@ -37,10 +38,12 @@ std::vector<double> diffpool(const std::vector<double>& own = {}) {
   return p;
 }
 
-code derive(const code& c, std::int32_t column, std::int32_t capacity = 1000, bool* overflow = nullptr) {
+code derive(const code& c, std::int32_t column, std::int32_t capacity = 1000,
+            bool* overflow = nullptr) {
   code out(static_cast<std::size_t>(std::max(capacity, 1)));
   std::int32_t n = 0;
-  const bool over = gcutil::diffcode(1, static_cast<std::int32_t>(c.size()), column, c, {}, out, n, capacity);
+  const bool over =
+      gcutil::diffcode(1, static_cast<std::int32_t>(c.size()), column, c, {}, out, n, capacity);
   if (overflow != nullptr) *overflow = over;
   out.resize(static_cast<std::size_t>(std::min(n, capacity)));
   return out;
@@ -67,30 +70,55 @@ TEST(GcutilDiff, DerivativeCodeTable) {
     code want;
     const char* why;
   } rows[] = {
-      {row({V(x), F1(9)}), x, {ins(opcode::header, 6), I(1), V(x), ins(opcode::muli, 6), Mul, S(1)},
+      {row({V(x), F1(9)}),
+       x,
+       {ins(opcode::header, 6), I(1), V(x), ins(opcode::muli, 6), Mul, S(1)},
        "sqr(x): 1*(2x)"},
-      {row({V(x), ins(opcode::mulv, y)}), x, {ins(opcode::header, 4), I(1), ins(opcode::mulv, y), S(1)},
+      {row({V(x), ins(opcode::mulv, y)}),
+       x,
+       {ins(opcode::header, 4), I(1), ins(opcode::mulv, y), S(1)},
        "x*y by x keeps the other column's product"},
-      {row({V(x), F1(2), ins(opcode::addi, 3)}), x, {ins(opcode::header, 3), I(8), S(1)},
+      {row({V(x), F1(2), ins(opcode::addi, 3)}),
+       x,
+       {ins(opcode::header, 3), I(8), S(1)},
        "floor(x)+3 is constant: the zero code"},
-      {row({V(x), ins(opcode::mulv, x)}), x,
-       {ins(opcode::header, 6), I(1), ins(opcode::mulv, x), V(x), Add, S(1)}, "x*x through MulV: 1*x + x"},
-      {row({V(x), V(x), Mul}), x,
+      {row({V(x), ins(opcode::mulv, x)}),
+       x,
+       {ins(opcode::header, 6), I(1), ins(opcode::mulv, x), V(x), Add, S(1)},
+       "x*x through MulV: 1*x + x"},
+      {row({V(x), V(x), Mul}),
+       x,
        {ins(opcode::header, 9), I(1), V(x), Mul, I(1), V(x), Mul, Add, S(1)},
        "both factors depend: dv*u + du*v after the exchange"},
       {row({V(y), F1(10)}), x, {ins(opcode::header, 3), I(8), S(1)}, "the column does not occur"},
-      {row({V(x), V(y), Sub}), y, {ins(opcode::header, 4), I(1), Neg, S(1)}, "only the subtrahend depends"},
-      {row({V(y), V(x), Div}), x,
-       {ins(opcode::header, 9), I(1), V(y), Mul, Neg, V(x), F1(9), Div, S(1)}, "y/x by x: -(1*y)/x^2"},
-      {row({V(x), F1(11)}), x, {ins(opcode::header, 7), I(1), I(1), V(x), Div, Mul, S(1)}, "log: 1/v"},
-      {row({V(x), I(2), F2(21)}), x,
-       {ins(opcode::header, 10), I(1), I(2), Mul, V(x), I(2), ins(opcode::subi, 1), F2(21), Mul, S(1)},
+      {row({V(x), V(y), Sub}),
+       y,
+       {ins(opcode::header, 4), I(1), Neg, S(1)},
+       "only the subtrahend depends"},
+      {row({V(y), V(x), Div}),
+       x,
+       {ins(opcode::header, 9), I(1), V(y), Mul, Neg, V(x), F1(9), Div, S(1)},
+       "y/x by x: -(1*y)/x^2"},
+      {row({V(x), F1(11)}),
+       x,
+       {ins(opcode::header, 7), I(1), I(1), V(x), Div, Mul, S(1)},
+       "log: 1/v"},
+      {row({V(x), I(2), F2(21)}),
+       x,
+       {ins(opcode::header, 10), I(1), I(2), Mul, V(x), I(2), ins(opcode::subi, 1), F2(21), Mul,
+        S(1)},
        "power with a constant exponent: du*v*power(u, v-1)"},
-      {row({V(x), ins(opcode::subv, x)}), x, {ins(opcode::header, 4), I(1), ins(opcode::subi, 1), S(1)},
+      {row({V(x), ins(opcode::subv, x)}),
+       x,
+       {ins(opcode::header, 4), I(1), ins(opcode::subi, 1), S(1)},
        "SubV of the column on a dependent top"},
-      {row({V(y), ins(opcode::addv, x)}), x, {ins(opcode::header, 3), I(1), S(1)},
+      {row({V(y), ins(opcode::addv, x)}),
+       x,
+       {ins(opcode::header, 3), I(1), S(1)},
        "AddV of the column on an independent top"},
-      {row({V(x), V(y), ins(opcode::muliadd, 2)}), y, {ins(opcode::header, 4), I(1), ins(opcode::muli, 2), S(1)},
+      {row({V(x), V(y), ins(opcode::muliadd, 2)}),
+       y,
+       {ins(opcode::header, 4), I(1), ins(opcode::muli, 2), S(1)},
        "MulIAdd with only the second operand dependent"},
   };
   for (const auto& r : rows) {
@@ -122,8 +150,8 @@ TEST(GcutilDiff, Messages) {
   } rows[] = {
       {row({V(1), F1(19)}), "*** cannot diff CallArg1  ", "a one-argument function without a rule"},
       {row({V(1), V(2), F2(7)}), "*** cannot diff CallArg2  ", "min has no rule"},
-      {row({V(1), V(2), ins(opcode::funcargn, 2), ins(opcode::callargn, 7)}), "*** cannot diff FuncArgN  ",
-       "n-argument calls have no rule"},
+      {row({V(1), V(2), ins(opcode::funcargn, 2), ins(opcode::callargn, 7)}),
+       "*** cannot diff FuncArgN  ", "n-argument calls have no rule"},
       {row({V(1), ins(opcode::end)}), "differ: unknown instruction End        at location 3",
        "End inside a row"},
   };
@@ -187,11 +215,16 @@ class rowmaker {
   void expr(code& c, int depth) {
     switch (depth >= 3 ? pick(3) : pick(16)) {
       case 0:
-      case 1: c.push_back(V(column())); return;
-      case 2: c.push_back(I(constant())); return;
+      case 1:
+        c.push_back(V(column()));
+        return;
+      case 2:
+        c.push_back(I(constant()));
+        return;
       case 3:
       case 4: {
-        static constexpr opcode ops[] = {opcode::add, opcode::sub, opcode::mul, opcode::div, opcode::muliadd};
+        static constexpr opcode ops[] = {opcode::add, opcode::sub, opcode::mul, opcode::div,
+                                         opcode::muliadd};
         expr(c, depth + 1);
         expr(c, depth + 1);
         const opcode op = ops[pick(5)];
@@ -210,8 +243,12 @@ class rowmaker {
         c.push_back(ins(ops[pick(4)], constant()));
         return;
       }
-      case 7: expr(c, depth + 1), c.push_back(Neg); return;
-      case 8: c.push_back(ins(opcode::uminv, column())); return;
+      case 7:
+        expr(c, depth + 1), c.push_back(Neg);
+        return;
+      case 8:
+        c.push_back(ins(opcode::uminv, column()));
+        return;
       case 9:
       case 10:
       case 11: {
@@ -270,7 +307,8 @@ TEST(GcutilDiff, DerivativeCodeMatchesTheGradient) {
       said = testutil::stdoutof([&] { d = derive(c, col, 20000); });
       ASSERT_TRUE(said.empty()) << said << show(c);
       double got = 0;
-      const int drc = evalnew::funeval(rec, 1, static_cast<std::int32_t>(d.size()), d, pool, x, got, errors, msg);
+      const int drc = evalnew::funeval(rec, 1, static_cast<std::int32_t>(d.size()), d, pool, x, got,
+                                       errors, msg);
       ASSERT_EQ(drc, 0) << std::string_view(msg) << "\n" << show(c) << "\n" << show(d);
       const double want = grad[static_cast<std::size_t>(col) - 1];
       if (errors != 0 || !std::isfinite(want) || std::fabs(want) > 1e12) continue;

@@ -84,13 +84,16 @@ TEST_F(GcutilMpsNames, CutNamesAreNoted) {
     columnsonly(r.cols);
     testutil::tempdir dir;
     std::int32_t rc = -1;
-    const std::string said = testutil::stdoutof([&] { rc = gcutil::gcwritemps(r.description, dir.file("m.mps")); });
+    const std::string said =
+        testutil::stdoutof([&] { rc = gcutil::gcwritemps(r.description, dir.file("m.mps")); });
     ASSERT_EQ(rc, 0);
     const std::string mps = testutil::read_file(dir.file("m.mps"));
-    const std::string note = "\n*  Names longer than 8 characters were cut: distinct names may coincide.\n";
+    const std::string note =
+        "\n*  Names longer than 8 characters were cut: distinct names may coincide.\n";
     EXPECT_EQ(mps.find(note) != std::string::npos, r.noted);
     if (r.noted) {
-      EXPECT_NE(mps.find("\n UP bnd       s1s10000             1\n"), std::string::npos) << "the name field cuts";
+      EXPECT_NE(mps.find("\n UP bnd       s1s10000             1\n"), std::string::npos)
+          << "the name field cuts";
     }
   }
 }

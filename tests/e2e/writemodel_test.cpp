@@ -48,7 +48,8 @@ std::string firstdifference(const std::string& a, const std::string& b) {
     const bool ea = !std::getline(sa, la);
     const bool eb = !std::getline(sb, lb);
     if (ea && eb) return "same lines";
-    if (ea || eb || la != lb) return "line " + std::to_string(n) + ":\n  got:  " + la + "\n  want: " + lb;
+    if (ea || eb || la != lb)
+      return "line " + std::to_string(n) + ":\n  got:  " + la + "\n  want: " + lb;
   }
 }
 
@@ -96,7 +97,8 @@ TEST(Writemodel, DagOfTheSmallestModel) {
   testutil::write_file(w.dir.file("model.ctl"), ctl);
   const testutil::run_result r = w.run("dag", "out.dag");
   ASSERT_EQ(r.exit_code, 0) << r.out;
-  EXPECT_EQ(w.read("out.dag"), "<N> V 1\n<0> b [0,I]: V 0\n<1> b [-I,5]: +\n<N> c 0 1\n<E> 1 0 1\n");
+  EXPECT_EQ(w.read("out.dag"),
+            "<N> V 1\n<0> b [0,I]: V 0\n<1> b [-I,5]: +\n<N> c 0 1\n<E> 1 0 1\n");
 }
 
 TEST(Writemodel, TesterMarksAPlantedJacobianValue) {
@@ -111,8 +113,8 @@ TEST(Writemodel, TesterMarksAPlantedJacobianValue) {
   r = bad.run("tester", "out.tst");
   ASSERT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Jacobian differences: 1\n");
-  EXPECT_NE(bad.read("out.tst").find(
-                "var 3 mirt= 7.50000000000000E-0001 frEval= 7.07106781186547E-0001 ***  4.28932188134525E-0002\n"),
+  EXPECT_NE(bad.read("out.tst").find("var 3 mirt= 7.50000000000000E-0001 frEval= "
+                                     "7.07106781186547E-0001 ***  4.28932188134525E-0002\n"),
             std::string::npos);
   EXPECT_NE(bad.read("model.log").find("*** Tester Jacobian Errors = 1\n"), std::string::npos);
   EXPECT_NE(bad.read("model.sta").find("*** Tester Jacobian Errors = 1"), std::string::npos);
@@ -129,8 +131,10 @@ TEST(Writemodel, DumpWithoutTheDerivativeConstants) {
   ASSERT_EQ(w.run("dump", "out.dump").exit_code, 0);
   const std::string dump = w.read("out.dump");
   EXPECT_EQ(dump.find("Derivative for var"), std::string::npos);
-  EXPECT_NE(dump.find("x1*log(x2) + sqr(x3)\n*** no derivative trees: the constant pool does not hold"),
-            std::string::npos) << dump;
+  EXPECT_NE(
+      dump.find("x1*log(x2) + sqr(x3)\n*** no derivative trees: the constant pool does not hold"),
+      std::string::npos)
+      << dump;
 }
 
 TEST(Writemodel, DiagnosticFileThatCannotBeOpened) {
@@ -141,7 +145,8 @@ TEST(Writemodel, DiagnosticFileThatCannotBeOpened) {
   }
   const std::string log = w.read("model.log");
   EXPECT_NE(log.find("*** Could not write to Dump nodir/out\n*** RC=2 "), std::string::npos) << log;
-  EXPECT_NE(log.find("*** Could not write to Tester nodir/out\n*** RC=2 "), std::string::npos) << log;
+  EXPECT_NE(log.find("*** Could not write to Tester nodir/out\n*** RC=2 "), std::string::npos)
+      << log;
 }
 
 TEST(Writemodel, CommandLineAndLoadErrors) {
@@ -153,12 +158,17 @@ TEST(Writemodel, CommandLineAndLoadErrors) {
   } rows[] = {
       {{"model.ctl", "mps"}, "usage: writemodel", "an argument missing"},
       {{"model.ctl", "nosuch", "out"}, "usage: writemodel", "an unknown writer"},
-      {{"missing.ctl", "mps", "out"}, "*** Could not load control file \"missing.ctl\"", "no control file"},
-      {{"model.ctl", "mps", "nodir/out.mps"}, "*** writemodel: mps failed, rc=2", "the file cannot be opened"},
+      {{"missing.ctl", "mps", "out"},
+       "*** Could not load control file \"missing.ctl\"",
+       "no control file"},
+      {{"model.ctl", "mps", "nodir/out.mps"},
+       "*** writemodel: mps failed, rc=2",
+       "the file cannot be opened"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
-    const testutil::run_result got = testutil::run_program(WRITEMODEL_PATH, r.args, w.dir.path().string());
+    const testutil::run_result got =
+        testutil::run_program(WRITEMODEL_PATH, r.args, w.dir.path().string());
     EXPECT_EQ(got.exit_code, 1);
     EXPECT_NE(got.out.find(r.start), std::string::npos) << got.out;
   }
@@ -169,13 +179,15 @@ TEST(Writemodel, CommandLineAndLoadErrors) {
 constexpr double inf = 1e300;
 
 struct readmodel {
-  std::map<std::string, char> sense;                          // row: E G L N
+  std::map<std::string, char> sense;                           // row: E G L N
   std::map<std::pair<std::string, std::string>, double> coef;  // (row, column)
   std::map<std::string, double> rhs;
-  std::map<std::string, std::pair<double, double>> bounds;    // columns with a bound line
-  std::map<std::string, std::pair<double, double>> fullbounds(const std::vector<std::string>& cols) const {
+  std::map<std::string, std::pair<double, double>> bounds;  // columns with a bound line
+  std::map<std::string, std::pair<double, double>> fullbounds(
+      const std::vector<std::string>& cols) const {
     std::map<std::string, std::pair<double, double>> b;
-    for (const std::string& c : cols) b[c] = bounds.count(c) != 0 ? bounds.at(c) : std::pair{0.0, inf};
+    for (const std::string& c : cols)
+      b[c] = bounds.count(c) != 0 ? bounds.at(c) : std::pair{0.0, inf};
     return b;
   }
 };
@@ -265,7 +277,7 @@ readmodel readlp(const std::string& text) {
       statement += line;
     } else if (section == "Bounds") {
       const std::vector<std::string> w = words(line);
-      if (w.size() == 2) m.bounds[w[0]] = {-inf, inf};                   // x Free
+      if (w.size() == 2) m.bounds[w[0]] = {-inf, inf};  // x Free
       if (w.size() == 3 && w[1] == "=") m.bounds[w[0]] = {number(w[2]), number(w[2])};
       if (w.size() == 3 && w[1] == ">=") m.bounds[w[0]] = {number(w[2]), inf};
       if (w.size() == 5) m.bounds[w[2]] = {number(w[0]), number(w[4])};  // lo <= x <= up
@@ -293,7 +305,8 @@ readmodel recordof(const std::string& model, std::vector<std::string>& cols, boo
     const std::string name = "e" + std::to_string(i);
     if (t > 3 && !lp) continue;
     r.sense[name] = "EGLN"[t];
-    if (m.rowrhs[static_cast<std::size_t>(i) - 1] != 0) r.rhs[name] = m.rowrhs[static_cast<std::size_t>(i) - 1];
+    if (m.rowrhs[static_cast<std::size_t>(i) - 1] != 0)
+      r.rhs[name] = m.rowrhs[static_cast<std::size_t>(i) - 1];
   }
   static const char* prefix[] = {"x", "b", "i", "s1s", "s2s", "sc", "si"};
   for (std::int32_t j = 1; j <= m.cols; ++j) {
@@ -302,7 +315,8 @@ readmodel recordof(const std::string& model, std::vector<std::string>& cols, boo
     cols.push_back(name);
     r.bounds[name] = {value(m.collower[k]), value(m.colupper[k])};
     for (const zlmspecs::tjacrec* e = m.colfirst[k]; e != nullptr; e = e->colnext) {
-      if (lp || m.rowtype[static_cast<std::size_t>(e->row) - 1] <= 3) r.coef[{"e" + std::to_string(e->row), name}] = e->jacval;
+      if (lp || m.rowtype[static_cast<std::size_t>(e->row) - 1] <= 3)
+        r.coef[{"e" + std::to_string(e->row), name}] = e->jacval;
     }
     if (j == m.objvar && !lp) r.coef[{"obj", name}] = fixed && m.maximize != 0 ? -1 : 1;
   }
@@ -339,7 +353,8 @@ TEST(Writemodel, FilesReadBackAsTheRecord) {
       samevalues(r1, r2);
       std::map<std::pair<std::string, std::string>, double> b1, b2;
       for (const auto& [k, v] : want.bounds) b1[{k, "lo"}] = v.first, b1[{k, "up"}] = v.second;
-      for (const auto& [k, v] : got.fullbounds(cols)) b2[{k, "lo"}] = v.first, b2[{k, "up"}] = v.second;
+      for (const auto& [k, v] : got.fullbounds(cols))
+        b2[{k, "lo"}] = v.first, b2[{k, "up"}] = v.second;
       samevalues(b1, b2);
     }
   }
@@ -350,9 +365,12 @@ TEST(Writemodel, NotesGoToTheFileAndTheStatusFile) {
   ASSERT_EQ(w.run("mps", "out.mps").exit_code, 0);
   const std::string mps = w.read("out.mps");
   EXPECT_NE(mps.find("*\n*  Cannot handle NLP\n"), std::string::npos);
-  EXPECT_NE(mps.find("*  Cannot handle nonlinear equations, nonlinear part ignored.\n"), std::string::npos);
+  EXPECT_NE(mps.find("*  Cannot handle nonlinear equations, nonlinear part ignored.\n"),
+            std::string::npos);
   const std::string sta = w.read("model.sta");
-  EXPECT_NE(sta.find("  Cannot handle nonlinear equations, nonlinear part ignored."), std::string::npos) << sta;
+  EXPECT_NE(sta.find("  Cannot handle nonlinear equations, nonlinear part ignored."),
+            std::string::npos)
+      << sta;
   EXPECT_NE(w.read("model.log").find("--- Writing MPS       : out.mps"), std::string::npos);
 }
 
@@ -386,7 +404,8 @@ std::string controlvalues(const std::string& text) {
   for (const std::int32_t v : rec.ints) s += std::to_string(v) + " ";
   for (const double v : rec.reals) s += std::to_string(v) + " ";
   for (const q5rt::sstr& v : rec.strs) s += std::string(v.view()) + "|";
-  for (std::int32_t k = 1; k <= table.getnumalgs(); ++k) s += std::string(table.scgetattach2(k).view()) + "|";
+  for (std::int32_t k = 1; k <= table.getnumalgs(); ++k)
+    s += std::string(table.scgetattach2(k).view()) + "|";
   return s;
 }
 
@@ -420,7 +439,8 @@ TEST(Writemodel, ConversionRunFailures) {
     const char* why;
   } rows[] = {
       {standinconvert(), "3", " ended with exit code 3", "the program fails"},
-      {"/nonexistent/convert", "0", "*** Could not spawn module /nonexistent/convert", "the program is missing"},
+      {"/nonexistent/convert", "0", "*** Could not spawn module /nonexistent/convert",
+       "the program is missing"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -432,7 +452,8 @@ TEST(Writemodel, ConversionRunFailures) {
     ::unsetenv("CONVERT_STANDIN_EXIT");
     EXPECT_EQ(got.exit_code, 1);
     EXPECT_NE(w.read("model.log").find(r.message), std::string::npos) << w.read("model.log");
-    EXPECT_EQ(controlvalues(w.read("model.ctl")), controlvalues(before)) << "the control file is restored";
+    EXPECT_EQ(controlvalues(w.read("model.ctl")), controlvalues(before))
+        << "the control file is restored";
   }
 }
 

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   code.push_back({ctvnl::opcode::store, 1});
   std::vector<double> pool(12, 1.5);
-  for (const gcutil::poolconstant& c : gcutil::diffpool) pool[static_cast<std::size_t>(c.position) - 1] = c.value;
+  for (const gcutil::poolconstant& c : gcutil::diffpool)
+    pool[static_cast<std::size_t>(c.position) - 1] = c.value;
   const std::vector<double> levels = {0.5, 2.0, -1.25};
   ctvnew::tmathnewrec rec;
   ctvnew::mathnewrecinit(rec);
@@ -44,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t count = 0;
     bool overflow = false;
     try {
-      overflow = gcutil::diffcode(1, static_cast<std::int32_t>(code.size()), column, code, pool, out,
-                                  count, capacity);
+      overflow = gcutil::diffcode(1, static_cast<std::int32_t>(code.size()), column, code, pool,
+                                  out, count, capacity);
     } catch (const halted&) {
       return 0;  // a halt ends this input as it would end the run
     }

@@ -46,7 +46,6 @@ void defvars() {
   list("cols", m.defcollist);
 }
 
-
 // The writer's result: 0 success.
 int write(std::string_view writer, std::string_view out) {
   if (writer == "mps") return gcutil::gcwritemps("MPS", out);
@@ -80,7 +79,9 @@ int run(int argc, char** argv) {
   gcdata::gcopenstat();
   (void)gcload::loaddata();
   const int rc = write(argv[2], argv[3]);
-  if (rc != 0) writeline(q5rt::concat("*** writemodel: ", argv[2], " failed, rc=", strutilx::inttostrw(rc, 0)));
+  if (rc != 0)
+    writeline(
+        q5rt::concat("*** writemodel: ", argv[2], " failed, rc=", strutilx::inttostrw(rc, 0)));
   gcdata::gcclosestat();
   gcdata::gccloselog();
   return rc == 0 ? 0 : 1;
