@@ -4,6 +4,10 @@
 #include <chrono>
 #include <cstdio>
 
+#include "frame/q5rt.h"
+#include "instance/gcdata.h"
+#include "instance/gcload.h"
+
 namespace brin {
 
 namespace {
@@ -45,7 +49,35 @@ void environment::setint(std::string_view name, int v) { ints_[key(name)] = v; }
 void environment::setdbl(std::string_view name, double v) { dbls_[key(name)] = v; }
 void environment::setstr(std::string_view name, std::string_view v) { strs_[key(name)] = std::string(v); }
 
-void environment::log(std::string_view line) const { appendline(getstr("NameLogFile"), line); }
+void environment::log(std::string_view line) const {
+  appendline(getstr("NameLogFile"), line);
+  if (callback != nullptr) callback(std::string(line).c_str(), 1, callbackdata);
+}
+
+bool environment::initlegacy(std::string_view at, std::string& msg) {
+  if (at.empty() || at.front() != '@') {
+    msg = "brin: the environment is set up from \"@\" and a control file";
+    return false;
+  }
+  static const bool started = [] {
+    q5rt::run_startups();
+    return true;
+  }();
+  (void)started;
+  q5rt::sstr why;
+  if (!gcload::loadcontrol(at.substr(1), why)) {
+    msg = "brin: " + std::string(why.view());
+    return false;
+  }
+  const gcdata::tmodel& m = gcdata::mymodel;
+  setstr("NameSysDir", m.sysdir.view());
+  setstr("NameScrDir", m.scrdir.view());
+  // Scratch names as the link makes them: directory, base name, "." and extension.
+  setstr("NameScrExt", "." + std::string(m.scrext.view()));
+  setstr("NameLogFile", m.logfile.view());
+  setstr("NameStaFile", m.statfile.view());
+  return true;
+}
 void environment::stat(std::string_view line) const { appendline(getstr("NameStaFile"), line); }
 
 double environment::seconds() {

@@ -34,6 +34,16 @@ class environment {
 
   bool terminate = false;
 
+  // Sets the environment up from "@" + control file through the project's control-file
+  // reader: the directories, scratch extension, log and status files and option file of the
+  // run; false with the reason.
+  bool initlegacy(std::string_view at, std::string& msg);
+  // The write callback and its user data; texts handed to the log reach it too.
+  using writecallback = void (*)(const char* text, int mode, void* usr);
+  writecallback callback = nullptr;
+  void* callbackdata = nullptr;
+  bool skipio = false;
+
   // The scratch directory, the name and the scratch extension.
   [[nodiscard]] std::string scratchname(std::string_view name) const;
 

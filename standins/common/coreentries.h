@@ -10,7 +10,9 @@
 //   }
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -67,6 +69,40 @@ class library {
       std::string why;
       const int r = standin::xcheck(table_, faults, name_, standin::in(name), count, codes, why);
       standin::out(msg, why);
+      return r;
+    } catch (...) {
+      return 0;
+    }
+  }
+
+  // The same for the "C"-prefixed form (CXCheck) with zero-terminated texts: an entry with
+  // a text code (11, 12, 55) is confirmed only when it is one of cforms, the entries that
+  // have that form in the library.
+  int checkc(const char* name, int count, const std::int32_t* codes, char* msg,
+             std::span<const std::string_view> cforms) const {
+    try {
+      std::string why;
+      int r = standin::xcheck(table_, faults, name_, standin::inc(name), count, codes, why);
+      bool text = false;
+      for (int k = 0; codes != nullptr && k <= count; ++k)
+        text = text || codes[k] == 11 || codes[k] == 12 || codes[k] == 55;
+      if (r != 0 && text &&
+          std::find(cforms.begin(), cforms.end(), standin::inc(name)) == cforms.end()) {
+        why = std::string(name_) + ": " + std::string(standin::inc(name)) +
+              " has no zero-terminated form in this library";
+        r = 0;
+      }
+      standin::outc(msg, why);
+      return r;
+    } catch (...) {
+      return 0;
+    }
+  }
+  int apiversionc(int asked, char* msg, std::int32_t* level) const {
+    try {
+      std::string why;
+      const int r = standin::xapiversion(faults, name_, apiversion_, asked, why, level);
+      standin::outc(msg, why);
       return r;
     } catch (...) {
       return 0;

@@ -1,7 +1,7 @@
 // Shared pieces of the stand-in libraries (header only, compiled into each stand-in):
 // short strings at the C boundary, the signature table behind XCheck, the API-version
 // answer, and fault injection through environment variables named after the library's
-// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL_CREATE, <STEM>_TRACE;
+// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL, <STEM>_FAIL_CREATE, <STEM>_TRACE;
 // see standins/README.md).
 #pragma once
 
@@ -34,6 +34,17 @@ inline void out(sstrout s, std::string_view text) {
   std::copy_n(text.data(), n, reinterpret_cast<char*>(s + 1));
 }
 
+// A zero-terminated text at the boundary of the "C"-prefixed entries.
+inline std::string_view inc(const char* s) { return s != nullptr ? std::string_view(s) : std::string_view(); }
+
+// A text into a caller's 256-character buffer, cut to 255 and terminated.
+inline void outc(char* s, std::string_view text) {
+  if (s == nullptr) return;
+  const std::size_t n = std::min<std::size_t>(text.size(), 255);
+  std::copy_n(text.data(), n, s);
+  s[n] = '\0';
+}
+
 // An output parameter written when the caller passed one.
 template <typename T>
 void put(T* p, std::type_identity_t<T> v) {
@@ -51,17 +62,10 @@ class faults {
   [[nodiscard]] bool nocheck() const { return on("_NOCHECK"); }
   [[nodiscard]] bool failcreate() const { return on("_FAIL_CREATE"); }
   // True when name is in the comma-separated list of <STEM>_REJECT.
-  [[nodiscard]] bool rejects(std::string_view name) const {
-    const std::string list = value("_REJECT");
-    std::size_t start = 0;
-    while (start <= list.size()) {
-      std::size_t end = list.find(',', start);
-      if (end == std::string::npos) end = list.size();
-      if (std::string_view(list).substr(start, end - start) == name) return true;
-      start = end + 1;
-    }
-    return false;
-  }
+  [[nodiscard]] bool rejects(std::string_view name) const { return listed("_REJECT", name); }
+  // True when name is in the comma-separated list of <STEM>_FAIL (the entry answers its
+  // failure value).
+  [[nodiscard]] bool fails(std::string_view name) const { return listed("_FAIL", name); }
   // Appends one line to the file named by <STEM>_TRACE.
   void trace(std::string_view line) const {
     const std::string file = value("_TRACE");
@@ -78,6 +82,17 @@ class faults {
     const std::string var = std::string(stem_) + std::string(suffix);
     const char* v = std::getenv(var.c_str());
     return v != nullptr ? std::string(v) : std::string();
+  }
+  [[nodiscard]] bool listed(std::string_view suffix, std::string_view name) const {
+    const std::string list = value(suffix);
+    std::size_t start = 0;
+    while (start <= list.size()) {
+      std::size_t end = list.find(',', start);
+      if (end == std::string::npos) end = list.size();
+      if (std::string_view(list).substr(start, end - start) == name) return true;
+      start = end + 1;
+    }
+    return false;
   }
   [[nodiscard]] bool on(std::string_view suffix) const {
     const std::string v = value(suffix);

@@ -365,6 +365,10 @@ TEST(bindproto_exports, stand_ins_export_exactly_the_binding_names) {
     const std::string only = r.only;
     for (const std::string& name : exported) {
       if (strutilx::lowercase(name.substr(0, only.size())).view() != only) continue;
+      // The bridge's boundary with zero-terminated texts ("CXCheck", "CoptReadDefinition",
+      // "COPTGETSTRSTR") is not the link's.
+      if (name.size() > 1 && name[0] == 'C' && (name[1] == 'X' || name[1] == 'o' || name[1] == 'O'))
+        continue;
       EXPECT_EQ(allowed.count(name), 1u) << name << " is exported but no binding name";
     }
   }
