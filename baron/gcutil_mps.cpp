@@ -83,27 +83,12 @@ digits15 sigdigits(double a) {
   return out;
 }
 
-// The digits rounded half up to k significant digits (the carry may raise the power), then
-// their text as dbltostr writes the value: plain decimal for powers -4 to 14 unless
-// exponent asks for the exponent form. The text's length.
-std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
-  char d[16];
-  std::copy_n(x.d, k, d);
-  int e = x.e;
-  if (x.d[k] >= '5') {
-    int i = k - 1;
-    while (i >= 0 && d[i] == '9') d[i--] = '0';
-    if (i >= 0) {
-      ++d[i];
-    } else {
-      d[0] = '1';
-      ++e;
-    }
-  }
-  int count = k;
+// The text of count digits d times 10^e as dbltostr lays it out: plain decimal when plain,
+// else mantissa, "E" and exponent.
+std::size_t layout(const char* d, int count, int e, bool plain, char* out) {
   while (count > 1 && d[count - 1] == '0') --count;
   char* p = out;
-  if (!exponent && e >= 0 && e <= 14) {
+  if (plain && e >= 0) {
     const int whole = std::min(count, e + 1);
     p = std::copy_n(d, whole, p);
     p = std::fill_n(p, e + 1 - whole, '0');
@@ -111,7 +96,7 @@ std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
       *p++ = '.';
       p = std::copy(d + e + 1, d + count, p);
     }
-  } else if (!exponent && e < 0 && e >= -4) {
+  } else if (plain) {
     *p++ = '0';
     *p++ = '.';
     p = std::fill_n(p, -e - 1, '0');
@@ -128,20 +113,46 @@ std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
   return static_cast<std::size_t>(p - out);
 }
 
+// The digits rounded half up to k significant digits (the carry may raise the power), as
+// dbltostr writes the rounded value, or in exponent form when exponent asks. The length.
+std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
+  char d[16];
+  std::copy_n(x.d, k, d);
+  int e = x.e;
+  if (x.d[k] >= '5') {
+    int i = k - 1;
+    while (i >= 0 && d[i] == '9') d[i--] = '0';
+    if (i >= 0) {
+      ++d[i];
+    } else {
+      d[0] = '1';
+      ++e;
+    }
+  }
+  return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
+}
+
 // The 12-character field into out.
 void floattompschars(double value, char* out) {
   const bool negative = value < 0;
   const std::size_t w = negative ? 11 : 12;
   const double a = std::fabs(value);
   char text[strutilx::dbltostr_maxlen + 8];
-  std::size_t n = strutilx::dbltostr_chars(a, '.', text);
-  if (n > w) {
+  std::size_t n = 0;
+  if (a == 0 || !std::isfinite(a)) {
+    n = strutilx::dbltostr_chars(a, '.', text);
+  } else {
+    // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
+    // number whose integer part alone passes the field takes the exponent form, as many
+    // digits as fit.
     const digits15 x = sigdigits(a);
-    // Rounded to fewer digits until the text fits; a number whose integer part alone
-    // passes the field takes the exponent form, as many digits as fit.
+    n = layout(x.d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+    // Rounding cannot shorten an integer part that passes the field (it would end in a
+    // wrong number): such values go to the exponent form at once.
+    const bool integerfits = x.e + 1 <= static_cast<int>(w);
     for (const bool exponent : {false, true}) {
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
-        n = roundedtext(x, k, exponent, text);
+      if (!exponent && !integerfits) continue;
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
     }
   }
   const std::size_t used = n + (negative ? 1 : 0);

@@ -1,10 +1,14 @@
 // The fixed-column MPS number field, and the note on names the name field cuts.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "baron/baronmodel.h"
 #include "baron/gcutil.h"
+#include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
 #include "support/testutil.h"
 
@@ -34,12 +38,35 @@ TEST(GcutilMps, FloatToMpsField) {
       {999999999999999.0, "        1E15", "the last plain-decimal magnitude"},
       {1e15, "        1E15", "exponent text from dbltostr already"},
       {-9.87654321e20, "-9.876543E20", "long exponent form, negative"},
+      {9.999999999999999e-5, "        1E-4", "below 1e-4 the text keeps the exponent form"},
+      {0.000123456789012345, "0.0001234568", "from 1e-4 plain decimal, rounded"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
     const q5rt::sstr got = gcutil::floattomps(r.value);
     EXPECT_EQ(std::string_view(got), std::string_view(r.text));
     EXPECT_EQ(got.size(), 12u);
+  }
+}
+
+// Every value whose number text fits is written as that text; the others read back close.
+TEST(GcutilMps, FieldAgreesWithTheNumberText) {
+  std::uint64_t state = 88172645463325252ULL;
+  for (int i = 0; i < 20000; ++i) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    const double mantissa = static_cast<double>(state >> 11) / 9007199254740992.0;
+    double x = (1 + 9 * mantissa) * std::pow(10.0, static_cast<int>(state % 40) - 20);
+    if (i % 5 == 0) x = std::round(x);
+    if (i % 3 == 0) x = -x;
+    SCOPED_TRACE(x);
+    const std::string text(std::string_view(strutilx::dbltostr(std::fabs(x))));
+    const std::string field(std::string_view(gcutil::floattomps(x)));
+    ASSERT_EQ(field.size(), 12u);
+    if (text.size() <= (x < 0 ? 11u : 12u)) {
+      EXPECT_EQ(field, std::string(12 - text.size() - (x < 0 ? 1 : 0), ' ') + (x < 0 ? "-" : "") + text);
+    } else {
+      EXPECT_NEAR(std::strtod(field.c_str(), nullptr), x, 1e-5 * std::fabs(x));
+    }
   }
 }
 
