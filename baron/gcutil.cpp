@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <memory>
 
@@ -46,12 +47,14 @@ q5rt::sstr currentdir() {
 
 }  // namespace
 
-void treehalt(std::string_view line) {
+void treehalt(std::string_view line) { treehalt(line, 0); }
+
+void treehalt(std::string_view line, int code) {
   q5rt::textfile& out = q5rt::output();
   out.writeln(line);
   out.flush();
-  if (treehalthook != nullptr) treehalthook(0);
-  q5rt::halt(0);
+  if (treehalthook != nullptr) treehalthook(code);
+  q5rt::halt(code);
 }
 
 q5rt::sstr scratchname(std::string_view base) {
@@ -97,6 +100,28 @@ void objvardefset(std::string_view name) { optobjvardef_.assign_cut(name); }
 namespace detail {
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
+
+linebuf& linebuf::add(std::int64_t v) {
+  char digits[24];
+  return add(std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, v).ptr - digits)));
+}
+
+linebuf& linebuf::number(double x) {
+  char text[strutilx::dbltostr_maxlen];
+  return add(std::string_view(text, strutilx::dbltostr_chars(x, '.', text)));
+}
+
+linebuf& linebuf::field(std::string_view text, std::size_t width, bool cut) {
+  add(cut ? text.substr(0, width) : text);
+  for (std::size_t k = text.size(); k < width; ++k) add(' ');
+  return *this;
+}
+
+void linebuf::writeln(q5rt::textfile& f) {
+  add('\n');
+  f.write(std::string_view(buf_, n_));
+  n_ = 0;
+}
 
 std::int32_t coltype(std::int32_t c) {
   const auto& t = gcdata::mymodel.coltype;

@@ -44,6 +44,7 @@ inline q5rt::sstr chlambda;       // convex-hull divisor in force, empty none
 inline std::int32_t chdis = 0;
 inline std::int32_t chterm = 0;
 inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
+inline ctvnew::tmathnewrec mathnewconverttester{};  // the Jacobian tester's gradients
 
 // The halts of the tree code go through here: the line on standard output, then the
 // run ends with exit code 0. A test or fuzz target may set a hook that does not return
@@ -51,6 +52,8 @@ inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
 using halthook = void (*)(int code);
 inline halthook treehalthook = nullptr;
 [[noreturn]] void treehalt(std::string_view line);
+// The same with another exit code (the differentiator's wrong stack ends with 1).
+[[noreturn]] void treehalt(std::string_view line, int code);
 
 // ---- header, files and small services ----
 // The comment header of a written model, every line starting with prefix. The time stamp
@@ -122,5 +125,60 @@ void donlcodedirty(node* root, std::int32_t style, std::string_view objvarname,
 void dumpnlrec(q5rt::textfile& f, const node* n);
 void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code,
                 std::span<const double> pool, std::int32_t first, std::int32_t last);
+
+// The per-instruction lines of dumpnlcode, without its title lines; nothing for an empty
+// range.
+void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> pool,
+                   std::int32_t first, std::int32_t last);
+
+// ---- symbolic differentiation ----
+// The derivative code of the row code first..last with respect to column, from out[0] on,
+// its length in count. True when more than capacity instructions were needed (the code
+// is then incomplete; count still says how many). The code reads the pool entries 1, 5,
+// 6, 8, 9, 10 and 11 as 1, 0.5, 2, 0, 1/sqrt(2 pi), 1/ln 10 and 1/ln 2 (diffpool).
+[[nodiscard]] bool diffcode(std::int32_t first, std::int32_t last, std::int32_t column,
+                            codespan code, std::span<const double> pool,
+                            std::span<ctvnl::tnlcode> out, std::int32_t& count,
+                            std::int32_t capacity);
+// ---- LP and MPS files ----
+// The linear part of the model: MPS in CPLEX's free dialect for the description
+// "CplexMPS", fixed-column MPS otherwise; CPLEX LP. 0, or the open result.
+[[nodiscard]] std::int32_t gcwritemps(std::string_view description, std::string_view filename);
+[[nodiscard]] std::int32_t gcwritelp(std::string_view description, std::string_view filename);
+// A fixed-column MPS number field: 12 characters, right-aligned.
+[[nodiscard]] q5rt::sstr floattomps(double value);
+
+// ---- diagnostic files ----
+// The dump of the instance; flag 0 folds each tree before its text, another flag writes
+// the unfolded tree with that flag. 0, or 1 when the file cannot be opened.
+std::int32_t gcdump(std::string_view filename, std::int32_t flag);
+// The Jacobian tester file: the number of differences marked (0 when the file cannot be
+// opened).
+std::int32_t gctester(std::string_view filename);
+
+// ---- DAG text ----
+// The model in the Vienna DAG text format: 0, or the open result.
+[[nodiscard]] std::int32_t gcvienna(std::string_view description, std::string_view filename);
+
+// ---- defined variables and the conversion program ----
+// Pairs =E= rows with free columns they determine through a linear term: the model
+// record's defrowlist, defcollist, defcount, defnrows and deffixcols.
+void extractdefinedvariables();
+// Runs the solver table's "convert" program on the control file, control integer 104 set
+// to 273 for the run; the control file and the log are restored afterwards, whatever the
+// program did. 0 when the program ran and ended with exit code 0; 1 after a message.
+std::int32_t convosil(std::string_view description, std::string_view filename);
+// One scalar parameter into a data-exchange file open for writing.
+void vrkscalari(void* handle, std::string_view name, std::string_view text, std::int32_t value);
+void vrkscalarr(void* handle, std::string_view name, std::string_view text, double value);
+
+// The pool entries the derivative code relies on: position (from 1) and value.
+struct poolconstant {
+  std::int32_t position;
+  double value;
+};
+extern const std::array<poolconstant, 7> diffpool;
+// True when pool holds every entry of diffpool.
+[[nodiscard]] bool diffpoolok(std::span<const double> pool);
 
 }  // namespace gcutil

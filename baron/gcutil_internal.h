@@ -2,10 +2,12 @@
 // what the EMP record says about names.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
 #include "frame/q5rt.h"
+#include "frame/q5text.h"
 
 namespace gcutil::detail {
 
@@ -51,6 +53,29 @@ inline constexpr std::int32_t vcpower = 75;
 [[nodiscard]] q5rt::sstr plaincolname(std::int32_t c);
 // An SOS1 or SOS2 column.
 [[nodiscard]] bool issos(std::int32_t c);
+
+// One output line built in place and written with one call: the writers' inner loops
+// write millions of short lines. Pieces past the buffer are cut.
+class linebuf {
+ public:
+  linebuf& add(std::string_view text) {
+    const std::size_t n = std::min(text.size(), sizeof buf_ - n_);
+    std::copy_n(text.data(), n, buf_ + n_);
+    n_ += n;
+    return *this;
+  }
+  linebuf& add(char c) { return add(std::string_view(&c, 1)); }
+  linebuf& add(std::int64_t v);
+  // The number text of strutilx::dbltostr.
+  linebuf& number(double x);
+  // text filled with blanks on the right to width characters (cut at width when cut).
+  linebuf& field(std::string_view text, std::size_t width, bool cut);
+  void writeln(q5rt::textfile& f);
+
+ private:
+  char buf_[248];
+  std::size_t n_ = 0;
+};
 
 }  // namespace gcutil::detail
 

@@ -315,6 +315,11 @@ void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code, std::s
                 std::int32_t first, std::int32_t last) {
   f.writeln();
   f.writeln(title);
+  dumpnllisting(f, code, pool, first, last);
+}
+
+void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> pool,
+                   std::int32_t first, std::int32_t last) {
   for (std::int32_t k = std::max(first, 1); k <= last && static_cast<std::size_t>(k) <= code.size(); ++k) {
     const ctvnl::tnlcode& ins = code[static_cast<std::size_t>(k) - 1];
     const int op = ctvnl::code(ins.opcode);

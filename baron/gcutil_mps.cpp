@@ -1,0 +1,577 @@
+// The linear part of the model as MPS (fixed columns, or CPLEX's free dialect) and as
+// CPLEX LP text. Nonlinear parts, row types and model types that a format cannot carry
+// are left out with a note in the file and in the memo.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "baron/gcutil.h"
+#include "baron/gcutil_internal.h"
+#include "baron/liutil.h"
+#include "frame/strutilx_numbers.h"
+#include "instance/ctvproc.h"
+#include "instance/gcdata.h"
+
+namespace gcutil {
+
+namespace {
+
+using detail::num;
+
+constexpr std::string_view rowletters = "EGLNXCB";
+constexpr std::string_view nonlinearnote =
+    "  Cannot handle nonlinear equations, nonlinear part ignored.";
+constexpr std::string_view cutnote =
+    "  Names longer than 8 characters were cut: distinct names may coincide.";
+constexpr std::int32_t tbinary = 1, tinteger = 2, tsos1 = 3, tsos2 = 4, tsemicont = 5, tsemiint = 6;
+
+const gcdata::tmodel& model() { return gcdata::mymodel; }
+std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
+
+// Row types that the formats declare: =E=, =G=, =L=, =N=.
+bool declared(std::int32_t r) {
+  const std::int32_t t = model().rowtype[at(r)];
+  return t >= 0 && t <= 3;
+}
+
+q5rt::sstr modeltypename() {
+  const std::size_t t = static_cast<std::size_t>(model().modeltype);
+  return q5rt::sstr::cut(t < ctvproc::procnames.size() ? ctvproc::procnames[t]
+                                                       : std::string_view{});
+}
+
+bool hasrows(std::int32_t type) { return model().equcount[static_cast<std::size_t>(type)] > 0; }
+bool hascols(std::int32_t type) { return model().colcount[static_cast<std::size_t>(type)] > 0; }
+
+q5rt::sstr rowtypenote(std::int32_t type) {
+  return q5rt::concat("  Cannot handle ", equtypename[static_cast<std::size_t>(type)],
+                      " equations");
+}
+
+// A note: the memo, and the file's comment mark followed by the note.
+void note(q5rt::textfile& f, std::string_view mark, std::string_view text) {
+  gcdata::gcmemo(text);
+  f.write(mark);
+  f.writeln(text);
+}
+
+// True when a fixed-column name field cuts some row or column name.
+bool namescut() {
+  const gcdata::tmodel& m = model();
+  if (m.rows > 0 && 1 + strutilx::integerwidth(m.rows) > 8) return true;
+  for (std::int32_t c = 1; c <= m.cols; ++c) {
+    if (detail::prefix(c).size() + strutilx::integerwidth(c) > 8) return true;
+  }
+  return false;
+}
+
+// The 15 significant digits of a nonzero value and the power of ten of the first.
+struct digits15 {
+  char d[15];
+  int e;
+};
+
+digits15 sigdigits(double a) {
+  char buf[40];
+  const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
+  digits15 out{};
+  out.d[0] = buf[0];
+  std::copy_n(buf + 2, 14, out.d + 1);
+  out.e = std::atoi(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)).substr(17).data());
+  return out;
+}
+
+// The text of count digits d times 10^e as dbltostr lays it out: plain decimal when plain,
+// else mantissa, "E" and exponent.
+std::size_t layout(const char* d, int count, int e, bool plain, char* out) {
+  while (count > 1 && d[count - 1] == '0') --count;
+  char* p = out;
+  if (plain && e >= 0) {
+    const int whole = std::min(count, e + 1);
+    p = std::copy_n(d, whole, p);
+    p = std::fill_n(p, e + 1 - whole, '0');
+    if (count > e + 1) {
+      *p++ = '.';
+      p = std::copy(d + e + 1, d + count, p);
+    }
+  } else if (plain) {
+    *p++ = '0';
+    *p++ = '.';
+    p = std::fill_n(p, -e - 1, '0');
+    p = std::copy_n(d, count, p);
+  } else {
+    *p++ = d[0];
+    if (count > 1) {
+      *p++ = '.';
+      p = std::copy(d + 1, d + count, p);
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, p + 5, e).ptr;
+  }
+  return static_cast<std::size_t>(p - out);
+}
+
+// The digits rounded half up to k significant digits (the carry may raise the power), as
+// dbltostr writes the rounded value, or in exponent form when exponent asks. The length.
+std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
+  char d[16];
+  std::copy_n(x.d, k, d);
+  int e = x.e;
+  if (x.d[k] >= '5') {
+    int i = k - 1;
+    while (i >= 0 && d[i] == '9') d[i--] = '0';
+    if (i >= 0) {
+      ++d[i];
+    } else {
+      d[0] = '1';
+      ++e;
+    }
+  }
+  return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
+}
+
+// The 12-character field into out.
+void floattompschars(double value, char* out) {
+  const bool negative = value < 0;
+  const std::size_t w = negative ? 11 : 12;
+  const double a = std::fabs(value);
+  char text[strutilx::dbltostr_maxlen + 8];
+  std::size_t n = 0;
+  if (a == 0 || !std::isfinite(a)) {
+    n = strutilx::dbltostr_chars(a, '.', text);
+  } else {
+    // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
+    // number whose integer part alone passes the field takes the exponent form, as many
+    // digits as fit.
+    const digits15 x = sigdigits(a);
+    n = layout(x.d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+    // Rounding cannot shorten an integer part that passes the field (it would end in a
+    // wrong number): such values go to the exponent form at once.
+    const bool integerfits = x.e + 1 <= static_cast<int>(w);
+    for (const bool exponent : {false, true}) {
+      if (!exponent && !integerfits) continue;
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
+    }
+  }
+  const std::size_t used = n + (negative ? 1 : 0);
+  char* p = std::fill_n(out, 12 - std::min<std::size_t>(used, 12), ' ');
+  if (negative) *p++ = '-';
+  std::copy_n(text, std::min<std::size_t>(n, 12), p);
+}
+
+// A row or column name in a small buffer: the writers' inner loops make millions.
+class shortname {
+ public:
+  shortname(std::string_view prefix, std::int32_t number) {
+    char* p = std::copy(prefix.begin(), prefix.end(), buf_);
+    n_ = static_cast<std::size_t>(std::to_chars(p, buf_ + sizeof buf_, number).ptr - buf_);
+  }
+  operator std::string_view() const { return {buf_, n_}; }
+
+ private:
+  char buf_[24];
+  std::size_t n_ = 0;
+};
+
+shortname rowname(std::int32_t r) { return {"e", r}; }
+shortname colname(std::int32_t c) { return {detail::prefix(c), c}; }
+
+}  // namespace
+
+q5rt::sstr floattomps(double value) {
+  q5rt::sstr s;
+  s.set_length(12);
+  floattompschars(value, s.data());
+  return s;
+}
+
+namespace {
+
+class mpswriter {
+ public:
+  mpswriter(q5rt::textfile& f, bool fixed) : f_(f), fixed_(fixed) {}
+
+  void write() {
+    gcheader(f_, "*  ");
+    notes();
+    head();
+    rows();
+    columns();
+    rhs();
+    bounds();
+    sos();
+    cones();
+    f_.writeln("ENDATA");
+  }
+
+ private:
+  void field(std::string_view name) {
+    if (name.size() >= 8) {
+      f_.write(name.substr(0, 8));
+    } else {
+      f_.write(name);
+      f_.write(std::string_view("        ").substr(0, 8 - name.size()));
+    }
+  }
+
+  void writerow(char letter, std::string_view name) {
+    f_.write(' ');
+    f_.write(letter);
+    f_.write(fixed_ ? "  " : " ");
+    if (fixed_) {
+      field(name);
+      f_.writeln();
+    } else {
+      f_.writeln(name);
+    }
+  }
+
+  void writemarker(std::string_view kind, std::int32_t number) {
+    const q5rt::sstr marker = q5rt::concat("MARK", num(number));
+    if (fixed_) {
+      f_.write("    ");
+      field(marker);
+      f_.write("  'MARKER'                 '");
+    } else {
+      f_.write(' ');
+      f_.write(marker);
+      f_.write(" 'MARKER' '");
+    }
+    f_.write(kind);
+    f_.writeln("'");
+  }
+
+  void writecolumn(std::string_view first, std::string_view second, double value) {
+    detail::linebuf line;
+    if (fixed_) {
+      char text[12];
+      floattompschars(value, text);
+      line.add("    ").field(first, 8, true).add("  ").field(second, 8, true).add("  ");
+      line.add(std::string_view(text, sizeof text));
+    } else {
+      line.add(' ').add(first).add(' ').add(second).add(' ').number(value);
+    }
+    line.writeln(f_);
+  }
+
+  // A bound line; MI and FR lines carry no value.
+  void writebound(std::string_view type, std::int32_t c, const double* value) {
+    const shortname name = colname(c);
+    f_.write(' ');
+    f_.write(type);
+    if (fixed_) {
+      f_.write(" bnd       ");
+      if (value == nullptr) {
+        f_.writeln(std::string_view(name).substr(0, 8));
+        return;
+      }
+      field(name);
+      f_.write("  ");
+      f_.writeln(floattomps(*value));
+    } else {
+      f_.write(" bnd ");
+      f_.write(name);
+      if (value == nullptr) return f_.writeln();
+      f_.write(' ');
+      f_.writeln(strutilx::dbltostr(*value));
+    }
+  }
+
+  void notes() {
+    const std::int32_t t = model().modeltype;
+    if (t != 1 && t != 2 && t != 3) {
+      const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
+      gcdata::gcmemo(text);
+      f_.writeln("*");
+      f_.writeln(q5rt::concat("*", text));
+    }
+    if (hasrows(4)) note(f_, "*", rowtypenote(4));
+    if (fixed_ && hasrows(5)) note(f_, "*", rowtypenote(5));
+    if (hasrows(6)) note(f_, "*", rowtypenote(6));
+    if (fixed_ && namescut()) note(f_, "*", cutnote);
+  }
+
+  void head() {
+    if (fixed_) {
+      f_.writeln("*");
+      f_.writeln("NAME          Convert");
+      f_.writeln("*");
+      f_.writeln(model().maximize != 0 ? "* original model was maximizing"
+                                       : "* original model was minimizing");
+      f_.writeln("*");
+    } else {
+      f_.writeln("*");
+      f_.writeln("NAME Convert");
+      f_.writeln("OBJSENSE");
+      f_.writeln(model().maximize != 0 ? " MAX" : " MIN");
+      f_.writeln("OBJNAME");
+      f_.writeln(" obj");
+    }
+  }
+
+  void rows() {
+    f_.writeln("ROWS");
+    if (model().objvar != 0) writerow('N', "obj");
+    for (std::int32_t r = 1; r <= model().rows; ++r) {
+      if (declared(r))
+        writerow(rowletters[static_cast<std::size_t>(model().rowtype[at(r)])], rowname(r));
+    }
+  }
+
+  void columns() {
+    const gcdata::tmodel& m = model();
+    f_.writeln("COLUMNS");
+    std::int32_t markers = 0;
+    bool inrun = false;
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      const std::int32_t t = m.coltype[at(c)];
+      const bool discrete = (t == tbinary || t == tinteger || t == tsemiint) &&
+                            m.collower[at(c)] != m.colupper[at(c)];
+      if (discrete && !inrun) writemarker("INTORG", ++markers);
+      if (!discrete && inrun) writemarker("INTEND", markers);
+      inrun = discrete;
+      const shortname name = colname(c);
+      if (c == m.objvar) writecolumn(name, "obj", fixed_ && m.maximize != 0 ? -1.0 : 1.0);
+      for (const zlmspecs::tjacrec* e = m.colfirst[at(c)]; e != nullptr; e = e->colnext) {
+        if (declared(e->row)) writecolumn(name, rowname(e->row), e->jacval);
+      }
+    }
+    if (inrun) writemarker("INTEND", markers);
+  }
+
+  void rhs() {
+    const gcdata::tmodel& m = model();
+    f_.writeln("RHS");
+    for (std::int32_t r = 1; r <= m.rows; ++r) {
+      if (m.rowrhs[at(r)] != 0 && declared(r)) writecolumn("rhs", rowname(r), m.rowrhs[at(r)]);
+      if (m.rowfirstinstr[at(r)] != 0) note(f_, "*", nonlinearnote);
+    }
+  }
+
+  void bounds() {
+    const gcdata::tmodel& m = model();
+    f_.writeln("BOUNDS");
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      const double lo = m.collower[at(c)];
+      const double up = m.colupper[at(c)];
+      const std::int32_t t = m.coltype[at(c)];
+      const bool semi = t == tsemicont || t == tsemiint;
+      if (lo == up && (!semi || lo == 0)) {
+        writebound("FX", c, &lo);
+        continue;
+      }
+      if (lo == m.valmin) {
+        if (up == m.valpin) {
+          writebound("FR", c, nullptr);
+          continue;
+        }
+        writebound("MI", c, nullptr);
+      } else if (lo == 0) {
+        if (t == tinteger && up == m.valpin) {
+          writebound("LI", c, &lo);
+          continue;
+        }
+      } else {
+        writebound("LO", c, &lo);
+      }
+      if (up != m.valpin) writebound(semi && lo > 0 ? "SC" : "UP", c, &up);
+    }
+  }
+
+  void sos() {
+    const gcdata::tmodel& m = model();
+    if (!hascols(tsos1) && !hascols(tsos2)) return;
+    f_.writeln("SOS");
+    std::int32_t member = 0;
+    std::int32_t set = -1;
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      const std::int32_t t = m.coltype[at(c)];
+      if (t != tsos1 && t != tsos2) continue;
+      if (m.colsosset[at(c)] != set) f_.writeln(t == tsos1 ? " S1" : " S2");
+      set = m.colsosset[at(c)];
+      f_.writeln(q5rt::concat("    ", colname(c), " ", num(++member)));
+    }
+  }
+
+  void cones() {
+    const gcdata::tmodel& m = model();
+    if (!hasrows(5)) return;
+    std::int32_t k = 0;
+    for (std::int32_t r = 1; r <= m.rows; ++r) {
+      if (m.rowtype[at(r)] != 5) continue;
+      std::vector<std::int32_t> heads;
+      for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr && heads.size() < 2;
+           e = e->rownext) {
+        if (e->jacval >= 0) heads.push_back(e->col);
+      }
+      const q5rt::sstr name = q5rt::concat("K", num(++k));
+      f_.write("CSECTION      ");
+      f_.write(liutil::padright(name, 21));
+      f_.writeln(heads.size() == 2 ? "0 RQUAD" : "0 QUAD");
+      for (const std::int32_t c : heads) f_.writeln(q5rt::concat("    ", colname(c)));
+      for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr; e = e->rownext) {
+        if (e->jacval < 0) f_.writeln(q5rt::concat("    ", colname(e->col)));
+      }
+    }
+  }
+
+  q5rt::textfile& f_;
+  bool fixed_;
+};
+
+class lpwriter {
+ public:
+  explicit lpwriter(q5rt::textfile& f) : f_(f) {}
+
+  void write() {
+    gcheader(f_, "\\  ");
+    notes();
+    objective();
+    rows();
+    bounds();
+    liutil::liset(f_, 79, 0);
+    list(
+        "Binaries", [](std::int32_t t) { return t == tbinary; }, hascols(tbinary));
+    list(
+        "Generals", [](std::int32_t t) { return t == tinteger || t == tsemiint; },
+        hascols(tinteger) || hascols(tsemiint));
+    list(
+        "Semi-Continuous", [](std::int32_t t) { return t == tsemicont || t == tsemiint; },
+        hascols(tsemicont) || hascols(tsemiint));
+    sos();
+    liutil::lilast("");
+    liutil::lilast("End");
+    liutil::liend();
+  }
+
+ private:
+  void notes() {
+    const std::int32_t t = model().modeltype;
+    if (t != 1 && t != 2 && t != 3 && t != 12 && t != 13) {
+      const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
+      gcdata::gcmemo(text);
+      f_.writeln("\\");
+      f_.writeln(q5rt::concat("\\", text));
+    }
+    if (hasrows(3)) note(f_, "\\", rowtypenote(3));
+    if (hasrows(4)) note(f_, "\\", rowtypenote(4));
+    f_.writeln();
+  }
+
+  void objective() {
+    const gcdata::tmodel& m = model();
+    f_.writeln(m.maximize != 0 ? "Maximize" : "Minimize");
+    if (m.objvar != 0) {
+      f_.writeln(q5rt::concat(" obj: ", colname(m.objvar)));
+    } else {
+      f_.writeln("\\ the line below will force an error");
+      f_.writeln(q5rt::concat(" obj: a_model_of_type_", modeltypename()));
+    }
+    f_.writeln();
+    f_.writeln("Subject To");
+  }
+
+  void rows() {
+    static constexpr std::string_view equlp[] = {
+        " = ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
+    const gcdata::tmodel& m = model();
+    liutil::liset(f_, 79, 3);
+    for (std::int32_t r = 1; r <= m.rows; ++r) {
+      liutil::lifirst(q5rt::concat(" ", rowname(r), ":"), 3);
+      bool first = true;
+      for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr; e = e->rownext) {
+        const double a = std::fabs(e->jacval);
+        const std::string_view sign = e->jacval < 0 ? " - " : first ? "   " : " + ";
+        first = false;
+        liutil::linext(
+            q5rt::concat(sign, a == 1 ? q5rt::sstr{} : q5rt::concat(strutilx::zlmvaltostr(a), " "),
+                         colname(e->col)));
+      }
+      // A row without terms would not read back: a zero term keeps it a constraint.
+      if (first && m.cols > 0) liutil::linext(q5rt::concat("   0 ", colname(1)));
+      const std::int32_t t = m.rowtype[at(r)];
+      const std::string_view op = t >= 0 && t < 7 ? equlp[static_cast<std::size_t>(t)] : " ";
+      liutil::lilast(q5rt::concat(op, strutilx::zlmvaltostr(m.rowrhs[at(r)])));
+      if (m.rowfirstinstr[at(r)] != 0) note(f_, "\\", nonlinearnote);
+    }
+  }
+
+  void bounds() {
+    const gcdata::tmodel& m = model();
+    liutil::lilast("");
+    liutil::lilast("Bounds");
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      const double lo = m.collower[at(c)];
+      const double up = m.colupper[at(c)];
+      const shortname name = colname(c);
+      if (lo == up) {
+        f_.writeln(q5rt::concat(" ", name, " = ", strutilx::zlmvaltostr(lo)));
+      } else if (lo == m.valmin && up == m.valpin) {
+        f_.writeln(q5rt::concat(" ", name, " Free"));
+      } else if (lo == 0 && up == m.valpin) {
+        if (m.coltype[at(c)] == tinteger) f_.writeln(q5rt::concat(" ", name, " >= 0"));
+      } else {
+        f_.writeln(q5rt::concat(" ", strutilx::zlmvaltostr(lo), " <= ", name,
+                                " <= ", strutilx::zlmvaltostr(up)));
+      }
+    }
+  }
+
+  template <typename Pred>
+  void list(std::string_view heading, Pred member, bool present) {
+    if (!present) return;
+    const gcdata::tmodel& m = model();
+    liutil::lilast("");
+    liutil::lilast(heading);
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      if (member(m.coltype[at(c)])) liutil::linext(q5rt::concat(" ", colname(c)));
+    }
+    liutil::lilast("");
+  }
+
+  void sos() {
+    const gcdata::tmodel& m = model();
+    if (!hascols(tsos1) && !hascols(tsos2)) return;
+    liutil::lilast("");
+    liutil::lilast("SOS");
+    std::int32_t member = 0;
+    std::int32_t set = -1;
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      const std::int32_t t = m.coltype[at(c)];
+      if (t != tsos1 && t != tsos2) continue;
+      ++member;
+      if (m.colsosset[at(c)] != set) liutil::lifirst(t == tsos1 ? " S1 ::" : " S2 ::", 0);
+      set = m.colsosset[at(c)];
+      liutil::linext(q5rt::concat("  ", colname(c), " : ", num(member)));
+    }
+    liutil::lilast("");
+  }
+
+  q5rt::textfile& f_;
+};
+
+}  // namespace
+
+std::int32_t gcwritemps(std::string_view description, std::string_view filename) {
+  q5rt::textfile f;
+  if (const int rc = open4write(f, filename, description); rc != 0) return rc;
+  f.set_iocheck(true);
+  mpswriter(f, description != "CplexMPS").write();
+  f.close();
+  f.check();
+  return 0;
+}
+
+std::int32_t gcwritelp(std::string_view description, std::string_view filename) {
+  q5rt::textfile f;
+  if (const int rc = open4write(f, filename, description); rc != 0) return rc;
+  f.set_iocheck(true);
+  lpwriter(f).write();
+  f.close();
+  f.check();
+  return 0;
+}
+
+}  // namespace gcutil
