@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,23 +73,16 @@ void makesysdir(const fs::path& sysdir) {
     fs::copy_file(from, sysdir / fs::path(from).filename());
 }
 
-TEST(BridgeRun, EveryColumnCarriesTheLocalSolversLevel) {
-  struct row {
-    std::string options;
-    int solver;  // number in the local solver table
-    const char* why;
-  };
-  const row rows[] = {
-      {"NLPSol 16\nExtMINLPsolver minlpsolvb\n", 13, "the option file's MINLP solver (101)"},
-      {"NLPSol 16\n", 12, "the default MINLP solver (101)"},
-      {"NLPSol 5\n", 5, "solver 5 of the table"},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.why);
-    testutil::tempdir dir;
+// One run of baronlink on the MINLP with these options, its system directory made first
+// (and then changed by `prepare`).
+struct bridgerun {
+  explicit bridgerun(const std::string& options,
+                     const std::function<void(const fs::path&)>& prepare = {},
+                     const std::vector<std::string>& faults = {}) {
     makesysdir(dir.path() / "sysdir");
+    if (prepare) prepare(dir.path() / "sysdir");
     modeldesc d = minlp();
-    d.options = r.options;
+    d.options = options;
     d.sysdir = dir.file("sysdir") + "/";
     barontest::writemodel(d, dir.path().string());
     std::vector<std::string> env = testutil::standinenv();
@@ -96,16 +90,42 @@ TEST(BridgeRun, EveryColumnCarriesTheLocalSolversLevel) {
     // The sanitizer's dlopen hides the bridge's run path: name the system directory.
     env.back() += ":" + dir.file("sysdir");
 #endif
-    const auto run =
+    env.insert(env.end(), faults.begin(), faults.end());
+    result =
         testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
-    EXPECT_EQ(run.exit_code, 0);
-    ASSERT_EQ(testutil::read_file(dir.file("bavemap.scr")),
-              "VARIABLES 4\n4\n2\n1\n3\nEQUATIONS 2\n1\n2\n");
-    const std::string log = testutil::read_file(dir.file("model.log"));
-    EXPECT_NE(log.find("BARON stand-in: local solver "), std::string::npos) << log;
+    log = testutil::read_file(dir.file("model.log"));
+  }
+  testutil::tempdir dir;
+  testutil::run_result result;
+  std::string log;
+};
 
-    const std::vector<record> recs = solutionrecords(testutil::read_file(dir.file("model.sol")));
-    ASSERT_EQ(recs.size(), 6U) << log;
+TEST(BridgeRun, EveryColumnCarriesTheLocalSolversLevel) {
+  struct row {
+    std::string options;
+    int number;  // that BARON asks for
+    int solver;  // in the local solver table
+    const char* why;
+  };
+  const row rows[] = {
+      {"NLPSol 16\nExtMINLPsolver minlpsolvb\n", 101, 13, "the option file's MINLP solver"},
+      {"NLPSol 16\n", 101, 12, "the default MINLP solver"},
+      {"NLPSol 5\n", 5, 5, "solver 5 of the table"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bridgerun run(r.options);
+    EXPECT_EQ(run.result.exit_code, 0);
+    ASSERT_EQ(testutil::read_file(run.dir.file("bavemap.scr")),
+              "VARIABLES 4\n4\n2\n1\n3\nEQUATIONS 2\n1\n2\n");
+    EXPECT_NE(run.log.find("BARON stand-in: local solver " + std::to_string(r.number) +
+                           ": model status 2, solve status 1\n"),
+              std::string::npos)
+        << run.log;
+
+    const std::vector<record> recs =
+        solutionrecords(testutil::read_file(run.dir.file("model.sol")));
+    ASSERT_EQ(recs.size(), 6U) << run.log;
     // start + c: 0.5 + 1, 3 + 2, 0.25 + 3, and 0 + 4 held at b4's upper bound 1.
     const double levels[] = {1.5, 5, 3.25, 1};
     const double k = 1000.0 * r.solver;
@@ -116,6 +136,39 @@ TEST(BridgeRun, EveryColumnCarriesTheLocalSolversLevel) {
       EXPECT_EQ(got.marginal, k + c);
     }
     for (int i = 1; i <= 2; ++i) EXPECT_EQ(recs[static_cast<std::size_t>(i - 1)].marginal, -(k + i));
+  }
+}
+
+// Without a usable bridge the stand-in says why in the log and answers with its own search,
+// which finds no point that keeps e2: no solution reaches the solution file.
+TEST(BridgeRun, AnUnusableBridgeLeavesBaronsOwnAnswer) {
+  struct row {
+    std::string options;
+    std::function<void(const fs::path&)> prepare;
+    std::vector<std::string> faults;
+    std::string line;
+    bool asks;  // for a solver of the modelling system
+    const char* why;
+  };
+  const row rows[] = {
+      {"NLPSol 16\n", [](const fs::path& s) { fs::remove(s / "libkorvasteps64.so"); }, {},
+       "BARON stand-in: local solver 101: cannot load ", true, "no bridge in the system directory"},
+      {"NLPSol 7\n", {}, {"BRIN_REFUSE_API=1"},
+       "BARON stand-in: local solver 7: baronzolm_init answered 1\n", true,
+       "the combined library refuses the bridge"},
+      {"NLPSol 2\n", {}, {}, "BARON stand-in: 1001 candidates, none feasible\n", false,
+       "NLPSol 2: BARON's own solver"},
+      {"NLPSol 17\n", {}, {}, "BARON stand-in: 1001 candidates, none feasible\n", false,
+       "NLPSol 17: BARON's own solver"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bridgerun run(r.options, r.prepare, r.faults);
+    EXPECT_EQ(run.result.exit_code, 0);
+    EXPECT_NE(run.log.find(r.line), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("BARON stand-in: barstatus 1, model status 5\n"), std::string::npos)
+        << run.log;
+    EXPECT_EQ(run.log.find("BARON stand-in: local solver") != std::string::npos, r.asks);
   }
 }
 
