@@ -66,9 +66,9 @@ result solve(const baronparse::model& m, const std::string& library, const std::
   void* state = nullptr;
   std::int32_t outs[5] = {}, ready = 0;
   std::vector<std::int32_t> avail(availslots, 0);
-  const std::int32_t initcode = init(&state, ctrlfile.c_str(), &outs[0], &outs[1], &outs[2],
-                                     &outs[3], &outs[4], avail.data(), availslots, barondate,
-                                     nullptr, &ready);
+  const std::int32_t initcode =
+      init(&state, ctrlfile.c_str(), &outs[0], &outs[1], &outs[2], &outs[3], &outs[4], avail.data(),
+           availslots, barondate, nullptr, &ready);
   if (initcode != 0) {
     (void)release(state);
     r.message = "baronzolm_init answered " + std::to_string(initcode);
@@ -101,10 +101,9 @@ result solve(const baronparse::model& m, const std::string& library, const std::
   std::int32_t headtail3 = 0, headtail11 = 0;
   double headtail5 = 0, headtail15 = 0;
   r.code = solveprob(state, &number, nullptr, nullptr, &allcontinuous, &arg6, &arg7, &nodelimit,
-                     &arg9, &arg10, &arg11, lower.data(), upper.data(),
-                     r.levels.data(), r.marginals.data(), &wantequ, r.equmarginals.data(),
-                     &r.modelstat, &r.solvestat, &headtail5, &headtail15, &headtail3,
-                     &headtail11);
+                     &arg9, &arg10, &arg11, lower.data(), upper.data(), r.levels.data(),
+                     r.marginals.data(), &wantequ, r.equmarginals.data(), &r.modelstat,
+                     &r.solvestat, &headtail5, &headtail15, &headtail3, &headtail11);
   (void)release(state);
   r.solved = r.code == 0;
   if (!r.solved) r.message = "baronzolm_solveprob answered " + std::to_string(r.code);

@@ -5,10 +5,10 @@
 // 109 (control file), 112 (tim), 113 (res) and 114 (sum), read from the folder of the
 // "zolmlibname" library path (the system directory). Answers with the default search, or
 // with a local solve through that library when option 59 (the local NLP solver) asks for a
-// solver of the modelling system (baronlocal.h), or the scenario of BARON_STANDIN_SCENARIO, writes the tim, sum and res files and a few
-// lines on standard output. A file it refuses gets one line "baron: <file>:<line>: <what>"
-// on standard error and exit code 2, and, when the tim path was already read, a tim file
-// with barstatus 10 and model status 5.
+// solver of the modelling system (baronlocal.h), or the scenario of BARON_STANDIN_SCENARIO, writes
+// the tim, sum and res files and a few lines on standard output. A file it refuses gets one line
+// "baron: <file>:<line>: <what>" on standard error and exit code 2, and, when the tim path was
+// already read, a tim file with barstatus 10 and model status 5.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -135,8 +135,8 @@ bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
     const baronparse::option* o = m.findoption(names[static_cast<std::size_t>(number - 1)]);
     return o == nullptr ? std::string() : o->value;
   };
-  p = {value(ctrlfileoption), value(timoption), value(resoption), value(sumoption), library,
-       value(nlpsoloption)};
+  p = {value(ctrlfileoption), value(timoption), value(resoption),
+       value(sumoption),      library,          value(nlpsoloption)};
   if (p.tim.empty()) return fault("no " + names[timoption - 1] + " option");
   if (p.res.empty()) return fault("no " + names[resoption - 1] + " option");
   if (p.sum.empty()) return fault("no " + names[sumoption - 1] + " option");

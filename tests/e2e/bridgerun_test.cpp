@@ -67,9 +67,10 @@ modeldesc minlp() {
 // the option definitions.
 void makesysdir(const fs::path& sysdir) {
   fs::create_directory(sysdir);
-  for (const std::string& from : {std::string(BRIDGE_LIBRARY), testutil::standinlib() + "/libzlmopt64.so",
-                                 testutil::standinlib() + "/libbrin64.so",
-                                 testutil::source_dir() + "/examples/sysdir/optbaron.def"})
+  for (const std::string& from :
+       {std::string(BRIDGE_LIBRARY), testutil::standinlib() + "/libzlmopt64.so",
+        testutil::standinlib() + "/libbrin64.so",
+        testutil::source_dir() + "/examples/sysdir/optbaron.def"})
     fs::copy_file(from, sysdir / fs::path(from).filename());
 }
 
@@ -135,7 +136,8 @@ TEST(BridgeRun, EveryColumnCarriesTheLocalSolversLevel) {
       EXPECT_EQ(got.level, levels[c - 1]);
       EXPECT_EQ(got.marginal, k + c);
     }
-    for (int i = 1; i <= 2; ++i) EXPECT_EQ(recs[static_cast<std::size_t>(i - 1)].marginal, -(k + i));
+    for (int i = 1; i <= 2; ++i)
+      EXPECT_EQ(recs[static_cast<std::size_t>(i - 1)].marginal, -(k + i));
   }
 }
 
@@ -151,14 +153,29 @@ TEST(BridgeRun, AnUnusableBridgeLeavesBaronsOwnAnswer) {
     const char* why;
   };
   const row rows[] = {
-      {"NLPSol 16\n", [](const fs::path& s) { fs::remove(s / "libkorvasteps64.so"); }, {},
-       "BARON stand-in: local solver 101: cannot load ", true, "no bridge in the system directory"},
-      {"NLPSol 7\n", {}, {"BRIN_REFUSE_API=1"},
-       "BARON stand-in: local solver 7: baronzolm_init answered 1\n", true,
+      {"NLPSol 16\n",
+       [](const fs::path& s) { fs::remove(s / "libkorvasteps64.so"); },
+       {},
+       "BARON stand-in: local solver 101: cannot load ",
+       true,
+       "no bridge in the system directory"},
+      {"NLPSol 7\n",
+       {},
+       {"BRIN_REFUSE_API=1"},
+       "BARON stand-in: local solver 7: baronzolm_init answered 1\n",
+       true,
        "the combined library refuses the bridge"},
-      {"NLPSol 2\n", {}, {}, "BARON stand-in: 1001 candidates, none feasible\n", false,
+      {"NLPSol 2\n",
+       {},
+       {},
+       "BARON stand-in: 1001 candidates, none feasible\n",
+       false,
        "NLPSol 2: BARON's own solver"},
-      {"NLPSol 17\n", {}, {}, "BARON stand-in: 1001 candidates, none feasible\n", false,
+      {"NLPSol 17\n",
+       {},
+       {},
+       "BARON stand-in: 1001 candidates, none feasible\n",
+       false,
        "NLPSol 17: BARON's own solver"},
   };
   for (const row& r : rows) {
