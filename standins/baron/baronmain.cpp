@@ -3,17 +3,19 @@
 // Reads BARON's input file, takes the result paths and the control file's name from its
 // OPTIONS section under the names the option definition file "optbaron.def" gives options
 // 109 (control file), 112 (tim), 113 (res) and 114 (sum), read from the folder of the
-// "zolmlibname" library path (the system directory). Answers with the default search or
-// the scenario of BARON_STANDIN_SCENARIO, writes the tim, sum and res files and a few
-// lines on standard output. A file it refuses gets one line "baron: <file>:<line>: <what>"
-// on standard error and exit code 2, and, when the tim path was already read, a tim file
-// with barstatus 10 and model status 5.
+// "zolmlibname" library path (the system directory). Answers with the default search, or
+// with a local solve through that library when option 59 (the local NLP solver) asks for a
+// solver of the modelling system (baronlocal.h), or the scenario of BARON_STANDIN_SCENARIO, writes
+// the tim, sum and res files and a few lines on standard output. A file it refuses gets one line
+// "baron: <file>:<line>: <what>" on standard error and exit code 2, and, when the tim path was
+// already read, a tim file with barstatus 10 and model status 5.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "standins/baron/baronanswer.h"
+#include "standins/baron/baronlocal.h"
 #include "standins/baron/baronparse.h"
 #include "standins/baron/baronresults.h"
 #include "standins/baron/baronscenario.h"
@@ -22,10 +24,12 @@
 namespace {
 
 constexpr int refused = 2;
-constexpr int ctrlfileoption = 109, timoption = 112, resoption = 113, sumoption = 114;
+constexpr int nlpsoloption = 59, ctrlfileoption = 109, timoption = 112, resoption = 113,
+              sumoption = 114;
 
 struct paths {
   std::string ctrlfile, tim, res, sum;
+  std::string library, nlpsol;
 };
 
 int refuse(const std::string& message) {
@@ -131,7 +135,8 @@ bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
     const baronparse::option* o = m.findoption(names[static_cast<std::size_t>(number - 1)]);
     return o == nullptr ? std::string() : o->value;
   };
-  p = {value(ctrlfileoption), value(timoption), value(resoption), value(sumoption)};
+  p = {value(ctrlfileoption), value(timoption), value(resoption),
+       value(sumoption),      library,          value(nlpsoloption)};
   if (p.tim.empty()) return fault("no " + names[timoption - 1] + " option");
   if (p.res.empty()) return fault("no " + names[resoption - 1] + " option");
   if (p.sum.empty()) return fault("no " + names[sumoption - 1] + " option");
@@ -160,6 +165,25 @@ baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
   return o;
 }
 
+// The local solver's answer as the stand-in's solution: its levels, the objective there
+// (both bounds), its marginals as the duals.
+baronresults::outcome fromlocal(const baronparse::model& m, const baronlocal::result& l,
+                                bool dexponent) {
+  using baronresults::number;
+  baronresults::outcome o;
+  o.candidates = 1;
+  o.itera = "1";
+  o.nodeopt = "-1";
+  baronresults::solution s{number(baronparse::evaluate(m.obj.expr, l.levels), dexponent), {}};
+  for (const double x : l.levels) s.values.push_back(number(x, dexponent));
+  o.solutions = {s};
+  o.lower = o.upper = s.objective;
+  for (const double d : l.marginals) o.vardual.push_back(number(d, dexponent));
+  for (const double d : l.equmarginals) o.equdual.push_back(number(d, dexponent));
+  o.resform = baronresults::form::both;
+  return o;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,7 +208,11 @@ int main(int argc, char** argv) {
     return refuse(why, p.tim, file);
 
   const baronanswer::answer a = baronanswer::search(r.m);
-  baronresults::outcome o = fromanswer(a, sc.dexponent);
+  const int solver = baronlocal::solvernumber(r.m, p.nlpsol);
+  baronlocal::result local;
+  if (solver != 0) local = baronlocal::solve(r.m, p.library, p.ctrlfile, solver);
+  baronresults::outcome o =
+      local.solved ? fromlocal(r.m, local, sc.dexponent) : fromanswer(a, sc.dexponent);
   o.name = tokenname(file);
   baronscenario::apply(sc, o);
 
@@ -197,6 +225,11 @@ int main(int argc, char** argv) {
                 baronresults::number(a.objective, false).c_str(), a.best);
   else
     std::printf("BARON stand-in: %d candidates, none feasible\n", a.candidates);
+  if (solver != 0 && local.solved)
+    std::printf("BARON stand-in: local solver %d: model status %d, solve status %d\n", solver,
+                local.modelstat, local.solvestat);
+  else if (solver != 0)
+    std::printf("BARON stand-in: local solver %d: %s\n", solver, local.message.c_str());
   if (scenariofile != nullptr && *scenariofile != '\0')
     std::printf("BARON stand-in: scenario %s\n", filepart(scenariofile).c_str());
   std::printf("BARON stand-in: barstatus %s, model status %s\n", o.barstatus.c_str(),
