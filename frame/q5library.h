@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "frame/q5rt.h"
 
@@ -35,6 +36,34 @@ using libhandle = void*;
 bool q5freelibrary(libhandle h);
 [[nodiscard]] inline bool q5libhandleisnil(libhandle h) { return h == nullptr; }
 [[nodiscard]] inline libhandle q5nillibhandle() { return nullptr; }
+
+// An owned loaded library: closed when the object goes (or by close), never twice.
+//   q5library::library lib;
+//   if (!lib.load(path, msg)) report(msg);
+//   auto* fn = lib.procaddress("entry");
+class library {
+ public:
+  library() = default;
+  ~library() { (void)close(); }
+  library(const library&) = delete;
+  library& operator=(const library&) = delete;
+
+  // Closes a library held before; false with the loader's text in msg.
+  bool load(std::string_view path, q5rt::sstr& msg) {
+    (void)close();
+    handle_ = q5loadlibrary(path, msg);
+    return handle_ != nullptr;
+  }
+  // True when a held library was closed without error.
+  bool close() { return q5freelibrary(std::exchange(handle_, nullptr)); }
+  // Lets the library stay loaded for the rest of the process.
+  void release() { handle_ = nullptr; }
+  [[nodiscard]] bool loaded() const { return handle_ != nullptr; }
+  [[nodiscard]] void* procaddress(std::string_view name) const { return q5getprocaddress(handle_, name); }
+
+ private:
+  libhandle handle_ = nullptr;
+};
 
 namespace detail {
 // Directory (one trailing '/' dropped) + '/' + prefix + base + extension; no directory part
