@@ -88,6 +88,7 @@ struct talgrecord {
   std::string exename;     // first extra line
   std::string libline;     // second extra line: library, audit code, interface type, thread flag
   std::string deffile;     // the solver's option definition file, when given
+  std::string unusedtoken;  // the capabilities file's fourth token of line A, kept as read
   std::int32_t filetype = 0;
   std::int32_t dicttype = 0;
   std::int32_t linestofollow = 0;  // extra lines (0, 1 or 2); also the load type
@@ -195,6 +196,22 @@ class tzlmconf {
   // The number of live objects of solver k (0 when its library is not loaded).
   [[nodiscard]] std::int32_t scliveobjects(std::int32_t k);
 
+  // ---- the solver capabilities file (zlmconf_caps.cpp) ----
+  // Reads the file, then merges the solver items of "zolmconfig.yaml" in every
+  // configuration location: the number of queued messages (0 clean, 3 not opened).
+  std::int32_t screadconfig(std::string_view file, std::string_view sysdir);
+  // The same with every file type forced to layout 5.
+  std::int32_t screadconfigforceft5(std::string_view file, std::string_view sysdir);
+  std::int32_t cfgreadconfig(std::string_view file) { return screadconfig(file, ""); }
+  std::int32_t cfgreadconfigwyq(std::string_view file, std::string_view sysdir) {
+    return screadconfig(file, sysdir);
+  }
+  std::int32_t scwriteconfig(std::string_view file);
+  void scwritesolverdefaults(q5rt::textfile& out) const;
+  // 0 set, 1 error (a message queued).
+  std::int32_t scsetdefault(std::string_view modeltype, std::string_view solver, bool explain);
+  void scupdatedefaultsolvers(std::string_view file);
+
   // ---- messages ----
   std::int32_t scsetmsg(std::string_view text);
   [[nodiscard]] std::int32_t scnummsg() const { return static_cast<std::int32_t>(messages.size()); }
@@ -227,6 +244,10 @@ class tzlmconf {
   [[nodiscard]] bool insolvers(std::int32_t k) const { return k >= 1 && k <= getnumalgs(); }
   [[nodiscard]] talgrecord* findbyname(std::string_view name);
   void readsolver(textreader& in, std::int32_t typelines);
+  std::int32_t readcaps(std::string_view file, std::string_view sysdir, bool forceft5);
+  talgrecord& freshrecord(std::string_view name);
+  void filldefaults();
+  [[nodiscard]] bool mergeyaml(std::string_view file, std::string_view sysdir, bool forceft5);
   void clearwork();
 };
 
