@@ -446,7 +446,10 @@ int tscratchvrk::readrow(rowrec& r) {
   } else if (state_ != streadrows) {
     return outofcontext("ReadRow");
   }
-  if (!have_) return fail(q5rt::concat("ReadRow: No record for row ", num(nrows_ + 1)));
+  // A row's first record is its type.
+  if (!have_ || keys_[0] != nrows_ + 1 || keys_[1] != rtype) {
+    return fail(q5rt::concat("ReadRow: No type record for row ", num(nrows_ + 1)));
+  }
   ++nrows_;
   r = rowrec{};
   r.type = rounded(values_[0]);
