@@ -1,17 +1,28 @@
-// The BARON translation's seam to the program's run: no translation, no run.
+// The BARON translation: the run state and the preparation's frame.
 #include "baron/gcbaron.h"
 
 #include "instance/gcdata.h"
 
 namespace gcbaron {
 
-std::int32_t prebaron(q5rt::sstr& execline) {
-  execline.clear();
-  gcdata::gcsetstatus(13, 13);
-  gcdata::gclogstat(norun);
-  return 1;
+void trunstate::reset() {
+  *this = trunstate{};
+  ctvnew::mathnewrecinit(mnrec);
 }
 
-void postbaron() {}
+void savedbounds::take() {
+  lower = gcdata::mymodel.collower;
+  upper = gcdata::mymodel.colupper;
+}
+
+void savedbounds::restore() const {
+  gcdata::mymodel.collower = lower;
+  gcdata::mymodel.colupper = upper;
+}
+
+namespace {
+void startup() { state.reset(); }
+q5rt::unit_registration reg{"gcbaron", &startup, nullptr};
+}  // namespace
 
 }  // namespace gcbaron

@@ -1,28 +1,103 @@
 // The BARON translation as the program's run sees it: the preparation of one BARON run
-// and the reading of BARON's results.
+// (option set, checks, dot options, BARON's input file, the map file for the bridge, the
+// command line) and the reading of BARON's results; with the run state those steps share.
 //
 // Usage:
-//   q5rt::sstr execline;
+//   std::string execline;
 //   if (gcbaron::prebaron(execline) == 0) { run(execline); gcbaron::postbaron(); }
-//
-// This program does not translate models for BARON yet: the preparation reports that no
-// run takes place and leaves solver and model status at 13 and 13.
+//   gcbaron::state.baronvarseq     // BARON's order of variables, for the result reader
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "frame/q5rt.h"
+#include "frame/q5text.h"
+#include "funclib/ctvnew.h"
+
+namespace optbaron {
+class toptconvert;
+}
 
 namespace gcbaron {
 
-inline constexpr std::string_view norun = "--- BARON is not run: this link does not translate models";
+// Equation classes of the EquClass dot option.
+enum equationclass : std::int32_t {
+  classplain = 0,
+  classrelaxonly = 1,
+  classconvex = 2,
+  classrelaxconvex = 3,
+  classlocal = 4,
+};
+inline constexpr std::array<std::string_view, 3> equclassname = {
+    "RELAXATION_ONLY_EQUATIONS", "CONVEX_EQUATIONS", "LOCAL_EQUATIONS"};
+
+// What one BARON run passes between the preparation, the input writer, the map file and
+// the result reader.
+struct trunstate {
+  std::int32_t baronvarseq = 0;              // columns in BARON's variable order
+  std::int32_t baronequseq = 0;              // rows in BARON's equation order
+  std::vector<std::int32_t> baronvartozolm;  // [p-1]: model column at BARON position p
+  std::vector<std::int32_t> baronequtozolm;  // [p-1]: model row at BARON position p
+  std::vector<std::int32_t> baronequclass;   // class of each row (equationclass)
+  bool equclassused = false;                 // an EquClass dot option was applied
+  bool reportcputime = false;                // BARON measures processor time
+  bool haveduals = false;                    // the res file carried duals
+  double objjacval = 0;                      // objective variable's coefficient in its row
+  std::int32_t objreform = 0;                // > 0: the objective is reformulated
+  std::int32_t optphaseone = 0;              // phase-one mode; 0 off
+  bool dotbaronly = true;                    // no OPTIONS section
+  bool skipstarting = false;                 // no starting point
+  q5rt::sstr objvarname;                     // objective variable's name in the file
+  std::array<std::int32_t, 3> equclass{};    // rows listed relaxation-only, convex, local
+  std::int32_t phaseonevariables = 0;        // V and W variables declared
+  std::int32_t optbounds = 0;                // bounds changed by the dot options
+  std::int32_t numdropn = 0;                 // =N= rows left out
+  std::int32_t evalerrormax = 0;
+  std::int32_t evalerrors = 0;
+  ctvnew::tmathnewrec mnrec{};  // row levels after BARON
+
+  // The start-up values.
+  void reset();
+};
+
+inline trunstate state;
 
 // 0 when BARON is to be run with the shell command line in execline; any other value when
 // no run takes place, the solution file's status pair being set already.
-[[nodiscard]] std::int32_t prebaron(q5rt::sstr& execline);
+[[nodiscard]] std::int32_t prebaron(std::string& execline);
 
 // After BARON's run: its results into the model record.
 void postbaron();
+
+// ---- steps of the preparation, for its parts and their tests ----
+
+// The column bounds as loaded, copied before any dot option; put back after the files
+// are written.
+struct savedbounds {
+  std::vector<double> lower;
+  std::vector<double> upper;
+  void take();
+  void restore() const;
+};
+
+// Dot options (through the dictionary), priorities in BARON's form and infinite bounds
+// replaced when the option asks for it. Changes the model record's bounds and priorities
+// and the run state's classes.
+void applydotoptions(const optbaron::toptconvert& bo, const savedbounds& saved);
+
+// Writes BARON's input file into the opened file; the number of "Cannot handle" notes.
+std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo);
+
+// Writes the map of BARON's order into the opened file and closes it; a failed write is
+// logged with the file's name and ends the writing.
+void writemap(q5rt::textfile& f, std::string_view name);
+
+// The hessian files: the nonlinear code of the convex rows in BARON's numbering and the
+// hessian control file that names it.
+void writehessian(const optbaron::toptconvert& bo);
 
 }  // namespace gcbaron

@@ -16,8 +16,6 @@ namespace bindproto {
 
 namespace {
 
-constexpr std::string_view problemloading = " (problem occurred when trying to load ";
-constexpr std::string_view entrynotfound = "Entry not found: ";
 constexpr std::string_view unknownerror = "Unknown error";
 constexpr std::string_view createfailed = "Library is loaded but error while creating object";
 constexpr std::string_view unloadrefused = "Could not unload library, object not freed.";
@@ -61,7 +59,7 @@ void binding::startup() {
   libmutex_ = std::make_unique<stdthread::tstdmutex>();
   objmutex_ = std::make_unique<stdthread::tstdmutex>();
   exceptmutex_ = std::make_unique<stdthread::tstdmutex>();
-  libhandle_ = nullptr;
+  (void)library_.release();  // a fresh start: nothing of an earlier run is closed here
   xlibraryunload();
 }
 
@@ -79,11 +77,8 @@ stdthread::tstdmutex& binding::mutex(const std::unique_ptr<stdthread::tstdmutex>
 // ---- loading ----
 
 void* binding::lookup(std::string_view name, q5rt::sstr& msg) const {
-  const q5rt::sstr forms[] = {strutilx::lowercase(name), q5rt::sstr::cut(name),
-                              strutilx::uppercase(name)};
-  for (const auto& form : forms)
-    if (void* p = q5library::q5getprocaddress(libhandle_, form.view())) return p;
-  msg = q5rt::concat(entrynotfound, name, " in ", libfilename_);
+  if (void* p = library_.entryanycase(name)) return p;
+  msg = q5library::entrynotfoundmsg(name, libfilename_.view());
   return nullptr;
 }
 
@@ -124,9 +119,8 @@ binding::loadoutcome binding::libloader(std::string_view dir, std::string_view f
   }
 
   msg.clear();
-  libhandle_ = q5library::q5loadlibrary(path, msg);
-  if (libhandle_ == nullptr) {
-    msg = q5rt::concat(msg, problemloading, path, ")");
+  if (!library_.load(path, msg)) {
+    msg = q5library::loadfailure(msg, path);
     return loadoutcome::notopened;
   }
 
@@ -171,10 +165,9 @@ binding::loadoutcome binding::libloader(std::string_view dir, std::string_view f
 }
 
 void binding::xlibraryunload() {
-  if (libhandle_ != nullptr) {
+  if (library_.loaded()) {
     if (finalize_ != nullptr) finalize_();
-    (void)q5library::q5freelibrary(libhandle_);
-    libhandle_ = nullptr;
+    (void)library_.close();
   }
   xcreate_ = nullptr;
   xcreated_ = nullptr;
@@ -192,7 +185,7 @@ void binding::xlibraryunload() {
 // ---- getting ready ----
 
 bool binding::readyunlocked(std::string_view dir, std::string_view file, q5rt::sstr& msg) {
-  if (libhandle_ != nullptr) {
+  if (library_.loaded()) {
     msg.clear();
     return true;
   }
@@ -221,7 +214,7 @@ bool binding::getreadyl(std::string_view path, q5rt::sstr& msg) {
 
 bool binding::getreadyxin(std::string_view exedir, q5rt::sstr& msg) {
   lockguard g(mutex(libmutex_));
-  if (libhandle_ != nullptr) {
+  if (library_.loaded()) {
     msg.clear();
     return true;
   }
@@ -299,12 +292,12 @@ void binding::free(handle& h) {
 
 bool binding::libraryloaded() {
   lockguard g(mutex(libmutex_));
-  return libhandle_ != nullptr;
+  return library_.loaded();
 }
 
 void binding::libraryunload() {
   lockguard g(mutex(libmutex_));
-  if (libhandle_ != nullptr) {
+  if (library_.loaded()) {
     lockguard o(mutex(objmutex_));
     if (objectcount_ != 0) {
       writeline(unloadrefused);

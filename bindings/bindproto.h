@@ -49,6 +49,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/q5library.h"
 #include "frame/q5rt.h"
 #include "frame/stdthread.h"
 
@@ -80,6 +81,7 @@ struct by_address {  // a reference on the caller's side, its address at the bou
   static abi pass(api a) { return &a; }
 };
 
+// clang-format off
 template <> struct tc<1> : same_type<void*> {};                    // untyped pointer by value
 template <> struct tc<2> : same_type<void**> {};                   // untyped pointer by reference
 template <> struct tc<3> : same_type<std::int32_t> {};             // integer by value
@@ -120,6 +122,7 @@ template <> struct tc<56> : same_type<q5rt::sstr*> {};             // short stri
 template <> struct tc<57> : same_type<const double*> {};           // special values, input
 template <> struct tc<58> : same_type<double*> {};                 // special values, written
 template <> struct tc<59> : same_type<callbackproc> {};            // callback routine
+// clang-format on
 
 // One argument on its way across the boundary: the boundary value, made from the caller's
 // argument. A boolean by reference travels as an integer in the carrier and is copied back
@@ -228,6 +231,9 @@ class binding {
   explicit binding(const instance& p);
   binding(const binding&) = delete;
   binding& operator=(const binding&) = delete;
+  // A library still loaded when the process ends stays loaded: objects destroyed after the
+  // binding may still call into it.
+  ~binding() { (void)library_.release(); }
 
   // Unit start-up: the three mutexes, every pointer cleared. Close-down frees the mutexes.
   void startup();
@@ -297,7 +303,7 @@ class binding {
   stdthread::tstdmutex& mutex(const std::unique_ptr<stdthread::tstdmutex>& m) const;
 
   const instance& p_;
-  void* libhandle_ = nullptr;
+  q5library::library library_;
   q5rt::sstr libfilename_;
   std::unique_ptr<stdthread::tstdmutex> libmutex_, objmutex_, exceptmutex_;
   int objectcount_ = 0;

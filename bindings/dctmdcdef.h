@@ -29,6 +29,7 @@ inline constexpr std::string_view basename = "zlmdct";
 // The dictionary library's API entries in binding order:
 // X(exported name, C++ name, reader method, result code, parameter codes...).
 // The codes are the signature that the library's XCheck confirms (handle not counted).
+// clang-format off
 #define DCTMDCDEF_ENTRIES(X) \
   X(dctLoadEx, dctloadex, dctloadex, 3, 11, 17)                                       \
   X(dctLoadWithHandle, dctloadwithhandle, dctloadwithhandle, 3, 1, 17)                \
@@ -67,6 +68,7 @@ inline constexpr std::string_view basename = "zlmdct";
   X(dctNRows, dctnrows, ddctnrows, 3)                                                 \
   X(dctNCols, dctncols, ddctncols, 3)                                                 \
   X(dctLrgDim, dctlrgdim, ddctlrgdim, 3)
+// clang-format on
 
 extern bindproto::binding lib;
 

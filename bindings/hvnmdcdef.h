@@ -32,6 +32,7 @@ inline constexpr std::string_view basename = "brin";
 
 // The environment library's entries in binding order:
 // X(exported name, C++ name, object method, result code, parameter codes...).
+// clang-format off
 #define HVNMDCDEF_ENTRIES(X) \
   X(hvnRegisterWriteCallback, hvnregisterwritecallback, hvnregisterwritecallback, 0, 59, 15, 1)        \
   X(hvnCompleteEnvironment, hvncompleteenvironment, hvncompleteenvironment, 0, 1, 1, 1, 1)             \
@@ -118,6 +119,7 @@ inline constexpr std::string_view basename = "brin";
   X(hvnSkipIOLegacySet, hvnskipiolegacyset, dhvnskipiolegacyset, 0, 15)                                \
   X(hvnThreads, hvnthreads, dhvnthreads, 3)                                                            \
   X(hvnNSolves, hvnnsolves, dhvnnsolves, 13)
+// clang-format on
 
 extern bindproto::binding lib;
 

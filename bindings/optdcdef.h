@@ -30,6 +30,7 @@ inline constexpr std::string_view basename = "zlmopt";
 // The option library's API entries in binding order:
 // X(exported name, C++ name, option-object method, result code, parameter codes...).
 // The codes are the signature that the library's XCheck confirms (handle not counted).
+// clang-format off
 #define OPTDCDEF_ENTRIES(X) \
   X(optReadDefinition, optreaddefinition, optreaddefinition, 3, 11)                            \
   X(optReadDefinitionFromPChar, optreaddefinitionfrompchar, optreaddefinitionfrompchar, 3, 10) \
@@ -126,6 +127,7 @@ inline constexpr std::string_view basename = "zlmopt";
   X(optRecentEnabledSet, optrecentenabledset, doptrecentenabledset, 0, 3)                      \
   X(optSeparator, optseparator, doptseparator, 12)                                             \
   X(optStringQuote, optstringquote, doptstringquote, 12)
+// clang-format on
 
 extern bindproto::binding lib;
 

@@ -34,6 +34,7 @@ inline constexpr std::string_view basename = "zlmvrk";
 // The data-exchange library's API entries in binding order, unprefixed:
 // X(entry name, C++ name, C++ name, result code, parameter codes...).
 // The codes are the signature that the library's XCheck confirms (handle not counted).
+// clang-format off
 #define VRKDCDEF_ENTRIES(X) \
   X(vrkAcronymAdd, vrkacronymadd, vrkacronymadd, 3, 11, 11, 3)                                                                \
   X(vrkAcronymCount, vrkacronymcount, vrkacronymcount, 3)                                                                     \
@@ -132,6 +133,7 @@ inline constexpr std::string_view basename = "zlmvrk";
   X(vrkAllowBogusDomainsSet, vrkallowbogusdomainsset, vrkallowbogusdomainsset, 0, 15)                                         \
   X(vrkMapAcronymsToNaN, vrkmapacronymstonan, vrkmapacronymstonan, 15)                                                        \
   X(vrkMapAcronymsToNaNSet, vrkmapacronymstonanset, vrkmapacronymstonanset, 0, 15)
+// clang-format on
 
 extern bindproto::binding lib;
 

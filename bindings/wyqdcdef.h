@@ -27,6 +27,7 @@ inline constexpr std::string_view basename = "zlmwyq";
 
 // The configuration library's entries in binding order, unprefixed:
 // X(entry name, C++ name, object method, result code, parameter codes...).
+// clang-format off
 #define WYQDCDEF_ENTRIES(X) \
   X(wyqReadZOLMConfig, wyqreadzolmconfig, wyqreadzolmconfig, 3, 11)                    \
   X(wyqWriteZOLMConfig, wyqwritezolmconfig, wyqwritezolmconfig, 3, 11)                 \
@@ -39,6 +40,7 @@ inline constexpr std::string_view basename = "zlmwyq";
   X(wyqDoneSectionItem, wyqdonesectionitem, wyqdonesectionitem, 3)                     \
   X(wyqMakeNoneItem, wyqmakenoneitem, wyqmakenoneitem, 3, 3)                           \
   X(wyqGetErrorMessage, wyqgeterrormessage, wyqgeterrormessage, 3, 17)
+// clang-format on
 
 extern bindproto::binding lib;
 

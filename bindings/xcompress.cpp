@@ -13,6 +13,13 @@ static_assert(sizeof(unsigned long) == sizeof(std::uint64_t));
 
 namespace {
 
+// The loaded library. Never destroyed: once loaded it stays loaded to the end of the
+// process unless unloadzliblibrary closes it.
+q5library::library& zlib() {
+  static auto* const lib = new q5library::library;
+  return *lib;
+}
+
 void clearpointers() {
   pcompress = nullptr;
   puncompress = nullptr;
@@ -23,11 +30,11 @@ void clearpointers() {
 
 // Looks the entries up in order into found; stops at the first missing one, whose text
 // goes to msg.
-void lookup(q5library::libhandle h, std::string_view file, std::array<void*, 5>& found,
+void lookup(const q5library::library& lib, std::string_view file, std::array<void*, 5>& found,
             q5rt::sstr& msg) {
   for (std::size_t i = 0; i < entrynames.size() && msg.empty(); ++i) {
-    found[i] = q5library::q5getprocaddress(h, entrynames[i]);
-    if (found[i] == nullptr) msg = q5rt::concat("Entry not found: ", entrynames[i], " in ", file);
+    found[i] = lib.entry(entrynames[i]);
+    if (found[i] == nullptr) msg = q5library::entrynotfoundmsg(entrynames[i], file);
   }
 }
 
@@ -44,7 +51,7 @@ int callzlib(compress_fn f, void* dest, std::uint64_t& destlen, const void* sour
 
 }  // namespace
 
-bool zlibdllloaded() { return zlibhandle != nullptr; }
+bool zlibdllloaded() { return zlib().loaded(); }
 
 bool loadzliblibrary(std::string_view libpath, q5rt::sstr& msg) {
   msg.clear();
@@ -62,11 +69,10 @@ bool loadzliblibrary(std::string_view libpath, q5rt::sstr& msg) {
       msg = q5rt::concat(q5library::pathtoolong, file);
       return false;
     }
-    zlibhandle = q5library::q5loadlibrary(file, msg);
-    opened = zlibhandle != nullptr;
+    opened = zlib().load(file, msg);
     if (opened) {
       std::array<void*, 5> found{};
-      lookup(zlibhandle, file, found, msg);
+      lookup(zlib(), file, found, msg);
       if (msg.empty()) {
         pcompress = reinterpret_cast<compress_fn>(found[0]);
         puncompress = reinterpret_cast<compress_fn>(found[1]);
@@ -78,18 +84,12 @@ bool loadzliblibrary(std::string_view libpath, q5rt::sstr& msg) {
   }
   if (msg.empty()) return pcompress != nullptr;
   clearpointers();
-  if (opened) {
-    (void)q5library::q5freelibrary(zlibhandle);
-    zlibhandle = nullptr;
-  }
+  if (opened) (void)zlib().close();
   return false;
 }
 
 void unloadzliblibrary() {
-  if (zlibhandle != nullptr) {
-    (void)q5library::q5freelibrary(zlibhandle);
-    zlibhandle = nullptr;
-  }
+  (void)zlib().close();
   clearpointers();
 }
 

@@ -43,8 +43,7 @@ using gzclose_fn = int (*)(gzfile file);
 inline constexpr std::array<std::string_view, 5> entrynames = {"compress", "uncompress", "gzopen",
                                                                "gzread", "gzclose"};
 
-// Module state: nil until a load succeeds.
-inline q5library::libhandle zlibhandle = nullptr;
+// Module state: nil until a load succeeds (the library itself is held in xcompress.cpp).
 inline compress_fn pcompress = nullptr;
 inline compress_fn puncompress = nullptr;
 inline gzopen_fn pgzreadopen = nullptr;

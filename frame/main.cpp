@@ -4,13 +4,19 @@
 // One run: load the control file, open log and status file, load the model instance,
 // write the banner lines, let the BARON translation prepare the run, run BARON through
 // the shell, read its results back, write the solution file. Exit codes: 1 without an
-// argument or when the control file cannot be loaded, 0 otherwise (a failed solve
-// reaches the modelling system through the solver and model status only).
+// argument, when the control file cannot be loaded or when the solution file cannot be
+// written whole, 0 otherwise (a failed solve reaches the modelling system through the
+// solver and model status only).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "baron/gcbaron.h"
@@ -27,9 +33,6 @@ namespace baron {
 // Interrupts received; the link does not stop for them and nothing reads the count.
 std::atomic<std::int32_t> ctrlpending{0};
 static_assert(std::atomic<std::int32_t>::is_always_lock_free, "the counter is used in a signal handler");
-q5rt::sstr msg;       // the control loader's message
-q5rt::sstr execline;  // BARON's command line
-int rc = 0;           // the shell run's exit code; not used
 
 void topctrlhandle(int /*signum*/) { ctrlpending.fetch_add(1, std::memory_order_relaxed); }
 
@@ -74,11 +77,14 @@ void writeopening(std::string_view banner) {
 }
 
 // The preparation, and when it asks for it BARON's run with the log closed around it (BARON
-// appends its output to the log file) and the reading of its results.
+// appends its output to the log file) and the reading of its results. BARON's exit code
+// is not used.
 void runbaron() {
-  if (gcbaron::prebaron(baron::execline) != 0) return;
+  std::string execline;  // never cut
+  if (gcbaron::prebaron(execline) != 0) return;
   gcdata::gccloselog();
-  (void)q5process::q5system(baron::execline, baron::rc);
+  int rc = 0;
+  (void)q5process::q5system(execline, rc);
   gcdata::gcopenlog();
   gcbaron::postbaron();
 }
@@ -99,9 +105,9 @@ int run(int argc, char** argv) {
     q5rt::exitcode = 0;
     return q5rt::exitcode;
   }
-  if (!gcload::loadcontrol(firstarg, baron::msg)) {
+  if (q5rt::sstr msg; !gcload::loadcontrol(firstarg, msg)) {
     writeline(q5rt::concat(couldnotload, "\"", firstarg, "\""));
-    writeline(q5rt::concat(msgprefix, baron::msg));
+    writeline(q5rt::concat(msgprefix, msg));
     q5rt::exitcode = 1;
     return q5rt::exitcode;
   }
@@ -122,6 +128,29 @@ int run(int argc, char** argv) {
   return q5rt::exitcode;
 }
 
+// A closed standard descriptor would be taken by the next file opened (the status file
+// as descriptor 1 would receive the log's lines): each closed one is opened on the null
+// device before anything else is opened.
+void openclosedstandarddescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", O_RDWR);  // the lowest free descriptor: fd
+    if (opened > 2) ::close(opened);
+  }
+}
+
+// Under a file-size limit a write beyond it must fail with its error number, which the
+// writers report, rather than end the process by the signal. A handler, not "ignore":
+// the shell and BARON get the default action back when they start.
+void filesizeexceeded(int /*signum*/) {}
+
+void reportfilesizeerrors() {
+  struct sigaction action {};
+  action.sa_handler = &filesizeexceeded;
+  sigemptyset(&action.sa_mask);
+  (void)::sigaction(SIGXFSZ, &action, nullptr);
+}
+
 // Ends the process at once through the abort signal, without the close-downs.
 [[noreturn]] void abortnow() {
   std::signal(SIGABRT, SIG_DFL);
@@ -131,6 +160,8 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  openclosedstandarddescriptors();
+  reportfilesizeerrors();
   try {
     q5rt::run_startups();
     return run(argc, argv);

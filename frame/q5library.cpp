@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "frame/q5platform.h"
+#include "frame/strutilx.h"
 
 namespace q5library {
 
@@ -37,6 +38,41 @@ void* q5getprocaddress(libhandle h, std::string_view name) {
 }
 
 bool q5freelibrary(libhandle h) { return h != nullptr && ::dlclose(h) == 0; }
+
+q5rt::sstr loadfailure(const q5rt::sstr& loadermsg, std::string_view path) {
+  return q5rt::concat(loadermsg, problemloading, path, ")");
+}
+
+q5rt::sstr entrynotfoundmsg(std::string_view entry, std::string_view file) {
+  return q5rt::concat(entrynotfound, entry, " in ", file);
+}
+
+library& library::operator=(library&& other) noexcept {
+  if (this != &other) {
+    (void)close();
+    h_ = other.release();
+  }
+  return *this;
+}
+
+bool library::load(std::string_view path, q5rt::sstr& msg) {
+  (void)close();
+  h_ = q5loadlibrary(path, msg);
+  return h_ != nullptr;
+}
+
+void* library::entryanycase(std::string_view name) const {
+  for (const q5rt::sstr& spelling :
+       {strutilx::lowercase(name), q5rt::sstr::cut(name), strutilx::uppercase(name)})
+    if (void* p = entry(spelling.view())) return p;
+  return nullptr;
+}
+
+bool library::close() {
+  const bool closed = q5freelibrary(h_);
+  h_ = nullptr;
+  return closed;
+}
 
 int xgetexecname(q5rt::sstr& name, q5rt::sstr& msg) {
   name.clear();

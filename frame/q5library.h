@@ -1,19 +1,25 @@
 // The program's door to the dynamic loader: load a shared library, look up its symbols,
-// close it; the platform's library file name; the path of the running executable and of the
-// image that holds this code.
+// close it; the loader's message texts; the platform's library file name; the path of the
+// running executable and of the image that holds this code.
 //
-// Usage:
+// Usage (q5library::library owns what it loads and closes it when it goes):
 //   q5rt::sstr msg;
-//   q5library::libhandle h = q5library::q5loadlibrary(path, msg);
-//   if (q5library::q5libhandleisnil(h))
-//     report(q5rt::concat(msg, " (problem occurred when trying to load ", path, ")"));
-//   auto* fn = q5library::q5getprocaddress(h, "entry");
-//   (void)q5library::q5freelibrary(h);
+//   q5library::library lib;
+//   if (!lib.load(path, msg)) report(q5library::loadfailure(msg, path));
+//   void* fn = lib.entry("entry");                  // nullptr when the library lacks it
+//   void* any = lib.entryanycase("Entry");          // "entry", "Entry", then "ENTRY"
+//   if (any == nullptr) report(q5library::entrynotfoundmsg("Entry", path));
+//   (void)lib.release();  // only where the library must stay loaded to the end of the run
+//
+// A process-wide owner whose library must outlive static destruction releases it in its own
+// destructor (bindproto::binding) or lives in an object never destroyed (xcompress).
+//
+// The raw calls (q5loadlibrary, q5getprocaddress, q5freelibrary) stay for code that keeps a
+// handle it does not own.
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "frame/q5rt.h"
 
@@ -23,8 +29,12 @@ namespace q5library {
 // path could name another file).
 inline constexpr std::string_view pathtoolong = "Library path longer than 255 characters: ";
 
+// The texts every loader of the program reports with.
+inline constexpr std::string_view problemloading = " (problem occurred when trying to load ";
+inline constexpr std::string_view entrynotfound = "Entry not found: ";
+
 // Opaque loader handle; nullptr means that no library is loaded. Whoever loads owns it and
-// releases it with q5freelibrary.
+// releases it with q5freelibrary (or holds it in a q5library::library).
 using libhandle = void*;
 
 // dlopen with RTLD_NOW | RTLD_GLOBAL. On failure nullptr, and msg is the loader's text (its
@@ -37,32 +47,44 @@ bool q5freelibrary(libhandle h);
 [[nodiscard]] inline bool q5libhandleisnil(libhandle h) { return h == nullptr; }
 [[nodiscard]] inline libhandle q5nillibhandle() { return nullptr; }
 
-// An owned loaded library: closed when the object goes (or by close), never twice.
-//   q5library::library lib;
-//   if (!lib.load(path, msg)) report(msg);
-//   auto* fn = lib.procaddress("entry");
+// "<loader's text> (problem occurred when trying to load <path>)", cut to 255 characters.
+[[nodiscard]] q5rt::sstr loadfailure(const q5rt::sstr& loadermsg, std::string_view path);
+// "Entry not found: <entry> in <file>", cut to 255 characters.
+[[nodiscard]] q5rt::sstr entrynotfoundmsg(std::string_view entry, std::string_view file);
+
+// One loaded library, owned: closed when the object goes, when another is loaded into it or
+// by close(); release() gives the handle up and leaves the library loaded. Copying is
+// deleted (two owners would close it twice); moving hands the ownership over.
 class library {
  public:
   library() = default;
-  ~library() { (void)close(); }
+  explicit library(libhandle h) : h_(h) {}
   library(const library&) = delete;
   library& operator=(const library&) = delete;
+  library(library&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
+  library& operator=(library&& other) noexcept;
+  ~library() { (void)close(); }
 
-  // Closes a library held before; false with the loader's text in msg.
-  bool load(std::string_view path, q5rt::sstr& msg) {
-    (void)close();
-    handle_ = q5loadlibrary(path, msg);
-    return handle_ != nullptr;
+  // Closes what it held, then q5loadlibrary: true when loaded; on failure it holds nothing
+  // and msg is the loader's text.
+  [[nodiscard]] bool load(std::string_view path, q5rt::sstr& msg);
+  [[nodiscard]] bool loaded() const { return h_ != nullptr; }
+  [[nodiscard]] libhandle get() const { return h_; }
+  // q5getprocaddress on the held library: the symbol's address or nullptr.
+  [[nodiscard]] void* entry(std::string_view name) const { return q5getprocaddress(h_, name); }
+  // The entry under its name in lower case, as given, then in upper case (ASCII only).
+  [[nodiscard]] void* entryanycase(std::string_view name) const;
+  // Closes the library and holds nothing: q5freelibrary's answer, false when nothing was held.
+  bool close();
+  // Gives the handle up without closing: the library stays loaded to the end of the process.
+  libhandle release() {
+    libhandle h = h_;
+    h_ = nullptr;
+    return h;
   }
-  // True when a held library was closed without error.
-  bool close() { return q5freelibrary(std::exchange(handle_, nullptr)); }
-  // Lets the library stay loaded for the rest of the process.
-  void release() { handle_ = nullptr; }
-  [[nodiscard]] bool loaded() const { return handle_ != nullptr; }
-  [[nodiscard]] void* procaddress(std::string_view name) const { return q5getprocaddress(handle_, name); }
 
  private:
-  libhandle handle_ = nullptr;
+  libhandle h_ = nullptr;
 };
 
 namespace detail {

@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "frame/q5rtnum.h"
+#include "frame/strutilx_numbers.h"
 
 namespace q5rt {
 
@@ -386,11 +386,9 @@ void textfile::write(char c) { put(&c, 1); }
 void textfile::write_integer(std::int64_t value) { write_integer(value, 0); }
 
 void textfile::write_integer(std::int64_t value, int width) {
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  const auto length = static_cast<int>(end - digits);
-  for (int i = length; i < width; ++i) write(' ');
-  put(digits, static_cast<std::size_t>(length));
+  const sstr digits = strutilx::inttostrw(value, 0);
+  for (int i = static_cast<int>(digits.size()); i < width; ++i) write(' ');
+  write(digits.view());
 }
 
 void textfile::writeln() { write('\n'); }

@@ -1,4 +1,5 @@
-// The status file and the log: the two stream classes behind the STATLIB_ procedures.
+// The status file and the log: the two stream classes behind the STATLIB_ procedures
+// (statlibobj_status.cpp and statlibobj_log.cpp).
 //
 // Status file: lines of the control-line protocol. A control line is the edit symbol ("="
 // until a code "9" line changes it), a code character and the payload:
@@ -30,6 +31,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -55,6 +57,17 @@ inline q5rt::sstr termstring;
 // no file (it is never standard input or output).
 [[nodiscard]] bool opentextmsg(q5rt::textfile& f, std::string_view name, int mode, q5rt::sstr& msg);
 [[nodiscard]] bool ismuxed();
+
+// What the two stream classes share.
+namespace detail {
+inline constexpr std::size_t maxpchar = 16384;  // zero-terminated texts are cut here
+using numtext = q5rt::shortstring<24>;
+[[nodiscard]] numtext num(std::int64_t v);  // plain decimal
+// A line of text with the line end, cut so that both fit into 255 characters.
+[[nodiscard]] q5rt::sstr withterm(std::string_view text);
+// A line on standard output, flushed at once.
+void stdoutline(std::string_view text);
+}  // namespace detail
 
 // ---------------------------------------------------------------------------------------
 
@@ -129,6 +142,9 @@ class tzlmstatusstream {
   [[nodiscard]] bool statuserrornextjac(std::int32_t& row, std::int32_t& col);
   [[nodiscard]] bool statuserrordetail(std::int32_t& count, q5rt::sstr& text);
   void statuserrorfree();
+  // Starts a new error list and message list, both empty. The old ones are released with
+  // it (nothing is kept or leaked); statussetfilename and statuserrorfree start here too.
+  void solvererrorinit();
 
  private:
   using message = q5rt::shortstring<150>;
@@ -147,6 +163,7 @@ class tzlmstatusstream {
   template <typename Fn>
   void guarded(std::string_view what, Fn&& fn);
   [[nodiscard]] bool openforwriting(q5rt::sstr& msg);  // creates or empties the file
+  [[nodiscard]] bool appendorwrite(bool append, q5rt::sstr& msg);  // append, else write
 
   void pushpending(std::string_view text);
   [[nodiscard]] bool poppending(q5rt::sstr& text);

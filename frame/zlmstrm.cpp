@@ -1,7 +1,7 @@
 // Binary streams: the typed layer and the unbuffered file stream.
 #include "frame/zlmstrm.h"
 
-#include <charconv>
+#include "frame/strutilx_numbers.h"
 
 namespace zlmstrm {
 
@@ -82,11 +82,8 @@ void txstream::parcheck(rwtype tag) {
   if (got < rwtypetext.size()) {
     msg.append_cut(rwtypetext[got]);
   } else {
-    char digits[4];
-    const auto end = std::to_chars(digits, digits + sizeof digits, got).ptr;
     msg.append_cut("???");
-    msg.append_cut(
-        std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    msg.append_cut(strutilx::inttostrw(got, 0));
   }
   throw q5rt::exception(msg.view());
 }
@@ -114,11 +111,7 @@ bool handlemode(std::uint16_t mode, std::uint8_t &handle) {
 }
 
 q5rt::sstr createtext(std::uint16_t mode) {
-  char digits[8];
-  const auto end = std::to_chars(digits, digits + sizeof digits, mode).ptr;
-  return q5rt::concat(
-      "TXFileStream.Create = ",
-      std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  return q5rt::concat("TXFileStream.Create = ", strutilx::inttostrw(mode, 0));
 }
 
 } // namespace

@@ -21,9 +21,6 @@ namespace libfuncs {
 
 namespace {
 
-constexpr std::string_view loadproblem = " (problem occurred when trying to load ";
-constexpr std::string_view entrynotfound = "Entry not found: ";
-
 [[nodiscard]] bool isfile(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(path, ec);
@@ -290,6 +287,7 @@ tliblibrary::tliblibrary(std::string_view n, tlibmanager* m) : name(n), manager(
 
 tliblibrary::~tliblibrary() {
   if (created && xfree != nullptr) xfree(&instance);
+  (void)handle.release();  // the file stays loaded for the rest of the run
 }
 
 tlibfunction* tliblibrary::findfunction(std::string_view fname) const {
@@ -305,12 +303,10 @@ tlibfunction* tliblibrary::getfuncobj(std::int32_t position) const {
 
 void* tliblibrary::loadentry(std::string_view entryname, q5rt::sstr& m) const {
   if (!m.empty()) return nullptr;
-  for (const q5rt::sstr& spelling : {strutilx::lowercase(entryname), q5rt::sstr::cut(entryname),
-                                     strutilx::uppercase(entryname)})
-    if (void* p = q5library::q5getprocaddress(handle, spelling.view())) return p;
+  if (void* p = handle.entryanycase(entryname)) return p;
   q5rt::sstr file = q5rt::sstr::cut(filename);
   if (strutilx::extractfileextex(filename).empty()) (void)q5library::q5makelibname(file, "", filename);
-  m = q5rt::concat(entrynotfound, entryname, " in ", file);
+  m = q5library::entrynotfoundmsg(entryname, file.view());
   return nullptr;
 }
 
@@ -321,12 +317,11 @@ bool tliblibrary::registerlibrary(q5rt::sstr& m, bool query) {
   }
   m.clear();
   if (registered) return true;
-  if (handle == nullptr) {
+  if (!handle.loaded()) {
     const std::string path = librarypath(filename);
     q5rt::sstr loadermsg;
-    handle = q5library::q5loadlibrary(path, loadermsg);
-    if (handle == nullptr) {
-      m = q5rt::concat(loadermsg, loadproblem, path, ")");
+    if (!handle.load(path, loadermsg)) {
+      m = q5library::loadfailure(loadermsg, path);
       errormsg = m.str();
       return false;
     }
@@ -342,7 +337,7 @@ bool tliblibrary::registerlibrary(q5rt::sstr& m, bool query) {
     }
     if (m.empty()) return readlibraryquery(m);
     errormsg = m.str();
-    handle = nullptr;
+    (void)handle.release();  // the file stays loaded
     return false;
   }
   xcreate = reinterpret_cast<txcreate>(loadentry("XCreate", m));
@@ -351,7 +346,7 @@ bool tliblibrary::registerlibrary(q5rt::sstr& m, bool query) {
   registered = m.empty();
   if (registered) return true;
   errormsg = m.str();
-  handle = nullptr;  // the file stays loaded
+  (void)handle.release();  // the file stays loaded
   return false;
 }
 

@@ -163,7 +163,7 @@ class tliblibrary {
   bool used = false;
   bool registered = false;
   std::vector<std::unique_ptr<tlibfunction>> functions;
-  q5library::libhandle handle = nullptr;
+  q5library::library handle;  // released, never closed: the file stays loaded to the end
   void* instance = nullptr;
   bool created = false;
   tlibinit libinit = nullptr;

@@ -143,9 +143,17 @@ int eval_extension(ctvnew::tmathnewrec& r, const double* x);  // 68..73 sllog10 
 int eval_ncpvu(ctvnew::tmathnewrec& r, const double* x);      // 94 NcpVUsin, 95 NcpVUpow
 int eval_lse(ctvnew::tmathnewrec& r, const double* x);        // 125..128 LSEMax .. LSEMinSc
 
-// Evaluators of the special, calendar and random functions (mathnew_kernels.cpp).
-int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19
-int eval_normal(ctvnew::tmathnewrec& r, const double* x);        // 20
+// Special functions (mathnew_kernels.cpp).
+int eval_fact(ctvnew::tmathnewrec& r, const double* x);          // 43
+int eval_gamma(ctvnew::tmathnewrec& r, const double* x);         // 80
+int eval_loggamma(ctvnew::tmathnewrec& r, const double* x);      // 81
+int eval_beta(ctvnew::tmathnewrec& r, const double* x);          // 82
+int eval_logbeta(ctvnew::tmathnewrec& r, const double* x);       // 83
+int eval_gammareg(ctvnew::tmathnewrec& r, const double* x);      // 84
+int eval_betareg(ctvnew::tmathnewrec& r, const double* x);       // 85
+int eval_binomial(ctvnew::tmathnewrec& r, const double* x);      // 96
+
+// Calendar functions (mathnew_calendar.cpp).
 int eval_jdate(ctvnew::tmathnewrec& r, const double* x);         // 22
 int eval_jtime(ctvnew::tmathnewrec& r, const double* x);         // 23
 int eval_gyear(ctvnew::tmathnewrec& r, const double* x);         // 27
@@ -156,16 +164,12 @@ int eval_gleap(ctvnew::tmathnewrec& r, const double* x);         // 31
 int eval_ghour(ctvnew::tmathnewrec& r, const double* x);         // 32
 int eval_gminute(ctvnew::tmathnewrec& r, const double* x);       // 33
 int eval_gsecond(ctvnew::tmathnewrec& r, const double* x);       // 34
-int eval_fact(ctvnew::tmathnewrec& r, const double* x);          // 43
-int eval_uniformint(ctvnew::tmathnewrec& r, const double* x);    // 44
 int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x);     // 77
-int eval_gamma(ctvnew::tmathnewrec& r, const double* x);         // 80
-int eval_loggamma(ctvnew::tmathnewrec& r, const double* x);      // 81
-int eval_beta(ctvnew::tmathnewrec& r, const double* x);          // 82
-int eval_logbeta(ctvnew::tmathnewrec& r, const double* x);       // 83
-int eval_gammareg(ctvnew::tmathnewrec& r, const double* x);      // 84
-int eval_betareg(ctvnew::tmathnewrec& r, const double* x);       // 85
-int eval_binomial(ctvnew::tmathnewrec& r, const double* x);      // 96
+
+// Random functions (mathnew_random.cpp).
+int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19
+int eval_normal(ctvnew::tmathnewrec& r, const double* x);        // 20
+int eval_uniformint(ctvnew::tmathnewrec& r, const double* x);    // 44
 int eval_randlinear(ctvnew::tmathnewrec& r, const double* x);    // 112
 int eval_randtriangle(ctvnew::tmathnewrec& r, const double* x);  // 113
 int eval_randbinomial(ctvnew::tmathnewrec& r, const double* x);  // 116

@@ -1,15 +1,15 @@
 // Special functions of the function library: the gamma- and beta-family kernels, the
 // evaluators with derivatives and error reports for Gamma, Beta, LogBeta, Binomial and
-// x**c, the factorial, log-gamma, incomplete gamma and beta functions, the calendar
-// functions and the random functions.
+// x**c, and the factorial, log-gamma, incomplete gamma and beta functions.
 //
 // The kernels use their own series and continued fractions: ln Gamma near 1 and 2 by the
 // series in zeta(n) - 1, Stirling's series with Bernoulli coefficients for large
 // arguments, digamma about its positive zero by a Taylor series in Hurwitz zeta values,
-// the incomplete beta ratio by its continued fraction for the tail on the near side of the
-// mean, summed backwards, and its shape derivatives by carrying first and second
-// derivatives through that fraction. Every loop is bounded; a kernel that cannot converge
-// says so through its flag.
+// and the shape derivatives of the incomplete beta ratio by carrying first and second
+// derivatives through its continued fraction. The ratio itself, with the error-function
+// kernel erfc1, is in mathnew_betaratio.cpp; ln Gamma differences (algdiv, gammaratio)
+// and the normal distribution function codyerrf follow the published rationals. Every
+// loop is bounded; a kernel that cannot converge says so through its flag.
 #include "funclib/mathnew_kernels.h"
 
 #include <algorithm>
@@ -22,7 +22,6 @@
 #include "frame/q5rtnum.h"
 #include "funclib/mathnew.h"
 #include "funclib/mathshare.h"
-#include "funclib/rand.h"
 
 namespace mathnew {
 
@@ -33,7 +32,6 @@ constexpr double euler = 0.57721566490153286061;
 constexpr double lnsqrt2pi = 0.9189385332046728;  // ln(sqrt(2 pi))
 constexpr double big = ctvnew::math_huge;          // 1e299
 constexpr double lnbig = ctvnew::ln_math_huge;     // ln(1e299)
-constexpr double exparg = -87.3356713851062;       // terms below exp(exparg) count as 0
 
 // Bernoulli numbers B2 .. B16, the coefficients of the asymptotic series below.
 constexpr double bernoulli[8] = {1.0 / 6,   -1.0 / 30,   1.0 / 42,       -1.0 / 30,
@@ -390,21 +388,45 @@ void digami(double d[6], double x, double p, double gplog, double gp1log, double
   d[5] = result.v;
 }
 
-double algdiv(double a, double b) {
-  // del(b) - del(a + b) term by term: b^-n - (a+b)^-n = -b^-n expm1(-n ln(1 + a/b)), so that
-  // a small a loses nothing.
-  const double lnratio = std::log1p(a / b);
-  double w = 0;
-  for (int k = 0; k < 8; ++k) {
-    const int n = 2 * k + 1;
-    w -= bernoulli[k] / ((2 * k + 2) * n) * std::pow(b, -n) * std::expm1(-n * lnratio);
+namespace {
+
+// ln(Gamma(b) / Gamma(a + b)) for b >= 8 (ALGDIV): the Stirling remainders del(b) - del(a + b)
+// by their series in 1/b^2 with sn = (1 - x^n) / (1 - x), and the main terms with
+// ln(1 + a/b) from lnonepa.
+double lngammaratio(double a, double b, double (*lnonepa)(double)) {
+  constexpr double c0 = 0.833333333333333e-01, c1 = -0.277777777760991e-02,
+                   c2 = 0.793650666825390e-03, c3 = -0.595202931351870e-03,
+                   c4 = 0.837308034031215e-03, c5 = -0.165322962780713e-02;
+  double h, c, x, d;
+  if (a > b) {
+    h = b / a;
+    c = 1 / (1 + h);
+    x = h / (1 + h);
+    d = a + (b - 0.5);
+  } else {
+    h = a / b;
+    c = h / (1 + h);
+    x = 1 / (1 + h);
+    d = b + (a - 0.5);
   }
-  const double u = (a + b - 0.5) * lnratio;
+  const double x2 = x * x;
+  const double s3 = 1 + (x + x2), s5 = 1 + (x + x2 * s3), s7 = 1 + (x + x2 * s5),
+               s9 = 1 + (x + x2 * s7), s11 = 1 + (x + x2 * s9);
+  const double t = (1 / b) * (1 / b);
+  double w = ((((c5 * s11 * t + c4 * s9) * t + c3 * s7) * t + c2 * s5) * t + c1 * s3) * t + c0;
+  w *= c / b;
+  const double u = d * lnonepa(a / b);
   const double v = a * (std::log(b) - 1);
-  return u <= v ? (w - u) - v : (w - v) - u;
+  return u > v ? (w - v) - u : (w - u) - v;
 }
 
-double gammaratio(double a, double b) { return algdiv(a, b); }
+double runtimelog1p(double t) { return std::log1p(t); }
+
+}  // namespace
+
+double algdiv(double a, double b) { return lngammaratio(a, b, &alnrel); }
+
+double gammaratio(double a, double b) { return lngammaratio(a, b, &runtimelog1p); }
 
 double bcorrex(double a, double b) { return stirlingdel(a) + stirlingdel(b) - stirlingdel(a + b); }
 
@@ -443,8 +465,9 @@ double rlog1(double x) {
 
 namespace {
 
-// ln B(a, b): Stirling's form for both large, else through ln Gamma and ln Gamma ratios.
-double betalnimpl(double a, double b) {
+// ln B(a, b): Stirling's form for both large, else through ln Gamma and ln Gamma ratios
+// (ratio: algdiv or gammaratio).
+double betalnimpl(double a, double b, double (*ratio)(double, double)) {
   const double a0 = std::min(a, b);
   const double b0 = std::max(a, b);
   if (a0 >= 8) {
@@ -456,211 +479,73 @@ double betalnimpl(double a, double b) {
     const double e = -0.5 * std::log(b0) + 0.918938533204673 + w;
     return u > v ? (e - v) - u : (e - u) - v;
   }
-  if (b0 >= 8) return lngamma(a0) + algdiv(a0, b0);
+  if (b0 >= 8) return lngamma(a0) + ratio(a0, b0);
   return lngamma(a0) + (lngamma(b0) - lngamma(a0 + b0));
-}
-
-// ln(x^a y^b / B(a, b)); for both parameters large the deviation from the mean is
-// taken through rlog1 so that nothing cancels.
-double lnbetafront(double a, double b, double x, double y) {
-  if (std::min(a, b) >= 8) {
-    const double lambda = a <= b ? a - (a + b) * x : (a + b) * y - b;
-    // t - ln(1 + t) with 1 + t = ratio; far from 0 the logarithm is taken of the ratio
-    // itself, since 1 + t formed from t would lose its leading digits.
-    const auto dev = [](double t, double ratio) {
-      return std::fabs(t) <= 0.6 ? rlog1(t) : t - std::log(ratio);
-    };
-    const double e = -(a * dev(-lambda / a, x * (a + b) / a) + b * dev(lambda / b, y * (a + b) / b));
-    return e - bcorrex(a, b) + 0.5 * std::log(a * b / ((a + b) * 2 * pi));
-  }
-  // The logarithm of the argument nearer 1 is taken from the other one.
-  const double lnx = y < 0.375 ? std::log1p(-y) : std::log(x);
-  const double lny = x <= 0.375 ? std::log1p(-x) : std::log(y);
-  return a * lnx + b * lny - betalnimpl(a, b);
-}
-
-// The k-th coefficient of the continued fraction of I_x(a, b) = front / a * 1 / (1 + d1 /
-// (1 + d2 / ...)): d(2m+1) = -(a+m)(a+b+m)x / ((a+2m)(a+2m+1)), d(2m) = m(b-m)x / ((a+2m-1)(a+2m)).
-double betacfcoef(double a, double b, double x, int k) {
-  const double m = k / 2;
-  if (k % 2 == 0) return m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m));
-  return -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1));
-}
-
-// I_x(a, b) by its continued fraction; it settles fast for x < (a + 1) / (a + b + 2) and
-// slower above. A forward pass (modified Lentz) finds how many terms are needed; the value
-// is then summed from the tail backwards, which does not pile up rounding errors over a long
-// fraction. False when the forward pass does not settle within maxterms.
-bool betacf(double a, double b, double x, double y, int maxterms, double& result) {
-  constexpr double tiny = 1e-300;
-  const double lnfront = lnbetafront(a, b, x, y);
-  if (lnfront < exparg) {
-    result = 0;
-    return true;
-  }
-  double c = 1;
-  double d = 1 + betacfcoef(a, b, x, 1);
-  d = 1 / (std::fabs(d) < tiny ? tiny : d);
-  int terms = 0;
-  for (int k = 2;; ++k) {
-    if (k > maxterms) return false;
-    const double coef = betacfcoef(a, b, x, k);
-    d = 1 + coef * d;
-    d = 1 / (std::fabs(d) < tiny ? tiny : d);
-    c = 1 + coef / c;
-    if (std::fabs(c) < tiny) c = tiny;
-    if (k % 2 == 1 && std::fabs(d * c - 1) < 3e-16) {  // judged after each pair of terms
-      terms = k;
-      break;
-    }
-  }
-  // Backwards: t(k) = 1 + d(k) / t(k+1) and s(k) = t(k) - 1. Near the mean 1 + d(k) almost
-  // vanishes for odd k; there t(k) is formed as (1 + d(k)) - d(k) s(k+1) / t(k+1) with
-  // 1 + d(2m+1) = (a(3m+1) + 2m(2m+1) + (a+m) lambda - m(a+m)x) / ((a+2m)(a+2m+1)),
-  // lambda = a - (a+b)x = a y - b x, so that nothing cancels.
-  const double lambda = a * y - b * x;
-  double t = 1, s = 0;
-  for (int k = 2 * terms + 8; k >= 1; --k) {  // twice the terms: slow fractions settle late
-    const double coef = betacfcoef(a, b, x, k);
-    const double snew = coef / t;
-    if (k % 2 == 1) {
-      const double m = k / 2;
-      const double onepluscoef = (a * (3 * m + 1) + 2 * m * (2 * m + 1) + (a + m) * lambda -
-                                  m * (a + m) * x) /
-                                 ((a + 2 * m) * (a + 2 * m + 1));
-      t = onepluscoef - coef * s / t;
-    } else {
-      t = 1 + snew;
-    }
-    s = snew;
-    if (std::fabs(t) < tiny) t = tiny;
-  }
-  result = std::exp(lnfront) / (a * t);
-  return true;
-}
-
-// ln Gamma(b) - ln Gamma(a + b) for any b > 0: recurrences up to b + n >= 8, then algdiv.
-double lngammadiff(double a, double b) {
-  double sum = 0;
-  while (b < 8) {
-    sum += std::log1p(a / b);  // ln Gamma(b) = ln Gamma(b + 1) - ln b, likewise for a + b
-    b += 1;
-  }
-  return sum + algdiv(a, b);
-}
-
-// 1 - I_x(a, b) for a small shape a, b x <= 1 and x <= 0.5, from the power series
-// I_x(a, b) = x^a / (a B(a, b)) (1 + a sum c(j) x^j / (a + j)), c(j) = (1-b)(2-b)..(j-b) / j!,
-// taken on the logarithmic scale so that the complement keeps its relative accuracy.
-double smallshapetail(double a, double b, double x) {
-  double series = 0;
-  double c = 1;
-  for (int j = 1; j <= 2000; ++j) {
-    c *= (j - b) / j * x;
-    const double term = c / (a + j);
-    series += term;
-    if (std::fabs(term) <= 1e-17 * std::fabs(series)) break;
-  }
-  const double e = a * std::log(x) - loggammaap1(a) - lngammadiff(a, b) + std::log1p(a * series);
-  return -std::expm1(e);
 }
 
 }  // namespace
 
-void bratio(double a, double b, double x, double y, double& w, double& w1, int& flag) {
-  w = 0;
-  w1 = 0;
-  flag = 0;
-  if (!(a >= 0) || !(b >= 0)) {
-    flag = 1;
-  } else if (a == 0 && b == 0) {
-    flag = 2;
-  } else if (!(x >= 0 && x <= 1)) {
-    flag = 3;
-  } else if (!(y >= 0 && y <= 1)) {
-    flag = 4;
-  } else if (std::fabs(((x + y) - 0.5) - 0.5) > 3 * kernel_eps) {
-    flag = 5;
-  }
-  if (flag != 0) return;
-  if (x == 0) {
-    if (a == 0) flag = 6;
-    else w1 = 1;
-    return;
-  }
-  if (y == 0) {
-    if (b == 0) flag = 7;
-    else w = 1;
-    return;
-  }
-  if (a == 0) {
-    w = 1;
-    return;
-  }
-  if (b == 0) {
-    w1 = 1;
-    return;
-  }
-  if (std::max(a, b) < 1e-18) {
-    w = b / (a + b);
-    w1 = a / (a + b);
-    return;
-  }
-  // A tiny shape puts almost all weight beside one end: the small far tail from the series.
-  constexpr double smallshape = 1e-3;
-  if (a <= smallshape && b * x <= 1 && x <= 0.5 && x > a / (a + b)) {
-    w1 = smallshapetail(a, b, x);
-    w = 0.5 - w1 + 0.5;
-    return;
-  }
-  if (b <= smallshape && a * y <= 1 && y <= 0.5 && y > b / (a + b)) {
-    w = smallshapetail(b, a, y);
-    w1 = 0.5 - w + 0.5;
-    return;
-  }
-  // The tail on the near side of the mean is computed, so that the smaller of w and w1 keeps
-  // its relative accuracy; when that fraction settles too slowly the other side is taken.
-  const bool lower = x <= a / (a + b);
-  double r = 0;
-  bool swap = !lower;
-  if (!(lower ? betacf(a, b, x, y, 4000, r) : betacf(b, a, y, x, 4000, r))) {
-    swap = lower;
-    if (!(swap ? betacf(b, a, y, x, 40000, r) : betacf(a, b, x, y, 40000, r))) {
-      flag = 8;
-      return;
-    }
-  }
-  r = std::min(r, 1.0);
-  if (swap) {
-    w1 = r;
-    w = 0.5 - r + 0.5;
-  } else {
-    w = r;
-    w1 = 0.5 - r + 0.5;
-  }
-}
-
-double betaln(double a, double b) { return betalnimpl(a, b); }
-double betalnex(double a, double b) { return betalnimpl(a, b); }
-
-double erfc1(int ind, double x) {
-  if (x <= -5.6) return ind == 0 ? 2 : 2 * std::exp(x * x);
-  if (ind == 0) {
-    if (x > 100 || x * x > -exparg) return 0;
-    return std::erfc(x);
-  }
-  if (x < 4) return std::exp(x * x) * std::erfc(x);
-  // exp(x^2) erfc(x) = 1 / sqrt(pi) * 1 / (x + (1/2) / (x + 1 / (x + (3/2) / (x + ...)))).
-  double f = x;
-  for (int k = 60; k >= 1; --k) f = x + 0.5 * k / f;
-  return 1 / (std::sqrt(pi) * f);
-}
+double betaln(double a, double b) { return betalnimpl(a, b, &algdiv); }
+double betalnex(double a, double b) { return betalnimpl(a, b, &gammaratio); }
 
 double codyerrf(double x) {
+  // erfc(t) for t = |x| / sqrt 2 by Cody's rationals, Phi(x) = erfc(-x / sqrt 2) / 2.
+  constexpr double xsmall = 1.11e-16, xbig = 26.543;
+  constexpr double sqrpi = 5.6418958354775628695e-1;  // 1 / sqrt(pi)
+  constexpr double a[5] = {3.16112374387056560e00, 1.13864154151050156e02,
+                           3.77485237685302021e02, 3.20937758913846947e03,
+                           1.85777706184603153e-1};
+  constexpr double b[4] = {2.36012909523441209e01, 2.44024637934444173e02,
+                           1.28261652607737228e03, 2.84423683343917062e03};
+  constexpr double c[9] = {5.64188496988670089e-1, 8.88314979438837594e00,
+                           6.61191906371416295e01, 2.98635138197400131e02,
+                           8.81952221241769090e02, 1.71204761263407058e03,
+                           2.05107837782607147e03, 1.23033935479799725e03,
+                           2.15311535474403846e-8};
+  constexpr double d[8] = {1.57449261107098347e01, 1.17693950891312499e02,
+                           5.37181101862009858e02, 1.62138957456669019e03,
+                           3.29079923573345963e03, 4.36261909014324716e03,
+                           3.43936767414372164e03, 1.23033935480374942e03};
+  constexpr double p[6] = {3.05326634961232344e-1, 3.60344899949804439e-1,
+                           1.25781726111229246e-1, 1.60837851487422766e-2,
+                           6.58749161529837803e-4, 1.63153871373020978e-2};
+  constexpr double q[5] = {2.56852019228982242e00, 1.87295284992346725e00,
+                           5.27905102951428412e-1, 6.05183413124413191e-2,
+                           2.33520497626869185e-3};
   if (std::isnan(x)) return x;
   const double y = x / 1.4142135623730951;
-  if (std::fabs(y) >= 26.543) return x > 0 ? 1 : 0;
-  return x > 0 ? 1 - 0.5 * std::erfc(y) : 0.5 * std::erfc(-y);
+  const double t = std::fabs(y);
+  if (t < 0.46875) {  // 0.5 (1 + erf(y))
+    const double ysq = t > xsmall ? y * y : 0;
+    double xnum = a[4] * ysq, xden = ysq;
+    for (int i = 0; i < 3; ++i) {
+      xnum = (xnum + a[i]) * ysq;
+      xden = (xden + b[i]) * ysq;
+    }
+    return 0.5 * (1 + y * (xnum + a[3]) / (xden + b[3]));
+  }
+  if (t >= xbig) return x > 0 ? 1 : 0;
+  double r = 0;
+  if (t <= 4) {
+    double xnum = c[8] * t, xden = t;
+    for (int i = 0; i < 7; ++i) {
+      xnum = (xnum + c[i]) * t;
+      xden = (xden + d[i]) * t;
+    }
+    r = (xnum + c[7]) / (xden + d[7]);
+  } else {
+    const double ysq = 1 / (t * t);
+    double xnum = p[5] * ysq, xden = ysq;
+    for (int i = 0; i < 4; ++i) {
+      xnum = (xnum + p[i]) * ysq;
+      xden = (xden + q[i]) * ysq;
+    }
+    r = (sqrpi - ysq * (xnum + p[4]) / (xden + q[4])) / t;
+  }
+  // exp(-t^2) as exp(-s^2) exp(-(t - s)(t + s)), s = t cut to sixteenths.
+  const double s = std::trunc(t * 16) / 16;
+  r *= std::exp(-s * s) * std::exp(-(t - s) * (t + s));
+  return x > 0 ? 1 - 0.5 * r : 0.5 * r;
 }
 
 namespace {
@@ -708,8 +593,11 @@ dual2 exp(const dual2& a) {
 }
 dual2 constant(double c) { return {c, 0, 0, 0, 0, 0}; }
 
-// I_x(p, q) with its derivatives, x <= p / (p + q): the front factor x^p (1-x)^q / (p B)
-// times the continued fraction 1 / (1 + d1 / (1 + d2 / ...)), both carried as dual2.
+// I_x(p, q) with its derivatives, x <= (p + 1) / (p + q + 2): the front factor x^p (1-x)^q / (p B)
+// times the continued fraction 1 / (1 + d1 / (1 + d2 / ...)), both carried as dual2. An
+// approximant is a pair of steps of that fraction (one step of its even contraction), so
+// that 200 approximants reach as far as the contracted fraction does: with a small p near
+// the mean the plain steps ran out before the fraction settled.
 int inbedercf(double x, double p, double q, const double psi[7], dual2& result, int& nappx,
               double& errapx) {
   constexpr int minappx = 3;
@@ -728,7 +616,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
   dual2 bprev = constant(1), bcur = constant(1);
   dual2 last = front;  // I after one approximant
   errapx = 0;
-  for (int n = 1; n <= maxappx; ++n) {
+  for (int n = 1; n <= 2 * maxappx; ++n) {
     const int m = (n + 1) / 2;
     dual2 coef;
     const dual2 md = constant(m);
@@ -745,6 +633,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
     bprev = scale * bcur;
     acur = scale * anext;
     bcur = scale * bnext;
+    if (n % 2 == 1) continue;  // judged after each pair of steps
     const dual2 now = front * (acur / bcur);
     const double parts[6][2] = {{now.v, last.v},   {now.p, last.p},   {now.q, last.q},
                                 {now.pp, last.pp}, {now.qq, last.qq}, {now.pq, last.pq}};
@@ -752,7 +641,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
     for (const auto& part : parts)
       errapx = std::max(errapx, std::fabs(part[0] - part[1]) / std::max(tol, std::fabs(part[0])));
     last = now;
-    nappx = n + 1;
+    nappx = n / 2 + 1;
     if (nappx >= minappx && errapx < tol) {
       result = now;
       return 0;
@@ -782,8 +671,10 @@ void inbeder(double x, double p, double q, const double psi[7], double der[6], i
     flag = 3;
     return;
   }
+  // The fraction on I_x(p, q) settles fast for x below (p + 1) / (p + q + 2), that on
+  // I_(1-x)(q, p) above. (Switching at the mean p / (p + q) sends a small p to the slow side.)
   dual2 r;
-  if (x <= p / (p + q)) {
+  if (x <= (p + 1) / (p + q + 2)) {
     flag = inbedercf(x, p, q, psi, r, nappx, errapx);
   } else {
     // I_x(p, q) = 1 - I_(1-x)(q, p): the roles of p and q exchange and derivatives change sign.
@@ -1396,6 +1287,7 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
   double& h12 = r.h[0][1];
   double& h22 = r.h[1][1];
   g1 = g2 = h11 = h12 = h22 = big;
+  bool computed = false;
   const double lga = lngamma(a);
   if (a >= 1e-10 && x >= 1e-10 && std::fabs(lga) < overflowed) {
     const double ps = psi(a);
@@ -1404,7 +1296,8 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
     if (flag == 0 && std::fabs(t - 1 / (a * a)) < overflowed) {
       double d[6];
       digami(d, x, a, lga, lga + std::log(a), ps, ps + 1 / a, t, t - 1 / (a * a), flag);
-      if (flag == 0) {
+      computed = flag == 0;
+      if (computed) {
         g1 = d[0];
         h11 = d[1];
         g2 = d[2];
@@ -1412,6 +1305,10 @@ int eval_gammareg(ctvnew::tmathnewrec& r, const double* args) {
         h12 = d[4];
       }
     }
+  }
+  if (!computed) {  // the substitutes stand, but as an error, not as a forgiven overflow
+    r.h[1][0] = big;
+    return logerr(r, grad, singular, "derivative could not be evaluated");
   }
   if (std::fabs(g1) >= overflowed || std::fabs(g2) >= overflowed) {
     const int answer = logerr(r, grad, overflow, "overflow");
@@ -1495,249 +1392,6 @@ int eval_betareg(ctvnew::tmathnewrec& r, const double* args) {
   r.h[1][2] = r.h[2][1] = boundhess(der[5]);
   r.h[2][2] = boundhess(der[4]);
   return 0;
-}
-
-// ---- calendar: day 1 is 1 January 1900 of the proleptic Gregorian calendar
-
-namespace {
-
-constexpr double firstday = -693594;  // 1 January of year 1
-constexpr double lastday = 2958464;   // 31 December 9999
-
-// Days from 1 March of year 0 to the date, for whole numbers in doubles (months 1..12).
-double civildays(double y, double m, double d) {
-  if (m <= 2) y -= 1;
-  const double era = std::floor(y / 400);
-  const double yoe = y - era * 400;
-  const double mp = m > 2 ? m - 3 : m + 9;
-  const double doy = std::floor((153 * mp + 2) / 5) + d - 1;
-  const double doe = yoe * 365 + std::floor(yoe / 4) - std::floor(yoe / 100) + doy;
-  return era * 146097 + doe;
-}
-
-const double dayoffset = 1 - civildays(1900, 1, 1);  // day number = civildays + dayoffset
-
-struct civildate {
-  double year, month, day;
-};
-
-civildate fromday(double daynumber) {
-  const double z = daynumber - dayoffset;
-  const double era = std::floor(z / 146097);
-  const double doe = z - era * 146097;
-  const double yoe = std::floor((doe - std::floor(doe / 1460) + std::floor(doe / 36524) -
-                                 std::floor(doe / 146096)) / 365);
-  const double doy = doe - (365 * yoe + std::floor(yoe / 4) - std::floor(yoe / 100));
-  const double mp = std::floor((5 * doy + 2) / 153);
-  const double day = doy - std::floor((153 * mp + 2) / 5) + 1;
-  const double month = mp < 10 ? mp + 3 : mp - 9;
-  return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
-}
-
-bool leapyear(double y) {
-  return std::fmod(y, 4) == 0 && (std::fmod(y, 100) != 0 || std::fmod(y, 400) == 0);
-}
-
-// Checks the day number and hands its date (or its time of day) to the extractor.
-template <typename Extract>
-int calendar(ctvnew::tmathnewrec& r, double x, Extract extract) {
-  if (!(x >= firstday && x <= lastday))
-    return logerr(r, func, domain, "argument out of range -693594..2958464");
-  r.f = extract(x);
-  return 0;
-}
-
-double dateof(double x, int part) {
-  const civildate c = fromday(std::floor(x));
-  return part == 0 ? c.year : part == 1 ? c.month : c.day;
-}
-
-// Milliseconds of the time of day (a fraction that rounds up to a whole day gives 86400000).
-double msofday(double x) { return std::round((x - std::floor(x)) * 86400000.0); }
-
-}  // namespace
-
-int eval_jdate(ctvnew::tmathnewrec& r, const double* x) {
-  const double range = (x[2] / 30 + x[1]) / 12 + x[0];
-  if (!(range >= -1000 && range <= 15000)) return logerr(r, func, domain, "arguments out of range");
-  double y = std::floor(x[0]);
-  double m = std::floor(x[1]);
-  const double d = std::floor(x[2]);
-  const double k = intpart((m - 1) / 12);
-  y += k;
-  m -= 12 * k;
-  if (m <= 0) {
-    y -= 1;
-    m += 12;
-  }
-  if (y < 1 || y > 9999) return logerr(r, func, domain, "year out of range 1..9999");
-  r.f = civildays(y, m, 1) + dayoffset + d - 1;
-  if (r.f > lastday || r.f < firstday)
-    return logerr(r, func, domain, "final date out of range -693594..2958464");
-  return 0;
-}
-
-int eval_jtime(ctvnew::tmathnewrec& r, const double* x) {
-  r.f = ((x[2] / 60 + x[1]) / 60 + x[0]) / 24;
-  return 0;
-}
-
-int eval_gyear(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return dateof(v, 0); });
-}
-int eval_gmonth(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return dateof(v, 1); });
-}
-int eval_gday(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return dateof(v, 2); });
-}
-// 1 Monday .. 7 Sunday; day 1 was a Monday.
-int eval_gdow(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) {
-    const double m = std::fmod(std::floor(v) - 1, 7.0);
-    return (m < 0 ? m + 7 : m) + 1;
-  });
-}
-int eval_gleap(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return leapyear(dateof(v, 0)) ? 1.0 : 0.0; });
-}
-int eval_ghour(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return std::floor(msofday(v) / 3600000); });
-}
-int eval_gminute(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) {
-    const double ms = msofday(v);
-    return std::floor(ms / 60000) - 60 * std::floor(ms / 3600000);
-  });
-}
-int eval_gsecond(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return std::floor(std::fmod(msofday(v), 60000) / 1000); });
-}
-int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return std::fmod(msofday(v), 1000); });
-}
-
-// ---- random functions: numbers are drawn in the order the checks below show
-
-int eval_uniform(ctvnew::tmathnewrec& r, const double* x) {
-  const double lo = x[0], hi = x[1];
-  if (hi < lo) return logerr(r, func, domain, "lo > hi");
-  r.f = lo + randunit::randuniform() * (hi - lo);
-  return 0;
-}
-
-int eval_normal(ctvnew::tmathnewrec& r, const double* x) {
-  if (x[1] < 0) return logerr(r, func, domain, "std dev negative");
-  r.f = x[0] + x[1] * randunit::randnormal();
-  return 0;
-}
-
-int eval_uniformint(ctvnew::tmathnewrec& r, const double* x) {
-  const double lo = x[0], hi = x[1];
-  if (hi < lo) return logerr(r, func, domain, "lo > hi");
-  if (std::fabs(nearest(hi) - hi) > 1e-5) return logerr(r, func, domain, "hi not integer");
-  if (std::fabs(nearest(lo) - lo) > 1e-5) return logerr(r, func, domain, "lo not integer");
-  if (nearest(lo) == nearest(hi)) {
-    r.f = nearest(lo);
-    return 0;
-  }
-  // Halves round away from zero, so a draw of exactly 0 with a negative lo would give lo - 1.
-  r.f = std::max(nearest(randunit::randuniform() * (hi - lo + 1) + lo - 0.5), nearest(lo));
-  return 0;
-}
-
-int eval_randlinear(ctvnew::tmathnewrec& r, const double* x) {
-  const double u = randunit::randuniform();
-  const double low = x[0], slope = x[1], high = x[2];
-  if (high < low) return logerr(r, func, domain, "low > high");
-  const double w = high - low;
-  if (w < 1e-6) {
-    r.f = low;
-  } else if (std::fabs(slope) < 1e-6) {
-    r.f = low + w * u;
-  } else if (std::fabs(slope) > 2 / w) {
-    return logerr(r, func, domain, "abs(slope) > 2/(high-low)");
-  } else {
-    // Inverse of the distribution function c t + slope t^2 / 2 on [0, w].
-    const double c = 1 / w - slope / 2;
-    const double q = c * c + 2 * slope * u;
-    if (q < 1e-10) return logerr(r, func, domain, "sqrt with negative argument");
-    r.f = low + (std::sqrt(q) - c) / slope;
-  }
-  return 0;
-}
-
-int eval_randtriangle(ctvnew::tmathnewrec& r, const double* x) {
-  const double u = randunit::randuniform();
-  const double low = x[0], median = x[1], high = x[2];
-  if (high < low) return logerr(r, func, domain, "low > high");
-  if (median < low) return logerr(r, func, domain, "median < low");
-  if (high < median) return logerr(r, func, domain, "median > high");
-  const double w = high - low;
-  if (w < 1e-6) {
-    r.f = low;
-  } else if (u <= (median - low) / w) {
-    r.f = low + std::sqrt(w * u * (median - low));
-  } else {
-    r.f = high - std::sqrt((1 - u) * w * (high - median));
-  }
-  return 0;
-}
-
-int eval_randbinomial(ctvnew::tmathnewrec& r, const double* x) {
-  const double n = x[0], p = x[1];
-  if (!(p >= 0 && p <= 1)) return logerr(r, func, domain, "not 0 < p < 1");
-  if (n >= 2147483647) return logerr(r, func, domain, "n is too large");
-  if (!(n >= 1)) return logerr(r, func, domain, "n < 1");
-  if (std::fabs(intpart(n) - n) >= 1e-4) return logerr(r, func, domain, "n not integer");
-  const double bign = intpart(n);
-  if (p == 0) {
-    r.f = 0;
-    return 0;
-  }
-  if (p == 1) {
-    r.f = bign;
-    return 0;
-  }
-  // Inversion, searching from the mode: first every value below it, downwards, then
-  // every value above it, upwards.
-  const double k0 = intpart(p * (bign + 1));
-  const double p0 = std::exp(lngamma(bign + 1) - lngamma(k0 + 1) - lngamma(bign - k0 + 1) +
-                             k0 * std::log(p) + (bign - k0) * std::log1p(-p));
-  double rest = randunit::randuniform() - p0;
-  if (rest < 0) {
-    r.f = k0;
-    return 0;
-  }
-  const double rho = p / (1 - p);
-  double kd = k0, pd = p0, ku = k0, pu = p0;
-  bool lowerdone = false;  // below the mode: all tried, or the probabilities underflowed
-  for (double step = 0; step <= bign; ++step) {
-    if (!lowerdone) {
-      kd -= 1;
-      if (kd >= 0) {
-        pd = pd * (kd + 1) / ((bign - kd) * rho);
-        rest -= pd;
-        if (rest < 0) {
-          r.f = kd;
-          return 0;
-        }
-      }
-      lowerdone = kd < 0 || pd == 0;
-      if (kd >= 0) continue;
-    }
-    ku += 1;
-    if (ku > bign) break;
-    pu = pu * (bign - ku + 1) * rho / ku;
-    rest -= pu;
-    if (rest < 0) {
-      r.f = ku;
-      return 0;
-    }
-    if (pu == 0) break;  // the rest of the upper side adds nothing
-  }
-  r.f = 525;
-  return logerr(r, func, domain, "did not converge");
 }
 
 }  // namespace detail

@@ -48,9 +48,12 @@ inline constexpr double kernel_eps = 2.22e-16;    // the machine epsilon, as use
 // psi(p), psi(p + 1), psi'(p), psi'(p + 1). Flag 1: no convergence in 100 terms.
 void digami(double d[6], double x, double p, double gplog, double gp1log, double psip,
             double psip1, double psidp, double psidp1, int& flag);
-// ln(Gamma(b) / Gamma(a + b)) for b >= 8.
+// ln(Gamma(b) / Gamma(a + b)) for b >= 8; algdiv takes ln(1 + a/b) from alnrel, gammaratio
+// from the runtime's log1p.
 [[nodiscard]] double algdiv(double a, double b);
 [[nodiscard]] double gammaratio(double a, double b);
+// ln(1 + a): a rational approximation for |a| <= 0.375, else the logarithm.
+[[nodiscard]] double alnrel(double a);
 // del(a) + del(b) - del(a + b) for a, b >= 8, del the remainder of Stirling's formula.
 [[nodiscard]] double bcorrex(double a, double b);
 // a to the power b: whole exponents by repeated squaring (exact signs), else exp(b ln a).
@@ -59,8 +62,18 @@ void digami(double d[6], double x, double p, double gplog, double gp1log, double
 // ---- beta family ----
 // w = I_x(a, b), w1 = 1 - w for y = 1 - x. Flags (w = w1 = 0): 1 a or b negative, 2 a = b = 0,
 // 3 x outside [0, 1], 4 y outside [0, 1], 5 |x + y - 1| > 6.66e-16, 6 x = a = 0,
-// 7 y = b = 0, 8 no convergence.
+// 7 y = b = 0.
 void bratio(double a, double b, double x, double y, double& w, double& w1, int& flag);
+// The pieces bratio chooses among (tol: the accuracy the sums stop at):
+// I_x(a, b) by its power series, for b <= 1 or b x <= 0.7.
+[[nodiscard]] double bpser(double a, double b, double x, double tol);
+// I_x(a, b) - I_x(a + n, b) for a whole n >= 1.
+[[nodiscard]] double bup(double a, double b, double x, double y, int n, double tol);
+// Adds to w the asymptotic expansion of I_x(a, b) for a large a and b <= 1; flag 1 (w
+// unchanged) where it cannot be used.
+void bgrat(double a, double b, double x, double y, double& w, double tol, int& flag);
+// I_x(a, b) by the asymptotic expansion for large a and b, lambda = (a + b) y - b >= 0.
+[[nodiscard]] double basym(double a, double b, double lambda, double tol);
 // ln B(a, b) for a, b > 0.
 [[nodiscard]] double betaln(double a, double b);
 [[nodiscard]] double betalnex(double a, double b);

@@ -196,7 +196,7 @@ int eval_ncpf(tmathnewrec& r, const double* x) {
     }
     return 0;  // the origin counts as evaluated whatever the callback answered
   }
-  const double a = x[0] / s, b = x[1] / s, q = m / (s * s);
+  const double a = x[0] / s, b = x[1] / s, q = m / s / s;  // s * s may underflow
   const double root = std::sqrt(a * a + b * b + 2 * q);
   r.f = (root - a - b) * s;
   if (r.level >= 1) {

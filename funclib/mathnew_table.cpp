@@ -35,6 +35,7 @@ constexpr tlibzolminfo reserved() { return tlibzolminfo{}; }
 
 // Columns: name, minargs, maxargs (0 open), smooth, equnever, zeroripple, variable
 // arguments, explanatory text, formula text.
+// clang-format off
 constexpr tlibzolminfo libzolminfo[funccount] = {
     row("mapval", 1, 1, 0, 0, 0, 0, "maps special values", ""),  // 0
     row("ceil", 1, 1, 0, 0, 1, arg(1), "ceiling", ""),  // 1
@@ -167,6 +168,7 @@ constexpr tlibzolminfo libzolminfo[funccount] = {
     row("LSEMinSc", 2, 20, 1, 0, 0, args_from2, "scaled LSE Min: 1/t LSEMin(tx)", ""),  // 128
     row(" unknown*", 1, 1, 0, 0, 0, 0, "dummy function", ""),  // 129
 };
+// clang-format on
 
 namespace {
 

@@ -319,7 +319,11 @@ inline std::int32_t cppstylereform = 0;
 
 // Writes the solution file (solfile, in the layout of filetype) from the record: head
 // items, the row and column records when the model status calls for them, tail items.
-// A file that cannot be opened is reported in the log; nothing is written then.
+// A file that cannot be opened is reported in the log; nothing is written then. A write or
+// close that fails is reported in the log too: the incomplete file is removed (when it is a
+// regular file) and the process exit code becomes solutionlost, so that the modelling
+// system never reads a broken file as the run's answer.
 void gcwritesol();
+inline constexpr int solutionlost = 1;
 
 }  // namespace gcdata

@@ -2,8 +2,10 @@
 // the model status reports a solution, tail items.
 #include <array>
 #include <cstddef>
+#include <filesystem>
 #include <iterator>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "frame/q5rtnum.h"
@@ -35,6 +37,15 @@ T item(const std::vector<T>& v, std::int32_t i, T fallback) {
 void logrc(std::string_view head, std::string_view name, std::int32_t rc) {
   statlib::gclog(q5rt::concat(head, name));
   statlib::gclog(q5rt::concat("*** RC=", q5rt::Q5_Str_i0(rc), " ", q5rt::syserrortext(rc)));
+}
+
+// The solution file that could not be written whole: a regular file is removed, so that
+// no partial answer is left behind; a device (/dev/full) or anything else stays.
+void removeincomplete(std::string_view name) {
+  const std::filesystem::path path(name);
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
+    (void)std::filesystem::remove(path, ec);
 }
 
 // Head item 9: 1 when the objective's rows carry marginals (or there is no objective
@@ -125,7 +136,11 @@ void gcwritesol() {
     }
   }
   writetail(*h, m);
-  if (const std::int32_t wrc = gdutils::closemod(h); wrc != 0) logrc(failedwrite, m.solfile, wrc);
+  if (const std::int32_t wrc = gdutils::closemod(h); wrc != 0) {
+    logrc(failedwrite, m.solfile, wrc);
+    removeincomplete(m.solfile);
+    q5rt::exitcode = solutionlost;
+  }
 }
 
 }  // namespace gcdata

@@ -3,8 +3,11 @@
 // writer walks the version-53 layout.
 #include "instance/gdutils.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <span>
 #include <string>
+#include <system_error>
 
 #include "frame/gfileopen.h"
 #include "frame/q5platform.h"
@@ -21,6 +24,12 @@ namespace {
 constexpr std::string_view couldnotwritecontrol = "*** Could not write Control File '";
 constexpr std::string_view cmpfileunix = "zlmcmpun.txt";
 constexpr std::string_view cmpfileother = "zlmcmpNT.txt";
+
+// A control file is a few kilobytes: a larger one, or one that is not a regular file (a
+// device, a pipe), is refused before it can fill the memory or block the run.
+constexpr std::size_t maxcontrolbytes = std::size_t{16} << 20;
+constexpr std::string_view notregular = "Not a regular file";
+constexpr std::string_view toolarge = "File larger than 16777216 bytes";
 
 // One value of a number line: control integer or control real k.
 struct slot {
@@ -66,8 +75,10 @@ constexpr std::span<const slot> first(std::span<const slot> line, std::size_t n)
 }
 
 // The control file's lines in order for version ver. The visitor's numbers() takes one
-// number line, text() one string line, flagged() a number, a separator and a text,
-// solvers() the solver section, defaults() an older version's values for what it lacks.
+// number line, text() one string line, path() a string line that names a file or a
+// directory (or a part of such names: the scratch extension, the library folder), which
+// must fit its string whole; flagged() a number, a separator and a text, solvers() the
+// solver section, defaults() an older version's values for what it lacks.
 template <class Visitor>
 void walklayout(Visitor& v) {
   const std::int32_t ver = v.version();
@@ -99,14 +110,16 @@ void walklayout(Visitor& v) {
   v.numbers(line15);
   v.numbers(line16);
   v.numbers(line17);
-  for (const int k : {18, 19, 3, 2, 4, 1, 20}) v.text(k);
+  for (const int k : {18, 19, 3, 2, 4, 1, 20}) v.path(k);
   v.numbers(line25);
-  for (const int k : {7, 6, 9, 8, 5}) v.text(k);
+  v.text(7);
+  v.text(6);
+  for (const int k : {9, 8, 5}) v.path(k);
   v.numbers(line31);
   v.numbers(line32);
   for (const int k : {12, 13, 14}) v.text(k);  // not used by this system
   v.numbers(line36);
-  v.text(21);
+  v.path(21);
   v.solvers();
   v.text(15);  // the text lines after the section are not used by this system
   v.text(16);
@@ -140,7 +153,7 @@ void walklayout(Visitor& v) {
     v.text(11);
   }
   if (ver >= 42) {
-    v.text(23);
+    v.path(23);
     v.numbers(linetolerances);
   } else {
     v.defaults([](tcontrolrec& r) {
@@ -154,7 +167,7 @@ void walklayout(Visitor& v) {
     v.defaults([](tcontrolrec& r) { r.strs[24].assign_cut("scenario_dict.vrk"); });
   }
   if (ver >= 45) {
-    v.text(25);
+    v.path(25);
   } else {
     v.defaults([](tcontrolrec& r) { r.strs[25].clear(); });
   }
@@ -194,6 +207,16 @@ class reader {
     in_.readln();
   }
   void text(int k) { rec_.strs[static_cast<std::size_t>(k)] = in_.readln_string(); }
+  // A path cut short would name another file: a line too long for the string is an error.
+  void path(int k) {
+    const std::int32_t line = in_.line();
+    const std::string_view text = in_.readln_text();
+    if (text.size() > q5rt::sstr::capacity) {
+      throw q5rt::io_error(ENAMETOOLONG, q5rt::concat(q5rt::iomessage(ENAMETOOLONG), " in line ",
+                                                      q5rt::Q5_Str_i0(line)));
+    }
+    rec_.strs[static_cast<std::size_t>(k)].assign_cut(text);
+  }
   // A line that ends right after its number has an empty text.
   void flagged(int i, int k) {
     rec_.ints[static_cast<std::size_t>(i)] = in_.read_integer();
@@ -241,6 +264,7 @@ class writer {
     out_.writeln();
   }
   void text(int k) { out_.writeln(rec_.strs[static_cast<std::size_t>(k)]); }
+  void path(int k) { text(k); }
   void flagged(int i, int k) {
     out_.write_integer(rec_.ints[static_cast<std::size_t>(i)]);
     out_.write(' ');
@@ -256,11 +280,22 @@ class writer {
   const zlmconf::tzlmconf& table_;
 };
 
-// The whole file, opened with retries; rc 0 or the system's error number.
-bool readwhole(std::string_view name, std::string& data, std::int32_t& rc) {
+// The whole file, opened with retries (a missing file too: the modelling system may still
+// be writing it); false with the reason in msg.
+bool readwhole(std::string_view name, std::string& data, q5rt::sstr& msg) {
+  std::error_code ec;
+  const auto st = std::filesystem::status(std::filesystem::path(name), ec);
+  if (!ec && !std::filesystem::is_regular_file(st)) {
+    msg = q5rt::sstr::cut(notregular);
+    return false;
+  }
   q5rt::untypedfile f;
+  std::int32_t rc = 0;
   (void)gfileopen::grresetuntyped(name, 1, true, f, rc);
-  if (rc != 0) return false;
+  if (rc != 0) {
+    msg = q5rt::syserrortext(rc);
+    return false;
+  }
   constexpr std::int32_t chunk = 65536;
   std::int32_t done = 0;
   do {
@@ -269,9 +304,17 @@ bool readwhole(std::string_view name, std::string& data, std::int32_t& rc) {
     f.blockread(data.data() + at, chunk, done);
     data.resize(at + static_cast<std::size_t>(done));
     rc = f.ioresult();
-  } while (rc == 0 && done == chunk);
+  } while (rc == 0 && done == chunk && data.size() <= maxcontrolbytes);
   f.close();
-  return rc == 0;
+  if (rc != 0) {
+    msg = q5rt::syserrortext(rc);
+    return false;
+  }
+  if (data.size() > maxcontrolbytes) {
+    msg = q5rt::sstr::cut(toolarge);
+    return false;
+  }
+  return true;
 }
 
 // Registration warnings and errors of the extrinsic-function loader, alike.
@@ -298,11 +341,7 @@ bool screadcontrol(tcontrolrec& rec, q5rt::sstr& msg, zlmconf::tzlmconf& table) 
   msg.clear();
   const q5rt::sstr name = rec.strs[0];
   std::string data;
-  std::int32_t rc = 0;
-  if (!readwhole(name, data, rc)) {
-    msg = q5rt::syserrortext(rc);
-    return false;
-  }
+  if (!readwhole(name, data, msg)) return false;
   if (!parse(data, name, rec, msg, table)) return false;
   if (rec.strs[25].empty()) return true;
   const q5rt::sstr path =

@@ -42,7 +42,10 @@ inline constexpr std::string_view couldnotopencontrol = "*** Could not open Cont
 
 // Reads the control file named by S[0] into rec and the table's solver section, then loads
 // the extrinsic-function libraries that it names. True on success; otherwise msg says why
-// (slots read before an error keep their values, S[0] is the name opened).
+// (slots read before an error keep their values, S[0] is the name opened). Refused
+// unread: a name that is not a regular file, a file above 16 MB. A line that names a file
+// or a directory and does not fit its 255-character string is an error ("File name too
+// long in line N"), never a shortened name; other string lines are cut.
 [[nodiscard]] bool screadcontrol(tcontrolrec& rec, q5rt::sstr& msg, zlmconf::tzlmconf& table);
 
 // The string entry of the reader: the layout from the text, S[0] := name at the end. No

@@ -4,9 +4,9 @@
 #include "instance/gdutils_records.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "frame/q5rt.h"
+#include "frame/strutilx_numbers.h"
 #include "instance/gdutils_vrk.h"
 
 namespace gdutils {
@@ -58,9 +58,7 @@ std::int32_t rdwidth(Source& h, int width) {
 // "unknown <what> <code>": a code that no writer produces. A payload cursor only keeps
 // that it failed.
 bool failcode(tmodfile& h, std::string_view what, int code) {
-  char num[12];
-  const auto end = std::to_chars(num, num + sizeof num, code).ptr;
-  return fail(h, q5rt::concat("unknown ", what, " ", std::string_view(num, end - num)));
+  return fail(h, q5rt::concat("unknown ", what, " ", strutilx::inttostrw(code, 0)));
 }
 bool failcode(payloadcursor& c, std::string_view /*what*/, int /*code*/) {
   c.failed = true;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -266,13 +265,10 @@ tmodfile::~tmodfile() = default;
 bool fail(tmodfile& h, std::string_view text) {
   if (h.failed) return false;
   h.failed = true;
-  char num[24];
   if (h.reading && h.istext()) {
-    const auto end = std::to_chars(num, num + sizeof num, h.line).ptr;
-    h.errmsg = q5rt::concat(h.name, ", line ", std::string_view(num, end - num), ": ", text);
+    h.errmsg = q5rt::concat(h.name, ", line ", strutilx::inttostrw(h.line, 0), ": ", text);
   } else if (h.reading) {
-    const auto end = std::to_chars(num, num + sizeof num, h.records).ptr;
-    h.errmsg = q5rt::concat(h.name, ", record ", std::string_view(num, end - num), ": ", text);
+    h.errmsg = q5rt::concat(h.name, ", record ", strutilx::inttostrw(h.records, 0), ": ", text);
   } else {
     h.errmsg = q5rt::concat(h.name, ": ", text);
   }
@@ -500,12 +496,11 @@ double nonfinite(const tmodfile& h, double v) {
 
 void wrtxint(tmodfile& h, std::int64_t v) {
   checktextwriter(h);
-  char buf[24];
-  char* p = buf;
-  if (!h.linestart) *p++ = ' ';
-  p = std::to_chars(p, buf + sizeof buf, v).ptr;
+  q5rt::sstr field;
+  if (!h.linestart) field.append_cut(' ');
+  field.append_cut(strutilx::inttostrw(v, 0));
   h.linestart = false;
-  emit(h, {buf, static_cast<std::size_t>(p - buf)});
+  emit(h, field.view());
 }
 
 void wrtxreal(tmodfile& h, double v) {
@@ -643,7 +638,8 @@ double rdtxreal(tmodfile& h) {
   if (token.size() > maxtoken || r.status != q5rt::read_status::ok) {
     return fail(h, q5rt::iomessage(q5rt::iocode::bad_number)), 0.0;
   }
-  return r.value;
+  // Beyond the doubles ("1e400"): the special values, as the binary layouts read them.
+  return std::isfinite(r.value) ? r.value : detail::nonfinite(h, r.value);
 }
 
 void rdtxeol(tmodfile& h) {

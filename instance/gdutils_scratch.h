@@ -249,7 +249,8 @@ void wrtxreal(tmodfile& h, double v);  // the short number text
 void wrtxline(tmodfile& h, std::string_view text);  // a whole line
 void wrtxeol(tmodfile& h);
 // Reading: numbers skip white space and line ends; a missing or malformed number fails
-// the handle and gives 0. The runtime's Val rules; at most 255 characters a number.
+// the handle and gives 0. The runtime's Val rules; at most 255 characters a number. A real
+// beyond the doubles reads as rdr8 maps infinities: plus or minus infinity.
 [[nodiscard]] std::int32_t rdtxint(tmodfile& h);
 [[nodiscard]] double rdtxreal(tmodfile& h);
 // Skips the rest of the line and its line end.

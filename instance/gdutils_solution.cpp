@@ -101,4 +101,15 @@ bool rdsolrecex(tmodfile& h, solrec& r) {
   return !h.failed;
 }
 
+bool rdsolrec(tmodfile& h, std::int32_t& status, std::int32_t& basis, double& level,
+              double& marginal) {
+  solrec r;
+  const bool ok = rdsolrecex(h, r);
+  status = r.status;
+  basis = r.basis;
+  level = r.level;
+  marginal = r.marginal;
+  return ok;
+}
+
 }  // namespace gdutils

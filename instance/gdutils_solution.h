@@ -52,5 +52,8 @@ void wrsolrowsdone(tmodfile& h);
 [[nodiscard]] bool rdsolheadtail(tmodfile& h, std::int32_t& index, double& value);
 // The scale is read only when the scaled-solution flag is on (1 otherwise).
 [[nodiscard]] bool rdsolrecex(tmodfile& h, solrec& r);
+// The same record without its scale.
+[[nodiscard]] bool rdsolrec(tmodfile& h, std::int32_t& status, std::int32_t& basis, double& level,
+                            double& marginal);
 
 }  // namespace gdutils

@@ -93,12 +93,14 @@ char textreader::read_char() {
   return data_[pos_++];
 }
 
-q5rt::sstr textreader::readln_string() {
+q5rt::sstr textreader::readln_string() { return q5rt::sstr::cut(readln_text()); }
+
+std::string_view textreader::readln_text() {
   const std::size_t lf = std::min(data_.find('\n', pos_), data_.size());
   std::string_view text = data_.substr(pos_, lf - pos_);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);  // "\r\n" or a last "\r"
   readln();
-  return q5rt::sstr::cut(text);
+  return text;
 }
 
 void textreader::readln() {

@@ -65,6 +65,8 @@ class textreader {
   [[nodiscard]] char read_char();
   // The rest of the line (cut at 255), then on to the next line. Empty at the end.
   [[nodiscard]] q5rt::sstr readln_string();
+  // The same, whole: a view into the buffer.
+  [[nodiscard]] std::string_view readln_text();
   // On to the start of the next line.
   void readln();
   [[nodiscard]] bool eoln() const;

@@ -25,18 +25,9 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-std::string cased(std::string_view s, int (*f)(int)) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(f(static_cast<unsigned char>(c)));
-  return r;
-}
-
 // An entry under its full name in lower case, as written or in upper case.
 void* lookup(const q5library::library& lib, const std::string& name) {
-  for (const std::string& n : {cased(name, ::tolower), name, cased(name, ::toupper)}) {
-    if (void* p = lib.procaddress(n)) return p;
-  }
-  return nullptr;
+  return lib.entryanycase(name);
 }
 
 bool absolutepath(std::string_view name) { return name.starts_with('/'); }
@@ -51,7 +42,7 @@ class binder {
     void* p = lookup(s_.lib, prefix_ + code_ + std::string(name));
     slot = reinterpret_cast<F>(p);
     if (p != nullptr) return true;
-    msg_ = q5rt::concat("Entry not found: ", code_, name, " in ", s_.path);
+    msg_ = q5library::entrynotfoundmsg(code_ + std::string(name), s_.path);
     return !required;
   }
 
@@ -179,7 +170,7 @@ bool tzlmconf::sccreate(std::int32_t k, void*& handle, std::string_view dir, q5r
       }
       q5rt::sstr why;
       if (!fresh->lib.load(fresh->path, why)) {
-        msg = q5rt::concat(why, " (problem occurred when trying to load ", fresh->path, ")");
+        msg = q5library::loadfailure(why, fresh->path);
         return false;
       }
       binder b(*fresh, code.view(), msg);

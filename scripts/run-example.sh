@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # The main job: builds baronlink and runs it on the bundled example model (examples/model:
 # control file template, scratch files, the user's option file; examples/sysdir: the
-# system directory), then shows the log, the status file and the solution file.
+# system directory), with the stand-in BARON first on PATH, then shows the log (BARON's
+# lines between the link's), the status file, BARON's input file "mybaron", the map
+# "bavemap", BARON's tim, sum and res files and the solution file in readable form: BARON's
+# answer (status pair, objective, levels and marginals) as the link read it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 root=$(pwd)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The program and the stand-ins of the outside libraries it loads; the tests are not needed.
-targets=(baronlink)
-if ninja -C build -t targets all 2>/dev/null | grep -q '^bl_standins:'; then targets+=(bl_standins); fi
-cmake --build build -j "$(nproc)" --target "${targets[@]}"
+cmake --build build -j "$(nproc)" --target baronlink bl_standins
 echo "== baronlink AUDIT"
 ./build/baronlink AUDIT
 
@@ -23,13 +24,19 @@ sed -e "s|@MODEL@|$root/examples/model|g" -e "s|@RUN@|$run|g" \
     -e "s|@SYSDIR@|$root/examples/sysdir|g" examples/model/baron.ctl.in > "$run/baron.ctl"
 echo "== baronlink $run/baron.ctl"
 rc=0
-./build/baronlink "$run/baron.ctl" || rc=$?
+PATH="$root/build/standins/bin:$PATH" LD_LIBRARY_PATH="$root/build/standins/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+  ./build/baronlink "$run/baron.ctl" || rc=$?
 echo "exit code $rc"
 
 echo "== log ($run/baron.log)"
 cat "$run/baron.log"
 echo "== status file ($run/baron.sta)"
 cat "$run/baron.sta"
+# Scratch files: directory and extension from the control file ("<run>/<name>.scr").
+for name in mybaron bavemap tim sum res; do
+  echo "== $name ($run/$name.scr)"
+  if [ -f "$run/$name.scr" ]; then cat "$run/$name.scr"; else echo "  (not written)"; fi
+done
 echo "== solution file ($run/baron.sol)"
 # Text layout: head items "index value" up to index 0, one record per row and column
 # ("level marginal basis status"), tail items up to index 0.

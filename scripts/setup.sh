@@ -3,7 +3,7 @@
 # packages through apt-get); does nothing when all is there.
 set -euo pipefail
 need=()
-for tool in cmake ninja g++; do command -v "$tool" >/dev/null || need+=("$tool"); done
+for tool in cmake ninja g++ clang-format; do command -v "$tool" >/dev/null || need+=("$tool"); done
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
 [ -f /usr/include/zlib.h ] || need+=(zlib1g-dev)

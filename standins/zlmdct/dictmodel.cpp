@@ -60,12 +60,15 @@ int dictionary::largestdim() const {
 int dictionary::indexof(int sym, const std::int32_t* uels) const {
   const symbol* s = symbolat(sym);
   if (s == nullptr || uels == nullptr) return -1;
-  const auto& all = s->type == equationtype ? rows_ : cols_;
-  for (int k : s->members) {
-    const member& m = all[static_cast<std::size_t>(k)];
-    if (std::equal(m.uels.begin(), m.uels.end(), uels)) return k;
-  }
-  return -1;
+  const auto it = memberindex_.find(memberkey(sym, uels, s->dim));
+  return it == memberindex_.end() ? -1 : it->second;
+}
+
+// The symbol and its label numbers as bytes: the key of the member lookup.
+std::string dictionary::memberkey(int sym, const std::int32_t* uels, int dim) {
+  std::string key(reinterpret_cast<const char*>(&sym), sizeof sym);
+  key.append(reinterpret_cast<const char*>(uels), sizeof(std::int32_t) * static_cast<std::size_t>(dim));
+  return key;
 }
 
 std::size_t dictionary::memoryused() const {
@@ -113,6 +116,7 @@ void dictionary::clear() {
   symbolmap_.clear();
   rows_.clear();
   cols_.clear();
+  memberindex_.clear();
   domainnames_.clear();
 }
 
@@ -142,6 +146,7 @@ bool dictionary::addmember(int sym, const std::vector<int>& uels) {
   for (int u : uels)
     if (labelat(u) == nullptr) return false;
   auto& all = s->type == equationtype ? rows_ : cols_;
+  memberindex_.emplace(memberkey(sym, uels.data(), s->dim), static_cast<int>(all.size()));
   s->members.push_back(static_cast<int>(all.size()));
   all.push_back({sym, uels});
   return true;

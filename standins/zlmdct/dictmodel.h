@@ -85,11 +85,13 @@ class dictionary {
 
  private:
   bool addmember(int sym, const std::vector<int>& uels);
+  [[nodiscard]] static std::string memberkey(int sym, const std::int32_t* uels, int dim);
 
   std::vector<label> labels_;
   std::unordered_map<std::string, int> labelmap_, symbolmap_;  // lower-cased keys
   std::vector<symbol> symbols_;
   std::vector<member> rows_, cols_;
+  std::unordered_map<std::string, int> memberindex_;  // memberkey -> row or column
   std::vector<std::string> domainnames_;
   std::vector<std::unique_ptr<search>> searches_;
 };

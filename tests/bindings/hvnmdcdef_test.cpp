@@ -70,7 +70,7 @@ TEST_F(hvnmdcdef_test, adapters_convert_booleans_and_cut_strings) {
   };
   constexpr row rows[] = {
       {"BARON", false, true, "the current solver: false becomes true"},
-      {"conopt", true, false, "another solver: true becomes false"},
+      {"nlpsolva", true, false, "another solver: true becomes false"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);

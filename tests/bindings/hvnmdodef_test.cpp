@@ -73,7 +73,7 @@ TEST_F(hvnmdodef_test, a_boolean_by_reference_comes_back_through_the_method) {
   bool capable = false;
   EXPECT_EQ(env.hvncapabilitycheck(1, q5rt::sstr::cut("Baron"), capable), 0);
   EXPECT_TRUE(capable);
-  EXPECT_EQ(env.hvncapabilitycheck(1, q5rt::sstr::cut("conopt"), capable), 0);
+  EXPECT_EQ(env.hvncapabilitycheck(1, q5rt::sstr::cut("nlpsolva"), capable), 0);
   EXPECT_FALSE(capable);
 }
 
@@ -93,7 +93,7 @@ TEST_F(hvnmdodef_test, options_name_the_log_and_scratch_files) {
   env.hvnsetstropt(hvnmdcdef::hvnnamescrdir, q5rt::sstr::cut("/scr/"));
   env.hvnsetstropt(hvnmdcdef::hvnnamescrext, q5rt::sstr::cut(".dat"));
   q5rt::sstr name;
-  EXPECT_EQ(env.hvngetscratchname(name, q5rt::sstr::cut("gams")).view(), "/scr/gams.dat");
+  EXPECT_EQ(env.hvngetscratchname(name, q5rt::sstr::cut("model")).view(), "/scr/model.dat");
   env.hvnsetdblopt(hvnmdcdef::hvnreslim, 1000.5);
   EXPECT_EQ(env.hvngetdblopt(hvnmdcdef::hvnreslim), 1000.5);
   EXPECT_GE(env.hvntimediffstart(), 0.0);

@@ -145,7 +145,7 @@ TEST_F(optdodef_test, option_file_is_echoed_with_its_complaints) {
       {at(5) + "unknown option \"NoSuchOption\"", 1},
       {"EpsR -1", 0},
       {at(6) + "value -1 for option \"EpsR\" out of bounds [0, inf]", 1},
-      {"ExtNLPsolver conopt.3", 0},
+      {"ExtNLPsolver nlpsolva.3", 0},
       {"secret 'MaxPreIter: 5'", 0},
       {"secret 'NumSol: 2'", 0},
       {"x.lo(i1, \"a b\") 2.5", 0},
@@ -169,11 +169,11 @@ TEST_F(optdodef_test, option_file_is_echoed_with_its_complaints) {
   EXPECT_EQ(i, -1);
   q5rt::sstr s;
   (void)o.optgetstrnr(120, s);
-  EXPECT_EQ(s.view(), "conopt.3");
+  EXPECT_EQ(s.view(), "nlpsolva.3");
   q5rt::sstr solver;
   std::int32_t number = -1;
   EXPECT_EQ(o.optgetnameopt(s, solver, number), 1);
-  EXPECT_EQ(solver.view(), "conopt");
+  EXPECT_EQ(solver.view(), "nlpsolva");
   EXPECT_EQ(number, 3);
 
   const q5rt::sstr secret = q5rt::sstr::cut("secret");
@@ -311,10 +311,10 @@ TEST_F(optdodef_test, name_and_option_file_number_split) {
     const char* why;
   };
   constexpr row rows[] = {
-      {"conopt.3", 1, "conopt", 3, "name and number"},
-      {"conopt", 1, "conopt", 0, "name alone"},
-      {"conopt.x", 0, "", 0, "a letter after the dot"},
-      {"3conopt", 0, "", 0, "a name starts with a letter"},
+      {"nlpsolva.3", 1, "nlpsolva", 3, "name and number"},
+      {"nlpsolva", 1, "nlpsolva", 0, "name alone"},
+      {"nlpsolva.x", 0, "", 0, "a letter after the dot"},
+      {"3nlpsolva", 0, "", 0, "a name starts with a letter"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);

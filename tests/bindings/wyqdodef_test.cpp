@@ -75,7 +75,7 @@ TEST_F(wyqdodef_test, reads_and_queries_a_configuration) {
   const row rows[] = {
       {0, 1, {0, 1, 0, "BARON"}, "a text key"},
       {0, 2, {0, 1, 17, "17"}, "an integer key also as digits"},
-      {1, 1, {0, 1, 0, "CONOPT \"4\""}, "single quotes keep the double ones"},
+      {1, 1, {0, 1, 0, "NLPSOLVA \"4\""}, "single quotes keep the double ones"},
       {1, 17, {1, 0, 0, ""}, "no such key: 1"},
       {2, 1, {2, 0, 0, ""}, "no such item: 2"},
   };

@@ -65,6 +65,18 @@ TEST(Entry, ControlFileThatCannotBeLoaded) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+// A control file that is not a regular file is refused before it is read: /dev/zero would
+// fill the memory, a pipe would wait for a writer.
+TEST(Entry, ControlFileThatIsNoRegularFileIsRefusedUnread) {
+  for (const char* name : {"/dev/zero", "/"}) {
+    SCOPED_TRACE(name);
+    const auto res = testutil::run_program(testutil::baronlink_path(), {name});
+    EXPECT_EQ(res.exit_code, 1);
+    EXPECT_EQ(res.out, std::string("*** Zolm/BARON could not load controlfile \"") + name +
+                           "\"\n*** Msg=Not a regular file\n");
+  }
+}
+
 // A write to standard output that fails raises the I/O exception; the exception handler
 // ends the process through the abort signal (the shell reports 128 + 6).
 TEST(Entry, FailedWriteOnStandardOutputAborts) {

@@ -23,7 +23,8 @@ struct extrun {
              fs::copy_options::recursive);
     EXPECT_EQ(extdesc::write(dir.file("extfunc.dat"), d), 0);
     if (install) home.install("extdemo");
-    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string());
+    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                   testutil::standinenv());
   }
   testutil::tempdir dir;
   extfunctest::datahome home;

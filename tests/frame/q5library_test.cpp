@@ -53,6 +53,56 @@ TEST(Q5Library, NilHandleHoldsNothing) {
   EXPECT_FALSE(q5library::q5freelibrary(nil));
 }
 
+// True when the loader still holds the library (RTLD_NOLOAD opens nothing new).
+bool stillloaded(const std::string& path) {
+  void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (h != nullptr) ::dlclose(h);
+  return h != nullptr;
+}
+
+TEST(Q5Library, OwningHandleClosesOnceAndReleaseKeepsItLoaded) {
+  const std::string path = testlibpath();
+  q5rt::sstr msg;
+  {
+    q5library::library lib;
+    EXPECT_FALSE(lib.loaded());
+    ASSERT_TRUE(lib.load(path, msg)) << msg.view();
+    EXPECT_NE(lib.entry("q5testlib_answer"), nullptr);
+    EXPECT_EQ(lib.entry("Q5TESTLIB_ANSWER"), nullptr);
+    // Lower case, as given, upper case: the lower-case export is found under any spelling.
+    EXPECT_EQ(lib.entryanycase("Q5TestLib_Answer"), lib.entry("q5testlib_answer"));
+    EXPECT_EQ(lib.entryanycase("q5testlib_missing"), nullptr);
+
+    q5library::library moved(std::move(lib));
+    EXPECT_FALSE(lib.loaded());  // NOLINT(bugprone-use-after-move): moved-from holds nothing
+    EXPECT_TRUE(moved.loaded());
+    EXPECT_TRUE(stillloaded(path));
+  }
+  EXPECT_FALSE(stillloaded(path)) << "the owner closes the library when it goes";
+
+  q5library::library lib;
+  ASSERT_TRUE(lib.load(path, msg));
+  const q5library::libhandle kept = lib.release();
+  EXPECT_FALSE(lib.loaded());
+  EXPECT_FALSE(lib.close()) << "nothing held, nothing closed";
+  EXPECT_TRUE(stillloaded(path)) << "a released library stays loaded";
+  EXPECT_TRUE(q5library::q5freelibrary(kept));
+
+  EXPECT_FALSE(lib.load("/nonexistent/libq5nothing.so", msg));
+  EXPECT_FALSE(lib.loaded());
+  EXPECT_NE(msg.view().find("No such file"), std::string_view::npos) << msg.view();
+}
+
+TEST(Q5Library, LoaderMessages) {
+  const q5rt::sstr loader = q5rt::sstr::cut("libx.so: cannot open shared object file");
+  EXPECT_EQ(q5library::loadfailure(loader, "/opt/libx.so").view(),
+            "libx.so: cannot open shared object file (problem occurred when trying to load "
+            "/opt/libx.so)");
+  EXPECT_EQ(q5library::entrynotfoundmsg("XCreate", "/opt/libx.so").view(),
+            "Entry not found: XCreate in /opt/libx.so");
+  EXPECT_EQ(q5library::entrynotfoundmsg("e", std::string(300, 'p')).size(), 255u);
+}
+
 TEST(Q5Library, MissingFileGivesTheLoadersText) {
   struct row {
     std::string path;

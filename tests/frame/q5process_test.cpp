@@ -428,6 +428,12 @@ TEST(Q5ProcessAsync, SoftKillOfAChildThatIgnoresInterrupts) {
   EXPECT_EQ(q5process::q5asyncstatus(info, exitcode, msg), 1);  // still there, not reaped
 
   EXPECT_TRUE(q5process::q5killprocgrouptk(info, true));
+  // The kill gives the child two 20 ms looks; on a busy machine it can take longer to die,
+  // and then it is reaped by the status call that sees its end.
+  for (int look = 0; look < 500 && q5process::q5ispidvalid(info.pid); ++look) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!q5process::q5ispidrunning(info.pid)) (void)q5process::q5asyncstatus(info, exitcode, msg);
+  }
   EXPECT_FALSE(q5process::q5ispidvalid(info.pid));  // killed and reaped
   EXPECT_EQ(q5process::q5asyncstatus(info, exitcode, msg), 4);
   EXPECT_FALSE(q5process::q5killprocess(info, true));  // nothing left to signal

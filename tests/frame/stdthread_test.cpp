@@ -4,26 +4,39 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
 
-TEST(StdThread, TryLockOnAHeldMutex) {
+// trylock answers at once, lock waits for the holder, and a lock taken in turns by two
+// threads keeps their updates apart.
+TEST(StdThread, TryLockAnswersAtOnceAndLockWaitsForTheHolder) {
   stdthread::tstdmutex m;
   EXPECT_TRUE(m.trylock());
   bool other = true;
   std::thread([&] { other = m.trylock(); }).join();
   EXPECT_FALSE(other);  // held by this thread: false at once
+
+  std::atomic<bool> taken{false};
+  std::thread waiter([&] {
+    m.lock();
+    taken = true;
+    m.unlock();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(taken) << "lock returned while another thread held the mutex";
   m.unlock();
+  waiter.join();
+  EXPECT_TRUE(taken);
+
   std::thread([&] {
     other = m.trylock();
     if (other) m.unlock();
   }).join();
   EXPECT_TRUE(other);
-}
 
-TEST(StdThread, LockSerialisesThreads) {
-  stdthread::tstdmutex m;
   long counter = 0;
   const auto work = [&] {
     for (int i = 0; i < 20000; ++i) {
@@ -58,9 +71,15 @@ TEST(StdThread, LockFailureMessage) {
   EXPECT_STREQ(e.what(), "Caught system error locking mutex: Resource deadlock avoided");
 }
 
-TEST(StdThread, CreateAndDestroyWithoutLocking) {
-  // The sanitizer build reports anything left allocated.
-  for (int i = 0; i < 3; ++i) stdthread::tstdmutex m;
+// Fresh mutexes are free, and one never locked is destroyed cleanly (the sanitizer build
+// reports anything left allocated).
+TEST(StdThread, FreshMutexesAreFreeAndDestroyedCleanly) {
+  for (int i = 0; i < 3; ++i) {
+    stdthread::tstdmutex m;
+    EXPECT_TRUE(m.trylock());
+    m.unlock();
+  }
+  const stdthread::tstdmutex neverlocked;
 }
 
 }  // namespace

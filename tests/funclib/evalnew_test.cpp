@@ -67,6 +67,9 @@ struct exprrow {
   const char* why;
 };
 
+// One instruction row per line; left to the formatter, "x1 * x3" after a row would read as
+// a pointer declaration and become "x1* x3".
+// clang-format off
 const exprrow exprs[] = {
     {row({{opcode::pushv, 1}}), x1, "PushV alone"},
     {row({{opcode::pushi, 3}}), 3.0, "PushI alone"},
@@ -112,6 +115,7 @@ const exprrow exprs[] = {
      x1 * x1 - x2 * x3 * x1 + x4 / x2 / x3 / x1,
      "a column used several times and a DivV chain (two tape entries each)"},
 };
+// clang-format on
 
 TEST(EvalnewInterpreter, ValuesMatchTheExpressions) {
   for (const auto& r : exprs) {

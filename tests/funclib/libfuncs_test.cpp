@@ -341,7 +341,7 @@ TEST_F(Libfuncs, FailedRegistrationIsFinalAndRepeatsItsMessage) {
   q5rt::sstr m;
   EXPECT_FALSE(mgr.checklibraryloaded(1, m));
   EXPECT_EQ(m.str(), "Entry not found: LibInit in libextnoinit.so");
-  EXPECT_EQ(mgr.getlibobj(1)->handle, nullptr);
+  EXPECT_EQ(mgr.getlibobj(1)->handle.get(), nullptr);
   EXPECT_FALSE(mgr.callable(libfuncs::packlibfuncnr(1, 1)));
 }
 

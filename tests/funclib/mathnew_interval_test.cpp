@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -125,6 +129,130 @@ TEST(MathnewInterval, BoundsContainSampledValuesAndSlopes) {
       if (i == n) break;
     }
     EXPECT_GT(checked, 0);
+  }
+}
+
+// ---- randomized enclosure over every function with an interval
+
+// A random box end pattern: moderate, unit, tiny, huge and infinite magnitudes, zero and
+// whole numbers, so that both the ordinary and the extreme rules are met.
+double randompoint(std::mt19937_64& gen) {
+  std::uniform_real_distribution<double> u(0, 1);
+  const double sign = u(gen) < 0.5 ? -1 : 1;
+  switch (std::uniform_int_distribution<int>(0, 9)(gen)) {
+    case 0: return 0;
+    case 1: return sign * std::round(10 * u(gen));
+    case 2: return u(gen);
+    case 3: return sign * std::pow(10.0, -320 + 310 * u(gen));        // tiny, subnormal too
+    case 4: return sign * std::pow(10.0, 100 + 208 * u(gen));         // huge
+    case 5: return sign * I;
+    case 6: return sign * std::pow(10.0, 2 + 4 * u(gen));             // hundreds to a million
+    case 7: return sign * std::pow(10.0, 140 + 20 * u(gen));          // around sqrt(1e299)
+    default: return sign * 20 * u(gen);
+  }
+}
+
+// A point of [lo, hi]: an end, or inside by a linear or a logarithmic step.
+double randominside(std::mt19937_64& gen, double lo, double hi) {
+  std::uniform_real_distribution<double> u(0, 1);
+  const double t = u(gen);
+  if (t < 0.1) return lo;
+  if (t < 0.2) return hi;
+  if (lo > 0 && t < 0.6) return std::min(hi, std::max(lo, lo * std::pow(hi / lo, u(gen))));
+  if (hi < 0 && t < 0.6) return std::max(lo, std::min(hi, hi * std::pow(lo / hi, u(gen))));
+  return std::min(hi, std::max(lo, lo + (hi / 2 - lo / 2) * 2 * u(gen)));
+}
+
+// v inside [lo, hi] up to rounding; a bound at or beyond +-I is infinite, and magnitudes
+// below 1e-150 count as 0 (bounds may take an underflowing end as 0).
+bool encloses(double lo, double v, double hi) {
+  const double tol = 1e-9, tiny = 1e-150;
+  const bool abovelo = lo <= -I || v >= lo - tol * std::fabs(lo) - tiny;
+  const bool belowhi = hi >= I || v <= hi + tol * std::fabs(hi) + tiny;
+  return abovelo && belowhi;
+}
+
+TEST(MathnewInterval, RandomBoxesEncloseTheEvaluations) {
+  std::mt19937_64 gen(20261210);
+  std::uniform_real_distribution<double> u(0, 1);
+  for (int fnr = 0; fnr < mathnew::funccount; ++fnr) {
+    const auto f8 = static_cast<std::uint8_t>(fnr);
+    const int minargs = std::max(mathnew::funcminargs(f8), 1);
+    const int maxargs = mathnew::funcmaxargs(f8) == 0 ? std::min(minargs + 3, ctvnew::maxargs)
+                                                       : mathnew::funcmaxargs(f8);
+    int bounded = 0, checked = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+      const int n = std::uniform_int_distribution<int>(minargs, maxargs)(gen);
+      std::vector<double> lo(static_cast<std::size_t>(n)), hi(lo.size());
+      for (std::size_t i = 0; i < lo.size(); ++i) {
+        lo[i] = randompoint(gen);
+        hi[i] = u(gen) < 0.3 ? lo[i] : randompoint(gen);  // a fixed argument now and then
+        if (lo[i] > hi[i]) std::swap(lo[i], hi[i]);
+      }
+      std::int32_t fn = fnr;
+      const result r(fn, lo, hi);
+      bool anybound = r.flo > -I || r.fhi < I;
+      for (int i = 0; i < n; ++i) anybound = anybound || r.glo[i] > -I || r.ghi[i] < I;
+      if (!anybound) continue;
+      ++bounded;
+      for (int k = 0; k < 8; ++k) {
+        double x[ctvnew::maxargs] = {};
+        bool finite = true;  // an end at +-I is infinite: no point there
+        for (int i = 0; i < n; ++i) {
+          const auto iu = static_cast<std::size_t>(i);
+          x[i] = randominside(gen, lo[iu], hi[iu]);
+          finite = finite && std::fabs(x[i]) < I;
+        }
+        if (!finite) continue;
+        ctvnew::tmathnewrec rec{};
+        ctvnew::mathnewrecinit(rec);
+        rec.level = 1;
+        rec.nargs = n;
+        const int rc = mathnew::funceval(rec, f8, x);
+        if (rc != 0 || rec.rc != 0 || rec.ec != 0) continue;  // only results without a report
+        ++checked;
+        std::ostringstream where;
+        where.precision(17);
+        where << mathnew::funcname(f8).str() << " at";
+        for (int i = 0; i < n; ++i) {
+          where << " x" << i + 1 << "=" << x[i] << " in [" << lo[static_cast<std::size_t>(i)]
+                << ", " << hi[static_cast<std::size_t>(i)] << "]";
+        }
+        EXPECT_TRUE(encloses(r.flo, rec.f, r.fhi))
+            << "f=" << rec.f << " not in [" << r.flo << ", " << r.fhi << "] " << where.str();
+        for (int i = 0; i < n; ++i) {
+          if (mathnew::funcargtype(f8, i + 1) == 0) continue;
+          EXPECT_TRUE(encloses(r.glo[i], rec.g[i], r.ghi[i]))
+              << "g" << i + 1 << "=" << rec.g[i] << " not in [" << r.glo[i] << ", " << r.ghi[i]
+              << "] " << where.str();
+        }
+      }
+    }
+    if (bounded > 0) {
+      EXPECT_GT(checked, 0) << mathnew::funcname(f8).str();
+    }
+  }
+}
+
+TEST(MathnewInterval, ExtremeBoxesAreNotCutByACap) {
+  struct caserow {
+    std::int32_t fnr;
+    std::vector<double> lo, hi;
+    double f, g1;  // a value and a first derivative at the lower corner
+    const char* why;
+  };
+  const caserow rows[] = {
+      {80, {100}, {101}, 9.3326215443944153e155, 9.3326215443944153e155 * 4.6001618527380874,
+       "Gamma's slope above sqrt(1e299) is not 1e299"},
+      {65, {1e150}, {1e151}, 1e150, 1, "EDist of one argument above sqrt(1e299)"},
+      {65, {1e200, 1e200}, {2e200, 2e200}, 1.4142135623730951e200, 0.70710678118654757,
+       "EDist of two huge arguments: the slope is not 1"},
+  };
+  for (const auto& c : rows) {
+    SCOPED_TRACE(c.why);
+    const result r(c.fnr, c.lo, c.hi);
+    EXPECT_TRUE(encloses(r.flo, c.f, r.fhi)) << r.flo << " " << r.fhi;
+    EXPECT_TRUE(encloses(r.glo[0], c.g1, r.ghi[0])) << r.glo[0] << " " << r.ghi[0];
   }
 }
 

@@ -60,6 +60,30 @@ TEST(MathnewSmooth, Extensions) {
   for (const edgerow& r : rows) check_edgerow(r, 1e-14);
 }
 
+TEST(MathnewSmooth, NcpFScalesTinyArgumentsBeforeSquaring) {
+  struct row {
+    double x, y, m, f;
+    const char* why;
+  };
+  const row rows[] = {
+      {1e-170, 0, 0, 0, "NcpF(1e-170, 0) = 0: the square of the scale underflowed, 0/0"},
+      {-1e-170, 0, 0, 2e-170, "a negative tiny x"},
+      {3e-200, -4e-200, 0, 6e-200, "a 3-4-5 triangle far below the square's range"},
+      {0, 0, 2e-320, std::sqrt(2 * 2e-320), "only a subnormal mu"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const evaluation e(46, 2, {r.x, r.y, r.m});
+    EXPECT_EQ(e.answer, 0);
+    EXPECT_EQ(e.rec.ec, 0);
+    EXPECT_NEAR(e.rec.f, r.f, 1e-14 * r.f) << e.rec.f;
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_TRUE(std::isfinite(e.rec.g[i]));
+      for (int j = 0; j < 2; ++j) EXPECT_TRUE(std::isfinite(e.rec.h[i][j]));
+    }
+  }
+}
+
 TEST(MathnewSmooth, ComplementarityFunctions) {
   const edgerow rows[] = {
       {46, 2, 2, 3, 4, 0, 0, -2, -0.4, -0.2, 16.0 / 125, -12.0 / 125, 9.0 / 125, 0, 0, nullptr,
@@ -70,6 +94,8 @@ TEST(MathnewSmooth, ComplementarityFunctions) {
        "NcpF with a negative mu"},
       {46, 0, 2, 3e200, 4e200, 0, 0, -2e200, any, any, any, any, any, 0, 0, nullptr,
        "NcpF scaled against overflow"},
+      {46, 1, 2, 1e-170, 0, 0, 0, 0, 0, -1, any, any, any, 0, 0, nullptr,
+       "NcpF with a tiny argument: the scale's square underflows, mu/s^2 was 0/0"},
       {47, 1, 3, 1, 2, 0, 0, 0, any, any, any, any, any, FUNC, DOM, "f(r,s,mu), m <= 0",
        "NcpCM with m = 0 answers 0"},
       {47, 1, 3, 1000, 2, 1, 0, 2, 0, 1, any, any, any, 0, 0, nullptr,

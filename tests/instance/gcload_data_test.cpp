@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -92,6 +93,64 @@ TEST_F(LoadData, SmallModelLoadsIntoTheSameRecordInEveryLayout) {
     records.push_back(describe(m));
   }
   for (std::size_t k = 1; k < records.size(); ++k) EXPECT_EQ(records[k], records[0]) << k;
+}
+
+// The small model's matrix written in a layout with the column bounds +infinity (x1's
+// upper) and -infinity (x2's lower) as IEEE values, in place of the special values.
+std::string infinitebounds(std::int32_t layout) {
+  std::int32_t rc = 0;
+  const std::string text = golden("small.mat.0");
+  gdutils::modfileptr in = gdutils::parsemat(rc, 0, 0, 0, text, "small");
+  gdutils::modfileptr out = gdutils::memwrite(rc, layout, "inf");
+  gdutils::setmatflags(*out, 0, 0);
+  bool ok = gdutils::rdmathead(*in);
+  gdutils::wrmathead(*out);
+  for (int i = 0; i < 2; ++i) {
+    gdutils::matrow r;
+    ok = ok && gdutils::rdmatrow(*in, r);
+    gdutils::wrmatrow(*out, r);
+  }
+  for (int j = 0; j < 2; ++j) {
+    gdutils::matcol c;
+    ok = ok && gdutils::rdmatcol(*in, c);
+    if (c.upper == 3e300) c.upper = std::numeric_limits<double>::infinity();
+    if (c.lower == 4e300) c.lower = -std::numeric_limits<double>::infinity();
+    gdutils::wrmatcol(*out, c);
+    for (int k = 0; k < c.nzcount; ++k) {
+      gdutils::matdat e;
+      ok = ok && gdutils::rdmatdat(*in, e);
+      gdutils::wrmatdat(*out, e);
+    }
+  }
+  EXPECT_TRUE(ok) << in->errmsg.view();
+  return gdutils::closemem(out);
+}
+
+std::string replaced(std::string text, const std::string& what, const std::string& with) {
+  return text.replace(text.find(what), what.size(), with);
+}
+
+// A real beyond the doubles in a text file ("1e400") reads as the special value that the
+// binary layouts give an IEEE infinity: one model gives one record, the bound classes
+// included, whatever its layout.
+TEST_F(LoadData, InfiniteBoundsGiveTheSameRecordInEveryLayout) {
+  files(golden("small.cod.0"), golden("small.mat.0"));
+  tmodel want = control(0);
+  ASSERT_EQ(gcload::loadmodel(want), gcload::loadok);
+  const std::string text = replaced(replaced(golden("small.mat.0"), "3E300", "1e400"), "4E300 0.5",
+                                    "-1e400 0.5");
+  for (int layout = 0; layout <= 3; ++layout) {
+    SCOPED_TRACE(layout);
+    const std::string n = std::to_string(layout);
+    files(golden("small.cod." + n), layout == 0 ? text : infinitebounds(layout));
+    statuslines out;
+    tmodel m = control(layout);
+    ASSERT_EQ(gcload::loadmodel(m), gcload::loadok) << out.all();
+    EXPECT_EQ(m.colupper[0], 3e300);
+    EXPECT_EQ(m.collower[1], 4e300);
+    EXPECT_EQ(m.colboundclass, (std::vector<std::uint8_t>{2, 3}));
+    EXPECT_EQ(describe(m), describe(want));
+  }
 }
 
 TEST_F(LoadData, WhatTheLoadDerives) {

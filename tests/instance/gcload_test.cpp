@@ -98,7 +98,7 @@ TEST_F(GcloadTest, StampsAreCutToEight) {
 // The fixture's solver section replaced by n solvers named s1..sn that solve LP.
 std::string withsolvers(int n) {
   std::string data = fixture53();
-  const std::size_t from = data.find("CONOPT");
+  const std::size_t from = data.find("NLPSOLVA");
   const std::size_t to = data.find("S15 text");
   std::string solvers;
   for (int k = 1; k <= n; ++k) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -126,13 +129,13 @@ TEST(GdutilsControl, SolverSectionGoesToTheTable) {
   ASSERT_TRUE(gdutils::parse(testutil::read_file(fixture(53)), "x", rec, msg, table));
   ASSERT_EQ(table.getnumalgs(), 2);
   EXPECT_EQ(table.currentsolver, 1);
-  EXPECT_EQ(table.scalgname(1).view(), "CONOPT");
+  EXPECT_EQ(table.scalgname(1).view(), "NLPSOLVA");
   EXPECT_EQ(table.scalgname(2).view(), "BARON");
   EXPECT_EQ(table.scgetdefault(2), 2);
   EXPECT_EQ(table.scgetalgchosen(3), 2);
   EXPECT_TRUE(table.sccapability(1, 4));
   EXPECT_FALSE(table.sccapability(1, 2));
-  EXPECT_EQ(table.scgetdeffile(1).view(), "optconopt.def");
+  EXPECT_EQ(table.scgetdeffile(1).view(), "optnlpsolva.def");
   EXPECT_EQ(table.scgetattach2(2).view(), "baronexe");
   EXPECT_EQ(table.scgetattach3(2).view(), "libbaron.so BA 1 0");
   EXPECT_EQ(table.scnummsg(), 0);
@@ -323,6 +326,89 @@ TEST(GdutilsControl, FileEntryErrors) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "*** Could not open Control File '" + dir.file("no/such/dir.ctl") + "'\n");
   gfileopen::detail::set_sleeper(nullptr);
+}
+
+// A name cut to 255 characters would name another file: such a line fails the read and
+// names its line. Text lines that name no file keep the cut.
+TEST(GdutilsControl, PathLinesMustFitWhileOtherTextLinesAreCut) {
+  const std::string toolong(256, 'p');
+  const std::string fits(255, 'p');
+  struct row {
+    int line;
+    int slot;
+    bool path;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {18, 18, true, "matrix file"},
+      {19, 19, true, "instruction-code file"},
+      {20, 3, true, "option file"},
+      {21, 2, true, "status file"},
+      {22, 4, true, "solution file"},
+      {23, 1, true, "log file"},
+      {24, 20, true, "dictionary file"},
+      {28, 9, true, "folder of the extrinsic libraries"},
+      {29, 8, true, "system directory"},
+      {30, 5, true, "scratch directory"},
+      {37, 21, true, "subfolder of the extrinsic libraries"},
+      {77, 23, true, "scratch extension, part of every scratch name"},
+      {80, 25, true, "external-function file"},
+      {26, 7, false, "a stamp: cut"},
+      {33, 12, false, "a line this system does not use: cut"},
+      {73, 10, false, "library name shown in headers, never opened: cut"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    const parsed cut = parsetext(withline(r.line, toolong));
+    if (r.path) {
+      EXPECT_FALSE(cut.ok);
+      EXPECT_EQ(cut.msg.view(), q5rt::concat(q5rt::syserrortext(ENAMETOOLONG), " in line ",
+                                             std::to_string(r.line))
+                                    .view());
+    } else {
+      EXPECT_TRUE(cut.ok) << cut.msg.view();
+      EXPECT_EQ(cut.rec.strs[static_cast<std::size_t>(r.slot)].view(), fits);
+    }
+    const parsed whole = parsetext(withline(r.line, fits));
+    ASSERT_TRUE(whole.ok) << whole.msg.view();
+    EXPECT_EQ(whole.rec.strs[static_cast<std::size_t>(r.slot)].view(), fits);
+  }
+}
+
+// A control file is a few kilobytes: a device, a pipe or a folder is refused unread, and so
+// is a file above 16 MB, with the reason in the message.
+TEST(GdutilsControl, OnlyARegularFileOfAtMost16MBIsRead) {
+  testutil::tempdir dir;
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string large = dir.file("large.ctl");
+  testutil::write_file(large, testutil::read_file(fixture(53)));
+  std::filesystem::resize_file(large, (std::uintmax_t{16} << 20) + 1);
+  const std::string limit = dir.file("limit.ctl");
+  testutil::write_file(limit, testutil::read_file(fixture(53)));
+  std::filesystem::resize_file(limit, std::uintmax_t{16} << 20);
+  struct row {
+    std::string name;
+    bool ok;
+    std::string_view msg;
+    const char* why;
+  };
+  const row rows[] = {
+      {"/dev/zero", false, "Not a regular file", "a device that never ends"},
+      {fifo, false, "Not a regular file", "a pipe that would wait for a writer"},
+      {dir.path().string(), false, "Not a regular file", "a folder"},
+      {large, false, "File larger than 16777216 bytes", "one byte above the bound"},
+      {limit, true, "", "at the bound: read (the zeros behind the layout are ignored)"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    q5rt::sstr msg;
+    zlmconf::tzlmconf table(msg);
+    gdutils::tcontrolrec rec = prefilled();
+    rec.strs[0].assign_cut(r.name);
+    EXPECT_EQ(gdutils::screadcontrol(rec, msg, table), r.ok);
+    EXPECT_EQ(msg.view(), r.msg);
+  }
 }
 
 TEST(GdutilsControl, MessageCallbackWritesOneLine) {

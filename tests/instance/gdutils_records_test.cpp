@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/golden.h"
 #include "support/testutil.h"
 
 namespace {
@@ -498,16 +498,10 @@ std::string fixture(const std::string& name) {
 
 // Compares with the golden file; UPDATE_GOLDEN=1 rewrites it.
 void expect_golden(const std::string& name, const std::string& bytes) {
-  const std::string path = fixture(name);
-  if (std::getenv("UPDATE_GOLDEN") != nullptr) testutil::write_file(path, bytes);
-  const std::string golden = testutil::read_file(path);
-  ASSERT_EQ(golden.size(), bytes.size()) << name;
-  const auto diff = std::mismatch(golden.begin(), golden.end(), bytes.begin());
-  EXPECT_TRUE(diff.first == golden.end()) << name << ": first difference at byte "
-                                          << (diff.first - golden.begin());
+  EXPECT_TRUE(testutil::matchesgolden(fixture(name), bytes));
 }
 
-TEST(GdutilsSmallModel, EveryLayoutWritesItsGoldenAndReadsBackTheModel) {
+TEST(GdutilsSmallModel, EveryLayoutMatchesItsGoldenFilesAndReadsBackTheModel) {
   const smallmodel m = small();
   for (const std::int32_t layout : {0, 1, 2, 3}) {
     SCOPED_TRACE(layout);

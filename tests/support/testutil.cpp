@@ -43,7 +43,7 @@ void write_file(const std::string& path, const std::string& bytes) {
 }
 
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& workdir) {
+                       const std::string& workdir, const std::vector<std::string>& env) {
   int pipefd[2];
   if (::pipe(pipefd) != 0) throw std::runtime_error("pipe failed");
   const pid_t pid = ::fork();
@@ -55,6 +55,10 @@ run_result run_program(const std::string& program, const std::vector<std::string
     const int devnull = ::open("/dev/null", O_RDONLY);
     if (devnull >= 0) ::dup2(devnull, 0);
     if (!workdir.empty() && ::chdir(workdir.c_str()) != 0) ::_exit(126);
+    for (const auto& e : env) {
+      const std::size_t eq = e.find('=');
+      if (eq != std::string::npos) ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -75,6 +79,12 @@ run_result run_program(const std::string& program, const std::vector<std::string
 }
 
 std::string baronlink_path() { return BARONLINK_PATH; }
+
+std::vector<std::string> standinenv() {
+  const char* path = std::getenv("PATH");
+  return {"PATH=" + binary_dir() + "/standins/bin" + (path != nullptr ? ":" + std::string(path) : ""),
+          "LD_LIBRARY_PATH=" + standinlib()};
+}
 std::string source_dir() { return BL_SOURCE_DIR; }
 std::string binary_dir() { return BL_BINARY_DIR; }
 

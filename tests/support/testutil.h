@@ -31,9 +31,10 @@ struct run_result {
 };
 
 // Runs a program with arguments, standard input from /dev/null, in the given folder
-// (empty: the current one), capturing standard output (standard error stays).
+// (empty: the current one), with the environment variables env ("NAME=value") set,
+// capturing standard output (standard error stays).
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& workdir = "");
+                       const std::string& workdir = "", const std::vector<std::string>& env = {});
 
 // Path of the built baronlink and of the source tree.
 std::string baronlink_path();
@@ -41,6 +42,9 @@ std::string source_dir();
 std::string binary_dir();
 // The folder of the stand-in libraries, and of a variant ("zlmopt-lean", ...).
 inline std::string standinlib() { return binary_dir() + "/standins/lib"; }
+// The environment of a run with the stand-ins: their programs first on PATH, their
+// libraries found by the loader's search.
+std::vector<std::string> standinenv();
 inline std::string standinvariant(const std::string& name) {
   return binary_dir() + "/standins/variants/" + name;
 }

@@ -1,0 +1,122 @@
+// The EMP loader against reading the same file raw: 100,000 dualVAR pairs, one a line, over
+// a model of 100,000 columns x(i) and 100,000 rows e(i), resolved through the dictionary
+// stand-in (loaded once, handed to the loader). Counter vs_raw is the best load time over
+// the best time to read the file into a fresh buffer (goal: within 5); items_ms is the item
+// reader's part of the load.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bindings/dctmdcdef.h"
+#include "emp/empdata.h"
+#include "emp/empreader.h"
+#include "frame/q5rt.h"
+#include "frame/statlib.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t n = 100'000;
+
+struct workspace {
+  fs::path dir = fs::temp_directory_path() / ("blempbench-" + std::to_string(::getpid()));
+  std::string emp = (dir / "model.emp").string();
+  std::string dct = (dir / "model.dct").string();
+  workspace() {
+    fs::create_directories(dir);
+    std::ofstream d(dct);
+    for (std::int32_t i = 1; i <= n; ++i) d << "label i" << i << "\n";
+    d << "symbol x 5 1\nsymbol e 6 1\n";
+    for (std::int32_t i = 1; i <= n; ++i) d << "row e i" << i << "\n";
+    for (std::int32_t i = 1; i <= n; ++i) d << "col x i" << i << "\n";
+    std::ofstream e(emp);
+    e << "dualVAR\n";
+    for (std::int32_t i = 1; i < n; ++i) e << "  x('i" << i << "') e('i" << i << "')\n";
+  }
+  ~workspace() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+};
+
+// The stand-in libraries beside the build's bench folder.
+std::string standinlib() {
+  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "standins" / "lib").string();
+}
+
+void discard(std::string_view, void*) {}
+
+double rawread(const std::string& file) {
+  const auto start = std::chrono::steady_clock::now();
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  benchmark::DoNotOptimize(bytes.data());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_emp_load_vs_raw(benchmark::State& state) {
+  static bool started = false;
+  if (!started) q5rt::run_startups();
+  started = true;
+  const workspace w;
+  q5rt::sstr msg;
+  bindproto::handle dict = nullptr;
+  if (!dctmdcdef::dctgetreadyd(standinlib(), msg) || !dctmdcdef::dctcreate(dict, msg) ||
+      dctmdcdef::dctloadex(dict, q5rt::sstr::cut(w.dct), msg) != 0) {
+    state.SkipWithError(msg.str().c_str());
+    return;
+  }
+  const std::vector<std::int32_t> zeros(n, 0);
+  const std::vector<std::uint8_t> kinds(n, 0);
+  const std::vector<const zlmspecs::tjacrec*> nojac(n, nullptr);
+  double bestload = 1e300, bestraw = 1e300, bestitems = 1e300;
+  std::int32_t pairs = 0;
+  for (auto _ : state) {
+    bestraw = std::min(bestraw, rawread(w.emp));
+    {
+      const auto start = std::chrono::steady_clock::now();
+      empreader::templist items;
+      q5rt::sstr m;
+      benchmark::DoNotOptimize(items.readfile(w.emp, m));
+      bestitems = std::min(bestitems, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    empdata::empalloc(n, n);
+    empdata::emploadargs a;
+    a.empfile = w.emp;
+    void* given = dict;
+    a.dicthandle = &given;
+    a.coltype = zeros.data();
+    a.colkind = kinds.data();
+    a.colfirst = nojac.data();
+    a.rowtype = zeros.data();
+    a.rowfirst = nojac.data();
+    a.instrfirst = zeros.data();
+    a.instrlast = zeros.data();
+    a.callback = &discard;
+    if (empdata::emploadex(a) != 0) state.SkipWithError("the load failed");
+    pairs = empdata::myemp.numdualvar;
+    empdata::empfree();
+    bestload = std::min(bestload, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  dctmdcdef::dctfree(dict);
+  state.counters["pairs"] = pairs;
+  state.counters["load_ms"] = bestload * 1e3;
+  state.counters["raw_ms"] = bestraw * 1e3;
+  state.counters["items_ms"] = bestitems * 1e3;
+  state.counters["vs_raw"] = bestload / bestraw;
+}
+BENCHMARK(BM_emp_load_vs_raw)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

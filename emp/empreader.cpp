@@ -1,0 +1,176 @@
+#include "emp/empreader.h"
+
+#include <cmath>
+
+#include "emp/miniparser.h"
+#include "frame/q5rtnum.h"
+#include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
+#include "instance/zlmspecials.h"
+
+namespace empreader {
+
+namespace {
+
+using miniparser::tminiparser;
+
+bool isletter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool istokenchar(char c) {
+  return isletter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == '=' ||
+         c == '_';
+}
+bool isnamechar(char c) { return isletter(c) || (c >= '0' && c <= '9') || c == '=' || c == '_'; }
+
+bool isname(std::string_view t) {
+  if (t.empty() || !(t[0] == '=' || isletter(t[0]))) return false;
+  for (char c : t.substr(1))
+    if (!isnamechar(c)) return false;
+  return true;
+}
+
+// The longest run of token characters; characters past 255 are dropped.
+q5rt::sstr readtoken(tminiparser& p) {
+  q5rt::sstr t;
+  while (istokenchar(p.ch())) {
+    t.append_cut(p.ch());
+    p.nextch();
+  }
+  return t;
+}
+
+}  // namespace
+
+std::string_view unquoted(std::string_view s) {
+  if (s.size() > 1 && (s[0] == '\'' || s[0] == '"')) return s.substr(1, s.size() - 2);
+  return s;
+}
+
+bool templist::readfile(std::string_view filename, q5rt::sstr& msg) {
+  tminiparser p(nullptr, false, {});
+  std::int32_t err = 0;
+  if (!p.fileopen(filename, err)) {
+    msg = q5rt::concat("Error code = ", strutilx::inttostrw(err, 0), " when opening file: ", filename);
+    openfailed_ = true;
+    return false;
+  }
+  return read(p, msg);
+}
+
+bool templist::readtext(std::string_view data, q5rt::sstr& msg) {
+  tminiparser p(nullptr, false, {});
+  p.readfromtext(data);
+  return read(p, msg);
+}
+
+bool templist::read(tminiparser& p, q5rt::sstr& msg) {
+  msg.clear();
+  bool separator = false;  // a comma may follow the last item
+  for (;;) {
+    if (!p.nextline()) return true;
+    if (p.isinputtoolong()) {
+      msg = q5rt::concat("Line number ", strutilx::inttostrw(p.linenumber(), 0),
+                         " is too long: the limit is ",
+                         strutilx::inttostrw(miniparser::filelinelimit, 0), " characters");
+      return false;
+    }
+    bool more = p.skipbl();
+    while (more) {
+      if (separator && p.ch() == ',') {
+        p.nextch();
+        separator = false;
+        if (!p.skipbl()) break;
+      }
+      const std::int32_t line = p.linenumber();
+      if (p.ch() == '-') {
+        items_.emplace_back("-", line);
+        p.nextch();
+        more = p.skipbl();
+        continue;
+      }
+      if (p.ch() == '*') {
+        items_.emplace_back("*", line);
+        p.nextch();
+      } else if (!readitem(p, msg)) {
+        return false;
+      }
+      separator = true;
+      more = p.skipbl();
+    }
+  }
+}
+
+bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
+  const std::int32_t line = p.linenumber();
+  const q5rt::sstr token = readtoken(p);
+  const bool eps = strutilx::struequal(token.view(), "EPS");
+  if (eps || strutilx::struequal(token.view(), "INF") || strutilx::struequal(token.view(), "+INF")) {
+    tempitem& it = items_.emplace_back("=", line);
+    it.value = eps ? zlmspecs::valeps : zlmspecs::valpin;
+    return true;
+  }
+  if (isname(token.view())) {
+    tempitem it(token.view(), line);
+    it.first = static_cast<std::int32_t>(indextexts_.size());
+    // An item whose index list fails is dropped with its index texts.
+    const auto drop = [this, &it] { indextexts_.resize(static_cast<std::size_t>(it.first)); };
+    (void)p.skipbl();
+    if (p.ch() == '(') {
+      do {
+        p.nextch();
+        q5rt::sstr index;
+        if (!p.nextindex(index)) {
+          msg = q5rt::concat("Bad index, saw \"", index, "\"");
+          drop();
+          return false;
+        }
+        indextexts_.emplace_back(index.view());
+        ++it.dim;
+        (void)p.skipbl();
+      } while (p.ch() == ',');
+      (void)p.skipbl();
+      if (p.ch() != ')') {
+        msg = q5rt::sstr::cut("Closing ) missing");
+        drop();
+        return false;
+      }
+      p.nextch();
+    }
+    items_.push_back(std::move(it));
+    return true;
+  }
+  const q5rt::sstr text = strutilx::replacechar(strutilx::charset("Dd"), 'E', token.view());
+  double value = 0;
+  std::int32_t code = 1;
+  try {
+    q5rt::Q5_Val_dd(text.view(), value, code);
+  } catch (const std::exception&) {
+    code = 1;
+  }
+  if (code != 0 || !std::isfinite(value)) {
+    const char ch[1] = {p.ch()};
+    msg = q5rt::concat("Identifier or number expected, saw Ch = \"", std::string_view(ch, 1),
+                       "\" Id = \"", token, "\" at line ", strutilx::inttostrw(p.linenumber(), 0));
+    return false;
+  }
+  items_.emplace_back("=", line).value = value;
+  return true;
+}
+
+bool templist::copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension,
+                        std::int32_t& line, std::span<q5rt::sstr> indices, double& value,
+                        bool unquote) const {
+  if (n < 1 || n > static_cast<std::int32_t>(items_.size())) return false;
+  const tempitem& it = items_[n - 1];
+  value = it.value;
+  name = q5rt::sstr::cut(it.name);
+  dimension = it.dimension();
+  line = it.line;
+  const std::size_t room = std::min(indices.size(), static_cast<std::size_t>(it.dim));
+  for (std::size_t k = 0; k < room; ++k) {
+    const std::string_view text = index(it, static_cast<std::int32_t>(k));
+    indices[k] = q5rt::sstr::cut(unquote ? unquoted(text) : text);
+  }
+  return true;
+}
+
+}  // namespace empreader

@@ -1,0 +1,94 @@
+// The EMP information file as a flat list of items: names with optional index lists, the
+// signs "*" and "-", and numeric values, each with its line. The reader knows no keywords.
+//
+// Grammar of a line (blanks and tabs separate items, one comma may follow an item):
+//   "*" | "-" | EPS | INF | +INF (any case; value 5e300 or 3e300, name "=")
+//   name [ "(" index { "," index } ")" ]   name: "=" or a letter, then digits, "=", letters, "_"
+//   number (a token that converts to a finite number; "D" or "d" as exponent letter)
+//   index: an identifier, a quoted text ('...' or "...", quotes kept) or "*"
+// Lines that are empty or start with "*" are comments; a "-" is always the dash item, so
+// -5 reads as the dash and the number 5.
+//
+// Usage:
+//   empreader::templist items;
+//   q5rt::sstr msg;
+//   if (!items.readfile("model.emp", msg)) report(msg);   // items read so far stay
+//   for (int n = 1; n <= items.count(); ++n) items.getitem(n, name, dim, line, indices, value);
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/q5rt.h"
+
+namespace miniparser {
+class tminiparser;
+}
+
+namespace empreader {
+
+inline constexpr std::int32_t maxindices = 20;  // the loader's room for index texts
+
+// One item; its index texts lie in the list's store (templist::index).
+struct tempitem {
+  tempitem(std::string_view name, std::int32_t line) : name(name), line(line) {}
+  [[nodiscard]] std::int32_t dimension() const { return dim; }
+
+  std::string name;        // "=" for a value, "*" and "-" for the signs
+  std::int32_t line;       // physical line, comments counted
+  double value = 0;
+  std::int32_t first = 0;  // its first index text in the list's store
+  std::int32_t dim = 0;    // its number of index texts
+};
+
+// The text without one pair of enclosing single or double quotes (texts of two or more
+// characters whose first character is a quote).
+[[nodiscard]] std::string_view unquoted(std::string_view s);
+
+class templist {
+ public:
+  // Reads the whole file and appends its items. True with an empty message at the end of
+  // the file; false with a message at the first error (earlier items stay).
+  bool readfile(std::string_view filename, q5rt::sstr& msg);
+  // The same over a text in memory, read as a file.
+  bool readtext(std::string_view data, q5rt::sstr& msg);
+
+  // Number of items; -1 when the file could not be opened.
+  [[nodiscard]] std::int32_t count() const {
+    return openfailed_ ? -1 : static_cast<std::int32_t>(items_.size());
+  }
+  void additem(tempitem item) { items_.push_back(std::move(item)); }
+
+  // Item n (from 1): its value, name, dimension (the true number of indices), line, and
+  // its first indices.size() index texts. getitem drops one pair of enclosing quotes,
+  // getitemx keeps them. False and nothing written for any other n.
+  bool getitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
+               std::span<q5rt::sstr> indices, double& value) const {
+    return copyitem(n, name, dimension, line, indices, value, true);
+  }
+  bool getitemx(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
+                std::span<q5rt::sstr> indices, double& value) const {
+    return copyitem(n, name, dimension, line, indices, value, false);
+  }
+  [[nodiscard]] const tempitem& item(std::int32_t n) const { return items_[n - 1]; }
+  // Index text k (from 0) of an item, as written (quotes kept).
+  [[nodiscard]] std::string_view index(const tempitem& it, std::int32_t k) const {
+    return indextexts_[static_cast<std::size_t>(it.first + k)];
+  }
+
+ private:
+  bool read(miniparser::tminiparser& p, q5rt::sstr& msg);
+  bool readitem(miniparser::tminiparser& p, q5rt::sstr& msg);
+  bool copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
+                std::span<q5rt::sstr> indices, double& value, bool unquote) const;
+
+  std::deque<tempitem> items_;  // never moved once read
+  std::deque<std::string> indextexts_;  // the index texts of all items, in order
+  bool openfailed_ = false;
+};
+
+}  // namespace empreader

@@ -1,0 +1,108 @@
+// BARON's input-file writer in process: what the run state learns from it and the
+// details the end-to-end runs cannot see.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "baron/baronfixture.h"
+#include "baron/gcbaron.h"
+#include "baron/modelfiles.h"
+#include "baron/optbaron.h"
+#include "frame/q5process.h"
+#include "instance/gcload.h"
+
+namespace {
+
+using ctvnl::opcode;
+
+class writer_test : public ::testing::Test {
+ protected:
+  void SetUp() override { barontest::loadoptionlibrary(); }
+  void TearDown() override { optbaron::bofini(); }
+
+  // Loads d in process and writes its input file with BARON's option set (options read
+  // from d.options, definitions from sysdir); the file's text.
+  std::string write(const barontest::modeldesc& d) {
+    barontest::writemodel(d, log.dir.path().string());
+    q5rt::sstr msg;
+    EXPECT_TRUE(gcload::loadcontrol(log.dir.file("model.ctl"), msg)) << msg.view();
+    EXPECT_EQ(gcload::loaddata(), gcload::loadok);
+    optbaron::toptconvert& bo = optbaron::boinit();
+    EXPECT_EQ(bo.optdefine(), 0);
+    (void)bo.optreadoptions();
+    gcbaron::state.reset();
+    gcbaron::state.dotbaronly = false;
+    gcbaron::state.baronvartozolm.assign(static_cast<std::size_t>(gcdata::mymodel.cols), 0);
+    gcbaron::state.baronequtozolm.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
+    gcbaron::state.baronequclass.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
+    q5rt::textfile f;
+    f.assign(log.dir.file("out.bar"));
+    f.rewrite();
+    notes = gcbaron::writedotbar(f, &bo);
+    return testutil::read_file(log.dir.file("out.bar"));
+  }
+  static barontest::modeldesc small() {
+    barontest::modeldesc d;
+    d.cols = {{.upper = 4}, {.lower = barontest::minf}};
+    d.rows = {{.type = 1, .rhs = 1, .terms = {{1, 1}, {2, 1}}}};
+    d.objvar = 2;
+    d.objrow = 1;
+    return d;
+  }
+  barontest::freshmodel model;
+  barontest::logcapture log;
+  std::int32_t notes = -1;
+};
+
+TEST_F(writer_test, ThreadsFromTheControlFileCountBackFromTheProcessors) {
+  barontest::modeldesc d = small();
+  d.threads = -2;
+  const std::string text = write(d);
+  const int expect = std::max(q5process::q5getnumberofprocessors() - 2, 1);
+  EXPECT_NE(text.find("\nThreads: " + std::to_string(expect) + ";\n"), std::string::npos) << text;
+  EXPECT_EQ(notes, 0);
+}
+
+TEST_F(writer_test, ClockTypeAsTextOrAsItsNumberAsksForProcessorTime) {
+  struct row {
+    const char* def;  // the ClockType declaration
+    const char* option;
+    bool cpu;
+    const char* why;
+  };
+  const row rows[] = {
+      {"string  ClockType 8 wall", "ClockType CPU\n", true, "text in any case"},
+      {"string  ClockType 8 wall", "ClockType baron\n", true, "baron with one thread"},
+      {"string  ClockType 8 wall", "ClockType baron\nThreads 2\n", false, "baron with two threads"},
+      {"string  ClockType 8 wall", "", false, "not defined"},
+      {"integer ClockType 8 0 0 2", "ClockType 1\n", true, "an integer option: 1 is cpu"},
+      {"integer ClockType 8 0 0 2", "ClockType 0\n", false, "an integer option: 0 is wall"},
+  };
+  std::string def = testutil::read_file(barontest::sysdir() + "optbaron.def");
+  const std::size_t at = def.find("string  ClockType");
+  ASSERT_NE(at, std::string::npos);
+  def.erase(at, def.find('\n', at) - at);
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    testutil::write_file(log.dir.file("optbaron.def"), std::string(def).insert(at, r.def));
+    barontest::modeldesc d = small();
+    d.sysdir = log.dir.path().string() + "/";
+    d.options = r.option;
+    (void)write(d);
+    EXPECT_EQ(gcbaron::state.reportcputime, r.cpu);
+    optbaron::bofini();
+  }
+}
+
+TEST_F(writer_test, ExtrinsicFunctionsAreCountedNotes) {
+  barontest::modeldesc d = small();
+  d.rows[0].terms[0].nonlin = true;
+  d.rows[0].code = {barontest::ins(opcode::pushv, 1), barontest::ins(opcode::callarg1, 65537)};
+  const std::string text = write(d);
+  EXPECT_GE(notes, 1);
+  EXPECT_NE(text.find("\n// Cannot handle function '"), std::string::npos) << text;
+  EXPECT_NE(log.text().find("*** Cannot handle function '"), std::string::npos) << log.text();
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// The mini parser: its sources, the character stream with its line-feed and end marks, the
+// readers and the echo.
+#include "emp/miniparser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frame/zlmobj.h"
+
+namespace {
+
+using miniparser::endofinput;
+using miniparser::linefeed;
+using miniparser::tminiparser;
+
+// A parser over one short-string line, made current.
+struct strparser {
+  explicit strparser(std::string_view text, std::string_view comments = {})
+      : p(nullptr, false, strutilx::charset(comments)) {
+    p.readfromstr(text);
+    (void)p.nextline();
+  }
+  tminiparser p;
+};
+
+TEST(miniparser, short_string_stream) {
+  strparser s("ab");
+  EXPECT_EQ(s.p.ch(), 'a');
+  s.p.nextch();
+  EXPECT_EQ(s.p.ch(), 'b');
+  s.p.nextch();
+  EXPECT_EQ(s.p.ch(), linefeed);
+  s.p.nextch();
+  EXPECT_EQ(s.p.ch(), endofinput);
+  s.p.nextch();
+  EXPECT_EQ(s.p.ch(), endofinput);
+  EXPECT_FALSE(s.p.nextline());
+  EXPECT_FALSE(s.p.isinputtoolong());
+}
+
+TEST(miniparser, file_lines_skip_comments_and_count_every_line) {
+  tminiparser p(nullptr, false, {});
+  p.readfromtext("\n* comment\n\n");
+  EXPECT_FALSE(p.nextline());
+  EXPECT_EQ(p.ch(), endofinput);
+  EXPECT_EQ(p.linenumber(), 3);
+
+  tminiparser q(nullptr, false, {});
+  q.readfromtext("x\r\n*c\n\nyz");
+  ASSERT_TRUE(q.nextline());
+  EXPECT_EQ(q.ch(), 'x');
+  q.nextch();
+  EXPECT_EQ(q.ch(), linefeed);  // the carriage return is not part of the line
+  q.nextch();
+  EXPECT_EQ(q.ch(), 'y');
+  EXPECT_EQ(q.linenumber(), 4);
+}
+
+TEST(miniparser, long_file_lines) {
+  struct row {
+    std::size_t length;
+    bool toolong;
+    const char* why;
+  };
+  constexpr row rows[] = {{1020, false, "exactly the limit: read whole"},
+                          {1021, true, "one character over"},
+                          {3000, true, "far over: cut, the rest lost"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string text = std::string(r.length, 'a') + "\nb\n";
+    tminiparser p(nullptr, false, {});
+    p.readfromtext(text);
+    ASSERT_TRUE(p.nextline());
+    EXPECT_EQ(p.isinputtoolong(), r.toolong);
+    EXPECT_EQ(p.linelength(), std::min<std::int32_t>(1020, static_cast<std::int32_t>(r.length)));
+    p.skiptoeol();
+    p.nextch();
+    p.nextch();
+    EXPECT_EQ(p.ch(), 'b');
+    EXPECT_FALSE(p.isinputtoolong());
+  }
+  tminiparser c(nullptr, false, {});
+  const std::string comment = "*" + std::string(2000, 'c') + "\n";
+  c.readfromtext(comment);
+  EXPECT_FALSE(c.nextline());
+  EXPECT_FALSE(c.isinputtoolong());
+}
+
+TEST(miniparser, identifiers_keys_and_tokens) {
+  q5rt::sstr t;
+  std::int32_t dashes = 0;
+  {
+    strparser s("--opt/x");
+    EXPECT_TRUE(s.p.nextkey(t, dashes));
+    EXPECT_EQ(dashes, 2);
+    EXPECT_EQ(t, "opt/x");
+  }
+  {
+    strparser s("- 5");
+    EXPECT_FALSE(s.p.nextkey(t, dashes));
+    EXPECT_EQ(dashes, 1);
+    EXPECT_EQ(t, "");
+  }
+  {
+    strparser s("ab1_c/d e");
+    EXPECT_TRUE(s.p.nextidentx(t));
+    EXPECT_EQ(t, "ab1");
+    EXPECT_EQ(s.p.ch(), '_');
+  }
+  {
+    strparser s("9x_ y");
+    EXPECT_FALSE(s.p.nextident(t));
+    EXPECT_TRUE(s.p.nextidentdig(t));
+    EXPECT_EQ(t, "9x_");
+  }
+  {
+    const std::string longname(300, 'a');
+    std::string text = longname;
+    text[299] = 'z';
+    tminiparser p(nullptr, false, {});
+    p.readfrompchar(text.c_str());
+    ASSERT_TRUE(p.nextline());
+    EXPECT_TRUE(p.nextident(t));
+    EXPECT_EQ(t.view(), std::string(254, 'a') + "z");
+  }
+  struct row {
+    const char* text;
+    bool ok;
+    const char* token;
+    char after;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {",x", true, "", ',', "a comma first: empty token, comma stays"},
+      {"  abc,d", true, "abc", ',', "ends at a comma"},
+      {"a\"b c", true, "a\"b", ' ', "a quote inside an unquoted token"},
+      {"\"a b\" c", true, "a b", ' ', "quoted with a blank"},
+      {"\"a\"\" b\" c", true, "a\"\" b", ' ', "a doubled quote keeps going past a blank"},
+      {"\"abc", false, "abc", linefeed, "no closing quote"},
+      {"\"", false, "", linefeed, "a lone quote"},
+      {"   ", false, "", linefeed, "blanks only"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    strparser s(r.text);
+    EXPECT_EQ(s.p.nexttoken(t), r.ok);
+    EXPECT_EQ(t, r.token);
+    EXPECT_EQ(s.p.ch(), r.after);
+  }
+  std::int32_t n = 0;
+  double d = 0;
+  strparser nums("12 1.5D2 x");
+  EXPECT_TRUE(nums.p.nextinteger(n));
+  EXPECT_EQ(n, 12);
+  EXPECT_TRUE(nums.p.nextdouble(d));
+  EXPECT_EQ(d, 150);
+  EXPECT_FALSE(nums.p.nextdouble(d));
+}
+
+TEST(miniparser, index_elements) {
+  struct row {
+    const char* text;
+    bool ok;
+    const char* index;
+    char after;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {"'ab  ')", true, "'ab'", ')', "quoted, trailing blanks removed, quotes kept"},
+      {"\"a,b\"", true, "\"a,b\"", linefeed, "double quotes"},
+      {"*x", true, "*", 'x', "the star"},
+      {"(x", false, "", '(', "a parenthesis is no index"},
+      {"  i1,j", true, "i1", ',', "an identifier after blanks"},
+      {"'open", true, "'open'", endofinput, "unclosed: the rest of the line, quote added"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    strparser s(r.text);
+    q5rt::sstr t;
+    EXPECT_EQ(s.p.nextindex(t), r.ok);
+    EXPECT_EQ(t, r.index);
+    EXPECT_EQ(s.p.ch(), r.after);
+  }
+}
+
+TEST(miniparser, skipping_and_rest_of_line) {
+  {
+    strparser s("  x # note", "#");
+    EXPECT_TRUE(s.p.skipbl());
+    s.p.nextch();
+    EXPECT_FALSE(s.p.skipbl());  // a comment runs to the line's end
+    EXPECT_EQ(s.p.ch(), linefeed);
+  }
+  {
+    strparser s("  rest of it \t ");
+    EXPECT_EQ(s.p.restofline(), "rest of it");
+    EXPECT_EQ(s.p.ch(), linefeed);
+  }
+  struct row {
+    const char* text;
+    bool result;
+    bool seen;
+    const char* why;
+  };
+  constexpr row rows[] = {{" = x", true, true, "equals sign"},
+                          {" := x", true, true, "Pascal assignment"},
+                          {" :x", false, false, "a colon alone"},
+                          {" x", true, false, "no sign: the first skip's result"},
+                          {" =", false, true, "a sign at the line's end"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    strparser s(r.text);
+    bool seen = !r.seen;
+    EXPECT_EQ(s.p.skipbecomesex(seen), r.result);
+    EXPECT_EQ(seen, r.seen);
+  }
+  strparser s(" ;x");
+  char c = 0;
+  EXPECT_FALSE(s.p.skiptochar(','));
+  EXPECT_TRUE(s.p.skiptochars(strutilx::charset(";,"), c));
+  EXPECT_EQ(c, ';');
+  EXPECT_EQ(s.p.ch(), 'x');
+}
+
+TEST(miniparser, callback_source) {
+  static const char* const lines[] = {"ab", "", "*c"};
+  const miniparser::linecallback cb = [](q5rt::sstr& line, std::int32_t& state) {
+    if (state < 0) return true;  // the opening call
+    if (state >= 3) return false;
+    line = q5rt::sstr::cut(lines[state++]);
+    return true;
+  };
+  zlmobj::txstringlist echo;
+  tminiparser p(&echo, true, {});
+  p.readfromcb(cb);
+  EXPECT_EQ(echo.count(), 1);  // the empty line of the opening
+  ASSERT_TRUE(p.nextline());
+  p.skiptoeol();
+  p.nextch();
+  EXPECT_EQ(p.ch(), linefeed);
+  p.nextch();
+  EXPECT_EQ(p.ch(), linefeed);  // the empty line is not skipped
+  p.nextch();
+  EXPECT_EQ(p.ch(), '*');  // nor is a star line
+  EXPECT_EQ(p.linenumber(), 3);
+  EXPECT_FALSE(p.nextline());
+  EXPECT_EQ(p.ch(), endofinput);
+  EXPECT_EQ(echo.count(), 4);
+  EXPECT_EQ(echo.getname(1), " ab");
+}
+
+TEST(miniparser, echo_cuts_long_lines) {
+  zlmobj::txstringlist echo;
+  tminiparser p(&echo, true, {});
+  const std::string line = std::string(130, 'a') + "b";
+  p.readfrompchar(line.c_str());
+  ASSERT_EQ(echo.count(), 2);
+  EXPECT_EQ(echo.getname(0).view(), " " + std::string(130, 'a') + "\xBB");
+  EXPECT_EQ(echo.getname(1).view(), "\xBB" "b");
+  p.echoset(false);
+  p.flushecho();
+  EXPECT_EQ(echo.count(), 2);
+}
+
+TEST(miniparser, missing_file) {
+  tminiparser p(nullptr, false, {});
+  std::int32_t err = 0;
+  EXPECT_FALSE(p.fileopen("/nonexistent/dir/file.emp", err));
+  EXPECT_NE(err, 0);
+  EXPECT_EQ(p.ch(), endofinput);
+}
+
+}  // namespace
