@@ -4,6 +4,7 @@
 // row, column, pool entry or type out of range stops the load with a message naming the
 // file and the place, and nothing is ever written outside the record's arrays.
 #include <algorithm>
+#include <filesystem>
 #include <future>
 #include <new>
 #include <stdexcept>
@@ -20,6 +21,7 @@
 #include "instance/gcload.h"
 #include "instance/gcload_matrix.h"
 #include "instance/gdutils_records.h"
+#include "instance/gdutils_vrk.h"
 #include "instance/zlmconf.h"
 #include "instance/zlmspecials.h"
 
@@ -300,6 +302,7 @@ std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h, matrixplan& pla
 // Nothing but white space (text) or the zero fill of the last record (binary) is left: a
 // file that holds more than its rows and columns was written for another model.
 bool atend(const gdutils::tmodfile& h) {
+  if (h.layout == gdutils::vrklayout) return gdutils::vrk::atend(h);
   const std::string_view rest = h.input.substr(std::min(h.inpos, h.input.size()));
   if (h.istext()) return detail::onlywhite(rest);
   if (!rest.empty()) return false;
@@ -462,10 +465,19 @@ std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
   return ok ? loadok : loadmatrixfailed;
 }
 
+// The bytes of the file behind a handle: its input, or for a data-exchange file the file's
+// size.
+std::int64_t filesize(const gdutils::tmodfile& h) {
+  if (h.layout != gdutils::vrklayout) return static_cast<std::int64_t>(h.input.size());
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(h.name.view(), ec);
+  return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
 // Every row and column record takes at least one byte: counts that the matrix file cannot
 // hold are refused before any array is made for them.
 bool fitsmatrix(const tmodel& m, const gdutils::tmodfile& h) {
-  if (std::int64_t{m.rows} + m.cols <= static_cast<std::int64_t>(h.input.size())) return true;
+  if (std::int64_t{m.rows} + m.cols <= filesize(h)) return true;
   report(q5rt::concat(badmatfile, h.name, ": ", Q5_Str_i0(m.rows), " rows and ", Q5_Str_i0(m.cols),
                       " columns declared, the file is shorter"));
   return false;
@@ -474,7 +486,7 @@ bool fitsmatrix(const tmodel& m, const gdutils::tmodfile& h) {
 // Every constant of the pool takes at least one byte of the instruction file, every
 // instruction at least a few.
 bool fitscode(const tmodel& m, const gdutils::tmodfile& h) {
-  const auto size = static_cast<std::int64_t>(h.input.size());
+  const std::int64_t size = filesize(h);
   if (m.poolsize <= size && mininstrbytes * m.instrcount <= size) return true;
   const bool pool = m.poolsize > size;
   report(q5rt::concat(badinstrfile, h.name, ": ", Q5_Str_i0(pool ? m.poolsize : m.instrcount),
@@ -511,6 +523,13 @@ void forgetmatrix(tmodel& m) {
   m.colscale.clear();
 }
 
+// The instruction code, then the matrix when the code was read.
+std::int32_t readinorder(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat,
+                         matrixplan& plan) {
+  if (const std::int32_t coderc = readinstructions(m, cod, plan); coderc != loadok) return coderc;
+  return readmatrix(m, mat, plan);
+}
+
 // The instruction code and the matrix fill disjoint parts of the record, so the code is
 // read on a second thread beside the matrix. The outcome is that of reading the code
 // first and stopping when it fails: the code's messages, then the matrix's only when the
@@ -524,10 +543,7 @@ std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& 
                         return holding([&] { return readinstructions(m, cod, plan); });
                       });
   } catch (const std::system_error&) {  // no thread to be had: one after the other
-    if (const std::int32_t coderc = readinstructions(m, cod, plan); coderc != loadok) {
-      return coderc;
-    }
-    return readmatrix(m, mat, plan);
+    return readinorder(m, cod, mat, plan);
   }
   // Should the matrix reader throw, the future waits for the code reader as it goes.
   const heldresult matrix = holding([&] { return readmatrix(m, mat, plan); });
@@ -565,7 +581,7 @@ std::int32_t load(tmodel& m) {
   // block larger than the file.
   matrixplan plan;
   plan.expected = static_cast<std::size_t>(
-      std::clamp<std::int64_t>(m.nonzeros, 0, static_cast<std::int64_t>(mat->input.size())));
+      std::clamp<std::int64_t>(m.nonzeros, 0, filesize(*mat)));
   plan.threads = matrixthreads(m, *mat);
   createarrays(m, plan);
   if (!checkindex("objective variable", m.objvar, m.cols) ||
@@ -573,6 +589,7 @@ std::int32_t load(tmodel& m) {
     return loadbadsizes;
   }
   if (!cod) return readmatrix(m, mat, plan);
+  if (mat->layout == gdutils::vrklayout) return readinorder(m, cod, mat, plan);
   return readboth(m, cod, mat, plan);
 }
 

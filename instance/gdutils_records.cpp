@@ -7,6 +7,7 @@
 
 #include "frame/q5rt.h"
 #include "frame/strutilx_numbers.h"
+#include "instance/gdutils_vrk.h"
 
 namespace gdutils {
 
@@ -157,6 +158,7 @@ void wrcodrec(tmodfile& h, std::uint8_t opcode, std::int32_t operand) {
 }
 
 bool rdcodrec(tmodfile& h, std::int32_t& opcode, std::int32_t& operand) {
+  if (h.layout == vrklayout) return vrk::rdcodrec(h, opcode, operand);
   if (h.istext()) {
     opcode = rdtxint(h);
     operand = rdtxint(h);
@@ -197,6 +199,7 @@ void wrcodrevar(tmodfile& h, std::int32_t variable) { wrcodentry(h, -std::int64_
 void wrcodrepos(tmodfile& h, std::int32_t position) { wrcodentry(h, position); }
 
 bool rdcodrepos(tmodfile& h, std::int32_t& entry) {
+  if (h.layout == vrklayout) return ok(h);  // no relocation table
   if (h.istext()) {
     entry = rdtxint(h);
     rdtxeol(h);
@@ -218,6 +221,7 @@ void wrcodpool(tmodfile& h, std::int32_t count) {
 }
 
 bool rdcodpool(tmodfile& h, std::int32_t& count) {
+  if (h.layout == vrklayout) return vrk::rdcodpool(h, count);
   if (h.istext()) {
     rdtxeol(h);
     count = rdtxint(h);
@@ -237,6 +241,7 @@ void wrcodconst(tmodfile& h, double value) {
 }
 
 bool rdcodconst(tmodfile& h, double& value) {
+  if (h.layout == vrklayout) return vrk::rdcodconst(h, value);
   if (h.istext()) {
     value = rdtxreal(h);
     rdtxeol(h);
@@ -250,6 +255,7 @@ bool rdcodconst(tmodfile& h, double& value) {
 
 // The head: +infinity, -infinity, undefined, NA, eps and the acronym base.
 void wrmathead(tmodfile& h) {
+  if (h.layout == vrklayout) return;  // no head
   const double head[] = {h.specials[2], h.specials[3], h.specials[0],
                          h.specials[1], h.specials[4], h.specials[5]};
   for (const double v : head) {
@@ -263,6 +269,7 @@ void wrmathead(tmodfile& h) {
 }
 
 bool rdmathead(tmodfile& h) {
+  if (h.layout == vrklayout) return ok(h);
   if (h.istext()) {
     rdtxeol(h);
   } else {
@@ -272,6 +279,7 @@ bool rdmathead(tmodfile& h) {
 }
 
 void wrmatrow(tmodfile& h, const matrow& r) {
+  if (h.layout == vrklayout) return vrk::wrmatrow(h, r);
   if (h.istext()) return rowfields(h, r, textout{h});
   Q5_ASSERT(r.type >= 0 && r.type <= 7, "row type outside 0..7");
   const int rhscode = unitcode(r.rhs);
@@ -371,6 +379,7 @@ bool rddatbinary(Source& h, matdat& e) {
 }  // namespace
 
 bool rdmatrow(tmodfile& h, matrow& r) {
+  if (h.layout == vrklayout) return vrk::rdmatrow(h, r);
   r = matrow{};
   if (h.istext()) {
     rowfields(h, r, textin{h});
@@ -380,6 +389,7 @@ bool rdmatrow(tmodfile& h, matrow& r) {
 }
 
 void wrmatcol(tmodfile& h, const matcol& c) {
+  if (h.layout == vrklayout) return vrk::wrmatcol(h, c);
   if (h.istext()) return colfields(h, c, textout{h});
   Q5_ASSERT(c.type >= -128 && c.type <= 127, "column type outside a byte");
   const int relation = c.level == c.lower ? 1 : c.level == c.upper ? 2 : 0;
@@ -407,6 +417,7 @@ void wrmatcol(tmodfile& h, const matcol& c) {
 }
 
 bool rdmatcol(tmodfile& h, matcol& c) {
+  if (h.layout == vrklayout) return vrk::rdmatcol(h, c);
   c = matcol{};
   if (h.istext()) {
     colfields(h, c, textin{h});
@@ -417,6 +428,7 @@ bool rdmatcol(tmodfile& h, matcol& c) {
 }
 
 void wrmatdat(tmodfile& h, const matdat& e) {
+  if (h.layout == vrklayout) return vrk::wrmatdat(h, e);
   if (h.istext()) return datfields(e, textout{h});
   const int width = widthof(e.row);
   const int code = unitcode(e.value);
@@ -426,6 +438,7 @@ void wrmatdat(tmodfile& h, const matdat& e) {
 }
 
 bool rdmatdat(tmodfile& h, matdat& e) {
+  if (h.layout == vrklayout) return vrk::rdmatdat(h, e);
   e = matdat{};
   if (h.istext()) {
     datfields(e, textin{h});

@@ -14,6 +14,7 @@
 #include "frame/gfileopen.h"
 #include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
+#include "instance/gdutils_vrk.h"
 #include "instance/zlmconf.h"
 #include "instance/zlmspecials.h"
 
@@ -120,7 +121,7 @@ void setframing(tmodfile& h) {
   h.pos = h.reading ? h.last + 1 : h.first;
 }
 
-// A handle with the file type decoded; none for a negative type or layout 5.
+// A handle with the file type decoded; none for a negative type.
 modfileptr newhandle(std::int32_t& rc, bool reading, std::int32_t filetype, std::string_view name) {
   rc = 0;
   if (filetype < 0) {
@@ -138,19 +139,14 @@ modfileptr newhandle(std::int32_t& rc, bool reading, std::int32_t filetype, std:
   h->matches = zlmconf::ftmatches(filetype) != 0;
   h->name.assign_cut(name);
   h->reading = reading;
-  if (h->layout == vrklayout) {
-    // The data-exchange scratch object is opened here once that layout is bound.
-    q5rt::output().writeln(q5rt::concat(openmodfor, name, openmodfailed, vrknotavailable));
-    rc = vrkopenfailed;
-    return nullptr;
-  }
-  if (!h->istext()) setframing(*h);
+  if (!h->istext() && h->layout != vrklayout) setframing(*h);
   h->specials = {zlmspecs::valund, zlmspecs::valna,  zlmspecs::valpin,
                  zlmspecs::valmin, zlmspecs::valeps, zlmspecs::valacr};
   return h;
 }
 
 std::int32_t openfile(tmodfile& h) {
+  if (h.layout == vrklayout) return vrk::open(h);
   std::int32_t rc = 0;
   if (h.reading) {
     if (h.istext()) {  // the retrying open, as for every text file the system hands over
@@ -355,9 +351,24 @@ modfileptr cwmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
   return withmatflags(openmod(rc, false, filetype, name), scaleopt, priorityopt);
 }
 
+namespace {
+
+// The string and memory entries have no data-exchange object to hand the records to.
+modfileptr bytehandle(std::int32_t& rc, bool reading, std::int32_t filetype, std::string_view name) {
+  modfileptr h = newhandle(rc, reading, filetype, name);
+  if (h && h->layout == vrklayout) {
+    q5rt::output().writeln(q5rt::concat(openmodfor, name, openmodfailed, vrknotavailable));
+    rc = vrkopenfailed;
+    return nullptr;
+  }
+  return h;
+}
+
+}  // namespace
+
 modfileptr parsemod(std::int32_t& rc, std::int32_t filetype, std::string_view data,
                     std::string_view name) {
-  modfileptr h = newhandle(rc, true, filetype, name);
+  modfileptr h = bytehandle(rc, true, filetype, name);
   if (h) h->input = data;
   return h;
 }
@@ -378,7 +389,7 @@ modfileptr parsesol(std::int32_t& rc, std::int32_t filetype, std::string_view da
 }
 
 modfileptr memwrite(std::int32_t& rc, std::int32_t filetype, std::string_view name) {
-  modfileptr h = newhandle(rc, false, filetype, name);
+  modfileptr h = bytehandle(rc, false, filetype, name);
   if (h) h->tomemory = true;
   return h;
 }
@@ -387,6 +398,7 @@ namespace {
 
 // Writes the last record of a binary writer and closes the file: the first failed write.
 std::int32_t finish(tmodfile& f) {
+  if (f.layout == vrklayout) return vrk::close(f);
   if (f.reading) return 0;
   if (!f.istext() && f.pos > f.first) {
     std::fill(f.buffer.begin() + f.pos, f.buffer.begin() + f.last + 1, 0);

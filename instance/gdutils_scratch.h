@@ -7,7 +7,8 @@
 // separated by one blank; 1 and 4 binary, 800-byte records all payload; 2 binary, each
 // record framed by the 32-bit integer 792 before and after 792 payload bytes; 3 binary,
 // framed by FF and the 32-bit integer 790 before and 790 and FF after 790 payload bytes;
-// 5 the data-exchange scratch file (not available yet: its open fails with a message).
+// 5 the data-exchange scratch file, whose records go to the handle's data-exchange object
+// (gdutils_vrk.h); the string and memory entries do not take it.
 // Binary items are little-endian; an item may run across a record end.
 //
 // Usage (reading a file, or a buffer through the string entry):
@@ -44,6 +45,10 @@
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
 
+namespace scrvrk {
+class tscratchvrk;
+}
+
 namespace gdutils {
 
 inline constexpr std::int32_t recordsize = 800;
@@ -57,7 +62,7 @@ inline constexpr std::int32_t vrkopenfailed = 5;
 inline constexpr std::string_view openmodfor = "*** OpenMod for ";
 inline constexpr std::string_view openmodfailed = " failed: ";
 inline constexpr std::string_view vrknotavailable =
-    "data-exchange scratch files (file type 5) are not supported";
+    "data-exchange scratch files (file type 5) are read and written as files only";
 inline constexpr std::string_view cannotwritevrkcode =
     "*** Cannot write VRK instruction scratch file with filetype 5";
 
@@ -94,6 +99,7 @@ struct tmodfile {
 
   q5rt::textfile text;        // text layout, writing to a file
   q5rt::untypedfile binary;   // binary layouts, writing to a file
+  std::unique_ptr<scrvrk::tscratchvrk> vrk;  // layout 5
   std::array<unsigned char, recordsize> buffer{};  // framing and payload of the record
   q5rt::sstr name;
   std::int32_t openrc = 0;

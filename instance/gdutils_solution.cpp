@@ -1,6 +1,8 @@
 // Records of the solution file in the text and binary layouts.
 #include "instance/gdutils_solution.h"
 
+#include "instance/gdutils_vrk.h"
+
 namespace gdutils {
 
 namespace {
@@ -16,6 +18,7 @@ constexpr bool atbound(std::int32_t basis) { return basis == 0 || basis == 1; }
 }  // namespace
 
 void wrsolheadtail(tmodfile& h, std::int32_t index, double value) {
+  if (h.layout == vrklayout) return vrk::wrsolheadtail(h, index, value);
   if (h.istext()) {
     wrtxint(h, index);
     wrtxreal(h, value);
@@ -33,6 +36,7 @@ void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double lev
                 double marginal, double scale) {
   h.pasthead = true;
   if (atbound(basis)) level = 0.0;
+  if (h.layout == vrklayout) return vrk::wrsolrecex(h, {status, basis, level, marginal, scale});
   if (h.istext()) {
     wrtxreal(h, level);
     wrtxreal(h, marginal);
@@ -57,6 +61,7 @@ void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double lev
 void wrsolrowsdone(tmodfile& h) { h.rowsdone = true; }
 
 bool rdsolheadtail(tmodfile& h, std::int32_t& index, double& value) {
+  if (h.layout == vrklayout) return vrk::rdsolheadtail(h, index, value);
   index = 0;
   value = 0.0;
   if (h.istext()) {
@@ -72,6 +77,7 @@ bool rdsolheadtail(tmodfile& h, std::int32_t& index, double& value) {
 }
 
 bool rdsolrecex(tmodfile& h, solrec& r) {
+  if (h.layout == vrklayout) return vrk::rdsolrecex(h, r);
   r = solrec{};
   if (h.istext()) {
     if (rdtxeof(h)) {

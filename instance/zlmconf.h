@@ -31,6 +31,7 @@
 #include "frame/q5text.h"
 #include "frame/stdthread.h"
 #include "frame/zlmstrm.h"
+#include "instance/zlmconf_lib.h"
 
 namespace zlmconf {
 
@@ -89,6 +90,7 @@ struct talgrecord {
   std::string exename;     // first extra line
   std::string libline;     // second extra line: library, audit code, interface type, thread flag
   std::string deffile;     // the solver's option definition file, when given
+  std::string unusedtoken;  // the capabilities file's fourth token of line A, kept as read
   std::int32_t filetype = 0;
   std::int32_t dicttype = 0;
   std::int32_t linestofollow = 0;  // extra lines (0, 1 or 2); also the load type
@@ -132,6 +134,7 @@ class tzlmconf {
   std::deque<q5rt::sstr> messages;
   talglist solvers;
   stdthread::tstdmutex mutex;  // guards the loading of solver libraries
+  solverlibs libs;             // after the mutex: unloaded before it goes (zlmconf_lib.h)
   std::array<std::int32_t, modeltypecount> defaultsolver{};
   std::array<std::int32_t, modeltypecount> chosensolver{};
 
@@ -166,6 +169,51 @@ class tzlmconf {
   void scsetalgdefaultok(std::string_view name, bool flag);
   [[nodiscard]] static q5rt::sstr gettxtormissing(std::string_view text);
 
+  // ---- solver-link libraries (zlmconf_lib.cpp) ----
+  // The library line's parts: the interface type (0 when the line has fewer than three
+  // parts or for k = 0).
+  std::int32_t scalglibinfo(std::int32_t k, q5rt::sstr& libname, q5rt::sstr& auditcode,
+                            std::int32_t& threadsafe) const;
+  std::int32_t cfgalglibinfo(std::int32_t k, q5rt::sstr& libname, q5rt::sstr& auditcode) const;
+  [[nodiscard]] q5rt::sstr scalgslvprefix(std::int32_t k) const;
+  [[nodiscard]] std::int32_t scalgthreadsafeindic(std::int32_t k) const;
+  [[nodiscard]] std::int32_t cfgalgthreadsafeindic(std::int32_t k) const { return scalgthreadsafeindic(k); }
+  [[nodiscard]] bool scgetmodprob(std::int32_t k);
+  [[nodiscard]] bool cfgalgallowsmodifyproblem(std::int32_t k) { return scgetmodprob(k); }
+  // Loads the solver's library (from dir unless its name is absolute) when it is not
+  // loaded and creates an object; false with the reason in msg.
+  bool sccreate(std::int32_t k, void*& handle, std::string_view dir, q5rt::sstr& msg);
+  bool cfgalgcreate(std::int32_t k, void*& handle, std::string_view dir, q5rt::sstr& msg) {
+    return sccreate(k, handle, dir, msg);
+  }
+  std::int32_t screadyapi(std::int32_t k, void* p, void* q);
+  std::int32_t cfgalgreadyapi(std::int32_t k, void* p, void* q) { return screadyapi(k, p, q); }
+  std::int32_t scmodifyproblem(std::int32_t k, void* p);
+  std::int32_t cfgalgmodifyproblem(std::int32_t k, void* p) { return scmodifyproblem(k, p); }
+  std::int32_t sccallsolver(std::int32_t k, void* p, void* q);
+  std::int32_t cfgalgcallsolver(std::int32_t k, void* p, void* q) { return sccallsolver(k, p, q); }
+  // Frees the object and clears the handle; the last object of a library unloads it.
+  void scfree(std::int32_t k, void*& handle);
+  void cfgalgfree(std::int32_t k, void*& handle) { scfree(k, handle); }
+  // The number of live objects of solver k (0 when its library is not loaded).
+  [[nodiscard]] std::int32_t scliveobjects(std::int32_t k);
+
+  // ---- the solver capabilities file (zlmconf_caps.cpp) ----
+  // Reads the file, then merges the solver items of "zolmconfig.yaml" in every
+  // configuration location: the number of queued messages (0 clean, 3 not opened).
+  std::int32_t screadconfig(std::string_view file, std::string_view sysdir);
+  // The same with every file type forced to layout 5.
+  std::int32_t screadconfigforceft5(std::string_view file, std::string_view sysdir);
+  std::int32_t cfgreadconfig(std::string_view file) { return screadconfig(file, ""); }
+  std::int32_t cfgreadconfigwyq(std::string_view file, std::string_view sysdir) {
+    return screadconfig(file, sysdir);
+  }
+  std::int32_t scwriteconfig(std::string_view file);
+  void scwritesolverdefaults(q5rt::textfile& out) const;
+  // 0 set, 1 error (a message queued).
+  std::int32_t scsetdefault(std::string_view modeltype, std::string_view solver, bool explain);
+  void scupdatedefaultsolvers(std::string_view file);
+
   // ---- messages ----
   std::int32_t scsetmsg(std::string_view text);
   [[nodiscard]] std::int32_t scnummsg() const { return static_cast<std::int32_t>(messages.size()); }
@@ -198,6 +246,10 @@ class tzlmconf {
   [[nodiscard]] bool insolvers(std::int32_t k) const { return k >= 1 && k <= getnumalgs(); }
   [[nodiscard]] talgrecord* findbyname(std::string_view name);
   void readsolver(textreader& in, std::int32_t typelines);
+  std::int32_t readcaps(std::string_view file, std::string_view sysdir, bool forceft5);
+  talgrecord& freshrecord(std::string_view name);
+  void filldefaults();
+  [[nodiscard]] bool mergeyaml(std::string_view file, std::string_view sysdir, bool forceft5);
   void clearwork();
 };
 

@@ -34,6 +34,40 @@ std::string quoted(std::string_view s) {
   return r;
 }
 
+// A record line's plain form "record k1 .. kd : v1 .. vn" (single blanks, numbers or
+// special-value names), read without splitting the line into tokens. False for any
+// other form, which the general reader then takes.
+bool fastrecord(std::string_view line, const symbol& s, record& r) {
+  constexpr std::string_view lead = "record ";
+  if (!line.starts_with(lead)) return false;
+  const char* p = line.data() + lead.size();
+  const char* const end = line.data() + line.size();
+  r.keys.resize(static_cast<std::size_t>(s.dim));
+  for (std::int32_t& k : r.keys) {
+    const auto [q, ec] = std::from_chars(p, end, k);
+    if (ec != std::errc() || q == end || *q != ' ' || k < 1) return false;
+    p = q + 1;
+  }
+  if (end - p < 2 || p[0] != ':' || p[1] != ' ') return false;
+  p += 2;
+  const int n = valuecount(s.type);
+  for (int k = 0; k < n; ++k) {
+    const char* stop = std::find(p, end, ' ');
+    const std::string_view t(p, static_cast<std::size_t>(stop - p));
+    const auto i = static_cast<std::size_t>(k);
+    const auto sp = std::find(specialtexts.begin(), specialtexts.end(), t);
+    if (sp != specialtexts.end()) {
+      r.special[i] = static_cast<std::int8_t>(sp - specialtexts.begin());
+    } else {
+      const auto [q, ec] = std::from_chars(p, stop, r.values[i]);
+      if (ec != std::errc() || q != stop) return false;
+    }
+    if (k + 1 < n && stop == end) return false;
+    p = stop == end ? end : stop + 1;
+  }
+  return p == end && line.back() != ' ';
+}
+
 }  // namespace
 
 std::string errortext(int nr) {
@@ -117,7 +151,23 @@ int vrkfile::parse(std::string_view data, std::string_view) {
   std::vector<symbol> symbols;
   std::vector<linetokens::token> w;
   bool head = false;
+  // The records of each symbol, counted first: each symbol's records are one block.
+  std::vector<std::size_t> counts;
+  (void)linetokens::eachline(data, [&](int, std::string_view line) {
+    if (line.starts_with("symbol")) counts.push_back(0);
+    if (line.starts_with("record") && !counts.empty()) ++counts.back();
+    return true;
+  });
   const bool ok = linetokens::eachline(data, [&](int, std::string_view line) {
+    if (head && !symbols.empty()) {
+      symbol& s = symbols.back();
+      record r;
+      if (fastrecord(line, s, r)) {
+        if (!s.records.empty() && !(s.records.back().keys < r.keys)) return false;  // sorted
+        s.records.push_back(std::move(r));
+        return true;
+      }
+    }
     std::string why;
     if (!linetokens::split(line, w, why)) return false;
     const std::string& key = w[0].text;
@@ -138,7 +188,8 @@ int vrkfile::parse(std::string_view data, std::string_view) {
       return linetokens::toint(w[2].text, s.dim) && s.dim >= 0 && s.dim <= maxdim &&
              linetokens::toint(w[3].text, s.type) && s.type >= 0 && s.type <= 3 &&
              linetokens::toint(w[4].text, s.userinfo) &&
-             (symbols.push_back(std::move(s)), true);
+             (s.records.reserve(symbols.size() < counts.size() ? counts[symbols.size()] : 0),
+              symbols.push_back(std::move(s)), true);
     }
     if (key == "record" && !symbols.empty()) {  // record <keys> : <values>
       symbol& s = symbols.back();

@@ -114,11 +114,11 @@ TEST(GdutilsScratchOpen, RefusesNegativeTypeAndDataExchangeLayout) {
 
   EXPECT_EQ(capture_output_of([] {
               std::int32_t code = 0;
-              EXPECT_FALSE(gdutils::crmat(code, 5, 0, 0, "model.vrk"));
+              EXPECT_FALSE(gdutils::parsemod(code, 5, "", "model.vrk"));
               EXPECT_EQ(code, gdutils::vrkopenfailed);
             }),
             "*** OpenMod for model.vrk failed: data-exchange scratch files (file type 5) are "
-            "not supported\n");
+            "read and written as files only\n");
   EXPECT_EQ(capture_output_of([] {
               std::int32_t code = 0;
               EXPECT_FALSE(gdutils::cwcod(code, 15, "hessinst"));
