@@ -125,7 +125,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
     tempitem it(texts_.add(token.view()), line);
     it.first = static_cast<std::int32_t>(indextexts_.size());
     // An item whose index list fails is dropped with its index texts.
-    const auto drop = [this, &it] { indextexts_.resize(static_cast<std::size_t>(it.first)); };
+    const auto drop = [this, &it] { indextexts_.truncate(static_cast<std::size_t>(it.first)); };
     (void)p.skipbl();
     if (p.ch() == '(') {
       do {
@@ -173,7 +173,7 @@ bool templist::copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimensio
                         std::int32_t& line, std::span<q5rt::sstr> indices, double& value,
                         bool unquote) const {
   if (n < 1 || n > static_cast<std::int32_t>(items_.size())) return false;
-  const tempitem& it = items_[n - 1];
+  const tempitem& it = items_[static_cast<std::size_t>(n - 1)];
   value = it.value;
   name = q5rt::sstr::cut(it.name);
   dimension = it.dimension();

@@ -62,6 +62,31 @@ class textstore {
 // characters whose first character is a quote).
 [[nodiscard]] std::string_view unquoted(std::string_view s);
 
+// A list that grows in fixed blocks: its elements never move and growing copies nothing.
+template <typename T>
+class blocklist {
+ public:
+  T& push_back(const T& value) {
+    if (blocks_.empty() || blocks_.back().size() == blockitems) blocks_.emplace_back().reserve(blockitems);
+    ++size_;
+    return blocks_.back().emplace_back(value);
+  }
+  // Keeps the first n elements.
+  void truncate(std::size_t n) {
+    for (; size_ > n; --size_) {
+      blocks_.back().pop_back();
+      if (blocks_.back().empty()) blocks_.pop_back();
+    }
+  }
+  [[nodiscard]] const T& operator[](std::size_t i) const { return blocks_[i / blockitems][i % blockitems]; }
+  [[nodiscard]] std::size_t size() const { return size_; }
+
+ private:
+  static constexpr std::size_t blockitems = 4096;
+  std::vector<std::vector<T>> blocks_;
+  std::size_t size_ = 0;
+};
+
 class templist {
  public:
   // Reads the whole file and appends its items. True with an empty message at the end of
@@ -90,7 +115,7 @@ class templist {
                 std::span<q5rt::sstr> indices, double& value) const {
     return copyitem(n, name, dimension, line, indices, value, false);
   }
-  // Item n (from 1); the reference holds until the list grows.
+  // Item n (from 1).
   [[nodiscard]] const tempitem& item(std::int32_t n) const {
     return items_[static_cast<std::size_t>(n - 1)];
   }
@@ -107,11 +132,11 @@ class templist {
 
   // Adds an item named by a text of the store (or a literal).
   tempitem& newitem(std::string_view storedname, std::int32_t line) {
-    return items_.emplace_back(storedname, line);
+    return items_.push_back(tempitem(storedname, line));
   }
 
-  std::vector<tempitem> items_;
-  std::vector<std::string_view> indextexts_;  // the index texts of all items, in order
+  blocklist<tempitem> items_;
+  blocklist<std::string_view> indextexts_;  // the index texts of all items, in order
   textstore texts_;
   bool openfailed_ = false;
 };
