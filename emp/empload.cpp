@@ -88,12 +88,14 @@ const empreader::tempitem* loader::advance(std::string_view eofline, std::string
 }
 
 void loader::next() {
-  const q5rt::sstr count = num(line);
-  const empreader::tempitem* found =
-      advance(q5rt::concat(" items found on ", count, "lines").view(),
-              q5rt::concat("reading beyond EOF after reading ", count, "lines").view());
-  if (found == nullptr) return;
-  const empreader::tempitem& it = *found;
+  if (pos >= items.count()) {
+    // The end's texts are built only at the end.
+    const q5rt::sstr count = num(line);
+    (void)advance(q5rt::concat(" items found on ", count, "lines").view(),
+                  q5rt::concat("reading beyond EOF after reading ", count, "lines").view());
+    return;
+  }
+  const empreader::tempitem& it = *advance({}, {});
   const std::int32_t code = it.name.size() <= 15 ? empkey(it.name) : key_notakey;
   if (iskeyword(code)) {
     cur.code = code;
@@ -106,7 +108,7 @@ void loader::next() {
 }
 
 // The symbol's number, type and dimension, asked of the dictionary once per name.
-const loader::symbolinfo& loader::symbolof(const std::string& name) {
+const loader::symbolinfo& loader::symbolof(std::string_view name) {
   const auto found = symbols.find(name);
   if (found != symbols.end()) return found->second;
   symbolinfo s;

@@ -117,10 +117,14 @@ class loader {
     std::int32_t type = 0;
     std::int32_t dim = 0;
   };
-  const symbolinfo& symbolof(const std::string& name);
+  const symbolinfo& symbolof(std::string_view name);
   void resolve(const empreader::tempitem& it);
   void checkrange(bool isequ);
-  std::unordered_map<std::string, symbolinfo> symbols;
+  struct namehash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, symbolinfo, namehash, std::equal_to<>> symbols;
   [[nodiscard]] bool logicprepass();
   void summary();
   void vivars(std::int32_t agent, std::string_view prefix);

@@ -1,5 +1,6 @@
 #include "emp/empreader.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "emp/miniparser.h"
@@ -39,6 +40,18 @@ q5rt::sstr readtoken(tminiparser& p) {
 }
 
 }  // namespace
+
+std::string_view textstore::add(std::string_view text) {
+  if (text.size() > room_) {
+    room_ = std::max(blockbytes, text.size());
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(room_));
+    next_ = blocks_.back().get();
+  }
+  char* at = next_;
+  next_ = std::copy(text.begin(), text.end(), at);
+  room_ -= text.size();
+  return {at, text.size()};
+}
 
 std::string_view unquoted(std::string_view s) {
   if (s.size() > 1 && (s[0] == '\'' || s[0] == '"')) return s.substr(1, s.size() - 2);
@@ -82,13 +95,13 @@ bool templist::read(tminiparser& p, q5rt::sstr& msg) {
       }
       const std::int32_t line = p.linenumber();
       if (p.ch() == '-') {
-        items_.emplace_back("-", line);
+        newitem("-", line);
         p.nextch();
         more = p.skipbl();
         continue;
       }
       if (p.ch() == '*') {
-        items_.emplace_back("*", line);
+        newitem("*", line);
         p.nextch();
       } else if (!readitem(p, msg)) {
         return false;
@@ -104,15 +117,15 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
   const q5rt::sstr token = readtoken(p);
   const bool eps = strutilx::struequal(token.view(), "EPS");
   if (eps || strutilx::struequal(token.view(), "INF") || strutilx::struequal(token.view(), "+INF")) {
-    tempitem& it = items_.emplace_back("=", line);
+    tempitem& it = newitem("=", line);
     it.value = eps ? zlmspecs::valeps : zlmspecs::valpin;
     return true;
   }
   if (isname(token.view())) {
-    tempitem it(token.view(), line);
+    tempitem it(texts_.add(token.view()), line);
     it.first = static_cast<std::int32_t>(indextexts_.size());
     // An item whose index list fails is dropped with its index texts.
-    const auto drop = [this, &it] { indextexts_.resize(static_cast<std::size_t>(it.first)); };
+    const auto drop = [this, &it] { indextexts_.truncate(static_cast<std::size_t>(it.first)); };
     (void)p.skipbl();
     if (p.ch() == '(') {
       do {
@@ -123,7 +136,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
           drop();
           return false;
         }
-        indextexts_.emplace_back(index.view());
+        indextexts_.push_back(texts_.add(index.view()));
         ++it.dim;
         (void)p.skipbl();
       } while (p.ch() == ',');
@@ -135,7 +148,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
       }
       p.nextch();
     }
-    items_.push_back(std::move(it));
+    items_.push_back(it);
     return true;
   }
   const q5rt::sstr text = strutilx::replacechar(strutilx::charset("Dd"), 'E', token.view());
@@ -152,7 +165,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
                        "\" Id = \"", token, "\" at line ", strutilx::inttostrw(p.linenumber(), 0));
     return false;
   }
-  items_.emplace_back("=", line).value = value;
+  newitem("=", line).value = value;
   return true;
 }
 
@@ -160,7 +173,7 @@ bool templist::copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimensio
                         std::int32_t& line, std::span<q5rt::sstr> indices, double& value,
                         bool unquote) const {
   if (n < 1 || n > static_cast<std::int32_t>(items_.size())) return false;
-  const tempitem& it = items_[n - 1];
+  const tempitem& it = items_[static_cast<std::size_t>(n - 1)];
   value = it.value;
   name = q5rt::sstr::cut(it.name);
   dimension = it.dimension();

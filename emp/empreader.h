@@ -17,7 +17,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,21 +33,59 @@ namespace empreader {
 
 inline constexpr std::int32_t maxindices = 20;  // the loader's room for index texts
 
-// One item; its index texts lie in the list's store (templist::index).
+// One item; its name and index texts lie in the list's text store (templist::index).
 struct tempitem {
   tempitem(std::string_view name, std::int32_t line) : name(name), line(line) {}
   [[nodiscard]] std::int32_t dimension() const { return dim; }
 
-  std::string name;        // "=" for a value, "*" and "-" for the signs
-  std::int32_t line;       // physical line, comments counted
+  std::string_view name;   // "=" for a value, "*" and "-" for the signs
   double value = 0;
+  std::int32_t line;       // physical line, comments counted
   std::int32_t first = 0;  // its first index text in the list's store
   std::int32_t dim = 0;    // its number of index texts
+};
+
+// Texts copied into large blocks that never move: a view of a stored text stays valid
+// while the store lives.
+class textstore {
+ public:
+  std::string_view add(std::string_view text);
+
+ private:
+  static constexpr std::size_t blockbytes = 65536;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;  // the free part of the last block
+  std::size_t room_ = 0;
 };
 
 // The text without one pair of enclosing single or double quotes (texts of two or more
 // characters whose first character is a quote).
 [[nodiscard]] std::string_view unquoted(std::string_view s);
+
+// A list that grows in fixed blocks: its elements never move and growing copies nothing.
+template <typename T>
+class blocklist {
+ public:
+  T& push_back(const T& value) {
+    if (blocks_.empty() || blocks_.back().size() == blockitems) blocks_.emplace_back().reserve(blockitems);
+    ++size_;
+    return blocks_.back().emplace_back(value);
+  }
+  // Keeps the first n elements.
+  void truncate(std::size_t n) {
+    for (; size_ > n; --size_) {
+      blocks_.back().pop_back();
+      if (blocks_.back().empty()) blocks_.pop_back();
+    }
+  }
+  [[nodiscard]] const T& operator[](std::size_t i) const { return blocks_[i / blockitems][i % blockitems]; }
+  [[nodiscard]] std::size_t size() const { return size_; }
+
+ private:
+  static constexpr std::size_t blockitems = 4096;
+  std::vector<std::vector<T>> blocks_;
+  std::size_t size_ = 0;
+};
 
 class templist {
  public:
@@ -61,7 +99,10 @@ class templist {
   [[nodiscard]] std::int32_t count() const {
     return openfailed_ ? -1 : static_cast<std::int32_t>(items_.size());
   }
-  void additem(tempitem item) { items_.push_back(std::move(item)); }
+  void additem(tempitem item) {
+    item.name = texts_.add(item.name);
+    items_.push_back(item);
+  }
 
   // Item n (from 1): its value, name, dimension (the true number of indices), line, and
   // its first indices.size() index texts. getitem drops one pair of enclosing quotes,
@@ -74,7 +115,10 @@ class templist {
                 std::span<q5rt::sstr> indices, double& value) const {
     return copyitem(n, name, dimension, line, indices, value, false);
   }
-  [[nodiscard]] const tempitem& item(std::int32_t n) const { return items_[n - 1]; }
+  // Item n (from 1).
+  [[nodiscard]] const tempitem& item(std::int32_t n) const {
+    return items_[static_cast<std::size_t>(n - 1)];
+  }
   // Index text k (from 0) of an item, as written (quotes kept).
   [[nodiscard]] std::string_view index(const tempitem& it, std::int32_t k) const {
     return indextexts_[static_cast<std::size_t>(it.first + k)];
@@ -86,8 +130,14 @@ class templist {
   bool copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
                 std::span<q5rt::sstr> indices, double& value, bool unquote) const;
 
-  std::deque<tempitem> items_;  // never moved once read
-  std::deque<std::string> indextexts_;  // the index texts of all items, in order
+  // Adds an item named by a text of the store (or a literal).
+  tempitem& newitem(std::string_view storedname, std::int32_t line) {
+    return items_.push_back(tempitem(storedname, line));
+  }
+
+  blocklist<tempitem> items_;
+  blocklist<std::string_view> indextexts_;  // the index texts of all items, in order
+  textstore texts_;
   bool openfailed_ = false;
 };
 

@@ -16,6 +16,35 @@ std::string lower(std::string_view s) {
   return r;
 }
 
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalfolded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return fold(x) == fold(y); });
+}
+
+// Spreads the bits of h over all 64 (the finaliser of MurmurHash3).
+std::uint64_t mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ULL;
+  return h ^ (h >> 33);
+}
+
+// FNV-1a over the ASCII-folded text.
+std::uint64_t foldedhash(std::string_view text) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (char c : text) h = (h ^ static_cast<unsigned char>(fold(c))) * 0x100000001b3ULL;
+  return mix(h);
+}
+
+std::uint64_t memberhash(int sym, const std::int32_t* uels, std::size_t dim) {
+  std::uint64_t h = mix(static_cast<std::uint32_t>(sym));
+  for (std::size_t k = 0; k < dim; ++k) h = mix(h ^ static_cast<std::uint32_t>(uels[k]));
+  return h;
+}
+
 int lookup(const std::unordered_map<std::string, int>& map, std::string_view key) {
   const auto it = map.find(lower(key));
   return it == map.end() ? 0 : it->second;
@@ -29,9 +58,36 @@ bool matches(const member& m, const std::int32_t* filter) {
 
 }  // namespace
 
+// ---- the flat index ----
+
+void flatindex::clear() {
+  slots_.clear();
+  used_ = 0;
+}
+
+void flatindex::insert(std::uint64_t hash, int entry) {
+  if (2 * (used_ + 1) > slots_.size()) {
+    std::vector<slot> old(std::max<std::size_t>(16, 2 * slots_.size()));
+    old.swap(slots_);
+    used_ = 0;
+    for (const slot& s : old)
+      if (s.entry >= 0) insert(s.hash, s.entry);
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].entry >= 0) i = (i + 1) & mask;
+  slots_[i] = {hash, entry};
+  ++used_;
+}
+
 // ---- queries ----
 
-int dictionary::labelindex(std::string_view text) const { return lookup(labelmap_, text); }
+int dictionary::labelindex(std::string_view text) const {
+  const int found = labelindex_.find(foldedhash(text), [&](int nr) {
+    return equalfolded(labels_[static_cast<std::size_t>(nr - 1)].text, text);
+  });
+  return found < 0 ? 0 : found;
+}
 
 const label* dictionary::labelat(int nr) const {
   return nr >= 1 && nr <= labelcount() ? &labels_[static_cast<std::size_t>(nr - 1)] : nullptr;
@@ -60,15 +116,15 @@ int dictionary::largestdim() const {
 int dictionary::indexof(int sym, const std::int32_t* uels) const {
   const symbol* s = symbolat(sym);
   if (s == nullptr || uels == nullptr) return -1;
-  const auto it = memberindex_.find(memberkey(sym, uels, s->dim));
-  return it == memberindex_.end() ? -1 : it->second;
+  return findmember(sym, *s, uels);
 }
 
-// The symbol and its label numbers as bytes: the key of the member lookup.
-std::string dictionary::memberkey(int sym, const std::int32_t* uels, int dim) {
-  std::string key(reinterpret_cast<const char*>(&sym), sizeof sym);
-  key.append(reinterpret_cast<const char*>(uels), sizeof(std::int32_t) * static_cast<std::size_t>(dim));
-  return key;
+int dictionary::findmember(int sym, const symbol& s, const std::int32_t* uels) const {
+  const auto& all = s.type == equationtype ? rows_ : cols_;
+  return memberindex_.find(memberhash(sym, uels, static_cast<std::size_t>(s.dim)), [&](int nr) {
+    const auto k = static_cast<std::size_t>(nr);
+    return k < all.size() && all[k].sym == sym && std::equal(all[k].uels.begin(), all[k].uels.end(), uels);
+  });
 }
 
 std::size_t dictionary::memoryused() const {
@@ -111,7 +167,7 @@ void dictionary::close(search* s) {
 
 void dictionary::clear() {
   labels_.clear();
-  labelmap_.clear();
+  labelindex_.clear();
   symbols_.clear();
   symbolmap_.clear();
   rows_.clear();
@@ -121,8 +177,10 @@ void dictionary::clear() {
 }
 
 void dictionary::adduel(std::string_view text, char quote) {
+  // A label given twice keeps its first number.
+  const bool known = labelindex(text) != 0;
   labels_.push_back({std::string(text), quote == '\'' || quote == '"' ? quote : ' '});
-  labelmap_.emplace(lower(text), labelcount());
+  if (!known) labelindex_.insert(foldedhash(text), labelcount());
 }
 
 void dictionary::addsymbol(std::string_view name, int type, int dim, int userinfo,
@@ -146,7 +204,9 @@ bool dictionary::addmember(int sym, const std::vector<int>& uels) {
   for (int u : uels)
     if (labelat(u) == nullptr) return false;
   auto& all = s->type == equationtype ? rows_ : cols_;
-  memberindex_.emplace(memberkey(sym, uels.data(), s->dim), static_cast<int>(all.size()));
+  // A row or column given twice is found as its first.
+  if (findmember(sym, *s, uels.data()) < 0)
+    memberindex_.insert(memberhash(sym, uels.data(), uels.size()), static_cast<int>(all.size()));
   s->members.push_back(static_cast<int>(all.size()));
   all.push_back({sym, uels});
   return true;

@@ -45,6 +45,33 @@ struct search {
   std::size_t next = 0;
 };
 
+// An open-addressing index of entry numbers by a 64-bit hash. The caller keeps the entries
+// and tells which one matches, so a lookup touches a run of slots and the matching entry.
+class flatindex {
+ public:
+  void clear();
+  void insert(std::uint64_t hash, int entry);
+  // The first entry of this hash that matches; -1 when none.
+  template <typename Matches>
+  [[nodiscard]] int find(std::uint64_t hash, Matches matches) const {
+    if (slots_.empty()) return -1;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const slot& s = slots_[i];
+      if (s.entry < 0) return -1;
+      if (s.hash == hash && matches(s.entry)) return s.entry;
+    }
+  }
+
+ private:
+  struct slot {
+    std::uint64_t hash = 0;  // most mismatches end here
+    int entry = -1;
+  };
+  std::vector<slot> slots_;  // a power of two, at most half full
+  std::size_t used_ = 0;
+};
+
 class dictionary {
  public:
   // Loads a dictionary file; false with the reason in why (the previous content is kept).
@@ -85,13 +112,14 @@ class dictionary {
 
  private:
   bool addmember(int sym, const std::vector<int>& uels);
-  [[nodiscard]] static std::string memberkey(int sym, const std::int32_t* uels, int dim);
+  [[nodiscard]] int findmember(int sym, const symbol& s, const std::int32_t* uels) const;
 
   std::vector<label> labels_;
-  std::unordered_map<std::string, int> labelmap_, symbolmap_;  // lower-cased keys
+  flatindex labelindex_;                             // label numbers by their folded text
+  std::unordered_map<std::string, int> symbolmap_;  // lower-cased keys
   std::vector<symbol> symbols_;
   std::vector<member> rows_, cols_;
-  std::unordered_map<std::string, int> memberindex_;  // memberkey -> row or column
+  flatindex memberindex_;  // rows and columns by symbol and labels
   std::vector<std::string> domainnames_;
   std::vector<std::unique_ptr<search>> searches_;
 };

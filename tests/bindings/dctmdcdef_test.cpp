@@ -176,3 +176,32 @@ TEST_F(dctmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
 }
 
 }  // namespace
+
+// The stand-in's lookups through the binding: labels ignore ASCII case, a label or a row
+// given twice keeps its first number, and the index stays right past its growth.
+TEST_F(dctmdcdef_test, stand_in_lookups_by_label_and_member) {
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();
+  constexpr int n = 100;
+  dctmdcdef::dctsetbasiccounts(h, n, n, 0);
+  for (int k = 1; k <= n; ++k) dctmdcdef::dctadduel(h, q5rt::sstr::cut("Lab" + std::to_string(k)), ' ');
+  dctmdcdef::dctadduel(h, q5rt::sstr::cut("LAB7"), ' ');  // label 101, the same text as 7
+  dctmdcdef::dctaddsymbol(h, q5rt::sstr::cut("e"), 6, 2, 0, q5rt::sstr{});
+  for (std::int32_t k = 1; k <= n; ++k) {
+    const std::int32_t uels[2] = {k, n + 1 - k};
+    dctmdcdef::dctaddsymboldata(h, uels);
+  }
+  const std::int32_t again[2] = {3, n - 2};
+  dctmdcdef::dctaddsymboldata(h, again);  // row 100 repeats row 2
+  EXPECT_EQ(dctmdcdef::dctuelindex(h, q5rt::sstr::cut("lab42")), 42);
+  EXPECT_EQ(dctmdcdef::dctuelindex(h, q5rt::sstr::cut("lab7")), 7);
+  EXPECT_EQ(dctmdcdef::dctuelindex(h, q5rt::sstr::cut("lab0")), 0);
+  EXPECT_EQ(dctmdcdef::dctuelindex(h, q5rt::sstr{}), 0);
+  const std::int32_t row57[2] = {57, n - 56}, none[2] = {57, 57};
+  EXPECT_EQ(dctmdcdef::dctrowindex(h, 1, row57), 56);
+  EXPECT_EQ(dctmdcdef::dctrowindex(h, 1, again), 2);
+  EXPECT_EQ(dctmdcdef::dctrowindex(h, 1, none), -1);
+  EXPECT_EQ(dctmdcdef::dctcolindex(h, 1, row57), -1);  // e is an equation
+  dctmdcdef::dctfree(h);
+}
