@@ -45,7 +45,7 @@ q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
 void appendint(std::string& out, std::int64_t v) {
   char buf[24];
-  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+  out.append(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
 }
 
 // Appends a number as BARON reads it; the epsilon value is 0.
