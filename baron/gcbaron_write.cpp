@@ -43,6 +43,11 @@ constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 1
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
+void appendint(std::string& out, std::int64_t v) {
+  char buf[24];
+  out.append(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
+}
+
 // Appends a number as BARON reads it; the epsilon value is 0.
 void appendnumber(std::string& out, double v) {
   const gcdata::tmodel& m = gcdata::mymodel;
@@ -104,17 +109,24 @@ class writer {
 
  private:
   // ---- names and small tests ----
+  // Pieces are built in one reused buffer: a piece is valid until the next one is built.
   void appendcolname(std::string& out, std::int32_t c) const {
     if (c == m_.objvar && !state.objvarname.empty()) return void(out += state.objvarname.view());
     const std::int32_t t = m_.coltype[static_cast<std::size_t>(c - 1)];
     out += t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x";
-    char buf[16];
-    out.append(buf, std::to_chars(buf, buf + sizeof buf, c).ptr);
+    appendint(out, c);
   }
-  q5rt::sstr colname(std::int32_t c) const {
-    std::string name;
-    appendcolname(name, c);
-    return q5rt::sstr::cut(name);
+  std::string_view colpiece(std::int32_t c) {
+    piece_.clear();
+    appendcolname(piece_, c);
+    return piece_;
+  }
+  // A row's number between two texts: "e12", "e12: ", " - V12", "W12^2".
+  std::string_view rowpiece(std::string_view before, std::int32_t r, std::string_view after = {}) {
+    piece_.assign(before);
+    appendint(piece_, r);
+    piece_ += after;
+    return piece_;
   }
   std::int32_t rowtype(std::int32_t r) const { return m_.rowtype[static_cast<std::size_t>(r - 1)]; }
   std::int32_t coltype(std::int32_t c) const { return m_.coltype[static_cast<std::size_t>(c - 1)]; }
@@ -269,9 +281,7 @@ class writer {
 
   // ---- variables ----
   void take(std::int32_t c) {
-    piece_.clear();
-    appendcolname(piece_, c);
-    liutil::declalistitem(piece_);
+    liutil::declalistitem(colpiece(c));
     state.baronvartozolm[static_cast<std::size_t>(state.baronvarseq++)] = c;
   }
   void discrete(std::int32_t type, std::string_view keyword) {
@@ -287,8 +297,8 @@ class writer {
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (reform_ && r == m_.objrow) continue;
       const std::int32_t t = rowtype(r);
-      if (t == rowl || t == rowe) liutil::declalistitem(q5rt::concat("V", num(r))), state.phaseonevariables += count;
-      if (t == rowg || t == rowe) liutil::declalistitem(q5rt::concat("W", num(r))), state.phaseonevariables += count;
+      if (t == rowl || t == rowe) liutil::declalistitem(rowpiece("V", r)), state.phaseonevariables += count;
+      if (t == rowg || t == rowe) liutil::declalistitem(rowpiece("W", r)), state.phaseonevariables += count;
     }
   }
   void variables() {
@@ -324,7 +334,7 @@ class writer {
     if (m_.boundkindcount[2] == 0 && !relaxed_ && state.optphaseone == 0) return;
     liutil::declaliststart("POSITIVE_VARIABLES");
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
-      if (continuous(c) && value(m_.collower[static_cast<std::size_t>(c - 1)]) == 0) liutil::declalistitem(colname(c));
+      if (continuous(c) && value(m_.collower[static_cast<std::size_t>(c - 1)]) == 0) liutil::declalistitem(colpiece(c));
     }
     if (state.optphaseone != 0) phaseoneitems(false);
     liutil::declaliststop();
@@ -337,8 +347,7 @@ class writer {
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
       if (isobjvar(c) || !qualifies(c)) continue;
       if (!open) line(""), line(keyword, "{"), open = true;
-      piece_.clear();
-      appendcolname(piece_, c);
+      colpiece(c);
       piece_ += ": ";
       appendnumber(piece_, get(c));
       piece_ += ';';
@@ -377,7 +386,7 @@ class writer {
     liutil::declaliststart("EQUATIONS");
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (!written(r)) continue;
-      liutil::declalistitem(q5rt::concat("e", num(r)));
+      liutil::declalistitem(rowpiece("e", r));
       if (rowclass(r) != classrelaxonly) state.baronequtozolm[static_cast<std::size_t>(state.baronequseq++)] = r;
     }
     liutil::declaliststop();
@@ -389,7 +398,7 @@ class writer {
         const bool listed = k == 0   ? cls == classrelaxonly || cls == classrelaxconvex
                             : k == 1 ? cls == classconvex || cls == classrelaxconvex
                                      : cls == classlocal;
-        if (listed) liutil::declalistitem(q5rt::concat("e", num(r)));
+        if (listed) liutil::declalistitem(rowpiece("e", r));
       }
       liutil::declaliststop();
     }
@@ -435,25 +444,33 @@ class writer {
     return haveterm;
   }
   void bodies() {
-    line("");
+    liutil::lilast("");
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (!written(r)) continue;
-      line("");
-      const q5rt::sstr head = q5rt::concat("e", num(r), ": ");
+      liutil::lilast("");
+      const std::string_view head = rowpiece("e", r, ": ");
       liutil::lifirst(head, static_cast<std::int32_t>(head.size()));
       const bool nl = nonlinear(r, false);
       if (!linear(r, nl, false) && !nl) {
         // An empty row: zero times BARON's first variable.
         const std::int32_t c = state.baronvarseq > 0 ? state.baronvartozolm[0] : 1;
-        liutil::linext(q5rt::concat("   0*", m_.cols > 0 ? colname(c) : q5rt::sstr::cut("x1")));
+        piece_ = "   0*";
+        if (m_.cols > 0) {
+          appendcolname(piece_, c);
+        } else {
+          piece_ += "x1";
+        }
+        liutil::linext(piece_);
       }
       const std::int32_t t = rowtype(r);
-      const q5rt::sstr rhs = numtext(m_.rowrhs[static_cast<std::size_t>(r - 1)]);
       if (state.optphaseone != 0 && (t == rowe || t == rowg || t == rowl)) {
-        if (t == rowl || t == rowe) liutil::linext(q5rt::concat(" - V", num(r)));
-        if (t == rowg || t == rowe) liutil::linext(q5rt::concat(" + W", num(r)));
+        if (t == rowl || t == rowe) liutil::linext(rowpiece(" - V", r));
+        if (t == rowg || t == rowe) liutil::linext(rowpiece(" + W", r));
       }
-      line(relation[static_cast<std::size_t>(std::clamp(t, 0, 6))], rhs, ";");
+      piece_ = relation[static_cast<std::size_t>(std::clamp(t, 0, 6))];
+      appendnumber(piece_, m_.rowrhs[static_cast<std::size_t>(r - 1)]);
+      piece_ += ';';
+      liutil::lilast(piece_);
     }
   }
 
@@ -463,7 +480,7 @@ class writer {
     line("");
     if (state.optphaseone != 0) return phaseoneobjective();
     if (reform_) return reformulatedobjective();
-    if (m_.objvar >= 1 && m_.objvar <= m_.cols) return line("OBJ: ", sense(), colname(m_.objvar), ";");
+    if (m_.objvar >= 1 && m_.objvar <= m_.cols) return line("OBJ: ", sense(), colpiece(m_.objvar), ";");
     if (m_.cols == 0) liutil::lifirst("VARIABLES x0;", objindent);
     line("OBJ: ", sense(), "0;");
   }
@@ -476,9 +493,9 @@ class writer {
       if (!first) liutil::linext(" + ");
       first = false;
       const std::int32_t t = rowtype(r);
-      if (t == rowg) liutil::linext(q5rt::concat("W", num(r), square));
-      if (t == rowl || t == rowe) liutil::linext(q5rt::concat("V", num(r), square));
-      if (t == rowe) liutil::linext(q5rt::concat(" + W", num(r), square));
+      if (t == rowg) liutil::linext(rowpiece("W", r, square));
+      if (t == rowl || t == rowe) liutil::linext(rowpiece("V", r, square));
+      if (t == rowe) liutil::linext(rowpiece(" + W", r, square));
     }
     line(";");
   }

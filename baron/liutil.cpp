@@ -2,6 +2,7 @@
 #include "baron/liutil.h"
 
 #include <algorithm>
+#include <string>
 
 namespace liutil {
 
@@ -14,6 +15,8 @@ constexpr std::int32_t declaindent = 10;
 
 q5rt::textfile* current = nullptr;
 q5rt::textfile* errfile = nullptr;  // nullptr: standard output
+// The statement being written: it goes to the file as one write when it ends.
+std::string text;
 std::int32_t width = 1;
 std::int32_t position = 0;
 std::int32_t baseindent = 0;
@@ -31,38 +34,50 @@ bool fixedstyle() { return baseindent < 0; }
 
 std::int32_t len(std::string_view text) { return static_cast<std::int32_t>(text.size()); }
 
-void blanks(q5rt::textfile& f, std::int32_t n) {
-  for (std::int32_t i = 0; i < n; ++i) f.write(' ');
-}
-
 // Reports a call that needs a current file while none is set.
-bool notset(std::string_view what, std::string_view text) {
+bool notset(std::string_view what, std::string_view piece) {
   if (current != nullptr) return false;
   q5rt::textfile& f = errfile != nullptr ? *errfile : q5rt::output();
   f.write(what);
-  f.writeln(text);
+  f.writeln(piece);
   return true;
 }
 
+void flush() {
+  if (text.empty()) return;
+  struct clearer {
+    ~clearer() { text.clear(); }  // also when the write throws: never written twice
+  } const cleared;
+  current->write(text);
+}
+
+// Ends the statement: an open line gets its line end, the text goes to the file.
 void endline() {
-  if (position > 0) current->writeln();
+  if (position > 0) text += '\n';
+  flush();
   position = 0;
 }
 
 // Ends the line and begins a continuation line; the position is the indent.
 void wrap(bool mark) {
-  current->writeln();
+  text += '\n';
   if (fixedstyle() && mark) {
-    current->write(fixedmark);
+    text += fixedmark;
   } else {
-    blanks(*current, contindent);
+    text.append(static_cast<std::size_t>(contindent), ' ');
   }
   position = contindent;
 }
 
-void put(std::string_view text) {
-  current->write(text);
-  position += len(text);
+// A piece of n characters (with reserve more to come) wraps first when it would pass
+// the width.
+void makeroom(std::int32_t n, std::int32_t reserve, bool mark) {
+  if (position + n + reserve > width) wrap(mark);
+}
+
+void put(std::string_view piece) {
+  text += piece;
+  position += len(piece);
 }
 
 void blockheader() {
@@ -96,38 +111,40 @@ void lierror(q5rt::textfile& file) { errfile = &file; }
 
 q5rt::textfile* li() { return current; }
 
-void lifirst(std::string_view text, std::int32_t indent) {
-  if (notset("LI:first NOT SET ", text)) return;
+void lifirst(std::string_view piece, std::int32_t indent) {
+  if (notset("LI:first NOT SET ", piece)) return;
   endline();
   if (fixedstyle()) {
-    blanks(*current, fixedindent);
+    text.append(static_cast<std::size_t>(fixedindent), ' ');
     position = fixedindent;
     contindent = fixedindent;
   } else {
     contindent = std::max(std::min(indent, width - 1), 0);
   }
-  put(text);
+  put(piece);
 }
 
-void linext(std::string_view text) {
-  if (notset("LI:next  NOT SET ", text)) return;
-  if (text.empty()) return;
-  if (position + len(text) > width) wrap(true);
-  put(text);
+void linext(std::string_view piece) {
+  if (notset("LI:next  NOT SET ", piece)) return;
+  if (piece.empty()) return;
+  makeroom(len(piece), 0, true);
+  put(piece);
 }
 
-void lileft(std::string_view text, std::int32_t reserve) {
-  if (notset("LI:left  NOT SET ", text)) return;
-  if (position + len(text) + reserve > width) wrap(false);
-  put(text);
+void lileft(std::string_view piece, std::int32_t reserve) {
+  if (notset("LI:left  NOT SET ", piece)) return;
+  makeroom(len(piece), reserve, false);
+  put(piece);
 }
 
-void lilast(std::string_view text) {
-  if (notset("LI:last  NOT SET ", text)) return;
+void lilast(std::string_view piece) {
+  if (notset("LI:last  NOT SET ", piece)) return;
   // An empty end only ends the line: an over-long line gets no empty continuation.
-  if (!text.empty() && position + len(text) > width) wrap(true);
+  if (!piece.empty()) makeroom(len(piece), 0, true);
   if (!fixedstyle()) contindent = baseindent;
-  current->writeln(text);
+  put(piece);
+  text += '\n';
+  flush();
   position = 0;
 }
 
@@ -141,8 +158,13 @@ void declalistitem(std::string_view item) {
     lilast("");
     lifirst(q5rt::concat(declaname, "  "), declaindent);
     lileft(item, 1);
+  } else if (current != nullptr) {
+    // "," and the item as one piece, without building it first.
+    makeroom(len(item) + 1, 1, false);
+    put(",");
+    put(item);
   } else {
-    lileft(q5rt::concat(",", item), 1);
+    lileft(q5rt::concat(",", item), 1);  // reports the missing file
   }
   ++declaitems;
 }

@@ -14,7 +14,9 @@
 //
 // A piece is never split: a piece that would pass the width starts a continuation line
 // first (a line may be exactly width long). An indent below 0 selects the fixed-column
-// style: width 72, statements in column 7, continuation lines marked "     .". Calls that
+// style: width 72, statements in column 7, continuation lines marked "     .". A statement
+// reaches the file as one write when it ends (lilast, the next lifirst or list, liset,
+// liend): write nothing else to the current file while a statement is open. Calls that
 // need a current file while none is set write an "LI:... NOT SET " line with the text to
 // the error file (standard output unless lierror sets another) and change nothing.
 #pragma once

@@ -81,6 +81,27 @@ TEST(Liutil, CallSequences) {
   }
 }
 
+// The open statement is gathered before it is written: a new current file or the end
+// must put it, whole, into the file it was begun in.
+TEST(Liutil, OpenStatementGoesToItsOwnFile) {
+  testutil::tempdir dir;
+  q5rt::textfile f, g;
+  f.assign(dir.file("f.txt"));
+  f.rewrite();
+  g.assign(dir.file("g.txt"));
+  g.rewrite();
+  liutil::liset(f, 10, 2);
+  liutil::lifirst("abc", 2);
+  liutil::linext("defghijk");
+  liutil::liset(g, 10, 2);
+  liutil::lifirst("k", 0);
+  liutil::liend();
+  f.close();
+  g.close();
+  EXPECT_EQ(testutil::read_file(dir.file("f.txt")), "abc\n  defghijk\n");
+  EXPECT_EQ(testutil::read_file(dir.file("g.txt")), "k\n");
+}
+
 TEST(Liutil, NoCurrentFileWritesErrorLines) {
   testutil::tempdir dir;
   q5rt::textfile err;
