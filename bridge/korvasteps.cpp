@@ -295,10 +295,15 @@ std::string lowercase(std::string s) {
   return s;
 }
 
-// Copies the first n entries of an array the model object fills into BARON's array.
+// Copies the first n entries of an array the model object fills into BARON's array; when
+// the model object's count is n it fills BARON's array itself.
 template <typename F>
 void fetch(baronzolm_state& st, std::int32_t modelcount, std::int32_t n, double* to, F get) {
   if (to == nullptr || n <= 0) return;
+  if (modelcount == n) {
+    (void)get(to);
+    return;
+  }
   const auto needed = static_cast<std::size_t>(std::max(modelcount, n));
   if (st.scratch.size() < needed) st.scratch.resize(needed);
   (void)get(st.scratch.data());

@@ -23,6 +23,13 @@ int solvernumber(std::string_view name) {
   return 0;
 }
 
+// to[p] = from[order[p]] for every position p of the order.
+void gather(const std::vector<double>& from, const std::vector<int>& order, double* to) {
+  const double* src = from.data();
+  const int* own = order.data();
+  for (std::size_t p = 0; p < order.size(); ++p) to[p] = src[own[p]];
+}
+
 }  // namespace
 
 bool modelobject::load(bool reform, std::string& msg) {
@@ -104,35 +111,9 @@ bool modelobject::setequorder(const std::int32_t* order, int len) {
   return setorder(equorder_, static_cast<int>(rows_.size()), order, len);
 }
 
-int modelobject::var(int i) const {
-  return i >= 0 && i < n() ? varorder_[static_cast<std::size_t>(i)] : -1;
-}
-
-#define BRIN_SETONE(fn, array)              \
-  bool modelobject::fn(int i, double v) {   \
-    const int j = var(i);                   \
-    if (j < 0) return false;                \
-    array[static_cast<std::size_t>(j)] = v; \
-    return true;                            \
-  }
-BRIN_SETONE(setlevel, level_)
-BRIN_SETONE(setmarginal, marginal_)
-BRIN_SETONE(setaltlower, altlower_)
-BRIN_SETONE(setaltupper, altupper_)
-#undef BRIN_SETONE
-
-void modelobject::levels(double* to) const {
-  for (int i = 0; i < n(); ++i) to[i] = level_[static_cast<std::size_t>(var(i))];
-}
-
-void modelobject::marginals(double* to) const {
-  for (int i = 0; i < n(); ++i) to[i] = marginal_[static_cast<std::size_t>(var(i))];
-}
-
-void modelobject::equmarginals(double* to) const {
-  for (int i = 0; i < m(); ++i)
-    to[i] = equmarginal_[static_cast<std::size_t>(equorder_[static_cast<std::size_t>(i)])];
-}
+void modelobject::levels(double* to) const { gather(level_, varorder_, to); }
+void modelobject::marginals(double* to) const { gather(marginal_, varorder_, to); }
+void modelobject::equmarginals(double* to) const { gather(equmarginal_, equorder_, to); }
 
 double modelobject::headntail(int k) const {
   return k >= 0 && k < static_cast<int>(headntail_.size()) ? headntail_[static_cast<std::size_t>(k)]

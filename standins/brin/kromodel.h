@@ -38,11 +38,12 @@ class modelobject {
   bool setvarorder(const std::int32_t* order, int len);
   bool setequorder(const std::int32_t* order, int len);
 
-  // Per variable by the current order's index; false for an index out of range.
-  bool setlevel(int i, double v);
-  bool setmarginal(int i, double v);
-  bool setaltlower(int i, double v);
-  bool setaltupper(int i, double v);
+  // Per variable by the current order's index; false for an index out of range. Inline:
+  // a caller pushes every variable of a large model through these.
+  bool setlevel(int i, double v) { return setone(level_, i, v); }
+  bool setmarginal(int i, double v) { return setone(marginal_, i, v); }
+  bool setaltlower(int i, double v) { return setone(altlower_, i, v); }
+  bool setaltupper(int i, double v) { return setone(altupper_, i, v); }
   // Whole arrays in the current order.
   void levels(double* to) const;
   void marginals(double* to) const;
@@ -69,7 +70,16 @@ class modelobject {
   // The arrays beside the columns and rows, identity orders.
   void arrange();
   static bool setorder(std::vector<int>& order, int count, const std::int32_t* given, int len);
-  int var(int i) const;  // own index at position i of the current order, -1 out of range
+  // Own index at position i of the current order, -1 out of range.
+  [[nodiscard]] int var(int i) const {
+    return i >= 0 && i < n() ? varorder_[static_cast<std::size_t>(i)] : -1;
+  }
+  bool setone(std::vector<double>& array, int i, double v) {
+    const int j = var(i);
+    if (j < 0) return false;
+    array[static_cast<std::size_t>(j)] = v;
+    return true;
+  }
 
   bool reform_ = false;
   int objvar_ = -1;
