@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "baron/gcutil.h"
@@ -73,8 +72,7 @@ struct digits15 {
   int e;
 };
 
-// The digits of the precise path: to_chars with a precision, correctly rounded but slow.
-digits15 roundedsigdigits(double a) {
+digits15 sigdigits(double a) {
   char buf[40];
   const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
   digits15 out{};
@@ -84,41 +82,6 @@ digits15 roundedsigdigits(double a) {
   const char* exp = buf + 17;
   if (*exp == '+') ++exp;
   std::from_chars(exp, r.ptr, out.e);
-  return out;
-}
-
-// The 15 digits from the shortest text that reads back as a (the fast to_chars path). With
-// at most 15 digits that text is the 15-digit rounding itself, as 15 digits always read back;
-// with 16 or 17 the 15-digit rounding boundary cannot lie between it and a (the boundary
-// would be a shorter or closer text), so rounding it half up gives the same digits, except
-// when it is that boundary itself (a 16th digit 5 and no 17th): then the precise path decides,
-// as it does for subnormal numbers, too coarse for 15 digits to read back.
-digits15 sigdigits(double a) {
-  if (a < std::numeric_limits<double>::min()) return roundedsigdigits(a);
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
-  char d[17];
-  int count = 0;
-  const char* p = buf;
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') d[count++] = *p;
-  }
-  digits15 out{};
-  ++p;
-  if (*p == '+') ++p;
-  std::from_chars(p, r.ptr, out.e);
-  if (count == 16 && d[15] == '5') return roundedsigdigits(a);
-  std::fill_n(std::copy_n(d, std::min(count, 15), out.d), 15 - std::min(count, 15), '0');
-  if (count > 15 && d[15] >= '5') {
-    int i = 14;
-    while (i >= 0 && out.d[i] == '9') out.d[i--] = '0';
-    if (i >= 0) {
-      ++out.d[i];
-    } else {
-      out.d[0] = '1';
-      ++out.e;
-    }
-  }
   return out;
 }
 
@@ -191,8 +154,7 @@ void floattompschars(double value, char* out) {
     const bool integerfits = x.e + 1 <= static_cast<int>(w);
     for (const bool exponent : {false, true}) {
       if (!exponent && !integerfits) continue;
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
-        n = roundedtext(x, k, exponent, text);
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
     }
   }
   const std::size_t used = n + (negative ? 1 : 0);
