@@ -1,6 +1,10 @@
 // The model as a directed acyclic graph in the Vienna DAG text format: variable nodes,
 // one sum node per row with its bounds, the rows' linear terms as edges and their
 // instruction code as further nodes, and the objective.
+#include <algorithm>
+#include <array>
+#include <vector>
+
 #include "baron/dagger.h"
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
@@ -16,22 +20,69 @@ using detail::num;
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
 
 // The bound text of a row by its type.
-q5rt::sstr rowbounds(std::int32_t type, double rhs) {
-  const q5rt::sstr r = strutilx::dbltostr(rhs);
+void rowbounds(detail::linebuf& line, std::int32_t type, double rhs) {
   switch (type) {
     case 0:
-      return q5rt::concat(r, ",", sysutils::q5_floattostr(rhs));
+      line.number(rhs).add(',').number(rhs);
+      return;
     case 1:
-      return q5rt::concat(r, ",I");
+      line.number(rhs).add(",I");
+      return;
     case 2:
-      return q5rt::concat("-I,", r);
+      line.add("-I,").number(rhs);
+      return;
     case 3:
-      return q5rt::sstr::cut("-I,I");
+      line.add("-I,I");
+      return;
     default:
-      return q5rt::concat("cannot handle ",
-                          type > 0 && type < 7
-                              ? std::string_view(equtypename[static_cast<std::size_t>(type)])
-                              : "");
+      line.add("cannot handle ")
+          .add(type > 0 && type < 7 ? std::string_view(equtypename[static_cast<std::size_t>(type)])
+                                    : "");
+  }
+}
+
+// Writes the rows' linear terms and instruction code. The elements lie in column order, so
+// each step along a row list is a cache miss: the lists of a batch of rows are walked side
+// by side to overlap those misses, then each row is written from its gathered terms.
+void writerows(q5rt::textfile& f, std::int32_t& last) {
+  constexpr std::int32_t batch = 16;
+  const gcdata::tmodel& m = gcdata::mymodel;
+  const std::int32_t n = m.cols;
+  std::array<std::vector<const zlmspecs::tjacrec*>, batch> terms;
+  std::array<const zlmspecs::tjacrec*, batch> next{};
+  detail::linebuf line;
+  for (std::int32_t i0 = 1; i0 <= m.rows; i0 += batch) {
+    const std::int32_t count = std::min(batch, m.rows - i0 + 1);
+    for (std::int32_t b = 0; b < count; ++b) {
+      terms[static_cast<std::size_t>(b)].clear();
+      next[static_cast<std::size_t>(b)] = m.rowfirst[at(i0 + b)];
+    }
+    for (bool more = true; more;) {
+      more = false;
+      for (std::int32_t b = 0; b < count; ++b) {
+        const zlmspecs::tjacrec*& e = next[static_cast<std::size_t>(b)];
+        if (e == nullptr) continue;
+        terms[static_cast<std::size_t>(b)].push_back(e);
+        e = e->rownext;
+        more = true;
+      }
+    }
+    for (std::int32_t b = 0; b < count; ++b) {
+      const std::int32_t i = i0 + b;
+      const std::int32_t k = n + i - 1;
+      for (const zlmspecs::tjacrec* e : terms[static_cast<std::size_t>(b)]) {
+        if (e->nonlin) continue;
+        line.add("<E> ")
+            .add(std::int64_t{k})
+            .add(' ')
+            .add(std::int64_t{e->col - 1})
+            .add(' ')
+            .number(e->jacval)
+            .writeln(f);
+      }
+      dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr,
+                      m.pool);
+    }
   }
 }
 
@@ -44,37 +95,32 @@ std::int32_t gcvienna(std::string_view description, std::string_view filename) {
   const gcdata::tmodel& m = gcdata::mymodel;
   const std::int32_t n = m.cols;
   f.writeln(q5rt::concat("<N> V ", num(n)));
+  detail::linebuf line;
   for (std::int32_t j = 1; j <= n; ++j) {
     const double lo = m.collower[at(j)];
     const double up = m.colupper[at(j)];
-    f.writeln(q5rt::concat(
-        "<", num(j - 1), "> b [",
-        lo == m.valmin ? q5rt::sstr::cut("-I,") : q5rt::concat(strutilx::dbltostr(lo), ","),
-        up == m.valpin ? q5rt::sstr::cut("I]") : q5rt::concat(strutilx::dbltostr(up), "]"), ": V ",
-        num(j - 1)));
+    line.add('<').add(std::int64_t{j - 1}).add("> b [");
+    if (lo == m.valmin) {
+      line.add("-I,");
+    } else {
+      line.number(lo).add(',');
+    }
+    if (up == m.valpin) {
+      line.add("I]");
+    } else {
+      line.number(up).add(']');
+    }
+    line.add(": V ").add(std::int64_t{j - 1}).writeln(f);
   }
   for (std::int32_t i = 1; i <= m.rows; ++i) {
     const std::int32_t k = n + i - 1;
-    f.writeln(
-        q5rt::concat("<", num(k), "> b [", rowbounds(m.rowtype[at(i)], m.rowrhs[at(i)]), "]: +"));
-    f.writeln(q5rt::concat("<N> c ", num(i - 1), " ", num(k)));
+    line.add('<').add(std::int64_t{k}).add("> b [");
+    rowbounds(line, m.rowtype[at(i)], m.rowrhs[at(i)]);
+    line.add("]: +").writeln(f);
+    line.add("<N> c ").add(std::int64_t{i - 1}).add(' ').add(std::int64_t{k}).writeln(f);
   }
   std::int32_t last = n + m.rows - 1;
-  for (std::int32_t i = 1; i <= m.rows; ++i) {
-    const std::int32_t k = n + i - 1;
-    for (const zlmspecs::tjacrec* e = m.rowfirst[at(i)]; e != nullptr; e = e->rownext) {
-      if (e->nonlin) continue;
-      detail::linebuf line;
-      line.add("<E> ")
-          .add(std::int64_t{k})
-          .add(' ')
-          .add(std::int64_t{e->col - 1})
-          .add(' ')
-          .number(e->jacval)
-          .writeln(f);
-    }
-    dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr, m.pool);
-  }
+  writerows(f, last);
   if (m.objvar != 0) {
     const std::int32_t o = ++last;
     f.writeln(q5rt::concat("<", num(o), "> +"));

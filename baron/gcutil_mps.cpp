@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "baron/gcutil.h"
@@ -79,7 +78,10 @@ digits15 sigdigits(double a) {
   digits15 out{};
   out.d[0] = buf[0];
   std::copy_n(buf + 2, 14, out.d + 1);
-  out.e = std::atoi(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)).substr(17).data());
+  // "d.dddddddddddddde+xx": the exponent starts after the 'e' (from_chars takes no '+').
+  const char* exp = buf + 17;
+  if (*exp == '+') ++exp;
+  std::from_chars(exp, r.ptr, out.e);
   return out;
 }
 

@@ -40,6 +40,10 @@ TEST(GcutilMps, FloatToMpsField) {
       {-9.87654321e20, "-9.876543E20", "long exponent form, negative"},
       {9.999999999999999e-5, "        1E-4", "below 1e-4 the text keeps the exponent form"},
       {0.000123456789012345, "0.0001234568", "from 1e-4 plain decimal, rounded"},
+      {0.1 + 0.2, "         0.3", "seventeen shortest digits rounded to fifteen"},
+      {999999999999999.9, "        1E15", "the fifteen-digit rounding carries"},
+      {1234567890123.125, "1.2345679E12", "sixteen digits ending on the rounding boundary"},
+      {5e-324, "4.94066E-324", "subnormal"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
