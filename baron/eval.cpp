@@ -6,7 +6,7 @@
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
 #include "funclib/genextfunc.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace eval {
 

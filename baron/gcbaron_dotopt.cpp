@@ -11,7 +11,7 @@
 #include "frame/strutilx.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gcbaron {
 

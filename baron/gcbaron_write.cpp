@@ -20,7 +20,7 @@
 #include "funclib/mathnew.h"
 #include "instance/ctvproc.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gcbaron {
 

@@ -8,7 +8,7 @@
 #include "frame/strutilx_numbers.h"
 #include "instance/ctvproc.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gcutil {
 

@@ -15,7 +15,7 @@
 #include "frame/q5rt.h"
 #include "frame/statlib.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "frame/q5text.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "frame/q5rt.h"
 #include "funclib/ctvnew.h"
 #include "instance/ctvnl.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace zlmheapnew {
 class theapmgr;

@@ -7,7 +7,7 @@
 #include "frame/q5rtnum.h"
 #include "frame/strutilx.h"
 #include "frame/strutilx_numbers.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace empreader {
 

@@ -8,7 +8,7 @@
 
 #include "frame/q5rtnum.h"
 #include "frame/strutilx.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace strutilx {
 

@@ -9,7 +9,7 @@
 #include <numbers>
 
 #include "bindings/xcompress.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace zlmstrm {
 

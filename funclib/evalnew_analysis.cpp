@@ -10,7 +10,7 @@
 #include "funclib/evalnew.h"
 #include "funclib/evalnew_internal.h"
 #include "funclib/genextfunc.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace evalnew {
 

@@ -16,7 +16,7 @@
 #include "funclib/mathnew.h"
 #include "funclib/mathnew_interval.h"
 #include "funclib/zlmfuncs.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace genextfunc {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace ctvnl {
 

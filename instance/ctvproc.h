@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "frame/q5rt.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace ctvproc {
 

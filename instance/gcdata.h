@@ -28,7 +28,7 @@
 
 #include "frame/q5rt.h"
 #include "instance/ctvnl.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace ctvnl {
 struct nltreerec;  // an expression-tree node of the BARON translation

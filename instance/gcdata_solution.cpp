@@ -13,7 +13,7 @@
 #include "instance/gcdata.h"
 #include "instance/gdutils_solution.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gcdata {
 

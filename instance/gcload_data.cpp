@@ -23,7 +23,7 @@
 #include "instance/gdutils_records.h"
 #include "instance/gdutils_vrk.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gcload {
 

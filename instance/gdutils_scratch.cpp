@@ -16,7 +16,7 @@
 #include "frame/strutilx_numbers.h"
 #include "instance/gdutils_vrk.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gdutils {
 

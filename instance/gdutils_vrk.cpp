@@ -3,7 +3,7 @@
 
 #include "frame/q5rtnum.h"
 #include "frame/q5text.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace gdutils {
 

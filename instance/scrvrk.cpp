@@ -9,7 +9,7 @@
 #include "bindings/vrkdcdef.h"
 #include "frame/q5rtnum.h"
 #include "frame/q5text.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace scrvrk {
 

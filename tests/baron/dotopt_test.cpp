@@ -7,7 +7,7 @@
 #include "baron/gcbaron.h"
 #include "baron/optbaron.h"
 #include "baron/baronfixture.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

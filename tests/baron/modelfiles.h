@@ -18,7 +18,7 @@
 #include "instance/gdutils_records.h"
 #include "instance/gdutils_scratch.h"
 #include "instance/zlmconf.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 #include "support/testutil.h"
 
 namespace barontest {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bindings/xcompress.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 #include "streamtest.h"
 #include "support/testutil.h"
 

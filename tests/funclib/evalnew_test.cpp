@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "funclib/ctvnew.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

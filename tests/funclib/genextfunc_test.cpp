@@ -9,7 +9,7 @@
 
 #include "funclib/ctvnew.h"
 #include "funclib/mathnew.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

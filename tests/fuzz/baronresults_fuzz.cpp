@@ -21,7 +21,7 @@
 #include "frame/statlib.h"
 #include "instance/ctvproc.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "funclib/ctvnew.h"
 #include "funclib/evalnew.h"
 #include "instance/gcdata.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 #include "standins/baron/baronparse.h"
 
 namespace {

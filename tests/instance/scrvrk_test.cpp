@@ -15,7 +15,7 @@
 #include "instance/gcload.h"
 #include "instance/gdutils_vrk.h"
 #include "instance/scrvrk.h"
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 #include "support/scratchwrite.h"
 #include "support/testutil.h"
 

@@ -1,5 +1,5 @@
 // Classification of the special values.
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "instance/zlmspecials.h"
+#include "instance/zlmspecs.h"
 
 #include <gtest/gtest.h>
 
