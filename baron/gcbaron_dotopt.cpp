@@ -36,7 +36,8 @@ class dotapplier {
   void apply(const optbaron::dotrecord& rec) {
     if (rec.kind < 0) return;  // the definition file declares only the four kinds
     rec_ = &rec;
-    display_ = q5rt::concat(rec.symbol, ".", optbaron::dotrecsuff[static_cast<std::size_t>(rec.kind)]);
+    display_ =
+        q5rt::concat(rec.symbol, ".", optbaron::dotrecsuff[static_cast<std::size_t>(rec.kind)]);
     const bool bound = rec.kind == optbaron::dotlo || rec.kind == optbaron::dotup;
     if (bound && gcdata::mymodel.scalevalues != 0) {
       log("*** Potential scaling problem for ", display_);
@@ -58,13 +59,15 @@ class dotapplier {
   }
 
   void onallvariables() {
-    if (rec_->kind == optbaron::dotequclass) return log("*** ", display_, " not allowed on variables");
+    if (rec_->kind == optbaron::dotequclass)
+      return log("*** ", display_, " not allowed on variables");
     if (rec_->dimension > 0) return log("*** ", display_, " cannot be indexed");
     for (std::int32_t j = 0; j < gcdata::mymodel.cols; ++j) column(j, true);
   }
 
   void onallequations() {
-    if (rec_->kind != optbaron::dotequclass) return log("*** ", display_, " not allowed on equations");
+    if (rec_->kind != optbaron::dotequclass)
+      return log("*** ", display_, " not allowed on equations");
     const std::int32_t cls = optset::roundint(rec_->value);
     if (cls < classplain || cls > classlocal) return;
     std::fill(state.baronequclass.begin(), state.baronequclass.end(), cls);
@@ -84,14 +87,16 @@ class dotapplier {
     const std::int32_t c = std::min(rec_->dimension, optbaron::maxdotlabels);
     if (c > 0) {
       if (dim < c) log("***  ", display_, " too many indices on. Skipping additional indices.");
-      if (dim > c) log("***  ", display_, " too few indices on.  Adding \"*\"  for missing indices.");
+      if (dim > c)
+        log("***  ", display_, " too few indices on.  Adding \"*\"  for missing indices.");
     }
     for (std::int32_t p = 1; p <= std::min(c, dim); ++p) {
       const q5rt::sstr& label = rec_->labels[static_cast<std::size_t>(p - 1)];
       if (label == "*") continue;
       const std::int32_t uel = dict_.dctuelindex(label);
       if (uel == 0) {
-        log("*** ", display_, " unknown element \"", label, "\" in position ", num(p), ". Using \"*\"");
+        log("*** ", display_, " unknown element \"", label, "\" in position ", num(p),
+            ". Using \"*\"");
       } else {
         filter[p - 1] = uel;
       }
@@ -128,7 +133,8 @@ class dotapplier {
         break;
       case optbaron::dotup:
         if (m.scaleopt != 0 && k < m.colscale.size()) v /= m.colscale[k];
-        if ((allcolumns && saved_.upper[k] == zlmspecs::valpin) || saved_.upper[k] > v) m.colupper[k] = v;
+        if ((allcolumns && saved_.upper[k] == zlmspecs::valpin) || saved_.upper[k] > v)
+          m.colupper[k] = v;
         break;
       case optbaron::dotprior:
         if (k < m.colpriority.size()) m.colpriority[k] = v;
@@ -155,7 +161,8 @@ void dotoptions(const optbaron::toptconvert& bo, const savedbounds& saved) {
   q5rt::sstr msg;
   auto dict = std::make_unique<dctmdodef::tdctreader>(msg);
   if (!msg.empty()) {
-    gcdata::gclogstat("*** Could not load dictionary library. Skipping all .(lo,up,prior) options.");
+    gcdata::gclogstat(
+        "*** Could not load dictionary library. Skipping all .(lo,up,prior) options.");
     gcdata::gclogstat(q5rt::concat("*** MSG: ", msg));
     return;
   }

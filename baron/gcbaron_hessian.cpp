@@ -43,11 +43,13 @@ bool writecode(std::string_view name, hessiancounts& n) {
   std::vector<std::int32_t> rownumber(static_cast<std::size_t>(m.rows) + 1, 0);
   for (std::int32_t r = 1; r <= m.rows; ++r) {
     const bool objrow = state.objreform > 0 && r == m.objrow;
-    if (m.rowtype[static_cast<std::size_t>(r - 1)] != 3 && !objrow) rownumber[static_cast<std::size_t>(r)] = ++n.equations;
+    if (m.rowtype[static_cast<std::size_t>(r - 1)] != 3 && !objrow)
+      rownumber[static_cast<std::size_t>(r)] = ++n.equations;
   }
   std::vector<std::int32_t> colposition(static_cast<std::size_t>(m.cols) + 1, 0);
   for (std::int32_t p = 1; p <= state.baronvarseq; ++p) {
-    colposition[static_cast<std::size_t>(state.baronvartozolm[static_cast<std::size_t>(p - 1)])] = p;
+    colposition[static_cast<std::size_t>(state.baronvartozolm[static_cast<std::size_t>(p - 1)])] =
+        p;
   }
   std::vector<std::int32_t> newconst(m.pool.size() + 1, 0);
   std::vector<std::int32_t> oldconst;
@@ -79,7 +81,8 @@ bool writecode(std::string_view name, hessiancounts& n) {
   }
   gdutils::wrcodreloc(*h);
   gdutils::wrcodpool(*h, n.constants);
-  for (const std::int32_t old : oldconst) gdutils::wrcodconst(*h, m.pool[static_cast<std::size_t>(old - 1)]);
+  for (const std::int32_t old : oldconst)
+    gdutils::wrcodconst(*h, m.pool[static_cast<std::size_t>(old - 1)]);
   (void)gdutils::closemod(h);
   return true;
 }

@@ -60,7 +60,8 @@ bool checkexternalnlp(const optbaron::toptconvert& bo) {
   if (const std::size_t dot = name.find('.'); dot != std::string_view::npos) {
     const std::string_view rest = name.substr(dot + 1);
     name = name.substr(0, dot);
-    if (rest.find_first_not_of("0123456789") != std::string_view::npos) resetnlpsolver(bo, "syntax wrong.");
+    if (rest.find_first_not_of("0123456789") != std::string_view::npos)
+      resetnlpsolver(bo, "syntax wrong.");
   }
   if (strutilx::uppercase(name) == "BARON") {
     resetnlpsolver(bo, "cannot be BARON itself.");
@@ -89,16 +90,19 @@ bool checkexternalnlp(const optbaron::toptconvert& bo) {
 bool objvaronlyinobjrow() {
   const gcdata::tmodel& m = gcdata::mymodel;
   const zlmspecs::tjacrec* e = m.colfirst[static_cast<std::size_t>(m.objvar - 1)];
-  return e != nullptr && e->colnext == nullptr && e->row == m.objrow && !e->nonlin && e->jacval != 0;
+  return e != nullptr && e->colnext == nullptr && e->row == m.objrow && !e->nonlin &&
+         e->jacval != 0;
 }
 
 // On only for a plain objective row (control values) and at least two columns; the
 // option can lower it.
 std::int32_t objreformswitch(const optbaron::toptconvert& bo) {
   const gcdata::tmodel& m = gcdata::mymodel;
-  std::int32_t on = m.ctlint24 == 0 && m.ctlint20 == 1 && m.ctlint22 == 0 && m.ctlint23 == 0 ? 1 : 0;
+  std::int32_t on =
+      m.ctlint24 == 0 && m.ctlint20 == 1 && m.ctlint22 == 0 && m.ctlint23 == 0 ? 1 : 0;
   on = std::min(on, optset::roundint(bo.getnumber(optbaron::ixobjreform)));
-  if (m.cols <= 1 || m.objvar < 1 || m.objvar > m.cols || m.objrow < 1 || m.objrow > m.rows) return 0;
+  if (m.cols <= 1 || m.objvar < 1 || m.objvar > m.cols || m.objrow < 1 || m.objrow > m.rows)
+    return 0;
   if (static_cast<std::size_t>(m.objvar) > m.colfirst.size() || !objvaronlyinobjrow()) return 0;
   return on;
 }
@@ -121,7 +125,8 @@ bool optionset(optbaron::toptconvert& bo) {
   }
   if (bo.getnumber(optbaron::ixhessian) == 0) bo.setdefined(optbaron::ixhessinst, false);
   if (bo.optreporterrors() != 0) return log("*** interface update failed"), false;
-  state.objvarname = bo.getdefined(optbaron::ixobjvarname) ? bo.getactual(optbaron::ixobjvarname) : q5rt::sstr{};
+  state.objvarname =
+      bo.getdefined(optbaron::ixobjvarname) ? bo.getactual(optbaron::ixobjvarname) : q5rt::sstr{};
   state.dotbaronly = false;
   state.skipstarting = bo.getdefined(optbaron::ixskipstart);
   state.optphaseone = optset::roundint(bo.getnumber(optbaron::ixphaseone));
@@ -181,7 +186,8 @@ std::int32_t prepare(std::string& execline) {
   if (!optionset(bo)) return 1;
   if (!checkexternalnlp(bo)) return 1;
   if (state.optphaseone != 0) {
-    log(q5rt::concat("--- Solving PhaseOne problem of type ", strutilx::inttostrw(state.optphaseone, 0)));
+    log(q5rt::concat("--- Solving PhaseOne problem of type ",
+                     strutilx::inttostrw(state.optphaseone, 0)));
     log("");
   }
   state.objreform = objreformswitch(bo);

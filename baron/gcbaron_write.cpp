@@ -32,11 +32,19 @@ constexpr std::int32_t objindent = 14;
 constexpr std::int32_t firstextrinsic = 130;
 
 // Row types and column types of the model record.
-enum rowkind : std::int32_t { rowe = 0, rowg = 1, rowl = 2, rown = 3, rowx = 4, rowc = 5, rowb = 6 };
+enum rowkind : std::int32_t {
+  rowe = 0,
+  rowg = 1,
+  rowl = 2,
+  rown = 3,
+  rowx = 4,
+  rowc = 5,
+  rowb = 6
+};
 enum colkind : std::int32_t { colcont = 0, colbin = 1, colint = 2, excluded = -2 };
 
-constexpr std::array<std::string_view, 7> relation = {" == ", " >= ", " <= ", " =N= ",
-                                                      " =X= ", " =C= ", " =B= "};
+constexpr std::array<std::string_view, 7> relation = {
+    " == ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
 
 // Functions BARON takes: sqr, exp, log, log10, sqrt, abs, power, rPower, cvPower, vcPower.
 constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 14, 21, 64, 74, 75};
@@ -138,7 +146,9 @@ class writer {
     return k < state.baronequclass.size() ? state.baronequclass[k] : 0;
   }
   // A continuous column in BARON's VARIABLES list (every column in a relaxed model).
-  bool continuous(std::int32_t c) const { return !isobjvar(c) && (relaxed_ || coltype(c) == colcont); }
+  bool continuous(std::int32_t c) const {
+    return !isobjvar(c) && (relaxed_ || coltype(c) == colcont);
+  }
 
   // ---- header notes ----
   void comment(std::string_view text) { f_.writeln(q5rt::concat("//", text)); }
@@ -158,27 +168,35 @@ class writer {
     if (m_.modeltype == ctvproc::proc_mcp || m_.modeltype == ctvproc::proc_mpec ||
         m_.modeltype == ctvproc::proc_rmpec) {
       comment("");
-      counted(q5rt::concat(" Cannot handle ", ctvproc::procnames[static_cast<std::size_t>(m_.modeltype)]));
+      counted(q5rt::concat(" Cannot handle ",
+                           ctvproc::procnames[static_cast<std::size_t>(m_.modeltype)]));
     }
     if (m_.equcount[rown] > 0) {
       comment("");
       comment(q5rt::concat(" Dropped ", num(m_.equcount[rown]), " =N= equations"));
       state.numdropn = m_.equcount[rown];
     }
-    constexpr std::array<std::string_view, 3> rowkinds = {"External =X=", "Cone =C=", "Boolean =B="};
+    constexpr std::array<std::string_view, 3> rowkinds = {
+        "External =X=", "Cone =C=", "Boolean =B="};
     for (std::size_t k = 0; k < rowkinds.size(); ++k) {
-      if (m_.equcount[rowx + k] > 0) counted(q5rt::concat(" Cannot handle ", rowkinds[k], " equations"));
+      if (m_.equcount[rowx + k] > 0)
+        counted(q5rt::concat(" Cannot handle ", rowkinds[k], " equations"));
     }
     if (!relaxed_) {
-      constexpr std::array<std::string_view, 4> colkinds = {"SOS1", "SOS2", "Semi Continuous", "Semi Integer"};
+      constexpr std::array<std::string_view, 4> colkinds = {"SOS1", "SOS2", "Semi Continuous",
+                                                            "Semi Integer"};
       for (std::size_t k = 0; k < colkinds.size(); ++k) {
-        if (m_.colcount[3 + k] > 0) counted(q5rt::concat(" Cannot handle ", colkinds[k], " variables"));
+        if (m_.colcount[3 + k] > 0)
+          counted(q5rt::concat(" Cannot handle ", colkinds[k], " variables"));
       }
     }
     for (std::int32_t fn = 0; fn < gcdata::intrinsiccount; ++fn) {
       if (m_.funcuse[static_cast<std::size_t>(fn)] == 0) continue;
-      if (std::find(acceptedfunctions.begin(), acceptedfunctions.end(), fn) != acceptedfunctions.end()) continue;
-      counted(q5rt::concat(" Cannot handle function '", mathnew::funcname(static_cast<std::uint8_t>(fn)), "'"));
+      if (std::find(acceptedfunctions.begin(), acceptedfunctions.end(), fn) !=
+          acceptedfunctions.end())
+        continue;
+      counted(q5rt::concat(" Cannot handle function '",
+                           mathnew::funcname(static_cast<std::uint8_t>(fn)), "'"));
     }
     for (const std::int32_t fn : extrinsics()) {
       counted(q5rt::concat(" Cannot handle function '", genextfunc::genericfuncname(fn), "'"));
@@ -189,7 +207,8 @@ class writer {
   std::set<std::int32_t> extrinsics() const {
     std::set<std::int32_t> found;
     for (const ctvnl::tnlcode& ins : m_.instr) {
-      const bool call = ins.opcode == ctvnl::opcode::callarg1 || ins.opcode == ctvnl::opcode::callarg2 ||
+      const bool call = ins.opcode == ctvnl::opcode::callarg1 ||
+                        ins.opcode == ctvnl::opcode::callarg2 ||
                         ins.opcode == ctvnl::opcode::callargn;
       if (call && ins.operand >= firstextrinsic) found.insert(ins.operand);
     }
@@ -199,9 +218,11 @@ class writer {
   // ---- equation classes ----
   void classes() {
     if (!state.equclassused) return;
-    if (reform_ && m_.objrow >= 1 && static_cast<std::size_t>(m_.objrow) <= state.baronequclass.size())
+    if (reform_ && m_.objrow >= 1 &&
+        static_cast<std::size_t>(m_.objrow) <= state.baronequclass.size())
       state.baronequclass[static_cast<std::size_t>(m_.objrow - 1)] = classplain;
-    for (std::int32_t r = 1; r <= m_.rows && static_cast<std::size_t>(r) <= state.baronequclass.size(); ++r) {
+    for (std::int32_t r = 1;
+         r <= m_.rows && static_cast<std::size_t>(r) <= state.baronequclass.size(); ++r) {
       std::int32_t& cls = state.baronequclass[static_cast<std::size_t>(r - 1)];
       if (rowtype(r) == rown || cls < classplain || cls > classlocal) cls = classplain;
       if (cls == classrelaxonly || cls == classrelaxconvex) ++state.equclass[0];
@@ -218,8 +239,9 @@ class writer {
     line("");
     line("OPTIONS{");
     if (!bo_->getdefined(optbaron::ixthreads) && m_.threads != 0) {
-      const std::int32_t t = m_.threads > 0 ? m_.threads
-                                            : std::max(q5process::q5getnumberofprocessors() + m_.threads, 1);
+      const std::int32_t t = m_.threads > 0
+                                 ? m_.threads
+                                 : std::max(q5process::q5getnumberofprocessors() + m_.threads, 1);
       bo_->setnumber(optbaron::ixthreads, t);
     }
     if (!bo_->getdefined(optbaron::ixlpmode) &&
@@ -230,8 +252,10 @@ class writer {
       const auto ix = static_cast<std::uint8_t>(i);
       if (!bo_->getdefined(ix) || bo_->getgroup(ix) == 9) continue;
       const std::int32_t type = bo_->gettype(ix);
-      if (type == 0) optionline(q5rt::concat(bo_->getoptname(ix), ": ", numtext(bo_->getnumber(ix)), ";"));
-      if (type == 1) optionline(q5rt::concat(bo_->getoptname(ix), ": \"", bo_->getactual(ix), "\";"));
+      if (type == 0)
+        optionline(q5rt::concat(bo_->getoptname(ix), ": ", numtext(bo_->getnumber(ix)), ";"));
+      if (type == 1)
+        optionline(q5rt::concat(bo_->getoptname(ix), ": \"", bo_->getactual(ix), "\";"));
     }
     if (bo_->getdefined(optbaron::ixsecret)) {
       const q5rt::sstr name = bo_->getoptname(optbaron::ixsecret);
@@ -254,11 +278,13 @@ class writer {
   // all from the system directory, under the platform's file names.
   void librarylines() {
     const q5platform::platform p = q5platform::osplatform();
-    const bool mac = p == q5platform::platform::darwin_x64 || p == q5platform::platform::darwin_arm64;
+    const bool mac =
+        p == q5platform::platform::darwin_x64 || p == q5platform::platform::darwin_arm64;
     const bool unix = mac || p == q5platform::platform::linux86_64;
     const std::string_view ext = mac ? ".dylib" : ".so";
     const std::string_view d = m_.sysdir;
-    const auto lib = [&](std::string_view key, std::string_view unixname, std::string_view winname) {
+    const auto lib = [&](std::string_view key, std::string_view unixname,
+                         std::string_view winname) {
       optionline(q5rt::concat(key, ": \"", d, unix ? unixname : winname, unix ? ext : "", "\";"));
     };
     lib("cplexlibname", "libcplex2211", "cplex2211.dll");
@@ -273,7 +299,8 @@ class writer {
     if (bo_->opttypeid(optbaron::ixclocktype) == 'I') {
       const double v = bo_->getnumber(optbaron::ixclocktype);
       clock.clear();
-      if (v >= 0 && v < 3) clock = q5rt::sstr::cut(optbaron::venum_clocktype[static_cast<std::size_t>(v)]);
+      if (v >= 0 && v < 3)
+        clock = q5rt::sstr::cut(optbaron::venum_clocktype[static_cast<std::size_t>(v)]);
     }
     return strutilx::struequal(clock, "cpu") ||
            (strutilx::struequal(clock, "baron") && bo_->getnumber(optbaron::ixthreads) == 1);
@@ -297,8 +324,10 @@ class writer {
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (reform_ && r == m_.objrow) continue;
       const std::int32_t t = rowtype(r);
-      if (t == rowl || t == rowe) liutil::declalistitem(rowpiece("V", r)), state.phaseonevariables += count;
-      if (t == rowg || t == rowe) liutil::declalistitem(rowpiece("W", r)), state.phaseonevariables += count;
+      if (t == rowl || t == rowe)
+        liutil::declalistitem(rowpiece("V", r)), state.phaseonevariables += count;
+      if (t == rowg || t == rowe)
+        liutil::declalistitem(rowpiece("W", r)), state.phaseonevariables += count;
     }
   }
   void variables() {
@@ -334,7 +363,8 @@ class writer {
     if (m_.boundkindcount[2] == 0 && !relaxed_ && state.optphaseone == 0) return;
     liutil::declaliststart("POSITIVE_VARIABLES");
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
-      if (continuous(c) && value(m_.collower[static_cast<std::size_t>(c - 1)]) == 0) liutil::declalistitem(colpiece(c));
+      if (continuous(c) && value(m_.collower[static_cast<std::size_t>(c - 1)]) == 0)
+        liutil::declalistitem(colpiece(c));
     }
     if (state.optphaseone != 0) phaseoneitems(false);
     liutil::declaliststop();
@@ -356,29 +386,42 @@ class writer {
     if (open) line("}");
   }
   void bounds() {
-    const auto lower = [this](std::int32_t c) { return value(m_.collower[static_cast<std::size_t>(c - 1)]); };
-    const auto upper = [this](std::int32_t c) { return value(m_.colupper[static_cast<std::size_t>(c - 1)]); };
-    block("LOWER_BOUNDS", [&](std::int32_t c) {
-      const double v = m_.collower[static_cast<std::size_t>(c - 1)];
-      if (v == m_.valmin) return false;
-      if (relaxed_) return lower(c) != 0;
-      const std::int32_t t = coltype(c);
-      return t == colint || ((t == colcont || t == colbin) && lower(c) != 0);
-    }, lower);
+    const auto lower = [this](std::int32_t c) {
+      return value(m_.collower[static_cast<std::size_t>(c - 1)]);
+    };
+    const auto upper = [this](std::int32_t c) {
+      return value(m_.colupper[static_cast<std::size_t>(c - 1)]);
+    };
+    block(
+        "LOWER_BOUNDS",
+        [&](std::int32_t c) {
+          const double v = m_.collower[static_cast<std::size_t>(c - 1)];
+          if (v == m_.valmin) return false;
+          if (relaxed_) return lower(c) != 0;
+          const std::int32_t t = coltype(c);
+          return t == colint || ((t == colcont || t == colbin) && lower(c) != 0);
+        },
+        lower);
     // Every finite upper bound, 0 included: only a binary's own 1 goes without saying.
-    block("UPPER_BOUNDS", [&](std::int32_t c) {
-      const double v = m_.colupper[static_cast<std::size_t>(c - 1)];
-      if (v == m_.valpin) return false;
-      if (relaxed_) return true;
-      const std::int32_t t = coltype(c);
-      if (t == colbin) return upper(c) != 1;
-      return t == colint || t == colcont;
-    }, upper);
+    block(
+        "UPPER_BOUNDS",
+        [&](std::int32_t c) {
+          const double v = m_.colupper[static_cast<std::size_t>(c - 1)];
+          if (v == m_.valpin) return false;
+          if (relaxed_) return true;
+          const std::int32_t t = coltype(c);
+          if (t == colbin) return upper(c) != 1;
+          return t == colint || t == colcont;
+        },
+        upper);
   }
   void priorities() {
     if (relaxed_ || m_.colpriority.size() < static_cast<std::size_t>(m_.cols)) return;
-    const auto prior = [this](std::int32_t c) { return m_.colpriority[static_cast<std::size_t>(c - 1)]; };
-    block("BRANCHING_PRIORITIES", [&](std::int32_t c) { return prior(c) != 1; }, prior);
+    const auto prior = [this](std::int32_t c) {
+      return m_.colpriority[static_cast<std::size_t>(c - 1)];
+    };
+    block(
+        "BRANCHING_PRIORITIES", [&](std::int32_t c) { return prior(c) != 1; }, prior);
   }
 
   // ---- equations ----
@@ -387,7 +430,8 @@ class writer {
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (!written(r)) continue;
       liutil::declalistitem(rowpiece("e", r));
-      if (rowclass(r) != classrelaxonly) state.baronequtozolm[static_cast<std::size_t>(state.baronequseq++)] = r;
+      if (rowclass(r) != classrelaxonly)
+        state.baronequtozolm[static_cast<std::size_t>(state.baronequseq++)] = r;
     }
     liutil::declaliststop();
     for (std::size_t k = 0; k < equclassname.size(); ++k) {
@@ -434,7 +478,8 @@ class writer {
   // The linear terms of row r (without the objective variable when objective); whether
   // a term was written.
   bool linear(std::int32_t r, bool haveterm, bool objective) {
-    for (const zlmspecs::tjacrec* e = m_.rowfirst[static_cast<std::size_t>(r - 1)]; e != nullptr; e = e->rownext) {
+    for (const zlmspecs::tjacrec* e = m_.rowfirst[static_cast<std::size_t>(r - 1)]; e != nullptr;
+         e = e->rownext) {
       if (e->nonlin) continue;
       if (objective && e->col == m_.objvar) continue;
       const double v = objective ? -value(e->jacval) / state.objjacval : value(e->jacval);
@@ -480,7 +525,8 @@ class writer {
     line("");
     if (state.optphaseone != 0) return phaseoneobjective();
     if (reform_) return reformulatedobjective();
-    if (m_.objvar >= 1 && m_.objvar <= m_.cols) return line("OBJ: ", sense(), colpiece(m_.objvar), ";");
+    if (m_.objvar >= 1 && m_.objvar <= m_.cols)
+      return line("OBJ: ", sense(), colpiece(m_.objvar), ";");
     if (m_.cols == 0) liutil::lifirst("VARIABLES x0;", objindent);
     line("OBJ: ", sense(), "0;");
   }
@@ -514,8 +560,12 @@ class writer {
   }
   void startingpoint() {
     if (state.skipstarting) return;
-    const auto level = [this](std::int32_t c) { return m_.collevel[static_cast<std::size_t>(c - 1)]; };
-    block("STARTING_POINT", [&](std::int32_t c) { return level(c) != 0 && level(c) < m_.valund; }, level);
+    const auto level = [this](std::int32_t c) {
+      return m_.collevel[static_cast<std::size_t>(c - 1)];
+    };
+    block(
+        "STARTING_POINT", [&](std::int32_t c) { return level(c) != 0 && level(c) < m_.valund; },
+        level);
   }
 
   q5rt::textfile& f_;
@@ -529,6 +579,8 @@ class writer {
 
 }  // namespace
 
-std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo) { return writer(f, bo).run(); }
+std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo) {
+  return writer(f, bo).run();
+}
 
 }  // namespace gcbaron

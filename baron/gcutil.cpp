@@ -23,9 +23,9 @@ void startup() {
   blanks255 = q5rt::sstr::cut(std::string(255, ' '));
   constexpr std::string_view vartypes[] = {"Continuous", "Binary",          "Integer",     "SOS1",
                                            "SOS2",       "Semi Continuous", "Semi Integer"};
-  constexpr std::string_view equtypes[] = {"Equality =E=",     "Greater than =G=", "Less than =L=",
-                                           "Free =N=",         "External =X=",     "Cone =C=",
-                                           "Boolean =B="};
+  constexpr std::string_view equtypes[] = {
+      "Equality =E=", "Greater than =G=", "Less than =L=", "Free =N=",
+      "External =X=", "Cone =C=",         "Boolean =B="};
   for (std::size_t i = 0; i < 7; ++i) {
     vartypename[i] = q5rt::sstr::cut(vartypes[i]);
     equtypename[i] = q5rt::sstr::cut(equtypes[i]);
@@ -89,7 +89,8 @@ q5rt::sstr strleftjust(std::string_view text, std::int32_t width) {
   if (width < 0) width = 0;
   if (text.size() >= static_cast<std::size_t>(width)) return q5rt::sstr::cut(text.substr(0, width));
   q5rt::sstr s = q5rt::sstr::cut(text);
-  s.append_cut(std::string_view(blanks255).substr(0, static_cast<std::size_t>(width) - text.size()));
+  s.append_cut(
+      std::string_view(blanks255).substr(0, static_cast<std::size_t>(width) - text.size()));
   return s;
 }
 
@@ -103,7 +104,9 @@ q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
 linebuf& linebuf::add(std::int64_t v) {
   char digits[24];
-  return add(std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, v).ptr - digits)));
+  return add(std::string_view(
+      digits,
+      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, v).ptr - digits)));
 }
 
 linebuf& linebuf::number(double x) {

@@ -40,10 +40,10 @@ inline std::int32_t folid = 0;    // the current EMP follower, 0 none
 inline q5rt::sstr blanks255;
 inline std::array<q5rt::sstr, 7> vartypename;  // by column type
 inline std::array<q5rt::sstr, 7> equtypename;  // by row type
-inline q5rt::sstr chlambda;       // convex-hull divisor in force, empty none
+inline q5rt::sstr chlambda;                    // convex-hull divisor in force, empty none
 inline std::int32_t chdis = 0;
 inline std::int32_t chterm = 0;
-inline ctvnew::tmathnewrec mathnewconvert{};  // constant folding
+inline ctvnew::tmathnewrec mathnewconvert{};        // constant folding
 inline ctvnew::tmathnewrec mathnewconverttester{};  // the Jacobian tester's gradients
 
 // The halts of the tree code go through here: the line on standard output, then the
@@ -67,7 +67,8 @@ inline stamptext stampsource = nullptr;
 
 // Opens name for writing: 0, or the I/O result after the "*** Could not write" and
 // "*** RC=" lines to log and status file. A description announces the file in the log.
-[[nodiscard]] int open4write(q5rt::textfile& f, std::string_view name, std::string_view description);
+[[nodiscard]] int open4write(q5rt::textfile& f, std::string_view name,
+                             std::string_view description);
 [[nodiscard]] q5rt::sstr scratchname(std::string_view base);
 [[nodiscard]] q5rt::sstr addanchor(std::string_view name);
 [[nodiscard]] double getobjjacval();
@@ -119,9 +120,8 @@ void cleantree(node* first);
 // ---- text ----
 // The tree below root as pieces through liutil::linext in style 0..14.
 void donlcode(node* root, std::int32_t style, std::string_view objvarname, std::int32_t flag);
-void donlcodedirty(node* root, std::int32_t style, std::string_view objvarname,
-                   std::int32_t flag, std::string_view lambda, std::int32_t dis,
-                   std::int32_t term);
+void donlcodedirty(node* root, std::int32_t style, std::string_view objvarname, std::int32_t flag,
+                   std::string_view lambda, std::int32_t dis, std::int32_t term);
 void dumpnlrec(q5rt::textfile& f, const node* n);
 void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code,
                 std::span<const double> pool, std::int32_t first, std::int32_t last);

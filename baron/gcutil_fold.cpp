@@ -22,11 +22,13 @@ constexpr std::string_view divzeroone = "*** Division by zero in clean one";
 constexpr std::string_view divzerotwo = "*** Division by zero in clean two";
 
 bool isconst(const node* n) { return n != nullptr && n->opcode == opcode::pushi; }
-bool isneg(const node* n) { return n != nullptr && n->opcode == opcode::umin && n->left != nullptr; }
+bool isneg(const node* n) {
+  return n != nullptr && n->opcode == opcode::umin && n->left != nullptr;
+}
 bool isnegconst(const node* n) { return isneg(n) && isconst(n->left); }
 bool isproduct(const node* n) {
-  return n != nullptr && (n->opcode == opcode::mul || n->opcode == opcode::div) && n->left != nullptr &&
-         n->right != nullptr;
+  return n != nullptr && (n->opcode == opcode::mul || n->opcode == opcode::div) &&
+         n->left != nullptr && n->right != nullptr;
 }
 // c * z or c / z with a constant c.
 bool constleft(const node* n) { return isproduct(n) && isconst(n->left); }

@@ -102,7 +102,8 @@ int open4write(q5rt::textfile& f, std::string_view name, std::string_view descri
   const int rc = f.ioresult();
   if (rc != 0) {
     gcdata::gclogstat(q5rt::concat("*** Could not write ", description, " \"", name, "\""));
-    gcdata::gclogstat(q5rt::concat("*** RC=", strutilx::inttostrw(rc, 0), " ", q5rt::syserrortext(rc)));
+    gcdata::gclogstat(
+        q5rt::concat("*** RC=", strutilx::inttostrw(rc, 0), " ", q5rt::syserrortext(rc)));
     return rc;
   }
   if (description.empty()) return 0;

@@ -154,7 +154,8 @@ void floattompschars(double value, char* out) {
     const bool integerfits = x.e + 1 <= static_cast<int>(w);
     for (const bool exponent : {false, true}) {
       if (!exponent && !integerfits) continue;
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k) n = roundedtext(x, k, exponent, text);
+      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
+        n = roundedtext(x, k, exponent, text);
     }
   }
   const std::size_t used = n + (negative ? 1 : 0);

@@ -13,11 +13,11 @@ using detail::num;
 
 namespace {
 
-bool namedobjvar(std::int32_t c) {
-  return c == gcdata::mymodel.objvar && !optobjvardef_.empty();
-}
+bool namedobjvar(std::int32_t c) { return c == gcdata::mymodel.objvar && !optobjvardef_.empty(); }
 
-q5rt::sstr sosbase(std::int32_t c) { return q5rt::concat(detail::prefix(c), num(detail::colsosset(c))); }
+q5rt::sstr sosbase(std::int32_t c) {
+  return q5rt::concat(detail::prefix(c), num(detail::colsosset(c)));
+}
 
 q5rt::sstr threenums(std::string_view first, std::int32_t a, std::string_view second,
                      std::int32_t b, std::string_view third, std::int32_t d) {

@@ -99,14 +99,14 @@ struct rename {
 constexpr rename style3[] = {{6, "ZolmSign"}, {17, "atan"}};
 constexpr rename style4[] = {{4, ""}, {17, "atan"}};
 constexpr rename style5[] = {{17, "atan"}};
-constexpr rename style6[] = {{2, "@floor"}, {4, "@mod"},  {6, "@sign"}, {7, "@smin"},
-                             {8, "@smax"},  {9, "@sqr"},  {10, "@exp"}, {11, "@log"},
-                             {13, "@sqrt"}, {14, "@abs"}, {15, "@cos"}, {16, "@sin"},
+constexpr rename style6[] = {{2, "@floor"}, {4, "@mod"},       {6, "@sign"}, {7, "@smin"},
+                             {8, "@smax"},  {9, "@sqr"},       {10, "@exp"}, {11, "@log"},
+                             {13, "@sqrt"}, {14, "@abs"},      {15, "@cos"}, {16, "@sin"},
                              {18, "@psn"},  {92, "@signpower"}};
-constexpr rename style8[] = {{6, "ZolmSign"}, {17, "atan"},   {57, "ZolmEQ"}, {58, "ZolmGT"},
-                             {59, "ZolmGE"},   {60, "ZolmLT"}, {61, "ZolmLE"}, {62, "ZolmNE"},
-                             {63, "ZolmIfThen"}};
-constexpr rename style9[] = {{3, "fround"}, {4, "fmod"},  {14, "fabs"},  {17, "atan"},
+constexpr rename style8[] = {{6, "ZolmSign"}, {17, "atan"},   {57, "ZolmEQ"},
+                             {58, "ZolmGT"},  {59, "ZolmGE"}, {60, "ZolmLT"},
+                             {61, "ZolmLE"},  {62, "ZolmNE"}, {63, "ZolmIfThen"}};
+constexpr rename style9[] = {{3, "fround"}, {4, "fmod"},   {14, "fabs"},  {17, "atan"},
                              {18, "erf"},   {101, "acos"}, {102, "asin"}, {103, "atan2"}};
 constexpr rename style12[] = {{17, "atan"}, {101, "acos"}, {102, "asin"}};
 
@@ -184,14 +184,16 @@ class textwriter {
     const bool prod = is(n, kind::product);
     switch (kindof(p)) {
       case kind::sum: {
-        bool paren = isleft ? (neg && pending_ == 0) : (neg || (p->opcode == opcode::sub && sumlike));
+        bool paren =
+            isleft ? (neg && pending_ == 0) : (neg || (p->opcode == opcode::sub && sumlike));
         if (!paren && nestedsum(p, n)) paren = true;
         return paren;
       }
       case kind::product:
         return sumlike || neg || (!isleft && p->opcode == opcode::div && prod);
       case kind::negation:
-        return sumlike || neg || (style_ == 6 && (prod || (infixpower(n, style_) && rootpower(n->operand))));
+        return sumlike || neg ||
+               (style_ == 6 && (prod || (infixpower(n, style_) && rootpower(n->operand))));
       case kind::call2:
         if (!infixpower(p, style_)) return false;
         return prod || sumlike || neg || infixpower(n, style_);
@@ -209,7 +211,8 @@ class textwriter {
 
   // min(a, min(b, c)) is written min(a,b,c): the inner call writes no name.
   bool joined(const node* n) const {
-    if (style_ == 9 || !is(n, kind::call2) || (n->operand != fn::min && n->operand != fn::max)) return false;
+    if (style_ == 9 || !is(n, kind::call2) || (n->operand != fn::min && n->operand != fn::max))
+      return false;
     const node* p = n->up;
     return is(p, kind::call2) && p->operand == n->operand;
   }

@@ -110,7 +110,8 @@ class treebuilder {
         return 0;
       case opcode::callarg2:
         if (need(2, k)) {
-          const std::int32_t f = (a == detail::fn::cvpower || a == detail::fn::vcpower) ? detail::fn::rpower : a;
+          const std::int32_t f =
+              (a == detail::fn::cvpower || a == detail::fn::vcpower) ? detail::fn::rpower : a;
           binary(opcode::callarg2, f, pop());
         }
         return 0;
@@ -135,7 +136,8 @@ class treebuilder {
     node* firstarg = nullptr;
     node* previous = nullptr;
     for (std::int32_t i = 1; i <= n; ++i) {
-      node* arg = over(opcode::funcargn, i, stack_[static_cast<std::size_t>(height_ - n + i - 1)], nullptr);
+      node* arg =
+          over(opcode::funcargn, i, stack_[static_cast<std::size_t>(height_ - n + i - 1)], nullptr);
       if (previous == nullptr) {
         firstarg = arg;
       } else {
@@ -217,7 +219,8 @@ class treebuilder {
   }
 
   void refuse(std::string_view what, std::int32_t k) {
-    outline(q5rt::concat("Buildtree: malformed instruction ", what, " at location ", detail::num(k)));
+    outline(
+        q5rt::concat("Buildtree: malformed instruction ", what, " at location ", detail::num(k)));
     ok_ = false;
   }
 
@@ -249,11 +252,13 @@ void nodehead(q5rt::textfile& f, const node* n) {
 
 q5rt::sstr opname(ctvnl::opcode op) {
   const int k = ctvnl::code(op);
-  if (k < ctvnl::opcode_count) return q5rt::sstr::cut(ctvnl::nlcodetxt[static_cast<std::size_t>(k)]);
+  if (k < ctvnl::opcode_count)
+    return q5rt::sstr::cut(ctvnl::nlcodetxt[static_cast<std::size_t>(k)]);
   return liutil::padright(detail::num(k), 10);
 }
 
-node* buildtree(std::int32_t first, std::int32_t last, codespan code, std::span<const double> pool) {
+node* buildtree(std::int32_t first, std::int32_t last, codespan code,
+                std::span<const double> pool) {
   if (first > last) {
     outline(q5rt::concat(notone, "0"));
     return nullptr;
@@ -265,7 +270,8 @@ node* buildtree(std::int32_t first, std::int32_t last, codespan code, std::span<
 bool searchcode(codespan code, std::int32_t count, std::int32_t column) {
   const std::size_t n = std::min(code.size(), static_cast<std::size_t>(std::max(count, 0)));
   for (std::size_t k = 0; k < n; ++k) {
-    if (ctvnl::pushgradvars.contains(ctvnl::code(code[k].opcode)) && code[k].operand == column) return true;
+    if (ctvnl::pushgradvars.contains(ctvnl::code(code[k].opcode)) && code[k].operand == column)
+      return true;
   }
   return false;
 }
@@ -311,8 +317,8 @@ void dumpnlrec(q5rt::textfile& f, const node* n) {
   }
 }
 
-void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code, std::span<const double> pool,
-                std::int32_t first, std::int32_t last) {
+void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code,
+                std::span<const double> pool, std::int32_t first, std::int32_t last) {
   f.writeln();
   f.writeln(title);
   dumpnllisting(f, code, pool, first, last);
@@ -320,7 +326,8 @@ void dumpnlcode(q5rt::textfile& f, std::string_view title, codespan code, std::s
 
 void dumpnllisting(q5rt::textfile& f, codespan code, std::span<const double> pool,
                    std::int32_t first, std::int32_t last) {
-  for (std::int32_t k = std::max(first, 1); k <= last && static_cast<std::size_t>(k) <= code.size(); ++k) {
+  for (std::int32_t k = std::max(first, 1); k <= last && static_cast<std::size_t>(k) <= code.size();
+       ++k) {
     const ctvnl::tnlcode& ins = code[static_cast<std::size_t>(k) - 1];
     const int op = ctvnl::code(ins.opcode);
     if (ins.opcode == opcode::header) f.writeln();

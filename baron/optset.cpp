@@ -11,7 +11,8 @@ namespace optset {
 
 std::int32_t roundint(double value) {
   const double r = std::round(value);  // half away from zero
-  if (!(r >= std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
+  if (!(r >= std::numeric_limits<std::int32_t>::min()))
+    return std::numeric_limits<std::int32_t>::min();
   if (r > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(r);
 }
@@ -88,7 +89,8 @@ double toptset::value(std::int32_t nr, bool second) const {
 void toptset::setvalue(std::int32_t nr, double value, bool second) const {
   switch (datatypenr(nr)) {
     case typeint:
-      (void)(second ? options_->optsetint2nr(nr, roundint(value)) : options_->optsetintnr(nr, roundint(value)));
+      (void)(second ? options_->optsetint2nr(nr, roundint(value))
+                    : options_->optsetintnr(nr, roundint(value)));
       break;
     case typedbl:
       (void)(second ? options_->optsetdbl2nr(nr, value) : options_->optsetdblnr(nr, value));
@@ -196,7 +198,8 @@ std::int32_t toptset::optdotcount() const {
   return options_->optdotoptcount(errors);
 }
 
-std::unique_ptr<optdodef::tzlmoptions> createoptions(std::string_view unitname, q5rt::sstr& apierrormsg) {
+std::unique_ptr<optdodef::tzlmoptions> createoptions(std::string_view unitname,
+                                                     q5rt::sstr& apierrormsg) {
   apierrormsg.clear();
   auto options = std::make_unique<optdodef::tzlmoptions>(apierrormsg);
   if (apierrormsg.empty()) return options;

@@ -37,7 +37,7 @@ constexpr std::array<std::int32_t, N> consecutivenumbers() {
 }
 
 struct setdesc {
-  std::string_view deffile;                // read from the system directory
+  std::string_view deffile;               // read from the system directory
   std::span<const std::int32_t> namemap;  // option number of each index
 };
 
@@ -96,6 +96,7 @@ class toptset {
 
 // Creates the option object of a set; when it cannot be created, the five lines naming
 // unitname go to standard output and the program halts with exit code 1.
-std::unique_ptr<optdodef::tzlmoptions> createoptions(std::string_view unitname, q5rt::sstr& apierrormsg);
+std::unique_ptr<optdodef::tzlmoptions> createoptions(std::string_view unitname,
+                                                     q5rt::sstr& apierrormsg);
 
 }  // namespace optset

@@ -110,7 +110,8 @@ class analysis {
         step(in, nullptr, msg);
       }
     }
-    if (msg.empty() && stack_.size() != 1) msg = "stack not equal to one, please report to support " + std::string(supportaddress);
+    if (msg.empty() && stack_.size() != 1)
+      msg = "stack not equal to one, please report to support " + std::string(supportaddress);
     if (!msg.empty()) return std::nullopt;
     rowresult r;
     r.p = std::move(stack_.back());
@@ -131,7 +132,8 @@ class analysis {
  private:
   static double pool(std::int32_t k) {
     const auto& p = gcdata::mymodel.pool;
-    return k >= 1 && static_cast<std::size_t>(k) <= p.size() ? p[static_cast<std::size_t>(k - 1)] : 0.0;
+    return k >= 1 && static_cast<std::size_t>(k) <= p.size() ? p[static_cast<std::size_t>(k - 1)]
+                                                             : 0.0;
   }
   bool push(poly p, std::string& msg) {
     if (stack_.size() >= maxstack) return msg = "stack overflow", false;
@@ -154,7 +156,8 @@ class analysis {
     return p;
   }
   static std::string nonlinear(std::int32_t fn) {
-    return "function " + genextfunc::genericfuncname(fn).str() + " results in a nonlinear expression";
+    return "function " + genextfunc::genericfuncname(fn).str() +
+           " results in a nonlinear expression";
   }
   static bool squared(poly& p, std::string& msg) {
     if (p.quadratic()) return msg = "cannot square a quadratic expressione", false;
@@ -164,9 +167,12 @@ class analysis {
   void multiply(std::string& msg) {
     poly t = pop();
     poly& b = stack_.back();
-    if (b.quadratic() && t.quadratic()) return void(msg = "cannot multiply quadratic expression with quadratic");
-    if (b.quadratic() && t.linear()) return void(msg = "cannot multiply quadratic expression with linear");
-    if (b.linear() && t.quadratic()) return void(msg = "cannot multiply linear expression with quadratic");
+    if (b.quadratic() && t.quadratic())
+      return void(msg = "cannot multiply quadratic expression with quadratic");
+    if (b.quadratic() && t.linear())
+      return void(msg = "cannot multiply quadratic expression with linear");
+    if (b.linear() && t.quadratic())
+      return void(msg = "cannot multiply linear expression with quadratic");
     if (t.constant()) return b.scale(t.c);
     if (b.constant()) {
       t.scale(b.c);
@@ -221,9 +227,11 @@ class analysis {
       case opcode::mulv: {
         if (!need(1, msg)) return;
         poly& t = stack_.back();
-        if (t.quadratic()) return void(msg = "cannot multiply a quadratic expression by a variable");
+        if (t.quadratic())
+          return void(msg = "cannot multiply a quadratic expression by a variable");
         poly r;
-        for (const auto& [y, a] : t.lin) r.quad[{std::min(x, y), std::max(x, y)}] += y == x ? 2 * a : a;
+        for (const auto& [y, a] : t.lin)
+          r.quad[{std::min(x, y), std::max(x, y)}] += y == x ? 2 * a : a;
         if (t.c != 0) r.lin[x] = t.c;
         t = std::move(r);
         return;
@@ -234,7 +242,8 @@ class analysis {
       case opcode::div: {
         if (!need(2, msg)) return;
         const poly t = pop();
-        if (!t.constant()) return void(msg = "division by a variable makes this expression nonlinear");
+        if (!t.constant())
+          return void(msg = "division by a variable makes this expression nonlinear");
         if (std::fabs(t.c) < negligible) return void(msg = "division by zero");
         return stack_.back().scale(1 / t.c);
       }
@@ -262,7 +271,8 @@ class analysis {
       case opcode::funcargn:
         return polynomial(x, call, msg);
       default:
-        msg = "cannot analyze instruction " + std::string(ctvnl::nlcodetxt[static_cast<std::size_t>(ctvnl::code(in.opcode))]) +
+        msg = "cannot analyze instruction " +
+              std::string(ctvnl::nlcodetxt[static_cast<std::size_t>(ctvnl::code(in.opcode))]) +
               " report to support " + std::string(supportaddress);
         return;
     }
@@ -272,7 +282,8 @@ class analysis {
     if (!need(2, msg)) return;
     const poly exponent = pop();
     const double e = exponent.c;
-    if (!exponent.constant() || e < -0.1 || e > 2.1) return void(msg = "cannot raise expression to high powers");
+    if (!exponent.constant() || e < -0.1 || e > 2.1)
+      return void(msg = "cannot raise expression to high powers");
     poly& base = stack_.back();
     switch (static_cast<int>(std::round(e))) {
       case 0:
@@ -289,7 +300,8 @@ class analysis {
   // Poly(x, c0, ..., c(n-2)) = sum c_k x^k with constant coefficients, degree two at most.
   void polynomial(std::int32_t n, const ctvnl::tnlcode* call, std::string& msg) {
     if (call == nullptr || call->opcode != ctvnl::opcode::callargn) {
-      msg = "cannot analyze instruction " + std::string(ctvnl::nlcodetxt[ctvnl::code(ctvnl::opcode::funcargn)]) +
+      msg = "cannot analyze instruction " +
+            std::string(ctvnl::nlcodetxt[ctvnl::code(ctvnl::opcode::funcargn)]) +
             " report to support " + std::string(supportaddress);
       return;
     }
@@ -298,7 +310,9 @@ class analysis {
     if (n < 1 || !need(static_cast<std::size_t>(n), msg)) return;
     const std::size_t base = stack_.size() - static_cast<std::size_t>(n);
     const poly arg = stack_[base];
-    if (arg.quadratic()) return void(msg = "Poly function with qudratic expression in fourth arguments is not quadratic");
+    if (arg.quadratic())
+      return void(
+          msg = "Poly function with qudratic expression in fourth arguments is not quadratic");
     poly result;
     poly power;  // arg^k
     power.c = 1;
@@ -327,7 +341,8 @@ class datafile {
   datafile(std::string_view name, q5rt::textfile& listing) {
     q5rt::sstr msg;
     if (!vrkdcdef::vrkgetreadyx(msg)) {
-      for (const q5rt::sstr& line : {q5rt::concat("*** Could not load VRKIO library"), q5rt::concat("*** Msg: ", msg)}) {
+      for (const q5rt::sstr& line :
+           {q5rt::concat("*** Could not load VRKIO library"), q5rt::concat("*** Msg: ", msg)}) {
         listing.writeln(line);
         gcdata::gclogstat(line);
       }
@@ -350,7 +365,8 @@ class datafile {
     open_ = true;
     const gcdata::tmodel& m = gcdata::mymodel;
     (void)vrkdcdef::vrkuelregisterrawstart(h_);
-    for (std::int32_t k = 1; k <= std::max(m.rows, m.cols); ++k) (void)vrkdcdef::vrkuelregisterraw(h_, num(k));
+    for (std::int32_t k = 1; k <= std::max(m.rows, m.cols); ++k)
+      (void)vrkdcdef::vrkuelregisterraw(h_, num(k));
     (void)vrkdcdef::vrkuelregisterdone(h_);
     set("i", "equation index", m.rows);
     set("j", "variable index", m.cols);
@@ -361,8 +377,10 @@ class datafile {
   datafile& operator=(const datafile&) = delete;
 
   [[nodiscard]] bool open() const { return open_; }
-  void start(std::string_view symbol, std::string_view text, std::int32_t dim, std::int32_t type = 1) {
-    (void)vrkdcdef::vrkdatawriterawstart(h_, q5rt::sstr::cut(symbol), q5rt::sstr::cut(text), dim, type, 0);
+  void start(std::string_view symbol, std::string_view text, std::int32_t dim,
+             std::int32_t type = 1) {
+    (void)vrkdcdef::vrkdatawriterawstart(h_, q5rt::sstr::cut(symbol), q5rt::sstr::cut(text), dim,
+                                         type, 0);
   }
   void record(std::initializer_list<std::int32_t> keys, double v) {
     const std::vector<std::int32_t> k(keys);
@@ -394,7 +412,8 @@ std::int32_t gcqmaker(std::string_view filename, bool scratchmode) {
   const gcdata::tmodel& m = gcdata::mymodel;
   const q5rt::sstr listingname = scratchmode ? q5rt::concat(m.scrdir, "zolmqzlm.", m.scrext)
                                              : q5utils::replacefileext(filename, ".zlm");
-  const q5rt::sstr dataname = scratchmode ? scratchname("zolmqvrk") : q5utils::replacefileext(filename, ".vrk");
+  const q5rt::sstr dataname =
+      scratchmode ? scratchname("zolmqvrk") : q5utils::replacefileext(filename, ".vrk");
   q5rt::textfile listing;
   listing.assign(listingname);
   listing.rewrite();
@@ -424,7 +443,8 @@ std::int32_t gcqmaker(std::string_view filename, bool scratchmode) {
     if (m.rowfirstinstr[k] == 0) continue;
     ++nle;
     std::int32_t nljacs = 0;
-    for (const zlmspecs::tjacrec* e = m.rowfirst[k]; e != nullptr; e = e->rownext) nljacs += e->nonlin ? 1 : 0;
+    for (const zlmspecs::tjacrec* e = m.rowfirst[k]; e != nullptr; e = e->rownext)
+      nljacs += e->nonlin ? 1 : 0;
     nlj += nljacs;
     std::string msg;
     const std::optional<rowresult> res = a.run(m.rowfirstinstr[k], m.rowlastinstr[k], msg);
@@ -439,8 +459,9 @@ std::int32_t gcqmaker(std::string_view filename, bool scratchmode) {
       }
       continue;
     }
-    listing.writeln(q5rt::concat("*  ", num8(r), num8(nljacs), num8(res->lsize), num8(res->qsize), num8(res->qdiag),
-                                 num8(res->qnz), "  ", strutilx::dbltostr(res->constant)));
+    listing.writeln(q5rt::concat("*  ", num8(r), num8(nljacs), num8(res->lsize), num8(res->qsize),
+                                 num8(res->qdiag), num8(res->qnz), "  ",
+                                 strutilx::dbltostr(res->constant)));
     lnz += res->lsize;
     qnztotal += res->qnz;
     maxnljacs = std::max(maxnljacs, nljacs);
@@ -459,13 +480,15 @@ std::int32_t gcqmaker(std::string_view filename, bool scratchmode) {
     for (const auto& [j, count] : percolumn) countrecords.emplace_back(r, j, count);
   }
   listing.writeln("*");
-  listing.writeln(q5rt::concat("*  ", num8(nle), num8(nlj), num8(lnz), std::string(16, ' '), num8(qnztotal), "  ", num(cnz)));
-  listing.writeln(q5rt::concat("*  ", "Max     ", num8(maxnljacs), num8(maxlsize), num8(maxqsize), std::string(8, ' '),
-                               num8(maxqnz)));
+  listing.writeln(q5rt::concat("*  ", num8(nle), num8(nlj), num8(lnz), std::string(16, ' '),
+                               num8(qnztotal), "  ", num(cnz)));
+  listing.writeln(q5rt::concat("*  ", "Max     ", num8(maxnljacs), num8(maxlsize), num8(maxqsize),
+                               std::string(8, ' '), num8(maxqnz)));
   if (bad > 0) {
     listing.writeln("");
     listing.writeln(q5rt::concat("**** ", num(bad), " equations are general nonlinear"));
-    gcdata::gclogstat(q5rt::concat("*** ", num(bad), " bad Q equations out of ", num(nle), " NL equations processed."));
+    gcdata::gclogstat(q5rt::concat("*** ", num(bad), " bad Q equations out of ", num(nle),
+                                   " NL equations processed."));
   }
   listing.writeln("");
   listing.writeln("sets i, j; scalars NLe, NLj, Cnz, Lnz, MaxLnz, Qnz, MaxQ, MaxQnz, GenTime;");

@@ -5,12 +5,12 @@
 // writer vs_write (its time over the buffered write's, goal within 3) and vs_numtext
 // (over the number-text floor).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "baron/gcbaron.h"
@@ -38,7 +38,8 @@ void buildmodel() {
   q5rt::run_startups();
   gcdata::tmodel& m = gcdata::mymodel;
   m = gcdata::tmodel{};
-  m.valpin = zlmspecs::valpin, m.valmin = zlmspecs::valmin, m.valeps = zlmspecs::valeps, m.valund = zlmspecs::valund;
+  m.valpin = zlmspecs::valpin, m.valmin = zlmspecs::valmin, m.valeps = zlmspecs::valeps,
+  m.valund = zlmspecs::valund;
   m.modeltype = 4;
   m.rows = rows;
   m.cols = cols;
@@ -76,8 +77,12 @@ void buildmodel() {
     const std::int32_t a = e->col, b = e->rownext->col, c = e->rownext->rownext->col;
     m.instr.push_back({opcode::header, 0});
     m.rowfirstinstr.push_back(static_cast<std::int32_t>(m.instr.size()));
-    for (const ctvnl::tnlcode ins : {ctvnl::tnlcode{opcode::pushv, a}, {opcode::mulv, b}, {opcode::pushv, c},
-                                     {opcode::callarg1, 9}, {opcode::add, 0}, {opcode::store, r}}) {
+    for (const ctvnl::tnlcode ins : {ctvnl::tnlcode{opcode::pushv, a},
+                                     {opcode::mulv, b},
+                                     {opcode::pushv, c},
+                                     {opcode::callarg1, 9},
+                                     {opcode::add, 0},
+                                     {opcode::store, r}}) {
       m.instr.push_back(ins);
     }
     m.rowlastinstr.push_back(static_cast<std::int32_t>(m.instr.size()));
@@ -86,7 +91,8 @@ void buildmodel() {
 }
 
 std::string scratchfile() {
-  return (std::filesystem::temp_directory_path() / ("dotbar_bench." + std::to_string(::getpid()))).string();
+  return (std::filesystem::temp_directory_path() / ("dotbar_bench." + std::to_string(::getpid())))
+      .string();
 }
 
 void writefile() {
@@ -112,7 +118,8 @@ void BM_bufferedwrite(benchmark::State& state) {
   writefile();
   const std::uintmax_t bytes = std::filesystem::file_size(scratchfile());
   std::string text;
-  for (std::int64_t k = 0; text.size() < bytes; ++k) text.append(strutilx::dbltostr(coefficient(k)).view()).append(k % 8 == 7 ? "\n" : " + ");
+  for (std::int64_t k = 0; text.size() < bytes; ++k)
+    text.append(strutilx::dbltostr(coefficient(k)).view()).append(k % 8 == 7 ? "\n" : " + ");
   text.resize(bytes);
   best_write = 1e30;
   for (auto _ : state) {
@@ -137,7 +144,8 @@ void BM_numtextfloor(benchmark::State& state) {
     std::size_t total = 0;
     for (std::int32_t r = 0; r < rows; ++r) {
       total += strutilx::dbltostr(m.rowrhs[static_cast<std::size_t>(r)]).size();
-      for (const zlmspecs::tjacrec* e = m.rowfirst[static_cast<std::size_t>(r)]; e != nullptr; e = e->rownext)
+      for (const zlmspecs::tjacrec* e = m.rowfirst[static_cast<std::size_t>(r)]; e != nullptr;
+           e = e->rownext)
         total += strutilx::dbltostr(e->jacval).size();
     }
     for (std::int32_t c = 0; c < cols; ++c) {

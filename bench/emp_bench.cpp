@@ -5,7 +5,6 @@
 // reader's part of the load; dict_ms is the time the dictionary stand-in takes to answer the
 // loader's lookups (replayed alone), and vs_raw_nodict leaves it out of the load.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,7 +53,8 @@ struct workspace {
 
 // The stand-in libraries beside the build's bench folder.
 std::string standinlib() {
-  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "standins" / "lib").string();
+  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "standins" / "lib")
+      .string();
 }
 
 void discard(std::string_view, void*) {}
@@ -76,8 +76,10 @@ double dictlookups(bindproto::handle dict, const empreader::templist& items) {
     const auto [sym, type] = at->second;
     std::int32_t uels[empreader::maxindices] = {};
     for (std::int32_t k = 0; k < std::min(it.dim, empreader::maxindices); ++k)
-      uels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
-    found += (type == 6 ? dctmdcdef::dctrowindex(dict, sym, uels) : dctmdcdef::dctcolindex(dict, sym, uels)) >= 0;
+      uels[k] =
+          dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
+    found += (type == 6 ? dctmdcdef::dctrowindex(dict, sym, uels)
+                        : dctmdcdef::dctcolindex(dict, sym, uels)) >= 0;
   }
   benchmark::DoNotOptimize(found);
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -115,7 +117,9 @@ void BM_emp_load_vs_raw(benchmark::State& state) {
       empreader::templist items;
       q5rt::sstr m;
       benchmark::DoNotOptimize(items.readfile(w.emp, m));
-      bestitems = std::min(bestitems, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      bestitems =
+          std::min(bestitems,
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
       bestdict = std::min(bestdict, dictlookups(dict, items));
     }
     const auto start = std::chrono::steady_clock::now();
@@ -135,7 +139,8 @@ void BM_emp_load_vs_raw(benchmark::State& state) {
     if (empdata::emploadex(a) != 0) state.SkipWithError("the load failed");
     pairs = empdata::myemp.numdualvar;
     empdata::empfree();
-    bestload = std::min(bestload, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    bestload = std::min(
+        bestload, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   dctmdcdef::dctfree(dict);
   state.counters["pairs"] = pairs;

@@ -42,16 +42,21 @@ struct row {
           code.insert(code.end(), {{opcode::pushv, a}, {opcode::mulv, b}});
           break;
         case 1:
-          code.insert(code.end(), {{opcode::pushv, a}, {opcode::muli, 1}, {opcode::callarg1, f_exp}});
+          code.insert(code.end(),
+                      {{opcode::pushv, a}, {opcode::muli, 1}, {opcode::callarg1, f_exp}});
           break;
         case 2:
-          code.insert(code.end(), {{opcode::pushv, a}, {opcode::addi, 2}, {opcode::callarg1, f_log}});
+          code.insert(code.end(),
+                      {{opcode::pushv, a}, {opcode::addi, 2}, {opcode::callarg1, f_log}});
           break;
         case 3:
-          code.insert(code.end(), {{opcode::pushv, a}, {opcode::pushi, 3}, {opcode::callarg2, f_power}});
+          code.insert(code.end(),
+                      {{opcode::pushv, a}, {opcode::pushi, 3}, {opcode::callarg2, f_power}});
           break;
         default:
-          code.insert(code.end(), {{opcode::pushv, a}, {opcode::subv, b}, {opcode::callarg1, f_sqr},
+          code.insert(code.end(), {{opcode::pushv, a},
+                                   {opcode::subv, b},
+                                   {opcode::callarg1, f_sqr},
                                    {opcode::divv, b}});
           break;
       }
@@ -154,8 +159,8 @@ void BM_InterpretedGradient(benchmark::State& state) {
   (void)evalnew::getstacksizes(1, r.last(), r.code, tapelen, second, 0, links, {});
   std::vector<double> tape(static_cast<std::size_t>(tapelen)), grad(columns);
   for (auto _ : state) {
-    const int rc = evalnew::gradeval(rec, 1, r.last(), r.code, r.pool, r.levels, value, tape,
-                                     grad, errors, msg);
+    const int rc = evalnew::gradeval(rec, 1, r.last(), r.code, r.pool, r.levels, value, tape, grad,
+                                     errors, msg);
     benchmark::DoNotOptimize(rc);
     benchmark::ClobberMemory();
   }

@@ -14,7 +14,6 @@
 // the loading thread's processor time, steadier than vs_raw when other programs hold the
 // processors (the load's helper threads are not counted in it).
 #include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
@@ -22,9 +21,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,10 +33,10 @@
 #include <string>
 #include <vector>
 
+#include "bindings/vrkdcdef.h"
 #include "frame/q5rt.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
-#include "bindings/vrkdcdef.h"
 #include "instance/gdutils_records.h"
 #include "instance/gdutils_vrk.h"
 
@@ -303,7 +302,8 @@ void loadbench(benchmark::State& state, std::int32_t filetype) {
   state.counters["peak_MB"] = peak / 1e6;
   state.counters["peak_vs_record"] = peak / record;
   std::error_code ec;
-  state.counters["file_MB"] = static_cast<double>(fs::file_size(f.cod, ec) + fs::file_size(f.mat, ec)) / 1e6;
+  state.counters["file_MB"] =
+      static_cast<double>(fs::file_size(f.cod, ec) + fs::file_size(f.mat, ec)) / 1e6;
 }
 
 // The best of one load each round.

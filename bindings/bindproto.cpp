@@ -7,8 +7,8 @@
 #include <string>
 
 #include "frame/q5library.h"
-#include "frame/q5utils.h"
 #include "frame/q5text.h"
+#include "frame/q5utils.h"
 #include "frame/strutilx.h"
 #include "frame/zlmlibname.h"
 
@@ -204,10 +204,9 @@ bool binding::getreadyd(std::string_view dir, q5rt::sstr& msg) {
 
 bool binding::getreadyl(std::string_view path, q5rt::sstr& msg) {
   const auto slash = path.rfind('/');
-  const std::string_view dir = slash == std::string_view::npos ? std::string_view()
-                                                               : path.substr(0, slash + 1);
-  const std::string_view file =
-      slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::string_view dir =
+      slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+  const std::string_view file = slash == std::string_view::npos ? path : path.substr(slash + 1);
   lockguard g(mutex(libmutex_));
   return readyunlocked(dir, file, msg);
 }
@@ -348,8 +347,7 @@ wrapper::wrapper(binding& lib, std::string_view classtext, q5rt::sstr& msg) : li
   settle(lib.create(handle_, msg), classtext, "Create", msg);
 }
 
-wrapper::wrapper(binding& lib, std::string_view classtext, createx_t, q5rt::sstr& msg)
-    : lib_(lib) {
+wrapper::wrapper(binding& lib, std::string_view classtext, createx_t, q5rt::sstr& msg) : lib_(lib) {
   settle(lib.createx(handle_, msg), classtext, "CreateX", msg);
 }
 
@@ -371,8 +369,7 @@ wrapper::wrapper(binding& lib, std::string_view classtext, createl_t, std::strin
   settle(lib.createl(handle_, path, msg), classtext, "CreateL", msg);
 }
 
-wrapper::wrapper(binding& lib, std::string_view classtext, withhandle_t, handle h,
-                 q5rt::sstr& msg)
+wrapper::wrapper(binding& lib, std::string_view classtext, withhandle_t, handle h, q5rt::sstr& msg)
     : handle_(h), lib_(lib), owns_(false) {
   settle(lib.getready(msg), classtext, "CreateWithHandle", msg);
 }

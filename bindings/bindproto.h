@@ -153,27 +153,33 @@ class carrier<20> {
 // Result codes: the boundary type, the caller's type and the fallback stub's answer.
 template <int Code>
 struct rc;
-template <> struct rc<0> {  // procedure
+template <>
+struct rc<0> {  // procedure
   using abi = void;
   static void fallback() {}
 };
-template <> struct rc<1> {
+template <>
+struct rc<1> {
   using abi = void*;
   static abi fallback() { return nullptr; }
 };
-template <> struct rc<3> {
+template <>
+struct rc<3> {
   using abi = std::int32_t;
   static abi fallback() { return 0; }
 };
-template <> struct rc<13> {
+template <>
+struct rc<13> {
   using abi = double;
   static abi fallback() { return 0.0; }
 };
-template <> struct rc<15> {  // a replaced boolean entry answers true
+template <>
+struct rc<15> {  // a replaced boolean entry answers true
   using abi = std::int32_t;
   static abi fallback() { return 1; }
 };
-template <> struct rc<23> {
+template <>
+struct rc<23> {
   using abi = std::int64_t;
   static abi fallback() { return 0; }
 };
@@ -197,7 +203,7 @@ struct entrydesc {
   std::string_view name;  // unprefixed, as in the library's documentation
   const int* codes;       // result code, then one per parameter
   int paramcount;
-  void* (*stubaddress)(); // the entry's fallback stub
+  void* (*stubaddress)();  // the entry's fallback stub
 };
 
 struct instance {
@@ -240,10 +246,10 @@ class binding {
   void closedown();
 
   // Making the library ready; a loaded library gives true and an empty message at once.
-  [[nodiscard]] bool getready(q5rt::sstr& msg);                         // bare name, search
-  [[nodiscard]] bool getreadyx(q5rt::sstr& msg);                        // beside the program
-  [[nodiscard]] bool getreadyd(std::string_view dir, q5rt::sstr& msg);  // from a directory
-  [[nodiscard]] bool getreadyl(std::string_view path, q5rt::sstr& msg); // from a full path
+  [[nodiscard]] bool getready(q5rt::sstr& msg);                          // bare name, search
+  [[nodiscard]] bool getreadyx(q5rt::sstr& msg);                         // beside the program
+  [[nodiscard]] bool getreadyd(std::string_view dir, q5rt::sstr& msg);   // from a directory
+  [[nodiscard]] bool getreadyl(std::string_view path, q5rt::sstr& msg);  // from a full path
   // getreadyx with the executable's directory given (empty: unknown).
   [[nodiscard]] bool getreadyxin(std::string_view exedir, q5rt::sstr& msg);
 
@@ -474,12 +480,10 @@ class wrapperof : public wrapper {
   // created: the default file name in the directory.
   wrapperof(created_t t, std::string_view dir, q5rt::sstr& msg) : wrapper(L, Text, t, dir, msg) {}
   // createdd: as created, the object made through XCreateD with the directory.
-  wrapperof(createdd_t t, std::string_view dir, q5rt::sstr& msg)
-    requires WithCreateD
+  wrapperof(createdd_t t, std::string_view dir, q5rt::sstr& msg) requires WithCreateD
       : wrapper(L, Text, t, dir, msg) {}
   // createl: the library at the path.
-  wrapperof(createl_t t, std::string_view path, q5rt::sstr& msg)
-      : wrapper(L, Text, t, path, msg) {}
+  wrapperof(createl_t t, std::string_view path, q5rt::sstr& msg) : wrapper(L, Text, t, path, msg) {}
   // createwithhandle: borrows h (never freed here) and makes sure the library is loaded.
   wrapperof(withhandle_t t, handle h, q5rt::sstr& msg) : wrapper(L, Text, t, h, msg) {}
 };
@@ -499,102 +503,102 @@ class wrapperof : public wrapper {
 // A wrapper method calling the entry with the wrapper's handle first (needs the namespace
 // alias `bindunit` for the instance's unit in the wrapper's namespace).
 #define BINDPROTO_METHOD(name, cpp, method, ...)                 \
-  template <typename... A>                                        \
-  decltype(auto) method(A&&... a) {                               \
-    return bindunit::cpp.invoke(handle_, std::forward<A>(a)...);  \
+  template <typename... A>                                       \
+  decltype(auto) method(A&&... a) {                              \
+    return bindunit::cpp.invoke(handle_, std::forward<A>(a)...); \
   }
 
 // A wrapper's handle accessor and its pass-throughs to the binding's indicators, error count
 // and error callback under the library's prefix (dct -> dctgethandle, dctgetscreenindicator,
 // ...), inside the wrapper class.
-#define BINDPROTO_WRAPPER_NAMES(px)                                                         \
-  [[nodiscard]] ::bindproto::handle px##gethandle() const { return gethandle(); }            \
-  [[nodiscard]] bool px##getscreenindicator() const { return getscreenindicator(); }         \
-  void px##setscreenindicator(bool on) { setscreenindicator(on); }                           \
-  [[nodiscard]] bool px##getexceptionindicator() const { return getexceptionindicator(); }   \
-  void px##setexceptionindicator(bool on) { setexceptionindicator(on); }                     \
-  [[nodiscard]] bool px##getexitindicator() const { return getexitindicator(); }             \
-  void px##setexitindicator(bool on) { setexitindicator(on); }                               \
-  [[nodiscard]] int px##geterrorcount() const { return geterrorcount(); }                    \
-  void px##seterrorcount(int n) { seterrorcount(n); }                                        \
-  [[nodiscard]] ::bindproto::errorcallback px##geterrorcallback() const {                    \
-    return geterrorcallback();                                                               \
-  }                                                                                          \
+#define BINDPROTO_WRAPPER_NAMES(px)                                                        \
+  [[nodiscard]] ::bindproto::handle px##gethandle() const { return gethandle(); }          \
+  [[nodiscard]] bool px##getscreenindicator() const { return getscreenindicator(); }       \
+  void px##setscreenindicator(bool on) { setscreenindicator(on); }                         \
+  [[nodiscard]] bool px##getexceptionindicator() const { return getexceptionindicator(); } \
+  void px##setexceptionindicator(bool on) { setexceptionindicator(on); }                   \
+  [[nodiscard]] bool px##getexitindicator() const { return getexitindicator(); }           \
+  void px##setexitindicator(bool on) { setexitindicator(on); }                             \
+  [[nodiscard]] int px##geterrorcount() const { return geterrorcount(); }                  \
+  void px##seterrorcount(int n) { seterrorcount(n); }                                      \
+  [[nodiscard]] ::bindproto::errorcallback px##geterrorcallback() const {                  \
+    return geterrorcallback();                                                             \
+  }                                                                                        \
   void px##seterrorcallback(::bindproto::errorcallback cb) { seterrorcallback(cb); }
 
 // The unit-level operations of an instance, named after its library prefix (opt ->
 // optgetready, optcreate, ...), forwarding to the binding `lib`.
-#define BINDPROTO_OPERATIONS(px)                                                             \
-  [[nodiscard]] inline bool px##getready(q5rt::sstr& m) { return lib.getready(m); }           \
-  [[nodiscard]] inline bool px##getreadyx(q5rt::sstr& m) { return lib.getreadyx(m); }         \
-  [[nodiscard]] inline bool px##getreadyd(std::string_view d, q5rt::sstr& m) {                \
-    return lib.getreadyd(d, m);                                                               \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##getreadyl(std::string_view p, q5rt::sstr& m) {                \
-    return lib.getreadyl(p, m);                                                               \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##create(::bindproto::handle& h, q5rt::sstr& m) {               \
-    return lib.create(h, m);                                                                  \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##createx(::bindproto::handle& h, q5rt::sstr& m) {              \
-    return lib.createx(h, m);                                                                 \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##created(::bindproto::handle& h, std::string_view d,           \
-                                        q5rt::sstr& m) {                                      \
-    return lib.created(h, d, m);                                                              \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##createl(::bindproto::handle& h, std::string_view p,           \
-                                        q5rt::sstr& m) {                                      \
-    return lib.createl(h, p, m);                                                              \
-  }                                                                                           \
-  inline void px##free(::bindproto::handle& h) { lib.free(h); }                               \
-  [[nodiscard]] inline ::bindproto::handle px##gethandle(::bindproto::handle h) { return h; } \
-  [[nodiscard]] inline bool px##libraryloaded() { return lib.libraryloaded(); }               \
-  inline void px##libraryunload() { lib.libraryunload(); }                                    \
-  [[nodiscard]] inline bool px##funcloaded(const void* p) { return lib.funcloaded(p); }       \
-  [[nodiscard]] inline bool px##getscreenindicator() { return lib.getscreenindicator(); }     \
-  inline void px##setscreenindicator(bool v) { lib.setscreenindicator(v); }                   \
+#define BINDPROTO_OPERATIONS(px)                                                                \
+  [[nodiscard]] inline bool px##getready(q5rt::sstr& m) { return lib.getready(m); }             \
+  [[nodiscard]] inline bool px##getreadyx(q5rt::sstr& m) { return lib.getreadyx(m); }           \
+  [[nodiscard]] inline bool px##getreadyd(std::string_view d, q5rt::sstr& m) {                  \
+    return lib.getreadyd(d, m);                                                                 \
+  }                                                                                             \
+  [[nodiscard]] inline bool px##getreadyl(std::string_view p, q5rt::sstr& m) {                  \
+    return lib.getreadyl(p, m);                                                                 \
+  }                                                                                             \
+  [[nodiscard]] inline bool px##create(::bindproto::handle& h, q5rt::sstr& m) {                 \
+    return lib.create(h, m);                                                                    \
+  }                                                                                             \
+  [[nodiscard]] inline bool px##createx(::bindproto::handle& h, q5rt::sstr& m) {                \
+    return lib.createx(h, m);                                                                   \
+  }                                                                                             \
+  [[nodiscard]] inline bool px##created(::bindproto::handle& h, std::string_view d,             \
+                                        q5rt::sstr& m) {                                        \
+    return lib.created(h, d, m);                                                                \
+  }                                                                                             \
+  [[nodiscard]] inline bool px##createl(::bindproto::handle& h, std::string_view p,             \
+                                        q5rt::sstr& m) {                                        \
+    return lib.createl(h, p, m);                                                                \
+  }                                                                                             \
+  inline void px##free(::bindproto::handle& h) { lib.free(h); }                                 \
+  [[nodiscard]] inline ::bindproto::handle px##gethandle(::bindproto::handle h) { return h; }   \
+  [[nodiscard]] inline bool px##libraryloaded() { return lib.libraryloaded(); }                 \
+  inline void px##libraryunload() { lib.libraryunload(); }                                      \
+  [[nodiscard]] inline bool px##funcloaded(const void* p) { return lib.funcloaded(p); }         \
+  [[nodiscard]] inline bool px##getscreenindicator() { return lib.getscreenindicator(); }       \
+  inline void px##setscreenindicator(bool v) { lib.setscreenindicator(v); }                     \
   [[nodiscard]] inline bool px##getexceptionindicator() { return lib.getexceptionindicator(); } \
-  inline void px##setexceptionindicator(bool v) { lib.setexceptionindicator(v); }             \
-  [[nodiscard]] inline bool px##getexitindicator() { return lib.getexitindicator(); }         \
-  inline void px##setexitindicator(bool v) { lib.setexitindicator(v); }                       \
-  [[nodiscard]] inline int px##geterrorcount() { return lib.geterrorcount(); }                \
-  inline void px##seterrorcount(int n) { lib.seterrorcount(n); }                              \
-  [[nodiscard]] inline ::bindproto::errorcallback px##geterrorcallback() {                    \
-    return lib.geterrorcallback();                                                            \
-  }                                                                                           \
+  inline void px##setexceptionindicator(bool v) { lib.setexceptionindicator(v); }               \
+  [[nodiscard]] inline bool px##getexitindicator() { return lib.getexitindicator(); }           \
+  inline void px##setexitindicator(bool v) { lib.setexitindicator(v); }                         \
+  [[nodiscard]] inline int px##geterrorcount() { return lib.geterrorcount(); }                  \
+  inline void px##seterrorcount(int n) { lib.seterrorcount(n); }                                \
+  [[nodiscard]] inline ::bindproto::errorcallback px##geterrorcallback() {                      \
+    return lib.geterrorcallback();                                                              \
+  }                                                                                             \
   inline void px##seterrorcallback(::bindproto::errorcallback cb) { lib.seterrorcallback(cb); } \
-  inline void px##errorhandling(std::string_view m) { lib.errorhandling(m); }                 \
+  inline void px##errorhandling(std::string_view m) { lib.errorhandling(m); }                   \
   inline void px##closedown() { lib.closedown(); }
 
 // The wrapper unit's forwarders to its binding unit's getready variants, libraryloaded and
 // libraryunload (dctmdodef::dctgetready calls dctmdcdef::dctgetready, ...).
-#define BINDPROTO_OBJECT_FORWARDERS(px, unit)                                                \
-  [[nodiscard]] inline bool px##getready(q5rt::sstr& m) { return unit::px##getready(m); }     \
-  [[nodiscard]] inline bool px##getreadyx(q5rt::sstr& m) { return unit::px##getreadyx(m); }   \
-  [[nodiscard]] inline bool px##getreadyd(std::string_view d, q5rt::sstr& m) {                \
-    return unit::px##getreadyd(d, m);                                                         \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##getreadyl(std::string_view p, q5rt::sstr& m) {                \
-    return unit::px##getreadyl(p, m);                                                         \
-  }                                                                                           \
-  [[nodiscard]] inline bool px##libraryloaded() { return unit::px##libraryloaded(); }         \
+#define BINDPROTO_OBJECT_FORWARDERS(px, unit)                                               \
+  [[nodiscard]] inline bool px##getready(q5rt::sstr& m) { return unit::px##getready(m); }   \
+  [[nodiscard]] inline bool px##getreadyx(q5rt::sstr& m) { return unit::px##getreadyx(m); } \
+  [[nodiscard]] inline bool px##getreadyd(std::string_view d, q5rt::sstr& m) {              \
+    return unit::px##getreadyd(d, m);                                                       \
+  }                                                                                         \
+  [[nodiscard]] inline bool px##getreadyl(std::string_view p, q5rt::sstr& m) {              \
+    return unit::px##getreadyl(p, m);                                                       \
+  }                                                                                         \
+  [[nodiscard]] inline bool px##libraryloaded() { return unit::px##libraryloaded(); }       \
   inline void px##libraryunload() { unit::px##libraryunload(); }
 
 // In an instance unit's .cpp, after its entrytable and params: the binding `lib`, the
 // entries() accessor and the unit's start-up and close-down registration under its name.
-#define BINDPROTO_INSTANCE(unitname)                                              \
-  ::bindproto::binding lib{params};                                               \
-  std::span<const ::bindproto::entrydesc> entries() { return entrytable; }        \
-  namespace {                                                                     \
-  void startup() { lib.startup(); }                                               \
-  void closedown() { lib.closedown(); }                                           \
-  q5rt::unit_registration reg{unitname, &startup, &closedown};                    \
+#define BINDPROTO_INSTANCE(unitname)                                       \
+  ::bindproto::binding lib{params};                                        \
+  std::span<const ::bindproto::entrydesc> entries() { return entrytable; } \
+  namespace {                                                              \
+  void startup() { lib.startup(); }                                        \
+  void closedown() { lib.closedown(); }                                    \
+  q5rt::unit_registration reg{unitname, &startup, &closedown};             \
   }
 
 // createdd for the instances whose library has XCreateD.
-#define BINDPROTO_CREATEDD(px)                                                          \
-  [[nodiscard]] inline bool px##createdd(::bindproto::handle& h, std::string_view d,     \
-                                         q5rt::sstr& m) {                               \
-    return lib.createdd(h, d, m);                                                       \
+#define BINDPROTO_CREATEDD(px)                                                       \
+  [[nodiscard]] inline bool px##createdd(::bindproto::handle& h, std::string_view d, \
+                                         q5rt::sstr& m) {                            \
+    return lib.createdd(h, d, m);                                                    \
   }

@@ -382,6 +382,6 @@
   X(kroIOMutex, kroiomutex, kroiomutex, 1)                                                                     \
   X(kroError, kroerror, kroerror, 3)                                                                           \
   X(kroErrorSet, kroerrorset, kroerrorset, 0, 3)                                                               \
-  X(kroErrorMessage, kroerrormessage, kroerrormessage, 12)                                                    
+  X(kroErrorMessage, kroerrormessage, kroerrormessage, 12)
 
 // clang-format on

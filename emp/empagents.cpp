@@ -12,7 +12,9 @@ namespace {
 q5rt::sstr num(std::int64_t n) { return strutilx::inttostrw(n, 0); }
 
 void addint(zlmobj::txlist* l, std::int32_t n) { l->add(zlmobj::copyint2ptr(n)); }
-std::int32_t intat(const zlmobj::txlist* l, std::int32_t k) { return zlmobj::copyptr2int(l->get(k)); }
+std::int32_t intat(const zlmobj::txlist* l, std::int32_t k) {
+  return zlmobj::copyptr2int(l->get(k));
+}
 std::int32_t findint(const zlmobj::txlist* l, std::int32_t n) {
   for (std::int32_t k = 0; k < l->count(); ++k)
     if (intat(l, k) == n) return k;
@@ -159,7 +161,8 @@ void loader::implicitsection() {
     }
     for (std::int32_t k = 0; k < sizeof_item(cur); ++k) {
       const std::int32_t r = cur.index + k;
-      markrow(myemp.agentofrow[r], myemp.implagent, r, q5rt::concat(prefix, "follower already assigned"));
+      markrow(myemp.agentofrow[r], myemp.implagent, r,
+              q5rt::concat(prefix, "follower already assigned"));
       markrow(myemp.implgrouprow[r], g, r, "implicit equ already marked");
       if (a.rowtype[r - 1] != 0) equerr(r, "implicit equ must be of type equality");
       addint(rec->rows, r);
@@ -286,9 +289,12 @@ void loader::sharerow(std::int32_t agent, std::int32_t r, bool flipped) {
   }
   const std::int32_t ownertype = myemp.agenttype[owner];
   if (ownertype == 2 || ownertype == 3 || ownertype == 4)
-    equerr(r, q5rt::concat(prefix, "the equation should not appear in agent problem: it is already owned by one of dualvar/vi/implicit agent"));
+    equerr(r, q5rt::concat(prefix,
+                           "the equation should not appear in agent problem: it is already owned "
+                           "by one of dualvar/vi/implicit agent"));
   if (myemp.sharedequ == 0)
-    equerr(r, q5rt::concat(prefix, "shared equation is not allowed unless SharedEqu option is turned on"));
+    equerr(r, q5rt::concat(prefix,
+                           "shared equation is not allowed unless SharedEqu option is turned on"));
   zlmobj::txlist* mine = listof(myemp.agentrows[agent]);
   if (findint(mine, r) >= 0) {
     equerr(r, q5rt::concat(prefix, "multiple assignments of an equation to the same follower"));
@@ -389,8 +395,10 @@ void loader::agentchecks() {
   }
   for (std::int32_t c = 1; c <= myemp.numcols; ++c) {
     const std::int32_t owner = myemp.agentofcol[c];
-    const std::int32_t r = myemp.dualrowofcol[c] > 0 ? myemp.dualrowofcol[c] : -myemp.dualrowofcol[c];
-    if (owner > 0 && myemp.agenttype[owner] == 3 && r > 0) myemp.agentofcol[c] = myemp.agentofrow[r];
+    const std::int32_t r =
+        myemp.dualrowofcol[c] > 0 ? myemp.dualrowofcol[c] : -myemp.dualrowofcol[c];
+    if (owner > 0 && myemp.agenttype[owner] == 3 && r > 0)
+      myemp.agentofcol[c] = myemp.agentofrow[r];
   }
   for (std::int32_t c = 1; c <= myemp.numcols; ++c) {
     if (myemp.agentofcol[c] != -1) continue;
@@ -405,12 +413,14 @@ void loader::agentchecks() {
       if (ag == first) continue;
       const bool star1 = myemp.agentstar[first] != 0, star2 = myemp.agentstar[ag] != 0;
       if (star1 && star2) {
-        jacerr(e->row, c, q5rt::concat(prefix, " Follower ", num(first), " and ", num(ag),
-                                       " share variable ", num(c), " and both claim it"));
+        jacerr(e->row, c,
+               q5rt::concat(prefix, " Follower ", num(first), " and ", num(ag), " share variable ",
+                            num(c), " and both claim it"));
       } else if (equil) {
         if (star1 != star2 && !star2) break;  // the one claimer is not this row's agent
         if (a.colkind[c - 1] != 4)
-          jacerr(e->row, c, q5rt::concat(prefix, "follower shares unclaimed variable with other followers"));
+          jacerr(e->row, c,
+                 q5rt::concat(prefix, "follower shares unclaimed variable with other followers"));
       }
     }
     myemp.agentofcol[c] = first != 0 && myemp.agentstar[first] != 0 ? first : 0;
@@ -456,7 +466,9 @@ void loader::replicationcheck() {
       for (const zlmspecs::tjacrec* e = a.colfirst[c - 1]; e != nullptr; e = e->colnext) {
         const std::int32_t ag = myemp.agentofrow[e->row];
         if (ag == 0 || ag == myemp.implagent || findint(rec->agents, ag) >= 0) continue;
-        varerr(c, "Replication method cannot be used: there is a follower who does not control it but uses it.");
+        varerr(c,
+               "Replication method cannot be used: there is a follower who does not control it but "
+               "uses it.");
         break;
       }
     }

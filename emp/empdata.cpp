@@ -169,9 +169,9 @@ std::int32_t empkey(std::string_view text) {
 
 timplvarrec* empallocimplvarrec() {
   auto* rec = static_cast<timplvarrec*>(myemp.heap->xallocmem(sizeof(timplvarrec)));
-  for (zlmobj::txlist** l : {&rec->agents, &rec->varagents, &rec->rowlists, &rec->vars,
-                             &rec->othercols, &rec->rows, &rec->rowvars, &rec->rowvarsnl,
-                             &rec->rowothers, &rec->rowothersnl})
+  for (zlmobj::txlist** l :
+       {&rec->agents, &rec->varagents, &rec->rowlists, &rec->vars, &rec->othercols, &rec->rows,
+        &rec->rowvars, &rec->rowvarsnl, &rec->rowothers, &rec->rowothersnl})
     *l = newlist();
   return rec;
 }

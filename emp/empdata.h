@@ -12,9 +12,9 @@
 // as start-up leaves it none of their EMP branches is taken. Between empalloc and empfree
 // its arrays and list objects exist; every array and record lives in the EMP heap, and
 // every list object is owned by the unit and freed by empfree. A dictionary object that the
-// loader creates itself is owned by the record (dicthandle) and freed by empfree too. Rows and columns are numbered
-// from 1: a per-row array has entries 0 to the row count, a per-column array entries 0 to
-// the column count, entry 0 unused. Agents are numbered from 1.
+// loader creates itself is owned by the record (dicthandle) and freed by empfree too. Rows and
+// columns are numbered from 1: a per-row array has entries 0 to the row count, a per-column array
+// entries 0 to the column count, entry 0 unused. Agents are numbered from 1.
 #pragma once
 
 #include <array>
@@ -52,9 +52,9 @@ struct temprec {
   double* thetaweight{};         // per row: weight of the theta term
   double* parpool{};             // theta parameters, entries 1..parpoolcap
   std::int32_t parpoolcap{};
-  std::int32_t parpoolstep{};    // growth step of parpool
+  std::int32_t parpoolstep{};  // growth step of parpool
   std::int32_t numflipped{};
-  std::int32_t* flip{};          // per row: -1 not stated, 0 not flipped, 1 flipped
+  std::int32_t* flip{};  // per row: -1 not stated, 0 not flipped, 1 flipped
   std::int32_t numdualvar{};
   std::int32_t numdualequ{};
   std::int32_t numdualmaps{};
@@ -71,15 +71,15 @@ struct temprec {
   zlmobj::txlist* impllist{};    // implicit-variable records, one per implicit group
   std::uint8_t agentkeyseen{};   // an agent section other than "implicit" has started
   std::uint8_t visolclosed{};    // an agent other than "visol" has started
-  zlmobj::txlist** rowagents{};      // per row: the agents that share it
+  zlmobj::txlist** rowagents{};  // per row: the agents that share it
   zlmobj::txlist** rowagentflips{};  // per row: each sharing agent's flip state
-  std::int32_t visolagent{};     // agent of the "visol" equations, -1 none
-  std::int32_t sharedagent{};    // agent of the shared equations, -1 none
+  std::int32_t visolagent{};         // agent of the "visol" equations, -1 none
+  std::int32_t sharedagent{};        // agent of the shared equations, -1 none
   std::uint8_t viseen{};
   std::uint8_t viunmatched{};
   std::int32_t numvifunc{};
-  std::int32_t* vivarofrow{};    // per row: the column whose VI function the row is, 0 none
-  std::int32_t* virowofcol{};    // per column: the row that is its VI function, 0 none
+  std::int32_t* vivarofrow{};  // per row: the column whose VI function the row is, 0 none
+  std::int32_t* virowofcol{};  // per column: the row that is its VI function, 0 none
   std::uint8_t qviseen{};
   std::uint8_t qvilastvar{};
   std::int32_t* qviparofcol{};   // per column: QVI parameter column of an original column
@@ -94,34 +94,35 @@ struct temprec {
   std::int32_t numimplagents{};
   std::int32_t numsolagents{};
   std::int32_t numstaragents{};
-  q5rt::sstr agentprefix;        // "BILEVEL: " or "EQUILIBRIUM: "
-  std::int32_t* agentofcol{};    // per column: -1 none, 0 the leader, else the agent
-  std::int32_t* agentofrow{};    // per row: 0 none, else the agent
+  q5rt::sstr agentprefix;         // "BILEVEL: " or "EQUILIBRIUM: "
+  std::int32_t* agentofcol{};     // per column: -1 none, 0 the leader, else the agent
+  std::int32_t* agentofrow{};     // per row: 0 none, else the agent
   std::int32_t* agentfollower{};  // per agent: follower number
-  std::int32_t* agentobjrow{};   // per agent: objective row (negated: see the loader)
-  std::int32_t* agenttype{};     // per agent: 0 min, 1 max, 2 vi, 3 dualVAR, 4 implicit, 5 visol, 6 shared
-  std::int32_t* agentstar{};     // per agent: claimed the unclaimed variables with "*"
-  std::int32_t* agentobjvar{};   // per agent: objective variable
-  double* agentobjcoef{};        // per agent: objective variable's coefficient in its row
+  std::int32_t* agentobjrow{};    // per agent: objective row (negated: see the loader)
+  std::int32_t*
+      agenttype{};  // per agent: 0 min, 1 max, 2 vi, 3 dualVAR, 4 implicit, 5 visol, 6 shared
+  std::int32_t* agentstar{};        // per agent: claimed the unclaimed variables with "*"
+  std::int32_t* agentobjvar{};      // per agent: objective variable
+  double* agentobjcoef{};           // per agent: objective variable's coefficient in its row
   zlmobj::txlist** agentimplobj{};  // per agent: implicit variables it uses
-  zlmobj::txlist** agentrows{};  // per agent: rows of a visol or shared-equation agent
-  std::int32_t agentcap{};       // capacity of the per-agent arrays (0..agentcap-1)
-  std::int32_t agentstep{};      // growth step of the per-agent arrays
-  std::int32_t disjbytype[4]{};  // disjunctions by implementation type
-  std::int32_t* disjofcol{};     // heap, per column: disjunction of a term variable, 0 none
-  std::int32_t* disjrowreserve{};  // heap, per row: allocated and zeroed, not filled
+  zlmobj::txlist** agentrows{};     // per agent: rows of a visol or shared-equation agent
+  std::int32_t agentcap{};          // capacity of the per-agent arrays (0..agentcap-1)
+  std::int32_t agentstep{};         // growth step of the per-agent arrays
+  std::int32_t disjbytype[4]{};     // disjunctions by implementation type
+  std::int32_t* disjofcol{};        // heap, per column: disjunction of a term variable, 0 none
+  std::int32_t* disjrowreserve{};   // heap, per row: allocated and zeroed, not filled
   std::int32_t numparstep{};
   std::uint8_t parstepstar{};
-  std::uint8_t* parstepmark{};   // heap, per row 0..rows-1: joins every disjunction term
+  std::uint8_t* parstepmark{};  // heap, per row 0..rows-1: joins every disjunction term
   std::int32_t numlogic{};
   std::uint8_t hasnonlogicnl{};
-  std::int32_t* logiccount{};    // heap, per row: logic operations, -1 other rows
-  std::uint8_t modeltype{};      // model type requested by "modeltype", 0 none
-  std::uint8_t replication{};    // caller's option: replication method for implicit variables
-  std::uint8_t sharedequ{};      // caller's option: shared equations allowed
+  std::int32_t* logiccount{};  // heap, per row: logic operations, -1 other rows
+  std::uint8_t modeltype{};    // model type requested by "modeltype", 0 none
+  std::uint8_t replication{};  // caller's option: replication method for implicit variables
+  std::uint8_t sharedequ{};    // caller's option: shared equations allowed
   std::uint8_t allocated{};
-  std::int32_t numcols{};        // column count at allocation, -1 before
-  std::int32_t numrows{};        // row count at allocation, -1 before
+  std::int32_t numcols{};  // column count at allocation, -1 before
+  std::int32_t numrows{};  // row count at allocation, -1 before
 };
 
 // The process-wide EMP record; zero-filled at start-up.
@@ -153,29 +154,55 @@ void empgrowfollowers();
 // The code of a keyword text, ignoring case; 0 when none.
 [[nodiscard]] std::int32_t empkey(std::string_view text);
 
-inline constexpr std::array<std::string_view, 8> thetafuncname = {
-    "none", "Abs", "Sqr", "MaxZ", "Huber", "Six", "Nine", "NYslp"};
-inline constexpr std::array<std::string_view, 4> disjtypename = {"none", "Chull", "BigM",
-                                                                 "Indic"};
+inline constexpr std::array<std::string_view, 8> thetafuncname = {"none",  "Abs", "Sqr",  "MaxZ",
+                                                                  "Huber", "Six", "Nine", "NYslp"};
+inline constexpr std::array<std::string_view, 4> disjtypename = {"none", "Chull", "BigM", "Indic"};
 
 // The keyword table: codes 0 to 5 and 20 are the item reader's result codes (each holds a
 // blank, so no item matches them).
 enum empcode : std::int32_t {
-  key_notakey = 0, key_eof = 1, key_error = 2, key_notinrim = 3, key_equ = 4, key_var = 5,
-  key_dualvar = 6, key_dualequ = 7, key_disjunction = 8, key_else = 9, key_elseif = 10,
-  key_star = 11, key_not = 12, key_dash = 13, key_bilevel = 14, key_equilibrium = 15,
-  key_max = 16, key_min = 17, key_number = 18, key_adjustequ = 19, key_ident = 20,
-  key_modeltype = 21, key_vifunc = 22, key_vi = 23, key_qvi = 24, key_nyslp = 25,
-  key_default = 26, key_chull = 27, key_bigm = 28, key_indic = 29, key_parallelstep1 = 30,
-  key_implicit = 31, key_visol = 32,
+  key_notakey = 0,
+  key_eof = 1,
+  key_error = 2,
+  key_notinrim = 3,
+  key_equ = 4,
+  key_var = 5,
+  key_dualvar = 6,
+  key_dualequ = 7,
+  key_disjunction = 8,
+  key_else = 9,
+  key_elseif = 10,
+  key_star = 11,
+  key_not = 12,
+  key_dash = 13,
+  key_bilevel = 14,
+  key_equilibrium = 15,
+  key_max = 16,
+  key_min = 17,
+  key_number = 18,
+  key_adjustequ = 19,
+  key_ident = 20,
+  key_modeltype = 21,
+  key_vifunc = 22,
+  key_vi = 23,
+  key_qvi = 24,
+  key_nyslp = 25,
+  key_default = 26,
+  key_chull = 27,
+  key_bigm = 28,
+  key_indic = 29,
+  key_parallelstep1 = 30,
+  key_implicit = 31,
+  key_visol = 32,
 };
 inline constexpr std::array<std::string_view, 33> empkeytext = {
-    "not a key", "emp eof",     "emp error", "not in rim",  "emp equ",       "emp var",
-    "dualVAR",   "dualEQU",     "disjunction", "else",      "elseif",        "*",
-    "not",       "-",           "bilevel",   "equilibrium", "max",           "min",
-    "=",         "adjustequ",   "emp ident", "modeltype",   "vifunc",        "vi",
-    "qvi",       "nyslp",       "default",   "chull",       "bigm",          "indic",
-    "parallelstep1", "implicit", "visol"};
+    "not a key",     "emp eof",   "emp error", "not in rim",  "emp equ",
+    "emp var",       "dualVAR",   "dualEQU",   "disjunction", "else",
+    "elseif",        "*",         "not",       "-",           "bilevel",
+    "equilibrium",   "max",       "min",       "=",           "adjustequ",
+    "emp ident",     "modeltype", "vifunc",    "vi",          "qvi",
+    "nyslp",         "default",   "chull",     "bigm",        "indic",
+    "parallelstep1", "implicit",  "visol"};
 // The codes that the item reader returns as keywords: 6 to 19 and 21 to 32.
 [[nodiscard]] constexpr bool iskeyword(std::int32_t code) {
   return (code >= 6 && code <= 19) || (code >= 21 && code <= 32);
@@ -189,17 +216,17 @@ inline ctvnew::tmathnewrec mathnewemp{};
 // ---- implicit-variable groups ----
 
 struct timplvarrec {
-  std::int32_t kind = 0;  // 0 explicit, 1 objective of a follower, 2 implicit
-  zlmobj::txlist* agents = nullptr;        // agents that use a variable of the group
-  zlmobj::txlist* varagents = nullptr;     // per implicit variable: its agents (lists)
-  zlmobj::txlist* rowlists = nullptr;      // per defining row: a list nothing fills
-  zlmobj::txlist* vars = nullptr;          // implicit variables (columns)
-  zlmobj::txlist* othercols = nullptr;     // other columns of the group's rows
-  zlmobj::txlist* rows = nullptr;          // defining rows
-  zlmobj::txlist* rowvars = nullptr;       // per row: its implicit variables (lists)
-  zlmobj::txlist* rowvarsnl = nullptr;     // per row: their nonlinear flags (lists)
-  zlmobj::txlist* rowothers = nullptr;     // per row: its other columns (lists)
-  zlmobj::txlist* rowothersnl = nullptr;   // per row: their nonlinear flags (lists)
+  std::int32_t kind = 0;                  // 0 explicit, 1 objective of a follower, 2 implicit
+  zlmobj::txlist* agents = nullptr;       // agents that use a variable of the group
+  zlmobj::txlist* varagents = nullptr;    // per implicit variable: its agents (lists)
+  zlmobj::txlist* rowlists = nullptr;     // per defining row: a list nothing fills
+  zlmobj::txlist* vars = nullptr;         // implicit variables (columns)
+  zlmobj::txlist* othercols = nullptr;    // other columns of the group's rows
+  zlmobj::txlist* rows = nullptr;         // defining rows
+  zlmobj::txlist* rowvars = nullptr;      // per row: its implicit variables (lists)
+  zlmobj::txlist* rowvarsnl = nullptr;    // per row: their nonlinear flags (lists)
+  zlmobj::txlist* rowothers = nullptr;    // per row: its other columns (lists)
+  zlmobj::txlist* rowothersnl = nullptr;  // per row: their nonlinear flags (lists)
 };
 // A group record of kind 0 with ten empty lists, in the EMP heap.
 [[nodiscard]] timplvarrec* empallocimplvarrec();
@@ -207,21 +234,21 @@ struct timplvarrec {
 // ---- disjunctions ----
 
 struct tequrec {
-  std::int32_t row;     // negated under "not"
-  std::int32_t disj;    // from 1
-  std::int32_t term;    // from 1
+  std::int32_t row;   // negated under "not"
+  std::int32_t disj;  // from 1
+  std::int32_t term;  // from 1
   std::uint8_t split;
   std::int32_t bin;
-  double dotl;          // level with all variables 0 (rows with nonlinear code)
+  double dotl;  // level with all variables 0 (rows with nonlinear code)
 };
 struct ttermrec {
-  std::int32_t var;     // binary column, negated after "not"; 0 for "*" and else-terms
+  std::int32_t var;  // binary column, negated after "not"; 0 for "*" and else-terms
   zlmobj::txlist* equs;
 };
 struct tdisjrec {
-  std::int32_t type;    // 1 Chull, 2 BigM, 3 Indic
+  std::int32_t type;  // 1 Chull, 2 BigM, 3 Indic
   std::int32_t intset;
-  double bigm;          // big-M, or the big value of Chull
+  double bigm;  // big-M, or the big value of Chull
   double eps;
   zlmobj::txlist* terms;
   std::int32_t indicator;
@@ -306,7 +333,7 @@ struct emploadargs {
   const std::int32_t* instrlast = nullptr;
   std::span<const ctvnl::tnlcode> instr;
   std::span<const double> pool;
-  msgcallback callback = nullptr;         // nil: log and status file
+  msgcallback callback = nullptr;  // nil: log and status file
   void* userdata = nullptr;
 };
 

@@ -92,8 +92,7 @@ void loader::disjunction() {
   if (myemp_ep->disjlist == nullptr) disjprepare();
   next();
   const auto startsstatement = [this] {
-    return isvar() || is(key_star) || is(key_not) || is(key_chull) || is(key_bigm) ||
-           is(key_indic);
+    return isvar() || is(key_star) || is(key_not) || is(key_chull) || is(key_bigm) || is(key_indic);
   };
   do {
     statement s;
@@ -117,7 +116,8 @@ void loader::disjunction() {
     }
     const auto create = [&] {
       const implementation& i = s.impl;
-      s.disj.push_back(newdisj(i.type, i.intset, i.bigm, i.eps, i.biggiven, i.epsgiven, i.biggiven));
+      s.disj.push_back(
+          newdisj(i.type, i.intset, i.bigm, i.eps, i.biggiven, i.epsgiven, i.biggiven));
       s.number.push_back(myemp_ep->getnumdisj());
       s.var.push_back(0);
     };
@@ -222,7 +222,8 @@ bool loader::disjcomplete() {
   };
   if (myemp.numparstep > 0 || myemp.parstepstar != 0) {
     if (myemp.parstepmark == nullptr)
-      myemp.parstepmark = static_cast<std::uint8_t*>(myemp.heap->xallocmem64(std::int64_t{rows} + 1));
+      myemp.parstepmark =
+          static_cast<std::uint8_t*>(myemp.heap->xallocmem64(std::int64_t{rows} + 1));
     std::uint8_t* mark = myemp.parstepmark;
     for (std::int32_t r = 1; r <= rows; ++r) {
       if (mark[r - 1] != 0) continue;
@@ -234,11 +235,15 @@ bool loader::disjcomplete() {
     for (std::int32_t r = 1; r <= rows; ++r) {
       if (mark[r - 1] == 0) continue;
       if (r == a.objrow)
-        equerr(r, "The objective row cannot be introduce into the disjunctions using parallel step 1");
+        equerr(r,
+               "The objective row cannot be introduce into the disjunctions using parallel step 1");
       if (islogic(r))
-        equerr(r, "Logic Equations cannot be introduce into the disjunctions using parallel step 1");
+        equerr(r,
+               "Logic Equations cannot be introduce into the disjunctions using parallel step 1");
       if (indisj(r))
-        equerr(r, "Equations being part of disjunctions cannot be introduce into the disjunctions using parallel step 1");
+        equerr(r,
+               "Equations being part of disjunctions cannot be introduce into the disjunctions "
+               "using parallel step 1");
     }
     for (std::int32_t r = 1; r <= rows; ++r) {
       if (mark[r - 1] == 0) continue;

@@ -1,10 +1,11 @@
 // The EMP loader's frame: arguments, dictionary, logic pre-pass, reading, the item reader
 // that resolves names through the dictionary, the top-level dispatch, the checks after
 // reading, the summary and the message channels.
+#include "emp/empload.h"
+
 #include <algorithm>
 
 #include "bindings/dctmdcdef.h"
-#include "emp/empload.h"
 #include "emp/zlmheapnew.h"
 #include "frame/statlib.h"
 #include "frame/strutilx.h"
@@ -100,8 +101,9 @@ void loader::next() {
   if (iskeyword(code)) {
     cur.code = code;
     cur.value = it.value;
-    cur.msg = q5rt::concat(q5rt::shortstring<24>::cut(q5rt::concat("is the key ", empkeytext[code]).view()),
-                           " ", location());
+    cur.msg = q5rt::concat(
+        q5rt::shortstring<24>::cut(q5rt::concat("is the key ", empkeytext[code]).view()), " ",
+        location());
     return;
   }
   resolve(it);
@@ -161,11 +163,13 @@ void loader::resolve(const empreader::tempitem& it) {
   }
   std::int32_t uels[empreader::maxindices] = {};
   for (std::int32_t k = 0; k < dim; ++k)
-    uels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
-  const std::int32_t at = isequ ? dctmdcdef::dctrowindex(dict, sym, uels)
-                                : dctmdcdef::dctcolindex(dict, sym, uels);
+    uels[k] =
+        dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
+  const std::int32_t at =
+      isequ ? dctmdcdef::dctrowindex(dict, sym, uels) : dctmdcdef::dctcolindex(dict, sym, uels);
   if (at < 0) {
-    cur.msg.append_cut(isequ ? " but instance not in equation rim" : " but instance not in variable rim");
+    cur.msg.append_cut(isequ ? " but instance not in equation rim"
+                             : " but instance not in variable rim");
     cur.code = key_notinrim;
     return;
   }
@@ -307,8 +311,8 @@ void loader::summary() {
     message("    Logical Constraints = 0");
   }
   const std::int32_t ndisj = myemp_ep->getnumdisj();
-  myemp.numitems = myemp.numvifunc + myemp.numadjusted + myemp.numequilagents +
-                   myemp.numfollowers + myemp.numlogic + myemp.numdualmaps + ndisj;
+  myemp.numitems = myemp.numvifunc + myemp.numadjusted + myemp.numequilagents + myemp.numfollowers +
+                   myemp.numlogic + myemp.numdualmaps + ndisj;
   message(q5rt::concat("    Disjunctions        = ", num(ndisj)));
   if (!strutilx::struequal(myemp.solvername, disjunctivesolver)) {
     message(q5rt::concat("    Adjusted Constraint = ", num(myemp.numadjusted)));
@@ -366,19 +370,43 @@ std::int32_t loader::run(bool (*read)(empreader::templist&, q5rt::sstr&, const v
   next();
   while (!stop && !is(key_eof)) {
     switch (cur.code) {
-      case key_dualvar: dualvar(0); break;
-      case key_dualequ: dualequ(); break;
-      case key_disjunction: disjunction(); break;
-      case key_bilevel: agents(true); break;
-      case key_equilibrium: agents(false); break;
-      case key_adjustequ: adjustequ(); break;
-      case key_modeltype: modeltype(); break;
+      case key_dualvar:
+        dualvar(0);
+        break;
+      case key_dualequ:
+        dualequ();
+        break;
+      case key_disjunction:
+        disjunction();
+        break;
+      case key_bilevel:
+        agents(true);
+        break;
+      case key_equilibrium:
+        agents(false);
+        break;
+      case key_adjustequ:
+        adjustequ();
+        break;
+      case key_modeltype:
+        modeltype();
+        break;
       case key_vifunc:
-      case key_vi: vi(0); break;
-      case key_qvi: qvi(); break;
-      case key_default: defaults(); break;
-      case key_parallelstep1: parallelstep1(); break;
-      default: keyexpected(); break;
+      case key_vi:
+        vi(0);
+        break;
+      case key_qvi:
+        qvi();
+        break;
+      case key_default:
+        defaults();
+        break;
+      case key_parallelstep1:
+        parallelstep1();
+        break;
+      default:
+        keyexpected();
+        break;
     }
   }
 

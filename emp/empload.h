@@ -100,12 +100,12 @@ class loader {
   std::int32_t linestart = 0;  // items before the current line's first
   std::int32_t line = 0;       // line of the last item
   std::int32_t errors = 0;
-  bool stop = false;           // a syntax error ended parsing
-  std::int32_t implgroups = 0; // implicit groups numbered so far
-  std::int32_t parpoolused = 0; // theta parameters stored so far
-  bool defbigmstated = false;  // the "default" section gave big or M
-  bool defepsstated = false;   // ... and eps
-  std::int32_t objectives = 0; // follower objectives read in the current agent section
+  bool stop = false;             // a syntax error ended parsing
+  std::int32_t implgroups = 0;   // implicit groups numbered so far
+  std::int32_t parpoolused = 0;  // theta parameters stored so far
+  bool defbigmstated = false;    // the "default" section gave big or M
+  bool defepsstated = false;     // ... and eps
+  std::int32_t objectives = 0;   // follower objectives read in the current agent section
 
  private:
   [[nodiscard]] q5rt::sstr location() const;
@@ -140,8 +140,8 @@ class loader {
   void sharerow(std::int32_t agent, std::int32_t row, bool flipped);
   // Disjunction helpers.
   void disjprepare();
-  tdisjrec* newdisj(std::int32_t type, std::int32_t intset, double bigm, double eps,
-                    bool bigmgiven, bool epsgiven, bool biggiven);
+  tdisjrec* newdisj(std::int32_t type, std::int32_t intset, double bigm, double eps, bool bigmgiven,
+                    bool epsgiven, bool biggiven);
   void addterm(tdisjrec* d, std::int32_t var);
   void joinrow(std::int32_t d, std::int32_t row, bool negated, bool epsgiven);
 };

@@ -62,7 +62,8 @@ bool templist::readfile(std::string_view filename, q5rt::sstr& msg) {
   tminiparser p(nullptr, false, {});
   std::int32_t err = 0;
   if (!p.fileopen(filename, err)) {
-    msg = q5rt::concat("Error code = ", strutilx::inttostrw(err, 0), " when opening file: ", filename);
+    msg = q5rt::concat("Error code = ", strutilx::inttostrw(err, 0),
+                       " when opening file: ", filename);
     openfailed_ = true;
     return false;
   }
@@ -116,7 +117,8 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
   const std::int32_t line = p.linenumber();
   const q5rt::sstr token = readtoken(p);
   const bool eps = strutilx::struequal(token.view(), "EPS");
-  if (eps || strutilx::struequal(token.view(), "INF") || strutilx::struequal(token.view(), "+INF")) {
+  if (eps || strutilx::struequal(token.view(), "INF") ||
+      strutilx::struequal(token.view(), "+INF")) {
     tempitem& it = newitem("=", line);
     it.value = eps ? zlmspecs::valeps : zlmspecs::valpin;
     return true;

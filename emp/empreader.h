@@ -38,7 +38,7 @@ struct tempitem {
   tempitem(std::string_view name, std::int32_t line) : name(name), line(line) {}
   [[nodiscard]] std::int32_t dimension() const { return dim; }
 
-  std::string_view name;   // "=" for a value, "*" and "-" for the signs
+  std::string_view name;  // "=" for a value, "*" and "-" for the signs
   double value = 0;
   std::int32_t line;       // physical line, comments counted
   std::int32_t first = 0;  // its first index text in the list's store
@@ -67,7 +67,8 @@ template <typename T>
 class blocklist {
  public:
   T& push_back(const T& value) {
-    if (blocks_.empty() || blocks_.back().size() == blockitems) blocks_.emplace_back().reserve(blockitems);
+    if (blocks_.empty() || blocks_.back().size() == blockitems)
+      blocks_.emplace_back().reserve(blockitems);
     ++size_;
     return blocks_.back().emplace_back(value);
   }
@@ -78,7 +79,9 @@ class blocklist {
       if (blocks_.back().empty()) blocks_.pop_back();
     }
   }
-  [[nodiscard]] const T& operator[](std::size_t i) const { return blocks_[i / blockitems][i % blockitems]; }
+  [[nodiscard]] const T& operator[](std::size_t i) const {
+    return blocks_[i / blockitems][i % blockitems];
+  }
   [[nodiscard]] std::size_t size() const { return size_; }
 
  private:

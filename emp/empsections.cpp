@@ -2,10 +2,10 @@
 // the model type, the disjunction defaults and parallel step 1. Each section starts at its
 // keyword and leaves the first item that does not belong to it current.
 #include "emp/empload.h"
+#include "emp/zlmheapnew.h"
 #include "frame/statlib.h"
 #include "frame/strutilx.h"
 #include "frame/zlmobj.h"
-#include "emp/zlmheapnew.h"
 #include "instance/ctvproc.h"
 
 namespace empdata::detail {
@@ -44,7 +44,8 @@ void loader::dualvar(std::int32_t agent) {
     const std::int32_t n = pairsize(v, e, e.index, v.index, "dualVar pair of different size");
     for (std::int32_t k = 0; k < n; ++k) {
       const std::int32_t c = v.index + k, r = e.index + k;
-      if (e.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "dualVAR pair has different domains");
+      if (e.value > 0 && checkindices(r, c) != 0)
+        jacerr(r, c, "dualVAR pair has different domains");
       markcol(myemp.dualrowofcol[c], r, c, "dualVAR var already marked");
       markrow(myemp.dualcolofrow[r], c, r, "dualVAR equ already marked");
       ++myemp.numdualvar;
@@ -90,7 +91,8 @@ void loader::dualequ() {
     const std::int32_t n = pairsize(e, v, e.index, v.index, "dualVar pair of different size");
     for (std::int32_t k = 0; k < n; ++k) {
       const std::int32_t r = e.index + k, c = v.index + k;
-      if (v.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "dualEQU pair has different domains");
+      if (v.value > 0 && checkindices(r, c) != 0)
+        jacerr(r, c, "dualEQU pair has different domains");
       markrow(myemp.dualcolofrow[r], -c, r, "dualEQU equ already marked");
       markcol(myemp.dualrowofcol[c], -r, c, "dualEQU var already marked");
       ++myemp.numdualequ;
@@ -133,7 +135,8 @@ void loader::zerofunction(std::int32_t agent, std::string_view prefix) {
 void loader::vi(std::int32_t agent) {
   const std::string_view prefix = agent > 0 ? myemp.agentprefix.view() : std::string_view{};
   if (agent == 0) {
-    if (myemp.viseen != 0) syntax("Multiple VI keywords are only accepted for bilevel/equilibrium problems.");
+    if (myemp.viseen != 0)
+      syntax("Multiple VI keywords are only accepted for bilevel/equilibrium problems.");
     myemp.viseen = 1;
   }
   myemp.viunmatched = 0;
@@ -151,7 +154,8 @@ void loader::vi(std::int32_t agent) {
     }
   }
   constexpr std::string_view unmatchedlast =
-      "Unmatched equations for defining the VI constraint set must all appear at the end of the VI definition";
+      "Unmatched equations for defining the VI constraint set must all appear at the end of the VI "
+      "definition";
   while (isequ() || is(key_dash) || is(key_number)) {
     if (is(key_number)) {
       if (myemp.viunmatched != 0) {
@@ -176,7 +180,8 @@ void loader::vi(std::int32_t agent) {
       const std::int32_t n = pairsize(e, v, e.index, v.index, "VIfunc pair of different size");
       for (std::int32_t k = 0; k < n; ++k) {
         const std::int32_t r = e.index + k, c = v.index + k;
-        if (v.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "VIfunc pair has different domains");
+        if (v.value > 0 && checkindices(r, c) != 0)
+          jacerr(r, c, "VIfunc pair has different domains");
         bool setcol = true;
         if (agent > 0) {
           markrow(myemp.agentofrow[r], agent, r, q5rt::concat(prefix, "follower already assigned"));
@@ -188,7 +193,8 @@ void loader::vi(std::int32_t agent) {
           }
         }
         markrow(myemp.vivarofrow[r], c, r, q5rt::concat(prefix, "VIfunc equ already marked"));
-        if (setcol) markcol(myemp.virowofcol[c], r, c, q5rt::concat(prefix, "VIfunc var already marked"));
+        if (setcol)
+          markcol(myemp.virowofcol[c], r, c, q5rt::concat(prefix, "VIfunc var already marked"));
         ++myemp.numvifunc;
         setflip(r, flipped, ambiguousflip);
       }
@@ -254,7 +260,8 @@ void loader::qvi() {
   for (std::int32_t c = 1; c <= myemp.numcols; ++c) myemp.virowofcol[c] = -1;
   constexpr std::string_view ambiguous = "QVI function has ambiguous flip instructions";
   constexpr std::string_view unmatchedlast =
-      "Unmatched equations for defining the QVI constraint set must all appear at the end of the QVI definition";
+      "Unmatched equations for defining the QVI constraint set must all appear at the end of the "
+      "QVI definition";
   item last;  // the variable just read: a variable after it is its parameter
   myemp.qvilastvar = 0;
   while (isequ() || is(key_dash) || is(key_number) || (isvar() && myemp.qvilastvar != 0)) {
@@ -290,7 +297,8 @@ void loader::qvi() {
       continue;
     }
     bool flipped = false;
-    if (!dashedequ(flipped, "Flip instruction \"-\" can only be followed by an equation name")) continue;
+    if (!dashedequ(flipped, "Flip instruction \"-\" can only be followed by an equation name"))
+      continue;
     const item e = cur;
     next();
     if (isvar()) {
@@ -303,7 +311,8 @@ void loader::qvi() {
       const std::int32_t n = pairsize(e, v, e.index, v.index, "QVIfunc pair of different size");
       for (std::int32_t k = 0; k < n; ++k) {
         const std::int32_t r = e.index + k, c = v.index + k;
-        if (v.value > 0 && checkindices(r, c) != 0) jacerr(r, c, "QVIfunc pair has different domains");
+        if (v.value > 0 && checkindices(r, c) != 0)
+          jacerr(r, c, "QVIfunc pair has different domains");
         if (myemp.vivarofrow[r] > 0) {
           equerr(r, "QVIfunc equ already marked");
         } else {

@@ -116,7 +116,8 @@ int tminiparser::getbyte() {
     if (keep) filebuf_[0] = data_.back();
     const std::size_t got = std::fread(filebuf_.get() + 1, 1, fileblock, file_);
     if (got == 0) return EOF;
-    data_ = keep ? std::string_view(filebuf_.get(), got + 1) : std::string_view(filebuf_.get() + 1, got);
+    data_ = keep ? std::string_view(filebuf_.get(), got + 1)
+                 : std::string_view(filebuf_.get() + 1, got);
     datapos_ = keep ? 1 : 0;
   }
   return static_cast<unsigned char>(data_[datapos_++]);
@@ -240,7 +241,8 @@ void tminiparser::flushecho() {
   for (std::size_t at = 0; at < line.size(); at += echowidth) {
     const std::string_view piece = line.substr(at, echowidth);
     const bool more = at + echowidth < line.size();
-    q5rt::sstr entry = q5rt::concat(at == 0 ? std::string_view(" ") : std::string_view(&echocontinued, 1), piece);
+    q5rt::sstr entry =
+        q5rt::concat(at == 0 ? std::string_view(" ") : std::string_view(&echocontinued, 1), piece);
     if (more) entry.append_cut(echocontinued);
     echolist_->add(entry);
   }

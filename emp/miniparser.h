@@ -64,9 +64,7 @@ class tminiparser {
   void nextch();
   void skiptoeol() { pos_ = linelen_; }
   [[nodiscard]] char charfrombuf(std::int32_t position) const;
-  [[nodiscard]] bool isinputtoolong() const {
-    return kind_ == sourcekind::file && toolong_;
-  }
+  [[nodiscard]] bool isinputtoolong() const { return kind_ == sourcekind::file && toolong_; }
   void flushecho();
 
   bool skipbl();

@@ -28,9 +28,9 @@
 namespace zlmheapnew {
 
 inline constexpr std::int64_t unitbytes = 8;
-inline constexpr int maxunits = 32;                          // slots of 8 to 256 bytes
+inline constexpr int maxunits = 32;  // slots of 8 to 256 bytes
 inline constexpr std::int64_t maxslotbytes = maxunits * unitbytes;
-inline constexpr std::int64_t bigblockbytes = 524288;        // one work buffer
+inline constexpr std::int64_t bigblockbytes = 524288;  // one work buffer
 inline constexpr std::int32_t bigblockunits = 65536;
 inline constexpr double defaultlimit = 1e200;
 inline constexpr std::string_view heaplimittext = "Requested memory exceeds assigned HeapLimit";
@@ -62,7 +62,7 @@ class tbigblockmgr {
   // The last spare block, else a new counted one.
   [[nodiscard]] void* getbigblock();
   void releasebigblock(void* block);  // becomes a spare, stays counted
-  void xclear();                       // frees the spares and takes them off the count
+  void xclear();                      // frees the spares and takes them off the count
   [[nodiscard]] double memorylimitmb() const { return memorylimit / 1e6; }
   [[nodiscard]] double memoryusedmb() const { return memoryused / 1e6; }
   [[nodiscard]] q5rt::sstr getname() const { return name_; }
@@ -162,10 +162,10 @@ class theapmgr {
                       std::int64_t& onlist) const {
     getslotcnts(units, gets, frees, onlist);
   }
-  void getblockstats(std::int64_t& workbuffers, std::int64_t& largeblocks,
-                     std::int64_t& largebytes, std::int64_t& peaklargebytes) const;
-  void getotherstats(bool family64, std::int64_t& gets, std::int64_t& frees,
-                     std::int64_t& reallocs, std::int64_t& reallocnet) const;
+  void getblockstats(std::int64_t& workbuffers, std::int64_t& largeblocks, std::int64_t& largebytes,
+                     std::int64_t& peaklargebytes) const;
+  void getotherstats(bool family64, std::int64_t& gets, std::int64_t& frees, std::int64_t& reallocs,
+                     std::int64_t& reallocnet) const;
   [[nodiscard]] std::int64_t getfreeslotspace() const;
   [[nodiscard]] q5rt::sstr getname() const { return name_; }
   [[nodiscard]] tbigblockmgr& blockmgr() { return *bbm_; }

@@ -14,16 +14,16 @@ namespace charmaps {
 
 using chartable = std::array<bool, 256>;
 
-inline chartable capletter{};   // A-Z
-inline chartable lowletter{};   // a-z
-inline chartable letter{};      // A-Z, a-z
-inline chartable digit{};       // 0-9
-inline chartable alphanum{};    // letters and digits
-inline chartable identchar{};   // letters, digits and "_"
-inline chartable labelchar{};   // identifier characters, "+" and "-"
-inline chartable textquote{};   // the single and the double quote
-inline chartable setcomch{};    // kept empty
-inline chartable chareol{};     // kept empty
+inline chartable capletter{};  // A-Z
+inline chartable lowletter{};  // a-z
+inline chartable letter{};     // A-Z, a-z
+inline chartable digit{};      // 0-9
+inline chartable alphanum{};   // letters and digits
+inline chartable identchar{};  // letters, digits and "_"
+inline chartable labelchar{};  // identifier characters, "+" and "-"
+inline chartable textquote{};  // the single and the double quote
+inline chartable setcomch{};   // kept empty
+inline chartable chareol{};    // kept empty
 
 inline std::array<char, 256> mapchar{};
 

@@ -53,8 +53,7 @@ void kvbgetrevision(q5rt::sstr& text);
 void kvbgetshortauditline(q5rt::sstr& text);
 
 // Splits a banner line at fixed columns: name 1-16, release 18-29, rest from 31, each trimmed.
-void kvbauditfields(std::string_view line, q5rt::sstr& name, q5rt::sstr& release,
-                    q5rt::sstr& rest);
+void kvbauditfields(std::string_view line, q5rt::sstr& name, q5rt::sstr& release, q5rt::sstr& rest);
 
 // True for an argument of exactly five characters that reads "AUDIT" in capitals.
 [[nodiscard]] bool isauditarg(std::string_view arg);

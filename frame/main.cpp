@@ -32,7 +32,8 @@ namespace baron {
 
 // Interrupts received; the link does not stop for them and nothing reads the count.
 std::atomic<std::int32_t> ctrlpending{0};
-static_assert(std::atomic<std::int32_t>::is_always_lock_free, "the counter is used in a signal handler");
+static_assert(std::atomic<std::int32_t>::is_always_lock_free,
+              "the counter is used in a signal handler");
 
 void topctrlhandle(int /*signum*/) { ctrlpending.fetch_add(1, std::memory_order_relaxed); }
 

@@ -24,7 +24,8 @@ libhandle q5loadlibrary(std::string_view path, q5rt::sstr& msg) {
     return h;
   }
   const char* text = ::dlerror();
-  msg.assign_cut(text != nullptr ? std::string_view(text) : std::string_view("No message available"));
+  msg.assign_cut(text != nullptr ? std::string_view(text)
+                                 : std::string_view("No message available"));
   return nullptr;
 }
 
@@ -81,8 +82,8 @@ int xgetexecname(q5rt::sstr& name, q5rt::sstr& msg) {
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
   if (n <= 0) {
     const int err = errno;
-    msg = q5rt::concat("proc_pidpath(pid=", std::to_string(::getpid()), ") failed: ",
-                       q5rt::syserrortext(err));
+    msg = q5rt::concat("proc_pidpath(pid=", std::to_string(::getpid()),
+                       ") failed: ", q5rt::syserrortext(err));
     return 4;
   }
   return detail::storepath(std::string_view(buf, static_cast<std::size_t>(n)), name);
@@ -170,7 +171,7 @@ std::string searchpath(std::string_view word, std::string_view cwd, std::string_
     std::string_view dir = pathvar.substr(0, colon);
     pathvar.remove_prefix(colon == std::string_view::npos ? pathvar.size() : colon + 1);
     if (dir.empty()) continue;
-    std::string candidate = dir == "."            ? joined(cwd, word)
+    std::string candidate = dir == "."           ? joined(cwd, word)
                             : dir.front() == '/' ? joined(dir, word)
                                                  : joined(joined(cwd, dir), word);
     if (isexecutablefile(candidate)) return candidate;

@@ -132,4 +132,3 @@ const q5rt::shortstring<N>& q5libraryprefix(q5rt::shortstring<N>& result) {
 [[nodiscard]] int xgetlibname(q5rt::sstr& name, q5rt::sstr& msg);
 
 }  // namespace q5library
-

@@ -22,9 +22,9 @@ struct devicenames {
   std::string_view console;
 };
 constexpr std::array<devicenames, 3> devices = {{
-    {"nul", "con"},              // Windows style
-    {"/dev/null", "/dev/tty"},   // Unix style
-    {"", ""},                    // other
+    {"nul", "con"},             // Windows style
+    {"/dev/null", "/dev/tty"},  // Unix style
+    {"", ""},                   // other
 }};
 
 // Until the start-up runs, the build's file type with its devices and platform Missing.
@@ -59,7 +59,8 @@ namespace detail {
 platform classify(bool ok, std::string_view sysname, std::string_view machine) {
   if (!ok) return platform::missing;
   if (sysname == "Linux") return platform::linux86_64;
-  if (sysname == "Darwin") return machine == "arm64" ? platform::darwin_arm64 : platform::darwin_x64;
+  if (sysname == "Darwin")
+    return machine == "arm64" ? platform::darwin_arm64 : platform::darwin_x64;
   return platform::missing;
 }
 

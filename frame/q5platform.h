@@ -41,7 +41,7 @@ inline constexpr std::array<std::string_view, 6> osplatformtext = {
 
 // Shared-library file-name prefix and extension by platform code.
 inline constexpr std::array<std::string_view, 6> osdllprefix = {"", "", "lib", "lib", "lib", "lib"};
-inline constexpr std::array<std::string_view, 6> osdllextension = {".dll", ".dll",   ".so",
+inline constexpr std::array<std::string_view, 6> osdllextension = {".dll",   ".dll",   ".so",
                                                                    ".dylib", ".dylib", ".XXX"};
 
 [[nodiscard]] filetype osfiletype();

@@ -549,8 +549,7 @@ int q5getnumberofcores() {
 
 bool q5getcpuinfo(int& sockets, int& cores, int& logical, int& corespersocket,
                   int& threadspercore) {
-  return detail::cpuinfofrom(onlinecpus(), sockets, cores, logical, corespersocket,
-                             threadspercore);
+  return detail::cpuinfofrom(onlinecpus(), sockets, cores, logical, corespersocket, threadspercore);
 }
 
 bool q5getprocinfo(int& first, int& second) {

@@ -39,14 +39,14 @@ class texecarglist {
   [[nodiscard]] int count() const { return static_cast<int>(items_.size()); }
   [[nodiscard]] int capacity() const { return capacity_; }
 
-  int add(std::string_view s);                 // index of the new item
-  void insert(int i, std::string_view s);      // items i and later move up
-  void put(int i, std::string_view s);         // replaces item i
+  int add(std::string_view s);             // index of the new item
+  void insert(int i, std::string_view s);  // items i and later move up
+  void put(int i, std::string_view s);     // replaces item i
   [[nodiscard]] std::string_view get(int i) const;
   [[nodiscard]] std::string_view getlast() const;  // empty for an empty list
-  void delete_(int i);                         // removes item i
-  void freeitem(int i);                        // empties item i, keeps its place
-  void clear();                                // no items, capacity 0
+  void delete_(int i);                             // removes item i
+  void freeitem(int i);                            // empties item i, keeps its place
+  void clear();                                    // no items, capacity 0
   void grow();
   void setcapacity(int n);
 

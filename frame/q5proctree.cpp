@@ -142,7 +142,8 @@ int tree::cbwalkhelper(const node* n, int depth, walkcallback callback, void* us
   };
   if (!postorder) visit();
   int count = 1;
-  for (const node* c : n->children) count += cbwalkhelper(c, depth + 1, callback, userdata, postorder);
+  for (const node* c : n->children)
+    count += cbwalkhelper(c, depth + 1, callback, userdata, postorder);
   if (postorder) visit();
   return count;
 }

@@ -56,9 +56,9 @@ class tree {
 
   void insertnode(std::string_view comm, int pid, int ppid);  // first node of a number stays
   [[nodiscard]] node* findnodebypid(int pid) const;
-  [[nodiscard]] int countchildren(int pid) const;  // every descendant, 0 when absent
+  [[nodiscard]] int countchildren(int pid) const;       // every descendant, 0 when absent
   [[nodiscard]] static int counthelper(const node* n);  // subtree size, n included
-  int signalchildren(int pid, int signum) const;   // always 0
+  int signalchildren(int pid, int signum) const;        // always 0
   static void signalhelper(const node* n, int signum);
   [[nodiscard]] int cbwalk(int pid, walkcallback callback, void* userdata, bool postorder) const;
   static int cbwalkhelper(const node* n, int depth, walkcallback callback, void* userdata,

@@ -24,16 +24,15 @@ namespace detail {
 
 // The program's unit order: each unit follows the units it uses.
 constexpr std::array<std::string_view, 60> unit_order = {
-    "q5platform", "q5private",  "q5library",  "q5utils",    "q5process", "q5ieeefp",
-    "stdthread",  "zlmspecs",   "ctvnl",      "ctvproc",    "zlmgen",    "zlmlibname",
-    "zlmfuncs",   "pchutil",    "stattypes",  "strutilx",   "statlibobj", "statlib",
-    "zlmobj",     "clibtypes",  "xcompress",  "zlmstrm",    "charmaps",  "gfileopen",
-    "zlmglobx",   "zolmdirs",   "wyqdcdef",   "wyqdodef",   "zlmconf",   "ctvnew",
-    "libfuncs",   "mathshare",  "rand",       "mathnew",    "genextfunc", "vkdefs",
-    "vrkdcdef",   "dctmdcdef",  "scrvrk",     "gdutils",    "gcdata",    "gcload",
-    "dctmdodef",  "optdcdef",   "optdodef",   "optbaron",   "evalnew",   "zlmheapnew",
-    "miniparser", "empreader",  "empdata",    "optconvert", "hvnmdcdef", "hvnmdodef",
-    "eval",       "dagger",     "liutil",     "gcutil",     "gcbaron",   "kvbaudit"};
+    "q5platform", "q5private", "q5library",  "q5utils",   "q5process",  "q5ieeefp",   "stdthread",
+    "zlmspecs",   "ctvnl",     "ctvproc",    "zlmgen",    "zlmlibname", "zlmfuncs",   "pchutil",
+    "stattypes",  "strutilx",  "statlibobj", "statlib",   "zlmobj",     "clibtypes",  "xcompress",
+    "zlmstrm",    "charmaps",  "gfileopen",  "zlmglobx",  "zolmdirs",   "wyqdcdef",   "wyqdodef",
+    "zlmconf",    "ctvnew",    "libfuncs",   "mathshare", "rand",       "mathnew",    "genextfunc",
+    "vkdefs",     "vrkdcdef",  "dctmdcdef",  "scrvrk",    "gdutils",    "gcdata",     "gcload",
+    "dctmdodef",  "optdcdef",  "optdodef",   "optbaron",  "evalnew",    "zlmheapnew", "miniparser",
+    "empreader",  "empdata",   "optconvert", "hvnmdcdef", "hvnmdodef",  "eval",       "dagger",
+    "liutil",     "gcutil",    "gcbaron",    "kvbaudit"};
 
 struct unit_entry {
   const char* name;

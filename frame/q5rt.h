@@ -70,7 +70,9 @@ class shortstring {
   friend constexpr bool operator==(const shortstring& a, const shortstring& b) {
     return a.view() == b.view();
   }
-  friend constexpr bool operator==(const shortstring& a, std::string_view b) { return a.view() == b; }
+  friend constexpr bool operator==(const shortstring& a, std::string_view b) {
+    return a.view() == b;
+  }
 
  private:
   unsigned char len_ = 0;
@@ -147,9 +149,9 @@ class io_error : public exception {
   int code_;
 };
 
-#define Q5_ASSERT(cond, text)                                 \
-  do {                                                        \
-    if (!(cond)) throw ::q5rt::assertion_error(text);         \
+#define Q5_ASSERT(cond, text)                         \
+  do {                                                \
+    if (!(cond)) throw ::q5rt::assertion_error(text); \
   } while (0)
 
 // ---- units, halt and exit code ----

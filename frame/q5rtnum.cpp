@@ -18,9 +18,12 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 constexpr int digit_value(char c, int base) {
   int v = 99;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
   return v < base ? v : -1;
 }
 
@@ -80,7 +83,8 @@ std::int64_t decimal_magnitude(const char* p, const char* last) {
     for (; p != last; ++p) exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), saturated);
     if (negative) exponent = -exponent;
   }
-  const std::int64_t lead = digits_before_point > 0 ? digits_before_point - 1 : -zeros_after_point - 1;
+  const std::int64_t lead =
+      digits_before_point > 0 ? digits_before_point - 1 : -zeros_after_point - 1;
   return lead + exponent;
 }
 
@@ -221,8 +225,9 @@ void dig2exp(const decimal_digits& dd, int n, std::int32_t width, cut_writer& wr
   const int e = dd.point - 1;
   wr.put(e < 0 ? '-' : '+');
   const int a = std::abs(e);
-  const char exp4[4] = {static_cast<char>('0' + a / 1000 % 10), static_cast<char>('0' + a / 100 % 10),
-                        static_cast<char>('0' + a / 10 % 10), static_cast<char>('0' + a % 10)};
+  const char exp4[4] = {static_cast<char>('0' + a / 1000 % 10),
+                        static_cast<char>('0' + a / 100 % 10), static_cast<char>('0' + a / 10 % 10),
+                        static_cast<char>('0' + a % 10)};
   wr.put(std::string_view(exp4, 4));
 }
 
@@ -286,7 +291,8 @@ void Q5_Val_dd(std::string_view text, double& value, std::int32_t& code) {
 
 void Q5_Val_d(std::string_view text, double& value, std::int32_t& code) {
   std::string copy(text);
-  std::replace_if(copy.begin(), copy.end(), [](char c) { return c == 'D' || c == 'd'; }, 'Z');
+  std::replace_if(
+      copy.begin(), copy.end(), [](char c) { return c == 'D' || c == 'd'; }, 'Z');
   val_real<clib_rules>(copy, value, code);
 }
 
@@ -336,7 +342,8 @@ decimal_digits dtoaloc_sig(double x, int n) {
   }
   n = std::clamp(n, 1, 18);
   char buf[48];
-  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, n - 1);
+  const auto r =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, n - 1);
   // buf: d[.ddd]e(+|-)dd[d]
   dd.digits[0] = buf[0];
   const char* p = buf + 1;
@@ -436,7 +443,8 @@ std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap) {
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
   const std::string_view digits(buf, static_cast<std::size_t>(r.ptr - buf));
   // As "%<w>d": a negative width pads on the right.
-  const std::int64_t pad = std::abs(static_cast<std::int64_t>(w)) - static_cast<std::int64_t>(digits.size());
+  const std::int64_t pad =
+      std::abs(static_cast<std::int64_t>(w)) - static_cast<std::int64_t>(digits.size());
   cut_writer wr(out, cap);
   if (w >= 0) wr.repeat(' ', pad);
   wr.put(digits);

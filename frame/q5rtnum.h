@@ -84,7 +84,10 @@ inline bool white_byte(char c) { return white_table[static_cast<unsigned char>(c
 // void skip(std::size_t n)) is read without copying the token.
 template <class Source>
 [[nodiscard]] real_read read_real(Source& src) {
-  if constexpr (requires { src.rest(); src.skip(std::size_t{}); }) {
+  if constexpr (requires {
+                  src.rest();
+                  src.skip(std::size_t{});
+                }) {
     const std::string_view rest = src.rest();
     const char* const first = rest.data();
     const char* const last = first + rest.size();
@@ -124,7 +127,8 @@ template <class Source>
 template <class Source>
 [[nodiscard]] double Q5read_dd(Source& src) {
   const real_read r = read_real(src);
-  if (r.status == read_status::bad_format) throw io_error(ioerr_bad_numeric, invalid_numeric_format);
+  if (r.status == read_status::bad_format)
+    throw io_error(ioerr_bad_numeric, invalid_numeric_format);
   if (r.status == read_status::end_of_file) throw io_error(ioerr_read_past_eof, read_past_end);
   return r.value;
 }
@@ -135,8 +139,9 @@ class string_source {
   explicit string_source(std::string_view data) : data_(data) {}
   // The buffer must outlive the source: no temporary strings.
   template <class S>
-    requires(!std::is_lvalue_reference_v<S> && std::is_same_v<std::remove_cvref_t<S>, std::string>)
-  explicit string_source(S&&) = delete;
+  requires(!std::is_lvalue_reference_v<S> &&
+           std::is_same_v<std::remove_cvref_t<S>, std::string>) explicit string_source(S&&) =
+      delete;
   int peek() const { return pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_]) : -1; }
   void advance() { ++pos_; }
   std::string_view rest() const { return data_.substr(pos_); }
@@ -177,7 +182,8 @@ struct decimal_digits {
 // text is cut to the capacity.
 
 [[nodiscard]] std::size_t str_dd1(double x, std::int32_t w, char* out, std::size_t cap);
-[[nodiscard]] std::size_t str_dd2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_dd2(double x, std::int32_t w, std::int32_t d, char* out,
+                                  std::size_t cap);
 [[nodiscard]] std::size_t str_i1(std::int32_t v, std::int32_t w, char* out, std::size_t cap);
 
 // Default real text: 23 characters, sign or blank, d.dddddddddddddd, "E", exponent sign
@@ -213,7 +219,8 @@ void Q5_Str_i1(std::int32_t v, std::int32_t w, shortstring<Cap>& dest) {
 // "%w.df" (d < 0 as the second, "%w.dE" above 1E37). Each cut to the capacity.
 [[nodiscard]] std::size_t str_d0(double x, char* out, std::size_t cap);
 [[nodiscard]] std::size_t str_d1(double x, std::int32_t w, char* out, std::size_t cap);
-[[nodiscard]] std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out, std::size_t cap);
+[[nodiscard]] std::size_t str_d2(double x, std::int32_t w, std::int32_t d, char* out,
+                                 std::size_t cap);
 
 template <std::size_t Cap>
 void Q5_Str_d0(double x, shortstring<Cap>& dest) {

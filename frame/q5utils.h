@@ -85,8 +85,8 @@ inline constexpr filehandle nilhandle = -1;
 // Size: -1 first; 9 for a handle that is not positive.
 [[nodiscard]] int q5filegetsize(filehandle handle, std::int64_t& size);
 // Origin 0 start, 1 current, 2 end (above: 22); 9 for a handle that is not positive.
-[[nodiscard]] int q5filesetpointer(filehandle handle, std::int64_t offset,
-                                   std::int64_t& position, std::uint32_t origin);
+[[nodiscard]] int q5filesetpointer(filehandle handle, std::int64_t offset, std::int64_t& position,
+                                   std::uint32_t origin);
 [[nodiscard]] int q5filegetpointer(filehandle handle, std::int64_t& position);
 // A generic non-zero I/O result: 5.
 [[nodiscard]] constexpr int q5someioresult() { return 5; }
@@ -145,8 +145,8 @@ namespace detail {
 // True when value's first entry (up to sep or the end) is dir.
 [[nodiscard]] bool firstentryis(std::string_view value, std::string_view dir, char sep);
 // Resident and virtual size from the text of /proc/<pid>/statm.
-[[nodiscard]] bool parsestatm(std::string_view text, std::int64_t pagesize,
-                              std::int64_t& resident, std::int64_t& virtualsize);
+[[nodiscard]] bool parsestatm(std::string_view text, std::int64_t pagesize, std::int64_t& resident,
+                              std::int64_t& virtualsize);
 
 }  // namespace detail
 
@@ -170,8 +170,8 @@ void getdigits(q5rt::sstr& digits, std::int64_t n);
 // Correctly rounded digits (ties to even); false for a mode outside 0..5 and for an
 // infinite or NaN x. Zero gives "0", position 1; a value that rounds to nothing in modes 3
 // and 5 gives no digits and position -count.
-[[nodiscard]] bool q5getdecdigits(double x, int mode, int count, q5rt::sstr& digits,
-                                  int& position, bool& negative);
+[[nodiscard]] bool q5getdecdigits(double x, int mode, int count, q5rt::sstr& digits, int& position,
+                                  bool& negative);
 // The same contract by scaling with powers of ten in floating point (halves away from zero).
 [[nodiscard]] bool scaledgetdecdigits(double x, int mode, int count, q5rt::sstr& digits,
                                       int& position, bool& negative);
@@ -216,8 +216,8 @@ using standardlocationlist = std::array<q5rt::sstr, maxstandardlocations>;
 // The writable location first (when there is one), then the system-wide ones; the result
 // is the writable location's. errors counts the entries left out (too long, beyond 8) plus
 // one for a variable longer than 1023 characters and one for a missing executable path.
-[[nodiscard]] bool q5standardlocations(std::uint8_t kind, std::string_view application,
-                                       int& count, standardlocationlist& list, int& errors);
+[[nodiscard]] bool q5standardlocations(std::uint8_t kind, std::string_view application, int& count,
+                                       standardlocationlist& list, int& errors);
 
 namespace detail {
 

@@ -33,7 +33,9 @@ constexpr int maxcount = 1100;
 // The big steps of the scaling: 10^256, 10^128, 10^64, 10^32, 10^16.
 constexpr std::array<int, 5> bigsteps = {256, 128, 64, 32, 16};
 
-double pow10(int k) { return k < static_cast<int>(pow10table.size()) ? pow10table[k] : std::pow(10.0, k); }
+double pow10(int k) {
+  return k < static_cast<int>(pow10table.size()) ? pow10table[k] : std::pow(10.0, k);
+}
 
 void striptrailingzeros(std::string& d) {
   while (!d.empty() && d.back() == '0') d.pop_back();
@@ -223,14 +225,22 @@ bool q5getdecdigits(double x, int mode, int count, q5rt::sstr& digits, int& posi
   const int shortestfraction = static_cast<int>(shortest.digits.size()) - shortest.point;
   switch (mode) {
     case 0:
-    case 1: store(shortest, digits, position); break;
-    case 2: store(significant(), digits, position); break;
-    case 3: store(fixed(), digits, position); break;
+    case 1:
+      store(shortest, digits, position);
+      break;
+    case 2:
+      store(significant(), digits, position);
+      break;
+    case 3:
+      store(fixed(), digits, position);
+      break;
     case 4:
       store(static_cast<int>(shortest.digits.size()) <= n ? shortest : significant(), digits,
             position);
       break;
-    default: store(shortestfraction <= count ? shortest : fixed(), digits, position); break;
+    default:
+      store(shortestfraction <= count ? shortest : fixed(), digits, position);
+      break;
   }
   return true;
 }

@@ -135,22 +135,29 @@ bool q5writablelocation(const locationplatform& platform, std::uint8_t kind,
   if (kind == loc_documents) return homeplus(platform, "/Documents", "", path);
   if (platform.macos) {
     switch (kind) {
-      case loc_config: return homeplus(platform, "/Library/Preferences", "", path);
-      case loc_appconfig: return homeplus(platform, "/Library/Preferences", sfx, path);
+      case loc_config:
+        return homeplus(platform, "/Library/Preferences", "", path);
+      case loc_appconfig:
+        return homeplus(platform, "/Library/Preferences", sfx, path);
       case loc_appdata:
       case loc_appdatalocal:
-      case loc_appdatashared: return homeplus(platform, "/Library/Application Support", sfx, path);
-      default: return false;
+      case loc_appdatashared:
+        return homeplus(platform, "/Library/Application Support", sfx, path);
+      default:
+        return false;
     }
   }
   switch (kind) {
-    case loc_config: return xdgorhome(platform, "XDG_CONFIG_HOME", "/.config", "", path);
-    case loc_appconfig: return xdgorhome(platform, "XDG_CONFIG_HOME", "/.config", sfx, path);
+    case loc_config:
+      return xdgorhome(platform, "XDG_CONFIG_HOME", "/.config", "", path);
+    case loc_appconfig:
+      return xdgorhome(platform, "XDG_CONFIG_HOME", "/.config", sfx, path);
     case loc_appdata:
     case loc_appdatalocal:
     case loc_appdatashared:
       return xdgorhome(platform, "XDG_DATA_HOME", "/.local/share", sfx, path);
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -168,11 +175,10 @@ bool q5standardlocations(const locationplatform& platform, std::uint8_t kind,
   if (platform.macos) {
     if (data) addmacosdata(platform, sfx, adder);
   } else if (kind == loc_config || kind == loc_appconfig) {
-    addsearchpath(platform, "XDG_CONFIG_DIRS", kind == loc_config ? "" : sfx, false,
-                  {"/etc/xdg"}, adder);
-  } else if (data) {
-    addsearchpath(platform, "XDG_DATA_DIRS", sfx, true, {"/usr/local/share", "/usr/share"},
+    addsearchpath(platform, "XDG_CONFIG_DIRS", kind == loc_config ? "" : sfx, false, {"/etc/xdg"},
                   adder);
+  } else if (data) {
+    addsearchpath(platform, "XDG_DATA_DIRS", sfx, true, {"/usr/local/share", "/usr/share"}, adder);
   }
   return writable;
 }

@@ -41,7 +41,9 @@ void statussetfilename(std::string_view name) { st().statussetfilename(name); }
 bool statusfileopen(std::uint8_t mode, q5rt::sstr& msg) { return st().statusfileopen(mode, msg); }
 void statusclose() { st().statusclose(); }
 bool statusdummy(q5rt::sstr& msg) { return st().statusdummy(msg); }
-bool statusappend(std::string_view source, q5rt::sstr& msg) { return st().statusappend(source, msg); }
+bool statusappend(std::string_view source, q5rt::sstr& msg) {
+  return st().statusappend(source, msg);
+}
 void gcstat(std::string_view text) { st().statuswriteln(text); }
 void gcstatpchar(const char* text) { st().statuswrite(text); }
 void gcstatwriteplain(std::string_view text) { st().statuswriteplain(text); }
@@ -77,7 +79,9 @@ bool statusprocessnext(std::uint8_t& kind, q5rt::sstr& text, q5rt::sstr& text2,
 }
 void statussetrowcol(std::int32_t rows, std::int32_t cols) { st().statussetrowcol(rows, cols); }
 void statuserrorfirst() { st().statuserrorfirst(); }
-bool statuserrornext(std::int32_t& row, std::int32_t& col) { return st().statuserrornext(row, col); }
+bool statuserrornext(std::int32_t& row, std::int32_t& col) {
+  return st().statuserrornext(row, col);
+}
 bool statuserrornextequ(std::int32_t& row) { return st().statuserrornextequ(row); }
 bool statuserrornextvar(std::int32_t& col) { return st().statuserrornextvar(col); }
 bool statuserrornextjac(std::int32_t& row, std::int32_t& col) {

@@ -152,7 +152,7 @@ class tzlmstatusstream {
     std::int32_t count;
     std::size_t msg;  // index into messages_
   };
-  using errorkey = std::pair<std::int32_t, std::int32_t>;  // row, column
+  using errorkey = std::pair<std::int32_t, std::int32_t>;    // row, column
   using errormap = std::map<errorkey, std::vector<msgref>>;  // references oldest first
 
   // Writes one line or piece to the callback or the file, then flushes; throws on failure.
@@ -162,7 +162,7 @@ class tzlmstatusstream {
   // Runs a writer; a failure becomes "*** StatLib." + what on standard output.
   template <typename Fn>
   void guarded(std::string_view what, Fn&& fn);
-  [[nodiscard]] bool openforwriting(q5rt::sstr& msg);  // creates or empties the file
+  [[nodiscard]] bool openforwriting(q5rt::sstr& msg);              // creates or empties the file
   [[nodiscard]] bool appendorwrite(bool append, q5rt::sstr& msg);  // append, else write
 
   void pushpending(std::string_view text);

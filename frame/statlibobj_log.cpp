@@ -27,7 +27,9 @@ memoryquery currentmemoryquery = &q5utils::q5getmemoryinfo;
 
 }  // namespace
 
-void setmemoryquery(memoryquery query) { currentmemoryquery = query ? query : &q5utils::q5getmemoryinfo; }
+void setmemoryquery(memoryquery query) {
+  currentmemoryquery = query ? query : &q5utils::q5getmemoryinfo;
+}
 
 tzlmlogstream::tzlmlogstream(q5rt::sstr& msg) {
   msg = q5rt::sstr::cut("TZLMLogStream Create failed");
@@ -391,8 +393,7 @@ void tzlmlogstream::logfilename(std::string_view name, std::int32_t depth) {
   curfilename_ = q5rt::sstr::cut(name);
   curshortname_ = strutilx::extractfilenameex(name);
   depth_ = depth;
-  const bool endline =
-      (depth < olddepth || lineendpending_) ? tracelevel_ > 0 : tracelevel_ > 2;
+  const bool endline = (depth < olddepth || lineendpending_) ? tracelevel_ > 0 : tracelevel_ > 2;
   if (!endline) {
     if (depth < olddepth || lineendpending_) {
       errorcnt_ = 0;

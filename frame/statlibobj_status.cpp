@@ -291,16 +291,14 @@ void tzlmstatusstream::statuscopyline(std::string_view text) {
 
 void tzlmstatusstream::statusequationname(std::string_view name, std::int32_t index,
                                           std::string_view text) {
-  guarded(q5rt::concat("StatusEquationName ", name), [&] {
-    control('E', q5rt::concat(" \"", name, "\" ", num(index), " \"", text, "\""));
-  });
+  guarded(q5rt::concat("StatusEquationName ", name),
+          [&] { control('E', q5rt::concat(" \"", name, "\" ", num(index), " \"", text, "\"")); });
 }
 
 void tzlmstatusstream::statusvariablename(std::string_view name, std::int32_t index,
                                           std::string_view text) {
-  guarded(q5rt::concat("StatusVariableName ", name), [&] {
-    control('V', q5rt::concat(" \"", name, "\" ", num(index), " \"", text, "\""));
-  });
+  guarded(q5rt::concat("StatusVariableName ", name),
+          [&] { control('V', q5rt::concat(" \"", name, "\" ", num(index), " \"", text, "\"")); });
 }
 
 void tzlmstatusstream::statuslstanchor(std::string_view text) {
@@ -308,9 +306,8 @@ void tzlmstatusstream::statuslstanchor(std::string_view text) {
 }
 
 void tzlmstatusstream::statusterminationrequestfromsolver() {
-  guarded("StatusTerminationRequestfromSolver", [&] {
-    control(terminationword.front(), terminationword.substr(1));
-  });
+  guarded("StatusTerminationRequestfromSolver",
+          [&] { control(terminationword.front(), terminationword.substr(1)); });
 }
 
 // ---- reading ----
@@ -398,7 +395,8 @@ std::optional<bool> tzlmstatusstream::processcontrol(const q5rt::sstr& line, std
       const bool isrow = l[1] == '5';
       if (n < 1 || n > (isrow ? rowlimit_ : collimit_))
         return outofrange(isrow ? "Equ out of range:" : "Var out of range:");
-      solvererroradd(isrow ? n : 0, isrow ? 0 : n, q5rt::trim(from(l, static_cast<std::size_t>(pos))));
+      solvererroradd(isrow ? n : 0, isrow ? 0 : n,
+                     q5rt::trim(from(l, static_cast<std::size_t>(pos))));
       return std::nullopt;
     }
     case '7': {
@@ -555,8 +553,8 @@ std::size_t tzlmstatusstream::solvererrormessage(std::string_view text) {
 void tzlmstatusstream::solvererroradd(std::int32_t row, std::int32_t col, std::string_view text) {
   const std::size_t msg = solvererrormessage(text);
   auto& refs = errors_[{row, col}];
-  const auto same = std::find_if(refs.begin(), refs.end(),
-                                 [msg](const msgref& r) { return r.msg == msg; });
+  const auto same =
+      std::find_if(refs.begin(), refs.end(), [msg](const msgref& r) { return r.msg == msg; });
   if (same != refs.end())
     ++same->count;
   else

@@ -28,8 +28,7 @@ void tstdmutex::unlock() { (void)::pthread_mutex_unlock(mutex_.get()); }
 namespace detail {
 
 q5rt::sstr lockfailuremessage(int err) {
-  return q5rt::concat("Caught system error locking mutex: ",
-                      std::system_category().message(err));
+  return q5rt::concat("Caught system error locking mutex: ", std::system_category().message(err));
 }
 
 }  // namespace detail

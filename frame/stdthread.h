@@ -29,9 +29,9 @@ class tstdmutex {
   tstdmutex(const tstdmutex&) = delete;
   tstdmutex& operator=(const tstdmutex&) = delete;
 
-  void lock();                    // blocks until held; throws estdmutex on failure
-  [[nodiscard]] bool trylock();   // true when taken; false when held or on any error
-  void unlock();                  // the system's answer is dropped
+  void lock();                   // blocks until held; throws estdmutex on failure
+  [[nodiscard]] bool trylock();  // true when taken; false when held or on any error
+  void unlock();                 // the system's answer is dropped
 
  private:
   std::unique_ptr<pthread_mutex_t> mutex_;

@@ -125,7 +125,7 @@ pstring newstring(std::string_view s) {
 void disposestring(pstring p) {
   if (p == nullptr) return;
   auto* block = reinterpret_cast<unsigned char*>(p);
-  ::operator delete(block, std::size_t{block[0]} + 1);
+  ::operator delete (block, std::size_t{block[0]} + 1);
 }
 
 std::string_view getview(const heapblock* p) {
@@ -291,9 +291,7 @@ int padmodlength(std::string_view s, int n) {
   return (len + n - 1) / n * n;
 }
 
-q5rt::sstr padrightmod(std::string_view s, int n) {
-  return padright(s, padmodlength(s, n));
-}
+q5rt::sstr padrightmod(std::string_view s, int n) { return padright(s, padmodlength(s, n)); }
 
 q5rt::sstr extracttoken(std::string_view s, int& pos) {
   q5rt::sstr token;
@@ -306,8 +304,8 @@ q5rt::sstr extracttoken(std::string_view s, int& pos) {
   if (at(pos) == '\'' || at(pos) == '"') delim = at(pos++);
   const int start = pos;
   while (pos <= len && at(pos) != delim) ++pos;
-  token.assign_cut(s.substr(static_cast<std::size_t>(start) - 1,
-                            static_cast<std::size_t>(pos - start)));
+  token.assign_cut(
+      s.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(pos - start)));
   if (pos <= len) ++pos;  // past the closing delimiter
   return token;
 }

@@ -218,7 +218,8 @@ bool strasdoubleex(std::string_view s, double& value) {
     return true;
   }
   std::string text(s);
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == 'D' || c == 'd'; }, 'E');
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == 'D' || c == 'd'; }, 'E');
   std::int32_t code = 0;
   q5rt::Q5_Val_dd(text, value, code);
   return code == 0 && std::isfinite(value);

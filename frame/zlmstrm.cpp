@@ -20,24 +20,19 @@ void txstream::writestring(std::string_view s) {
   const q5rt::sstr text = q5rt::sstr::cut(s);
   const auto length = static_cast<std::uint8_t>(text.size());
   writebyte(length);
-  if (length > 0)
-    write(text.data(), length);
+  if (length > 0) write(text.data(), length);
 }
 
 q5rt::sstr txstream::readfullstring() {
   q5rt::sstr s;
   std::uint8_t length = 0;
-  if (read(&length, 1) != 1)
-    return s;
-  if (length > 0)
-    read(s.data(), length);
+  if (read(&length, 1) != 1) return s;
+  if (length > 0) read(s.data(), length);
   s.set_length(length);
   return s;
 }
 
-void txstream::writepstring(const strutilx::heapblock *p) {
-  writestring(strutilx::getview(p));
-}
+void txstream::writepstring(const strutilx::heapblock *p) { writestring(strutilx::getview(p)); }
 
 void txstream::readpstring(strutilx::pstring &p) {
   strutilx::disposestring(p);
@@ -48,8 +43,7 @@ void txstream::readpstring(strutilx::pstring &p) {
 
 void txstream::writepchar(const void *buffer, std::int32_t length) {
   writeraw(length);
-  if (length > 0)
-    write(buffer, static_cast<std::uint32_t>(length));
+  if (length > 0) write(buffer, static_cast<std::uint32_t>(length));
 }
 
 std::int32_t txstream::readpchar(std::string &data) {
@@ -65,8 +59,7 @@ std::int32_t txstream::readpchar(std::string &data) {
     data.resize(had + want);
     const std::uint32_t got = read(data.data() + had, want);
     data.resize(had + got);
-    if (got < want)
-      break;
+    if (got < want) break;
     left -= got;
   }
   return length;
@@ -75,10 +68,9 @@ std::int32_t txstream::readpchar(std::string &data) {
 void txstream::parcheck(rwtype tag) {
   const std::uint8_t got = readbyte();
   const auto expected = static_cast<std::uint8_t>(tag);
-  if (got == expected)
-    return;
-  q5rt::sstr msg = q5rt::concat(
-      "Stream check failed: Expected = ", rwtypetext[expected], " Read = ");
+  if (got == expected) return;
+  q5rt::sstr msg =
+      q5rt::concat("Stream check failed: Expected = ", rwtypetext[expected], " Read = ");
   if (got < rwtypetext.size()) {
     msg.append_cut(rwtypetext[got]);
   } else {
@@ -95,18 +87,18 @@ namespace {
 // The handle mode for a stream mode; false for a mode the stream does not know.
 bool handlemode(std::uint16_t mode, std::uint8_t &handle) {
   switch (mode) {
-  case mode_read:
-    handle = 0;
-    return true;
-  case mode_write:
-  case mode_create:
-    handle = 1;
-    return true;
-  case mode_readwrite:
-    handle = 2;
-    return true;
-  default:
-    return false;
+    case mode_read:
+      handle = 0;
+      return true;
+    case mode_write:
+    case mode_create:
+      handle = 1;
+      return true;
+    case mode_readwrite:
+      handle = 2;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -114,7 +106,7 @@ q5rt::sstr createtext(std::uint16_t mode) {
   return q5rt::concat("TXFileStream.Create = ", strutilx::inttostrw(mode, 0));
 }
 
-} // namespace
+}  // namespace
 
 txfilestream::txfilestream(std::string_view filename, std::uint16_t mode)
     : filename_(q5rt::sstr::cut(filename)) {
@@ -127,16 +119,14 @@ txfilestream::txfilestream(std::string_view filename, std::uint16_t mode)
 txfilestream::~txfilestream() { close(); }
 
 void txfilestream::close() {
-  if (!opened_)
-    return;
+  if (!opened_) return;
   opened_ = false;
   setlastioresult(q5utils::q5fileclose(handle_));
   handle_ = q5utils::nilhandle;
 }
 
 void txfilestream::setlastioresult(int value) {
-  if (lastioresult_ == 0)
-    lastioresult_ = value;
+  if (lastioresult_ == 0) lastioresult_ = value;
 }
 
 int txfilestream::getlastioresult() {
@@ -172,4 +162,4 @@ std::int64_t txfilestream::getsize() {
   return rc == 0 ? size : -1;
 }
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

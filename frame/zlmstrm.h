@@ -50,12 +50,11 @@ enum class rwtype : std::uint8_t {
 
 // The tags' names, for the check's message.
 inline constexpr std::array<std::string_view, 10> rwtypetext = {
-    "Byte",  "Bool",   "Char",   "Word",  "Integer",
-    "Int64", "Double", "String", "PChar", "PString"};
+    "Byte", "Bool", "Char", "Word", "Integer", "Int64", "Double", "String", "PChar", "PString"};
 
 // The root stream: typed operations over read and write.
 class txstream {
-public:
+ public:
   txstream() = default;
   txstream(const txstream &) = delete;
   txstream &operator=(const txstream &) = delete;
@@ -90,7 +89,8 @@ public:
   void writestring(std::string_view s);
   // Reads a short string into the destination, cut to its capacity; all stored
   // characters are consumed. The empty text when the length byte is missing.
-  template <std::size_t Cap> void readstring(q5rt::shortstring<Cap> &s) {
+  template <std::size_t Cap>
+  void readstring(q5rt::shortstring<Cap> &s) {
     const q5rt::sstr full = readfullstring();
     s.assign_cut(full.view());
   }
@@ -114,34 +114,35 @@ public:
   void parwrite(rwtype tag) { writebyte(static_cast<std::uint8_t>(tag)); }
   void parcheck(rwtype tag);
 
-protected:
+ protected:
   // Reads sizeof(T) bytes into a zeroed value, in the machine's byte order.
-  template <typename T> [[nodiscard]] T readraw() {
+  template <typename T>
+  [[nodiscard]] T readraw() {
     T value{};
     read(&value, sizeof value);
     return value;
   }
-  template <typename T> void writeraw(const T &value) {
+  template <typename T>
+  void writeraw(const T &value) {
     write(&value, sizeof value);
   }
 
-private:
+ private:
   [[nodiscard]] q5rt::sstr readfullstring();
 };
 
 // File modes of the stream constructor.
-inline constexpr std::uint16_t mode_read = 0;  // an existing file
-inline constexpr std::uint16_t mode_write = 1; // create or truncate
-inline constexpr std::uint16_t mode_readwrite =
-    2; // read and write, creating a missing file
-inline constexpr std::uint16_t mode_create = 65535; // as mode_write
+inline constexpr std::uint16_t mode_read = 0;        // an existing file
+inline constexpr std::uint16_t mode_write = 1;       // create or truncate
+inline constexpr std::uint16_t mode_readwrite = 2;   // read and write, creating a missing file
+inline constexpr std::uint16_t mode_create = 65535;  // as mode_write
 
 // The unbuffered stream on a file handle. It counts its own position and keeps
 // the first I/O error until getlastioresult fetches it. A stream whose open
 // failed is only asked for its last I/O result; its reads and writes transfer
 // nothing.
 class txfilestream : public txstream {
-public:
+ public:
   // Any mode but the four above raises "TXFileStream.Create = <mode>".
   txfilestream(std::string_view filename, std::uint16_t mode);
   ~txfilestream() override;
@@ -162,13 +163,13 @@ public:
   [[nodiscard]] const q5rt::sstr &filename() const { return filename_; }
   [[nodiscard]] bool opened() const { return opened_; }
 
-protected:
+ protected:
   q5utils::filehandle handle_ = q5utils::nilhandle;
   bool opened_ = false;
   std::int64_t position_ = 0;
-  q5rt::sstr password_; // no scrambling is built: always empty
+  q5rt::sstr password_;  // no scrambling is built: always empty
   q5rt::sstr filename_;
   int lastioresult_ = 0;
 };
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

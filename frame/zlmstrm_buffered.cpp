@@ -2,11 +2,11 @@
 #include "frame/zlmstrm_buffered.h"
 
 #include <algorithm>
-#include <string>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <string>
 
 #include "bindings/xcompress.h"
 #include "instance/zlmspecs.h"
@@ -23,17 +23,15 @@ constexpr std::uint32_t blockheader = 3;
 // Path of the zlib library for a directory: the directory with a trailing "/", then the
 // base name.
 std::string zlibpath(std::string_view dir) {
-  if (dir.empty())
-    return std::string(xcompress::zlibbasename);
+  if (dir.empty()) return std::string(xcompress::zlibbasename);
   return std::string(dir) + "/" + std::string(xcompress::zlibbasename);
 }
 
-} // namespace
+}  // namespace
 
 // ---- tbufferedfilestream ----
 
-tbufferedfilestream::tbufferedfilestream(std::string_view filename,
-                                         std::uint16_t mode,
+tbufferedfilestream::tbufferedfilestream(std::string_view filename, std::uint16_t mode,
                                          std::string_view zlibdir)
     : txfilestream(filename, mode) {
   setloadpath(zlibdir);
@@ -53,27 +51,23 @@ q5rt::sstr tbufferedfilestream::getloadpath() const {
 }
 
 void tbufferedfilestream::setloadpath(std::string_view dir) {
-  while (dir.size() > 1 && dir.back() == '/')
-    dir.remove_suffix(1);
+  while (dir.size() > 1 && dir.back() == '/') dir.remove_suffix(1);
   loadpath_.assign_cut(dir);
 }
 
 bool tbufferedfilestream::flush() {
-  if (pending_ == 0)
-    return true;
+  if (pending_ == 0) return true;
   bool ok = false;
   std::uint8_t *const block = compressed_.get();
   if (compression_) {
     std::uint64_t packed = compressedsize;
-    const bool shorter =
-        zlibloaded_ &&
-        xcompress::compress(block + blockheader, packed, data_.get(), pending_) ==
-            xcompress::z_ok &&
-        packed < pending_;
+    const bool shorter = zlibloaded_ &&
+                         xcompress::compress(block + blockheader, packed, data_.get(), pending_) ==
+                             xcompress::z_ok &&
+                         packed < pending_;
     // A block that does not get shorter (or without zlib) is stored as it is.
     const std::uint32_t length = shorter ? static_cast<std::uint32_t>(packed) : pending_;
-    if (!shorter)
-      std::memcpy(block + blockheader, data_.get(), pending_);
+    if (!shorter) std::memcpy(block + blockheader, data_.get(), pending_);
     block[0] = shorter ? 1 : 0;
     block[1] = static_cast<std::uint8_t>(length >> 8);
     block[2] = static_cast<std::uint8_t>(length & 0xFF);
@@ -89,8 +83,7 @@ bool tbufferedfilestream::flush() {
 bool tbufferedfilestream::fillblock() {
   std::uint8_t *const block = compressed_.get();
   emptyblock_ = false;
-  if (rawread(block, blockheader) < blockheader)
-    return false; // the end of the data
+  if (rawread(block, blockheader) < blockheader) return false;  // the end of the data
   const std::uint32_t length = (std::uint32_t{block[1]} << 8) | block[2];
   const bool packed = block[0] != 0;
   if (length > (packed ? compressedsize : buffersize)) {
@@ -104,9 +97,8 @@ bool tbufferedfilestream::fillblock() {
   }
   const std::uint32_t got = rawread(block + blockheader, length);
   std::uint64_t unpacked = buffersize;
-  if (got < length ||
-      xcompress::uncompress(data_.get(), unpacked, block + blockheader, length) !=
-          xcompress::z_ok) {
+  if (got < length || xcompress::uncompress(data_.get(), unpacked, block + blockheader, length) !=
+                          xcompress::z_ok) {
     corrupt_ = true;
     return false;
   }
@@ -131,8 +123,7 @@ bool tbufferedfilestream::fill() {
   }
   // An empty block, stored or compressed, holds nothing: the data goes on with the next one.
   bool got = fillblock();
-  while (!got && !corrupt_ && emptyblock_)
-    got = fillblock();
+  while (!got && !corrupt_ && emptyblock_) got = fillblock();
   if (corrupt_) {
     emptyreadbuffer();
     setlastioresult(ioresult_corrupt);
@@ -141,8 +132,7 @@ bool tbufferedfilestream::fill() {
 }
 
 std::uint32_t tbufferedfilestream::read(void *buffer, std::uint32_t count) {
-  if (pending_ > 0)
-    (void)flush();
+  if (pending_ > 0) (void)flush();
   return detail::readthrough(buffer, count, data_.get(), readposition_, bytesinbuffer_,
                              [this] { return fill(); });
 }
@@ -156,8 +146,7 @@ std::uint32_t tbufferedfilestream::write(const void *buffer, std::uint32_t count
   const auto *in = static_cast<const std::uint8_t *>(buffer);
   std::uint32_t done = 0;
   while (done < count) {
-    if (pending_ == buffersize && !flush())
-      break;
+    if (pending_ == buffersize && !flush()) break;
     const std::uint32_t n = std::min(count - done, buffersize - pending_);
     std::memcpy(data_.get() + pending_, in + done, n);
     pending_ += n;
@@ -168,8 +157,7 @@ std::uint32_t tbufferedfilestream::write(const void *buffer, std::uint32_t count
 
 std::int64_t tbufferedfilestream::getposition() {
   if (pending_ > 0) {
-    if (!compression_)
-      return position_ + pending_;
+    if (!compression_) return position_ + pending_;
     (void)flush();
     return position_;
   }
@@ -178,8 +166,7 @@ std::int64_t tbufferedfilestream::getposition() {
 
 void tbufferedfilestream::setposition(std::int64_t p) {
   if (pending_ > 0) {
-    if (!compression_ && p == position_ + pending_)
-      return;
+    if (!compression_ && p == position_ + pending_) return;
     (void)flush();
   } else if (!compression_ && bytesinbuffer_ > 0) {
     const std::int64_t first = position_ - bytesinbuffer_;
@@ -199,23 +186,19 @@ std::int64_t tbufferedfilestream::getsize() {
 }
 
 void tbufferedfilestream::setcompression(bool on) {
-  if (!on && !compression_)
-    return;
+  if (!on && !compression_) return;
   (void)flush();
-  if (on != compression_)
-    emptyreadbuffer();
+  if (on != compression_) emptyreadbuffer();
   compression_ = on;
 }
 
 bool tbufferedfilestream::iseof() {
-  if (readposition_ < bytesinbuffer_)
-    return false;
+  if (readposition_ < bytesinbuffer_) return false;
   return getposition() >= getsize();
 }
 
 std::uint8_t tbufferedfilestream::readcharacter() {
-  if (readposition_ < bytesinbuffer_)
-    return data_[readposition_++];
+  if (readposition_ < bytesinbuffer_) return data_[readposition_++];
   std::uint8_t c = 0;
   return read(&c, 1) == 1 ? c : endofdata;
 }
@@ -228,19 +211,19 @@ constexpr std::uint16_t wordtest = 0x1234;
 constexpr std::int32_t integertest = 0x12345678;
 constexpr double doubletest = std::numbers::pi;
 
-template <typename T> T byteswapped(T value) {
+template <typename T>
+T byteswapped(T value) {
   auto bytes = std::bit_cast<std::array<std::uint8_t, sizeof(T)>>(value);
   std::reverse(bytes.begin(), bytes.end());
   return std::bit_cast<T>(bytes);
 }
 
-} // namespace
+}  // namespace
 
 tmibufferedstream::tmibufferedstream(std::string_view filename, std::uint16_t mode,
                                      std::string_view zlibdir)
     : tbufferedfilestream(filename, mode, zlibdir) {
-  if (lastioresult_ != 0)
-    return;
+  if (lastioresult_ != 0) return;
   if (mode == mode_create)
     writeheader();
   else
@@ -265,10 +248,8 @@ std::uint8_t tmibufferedstream::readheaderpart(T expected, std::uint8_t &size) {
     return order_badsize;
   }
   const T value = readraw<T>();
-  if (value == expected)
-    return order_native;
-  if (value == byteswapped(expected))
-    return order_swapped;
+  if (value == expected) return order_native;
+  if (value == byteswapped(expected)) return order_swapped;
   return order_unknownvalue;
 }
 
@@ -326,8 +307,7 @@ std::int32_t tmibufferedstream::readzlminteger() {
   const std::uint8_t first = readbyte();
   const int k = (first >> 4) & 0x07;
   std::uint64_t rest = 0;
-  for (int i = 0; i < k; ++i)
-    rest |= std::uint64_t{readbyte()} << (8 * i);
+  for (int i = 0; i < k; ++i) rest |= std::uint64_t{readbyte()} << (8 * i);
   const std::uint64_t m = (rest << 4) | (first & 0x0F);
   // A value beyond 32 bits (never written) wraps.
   const std::uint64_t v = (first & 0x80) != 0 ? 0 - m : m;
@@ -356,11 +336,9 @@ void tmibufferedstream::writezlmdouble(double x) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
   std::uint8_t bytes[9];
   int z = 0;
-  while (z < 7 && ((bits >> (8 * z)) & 0xFF) == 0)
-    ++z;
+  while (z < 7 && ((bits >> (8 * z)) & 0xFF) == 0) ++z;
   bytes[0] = static_cast<std::uint8_t>(128 + z);
-  for (int i = z; i < 8; ++i)
-    bytes[1 + i - z] = static_cast<std::uint8_t>(bits >> (8 * i));
+  for (int i = z; i < 8; ++i) bytes[1 + i - z] = static_cast<std::uint8_t>(bits >> (8 * i));
   write(bytes, static_cast<std::uint32_t>(9 - z));
 }
 
@@ -368,24 +346,31 @@ double tmibufferedstream::readzlmdouble() {
   const std::uint8_t code = readbyte();
   if ((code & 0x80) != 0) {
     const int z = code - 128;
-    if (z >= 8)
-      return 0.0;
+    if (z >= 8) return 0.0;
     std::uint64_t bits = 0;
-    for (int i = z; i < 8; ++i)
-      bits |= std::uint64_t{readbyte()} << (8 * i);
+    for (int i = z; i < 8; ++i) bits |= std::uint64_t{readbyte()} << (8 * i);
     return std::bit_cast<double>(bits);
   }
   switch (code) {
-  case 1: return zlmspecs::valund;
-  case 2: return zlmspecs::valna;
-  case 3: return zlmspecs::valpin;
-  case 4: return zlmspecs::valmin;
-  case 5: return zlmspecs::valeps;
-  case 6: return readzlminteger() * zlmspecs::valacr;
-  case 8: return 1.0;
-  case 9: return -1.0;
-  default: return 0.0; // 7 and unknown codes
+    case 1:
+      return zlmspecs::valund;
+    case 2:
+      return zlmspecs::valna;
+    case 3:
+      return zlmspecs::valpin;
+    case 4:
+      return zlmspecs::valmin;
+    case 5:
+      return zlmspecs::valeps;
+    case 6:
+      return readzlminteger() * zlmspecs::valacr;
+    case 8:
+      return 1.0;
+    case 9:
+      return -1.0;
+    default:
+      return 0.0;  // 7 and unknown codes
   }
 }
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

@@ -55,8 +55,7 @@ std::uint32_t readthrough(void *buffer, std::uint32_t count, const std::uint8_t 
   auto *out = static_cast<std::uint8_t *>(buffer);
   std::uint32_t done = 0;
   while (done < count) {
-    if (readposition == bytesinbuffer && !fill())
-      break;
+    if (readposition == bytesinbuffer && !fill()) break;
     const std::uint32_t n = std::min(count - done, bytesinbuffer - readposition);
     std::memcpy(out + done, data + readposition, n);
     readposition += n;
@@ -64,13 +63,12 @@ std::uint32_t readthrough(void *buffer, std::uint32_t count, const std::uint8_t 
   }
   return done;
 }
-} // namespace detail
+}  // namespace detail
 
 class tbufferedfilestream : public txfilestream {
-public:
+ public:
   // zlibdir: where zlib is looked for when it is not yet loaded (empty: the system search).
-  tbufferedfilestream(std::string_view filename, std::uint16_t mode,
-                      std::string_view zlibdir = {});
+  tbufferedfilestream(std::string_view filename, std::uint16_t mode, std::string_view zlibdir = {});
   ~tbufferedfilestream() override;
 
   [[nodiscard]] std::int64_t getposition() override;
@@ -94,7 +92,7 @@ public:
   // Writes the pending bytes (one block with compression on); false when that failed.
   bool flush();
 
-private:
+ private:
   // Refills the data buffer from the file; false when it got nothing.
   bool fill();
   bool fillblock();
@@ -107,14 +105,14 @@ private:
   void emptyreadbuffer() { bytesinbuffer_ = readposition_ = 0; }
 
   std::unique_ptr<std::uint8_t[]> data_;
-  std::unique_ptr<std::uint8_t[]> compressed_; // compressedsize + 3 (block header)
+  std::unique_ptr<std::uint8_t[]> compressed_;  // compressedsize + 3 (block header)
   std::uint32_t bytesinbuffer_ = 0;
   std::uint32_t readposition_ = 0;
   std::uint32_t pending_ = 0;
   bool compression_ = false;
   bool zlibloaded_ = false;
-  bool corrupt_ = false; // a corrupt block was met; reads give nothing
-  bool emptyblock_ = false; // the last block read was whole and held no data
+  bool corrupt_ = false;     // a corrupt block was met; reads give nothing
+  bool emptyblock_ = false;  // the last block read was whole and held no data
   q5rt::sstr loadpath_;
 };
 
@@ -125,11 +123,10 @@ inline constexpr std::uint8_t order_unknownvalue = 254;
 inline constexpr std::uint8_t order_badsize = 255;
 
 class tmibufferedstream : public tbufferedfilestream {
-public:
+ public:
   // mode_create writes the byte-order header; every other mode reads it. Nothing happens
   // to the header when the file did not open.
-  tmibufferedstream(std::string_view filename, std::uint16_t mode,
-                    std::string_view zlibdir = {});
+  tmibufferedstream(std::string_view filename, std::uint16_t mode, std::string_view zlibdir = {});
 
   // 0 when the header was understood, else the sum of 1/2 (word size/value), 4/8
   // (integer size/value) and 16/32 (double size/value).
@@ -152,7 +149,7 @@ public:
   void writezlmdouble(double x);
   [[nodiscard]] double readzlmdouble();
 
-private:
+ private:
   void writeheader();
   void readheader();
   // Reads one part of the header: its size byte, then the value when the size is right.
@@ -168,4 +165,4 @@ private:
   bool littleendian_ = false;
 };
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

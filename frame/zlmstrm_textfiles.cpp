@@ -36,14 +36,13 @@ void setioerror(int code, int& errnr, q5rt::sstr& msg) {
     msg = q5rt::syserrortext(code);
 }
 
-} // namespace
+}  // namespace
 
 // ---- tgzipinputstream ----
 
 tgzipinputstream::tgzipinputstream(std::string_view filename, q5rt::sstr& msg) {
   msg.clear();
-  if (xcompress::zlibdllloaded())
-    handle_ = xcompress::gzreadopen(filename);
+  if (xcompress::zlibdllloaded()) handle_ = xcompress::gzreadopen(filename);
   if (handle_ == nullptr) {
     msg.assign_cut(cannotopen);
     return;
@@ -52,19 +51,16 @@ tgzipinputstream::tgzipinputstream(std::string_view filename, q5rt::sstr& msg) {
 }
 
 tgzipinputstream::~tgzipinputstream() {
-  if (handle_ != nullptr)
-    xcompress::gzreadclose(handle_);
+  if (handle_ != nullptr) xcompress::gzreadclose(handle_);
 }
 
 bool tgzipinputstream::refill() {
   bytesinbuffer_ = readposition_ = 0;
-  if (handle_ == nullptr || ended_)
-    return false;
+  if (handle_ == nullptr || ended_) return false;
   const int got = xcompress::gzread(handle_, buffer_.get(), buffersize);
   if (got <= 0) {
     ended_ = true;
-    if (got < 0 && lastioresult_ == 0)
-      lastioresult_ = ioresult_corrupt;
+    if (got < 0 && lastioresult_ == 0) lastioresult_ = ioresult_corrupt;
     return false;
   }
   bytesinbuffer_ = static_cast<std::uint32_t>(got);
@@ -108,7 +104,7 @@ bool tbinarytextfileio::readsignature() {
 
 void tbinarytextfileio::openforread(std::string_view filename, std::string_view password,
                                     int& errnr, q5rt::sstr& msg) {
-  (void)password; // no scrambling is built
+  (void)password;  // no scrambling is built
   reset();
   stream_ = std::make_unique<tbufferedfilestream>(filename, mode_read);
   if (const int rc = stream_->getlastioresult(); rc != 0) {
@@ -164,8 +160,7 @@ void tbinarytextfileio::readsignedheader(int& errnr, q5rt::sstr& msg) {
   datastart_ = stream_->getposition();
   stream_->setcompression(true);
   stream_->setposition(datastart_);
-  if (compression == 'c')
-    stream_->setcompression(false);
+  if (compression == 'c') stream_->setcompression(false);
   signed_ = true;
   if (!readsignature()) {
     stream_.reset();
@@ -199,8 +194,8 @@ void tbinarytextfileio::openforwrite(std::string_view filename, std::string_view
 }
 
 void tbinarytextfileio::openwrite(std::string_view filename, std::string_view freetext,
-                                  std::uint8_t filetype, bool compress, bool signedfile,
-                                  int& errnr, q5rt::sstr& msg) {
+                                  std::uint8_t filetype, bool compress, bool signedfile, int& errnr,
+                                  q5rt::sstr& msg) {
   reset();
   stream_ = std::make_unique<tbufferedfilestream>(filename, mode_create);
   filetype_ = filetype;
@@ -222,27 +217,23 @@ void tbinarytextfileio::openwrite(std::string_view filename, std::string_view fr
     signed_ = true;
   }
   const int rc = stream_->getlastioresult();
-  if (rc != 0)
-    stream_.reset();
+  if (rc != 0) stream_.reset();
   setioerror(rc, errnr, msg);
 }
 
 std::uint32_t tbinarytextfileio::read(void* buffer, std::uint32_t count) {
-  if (gzip_)
-    return gzip_->read(buffer, count);
+  if (gzip_) return gzip_->read(buffer, count);
   return stream_ ? stream_->read(buffer, count) : 0;
 }
 
 std::uint8_t tbinarytextfileio::readcharacter() {
-  if (gzip_)
-    return gzip_->readcharacter();
+  if (gzip_) return gzip_->readcharacter();
   return stream_ ? stream_->readcharacter() : endofdata;
 }
 
 std::int64_t tbinarytextfileio::write(const void* buffer, std::uint32_t count) {
   Q5_ASSERT(writing_, "TBinaryTextFileIO.Read");
-  if (!stream_)
-    return -1;
+  if (!stream_) return -1;
   return stream_->write(buffer, count);
 }
 
@@ -251,13 +242,11 @@ void tbinarytextfileio::rewind() {
   Q5_ASSERT(stream_ != nullptr, "TBinaryTextFileIO.ReWind2");
   stream_->setposition(datastart_);
   // Uncompressed or not, the signature at the data start is not text.
-  if (signed_)
-    (void)readsignature();
+  if (signed_) (void)readsignature();
 }
 
 int tbinarytextfileio::getlastioresult() {
-  if (gzip_)
-    return gzip_->getlastioresult();
+  if (gzip_) return gzip_->getlastioresult();
   return stream_ ? stream_->getlastioresult() : 0;
 }
 
@@ -286,10 +275,8 @@ void copychunks(tbinarytextfileio& in, const std::function<int(const char*, std:
   int writeerror = 0;
   for (;;) {
     const std::uint32_t got = in.read(buffer, chunk);
-    if (got > 0 && writeerror == 0)
-      writeerror = sink(buffer, got);
-    if (got < chunk)
-      break;
+    if (got > 0 && writeerror == 0) writeerror = sink(buffer, got);
+    if (got < chunk) break;
   }
   const int readerror = in.close();
   setioerror(readerror != 0 ? readerror : writeerror, errnr, msg);
@@ -307,26 +294,22 @@ int tofile(tbinarytextfileio& out, const char* data, std::uint32_t n) {
 // Copies the opened in into the opened out and closes both.
 void copyinto(tbinarytextfileio& in, tbinarytextfileio& out, int& errnr, q5rt::sstr& msg) {
   copychunks(
-      in, [&out](const char* data, std::uint32_t n) { return tofile(out, data, n); }, errnr,
-      msg);
+      in, [&out](const char* data, std::uint32_t n) { return tofile(out, data, n); }, errnr, msg);
   const int closing = out.close();
-  if (errnr == 0)
-    setioerror(closing, errnr, msg);
+  if (errnr == 0) setioerror(closing, errnr, msg);
 }
 
-} // namespace
+}  // namespace
 
 void compresstextfile(std::string_view source, std::string_view destination,
                       std::string_view password, bool compress, int& errnr, q5rt::sstr& msg) {
-  (void)password; // read without, written without: no scrambling is built
+  (void)password;  // read without, written without: no scrambling is built
   tbinarytextfileio in;
   in.openforread(source, "", errnr, msg);
-  if (!msg.empty())
-    return;
+  if (!msg.empty()) return;
   tbinarytextfileio out;
   out.openwrite(destination, freetext_file, filetype_text, compress, true, errnr, msg);
-  if (errnr != 0)
-    return;
+  if (errnr != 0) return;
   copyinto(in, out, errnr, msg);
 }
 
@@ -334,12 +317,10 @@ void uncompresstextfile(std::string_view source, std::string_view destination,
                         std::string_view password, int& errnr, q5rt::sstr& msg) {
   tbinarytextfileio in;
   in.openforread(source, password, errnr, msg);
-  if (!msg.empty())
-    return;
+  if (!msg.empty()) return;
   tbinarytextfileio out;
   out.openforwrite(destination, "", "", filetype_text, false, errnr, msg);
-  if (errnr != 0)
-    return;
+  if (errnr != 0) return;
   copyinto(in, out, errnr, msg);
 }
 
@@ -348,19 +329,15 @@ void compressfromstdin(std::string_view destination, std::string_view password, 
   (void)password;
   tbinarytextfileio out;
   out.openwrite(destination, freetext_stdin, filetype_text, compress, true, errnr, msg);
-  if (errnr != 0)
-    return;
+  if (errnr != 0) return;
   char buffer[chunk];
   int failure = 0;
   for (;;) {
     std::int64_t got = 0;
     const int rc = q5utils::q5fileread(0, buffer, chunk, got);
-    if (got > 0 && failure == 0)
-      failure = tofile(out, buffer, static_cast<std::uint32_t>(got));
-    if (rc != 0 && failure == 0)
-      failure = rc;
-    if (rc != 0 || got < static_cast<std::int64_t>(chunk))
-      break;
+    if (got > 0 && failure == 0) failure = tofile(out, buffer, static_cast<std::uint32_t>(got));
+    if (rc != 0 && failure == 0) failure = rc;
+    if (rc != 0 || got < static_cast<std::int64_t>(chunk)) break;
   }
   const int closing = out.close();
   setioerror(failure != 0 ? failure : closing, errnr, msg);
@@ -370,8 +347,7 @@ void uncompresstostdout(std::string_view source, std::string_view password, int&
                         q5rt::sstr& msg) {
   tbinarytextfileio in;
   in.openforread(source, password, errnr, msg);
-  if (!msg.empty())
-    return;
+  if (!msg.empty()) return;
   copychunks(
       in,
       [](const char* data, std::uint32_t n) {
@@ -381,4 +357,4 @@ void uncompresstostdout(std::string_view source, std::string_view password, int&
       errnr, msg);
 }
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

@@ -55,7 +55,7 @@ void readlinefrom(Source& source, char* buffer, int& length, int maximum, std::u
 // Reading a gzip file through the zlib binding. A read error ends the data and is kept
 // as the last I/O result (ioresult_corrupt); it is never taken as a count.
 class tgzipinputstream {
-public:
+ public:
   // msg: "Cannot open file" when the file does not open (or zlib is not loaded).
   tgzipinputstream(std::string_view filename, q5rt::sstr& msg);
   ~tgzipinputstream();
@@ -70,7 +70,7 @@ public:
   // The first read error since the last call, cleared.
   [[nodiscard]] int getlastioresult();
 
-private:
+ private:
   bool refill();
 
   xcompress::gzfile handle_ = nullptr;
@@ -82,7 +82,7 @@ private:
 };
 
 class tbinarytextfileio {
-public:
+ public:
   tbinarytextfileio() = default;
   tbinarytextfileio(const tbinarytextfileio&) = delete;
   tbinarytextfileio& operator=(const tbinarytextfileio&) = delete;
@@ -94,9 +94,8 @@ public:
                    q5rt::sstr& msg);
   // Plain text for type 0 without password and compression, else the signed layout. errnr
   // is the stream's I/O result and msg the system's text for it.
-  void openforwrite(std::string_view filename, std::string_view freetext,
-                    std::string_view password, std::uint8_t filetype, bool compress, int& errnr,
-                    q5rt::sstr& msg);
+  void openforwrite(std::string_view filename, std::string_view freetext, std::string_view password,
+                    std::uint8_t filetype, bool compress, int& errnr, q5rt::sstr& msg);
 
   std::uint32_t read(void* buffer, std::uint32_t count);
   [[nodiscard]] std::uint8_t readcharacter();
@@ -116,7 +115,7 @@ public:
   // Writes what is pending and closes; the first I/O error of the file or 0.
   [[nodiscard]] int close();
 
-private:
+ private:
   friend void compresstextfile(std::string_view, std::string_view, std::string_view, bool, int&,
                                q5rt::sstr&);
   friend void compressfromstdin(std::string_view, std::string_view, bool, int&, q5rt::sstr&);
@@ -133,8 +132,8 @@ private:
   std::uint8_t filetype_ = filetype_text;
   std::uint8_t header1_ = 1;
   std::uint8_t header2_ = 1;
-  bool signed_ = false; // the data start holds the signature
-  bool passwordmode_ = false; // the header's password byte is "P"
+  bool signed_ = false;        // the data start holds the signature
+  bool passwordmode_ = false;  // the header's password byte is "P"
   std::int64_t datastart_ = 0;
 };
 
@@ -152,4 +151,4 @@ void compressfromstdin(std::string_view destination, std::string_view password, 
 void uncompresstostdout(std::string_view source, std::string_view password, int& errnr,
                         q5rt::sstr& msg);
 
-} // namespace zlmstrm
+}  // namespace zlmstrm

@@ -48,10 +48,10 @@ using locationlist = std::array<q5rt::sstr, maxlocations>;
                                    std::string_view sysdir, bool& listok);
 
 namespace detail {
-[[nodiscard]] bool zlmconfiglocations(const q5utils::detail::locationplatform& platform,
-                                      int& count, locationlist& list, std::string_view sysdir);
-[[nodiscard]] bool zlmdatalocations(const q5utils::detail::locationplatform& platform,
-                                    int& count, locationlist& list, std::string_view sysdir);
+[[nodiscard]] bool zlmconfiglocations(const q5utils::detail::locationplatform& platform, int& count,
+                                      locationlist& list, std::string_view sysdir);
+[[nodiscard]] bool zlmdatalocations(const q5utils::detail::locationplatform& platform, int& count,
+                                    locationlist& list, std::string_view sysdir);
 [[nodiscard]] bool finddatadirfile(const q5utils::detail::locationplatform& platform,
                                    std::string_view relname, q5rt::sstr& fullpath,
                                    std::string_view sysdir, bool& listok);

@@ -7,8 +7,8 @@
 namespace ctvnew {
 
 const q5rt::shortstring<7> returnstr[5] = {
-    q5rt::shortstring<7>::cut("OK"),   q5rt::shortstring<7>::cut("FUNC"),
-    q5rt::shortstring<7>::cut("GRAD"), q5rt::shortstring<7>::cut("HESS"),
+    q5rt::shortstring<7>::cut("OK"),     q5rt::shortstring<7>::cut("FUNC"),
+    q5rt::shortstring<7>::cut("GRAD"),   q5rt::shortstring<7>::cut("HESS"),
     q5rt::shortstring<7>::cut("SYSTEM"),
 };
 

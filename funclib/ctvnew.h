@@ -60,24 +60,24 @@ inline constexpr double ln_math_huge = 688.47294280522;
 using tlogerror = int (*)(int rc, int ec, const q5rt::sstr& msg, void* usermem);
 
 struct tmathnewrec {
-  double f;                        // function value
-  double g[maxargs];               // g[i-1]: first derivative in argument i
-  double h[maxargs][maxargs];      // h[i-1][j-1]: second derivative in arguments i and j
-  q5rt::sstr msg;                  // text of the last error report
-  std::uint8_t ec;                 // exception code of the last error report
-  std::uint8_t rc;                 // return code of the last report, as the callback answered
-  std::uint8_t fnr;                // number of the function under evaluation
-  std::int32_t level;              // 0 value, 1 and gradient, 2 and Hessian
-  std::int32_t nargs;              // number of arguments passed
-  double inf;                      // this record's infinity
-  double sqrtinf;                  // its square root
-  tlogerror logerror;              // called for every error report
-  void* usermem;                   // handed unchanged to logerror
-  std::int32_t forceerrorcount;    // calls of ForceError since its last forced error
-  std::uint8_t scalestep;          // finite differences: scale the step by |x| when |x| > 1
-  std::uint8_t keepgrad;           // finite differences: keep an analytic gradient
-  double step;                     // finite-difference step
-  std::int32_t numderiv;           // derivative levels, from the top, made by differences
+  double f;                      // function value
+  double g[maxargs];             // g[i-1]: first derivative in argument i
+  double h[maxargs][maxargs];    // h[i-1][j-1]: second derivative in arguments i and j
+  q5rt::sstr msg;                // text of the last error report
+  std::uint8_t ec;               // exception code of the last error report
+  std::uint8_t rc;               // return code of the last report, as the callback answered
+  std::uint8_t fnr;              // number of the function under evaluation
+  std::int32_t level;            // 0 value, 1 and gradient, 2 and Hessian
+  std::int32_t nargs;            // number of arguments passed
+  double inf;                    // this record's infinity
+  double sqrtinf;                // its square root
+  tlogerror logerror;            // called for every error report
+  void* usermem;                 // handed unchanged to logerror
+  std::int32_t forceerrorcount;  // calls of ForceError since its last forced error
+  std::uint8_t scalestep;        // finite differences: scale the step by |x| when |x| > 1
+  std::uint8_t keepgrad;         // finite differences: keep an analytic gradient
+  double step;                   // finite-difference step
+  std::int32_t numderiv;         // derivative levels, from the top, made by differences
 };
 
 // Initialises a record in place (f, g and h are not touched): codes 0, empty message,

@@ -54,16 +54,35 @@ bool stepeffect(codespan code, std::int32_t first, std::int32_t k, int sp, int c
   using ctvnl::opcode;
   e = {};
   switch (code[k - 1].opcode) {
-    case opcode::pushv: case opcode::pushi: case opcode::uminv: case opcode::pushzero:
-      e = {0, 1}; break;
-    case opcode::store: e = {1, 0}; break;
-    case opcode::add: case opcode::sub: case opcode::mul: case opcode::div:
-    case opcode::callarg2: case opcode::muliadd:
-      e = {2, 1}; break;
-    case opcode::addv: case opcode::addi: case opcode::subv: case opcode::subi:
-    case opcode::mulv: case opcode::muli: case opcode::divv: case opcode::divi:
-    case opcode::umin: case opcode::callarg1:
-      e = {1, 1}; break;
+    case opcode::pushv:
+    case opcode::pushi:
+    case opcode::uminv:
+    case opcode::pushzero:
+      e = {0, 1};
+      break;
+    case opcode::store:
+      e = {1, 0};
+      break;
+    case opcode::add:
+    case opcode::sub:
+    case opcode::mul:
+    case opcode::div:
+    case opcode::callarg2:
+    case opcode::muliadd:
+      e = {2, 1};
+      break;
+    case opcode::addv:
+    case opcode::addi:
+    case opcode::subv:
+    case opcode::subi:
+    case opcode::mulv:
+    case opcode::muli:
+    case opcode::divv:
+    case opcode::divi:
+    case opcode::umin:
+    case opcode::callarg1:
+      e = {1, 1};
+      break;
     case opcode::callargn: {
       std::int32_t n = 0;
       if (!argcount(code, first, k, n)) {
@@ -77,7 +96,8 @@ bool stepeffect(codespan code, std::int32_t first, std::int32_t k, int sp, int c
       e = {n, 1};
       break;
     }
-    default: break;
+    default:
+      break;
   }
   if (sp < e.pops) {
     msg = located(who, "stack underflow", k);
@@ -143,8 +163,13 @@ class interpreter {
   interpreter(ctvnew::tmathnewrec& rec, codespan code, std::span<const double> pool,
               std::span<const double> levels, std::span<double> tape, std::span<double> grad,
               bool withgrad, std::int32_t& errcount, q5rt::sstr& msg)
-      : rec_(rec), code_(code), ops_{pool, levels, 0}, tape_(tape), grad_(grad),
-        errcount_(errcount), msg_(msg) {
+      : rec_(rec),
+        code_(code),
+        ops_{pool, levels, 0},
+        tape_(tape),
+        grad_(grad),
+        errcount_(errcount),
+        msg_(msg) {
     ops_.columns = cpermset ? cperm.size() : levels.size();
     if (withgrad) ops_.columns = std::min(ops_.columns, grad.size());
   }
@@ -183,8 +208,8 @@ class interpreter {
   q5rt::sstr& msg_;
   double stack_[stackcap];
   double args_[ctvnew::maxargs];
-  int sp_ = 0;           // values on the stack
-  std::size_t tp_ = 0;   // entries on the tape
+  int sp_ = 0;          // values on the stack
+  std::size_t tp_ = 0;  // entries on the tape
 };
 
 template <bool G>
@@ -326,7 +351,8 @@ int interpreter::forward(std::int32_t first, std::int32_t last, double& value) {
         record<G>(n);
         break;
       }
-      default: break;  // NoOp, Header, End, FuncArgN and unknown opcodes: nothing
+      default:
+        break;  // NoOp, Header, End, FuncArgN and unknown opcodes: nothing
     }
   }
   if (sp_ != 0) {
@@ -354,7 +380,10 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
     const std::int32_t arg = ins.operand;
     double x = 0;
     switch (ins.opcode) {
-      case opcode::noop: case opcode::header: case opcode::funcargn: case opcode::addi:
+      case opcode::noop:
+      case opcode::header:
+      case opcode::funcargn:
+      case opcode::addi:
       case opcode::subi:
         break;
       case opcode::pushv:
@@ -383,7 +412,9 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
         if (out(1, 0, 0)) return fail(k);
         grad_[arg - 1] += ins.opcode == opcode::addv ? st[sp_ - 1] : -st[sp_ - 1];
         break;
-      case opcode::mul: case opcode::div: case opcode::callarg2: {  // the pair rule
+      case opcode::mul:
+      case opcode::div:
+      case opcode::callarg2: {  // the pair rule
         if (out(1, 1, 2)) return fail(k);
         const double q = tape_[--tp_], p = tape_[--tp_], a = st[sp_ - 1];
         st[sp_ - 1] = p * a;
@@ -437,8 +468,8 @@ int interpreter::reverse(std::int32_t first, std::int32_t last) {
         ++sp_;
         break;
       default:  // End and unknown opcodes have no reverse
-        msg_ = located(who, q5rt::concat("unexpected/unknown instruction ",
-                                         detail::opname(ins.opcode)), k);
+        msg_ = located(
+            who, q5rt::concat("unexpected/unknown instruction ", detail::opname(ins.opcode)), k);
         return 3;
     }
   }

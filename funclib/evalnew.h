@@ -72,8 +72,8 @@ int logiccount(std::int32_t first, std::int32_t last, codespan code, std::int32_
 // holds the constants); parts has one entry per cluster. Answers 0, 1 a function code
 // other than 0..3, 2 unknown instruction or malformed code, 3 clusters inconsistent,
 // 4 stack not empty.
-int funevalcluster(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last,
-                   codespan code, std::span<const double> pool, std::span<const double> levels,
+int funevalcluster(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last, codespan code,
+                   std::span<const double> pool, std::span<const double> levels,
                    std::span<const std::int32_t> cluster, std::int32_t nclusters,
                    std::span<double> parts, std::int32_t& errcount, q5rt::sstr& msg);
 

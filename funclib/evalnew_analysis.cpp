@@ -78,8 +78,8 @@ int getstacksizes(std::int32_t first, std::int32_t last, codespan code, std::int
     const ctvnl::tnlcode ins = code[k - 1];
     const std::int32_t self = k - first;
     if (ctvnl::code(ins.opcode) > lastknown) {
-      return fail(located(sizeswho, q5rt::concat("unknown instruction ",
-                                                 detail::opname(ins.opcode)), k));
+      return fail(
+          located(sizeswho, q5rt::concat("unknown instruction ", detail::opname(ins.opcode)), k));
     }
     detail::effect e;
     if (!detail::stepeffect(code, first, k, sp, sizesdepth, sizeswho, e, msg)) return fail(msg);
@@ -87,15 +87,43 @@ int getstacksizes(std::int32_t first, std::int32_t last, codespan code, std::int
     int tape = 0, second = 0;
     bool linked = false;
     switch (ins.opcode) {
-      case opcode::add: case opcode::sub: case opcode::muliadd: linked = true; break;
-      case opcode::mul: tape = 2; linked = true; break;
-      case opcode::div: tape = 2; second = 2; linked = true; break;
-      case opcode::callarg2: tape = 2; second = 3; linked = true; break;
-      case opcode::mulv: case opcode::divi: tape = 1; break;
-      case opcode::divv: tape = 2; second = 2; break;
-      case opcode::callarg1: tape = 1; second = 1; break;
-      case opcode::callargn: tape = pops; second = pops * (pops + 1) / 2; break;
-      default: break;
+      case opcode::add:
+      case opcode::sub:
+      case opcode::muliadd:
+        linked = true;
+        break;
+      case opcode::mul:
+        tape = 2;
+        linked = true;
+        break;
+      case opcode::div:
+        tape = 2;
+        second = 2;
+        linked = true;
+        break;
+      case opcode::callarg2:
+        tape = 2;
+        second = 3;
+        linked = true;
+        break;
+      case opcode::mulv:
+      case opcode::divi:
+        tape = 1;
+        break;
+      case opcode::divv:
+        tape = 2;
+        second = 2;
+        break;
+      case opcode::callarg1:
+        tape = 1;
+        second = 1;
+        break;
+      case opcode::callargn:
+        tape = pops;
+        second = pops * (pops + 1) / 2;
+        break;
+      default:
+        break;
     }
     bool ok = true;
     if (linked) ok = walk.link(prod[sp - 2]);
@@ -164,7 +192,10 @@ int evalnltype(std::int32_t first, std::int32_t last, codespan code, std::span<c
     const int pops = e.pops;
     int& top = cls[std::max(sp - 1, 0)];
     switch (ins.opcode) {
-      case opcode::pushv: case opcode::uminv: cls[sp++] = isconst(j) ? 0 : 1; break;
+      case opcode::pushv:
+      case opcode::uminv:
+        cls[sp++] = isconst(j) ? 0 : 1;
+        break;
       case opcode::pushi:
         if (j < 1 || static_cast<std::size_t>(j) > pool.size()) {
           msg = numbered(nlwho, "constant", j, k);
@@ -173,13 +204,21 @@ int evalnltype(std::int32_t first, std::int32_t last, codespan code, std::span<c
         cls[sp++] = 0;
         r = pool[j - 1];
         break;
-      case opcode::pushzero: cls[sp++] = 0; r = 0; break;
-      case opcode::store: nltype = cls[--sp]; break;
-      case opcode::add: case opcode::sub: case opcode::muliadd:
+      case opcode::pushzero:
+        cls[sp++] = 0;
+        r = 0;
+        break;
+      case opcode::store:
+        nltype = cls[--sp];
+        break;
+      case opcode::add:
+      case opcode::sub:
+      case opcode::muliadd:
         --sp;
         cls[sp - 1] = std::max(cls[sp - 1], cls[sp]);
         break;
-      case opcode::addv: case opcode::subv:
+      case opcode::addv:
+      case opcode::subv:
         if (!isconst(j) && top == 0) top = 1;
         break;
       case opcode::mul: {
@@ -218,7 +257,8 @@ int evalnltype(std::int32_t first, std::int32_t last, codespan code, std::span<c
         if (quad && ins.opcode == opcode::callarg2) r = 3.0;
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   if (sp != 0) {
@@ -242,7 +282,10 @@ int logiccount(std::int32_t first, std::int32_t last, codespan code, std::int32_
   for (std::int32_t k = first; k <= last; ++k) {
     const ctvnl::tnlcode ins = code[k - 1];
     switch (ins.opcode) {
-      case opcode::pushv: case opcode::store: case opcode::header: break;
+      case opcode::pushv:
+      case opcode::store:
+      case opcode::header:
+        break;
       case opcode::callarg1:
       case opcode::callarg2: {
         bool logic = false;
@@ -277,8 +320,15 @@ class clusterwalk {
   clusterwalk(ctvnew::tmathnewrec& rec, codespan code, std::span<const double> pool,
               std::span<const double> levels, std::span<const std::int32_t> cluster, int n,
               std::int32_t& errcount, q5rt::sstr& msg)
-      : rec_(rec), code_(code), pool_(pool), levels_(levels), cluster_(cluster), n_(n),
-        work_(static_cast<std::size_t>(n) * (clusterdepth + 2)), errcount_(errcount), msg_(msg) {}
+      : rec_(rec),
+        code_(code),
+        pool_(pool),
+        levels_(levels),
+        cluster_(cluster),
+        n_(n),
+        work_(static_cast<std::size_t>(n) * (clusterdepth + 2)),
+        errcount_(errcount),
+        msg_(msg) {}
 
   int run(std::int32_t first, std::int32_t last, std::span<double> parts);
 
@@ -474,7 +524,9 @@ int clusterwalk::run(std::int32_t first, std::int32_t last, std::span<double> pa
       case opcode::callarg1:
       case opcode::callarg2:
       case opcode::callargn: {
-        const int n = ins.opcode == opcode::callarg1 ? 1 : ins.opcode == opcode::callarg2 ? 2 : pops;
+        const int n = ins.opcode == opcode::callarg1   ? 1
+                      : ins.opcode == opcode::callarg2 ? 2
+                                                       : pops;
         for (int i = 0; i < n; ++i) {
           const double* v = at(sp - n + i);
           if (onlycluster(v) != -1) return inconsistent();
@@ -489,7 +541,8 @@ int clusterwalk::run(std::int32_t first, std::int32_t last, std::span<double> pa
         r[0] = rec_.f;
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   if (sp != 0) {
@@ -501,8 +554,8 @@ int clusterwalk::run(std::int32_t first, std::int32_t last, std::span<double> pa
 
 }  // namespace
 
-int funevalcluster(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last,
-                   codespan code, std::span<const double> pool, std::span<const double> levels,
+int funevalcluster(ctvnew::tmathnewrec& rec, std::int32_t first, std::int32_t last, codespan code,
+                   std::span<const double> pool, std::span<const double> levels,
                    std::span<const std::int32_t> cluster, std::int32_t nclusters,
                    std::span<double> parts, std::int32_t& errcount, q5rt::sstr& msg) {
   msg.clear();

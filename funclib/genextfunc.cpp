@@ -2,8 +2,8 @@
 #include "funclib/genextfunc.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -50,9 +50,9 @@ int reportunknown(ctvnew::tmathnewrec& rec, std::int32_t fnr) {
   rec.fnr = mathnew::unknownfnr;
   const q5rt::sstr index = strutilx::inttostrw(fnr, 0);
   if (fnr < 0) {
-    return mathnew::logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
-                           q5rt::concat("unknown function index (index=", index,
-                                        "): can/should not happen"));
+    return mathnew::logerr(
+        rec, ctvnew::rc_system, ctvnew::ec_error,
+        q5rt::concat("unknown function index (index=", index, "): can/should not happen"));
   }
   return mathnew::logerr(rec, ctvnew::rc_system, ctvnew::ec_error,
                          q5rt::concat("extrinsic function not available (index=", index, ")"));
@@ -290,15 +290,15 @@ double gradeval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args, std::i
   return genericfunceval(rec, fnr, args) == 0 ? rec.g[i - 1] : undef;
 }
 
-double generichessnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args,
-                          std::int32_t i, std::int32_t j) {
+double generichessnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args, std::int32_t i,
+                          std::int32_t j) {
   if (execonly(fnr) || !inrange(rec, i) || !inrange(rec, j)) return undef;
   return difference(rec, args, j - 1, [&] { return gradeval(rec, fnr, args, i); });
 }
 
 int genericfuncinterval(ctvnew::tmathnewrec& rec, std::int32_t nargs, std::int32_t& fnr,
-                        const double* lo, const double* hi, double& flo, double& fhi,
-                        double* glo, double* ghi) {
+                        const double* lo, const double* hi, double& flo, double& fhi, double* glo,
+                        double* ghi) {
   rec.nargs = nargs;
   if (!countok(rec)) return reportcount(rec);
   if (intrinsic(fnr)) return mathnew::funcinterval(rec, fnr, lo, hi, flo, fhi, glo, ghi);

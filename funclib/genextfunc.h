@@ -56,20 +56,20 @@ int genericfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args);
 // Central difference of the value in argument i (1-based); zlmspecs::valund when it cannot
 // be formed. The step is the record's (a record without one, 0, takes 1e-5), times |x|
 // beyond 1 when the record scales it.
-[[nodiscard]] double genericgradnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr,
-                                        double* args, std::int32_t i);
+[[nodiscard]] double genericgradnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args,
+                                        std::int32_t i);
 // Gradient entry i at the record's level: analytic at level 1, else by differences.
 [[nodiscard]] double gradeval(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args,
                               std::int32_t i);
 // Derivative in argument j of gradient entry i; zlmspecs::valund when it cannot be formed.
-[[nodiscard]] double generichessnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr,
-                                        double* args, std::int32_t i, std::int32_t j);
+[[nodiscard]] double generichessnumeric(ctvnew::tmathnewrec& rec, std::int32_t fnr, double* args,
+                                        std::int32_t i, std::int32_t j);
 
 // Value and first-derivative ranges over the box [lo, hi] (arrays of nargs; glo and ghi
 // hold at least max(nargs, 2) entries). Extrinsic functions: everything unbounded.
 int genericfuncinterval(ctvnew::tmathnewrec& rec, std::int32_t nargs, std::int32_t& fnr,
-                        const double* lo, const double* hi, double& flo, double& fhi,
-                        double* glo, double* ghi);
+                        const double* lo, const double* hi, double& flo, double& fhi, double* glo,
+                        double* ghi);
 
 // Installs the record's error-log callback (nil: the default).
 void genericlinklogerror(ctvnew::tmathnewrec& rec, ctvnew::tlogerror callback);

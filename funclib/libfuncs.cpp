@@ -128,8 +128,8 @@ bool readdumpfunction(dumpreader& r, std::int32_t release, tliblibrary& lib) {
   if (!r.text(fn->name, "function name")) return false;
   const q5rt::sstr who = owner("function", fn->name);
   std::int32_t nargs = 0;
-  bool ok = r.mark(functionmark, "function mark", who) && r.text(fn->expltext, "explanatory text") &&
-            r.flag(fn->used, "used flag") &&
+  bool ok = r.mark(functionmark, "function mark", who) &&
+            r.text(fn->expltext, "explanatory text") && r.flag(fn->used, "used flag") &&
             (release <= flagrelease || r.flag(fn->funcflag, "function flag")) &&
             r.integer(fn->equnever, "never-in-equation flag") && r.integer(fn->smooth, "smooth") &&
             r.integer(fn->zeroripple, "zero-ripple flag") &&
@@ -305,7 +305,8 @@ void* tliblibrary::loadentry(std::string_view entryname, q5rt::sstr& m) const {
   if (!m.empty()) return nullptr;
   if (void* p = handle.entryanycase(entryname)) return p;
   q5rt::sstr file = q5rt::sstr::cut(filename);
-  if (strutilx::extractfileextex(filename).empty()) (void)q5library::q5makelibname(file, "", filename);
+  if (strutilx::extractfileextex(filename).empty())
+    (void)q5library::q5makelibname(file, "", filename);
   m = q5library::entrynotfoundmsg(entryname, file.view());
   return nullptr;
 }
@@ -600,8 +601,8 @@ std::int32_t tlibmanager::extfunceval(ctvnew::tmathnewrec& rec, std::int32_t fnr
   if (k >= 1) std::fill_n(rec.g, n, 0.0);
   double h[ctvnew::maxargs * ctvnew::maxargs];
   if (k == 2) std::fill_n(h, n * n, 0.0);
-  const std::int32_t answer =
-      fn->entry(fn->library->instance, k, n, args, &rec.f, rec.g, h, &LIBFUNCS_extfunclogerror, &rec);
+  const std::int32_t answer = fn->entry(fn->library->instance, k, n, args, &rec.f, rec.g, h,
+                                        &LIBFUNCS_extfunclogerror, &rec);
   if (rec.level == 2)
     for (std::int32_t i = 0; i < n; ++i) std::copy_n(h + i * n, n, rec.h[i]);
   return answer;

@@ -63,8 +63,8 @@ using tlibinit = std::int32_t (*)(void* instance, std::int32_t libnr, unsigned c
 // Plain style: the text is the address of a text pointer the library points at a
 // zero-terminated text. A library that exports FortranStyle writes the zero-terminated
 // text into a 256-byte buffer instead.
-using tqueryplain = std::int32_t (*)(std::int32_t position, std::int32_t code,
-                                     std::int32_t* value, const char** text);
+using tqueryplain = std::int32_t (*)(std::int32_t position, std::int32_t code, std::int32_t* value,
+                                     const char** text);
 using tqueryfortran = std::int32_t (*)(std::int32_t position, std::int32_t code,
                                        std::int32_t* value, char* text);
 // h: n x n, row by row.
@@ -86,12 +86,12 @@ inline constexpr std::int32_t flagrelease = 240;
 inline constexpr std::int32_t maxposition = 0xFFFF;
 
 // Codes of the text description path.
-inline constexpr std::int32_t code_kinddiffers = 420;    // library known with another kind
-inline constexpr std::int32_t code_badheader = 427;      // unknown or refused header, or a
-                                                         // line that is not as described
-inline constexpr std::int32_t code_newformat = 783;      // format above 2
-inline constexpr std::int32_t code_initfailed = 915;     // registration or initialisation failed
-inline constexpr std::int32_t code_duplicate = 916;      // a function name given twice
+inline constexpr std::int32_t code_kinddiffers = 420;  // library known with another kind
+inline constexpr std::int32_t code_badheader = 427;    // unknown or refused header, or a
+                                                       // line that is not as described
+inline constexpr std::int32_t code_newformat = 783;    // format above 2
+inline constexpr std::int32_t code_initfailed = 915;   // registration or initialisation failed
+inline constexpr std::int32_t code_duplicate = 916;    // a function name given twice
 
 // Headers of a text description and the kinds they give.
 inline constexpr std::string_view header_refused = "ZORORER000";  // kind 0
@@ -118,11 +118,11 @@ class tlibfunction {
   tliblibrary* library = nullptr;  // not owned
   std::int32_t equnever = 0;       // 1 = true
   std::int32_t smooth = 0;
-  std::int32_t zeroripple = 0;     // 1 = true
+  std::int32_t zeroripple = 0;  // 1 = true
   std::int32_t minargs = 0;
-  std::int32_t maxderiv = 0;       // the highest level the entry computes
-  std::vector<targument> args;     // at most 20
-  textfunc entry = nullptr;        // bound for used functions only
+  std::int32_t maxderiv = 0;    // the highest level the entry computes
+  std::vector<targument> args;  // at most 20
+  textfunc entry = nullptr;     // bound for used functions only
   bool used = false;
   bool funcflag = false;
 
@@ -172,7 +172,7 @@ class tliblibrary {
   tqueryplain queryplain = nullptr;
   tqueryfortran queryfortran = nullptr;
   bool fortranstyle = false;  // flush standard output before each call
-  std::string errormsg;  // set when registration failed
+  std::string errormsg;       // set when registration failed
 };
 
 class tlibmanager {
@@ -188,15 +188,13 @@ class tlibmanager {
 
   // Reads the description (header already read by the stream) without loading anything.
   // False with the reason in msg for a bad file; what was read before stays.
-  [[nodiscard]] bool readdump(std::int32_t release, zlmstrm::tmibufferedstream& s,
-                              q5rt::sstr& msg);
+  [[nodiscard]] bool readdump(std::int32_t release, zlmstrm::tmibufferedstream& s, q5rt::sstr& msg);
   // readdump, then registerlibraries with initialisation; false on a bad file (msg says
   // why, nothing is loaded) and otherwise the registration's result.
   [[nodiscard]] bool readlibmgrsdump(std::int32_t release, std::string_view inittext,
                                      zlmstrm::tmibufferedstream& s, q5rt::sstr& msg);
   void writelibmgrsdump(zlmstrm::tmibufferedstream& s) const;
-  [[nodiscard]] bool registerlibraries(std::string_view inittext, q5rt::sstr& m,
-                                       bool initialise);
+  [[nodiscard]] bool registerlibraries(std::string_view inittext, q5rt::sstr& m, bool initialise);
   [[nodiscard]] bool checklibraryloaded(std::int32_t libpos, q5rt::sstr& m);
 
   // Text description (one text, lines): enters the library when its name is new; 0 and
@@ -220,9 +218,9 @@ class tlibmanager {
   [[nodiscard]] std::int32_t libraryfunctioncount(std::int32_t libpos) const;
   [[nodiscard]] std::int32_t libraryindex(std::string_view name) const;  // 1-based or -1
   [[nodiscard]] std::int32_t functionindex(std::int32_t libpos, std::string_view name) const;
-  [[nodiscard]] tliblibrary* getlibobj(std::int32_t libpos) const;      // nullptr outside
-  [[nodiscard]] tlibfunction* getifuncobj(std::int32_t fnr) const;      // nullptr outside
-  [[nodiscard]] bool callable(std::int32_t fnr) const;                  // entry bound
+  [[nodiscard]] tliblibrary* getlibobj(std::int32_t libpos) const;  // nullptr outside
+  [[nodiscard]] tlibfunction* getifuncobj(std::int32_t fnr) const;  // nullptr outside
+  [[nodiscard]] bool callable(std::int32_t fnr) const;              // entry bound
   [[nodiscard]] std::int32_t loadfunction(std::int32_t libpos, std::string_view name);
 
   [[nodiscard]] q5rt::sstr libraryname(std::int32_t libpos) const;
@@ -238,9 +236,9 @@ class tlibmanager {
   // 0 (constant) outside 1..nargs.
   [[nodiscard]] std::int32_t functionargtype(std::int32_t fnr, std::int32_t position) const;
   [[nodiscard]] q5rt::sstr functionargname(std::int32_t fnr, std::int32_t position) const;
-  void functioninfo(std::int32_t fnr, q5rt::sstr& name, std::int32_t& minargs,
-                    std::int32_t& nargs, std::int32_t& smooth, std::int32_t& sumtypes,
-                    bool& equnever, bool& zeroripple, std::int32_t& maxderiv) const;
+  void functioninfo(std::int32_t fnr, q5rt::sstr& name, std::int32_t& minargs, std::int32_t& nargs,
+                    std::int32_t& smooth, std::int32_t& sumtypes, bool& equnever, bool& zeroripple,
+                    std::int32_t& maxderiv) const;
 
   // Appends a library (the dump reader and tests); the manager owns it.
   tliblibrary& addlibrary(std::string_view name);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+
 #include "frame/strutilx_numbers.h"
 
 namespace mathnew {
@@ -83,9 +84,15 @@ int eval_forceerror(ctvnew::tmathnewrec& r, const double* x) {
   if (r.forceerrorcount < nearest(t)) return 0;
   r.forceerrorcount = 0;
   switch (k) {
-    case 0: r.f = v; break;
-    case 1: r.g[0] = v; break;
-    default: r.h[0][0] = v; break;
+    case 0:
+      r.f = v;
+      break;
+    case 1:
+      r.g[0] = v;
+      break;
+    default:
+      r.h[0][0] = v;
+      break;
   }
   return logerr(r, static_cast<int>(nearest(e)), static_cast<int>(nearest(ecode)),
                 "error triggered and count reset");

@@ -21,20 +21,20 @@
 
 namespace mathnew {
 
-inline constexpr int funccount = 130;  // intrinsic function numbers 0 to 129
+inline constexpr int funccount = 130;   // intrinsic function numbers 0 to 129
 inline constexpr int unknownfnr = 129;  // the row named " unknown*"
 
 // One row of the intrinsic function table.
 struct tlibzolminfo {
   q5rt::shortstring<63> name;
   std::uint8_t minargs;
-  std::uint8_t maxargs;      // 0: no upper bound
-  std::uint8_t smooth;       // 1: derivatives are meaningful
-  std::uint8_t equnever;     // 1: may never appear in an equation
-  std::uint8_t zeroripple;   // 1: value zero at a zero argument
+  std::uint8_t maxargs;                   // 0: no upper bound
+  std::uint8_t smooth;                    // 1: derivatives are meaningful
+  std::uint8_t equnever;                  // 1: may never appear in an equation
+  std::uint8_t zeroripple;                // 1: value zero at a zero argument
   std::uint8_t argtype[ctvnew::maxargs];  // argtype[i-1] = 1: argument i may be a variable
-  q5rt::shortstring<95> ts;  // explanatory text
-  q5rt::shortstring<95> tf;  // formula text
+  q5rt::shortstring<95> ts;               // explanatory text
+  q5rt::shortstring<95> tf;               // formula text
 };
 
 extern const tlibzolminfo libzolminfo[funccount];
@@ -116,25 +116,25 @@ int eval_poly(ctvnew::tmathnewrec& r, const double* x);       // 108
 int eval_logit(ctvnew::tmathnewrec& r, const double* x);      // 124
 
 // Trigonometric and hyperbolic functions (mathnew_trig.cpp).
-int eval_sincos(ctvnew::tmathnewrec& r, const double* x);     // 15 cos, 16 sin
-int eval_arctan(ctvnew::tmathnewrec& r, const double* x);     // 17
-int eval_sinhcosh(ctvnew::tmathnewrec& r, const double* x);   // 86 sinh, 87 cosh
-int eval_tanh(ctvnew::tmathnewrec& r, const double* x);       // 88
-int eval_tan(ctvnew::tmathnewrec& r, const double* x);        // 100
-int eval_arccos(ctvnew::tmathnewrec& r, const double* x);     // 101
-int eval_arcsin(ctvnew::tmathnewrec& r, const double* x);     // 102
-int eval_arctan2(ctvnew::tmathnewrec& r, const double* x);    // 103
+int eval_sincos(ctvnew::tmathnewrec& r, const double* x);    // 15 cos, 16 sin
+int eval_arctan(ctvnew::tmathnewrec& r, const double* x);    // 17
+int eval_sinhcosh(ctvnew::tmathnewrec& r, const double* x);  // 86 sinh, 87 cosh
+int eval_tanh(ctvnew::tmathnewrec& r, const double* x);      // 88
+int eval_tan(ctvnew::tmathnewrec& r, const double* x);       // 100
+int eval_arccos(ctvnew::tmathnewrec& r, const double* x);    // 101
+int eval_arcsin(ctvnew::tmathnewrec& r, const double* x);    // 102
+int eval_arctan2(ctvnew::tmathnewrec& r, const double* x);   // 103
 
 // Non-smooth, logical and comparison functions (mathnew_nonsmooth.cpp).
-int eval_rounding(ctvnew::tmathnewrec& r, const double* x);   // 1 ceil, 2 floor, 5 trunc, 6 sign
-int eval_round(ctvnew::tmathnewrec& r, const double* x);      // 3
-int eval_mod(ctvnew::tmathnewrec& r, const double* x);        // 4
-int eval_minmax(ctvnew::tmathnewrec& r, const double* x);     // 7 min, 8 max
-int eval_abs(ctvnew::tmathnewrec& r, const double* x);        // 14
-int eval_frac(ctvnew::tmathnewrec& r, const double* x);       // 40
-int eval_logic(ctvnew::tmathnewrec& r, const double* x);      // 51..56
-int eval_relation(ctvnew::tmathnewrec& r, const double* x);   // 57..62
-int eval_ifthen(ctvnew::tmathnewrec& r, const double* x);     // 63
+int eval_rounding(ctvnew::tmathnewrec& r, const double* x);  // 1 ceil, 2 floor, 5 trunc, 6 sign
+int eval_round(ctvnew::tmathnewrec& r, const double* x);     // 3
+int eval_mod(ctvnew::tmathnewrec& r, const double* x);       // 4
+int eval_minmax(ctvnew::tmathnewrec& r, const double* x);    // 7 min, 8 max
+int eval_abs(ctvnew::tmathnewrec& r, const double* x);       // 14
+int eval_frac(ctvnew::tmathnewrec& r, const double* x);      // 40
+int eval_logic(ctvnew::tmathnewrec& r, const double* x);     // 51..56
+int eval_relation(ctvnew::tmathnewrec& r, const double* x);  // 57..62
+int eval_ifthen(ctvnew::tmathnewrec& r, const double* x);    // 63
 
 // Smoothed, complementarity and log-sum-exp functions (mathnew_smooth.cpp).
 int eval_ncpf(ctvnew::tmathnewrec& r, const double* x);       // 46
@@ -144,27 +144,27 @@ int eval_ncpvu(ctvnew::tmathnewrec& r, const double* x);      // 94 NcpVUsin, 95
 int eval_lse(ctvnew::tmathnewrec& r, const double* x);        // 125..128 LSEMax .. LSEMinSc
 
 // Special functions (mathnew_kernels.cpp).
-int eval_fact(ctvnew::tmathnewrec& r, const double* x);          // 43
-int eval_gamma(ctvnew::tmathnewrec& r, const double* x);         // 80
-int eval_loggamma(ctvnew::tmathnewrec& r, const double* x);      // 81
-int eval_beta(ctvnew::tmathnewrec& r, const double* x);          // 82
-int eval_logbeta(ctvnew::tmathnewrec& r, const double* x);       // 83
-int eval_gammareg(ctvnew::tmathnewrec& r, const double* x);      // 84
-int eval_betareg(ctvnew::tmathnewrec& r, const double* x);       // 85
-int eval_binomial(ctvnew::tmathnewrec& r, const double* x);      // 96
+int eval_fact(ctvnew::tmathnewrec& r, const double* x);      // 43
+int eval_gamma(ctvnew::tmathnewrec& r, const double* x);     // 80
+int eval_loggamma(ctvnew::tmathnewrec& r, const double* x);  // 81
+int eval_beta(ctvnew::tmathnewrec& r, const double* x);      // 82
+int eval_logbeta(ctvnew::tmathnewrec& r, const double* x);   // 83
+int eval_gammareg(ctvnew::tmathnewrec& r, const double* x);  // 84
+int eval_betareg(ctvnew::tmathnewrec& r, const double* x);   // 85
+int eval_binomial(ctvnew::tmathnewrec& r, const double* x);  // 96
 
 // Calendar functions (mathnew_calendar.cpp).
-int eval_jdate(ctvnew::tmathnewrec& r, const double* x);         // 22
-int eval_jtime(ctvnew::tmathnewrec& r, const double* x);         // 23
-int eval_gyear(ctvnew::tmathnewrec& r, const double* x);         // 27
-int eval_gmonth(ctvnew::tmathnewrec& r, const double* x);        // 28
-int eval_gday(ctvnew::tmathnewrec& r, const double* x);          // 29
-int eval_gdow(ctvnew::tmathnewrec& r, const double* x);          // 30
-int eval_gleap(ctvnew::tmathnewrec& r, const double* x);         // 31
-int eval_ghour(ctvnew::tmathnewrec& r, const double* x);         // 32
-int eval_gminute(ctvnew::tmathnewrec& r, const double* x);       // 33
-int eval_gsecond(ctvnew::tmathnewrec& r, const double* x);       // 34
-int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x);     // 77
+int eval_jdate(ctvnew::tmathnewrec& r, const double* x);      // 22
+int eval_jtime(ctvnew::tmathnewrec& r, const double* x);      // 23
+int eval_gyear(ctvnew::tmathnewrec& r, const double* x);      // 27
+int eval_gmonth(ctvnew::tmathnewrec& r, const double* x);     // 28
+int eval_gday(ctvnew::tmathnewrec& r, const double* x);       // 29
+int eval_gdow(ctvnew::tmathnewrec& r, const double* x);       // 30
+int eval_gleap(ctvnew::tmathnewrec& r, const double* x);      // 31
+int eval_ghour(ctvnew::tmathnewrec& r, const double* x);      // 32
+int eval_gminute(ctvnew::tmathnewrec& r, const double* x);    // 33
+int eval_gsecond(ctvnew::tmathnewrec& r, const double* x);    // 34
+int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x);  // 77
 
 // Random functions (mathnew_random.cpp).
 int eval_uniform(ctvnew::tmathnewrec& r, const double* x);       // 19

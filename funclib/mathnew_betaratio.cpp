@@ -14,9 +14,9 @@ namespace mathnew {
 
 namespace {
 
-constexpr double eps = 1e-15;                  // the accuracy target
-constexpr double exparg = -87.3356713851062;   // 0.99999 * -126 ln 2
-constexpr double exptop = 87.3356713851062;    // the scale of bup's shifted terms
+constexpr double eps = 1e-15;                     // the accuracy target
+constexpr double exparg = -87.3356713851062;      // 0.99999 * -126 ln 2
+constexpr double exptop = 87.3356713851062;       // the scale of bup's shifted terms
 constexpr double sqrt2piinv = 0.398942280401433;  // 1 / sqrt(2 pi)
 
 // exp(mu + x), taken in two factors where the sum would lose the smaller one.
@@ -44,18 +44,18 @@ double rexp(double x) {
 // The rationals of erf and erfc1 on |x| <= 0.5, (0.5, 4] and beyond 4.
 constexpr double rsqrtpi = 0.564189583547756;  // 1 / sqrt(pi)
 constexpr double erfa[5] = {7.71058495001320e-05, -1.33733772997339e-03, 3.23076579225834e-02,
-                         4.79137145607681e-02, 1.28379167095513e-01};
+                            4.79137145607681e-02, 1.28379167095513e-01};
 constexpr double erfb[3] = {3.01048631703895e-03, 5.38971687740286e-02, 3.75795757275549e-01};
 constexpr double erfp[8] = {-1.36864857382717e-07, 5.64195517478974e-01, 7.21175825088309e+00,
-                         4.31622272220567e+01,  1.52989285046940e+02, 3.39320816734344e+02,
-                         4.51918953711873e+02,  3.00459261020162e+02};
+                            4.31622272220567e+01,  1.52989285046940e+02, 3.39320816734344e+02,
+                            4.51918953711873e+02,  3.00459261020162e+02};
 constexpr double erfq[8] = {1.00000000000000e+00, 1.27827273196294e+01, 7.70001529352295e+01,
-                         2.77585444743988e+02, 6.38980264465631e+02, 9.31354094850610e+02,
-                         7.90950925327898e+02, 3.00459260956983e+02};
+                            2.77585444743988e+02, 6.38980264465631e+02, 9.31354094850610e+02,
+                            7.90950925327898e+02, 3.00459260956983e+02};
 constexpr double erfr[5] = {2.10144126479064e+00, 2.62370141675169e+01, 2.13688200555087e+01,
-                         4.65807828718470e+00, 2.82094791773523e-01};
+                            4.65807828718470e+00, 2.82094791773523e-01};
 constexpr double erfs[4] = {9.41537750555460e+01, 1.87114811799590e+02, 9.90191814623914e+01,
-                         1.80124575948747e+01};
+                            1.80124575948747e+01};
 
 // erf(x) = x (1 + a(x^2)) / (1 + b(x^2)) for |x| <= 0.5.
 double erfsmall(double x) {
@@ -498,13 +498,17 @@ void bratio(double a, double b, double x, double y, double& w, double& w1, int& 
   }
   if (flag != 0) return;
   if (x == 0) {
-    if (a == 0) flag = 6;
-    else w1 = 1;
+    if (a == 0)
+      flag = 6;
+    else
+      w1 = 1;
     return;
   }
   if (y == 0) {
-    if (b == 0) flag = 7;
-    else w = 1;
+    if (b == 0)
+      flag = 7;
+    else
+      w = 1;
     return;
   }
   if (a == 0) {
@@ -592,9 +596,12 @@ void bratio(double a, double b, double x, double y, double& w, double& w1, int& 
       w1 = apser(a0, b0, x0, eps);
       w = 0.5 - w1 + 0.5;
     } else if (std::max(a0, b0) <= 1) {
-      if (a0 >= std::min(0.2, b0) || mnpower(x0, a0) <= 0.9) evaluate(method::series, 0);
-      else if (x0 >= 0.3) evaluate(method::seriesofy, 0);
-      else evaluate(method::shifted, 20);
+      if (a0 >= std::min(0.2, b0) || mnpower(x0, a0) <= 0.9)
+        evaluate(method::series, 0);
+      else if (x0 >= 0.3)
+        evaluate(method::seriesofy, 0);
+      else
+        evaluate(method::shifted, 20);
     } else if (b0 <= 1) {
       evaluate(method::series, 0);
     } else if (x0 >= 0.3) {
@@ -631,11 +638,19 @@ double erfc1(int ind, double x) {
   double v = 0;
   if (ax <= 4) {
     const double top =
-        ((((((erfp[0] * ax + erfp[1]) * ax + erfp[2]) * ax + erfp[3]) * ax + erfp[4]) * ax + erfp[5]) * ax + erfp[6]) *
-            ax + erfp[7];
+        ((((((erfp[0] * ax + erfp[1]) * ax + erfp[2]) * ax + erfp[3]) * ax + erfp[4]) * ax +
+          erfp[5]) *
+             ax +
+         erfp[6]) *
+            ax +
+        erfp[7];
     const double bot =
-        ((((((erfq[0] * ax + erfq[1]) * ax + erfq[2]) * ax + erfq[3]) * ax + erfq[4]) * ax + erfq[5]) * ax + erfq[6]) *
-            ax + erfq[7];
+        ((((((erfq[0] * ax + erfq[1]) * ax + erfq[2]) * ax + erfq[3]) * ax + erfq[4]) * ax +
+          erfq[5]) *
+             ax +
+         erfq[6]) *
+            ax +
+        erfq[7];
     v = top / bot;
   } else {
     if (x <= -5.6) return ind == 0 ? 2 : 2 * std::exp(x * x);

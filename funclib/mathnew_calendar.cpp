@@ -35,8 +35,8 @@ civildate fromday(double daynumber) {
   const double z = daynumber - dayoffset;
   const double era = std::floor(z / 146097);
   const double doe = z - era * 146097;
-  const double yoe = std::floor((doe - std::floor(doe / 1460) + std::floor(doe / 36524) -
-                                 std::floor(doe / 146096)) / 365);
+  const double yoe = std::floor(
+      (doe - std::floor(doe / 1460) + std::floor(doe / 36524) - std::floor(doe / 146096)) / 365);
   const double doy = doe - (365 * yoe + std::floor(yoe / 4) - std::floor(yoe / 100));
   const double mp = std::floor((5 * doy + 2) / 153);
   const double day = doy - std::floor((153 * mp + 2) / 5) + 1;
@@ -121,7 +121,8 @@ int eval_gminute(ctvnew::tmathnewrec& r, const double* x) {
   });
 }
 int eval_gsecond(ctvnew::tmathnewrec& r, const double* x) {
-  return calendar(r, x[0], [](double v) { return std::floor(std::fmod(msofday(v), 60000) / 1000); });
+  return calendar(r, x[0],
+                  [](double v) { return std::floor(std::fmod(msofday(v), 60000) / 1000); });
 }
 int eval_gmillisec(ctvnew::tmathnewrec& r, const double* x) {
   return calendar(r, x[0], [](double v) { return std::fmod(msofday(v), 1000); });

@@ -424,8 +424,7 @@ int eval_rpower(tmathnewrec& r, const double* x) {
   r.h[0][0] = !g1big && std::log(std::fabs((y - 1) / a)) + std::log(std::fabs(r.g[0])) <= lnbig
                   ? ((y - 1) / a) * r.g[0]
                   : big;
-  r.h[0][1] = r.h[1][0] =
-      !g2big && std::log((t + 1) / a) + t <= lnbig ? ((t + 1) / a) * r.f : big;
+  r.h[0][1] = r.h[1][0] = !g2big && std::log((t + 1) / a) + t <= lnbig ? ((t + 1) / a) * r.f : big;
   r.h[1][1] = !g2big && 2 * std::log(std::fabs(l)) + t <= lnbig ? l * r.g[1] : big;
   return answer;
 }

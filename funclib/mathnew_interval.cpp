@@ -116,8 +116,8 @@ int intdiv(double a, double b, double c, double d, double& lo, double& hi, tmath
     auto recip = [inf](double v, bool upper) {
       if (std::fabs(v) >= inf) return 0.0;
       if (std::fabs(v) > 1 / inf) return 1 / v;
-      if (upper) return v < 0 ? -inf / 2 : inf;   // 1/c
-      return v > 0 ? inf / 2 : -inf;              // 1/d
+      if (upper) return v < 0 ? -inf / 2 : inf;  // 1/c
+      return v > 0 ? inf / 2 : -inf;             // 1/d
     };
     intmult(a, b, recip(d, false), recip(c, true), lo, hi, rec);
   }
@@ -190,8 +190,14 @@ struct box {
   double* glo;
   double* ghi;
   double inf() const { return r.inf; }
-  void value(double a, double b) { flo = a; fhi = b; }
-  void deriv(int i, double a, double b) { glo[i] = a; ghi[i] = b; }
+  void value(double a, double b) {
+    flo = a;
+    fhi = b;
+  }
+  void deriv(int i, double a, double b) {
+    glo[i] = a;
+    ghi[i] = b;
+  }
 };
 
 int minmax(box& b, bool ismax) {
@@ -294,7 +300,7 @@ int power(box& b) {
     b.deriv(0, 1, 1);
     return 0;
   }
-  const bool left = lo < 0, right = hi > 0;
+  const bool left = lo<0, right = hi> 0;
   if (left) lo = std::min(lo, -1e-30);
   if (right) hi = std::max(hi, 1e-30);
   const double pl = left ? wholepower(-lo, n, inf) : 0, ph = right ? wholepower(hi, n, inf) : 0;
@@ -524,9 +530,7 @@ int vcpowerrule(box& b) {
 
 // Gamma(x) psi(x) for x > 1.46, where both factors are positive and finite (Gamma at most
 // 1.79e308): the product as it is, up to 1e299. No cap below: the slope at 100 is 4.3e156.
-[[nodiscard]] double gammaslope(double x) {
-  return std::min(gamma(x) * psi(x), ctvnew::math_huge);
-}
+[[nodiscard]] double gammaslope(double x) { return std::min(gamma(x) * psi(x), ctvnew::math_huge); }
 
 // Gamma and ln Gamma on the positive axis: a floor below their minimum for any positive
 // lower bound; from start on they rise, and the ends bound value and slope (the upper end
@@ -641,50 +645,80 @@ int funcinterval(tmathnewrec& rec, std::int32_t& fnr, const double* lo, const do
   if (n < funcminargs(static_cast<std::uint8_t>(fnr))) return 4;
   box b{rec, lo, hi, flo, fhi, glo, ghi};
   switch (fnr) {
-    case 7: return minmax(b, false);
-    case 8: return minmax(b, true);
-    case 9: return sqr(b);
+    case 7:
+      return minmax(b, false);
+    case 8:
+      return minmax(b, true);
+    case 9:
+      return sqr(b);
     case 10: {
       const double e0 = expg(lo[0], rec.inf), e1 = expg(hi[0], rec.inf);
       b.value(e0, e1);
       b.deriv(0, e0, e1);
       return 0;
     }
-    case 11: return intlog(1, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
-    case 12: return intlog(0.4342944819032518, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
-    case 50: return intlog(1.442695040888963, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
-    case 13: return sqrtrule(b);
-    case 14: return absrule(b);
-    case 15: return cossin(b, 0);
-    case 16: return cossin(b, pi / 2);
-    case 18: return errorf(b);
-    case 21: return power(b);
-    case 49: return sigmoid(b);
-    case 64: return rpower(b);
-    case 65: return edist(b);
-    case 66: case 67: return division(b);
-    case 74: return cvpower(b);
-    case 75: return vcpowerrule(b);
+    case 11:
+      return intlog(1, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
+    case 12:
+      return intlog(0.4342944819032518, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
+    case 50:
+      return intlog(1.442695040888963, lo[0], hi[0], flo, fhi, glo[0], ghi[0], rec);
+    case 13:
+      return sqrtrule(b);
+    case 14:
+      return absrule(b);
+    case 15:
+      return cossin(b, 0);
+    case 16:
+      return cossin(b, pi / 2);
+    case 18:
+      return errorf(b);
+    case 21:
+      return power(b);
+    case 49:
+      return sigmoid(b);
+    case 64:
+      return rpower(b);
+    case 65:
+      return edist(b);
+    case 66:
+    case 67:
+      return division(b);
+    case 74:
+      return cvpower(b);
+    case 75:
+      return vcpowerrule(b);
     // Gamma's minimum is 0.8856031944 at 1.4616321; that of ln Gamma -0.1214898975877.
-    case 80: return risingfromminimum(b, 0.8856, 1.46164, 50, &gamma, &gammaslope);
+    case 80:
+      return risingfromminimum(b, 0.8856, 1.46164, 50, &gamma, &gammaslope);
     case 81:
       return risingfromminimum(b, -0.12148989758770987, 1.46163, 100000, &lngamma, &psi);
     case 82:
       if (lo[0] > 0 && lo[1] > 0) flo = 0;
       return 0;
-    case 84: case 85:
+    case 84:
+    case 85:
       b.value(0, 1);
       glo[0] = 0;
       return 0;
-    case 86: return sinhrule(b);
-    case 87: return coshrule(b);
-    case 88: return tanhrule(b);
-    case 124: return logit(b);
-    case 125: return lserule(b, true, false);
-    case 126: return lserule(b, true, true);
-    case 127: return lserule(b, false, false);
-    case 128: return lserule(b, false, true);
-    default: return 0;  // not bounded
+    case 86:
+      return sinhrule(b);
+    case 87:
+      return coshrule(b);
+    case 88:
+      return tanhrule(b);
+    case 124:
+      return logit(b);
+    case 125:
+      return lserule(b, true, false);
+    case 126:
+      return lserule(b, true, true);
+    case 127:
+      return lserule(b, false, false);
+    case 128:
+      return lserule(b, false, true);
+    default:
+      return 0;  // not bounded
   }
 }
 

@@ -19,8 +19,8 @@ namespace mathnew {
 
 // lo and hi hold rec.nargs argument bounds; glo and ghi receive max(rec.nargs, 2) entries.
 // Answers 0, the answer of an error report, or 4 for a case the rules do not handle.
-int funcinterval(ctvnew::tmathnewrec& rec, std::int32_t& fnr, const double* lo,
-                 const double* hi, double& flo, double& fhi, double* glo, double* ghi);
+int funcinterval(ctvnew::tmathnewrec& rec, std::int32_t& fnr, const double* lo, const double* hi,
+                 double& flo, double& fhi, double* glo, double* ghi);
 
 namespace detail {
 

@@ -30,12 +30,12 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr double euler = 0.57721566490153286061;
 constexpr double lnsqrt2pi = 0.9189385332046728;  // ln(sqrt(2 pi))
-constexpr double big = ctvnew::math_huge;          // 1e299
-constexpr double lnbig = ctvnew::ln_math_huge;     // ln(1e299)
+constexpr double big = ctvnew::math_huge;         // 1e299
+constexpr double lnbig = ctvnew::ln_math_huge;    // ln(1e299)
 
 // Bernoulli numbers B2 .. B16, the coefficients of the asymptotic series below.
-constexpr double bernoulli[8] = {1.0 / 6,   -1.0 / 30,   1.0 / 42,       -1.0 / 30,
-                                 5.0 / 66,  -691.0 / 2730, 7.0 / 6, -3617.0 / 510};
+constexpr double bernoulli[8] = {1.0 / 6,  -1.0 / 30,     1.0 / 42, -1.0 / 30,
+                                 5.0 / 66, -691.0 / 2730, 7.0 / 6,  -3617.0 / 510};
 
 // Hurwitz zeta(s, a) for s >= 2, a > 0, by Euler-Maclaurin summation after 10 terms.
 double hurwitz(int s, double a) {
@@ -44,8 +44,8 @@ double hurwitz(int s, double a) {
   for (int k = 0; k < n; ++k) sum += std::pow(k + a, -s);
   const double na = n + a;
   sum += std::pow(na, 1 - s) / (s - 1) + 0.5 * std::pow(na, -s);
-  double rising = s;         // s (s + 1) ... (s + 2j - 2)
-  double fact = 2;           // (2j)!
+  double rising = s;  // s (s + 1) ... (s + 2j - 2)
+  double fact = 2;    // (2j)!
   double power = std::pow(na, -s - 1);
   for (int j = 1; j <= 6; ++j) {
     sum += bernoulli[j - 1] / fact * rising * power;
@@ -60,8 +60,8 @@ double hurwitz(int s, double a) {
 struct tables {
   static constexpr int nzeta = 40;
   static constexpr int ndigamma = 46;
-  double zetam1[nzeta + 1];            // zetam1[n] = zeta(n) - 1, n >= 2
-  double digamma[ndigamma + 1];        // Taylor coefficients of psi about its zero
+  double zetam1[nzeta + 1];      // zetam1[n] = zeta(n) - 1, n >= 2
+  double digamma[ndigamma + 1];  // Taylor coefficients of psi about its zero
   tables() {
     for (int n = 2; n <= nzeta; ++n) zetam1[n] = hurwitz(n, 2.0);
     constexpr double x0 = 1.4616321449683623;
@@ -278,8 +278,7 @@ double digammaex2(double x, int& flag) {
 }
 
 double trigamma(double x, int& flag) {
-  constexpr double b2 = 0.1666666667, b4 = -0.03333333333, b6 = 0.02380952381,
-                   b8 = -0.03333333333;
+  constexpr double b2 = 0.1666666667, b4 = -0.03333333333, b6 = 0.02380952381, b8 = -0.03333333333;
   flag = 0;
   if (!(x > 0)) {
     flag = 1;
@@ -315,8 +314,8 @@ double trigammaex3(double x, int& flag) {
   return trigammapos(x);
 }
 
-void digami(double d[6], double x, double p, double gplog, double gp1log, double psip,
-            double psip1, double psidp, double psidp1, int& flag) {
+void digami(double d[6], double x, double p, double gplog, double gp1log, double psip, double psip1,
+            double psidp, double psidp1, int& flag) {
   constexpr double tol = 1e-6;
   constexpr int maxterms = 100;
   flag = 0;
@@ -492,26 +491,20 @@ double codyerrf(double x) {
   // erfc(t) for t = |x| / sqrt 2 by Cody's rationals, Phi(x) = erfc(-x / sqrt 2) / 2.
   constexpr double xsmall = 1.11e-16, xbig = 26.543;
   constexpr double sqrpi = 5.6418958354775628695e-1;  // 1 / sqrt(pi)
-  constexpr double a[5] = {3.16112374387056560e00, 1.13864154151050156e02,
-                           3.77485237685302021e02, 3.20937758913846947e03,
-                           1.85777706184603153e-1};
-  constexpr double b[4] = {2.36012909523441209e01, 2.44024637934444173e02,
-                           1.28261652607737228e03, 2.84423683343917062e03};
-  constexpr double c[9] = {5.64188496988670089e-1, 8.88314979438837594e00,
-                           6.61191906371416295e01, 2.98635138197400131e02,
-                           8.81952221241769090e02, 1.71204761263407058e03,
-                           2.05107837782607147e03, 1.23033935479799725e03,
-                           2.15311535474403846e-8};
-  constexpr double d[8] = {1.57449261107098347e01, 1.17693950891312499e02,
-                           5.37181101862009858e02, 1.62138957456669019e03,
-                           3.29079923573345963e03, 4.36261909014324716e03,
+  constexpr double a[5] = {3.16112374387056560e00, 1.13864154151050156e02, 3.77485237685302021e02,
+                           3.20937758913846947e03, 1.85777706184603153e-1};
+  constexpr double b[4] = {2.36012909523441209e01, 2.44024637934444173e02, 1.28261652607737228e03,
+                           2.84423683343917062e03};
+  constexpr double c[9] = {5.64188496988670089e-1, 8.88314979438837594e00, 6.61191906371416295e01,
+                           2.98635138197400131e02, 8.81952221241769090e02, 1.71204761263407058e03,
+                           2.05107837782607147e03, 1.23033935479799725e03, 2.15311535474403846e-8};
+  constexpr double d[8] = {1.57449261107098347e01, 1.17693950891312499e02, 5.37181101862009858e02,
+                           1.62138957456669019e03, 3.29079923573345963e03, 4.36261909014324716e03,
                            3.43936767414372164e03, 1.23033935480374942e03};
-  constexpr double p[6] = {3.05326634961232344e-1, 3.60344899949804439e-1,
-                           1.25781726111229246e-1, 1.60837851487422766e-2,
-                           6.58749161529837803e-4, 1.63153871373020978e-2};
-  constexpr double q[5] = {2.56852019228982242e00, 1.87295284992346725e00,
-                           5.27905102951428412e-1, 6.05183413124413191e-2,
-                           2.33520497626869185e-3};
+  constexpr double p[6] = {3.05326634961232344e-1, 3.60344899949804439e-1, 1.25781726111229246e-1,
+                           1.60837851487422766e-2, 6.58749161529837803e-4, 1.63153871373020978e-2};
+  constexpr double q[5] = {2.56852019228982242e00, 1.87295284992346725e00, 5.27905102951428412e-1,
+                           6.05183413124413191e-2, 2.33520497626869185e-3};
   if (std::isnan(x)) return x;
   const double y = x / 1.4142135623730951;
   const double t = std::fabs(y);
@@ -584,12 +577,8 @@ dual2 inverse(const dual2& a) {
 dual2 operator/(const dual2& a, const dual2& b) { return a * inverse(b); }
 dual2 exp(const dual2& a) {
   const double e = std::exp(a.v);
-  return {e,
-          a.p * e,
-          a.q * e,
-          (a.pp + a.p * a.p) * e,
-          (a.qq + a.q * a.q) * e,
-          (a.pq + a.p * a.q) * e};
+  return {
+      e, a.p * e, a.q * e, (a.pp + a.p * a.p) * e, (a.qq + a.q * a.q) * e, (a.pq + a.p * a.q) * e};
 }
 dual2 constant(double c) { return {c, 0, 0, 0, 0, 0}; }
 
@@ -605,7 +594,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
   constexpr double tol = 1e-12;
   const dual2 pp{p, 1, 0, 0, 0, 0};
   const dual2 qq{q, 0, 1, 0, 0, 0};
-  const dual2 lnbeta{psi[0], psi[1] - psi[5], psi[3] - psi[5],
+  const dual2 lnbeta{psi[0],          psi[1] - psi[5], psi[3] - psi[5],
                      psi[2] - psi[6], psi[4] - psi[6], -psi[6]};
   const dual2 lnp{std::log(p), 1 / p, 0, -1 / (p * p), 0, 0};
   const double lnx = std::log(x);
@@ -623,7 +612,7 @@ int inbedercf(double x, double p, double q, const double psi[7], dual2& result, 
     if (n % 2 == 1) {  // d(2m-1) = -(p + m - 1)(p + q + m - 1) x / ((p + 2m - 2)(p + 2m - 1))
       const dual2 k = constant(m - 1.0);
       coef = -x * ((pp + k) * (pp + qq + k)) / ((pp + 2.0 * k) * (pp + 2.0 * k + constant(1)));
-    } else {           // d(2m) = m (q - m) x / ((p + 2m - 1)(p + 2m))
+    } else {  // d(2m) = m (q - m) x / ((p + 2m - 1)(p + 2m))
       coef = (m * x) * (qq - md) / ((pp + 2.0 * md - constant(1)) * (pp + 2.0 * md));
     }
     const dual2 anext = acur + coef * aprev;
@@ -764,8 +753,8 @@ int vcpower(ctvnew::tmathnewrec& rec, double x, double c) {
   f = std::exp(c * lnx);
   if (level < 1) return 0;
   if (c >= -1 || x > 1) {
-    g = f * c / x;            // c x^(c-1)
-    h = (c - 1) * g / x;      // c (c-1) x^(c-2)
+    g = f * c / x;        // c x^(c-1)
+    h = (c - 1) * g / x;  // c (c-1) x^(c-2)
     return 0;
   }
   const double t = -c * f;
@@ -788,8 +777,8 @@ int vcpower(ctvnew::tmathnewrec& rec, double x, double c) {
   return result;
 }
 
-void funcgamma(int& result, ctvnew::tmathnewrec& rec, int level, double x, double& f,
-               double& dfdx, double& d2fdx2) {
+void funcgamma(int& result, ctvnew::tmathnewrec& rec, int level, double x, double& f, double& dfdx,
+               double& d2fdx2) {
   if (x > ctvnew::invgamma_math_huge) {
     f = dfdx = d2fdx2 = big;
     report(result, rec, func, overflow, "positive argument too large");
@@ -891,9 +880,8 @@ double logscaled(double w, double lnf, double f, bool directbelow, int& result,
 
 }  // namespace
 
-void funcbinomial(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y,
-                  double& f, double& fx, double& fy, double& fxx, double& fxy, double& fyx,
-                  double& fyy) {
+void funcbinomial(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y, double& f,
+                  double& fx, double& fy, double& fxx, double& fxy, double& fyx, double& fyy) {
   const double d = x - y + 1;
   if (x < -0.99999999999999) return report(result, rec, func, domain, "x near or below -1");
   if (y < -0.99999999999999) return report(result, rec, func, domain, "y near or below -1");
@@ -948,8 +936,8 @@ namespace {
 // The shared derivative steps of Beta and LogBeta. scale is f for Beta and 1 for LogBeta:
 // d/dx = scale (psi(x) - psi(s)), d2/dx2 = scale (psi'(x) - psi'(s) + a^2 [Beta only]).
 void betaderivatives(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y,
-                     double scale, bool squares, double& fx, double& fy, double& fxx,
-                     double& fxy, double& fyx, double& fyy) {
+                     double scale, bool squares, double& fx, double& fy, double& fxx, double& fxy,
+                     double& fyx, double& fyy) {
   if (level < 1) return;
   const double s = x + y;
   int flx = 0, fly = 0, fls = 0;
@@ -1066,9 +1054,8 @@ void funcbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double
   betaderivatives(result, rec, level, x, y, f, true, fx, fy, fxx, fxy, fyx, fyy);
 }
 
-void funclogbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y,
-                 double& f, double& fx, double& fy, double& fxx, double& fxy, double& fyx,
-                 double& fyy) {
+void funclogbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y, double& f,
+                 double& fx, double& fy, double& fxx, double& fxy, double& fyx, double& fyy) {
   if (x < 0) return report(result, rec, func, domain, "x < 0");
   if (y < 0) return report(result, rec, func, domain, "y < 0");
   if (x == 0) {
@@ -1153,8 +1140,8 @@ int eval_gamma(ctvnew::tmathnewrec& r, const double* x) {
 namespace {
 
 // The two-argument evaluators write f, g[0..1] and the 2 x 2 Hessian of the record.
-using twoargevaluator = void (*)(int&, ctvnew::tmathnewrec&, int, double, double, double&,
-                                 double&, double&, double&, double&, double&, double&);
+using twoargevaluator = void (*)(int&, ctvnew::tmathnewrec&, int, double, double, double&, double&,
+                                 double&, double&, double&, double&, double&);
 
 int evaltwo(twoargevaluator fn, ctvnew::tmathnewrec& r, const double* x) {
   int result = 0;
@@ -1203,8 +1190,8 @@ int eval_loggamma(ctvnew::tmathnewrec& r, const double* args) {
     h = 0;
     return logerr(r, func, overflow, "x too large");
   }
-  if (r.level >= 1) g = digammaex2(x, flag);    // (ln Gamma)' = psi
-  if (r.level >= 2) h = trigammaex3(x, flag);   // (ln Gamma)'' = psi'
+  if (r.level >= 1) g = digammaex2(x, flag);   // (ln Gamma)' = psi
+  if (r.level >= 2) h = trigammaex3(x, flag);  // (ln Gamma)'' = psi'
   return 0;
 }
 
@@ -1344,8 +1331,8 @@ int eval_betareg(ctvnew::tmathnewrec& r, const double* args) {
   const double density = std::exp(std::min((a - 1) * lx + (b - 1) * ly - lb, lnbig));
   int tf = 0;
   const double psa = psi(a), psb = psi(b), psab = psi(a + b);
-  const double shape[7] = {lb,  psa, trigamma(a, tf),    psb,
-                           trigamma(b, tf), psab, trigamma(a + b, tf)};
+  const double shape[7] = {
+      lb, psa, trigamma(a, tf), psb, trigamma(b, tf), psab, trigamma(a + b, tf)};
   double der[6];
   int nappx = 0;
   double errapx = 0;

@@ -19,7 +19,7 @@
 
 namespace mathnew {
 
-inline constexpr double kernel_inf = 1.79e308;   // the plain kernels' infinite return
+inline constexpr double kernel_inf = 1.79e308;    // the plain kernels' infinite return
 inline constexpr double kernel_xmin = 2.23e-308;  // the smallest normal double, as used here
 inline constexpr double kernel_eps = 2.22e-16;    // the machine epsilon, as used here
 
@@ -46,8 +46,8 @@ inline constexpr double kernel_eps = 2.22e-16;    // the machine epsilon, as use
 // The incomplete gamma ratio P(p, x) and its derivatives: d[0] dP/dx, d[1] d2P/dx2,
 // d[2] dP/dp, d[3] d2P/dp2, d[4] d2P/dxdp, d[5] P. Inputs ln Gamma(p), ln Gamma(p + 1),
 // psi(p), psi(p + 1), psi'(p), psi'(p + 1). Flag 1: no convergence in 100 terms.
-void digami(double d[6], double x, double p, double gplog, double gp1log, double psip,
-            double psip1, double psidp, double psidp1, int& flag);
+void digami(double d[6], double x, double p, double gplog, double gp1log, double psip, double psip1,
+            double psidp, double psidp1, int& flag);
 // ln(Gamma(b) / Gamma(a + b)) for b >= 8; algdiv takes ln(1 + a/b) from alnrel, gammaratio
 // from the runtime's log1p.
 [[nodiscard]] double algdiv(double a, double b);
@@ -91,15 +91,13 @@ void inbeder(double x, double p, double q, const double psi[7], double der[6], i
 // ---- evaluators with derivatives and error reports ----
 // Each writes result only when it reports (the answer of the last report) and leaves
 // unwritten outputs as the caller preset them.
-void funcgamma(int& result, ctvnew::tmathnewrec& rec, int level, double x, double& f,
-               double& dfdx, double& d2fdx2);
-void funcbinomial(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y,
-                  double& f, double& fx, double& fy, double& fxx, double& fxy, double& fyx,
-                  double& fyy);
+void funcgamma(int& result, ctvnew::tmathnewrec& rec, int level, double x, double& f, double& dfdx,
+               double& d2fdx2);
+void funcbinomial(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y, double& f,
+                  double& fx, double& fy, double& fxx, double& fxy, double& fyx, double& fyy);
 void funcbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y, double& f,
               double& fx, double& fy, double& fxx, double& fxy, double& fyx, double& fyy);
-void funclogbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y,
-                 double& f, double& fx, double& fy, double& fxx, double& fxy, double& fyx,
-                 double& fyy);
+void funclogbeta(int& result, ctvnew::tmathnewrec& rec, int level, double x, double y, double& f,
+                 double& fx, double& fy, double& fxx, double& fxy, double& fyx, double& fyy);
 
 }  // namespace mathnew

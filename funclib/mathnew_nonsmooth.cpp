@@ -32,10 +32,18 @@ int eval_rounding(tmathnewrec& r, const double* x) {
   const double v = x[0];
   if (v == 0) return 0;
   switch (r.fnr) {
-    case 1: r.f = std::ceil(v); break;
-    case 2: r.f = std::floor(v); break;
-    case 5: r.f = std::trunc(v); break;
-    default: r.f = v < 0 ? -1 : (v > 0 ? 1 : 0); break;
+    case 1:
+      r.f = std::ceil(v);
+      break;
+    case 2:
+      r.f = std::floor(v);
+      break;
+    case 5:
+      r.f = std::trunc(v);
+      break;
+    default:
+      r.f = v < 0 ? -1 : (v > 0 ? 1 : 0);
+      break;
   }
   return 0;
 }
@@ -108,12 +116,24 @@ int eval_abs(tmathnewrec& r, const double* x) {
 int eval_logic(tmathnewrec& r, const double* x) {
   const bool a = x[0] != 0, b = x[1] != 0;
   switch (r.fnr) {
-    case 51: r.f = boolvalue(!a); break;
-    case 52: r.f = boolvalue(a && b); break;
-    case 53: r.f = boolvalue(a || b); break;
-    case 54: r.f = boolvalue(a != b); break;
-    case 55: r.f = boolvalue(!a || b); break;
-    default: r.f = boolvalue(a == b); break;
+    case 51:
+      r.f = boolvalue(!a);
+      break;
+    case 52:
+      r.f = boolvalue(a && b);
+      break;
+    case 53:
+      r.f = boolvalue(a || b);
+      break;
+    case 54:
+      r.f = boolvalue(a != b);
+      break;
+    case 55:
+      r.f = boolvalue(!a || b);
+      break;
+    default:
+      r.f = boolvalue(a == b);
+      break;
   }
   return 0;
 }
@@ -122,12 +142,24 @@ int eval_logic(tmathnewrec& r, const double* x) {
 int eval_relation(tmathnewrec& r, const double* x) {
   const double a = x[0], b = x[1];
   switch (r.fnr) {
-    case 57: r.f = boolvalue(a == b); break;
-    case 58: r.f = boolvalue(a > b); break;
-    case 59: r.f = boolvalue(a >= b); break;
-    case 60: r.f = boolvalue(a < b); break;
-    case 61: r.f = boolvalue(a <= b); break;
-    default: r.f = boolvalue(a != b); break;
+    case 57:
+      r.f = boolvalue(a == b);
+      break;
+    case 58:
+      r.f = boolvalue(a > b);
+      break;
+    case 59:
+      r.f = boolvalue(a >= b);
+      break;
+    case 60:
+      r.f = boolvalue(a < b);
+      break;
+    case 61:
+      r.f = boolvalue(a <= b);
+      break;
+    default:
+      r.f = boolvalue(a != b);
+      break;
   }
   return 0;
 }

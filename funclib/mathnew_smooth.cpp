@@ -29,8 +29,7 @@ struct switchpoint {
   int answer;  // of the parameter report, or 0
 };
 
-switchpoint getswitch(tmathnewrec& r, const double* x, double deflt, bool upper,
-                      const char* text) {
+switchpoint getswitch(tmathnewrec& r, const double* x, double deflt, bool upper, const char* text) {
   if (r.nargs < 2) return {deflt, true, 0};
   const double d = x[1];
   const bool allowed = upper ? d <= deflt : d >= deflt;
@@ -59,8 +58,8 @@ int extlog10(tmathnewrec& r, const double* x, bool quadratic) {
     // f = c (ln d + t); g1 = c/d; h11 = 0
     r.g[0] = invln10 / d;
     r.h[0][0] = 0;
-    const bool overflow = s.isdefault ? v - d < -2.302585092994046e+149
-                                      : d < 1 && -(v - d) > big * d / invln10;
+    const bool overflow =
+        s.isdefault ? v - d < -2.302585092994046e+149 : d < 1 && -(v - d) > big * d / invln10;
     if (overflow) {
       r.f = -big;
       return extoverflow(r, s, "x too negative");
@@ -172,12 +171,18 @@ double othersum(const double* e, int first, int n, int i, double total) {
 
 int eval_extension(tmathnewrec& r, const double* x) {
   switch (r.fnr) {
-    case 68: return extlog10(r, x, false);
-    case 69: return extlog10(r, x, true);
-    case 70: return extexp(r, x, false);
-    case 71: return extexp(r, x, true);
-    case 72: return extrec(r, x, false);
-    default: return extrec(r, x, true);
+    case 68:
+      return extlog10(r, x, false);
+    case 69:
+      return extlog10(r, x, true);
+    case 70:
+      return extexp(r, x, false);
+    case 71:
+      return extexp(r, x, true);
+    case 72:
+      return extrec(r, x, false);
+    default:
+      return extrec(r, x, true);
   }
 }
 

@@ -9,8 +9,8 @@ namespace {
 
 // Argument i (from 1) may be a variable.
 constexpr std::uint32_t arg(int i) { return std::uint32_t{1} << (i - 1); }
-constexpr std::uint32_t args_all = 0xFFFFFu;                // arguments 1..20
-constexpr std::uint32_t args_from2 = args_all & ~arg(1);    // arguments 2..20
+constexpr std::uint32_t args_all = 0xFFFFFu;              // arguments 1..20
+constexpr std::uint32_t args_from2 = args_all & ~arg(1);  // arguments 2..20
 
 constexpr tlibzolminfo row(std::string_view name, int minargs, int maxargs, int smooth,
                            int equnever, int zeroripple, std::uint32_t variable,
@@ -172,9 +172,7 @@ constexpr tlibzolminfo libzolminfo[funccount] = {
 
 namespace {
 
-const tlibzolminfo& rowof(std::uint8_t fnr) {
-  return libzolminfo[std::min<int>(fnr, unknownfnr)];
-}
+const tlibzolminfo& rowof(std::uint8_t fnr) { return libzolminfo[std::min<int>(fnr, unknownfnr)]; }
 
 template <std::size_t Cap>
 q5rt::sstr cutto(const q5rt::shortstring<Cap>& text, std::size_t maxlen) {
@@ -240,6 +238,5 @@ int isquad(std::uint8_t fnr, double value, int n, const double* degrees, bool& f
       return 0;
   }
 }
-
 
 }  // namespace mathnew

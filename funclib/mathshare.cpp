@@ -3,6 +3,8 @@
 
 namespace mathshare {
 
+// Kept in filled lines: one number a line would make it 130 lines long.
+// clang-format off
 const double fcon[fcon_max + 1] = {
     1.0, 1.0, 2.0, 6.0, 24.0, 120.0, 720.0, 5040.0, 40320.0, 362880.0, 3628800.0, 39916800.0,
     479001600.0, 6227020800.0, 87178291200.0, 1307674368000.0, 20922789888000.0, 355687428096000.0,
@@ -51,5 +53,6 @@ const double fcon[fcon_max + 1] = {
     5.423910666131589e+295, 9.003691705778438e+297, 1.503616514864999e+300,
     2.5260757449731984e+302, 4.269068009004705e+304, 7.257415615307999e+306,
 };
+// clang-format on
 
 }  // namespace mathshare

@@ -22,9 +22,9 @@ inline constexpr int savesize = 57;  // [0] cached normal, [1..55] table or seed
 
 // Process-wide state. randarray[1..55] is the table (element 0 is unused).
 inline double randarray[tablesize + 1] = {};
-inline std::int32_t newseed = 0;       // pending seed; 0: none, the table is running
-inline std::int32_t uniformnext = 0;   // values still to hand out from the table, plus 1
-inline double normalsave = 0;          // second number of the last polar pair; 0: none
+inline std::int32_t newseed = 0;      // pending seed; 0: none, the table is running
+inline std::int32_t uniformnext = 0;  // values still to hand out from the table, plus 1
+inline double normalsave = 0;         // second number of the last polar pair; 0: none
 
 // s in 0..1e9 becomes the pending seed (0 means 3141); any other s keeps it. Both cases
 // clear the cached normal number and the position.

@@ -6,9 +6,16 @@ namespace zlmfuncs {
 using suff = q5rt::shortstring<7>;
 
 const suff funcsuff[suffcount] = {
-    suff{},           suff{},
-    suff::cut("Grad"), suff::cut("Hess"), suff::cut("GradN"), suff::cut("HessN"),
-    suff::cut("Low"),  suff::cut("High"), suff::cut("GradL"), suff::cut("GradH"),
+    suff{},
+    suff{},
+    suff::cut("Grad"),
+    suff::cut("Hess"),
+    suff::cut("GradN"),
+    suff::cut("HessN"),
+    suff::cut("Low"),
+    suff::cut("High"),
+    suff::cut("GradL"),
+    suff::cut("GradH"),
     suff::cut("Value"),
 };
 

@@ -17,32 +17,32 @@
 namespace ctvnl {
 
 enum class opcode : std::uint8_t {
-  noop,       // nothing
-  pushv,      // push column
-  pushi,      // push constant (pool entry)
-  store,      // top is the row's expression (operand: row); ends the row
-  add,        // pop two, push the sum
-  addv,       // top += column
-  addi,       // top += constant
-  sub,        // pop two, push below - top
-  subv,       // top -= column
-  subi,       // top -= constant
-  mul,        // pop two, push the product
-  mulv,       // top *= column
-  muli,       // top *= constant
-  div,        // pop two, push below / top
-  divv,       // top /= column
-  divi,       // top /= constant
-  umin,       // negate the top
-  uminv,      // push the column negated
-  header,     // starts a row's code
+  noop,    // nothing
+  pushv,   // push column
+  pushi,   // push constant (pool entry)
+  store,   // top is the row's expression (operand: row); ends the row
+  add,     // pop two, push the sum
+  addv,    // top += column
+  addi,    // top += constant
+  sub,     // pop two, push below - top
+  subv,    // top -= column
+  subi,    // top -= constant
+  mul,     // pop two, push the product
+  mulv,    // top *= column
+  muli,    // top *= constant
+  div,     // pop two, push below / top
+  divv,    // top /= column
+  divi,    // top /= constant
+  umin,    // negate the top
+  uminv,   // push the column negated
+  header,  // starts a row's code
   end,
-  callarg1,   // top := f(top) (operand: function number)
-  callarg2,   // pop two, push f(below, top)
-  callargn,   // the n-argument call announced by funcargn
-  funcargn,   // announces callargn (operand: argument count)
-  muliadd,    // pop two, push below + top * constant
-  pushzero,   // push 0
+  callarg1,  // top := f(top) (operand: function number)
+  callarg2,  // pop two, push f(below, top)
+  callargn,  // the n-argument call announced by funcargn
+  funcargn,  // announces callargn (operand: argument count)
+  muliadd,   // pop two, push below + top * constant
+  pushzero,  // push 0
   chk,
   addo,
   pusho,
@@ -74,16 +74,16 @@ constexpr int code(opcode op) { return static_cast<int>(op); }
 // One node of a row's expression tree (the BARON translation's writers build them from
 // the instruction code). Nodes come from the model record's pool (gcdata::getnlrec).
 struct nltreerec {
-  double value;            // magnitude of a constant (never negative when built)
-  nltreerec* next;         // next node in the pool's in-use chain or free list
-  nltreerec* up;           // parent, set by the text writer while it walks
-  nltreerec* left;         // first child
-  nltreerec* right;        // second child
-  ctvnl::opcode opcode;    // PushV, PushI, Store, Add, ..., NoOp for a dropped node
-  std::int32_t operand;    // column, pool entry, row, function number or argument position
-  std::int32_t number;     // position in the in-use chain from 1 (dumps)
-  std::uint8_t paren;      // text writer: close this subtree with ")"
-  std::uint8_t done;       // text writer: this node's operator has been written
+  double value;          // magnitude of a constant (never negative when built)
+  nltreerec* next;       // next node in the pool's in-use chain or free list
+  nltreerec* up;         // parent, set by the text writer while it walks
+  nltreerec* left;       // first child
+  nltreerec* right;      // second child
+  ctvnl::opcode opcode;  // PushV, PushI, Store, Add, ..., NoOp for a dropped node
+  std::int32_t operand;  // column, pool entry, row, function number or argument position
+  std::int32_t number;   // position in the in-use chain from 1 (dumps)
+  std::uint8_t paren;    // text writer: close this subtree with ")"
+  std::uint8_t done;     // text writer: this node's operator has been written
 };
 
 // Opcodes whose operand is a constant-pool entry.

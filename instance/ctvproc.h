@@ -17,14 +17,28 @@ namespace ctvproc {
 
 // Model type codes.
 enum proctype : std::uint8_t {
-  proc_none, proc_lp, proc_mip, proc_rmip, proc_nlp, proc_mcp, proc_mpec, proc_rmpec,
-  proc_cns, proc_dnlp, proc_rminlp, proc_minlp, proc_qcp, proc_miqcp, proc_rmiqcp, proc_emp,
+  proc_none,
+  proc_lp,
+  proc_mip,
+  proc_rmip,
+  proc_nlp,
+  proc_mcp,
+  proc_mpec,
+  proc_rmpec,
+  proc_cns,
+  proc_dnlp,
+  proc_rminlp,
+  proc_minlp,
+  proc_qcp,
+  proc_miqcp,
+  proc_rmiqcp,
+  proc_emp,
 };
 inline constexpr int proc_count = proc_emp + 1;
 
 inline constexpr std::array<std::string_view, proc_count> procnames = {
-    "NONE", "LP",     "MIP",   "RMIP", "NLP",   "MCP",   "MPEC",   "RMPEC",
-    "CNS",  "DNLP",   "RMINLP", "MINLP", "QCP", "MIQCP", "RMIQCP", "EMP"};
+    "NONE", "LP",   "MIP",    "RMIP",  "NLP", "MCP",   "MPEC",   "RMPEC",
+    "CNS",  "DNLP", "RMINLP", "MINLP", "QCP", "MIQCP", "RMIQCP", "EMP"};
 
 inline constexpr zlmspecs::codeset pdpairs{proc_mcp, proc_mpec, proc_rmpec, proc_cns, proc_emp};
 inline constexpr zlmspecs::codeset pdskiplist{proc_none};
@@ -32,13 +46,13 @@ inline constexpr zlmspecs::codeset pdtrylinear{proc_nlp, proc_dnlp,  proc_rminlp
                                                proc_qcp, proc_miqcp, proc_rmiqcp};
 inline constexpr zlmspecs::codeset pdrelaxed{proc_rmip, proc_rmpec, proc_rminlp, proc_rmiqcp};
 inline constexpr zlmspecs::codeset pdiscontinuous{proc_dnlp, proc_rminlp, proc_minlp, proc_emp};
-inline constexpr zlmspecs::codeset pcontinuous{proc_nlp,   proc_mcp,   proc_mpec,  proc_cns,
+inline constexpr zlmspecs::codeset pcontinuous{proc_nlp,    proc_mcp,   proc_mpec, proc_cns,
                                                proc_rminlp, proc_minlp, proc_qcp,  proc_miqcp,
                                                proc_rmiqcp, proc_emp};
-inline constexpr zlmspecs::codeset pnonlinear{proc_nlp,    proc_mcp,   proc_mpec, proc_rmpec,
-                                              proc_cns,    proc_dnlp,  proc_rminlp, proc_minlp,
-                                              proc_qcp,    proc_miqcp, proc_rmiqcp, proc_emp};
-inline constexpr zlmspecs::codeset pdiscrete{proc_mip,   proc_rmip,  proc_mpec,
+inline constexpr zlmspecs::codeset pnonlinear{proc_nlp, proc_mcp,   proc_mpec,   proc_rmpec,
+                                              proc_cns, proc_dnlp,  proc_rminlp, proc_minlp,
+                                              proc_qcp, proc_miqcp, proc_rmiqcp, proc_emp};
+inline constexpr zlmspecs::codeset pdiscrete{proc_mip,   proc_rmip,   proc_mpec,
                                              proc_rmpec, proc_rminlp, proc_minlp,
                                              proc_miqcp, proc_rmiqcp, proc_emp};
 inline constexpr zlmspecs::codeset pshortform{proc_mcp, proc_cns};

@@ -32,7 +32,7 @@ void closedown() { gcclosememo(); }
 q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
 
 // Prefaulting.
-constexpr std::size_t worthwhile = 1 << 16;  // below this a few faults cost less
+constexpr std::size_t worthwhile = 1 << 16;   // below this a few faults cost less
 constexpr std::size_t threadshare = 2 << 20;  // bytes worth a thread of their own
 constexpr std::size_t stripe = 1 << 20;       // the bytes a worker takes at a time
 
@@ -76,8 +76,10 @@ void prefaulter::add(void* data, std::size_t bytes) {
 }
 
 void prefaulter::run() {
-  const unsigned most = std::min(std::max(1U, std::thread::hardware_concurrency()), prefaultworkers);
-  const auto workers = static_cast<unsigned>(std::clamp<std::size_t>(total_ / threadshare, 1, most));
+  const unsigned most =
+      std::min(std::max(1U, std::thread::hardware_concurrency()), prefaultworkers);
+  const auto workers =
+      static_cast<unsigned>(std::clamp<std::size_t>(total_ / threadshare, 1, most));
   // The pages go round the workers a stripe at a time; worker 0 is this thread.
   std::vector<std::vector<pagerange>> work(workers);
   std::size_t k = 0;

@@ -202,7 +202,7 @@ struct tmodel {
   std::vector<std::int32_t> rowtype;
   std::vector<double> rowrhs;
   std::vector<double> rowmarginal;
-  std::vector<double> rowlevel;         // empty until gcallocsolution
+  std::vector<double> rowlevel;  // empty until gcallocsolution
   // Set by gcallocsolution: a solution is stored (with no rows rowlevel stays empty).
   bool solutionstored = false;
   std::vector<std::int32_t> rowbasis;   // empty until gcallocsolution

@@ -79,8 +79,8 @@ bool checkcounts(const tmodel& m) {
 
 bool checkindex(std::string_view what, std::int32_t v, std::int32_t hi) {
   if (within(v, 0, hi)) return true;
-  report(q5rt::concat("*** Control file gives ", what, " ", Q5_Str_i0(v), " outside ",
-                      range(0, hi)));
+  report(
+      q5rt::concat("*** Control file gives ", what, " ", Q5_Str_i0(v), " outside ", range(0, hi)));
   return false;
 }
 
@@ -199,8 +199,8 @@ class codereader {
     // row: more were declared than the file holds (in a binary file the zero fill of the
     // last record reads as NoOp instructions).
     if (laststore < m_.instrcount) {
-      return problem(q5rt::concat(mismatch(), ": instruction ", Q5_Str_i0(m_.instrcount),
-                                  " is not a Store"));
+      return problem(
+          q5rt::concat(mismatch(), ": instruction ", Q5_Str_i0(m_.instrcount), " is not a Store"));
     }
     return readtail();
   }
@@ -252,8 +252,8 @@ class codereader {
 
   bool readtail() {
     const q5rt::sstr mismatch = this->mismatch();
-    if (h_.istext() && !h_.input.substr(std::min(h_.inpos, h_.input.size()))
-                            .starts_with(gdutils::codreloc)) {
+    if (h_.istext() &&
+        !h_.input.substr(std::min(h_.inpos, h_.input.size())).starts_with(gdutils::codreloc)) {
       return problem(mismatch);
     }
     std::int32_t entry = 0;
@@ -262,8 +262,8 @@ class codereader {
     std::int32_t count = 0;
     if (!gdutils::rdcodpool(h_, count)) return readfailed();
     if (!within(count, 0, m_.poolsize)) {
-      return problem(q5rt::concat("constant count ", Q5_Str_i0(count), " outside ",
-                                  range(0, m_.poolsize)));
+      return problem(
+          q5rt::concat("constant count ", Q5_Str_i0(count), " outside ", range(0, m_.poolsize)));
     }
     for (std::int32_t k = 1; k <= count; ++k) {
       if (!gdutils::rdcodconst(h_, at(m_.pool, k))) return readfailed();
@@ -334,8 +334,7 @@ class matrixreader {
     if (std::cmp_not_equal(m_.jacelements.size(), m_.nonzeros)) {
       report(q5rt::concat(badmatfile, h_.name, ": the file holds ",
                           Q5_Str_i0(static_cast<std::int32_t>(m_.jacelements.size())),
-                          " Jacobian entries, the control file declares ",
-                          Q5_Str_i0(m_.nonzeros)));
+                          " Jacobian entries, the control file declares ", Q5_Str_i0(m_.nonzeros)));
       return false;
     }
     return true;
@@ -383,8 +382,9 @@ class matrixreader {
     gdutils::matdat d;
     if (!gdutils::rdmatdat(h_, d)) return readfailed();
     if (!within(d.row, 1, m_.rows)) {
-      return problem("column", j, q5rt::concat("Jacobian entry in row ", Q5_Str_i0(d.row),
-                                               " outside ", range(1, m_.rows)));
+      return problem(
+          "column", j,
+          q5rt::concat("Jacobian entry in row ", Q5_Str_i0(d.row), " outside ", range(1, m_.rows)));
     }
     zlmspecs::tjacrec& e = m_.jacelements.emplace_back();
     e.jacval = d.value;
@@ -538,10 +538,9 @@ std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& 
                       matrixplan& plan) {
   std::future<heldresult> code;
   try {
-    code = std::async(std::launch::async,
-                      [&m, &cod, &plan] {
-                        return holding([&] { return readinstructions(m, cod, plan); });
-                      });
+    code = std::async(std::launch::async, [&m, &cod, &plan] {
+      return holding([&] { return readinstructions(m, cod, plan); });
+    });
   } catch (const std::system_error&) {  // no thread to be had: one after the other
     return readinorder(m, cod, mat, plan);
   }
@@ -580,8 +579,7 @@ std::int32_t load(tmodel& m) {
   // Every entry takes at least one byte: a declared count the file cannot hold makes no
   // block larger than the file.
   matrixplan plan;
-  plan.expected = static_cast<std::size_t>(
-      std::clamp<std::int64_t>(m.nonzeros, 0, filesize(*mat)));
+  plan.expected = static_cast<std::size_t>(std::clamp<std::int64_t>(m.nonzeros, 0, filesize(*mat)));
   plan.threads = matrixthreads(m, *mat);
   createarrays(m, plan);
   if (!checkindex("objective variable", m.objvar, m.cols) ||

@@ -76,10 +76,14 @@ constexpr int unitcode(double v) {
 constexpr double unitvalue(int code) { return code == 1 ? 1.0 : code == 2 ? -1.0 : 0.0; }
 
 template <typename Source>
-double rdvalue(Source& h, int code) { return code == 3 ? rdr8(h) : unitvalue(code); }
+double rdvalue(Source& h, int code) {
+  return code == 3 ? rdr8(h) : unitvalue(code);
+}
 
 template <typename Source>
-bool ok(const Source& h) { return !h.failed; }
+bool ok(const Source& h) {
+  return !h.failed;
+}
 
 // The handle whose flags and special values a binary record follows.
 const tmodfile& fileof(const tmodfile& h) { return h; }

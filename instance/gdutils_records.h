@@ -26,8 +26,8 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "instance/gdutils_scratch.h"
@@ -150,9 +150,15 @@ template <int N>
 }
 }  // namespace detail
 
-[[nodiscard]] inline std::int32_t rdu8(payloadcursor& c) { return static_cast<std::int32_t>(detail::rdle<1>(c)); }
-[[nodiscard]] inline std::int32_t rdi8(payloadcursor& c) { return static_cast<std::int8_t>(detail::rdle<1>(c)); }
-[[nodiscard]] inline std::int32_t rdi16(payloadcursor& c) { return static_cast<std::int16_t>(detail::rdle<2>(c)); }
+[[nodiscard]] inline std::int32_t rdu8(payloadcursor& c) {
+  return static_cast<std::int32_t>(detail::rdle<1>(c));
+}
+[[nodiscard]] inline std::int32_t rdi8(payloadcursor& c) {
+  return static_cast<std::int8_t>(detail::rdle<1>(c));
+}
+[[nodiscard]] inline std::int32_t rdi16(payloadcursor& c) {
+  return static_cast<std::int16_t>(detail::rdle<2>(c));
+}
 [[nodiscard]] inline std::int32_t rdi32(payloadcursor& c) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(detail::rdle<4>(c)));
 }
@@ -178,8 +184,8 @@ template <int N>
   const tmodfile& f = *c.file;
   const std::int32_t tag = rdu8(c);
   const bool marginal = ((tag >> 2) & 1) != 0;
-  const int doubles = (((tag >> 3) & 3) == 3) + ((tag & 32) != 0) + (f.duals && marginal) +
-                      ((tag & 64) != 0);
+  const int doubles =
+      (((tag >> 3) & 3) == 3) + ((tag & 32) != 0) + (f.duals && marginal) + ((tag & 64) != 0);
   if (!skipbytes(c, 8 * doubles)) return false;
   if (!f.nzcount && !f.matches) return true;
   const std::int32_t tag2 = rdu8(c);

@@ -53,7 +53,7 @@ std::int32_t filebytes::load(std::string_view name) {
 // a file of the size it had at the open is read in one go, and grows when the file did.
 std::int32_t filebytes::readall(q5rt::untypedfile& f, std::size_t expected) {
   std::size_t capacity = expected + 1;
-  heap_.reset(new char[capacity]);  // not value-initialised: the reads fill it
+  heap_.reset(new char[capacity]);           // not value-initialised: the reads fill it
   constexpr std::size_t maxblock = 1 << 30;  // a block read counts in 32 bits
   for (;;) {
     if (size_ == capacity) {
@@ -81,7 +81,8 @@ void filebytes::release() {
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+static_assert(std::endian::native == std::endian::little ||
+              std::endian::native == std::endian::big);
 
 // Payload of a record by layout: first and last byte (0-based) and the framing value.
 struct framing {
@@ -220,8 +221,8 @@ void loadrecord(tmodfile& h) {
 }
 
 void checkdirection(const tmodfile& h, bool reading) {
-  Q5_ASSERT(h.reading == reading, reading ? "scratch file not open for reading"
-                                          : "scratch file not open for writing");
+  Q5_ASSERT(h.reading == reading,
+            reading ? "scratch file not open for reading" : "scratch file not open for writing");
 }
 
 // The white space in front of the next token, skipped with its line ends counted.
@@ -354,7 +355,8 @@ modfileptr cwmat(std::int32_t& rc, std::int32_t filetype, std::int32_t scaleopt,
 namespace {
 
 // The string and memory entries have no data-exchange object to hand the records to.
-modfileptr bytehandle(std::int32_t& rc, bool reading, std::int32_t filetype, std::string_view name) {
+modfileptr bytehandle(std::int32_t& rc, bool reading, std::int32_t filetype,
+                      std::string_view name) {
   modfileptr h = newhandle(rc, reading, filetype, name);
   if (h && h->layout == vrklayout) {
     q5rt::output().writeln(q5rt::concat(openmodfor, name, openmodfailed, vrknotavailable));
@@ -437,7 +439,8 @@ std::string closemem(modfileptr& h) {
 void wrbuf(tmodfile& h, int size) {
   checkdirection(h, false);
   if (h.pos + size - 1 <= h.last) {  // wholly inside the record: one move
-    std::memcpy(&h.buffer[static_cast<std::size_t>(h.pos)], h.cell.data(), static_cast<std::size_t>(size));
+    std::memcpy(&h.buffer[static_cast<std::size_t>(h.pos)], h.cell.data(),
+                static_cast<std::size_t>(size));
     h.pos += size;
     return;
   }
@@ -453,7 +456,8 @@ void wrbuf(tmodfile& h, int size) {
 void rdbuf(tmodfile& h, int size) {
   checkdirection(h, true);
   if (h.pos + size - 1 <= h.last) {
-    std::memcpy(h.cell.data(), &h.buffer[static_cast<std::size_t>(h.pos)], static_cast<std::size_t>(size));
+    std::memcpy(h.cell.data(), &h.buffer[static_cast<std::size_t>(h.pos)],
+                static_cast<std::size_t>(size));
     h.pos += size;
     return;
   }
@@ -466,12 +470,14 @@ void rdbuf(tmodfile& h, int size) {
 namespace detail {
 
 void tocell(tmodfile& h, std::uint64_t bits, int size) {
-  for (int i = 0; i < size; ++i) h.cell[static_cast<std::size_t>(i)] = static_cast<unsigned char>(bits >> (8 * i));
+  for (int i = 0; i < size; ++i)
+    h.cell[static_cast<std::size_t>(i)] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
 std::uint64_t fromcell(const tmodfile& h, int size) {
   std::uint64_t bits = 0;
-  for (int i = 0; i < size; ++i) bits |= std::uint64_t{h.cell[static_cast<std::size_t>(i)]} << (8 * i);
+  for (int i = 0; i < size; ++i)
+    bits |= std::uint64_t{h.cell[static_cast<std::size_t>(i)]} << (8 * i);
   return bits;
 }
 
@@ -556,7 +562,8 @@ bool plainintegerat(tmodfile& h, std::int32_t& v) {
   if (negative) ++i;
   const std::size_t digits = i;
   std::int32_t n = 0;
-  while (i < in.size() && i - digits < 9 && in[i] >= '0' && in[i] <= '9') n = n * 10 + (in[i++] - '0');
+  while (i < in.size() && i - digits < 9 && in[i] >= '0' && in[i] <= '9')
+    n = n * 10 + (in[i++] - '0');
   // No digit, or a tenth digit or another byte behind the ninth: the general reader's.
   if (i == digits || (i < in.size() && !q5rt::detail::white_byte(in[i]))) return false;
   h.inpos = i;
@@ -587,7 +594,7 @@ namespace {
 // does). False, with nothing consumed, for any other token.
 bool plainrealat(tmodfile& h, double& v) {
   constexpr std::size_t maxdigits = 15;  // below 2^53
-  constexpr double tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+  constexpr double tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const std::string_view in = h.input;
   std::size_t i = h.inpos;
@@ -644,9 +651,8 @@ double rdtxreal(tmodfile& h) {
 
 void rdtxeol(tmodfile& h) {
   // Mostly the last field ends right at the line end: no search then.
-  const std::size_t nl = h.inpos < h.input.size() && h.input[h.inpos] == '\n'
-                             ? h.inpos
-                             : h.input.find('\n', h.inpos);
+  const std::size_t nl =
+      h.inpos < h.input.size() && h.input[h.inpos] == '\n' ? h.inpos : h.input.find('\n', h.inpos);
   if (nl == std::string_view::npos) {
     h.inpos = h.input.size();
   } else {

@@ -97,9 +97,9 @@ struct tmodfile {
   tmodfile(const tmodfile&) = delete;
   tmodfile& operator=(const tmodfile&) = delete;
 
-  q5rt::textfile text;        // text layout, writing to a file
-  q5rt::untypedfile binary;   // binary layouts, writing to a file
-  std::unique_ptr<scrvrk::tscratchvrk> vrk;  // layout 5
+  q5rt::textfile text;                             // text layout, writing to a file
+  q5rt::untypedfile binary;                        // binary layouts, writing to a file
+  std::unique_ptr<scrvrk::tscratchvrk> vrk;        // layout 5
   std::array<unsigned char, recordsize> buffer{};  // framing and payload of the record
   q5rt::sstr name;
   std::int32_t openrc = 0;
@@ -131,9 +131,9 @@ struct tmodfile {
   // Reading: the bytes, whole (owned when read from a file) and the cursor.
   filebytes owned;
   std::string_view input;
-  std::size_t inpos = 0;    // text: next byte; binary: start of the next record
-  std::int32_t line = 1;    // text: line being read
-  std::int64_t records = 0; // binary: records loaded
+  std::size_t inpos = 0;     // text: next byte; binary: start of the next record
+  std::int32_t line = 1;     // text: line being read
+  std::int64_t records = 0;  // binary: records loaded
   // Writing: into memory (memout) instead of a file.
   bool tomemory = false;
   std::string memout;
@@ -224,14 +224,24 @@ template <int N>
 
 // Typed items, little-endian.
 inline void wri8(tmodfile& h, std::int32_t v) { detail::wrle<1>(h, static_cast<std::uint32_t>(v)); }
-inline void wri16(tmodfile& h, std::int32_t v) { detail::wrle<2>(h, static_cast<std::uint32_t>(v)); }
-inline void wri32(tmodfile& h, std::int32_t v) { detail::wrle<4>(h, static_cast<std::uint32_t>(v)); }
+inline void wri16(tmodfile& h, std::int32_t v) {
+  detail::wrle<2>(h, static_cast<std::uint32_t>(v));
+}
+inline void wri32(tmodfile& h, std::int32_t v) {
+  detail::wrle<4>(h, static_cast<std::uint32_t>(v));
+}
 inline void wrr8(tmodfile& h, double v) { detail::wrle<8>(h, std::bit_cast<std::uint64_t>(v)); }
 // 0..255
-[[nodiscard]] inline std::int32_t rdu8(tmodfile& h) { return static_cast<std::int32_t>(detail::rdle<1>(h)); }
+[[nodiscard]] inline std::int32_t rdu8(tmodfile& h) {
+  return static_cast<std::int32_t>(detail::rdle<1>(h));
+}
 // -128..127
-[[nodiscard]] inline std::int32_t rdi8(tmodfile& h) { return static_cast<std::int8_t>(detail::rdle<1>(h)); }
-[[nodiscard]] inline std::int32_t rdi16(tmodfile& h) { return static_cast<std::int16_t>(detail::rdle<2>(h)); }
+[[nodiscard]] inline std::int32_t rdi8(tmodfile& h) {
+  return static_cast<std::int8_t>(detail::rdle<1>(h));
+}
+[[nodiscard]] inline std::int32_t rdi16(tmodfile& h) {
+  return static_cast<std::int16_t>(detail::rdle<2>(h));
+}
 [[nodiscard]] inline std::int32_t rdi32(tmodfile& h) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(detail::rdle<4>(h)));
 }
@@ -245,7 +255,7 @@ inline void wrr8(tmodfile& h, double v) { detail::wrle<8>(h, std::bit_cast<std::
 // ---- text items ----
 // Writing: fields are separated by one blank; wrtxeol ends the record's line.
 void wrtxint(tmodfile& h, std::int64_t v);
-void wrtxreal(tmodfile& h, double v);  // the short number text
+void wrtxreal(tmodfile& h, double v);               // the short number text
 void wrtxline(tmodfile& h, std::string_view text);  // a whole line
 void wrtxeol(tmodfile& h);
 // Reading: numbers skip white space and line ends; a missing or malformed number fails

@@ -32,8 +32,8 @@ void wrsolrec(tmodfile& h, std::int32_t status, std::int32_t basis, double level
   wrsolrecex(h, status, basis, level, marginal, 1.0);
 }
 
-void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double level,
-                double marginal, double scale) {
+void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double level, double marginal,
+                double scale) {
   h.pasthead = true;
   if (atbound(basis)) level = 0.0;
   if (h.layout == vrklayout) return vrk::wrsolrecex(h, {status, basis, level, marginal, scale});

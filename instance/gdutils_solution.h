@@ -42,8 +42,8 @@ inline constexpr solrec solrecateof{1, 3, 1e20, 1e20, 1.0};
 // ---- writing ----
 void wrsolheadtail(tmodfile& h, std::int32_t index, double value);
 void wrsolrec(tmodfile& h, std::int32_t status, std::int32_t basis, double level, double marginal);
-void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double level,
-                double marginal, double scale);
+void wrsolrecex(tmodfile& h, std::int32_t status, std::int32_t basis, double level, double marginal,
+                double scale);
 // From row records to column records.
 void wrsolrowsdone(tmodfile& h);
 

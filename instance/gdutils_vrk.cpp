@@ -76,7 +76,7 @@ bool rdmatrow(tmodfile& h, matrow& r) {
 bool rdmatcol(tmodfile& h, matcol& c) {
   scrvrk::colrec v;
   const int rc = h.vrk->readcolumn(v);
-  c = matcol{v.nzcount, v.marginalflag, v.lower, v.level, v.upper,
+  c = matcol{v.nzcount, v.marginalflag, v.lower,    v.level,    v.upper,
              v.type,    v.sosset,       v.priority, v.marginal, v.scale};
   return done(h, rc, "ReadColumn: no column left");
 }
@@ -88,14 +88,15 @@ bool rdmatdat(tmodfile& h, matdat& e) {
 }
 
 void wrmatrow(tmodfile& h, const matrow& r) {
-  (void)done(h, h.vrk->writerow({r.type, r.rhs, r.level, r.marginalflag, r.marginal, r.scale, r.match}),
-             "WriteRow failed");
+  (void)done(
+      h, h.vrk->writerow({r.type, r.rhs, r.level, r.marginalflag, r.marginal, r.scale, r.match}),
+      "WriteRow failed");
 }
 
 void wrmatcol(tmodfile& h, const matcol& c) {
   (void)done(h,
-             h.vrk->writecolumn({c.type, c.nzcount, c.lower, c.level, c.upper, c.sosset,
-                                 c.priority, c.marginalflag, c.marginal, c.scale}),
+             h.vrk->writecolumn({c.type, c.nzcount, c.lower, c.level, c.upper, c.sosset, c.priority,
+                                 c.marginalflag, c.marginal, c.scale}),
              "WriteColumn failed");
 }
 

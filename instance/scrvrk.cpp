@@ -24,7 +24,16 @@ constexpr std::int32_t typeparameter = 1;
 // Row, column and solution codes.
 enum rowcode : std::int32_t { rtype = 1, rrhs, rlevel, rmarginal, rscale, rmatch, rmargflag };
 enum colcode : std::int32_t {
-  ctype = 1, clower, clevel, cupper, csos, cpriority, cmarginal, cscale, cnzcount, cmargflag
+  ctype = 1,
+  clower,
+  clevel,
+  cupper,
+  csos,
+  cpriority,
+  cmarginal,
+  cscale,
+  cnzcount,
+  cmargflag
 };
 enum solcode : std::int32_t { sstatus = 1, sbasis, slevel, smarginal, sscale };
 
@@ -260,7 +269,8 @@ int tscratchvrk::writedictionary(bindproto::handle dct) {
   }
   m.clear();
   dctmdcdef::dctwritevrkwithhandle(dct, obj_, m);
-  if (!m.empty()) return fail(q5rt::concat("WriteDictionary: Problems writing dictionary. Msg:", m));
+  if (!m.empty())
+    return fail(q5rt::concat("WriteDictionary: Problems writing dictionary. Msg:", m));
   return check("WriteDictionary");
 }
 
@@ -441,7 +451,8 @@ int tscratchvrk::readrow(rowrec& r) {
   if (!msg_.empty()) return 1;
   if (state_ == stopened) {
     if (!openread("ReadRow", "equation", 2)) return 1;
-    if (keys_[0] != 1) return fail(q5rt::concat("Row data does not start with row 1 but ", num(keys_[0])));
+    if (keys_[0] != 1)
+      return fail(q5rt::concat("Row data does not start with row 1 but ", num(keys_[0])));
     state_ = streadrows;
   } else if (state_ != streadrows) {
     return outofcontext("ReadRow");
@@ -456,13 +467,26 @@ int tscratchvrk::readrow(rowrec& r) {
   while (next() && dimfirst_ != 1) {
     const double v = values_[0];
     switch (keys_[1]) {
-      case rrhs: r.rhs = v; break;
-      case rlevel: r.level = v; break;
-      case rmarginal: r.marginal = v; break;
-      case rscale: r.scale = v; break;
-      case rmatch: r.match = rounded(v); break;
-      case rmargflag: r.marginalflag = rounded(v); break;
-      default: return fail(q5rt::concat("ReadRowUnknown VRK row record ", num(keys_[1])));
+      case rrhs:
+        r.rhs = v;
+        break;
+      case rlevel:
+        r.level = v;
+        break;
+      case rmarginal:
+        r.marginal = v;
+        break;
+      case rscale:
+        r.scale = v;
+        break;
+      case rmatch:
+        r.match = rounded(v);
+        break;
+      case rmargflag:
+        r.marginalflag = rounded(v);
+        break;
+      default:
+        return fail(q5rt::concat("ReadRowUnknown VRK row record ", num(keys_[1])));
     }
   }
   return check("ReadRow");
@@ -492,16 +516,35 @@ int tscratchvrk::readcolumn(colrec& c) {
   while (next() && dimfirst_ != 1 && keys_[1] <= jacbase) {
     const double v = values_[0];
     switch (keys_[1]) {
-      case clower: c.lower = v; break;
-      case clevel: c.level = v; break;
-      case cupper: c.upper = v; break;
-      case csos: c.sosset = rounded(v); break;
-      case cpriority: c.priority = v; break;
-      case cmarginal: c.marginal = v; break;
-      case cscale: c.scale = v; break;
-      case cnzcount: c.nzcount = rounded(v); break;
-      case cmargflag: c.marginalflag = rounded(v); break;
-      default: return fail(q5rt::concat("ReadColumnUnknown VRK column record ", num(keys_[1])));
+      case clower:
+        c.lower = v;
+        break;
+      case clevel:
+        c.level = v;
+        break;
+      case cupper:
+        c.upper = v;
+        break;
+      case csos:
+        c.sosset = rounded(v);
+        break;
+      case cpriority:
+        c.priority = v;
+        break;
+      case cmarginal:
+        c.marginal = v;
+        break;
+      case cscale:
+        c.scale = v;
+        break;
+      case cnzcount:
+        c.nzcount = rounded(v);
+        break;
+      case cmargflag:
+        c.marginalflag = rounded(v);
+        break;
+      default:
+        return fail(q5rt::concat("ReadColumnUnknown VRK column record ", num(keys_[1])));
     }
   }
   return check("ReadColumn");
@@ -558,11 +601,20 @@ int tscratchvrk::readsol(std::string_view op, std::string_view unknown, solrec& 
   while (next() && dimfirst_ != 1) {
     const double v = values_[0];
     switch (keys_[1]) {
-      case sbasis: s.basis = rounded(v); break;
-      case slevel: s.level = v; break;
-      case smarginal: s.marginal = v; break;
-      case sscale: s.scale = v; break;
-      default: return fail(q5rt::concat(unknown, num(keys_[1])));
+      case sbasis:
+        s.basis = rounded(v);
+        break;
+      case slevel:
+        s.level = v;
+        break;
+      case smarginal:
+        s.marginal = v;
+        break;
+      case sscale:
+        s.scale = v;
+        break;
+      default:
+        return fail(q5rt::concat(unknown, num(keys_[1])));
     }
   }
   return check(op);
@@ -590,7 +642,8 @@ int tscratchvrk::readcolumnsol(solrec& s) {
     endsymbol();
     if (!openread("ReadColumnSol", "variables", 2)) return 1;
     if (keys_[0] != 1) {
-      return fail(q5rt::concat("Column Solution data does not start with row 1 but ", num(keys_[0])));
+      return fail(
+          q5rt::concat("Column Solution data does not start with row 1 but ", num(keys_[0])));
     }
     state_ = streadcolsols;
   } else if (state_ != streadcolsols) {

@@ -37,11 +37,26 @@ inline constexpr std::string_view nlnzraised = "non-linear NZ, although haveNLNZ
 
 // Writing and reading states.
 enum state : std::int32_t {
-  stcreated = 5, strows = 10, strowsols = 12, stcolumns = 20, stcolsols = 22, stjacobian = 25,
-  stinstructions = 30, stconstants = 35, stdictionary = 40, stwritten = 45,
-  stopened = 105, streadrows = 110, streadrowsols = 112, streadcolumns = 120,
-  streadcolsols = 122, streadjacobian = 125, streadinstructions = 130, streadconstants = 135,
-  stread = 145, stfailed = 999,
+  stcreated = 5,
+  strows = 10,
+  strowsols = 12,
+  stcolumns = 20,
+  stcolsols = 22,
+  stjacobian = 25,
+  stinstructions = 30,
+  stconstants = 35,
+  stdictionary = 40,
+  stwritten = 45,
+  stopened = 105,
+  streadrows = 110,
+  streadrowsols = 112,
+  streadcolumns = 120,
+  streadcolsols = 122,
+  streadjacobian = 125,
+  streadinstructions = 130,
+  streadconstants = 135,
+  stread = 145,
+  stfailed = 999,
 };
 
 struct rowrec {

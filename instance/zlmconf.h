@@ -86,10 +86,10 @@ class textreader {
 // One solver. Heap strings are std::string here; the empty text is "none".
 struct talgrecord {
   q5rt::shortstring<63> solverid;
-  std::string scriptname;  // first token of the solver's second line
-  std::string exename;     // first extra line
-  std::string libline;     // second extra line: library, audit code, interface type, thread flag
-  std::string deffile;     // the solver's option definition file, when given
+  std::string scriptname;   // first token of the solver's second line
+  std::string exename;      // first extra line
+  std::string libline;      // second extra line: library, audit code, interface type, thread flag
+  std::string deffile;      // the solver's option definition file, when given
   std::string unusedtoken;  // the capabilities file's fourth token of line A, kept as read
   std::int32_t filetype = 0;
   std::int32_t dicttype = 0;
@@ -177,7 +177,9 @@ class tzlmconf {
   std::int32_t cfgalglibinfo(std::int32_t k, q5rt::sstr& libname, q5rt::sstr& auditcode) const;
   [[nodiscard]] q5rt::sstr scalgslvprefix(std::int32_t k) const;
   [[nodiscard]] std::int32_t scalgthreadsafeindic(std::int32_t k) const;
-  [[nodiscard]] std::int32_t cfgalgthreadsafeindic(std::int32_t k) const { return scalgthreadsafeindic(k); }
+  [[nodiscard]] std::int32_t cfgalgthreadsafeindic(std::int32_t k) const {
+    return scalgthreadsafeindic(k);
+  }
   [[nodiscard]] bool scgetmodprob(std::int32_t k);
   [[nodiscard]] bool cfgalgallowsmodifyproblem(std::int32_t k) { return scgetmodprob(k); }
   // Loads the solver's library (from dir unless its name is absolute) when it is not

@@ -24,9 +24,20 @@ constexpr std::string_view unuseddefault = "0";
 
 // Configuration item keys.
 enum key : std::int32_t {
-  kname = 0, kfiletype = 5, kdicttype = 6, kunused = 7, kdefaultok = 8, khidden = 9,
-  kdeffile = 10, kscript = 11, kexe = 12, klib = 13, kaudit = 14, kinterface = 15,
-  kthreadsafe = 16, kkind = 17
+  kname = 0,
+  kfiletype = 5,
+  kdicttype = 6,
+  kunused = 7,
+  kdefaultok = 8,
+  khidden = 9,
+  kdeffile = 10,
+  kscript = 11,
+  kexe = 12,
+  klib = 13,
+  kaudit = 14,
+  kinterface = 15,
+  kthreadsafe = 16,
+  kkind = 17
 };
 constexpr std::int32_t solveritem = 2;
 
@@ -121,7 +132,8 @@ std::int32_t tzlmconf::readcaps(std::string_view file, std::string_view sysdir, 
   std::int32_t rc = 0;
   (void)gfileopen::grreset(file, true, f, rc);
   if (rc != 0) {
-    (void)scsetmsg(q5rt::concat("Unable to open file (RC=", q5rt::Q5_Str_i0(rc), ") with system message:"));
+    (void)scsetmsg(
+        q5rt::concat("Unable to open file (RC=", q5rt::Q5_Str_i0(rc), ") with system message:"));
     (void)scsetmsg(q5rt::iomessage(rc));
     return scnummsg();
   }
@@ -144,7 +156,8 @@ std::int32_t tzlmconf::readcaps(std::string_view file, std::string_view sysdir, 
       const char* error;
     };
     std::int32_t defaultok = 0, hidden = 0;
-    const field first[] = {{&r.filetype, "File type read error"}, {&r.dicttype, "Dictionary type read error"}};
+    const field first[] = {{&r.filetype, "File type read error"},
+                           {&r.dicttype, "Dictionary type read error"}};
     const field second[] = {{&defaultok, "DefaultOK flag read error"},
                             {&hidden, "Hidden flag read error"},
                             {&r.linestofollow, "Load type read error"}};
@@ -216,9 +229,10 @@ std::int32_t tzlmconf::readcaps(std::string_view file, std::string_view sysdir, 
   (void)zolmdirs::zlmconfiglocations(count, locations, sysdir);
   for (int i = 0; i < count; ++i) {
     if (locations[static_cast<std::size_t>(i)].empty()) continue;
-    const std::string yaml =
-        std::string(strutilx::includetrailingpathdelimiterex(locations[static_cast<std::size_t>(i)].view()).view()) +
-        std::string(configfile);
+    const std::string yaml = std::string(strutilx::includetrailingpathdelimiterex(
+                                             locations[static_cast<std::size_t>(i)].view())
+                                             .view()) +
+                             std::string(configfile);
     std::error_code ec;
     if (std::filesystem::exists(yaml, ec) && !mergeyaml(yaml, sysdir, forceft5)) break;
   }
@@ -317,7 +331,8 @@ std::int32_t tzlmconf::scwriteconfig(std::string_view file) {
   std::int32_t rc = 0;
   (void)gfileopen::grrewrite(file, true, out, rc);
   if (rc != 0) {
-    (void)scsetmsg(q5rt::concat("Unable to open file (RC=", q5rt::Q5_Str_i0(rc), ") with system message:"));
+    (void)scsetmsg(
+        q5rt::concat("Unable to open file (RC=", q5rt::Q5_Str_i0(rc), ") with system message:"));
     (void)scsetmsg(q5rt::iomessage(rc));
     return scnummsg();
   }
@@ -326,7 +341,8 @@ std::int32_t tzlmconf::scwriteconfig(std::string_view file) {
     const talgrecord& r = solvers.getrec(k);
     out.writeln("");
     std::string a = q5rt::concat(r.solverid, " ", q5rt::Q5_Str_i0(r.filetype), " ",
-                                 q5rt::Q5_Str_i0(r.dicttype), " ").str();
+                                 q5rt::Q5_Str_i0(r.dicttype), " ")
+                        .str();
     a += r.unusedtoken.empty() ? std::string(unuseddefault) : r.unusedtoken;
     a += r.defaultokflag ? " 1" : " 0";
     a += r.hiddenflag ? " 1 " : " 0 ";

@@ -16,7 +16,8 @@ namespace {
 using lockguard = std::lock_guard<stdthread::tstdmutex>;
 
 constexpr std::string_view objectfailed = "Error while creating solver-link object: ";
-constexpr std::string_view deprecatedapi = "Unknown reason (solver link library uses deprecated API)";
+constexpr std::string_view deprecatedapi =
+    "Unknown reason (solver link library uses deprecated API)";
 constexpr std::int32_t msglen = 256;
 
 std::string_view trimmed(std::string_view s) {
@@ -64,7 +65,8 @@ class binder {
         return false;
       }
       if (!entry(s_.entcallsolver, "CallSolver", true)) return false;
-      modprob = entry(s_.entmodifyproblem, "ModifyProblem", false) && s_.entmodifyproblem != nullptr;
+      modprob =
+          entry(s_.entmodifyproblem, "ModifyProblem", false) && s_.entmodifyproblem != nullptr;
       return true;
     }
     return entry(s_.entreadyapi, "CallSolver", true);
@@ -102,11 +104,13 @@ std::int32_t tzlmconf::scalglibinfo(std::int32_t k, q5rt::sstr& libname, q5rt::s
   const std::size_t b3 = line.find(' ', b2 + 1);
   if (b3 == std::string_view::npos) return strutilx::strasint(line.substr(b2 + 1));
   const std::size_t b4 = line.find(' ', b3 + 1);
-  threadsafe = strutilx::strasint(line.substr(b3 + 1, b4 == std::string_view::npos ? b4 : b4 - b3 - 1));
+  threadsafe =
+      strutilx::strasint(line.substr(b3 + 1, b4 == std::string_view::npos ? b4 : b4 - b3 - 1));
   return strutilx::strasint(line.substr(b2 + 1, b3 - b2 - 1));
 }
 
-std::int32_t tzlmconf::cfgalglibinfo(std::int32_t k, q5rt::sstr& libname, q5rt::sstr& auditcode) const {
+std::int32_t tzlmconf::cfgalglibinfo(std::int32_t k, q5rt::sstr& libname,
+                                     q5rt::sstr& auditcode) const {
   libname.clear();
   auditcode.clear();
   std::int32_t threadsafe = 0;

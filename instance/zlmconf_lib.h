@@ -42,7 +42,7 @@ struct solverlib {
   procfn entfinalize = nullptr;
   std::int32_t liveobjects = 0;
   std::int32_t interfacetype = 0;
-  void* entreadyapi = nullptr;   // ReadyAPI (classic, type 1) or CallSolver (type 2)
+  void* entreadyapi = nullptr;  // ReadyAPI (classic, type 1) or CallSolver (type 2)
   ready3fn entxreadyapi = nullptr;
   call1fn entmodifyproblem = nullptr;
   call1fn entcallsolver = nullptr;

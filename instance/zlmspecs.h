@@ -29,13 +29,13 @@ struct codeset {
 };
 
 // ---- special values: every double at or above valund is special ----
-inline constexpr double valund = 1e300;    // undefined
-inline constexpr double valna = 2e300;     // not available
-inline constexpr double valpin = 3e300;    // plus infinity
-inline constexpr double valmin = 4e300;    // minus infinity
-inline constexpr double valeps = 5e300;    // epsilon
-inline constexpr double valacr = 1e301;    // acronym k is k * valacr
-inline constexpr double valiup = 3e300;    // same as plus infinity
+inline constexpr double valund = 1e300;  // undefined
+inline constexpr double valna = 2e300;   // not available
+inline constexpr double valpin = 3e300;  // plus infinity
+inline constexpr double valmin = 4e300;  // minus infinity
+inline constexpr double valeps = 5e300;  // epsilon
+inline constexpr double valacr = 1e301;  // acronym k is k * valacr
+inline constexpr double valiup = 3e300;  // same as plus infinity
 inline constexpr double valbig = 1e299;
 inline constexpr double valsmall = -1e299;
 inline constexpr double valtiny = 1e-250;
@@ -59,43 +59,41 @@ inline constexpr double old_valacr = 1e31;
 [[nodiscard]] double old_new_val(double x);
 
 // ---- status texts (index = status number; reserved numbers are empty) ----
-inline constexpr std::array<std::string_view, 14> solvestatustxt = {
-    "",
-    "1 Normal Completion",
-    "2 Iteration Interrupt",
-    "3 Resource Interrupt",
-    "4 Terminated By Solver",
-    "5 Evaluation Interrupt",
-    "6 Capability Problems",
-    "",
-    "8 User Interrupt",
-    "9 Setup Failure",
-    "10 Solver Failure",
-    "11 Internal Solver Failure",
-    "12 Solve Processing Skipped",
-    "13 System Failure"};
+inline constexpr std::array<std::string_view, 14> solvestatustxt = {"",
+                                                                    "1 Normal Completion",
+                                                                    "2 Iteration Interrupt",
+                                                                    "3 Resource Interrupt",
+                                                                    "4 Terminated By Solver",
+                                                                    "5 Evaluation Interrupt",
+                                                                    "6 Capability Problems",
+                                                                    "",
+                                                                    "8 User Interrupt",
+                                                                    "9 Setup Failure",
+                                                                    "10 Solver Failure",
+                                                                    "11 Internal Solver Failure",
+                                                                    "12 Solve Processing Skipped",
+                                                                    "13 System Failure"};
 
-inline constexpr std::array<std::string_view, 20> modelstatustxt = {
-    "",
-    "1 Optimal",
-    "2 Locally Optimal",
-    "3 Unbounded",
-    "4 Infeasible",
-    "5 Locally Infeasible",
-    "6 Intermediate Infeasible",
-    "7 Feasible Solution",
-    "8 Integer Solution",
-    "9 Intermediate Non-Integer",
-    "10 Integer Infeasible",
-    "",
-    "12 Error Unknown",
-    "13 Error No Solution",
-    "14 No Solution Returned",
-    "15 Solved Unique",
-    "16 Solved",
-    "17 Solved Singular",
-    "18 Unbounded - No Solution",
-    "19 Infeasible - No Solution"};
+inline constexpr std::array<std::string_view, 20> modelstatustxt = {"",
+                                                                    "1 Optimal",
+                                                                    "2 Locally Optimal",
+                                                                    "3 Unbounded",
+                                                                    "4 Infeasible",
+                                                                    "5 Locally Infeasible",
+                                                                    "6 Intermediate Infeasible",
+                                                                    "7 Feasible Solution",
+                                                                    "8 Integer Solution",
+                                                                    "9 Intermediate Non-Integer",
+                                                                    "10 Integer Infeasible",
+                                                                    "",
+                                                                    "12 Error Unknown",
+                                                                    "13 Error No Solution",
+                                                                    "14 No Solution Returned",
+                                                                    "15 Solved Unique",
+                                                                    "16 Solved",
+                                                                    "17 Solved Singular",
+                                                                    "18 Unbounded - No Solution",
+                                                                    "19 Infeasible - No Solution"};
 
 // Flag tables (index = status number, slot 0 unused).
 // A model status for which rows and columns are reported.
@@ -109,11 +107,12 @@ inline constexpr std::array<std::int32_t, 14> solvetrigger = {0, 0, 0, 0, 0, 0, 
 // ---- type tables ----
 // Column types 0 continuous, 1 binary, 2 integer, 3 SOS1, 4 SOS2, 5 semicontinuous,
 // 6 semi-integer, as written in models.
-inline constexpr std::array<std::string_view, 7> varstyp = {"x", "b", "i", "s1s", "s2s", "sc", "si"};
+inline constexpr std::array<std::string_view, 7> varstyp = {"x",   "b",  "i", "s1s",
+                                                            "s2s", "sc", "si"};
 // Row types 0 E, 1 G, 2 L, 3 N, 4 X, 5 C, 6 B: one letter each (index = row type).
 inline constexpr std::string_view equctyp = "EGLNXCB";
-inline constexpr std::array<std::string_view, 7> equstyp = {" =E= ", " =G= ", " =L= ", " =N= ",
-                                                            " =X= ", " =C= ", " =B= "};
+inline constexpr std::array<std::string_view, 7> equstyp = {
+    " =E= ", " =G= ", " =L= ", " =N= ", " =X= ", " =C= ", " =B= "};
 inline constexpr std::array<std::string_view, 10> varstyptxt = {
     "unknown ", "binary  ", "integer ", "positive", "negative",
     "free    ", "sos1    ", "sos2    ", "semicont", "semiint "};
@@ -123,10 +122,10 @@ inline constexpr std::array<std::string_view, 5> sufftxt = {"L", "M", "LO", "UP"
 
 inline constexpr std::array<std::string_view, 3> solveopttxt = {"0 Replace", "1 Merge", "2 Clear"};
 inline constexpr std::array<std::string_view, 8> solvelinktxt = {
-    "0 Chain Script", "1 Call Script",  "2 Call Module",  "3 Async Grid",
+    "0 Chain Script",   "1 Call Script",  "2 Call Module",   "3 Async Grid",
     "4 Async Simulate", "5 Load Library", "6 ASync Threads", "7 Threads Simulate"};
-inline constexpr std::array<std::string_view, 6> solprinttxt = {"0 Summary", "1 Report", "2 Quiet",
-                                                                "0 Off",     "1 On",     "2 Silent"};
+inline constexpr std::array<std::string_view, 6> solprinttxt = {
+    "0 Summary", "1 Report", "2 Quiet", "0 Off", "1 On", "2 Silent"};
 inline constexpr std::array<std::string_view, 5> platformcodetxt = {"0 Unknown", "1 DEX", "2 LEX",
                                                                     "3 WEX", "4 DAX"};
 inline constexpr std::array<std::string_view, 4> handlestattxt = {"0 Unknown", "1 Running",

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# The sources follow the committed .clang-format.
+bash scripts/format.sh --check
 jobs=$(nproc)
 
 run_suite() {

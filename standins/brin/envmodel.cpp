@@ -47,7 +47,9 @@ std::string environment::getstr(std::string_view name) const {
 }
 void environment::setint(std::string_view name, int v) { ints_[key(name)] = v; }
 void environment::setdbl(std::string_view name, double v) { dbls_[key(name)] = v; }
-void environment::setstr(std::string_view name, std::string_view v) { strs_[key(name)] = std::string(v); }
+void environment::setstr(std::string_view name, std::string_view v) {
+  strs_[key(name)] = std::string(v);
+}
 
 void environment::log(std::string_view line) const {
   appendline(getstr("NameLogFile"), line);
@@ -87,7 +89,8 @@ double environment::seconds() {
 
 double environment::jnow() {
   using namespace std::chrono;
-  const double unixdays = duration<double>(system_clock::now().time_since_epoch()).count() / 86400.0;
+  const double unixdays =
+      duration<double>(system_clock::now().time_since_epoch()).count() / 86400.0;
   return unixdays + 25569.0;  // 1899-12-30 to 1970-01-01
 }
 

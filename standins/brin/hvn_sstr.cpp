@@ -11,8 +11,8 @@
 
 #include "standins/brin/envmodel.h"
 #include "standins/brin/hvn_signatures.h"
-#include "standins/common/standin.h"
 #include "standins/common/coreentries.h"
+#include "standins/common/standin.h"
 
 using brin::environment;
 using standin::in;

@@ -51,8 +51,7 @@ void freeobject(const standin::faults& f, void** h) {
 // bodies of XCheck and XAPIVersion.
 class library {
  public:
-  library(std::string_view name, std::string_view stem, int apiversion,
-          std::string_view signatures)
+  library(std::string_view name, std::string_view stem, int apiversion, std::string_view signatures)
       : faults(stem), name_(name), apiversion_(apiversion) {
     try {
       table_ = standin::parsesignatures(signatures);

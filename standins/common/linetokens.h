@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>

@@ -1,8 +1,8 @@
 // Shared pieces of the stand-in libraries (header only, compiled into each stand-in):
 // short strings at the C boundary, the signature table behind XCheck, the API-version
 // answer, and fault injection through environment variables named after the library's
-// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL, <STEM>_FAIL_CREATE, <STEM>_TRACE;
-// see standins/README.md).
+// stem (<STEM>_REFUSE_API, <STEM>_NOCHECK, <STEM>_REJECT, <STEM>_FAIL, <STEM>_FAIL_CREATE,
+// <STEM>_TRACE; see standins/README.md).
 #pragma once
 
 #include <algorithm>
@@ -35,7 +35,9 @@ inline void out(sstrout s, std::string_view text) {
 }
 
 // A zero-terminated text at the boundary of the "C"-prefixed entries.
-inline std::string_view inc(const char* s) { return s != nullptr ? std::string_view(s) : std::string_view(); }
+inline std::string_view inc(const char* s) {
+  return s != nullptr ? std::string_view(s) : std::string_view();
+}
 
 // A text into a caller's 256-character buffer, cut to 255 and terminated.
 inline void outc(char* s, std::string_view text) {
@@ -126,7 +128,8 @@ inline std::vector<signature> parsesignatures(std::string_view text) {
     if (s.name.empty()) continue;
     for (skipblanks(); i < line.size(); skipblanks()) {
       int code = 0;
-      while (i < line.size() && line[i] >= '0' && line[i] <= '9') code = code * 10 + (line[i++] - '0');
+      while (i < line.size() && line[i] >= '0' && line[i] <= '9')
+        code = code * 10 + (line[i++] - '0');
       s.codes.push_back(code);
     }
     table.push_back(std::move(s));
@@ -146,8 +149,8 @@ inline int xcheck(const std::vector<signature>& table, const faults& f, std::str
     msg = who + " rejected by fault injection";
     return 0;
   }
-  const auto it = std::find_if(table.begin(), table.end(),
-                               [&](const signature& s) { return s.name == name; });
+  const auto it =
+      std::find_if(table.begin(), table.end(), [&](const signature& s) { return s.name == name; });
   if (it == table.end()) {
     msg = who + " is not an entry of this library";
     return 0;
@@ -170,8 +173,8 @@ inline int xcheck(const std::vector<signature>& table, const faults& f, std::str
 
 // XAPIVersion: accepts exactly the library's version unless refused by fault injection;
 // the check level is 1 (check every entry) or -1 with <STEM>_NOCHECK.
-inline int xapiversion(const faults& f, std::string_view lib, int own, int asked,
-                       std::string& msg, std::int32_t* level) {
+inline int xapiversion(const faults& f, std::string_view lib, int own, int asked, std::string& msg,
+                       std::int32_t* level) {
   f.trace("XAPIVersion " + std::to_string(asked));
   if (f.refusesilently()) {
     msg.clear();

@@ -55,8 +55,8 @@ struct library {
 struct description {
   std::int32_t mark = 2;
   std::int32_t nlibs = fromlist;
-  bool flags = true;                // the two flags written (read with a release above 240)
-  std::int64_t cutat = -1;          // >= 0: the file is cut to this many bytes
+  bool flags = true;        // the two flags written (read with a release above 240)
+  std::int64_t cutat = -1;  // >= 0: the file is cut to this many bytes
   std::vector<library> libs;
 };
 

@@ -82,8 +82,8 @@ EXPORT int N_LIBINIT(void* inst, int libnr, unsigned char* msg) {
 }
 #endif
 
-#define FUNC_ARGS                                                                    \
-  void *inst, int level, int n, const double *x, double *f, double *g, double *h,    \
+#define FUNC_ARGS                                                                 \
+  void *inst, int level, int n, const double *x, double *f, double *g, double *h, \
       logerror_t logerror, void *usermem
 
 #if !defined(EXT_UPPER) && !defined(EXT_NOINIT)
@@ -206,30 +206,62 @@ static int answer(int pos, int code, int* value, const char** text) {
   *text = "";
   if (pos == 0) {
     switch (code) {
-      case 0: *value = fault("format") ? 3 : 2; return 1;
-      case 1: *value = 5; *text = "extfuncs query credit"; return 1;
-      case 2: *value = 2; *text = "functions described by queries"; return 1;
-      case 3: *value = 1; return 1;
-      default: return 0;
+      case 0:
+        *value = fault("format") ? 3 : 2;
+        return 1;
+      case 1:
+        *value = 5;
+        *text = "extfuncs query credit";
+        return 1;
+      case 2:
+        *value = 2;
+        *text = "functions described by queries";
+        return 1;
+      case 3:
+        *value = 1;
+        return 1;
+      default:
+        return 0;
     }
   }
   if (pos < 1 || pos > 2) return 0;
   const int two = pos == 2;
   switch (code) {
-    case 1: *text = two && fault("duplicate") ? names[0] : names[pos - 1]; return 1;
-    case 2: *text = texts[pos - 1]; return 1;
-    case 3: *value = 0; return 1;                    /* never in equation */
-    case 4: *value = two ? 1 : 2; return 1;          /* smooth */
-    case 5: *value = 0; return 1;                    /* zero ripple */
-    case 6: *value = two ? 1 : 2; return 1;          /* minimum arguments */
+    case 1:
+      *text = two && fault("duplicate") ? names[0] : names[pos - 1];
+      return 1;
+    case 2:
+      *text = texts[pos - 1];
+      return 1;
+    case 3:
+      *value = 0;
+      return 1; /* never in equation */
+    case 4:
+      *value = two ? 1 : 2;
+      return 1; /* smooth */
+    case 5:
+      *value = 0;
+      return 1; /* zero ripple */
+    case 6:
+      *value = two ? 1 : 2;
+      return 1; /* minimum arguments */
     case 7:
       if (two && fault("unanswered")) return 0;
       *value = two ? 1 : 2;
       return 1;
-    case 8: *value = two ? 1 : 2; return 1;          /* maximum derivative level */
-    case 1001: *value = 1; *text = two ? "x" : "a"; return 1;
-    case 1002: *value = 0; *text = "b"; return !two;
-    default: return 0;
+    case 8:
+      *value = two ? 1 : 2;
+      return 1; /* maximum derivative level */
+    case 1001:
+      *value = 1;
+      *text = two ? "x" : "a";
+      return 1;
+    case 1002:
+      *value = 0;
+      *text = "b";
+      return !two;
+    default:
+      return 0;
   }
 }
 #endif

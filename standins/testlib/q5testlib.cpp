@@ -4,5 +4,4 @@ extern "C" {
 __attribute__((visibility("default"))) int q5testlib_answer(int x) { return x + 42; }
 
 __attribute__((visibility("default"))) int q5testlib_counter = 7;
-
 }

@@ -10,8 +10,7 @@
 #endif
 
 ZW_EXPORT int ZW_NAME(compress, COMPRESS)(unsigned char* dest, unsigned long* destlen,
-                                          const unsigned char* source,
-                                          unsigned long sourcelen) {
+                                          const unsigned char* source, unsigned long sourcelen) {
   return zw_compress(dest, destlen, source, sourcelen);
 }
 

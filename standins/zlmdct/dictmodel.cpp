@@ -19,8 +19,8 @@ std::string lower(std::string_view s) {
 char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalfolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return fold(x) == fold(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return fold(x) == fold(y); });
 }
 
 // Spreads the bits of h over all 64 (the finaliser of MurmurHash3).
@@ -123,15 +123,18 @@ int dictionary::findmember(int sym, const symbol& s, const std::int32_t* uels) c
   const auto& all = s.type == equationtype ? rows_ : cols_;
   return memberindex_.find(memberhash(sym, uels, static_cast<std::size_t>(s.dim)), [&](int nr) {
     const auto k = static_cast<std::size_t>(nr);
-    return k < all.size() && all[k].sym == sym && std::equal(all[k].uels.begin(), all[k].uels.end(), uels);
+    return k < all.size() && all[k].sym == sym &&
+           std::equal(all[k].uels.begin(), all[k].uels.end(), uels);
   });
 }
 
 std::size_t dictionary::memoryused() const {
   std::size_t n = sizeof *this;
   for (const label& l : labels_) n += sizeof l + l.text.size();
-  for (const symbol& s : symbols_) n += sizeof s + s.name.size() + s.text.size() + 4 * s.members.size();
-  n += (rows_.size() + cols_.size()) * (sizeof(member) + 4 * static_cast<std::size_t>(largestdim()));
+  for (const symbol& s : symbols_)
+    n += sizeof s + s.name.size() + s.text.size() + 4 * s.members.size();
+  n +=
+      (rows_.size() + cols_.size()) * (sizeof(member) + 4 * static_cast<std::size_t>(largestdim()));
   return n;
 }
 
@@ -152,8 +155,8 @@ search* dictionary::findfirst(int sym, const std::int32_t* filter, int& first) {
 }
 
 bool dictionary::findnext(search* s, int& next) {
-  const auto it = std::find_if(searches_.begin(), searches_.end(),
-                               [&](const auto& p) { return p.get() == s; });
+  const auto it =
+      std::find_if(searches_.begin(), searches_.end(), [&](const auto& p) { return p.get() == s; });
   if (it == searches_.end()) return false;
   next = s->next < s->matches.size() ? s->matches[s->next++] : -1;
   return true;
@@ -197,8 +200,8 @@ void dictionary::addsymbol(std::string_view name, int type, int dim, int userinf
 }
 
 bool dictionary::addmember(int sym, const std::vector<int>& uels) {
-  symbol* s = sym >= 1 && sym <= symbolcount() ? &symbols_[static_cast<std::size_t>(sym - 1)]
-                                               : nullptr;
+  symbol* s =
+      sym >= 1 && sym <= symbolcount() ? &symbols_[static_cast<std::size_t>(sym - 1)] : nullptr;
   if (s == nullptr || (s->type != variabletype && s->type != equationtype)) return false;
   if (static_cast<int>(uels.size()) != s->dim) return false;
   for (int u : uels)
@@ -261,17 +264,21 @@ bool dictionary::parse(std::string_view data, std::string_view name, std::string
     const std::string& key = w[0].text;
     if (w[0].quote == ' ' && key == "label") {
       if (w.size() != 2) return fail(nr, "a label line holds one label");
-      if (d.labelindex(w[1].text) != 0) return fail(nr, "label \"" + w[1].text + "\" declared twice");
+      if (d.labelindex(w[1].text) != 0)
+        return fail(nr, "label \"" + w[1].text + "\" declared twice");
       d.adduel(w[1].text, w[1].quote);
       return true;
     }
     if (w[0].quote == ' ' && key == "symbol") {
       std::int32_t type = 0, dim = 0;
-      if (w.size() < 4 || w.size() > 5) return fail(nr, "symbol line: symbol <name> <type> <dim> [<text>]");
-      if (!linetokens::toint(w[2].text, type)) return fail(nr, "bad symbol type \"" + w[2].text + "\"");
+      if (w.size() < 4 || w.size() > 5)
+        return fail(nr, "symbol line: symbol <name> <type> <dim> [<text>]");
+      if (!linetokens::toint(w[2].text, type))
+        return fail(nr, "bad symbol type \"" + w[2].text + "\"");
       if (!linetokens::toint(w[3].text, dim) || dim < 0 || dim > maxdim)
         return fail(nr, "bad dimension \"" + w[3].text + "\" (0 to 20)");
-      if (d.symbolindex(w[1].text) != 0) return fail(nr, "symbol \"" + w[1].text + "\" declared twice");
+      if (d.symbolindex(w[1].text) != 0)
+        return fail(nr, "symbol \"" + w[1].text + "\" declared twice");
       d.addsymbol(w[1].text, type, dim, 0, w.size() == 5 ? w[4].text : std::string());
       if (w.size() == 5 && w[4].quote != ' ') d.symbols_.back().quote = w[4].quote;
       return true;

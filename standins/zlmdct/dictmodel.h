@@ -80,13 +80,13 @@ class dictionary {
   bool parse(std::string_view data, std::string_view name, std::string& why);
 
   [[nodiscard]] int labelcount() const { return static_cast<int>(labels_.size()); }
-  [[nodiscard]] int labelindex(std::string_view text) const;           // 0: unknown
-  [[nodiscard]] const label* labelat(int nr) const;                    // from 1
+  [[nodiscard]] int labelindex(std::string_view text) const;  // 0: unknown
+  [[nodiscard]] const label* labelat(int nr) const;           // from 1
   [[nodiscard]] int symbolcount() const { return static_cast<int>(symbols_.size()); }
-  [[nodiscard]] int symbolindex(std::string_view name) const;          // 0: unknown
-  [[nodiscard]] const symbol* symbolat(int nr) const;                  // from 1
-  [[nodiscard]] const member* row(int nr) const;                       // from 0
-  [[nodiscard]] const member* col(int nr) const;                       // from 0
+  [[nodiscard]] int symbolindex(std::string_view name) const;  // 0: unknown
+  [[nodiscard]] const symbol* symbolat(int nr) const;          // from 1
+  [[nodiscard]] const member* row(int nr) const;               // from 0
+  [[nodiscard]] const member* col(int nr) const;               // from 0
   [[nodiscard]] int rowcount() const { return static_cast<int>(rows_.size()); }
   [[nodiscard]] int colcount() const { return static_cast<int>(cols_.size()); }
   [[nodiscard]] int largestdim() const;
@@ -107,15 +107,14 @@ class dictionary {
   void addsymbol(std::string_view name, int type, int dim, int userinfo, std::string_view text);
   // One row or column of the last symbol added; false when the labels do not fit it.
   bool addsymboldata(const std::int32_t* uels);
-  bool addsymboldoms(std::string_view name, const std::vector<std::string>& doms,
-                     std::string& why);
+  bool addsymboldoms(std::string_view name, const std::vector<std::string>& doms, std::string& why);
 
  private:
   bool addmember(int sym, const std::vector<int>& uels);
   [[nodiscard]] int findmember(int sym, const symbol& s, const std::int32_t* uels) const;
 
   std::vector<label> labels_;
-  flatindex labelindex_;                             // label numbers by their folded text
+  flatindex labelindex_;                            // label numbers by their folded text
   std::unordered_map<std::string, int> symbolmap_;  // lower-cased keys
   std::vector<symbol> symbols_;
   std::vector<member> rows_, cols_;

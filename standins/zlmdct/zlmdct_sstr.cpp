@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "standins/common/standin.h"
 #include "standins/common/coreentries.h"
+#include "standins/common/standin.h"
 #include "standins/zlmdct/dictmodel.h"
 #include "standins/zlmdct/signatures.h"
 
@@ -47,8 +47,7 @@ int symint(void* h, int sym, F f) {
 }
 
 // A row's or column's symbol and labels; 0 when found, 1 otherwise.
-int memberuels(const zlmdct::member* m, std::int32_t* sym, std::int32_t* uels,
-               std::int32_t* dim) {
+int memberuels(const zlmdct::member* m, std::int32_t* sym, std::int32_t* uels, std::int32_t* dim) {
   if (m == nullptr) {
     put(sym, 0);
     put(dim, 0);
@@ -176,7 +175,8 @@ STANDIN_EXPORT int dctSymEntries(void* h, int sym) {
 }
 // The first row or column of the symbol; -1 when it has none.
 STANDIN_EXPORT int dctSymOffset(void* h, int sym) {
-  return symint(h, sym, [](const zlmdct::symbol& s) { return s.members.empty() ? -1 : s.members[0]; });
+  return symint(h, sym,
+                [](const zlmdct::symbol& s) { return s.members.empty() ? -1 : s.members[0]; });
 }
 
 STANDIN_EXPORT int dctSymDomNames(void* h, int sym, textout names, std::int32_t* dim) {

@@ -38,7 +38,8 @@ bool iequal(std::string_view a, std::string_view b) {
 bool isquote(char c) { return c == '"' || c == '\''; }
 
 std::string_view unquote(std::string_view s) {
-  if (s.size() >= 2 && isquote(s.front()) && s.back() == s.front()) return s.substr(1, s.size() - 2);
+  if (s.size() >= 2 && isquote(s.front()) && s.back() == s.front())
+    return s.substr(1, s.size() - 2);
   return s;
 }
 
@@ -291,8 +292,8 @@ int optset::readdefinitiontext(std::string_view text, std::string_view name) {
       double nr = 0, value = 0;
       if (!need(3) || !number_of(fields[0], nr, false) || !number_of(fields[1], value, false))
         return;
-      groups.push_back({static_cast<int>(nr), static_cast<int>(value), fields[2],
-                        std::string(trim(line))});
+      groups.push_back(
+          {static_cast<int>(nr), static_cast<int>(value), fields[2], std::string(trim(line))});
       return;
     }
     if (keyword == "synonym") {
@@ -300,12 +301,18 @@ int optset::readdefinitiontext(std::string_view text, std::string_view name) {
       return;
     }
     option o;
-    if (keyword == "integer") o.type = dtype::integer;
-    else if (keyword == "double") o.type = dtype::real;
-    else if (keyword == "string") o.type = dtype::string;
-    else if (keyword == "list") o.type = dtype::list;
-    else if (keyword == "dot") o.type = dtype::dot;
-    else return error(where, "unknown keyword \"" + keyword + "\"");
+    if (keyword == "integer")
+      o.type = dtype::integer;
+    else if (keyword == "double")
+      o.type = dtype::real;
+    else if (keyword == "string")
+      o.type = dtype::string;
+    else if (keyword == "list")
+      o.type = dtype::list;
+    else if (keyword == "dot")
+      o.type = dtype::dot;
+    else
+      return error(where, "unknown keyword \"" + keyword + "\"");
     const bool numeric = o.type == dtype::integer || o.type == dtype::real;
     const std::size_t count = numeric ? 5 : o.type == dtype::string ? 3 : 2;
     double groupnr = 0;
@@ -346,7 +353,8 @@ int optset::readparameterfile(const std::string& path) {
 
 int optset::readoptiontext(std::string_view text, std::string_view name) {
   const int before = errors;
-  eachline(text, [&](std::string_view line, int number) { readoptionline(line, at(name, number)); });
+  eachline(text,
+           [&](std::string_view line, int number) { readoptionline(line, at(name, number)); });
   return errors - before;
 }
 
@@ -439,8 +447,8 @@ bool optset::assigndot(std::string_view name, std::string_view value, std::strin
   }
   if (!parsenumber(value, r.value)) {
     ++doterrors;
-    error(where, "bad value \"" + std::string(value) + "\" for dot option \"" +
-                     std::string(name) + "\"");
+    error(where,
+          "bad value \"" + std::string(value) + "\" for dot option \"" + std::string(name) + "\"");
     return false;
   }
   r.optnr = nr;

@@ -208,8 +208,12 @@ STANDIN_EXPORT void optShowHelp(void* h, textin topic) {
 
 // ---- resetting ----
 
-STANDIN_EXPORT void optResetAll(void* h) { withv(h, [](optset& s) { s.resetall(false); }); }
-STANDIN_EXPORT void optResetAllRecent(void* h) { withv(h, [](optset& s) { s.resetall(true); }); }
+STANDIN_EXPORT void optResetAll(void* h) {
+  withv(h, [](optset& s) { s.resetall(false); });
+}
+STANDIN_EXPORT void optResetAllRecent(void* h) {
+  withv(h, [](optset& s) { s.resetall(true); });
+}
 STANDIN_EXPORT void optResetRecentChanges(void* h) {
   withv(h, [](optset& s) {
     for (auto& o : s.options) o.recent = false;
@@ -230,7 +234,9 @@ STANDIN_EXPORT void optRecentEnabledSet(void* h, int on) {
 
 // ---- reading modes ----
 
-STANDIN_EXPORT void optEchoSet(void* h, int on) { withv(h, [&](optset& s) { s.echo = on != 0; }); }
+STANDIN_EXPORT void optEchoSet(void* h, int on) {
+  withv(h, [&](optset& s) { s.echo = on != 0; });
+}
 STANDIN_EXPORT int optEOLOnlySet(void* h, int on) {
   return with(h, 0, [&](optset& s) {
     const int old = s.eolonly ? 1 : 0;
@@ -305,8 +311,7 @@ STANDIN_EXPORT int optGetBoundsInt(void* h, int nr, int* lower, int* upper, int*
   });
 }
 
-STANDIN_EXPORT int optGetBoundsDbl(void* h, int nr, double* lower, double* upper,
-                                   double* dflt) {
+STANDIN_EXPORT int optGetBoundsDbl(void* h, int nr, double* lower, double* upper, double* dflt) {
   for (double* p : {lower, upper, dflt}) put(p, 0.0);
   return withopt(h, nr, [&](optset&, option& o) {
     if (!isnumeric(o)) return 0;

@@ -72,21 +72,36 @@ bool fastrecord(std::string_view line, const symbol& s, record& r) {
 
 std::string errortext(int nr) {
   switch (nr) {
-    case noerror: return "No error";
-    case cannotwrite: return "File cannot be opened for writing";
-    case cannotread: return "File cannot be opened for reading";
-    case badfile: return "File is not a zlmvrk file or is damaged";
-    case outoforder: return "Call out of order";
-    case badsymbolnr: return "Bad symbol number";
-    case baddimension: return "Bad dimension";
-    case badsymboltype: return "Bad symbol type";
-    case badlabelnr: return "Label number below 1";
-    case duplicatekey: return "Duplicate key in symbol";
-    case duplicatelabel: return "Duplicate label";
-    case writefailed: return "Write failed";
-    case badsymbolname: return "Bad or duplicate symbol name";
-    case bothquotes: return "Text holds both quote characters";
-    default: return "Unknown error number " + std::to_string(nr);
+    case noerror:
+      return "No error";
+    case cannotwrite:
+      return "File cannot be opened for writing";
+    case cannotread:
+      return "File cannot be opened for reading";
+    case badfile:
+      return "File is not a zlmvrk file or is damaged";
+    case outoforder:
+      return "Call out of order";
+    case badsymbolnr:
+      return "Bad symbol number";
+    case baddimension:
+      return "Bad dimension";
+    case badsymboltype:
+      return "Bad symbol type";
+    case badlabelnr:
+      return "Label number below 1";
+    case duplicatekey:
+      return "Duplicate key in symbol";
+    case duplicatelabel:
+      return "Duplicate label";
+    case writefailed:
+      return "Write failed";
+    case badsymbolname:
+      return "Bad or duplicate symbol name";
+    case bothquotes:
+      return "Text holds both quote characters";
+    default:
+      return "Unknown error number " + std::to_string(nr);
   }
 }
 
@@ -229,13 +244,12 @@ int vrkfile::close() {
   mode_ = mode::closed;
   reading_ = nullptr;
   if (!writing) return noerror;
-  std::string text = std::string(magic) + " " + std::to_string(fileversion) + " " +
-                     quoted(producer_) + "\n";
+  std::string text =
+      std::string(magic) + " " + std::to_string(fileversion) + " " + quoted(producer_) + "\n";
   for (const std::string& l : labels_) text += "label " + quoted(l) + "\n";
   for (const symbol& s : symbols_) {
     text += "symbol " + quoted(s.name) + " " + std::to_string(s.dim) + " " +
-            std::to_string(s.type) + " " + std::to_string(s.userinfo) + " " + quoted(s.text) +
-            "\n";
+            std::to_string(s.type) + " " + std::to_string(s.userinfo) + " " + quoted(s.text) + "\n";
     for (const record& r : s.records) {
       text += "record";
       for (std::int32_t k : r.keys) text += " " + std::to_string(k);
@@ -243,8 +257,9 @@ int vrkfile::close() {
       for (int k = 0; k < valuecount(s.type); ++k) {
         const auto i = static_cast<std::size_t>(k);
         text += " ";
-        text += r.special[i] >= 0 ? std::string(specialtexts[static_cast<std::size_t>(r.special[i])])
-                                  : valuetext(r.values[i]);
+        text += r.special[i] >= 0
+                    ? std::string(specialtexts[static_cast<std::size_t>(r.special[i])])
+                    : valuetext(r.values[i]);
       }
       text += "\n";
     }
@@ -268,7 +283,8 @@ bool vrkfile::uelregister(std::string_view label) {
   if (mode_ != mode::registering) return fail(outoforder);
   if (hasbothquotes(label)) return fail(bothquotes);
   const std::string l = lower(label);
-  if (std::any_of(labels_.begin(), labels_.end(), [&](const std::string& x) { return lower(x) == l; }))
+  if (std::any_of(labels_.begin(), labels_.end(),
+                  [&](const std::string& x) { return lower(x) == l; }))
     return fail(duplicatelabel);
   labels_.emplace_back(label);
   return true;
@@ -306,7 +322,8 @@ bool vrkfile::writerecord(const std::int32_t* keys, const double* values) {
     if (keys == nullptr || keys[k] < 1) return fail(badlabelnr);
     r.keys.push_back(keys[k]);
   }
-  for (std::size_t k = 0; values != nullptr && k < static_cast<std::size_t>(valuecount(s.type)); ++k) {
+  for (std::size_t k = 0; values != nullptr && k < static_cast<std::size_t>(valuecount(s.type));
+       ++k) {
     const double v = values[k];
     const auto sp = std::find(write_.begin(), write_.end(), v);
     if (sp != write_.end())
@@ -328,8 +345,8 @@ bool vrkfile::writedone() {
   auto& recs = symbols_.back().records;
   std::stable_sort(recs.begin(), recs.end(),
                    [](const record& a, const record& b) { return a.keys < b.keys; });
-  const auto dup = std::adjacent_find(recs.begin(), recs.end(),
-                                      [](const record& a, const record& b) { return a.keys == b.keys; });
+  const auto dup = std::adjacent_find(
+      recs.begin(), recs.end(), [](const record& a, const record& b) { return a.keys == b.keys; });
   if (dup == recs.end()) return true;
   recs.erase(std::unique(recs.begin(), recs.end(),
                          [](const record& a, const record& b) { return a.keys == b.keys; }),
@@ -350,7 +367,8 @@ int vrkfile::findsymbol(std::string_view name) const {
 const symbol* vrkfile::symbolat(int nr) {
   if (nr == 0) {  // the universe, built from the labels on demand
     universe_ = {"*", "Universe", 1, 0, 0, {}};
-    for (int k = 1; k <= labelcount(); ++k) universe_.records.push_back({{k}, {}, {-1, -1, -1, -1, -1}});
+    for (int k = 1; k <= labelcount(); ++k)
+      universe_.records.push_back({{k}, {}, {-1, -1, -1, -1, -1}});
     return &universe_;
   }
   return nr >= 1 && nr <= symbolcount() ? &symbols_[static_cast<std::size_t>(nr - 1)] : nullptr;
@@ -370,7 +388,8 @@ bool vrkfile::readstart(int nr, int& count) {
 
 void vrkfile::deliver(const record& r, std::int32_t* keys, double* values) const {
   if (keys != nullptr) std::copy(r.keys.begin(), r.keys.end(), keys);
-  for (std::size_t k = 0; values != nullptr && k < static_cast<std::size_t>(valuecount(reading_->type)); ++k)
+  for (std::size_t k = 0;
+       values != nullptr && k < static_cast<std::size_t>(valuecount(reading_->type)); ++k)
     values[k] = r.special[k] >= 0 ? read_[static_cast<std::size_t>(r.special[k])] : r.values[k];
 }
 

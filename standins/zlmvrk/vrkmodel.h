@@ -21,7 +21,7 @@ using specials = std::array<double, specialcount>;
 // The library's own special values: those of the modelling system.
 inline constexpr specials defaultspecials = {1e300, 2e300, 3e300, 4e300, 5e300};
 inline constexpr std::array<std::string_view, specialcount> specialtexts = {"Undf", "NA", "+Inf",
-                                                                           "-Inf", "Eps"};
+                                                                            "-Inf", "Eps"};
 
 // Error numbers (vrkErrorStr gives their texts).
 enum error : int {
@@ -86,7 +86,7 @@ class vrkfile {
 
   // Reading. Symbol 0 is the universe: every label as a one-dimensional set.
   [[nodiscard]] int findsymbol(std::string_view name) const;  // -1: none
-  [[nodiscard]] const symbol* symbolat(int nr);                // 0 .. count
+  [[nodiscard]] const symbol* symbolat(int nr);               // 0 .. count
   [[nodiscard]] int symbolcount() const { return static_cast<int>(symbols_.size()); }
   [[nodiscard]] int labelcount() const { return static_cast<int>(labels_.size()); }
   [[nodiscard]] const std::string* label(int nr) const;
@@ -116,7 +116,14 @@ class vrkfile {
   bool mapacronymstonan = false;
 
  private:
-  enum class mode : std::uint8_t { closed, writing, registering, writingsymbol, reading, readingsymbol };
+  enum class mode : std::uint8_t {
+    closed,
+    writing,
+    registering,
+    writingsymbol,
+    reading,
+    readingsymbol
+  };
 
   [[nodiscard]] std::string valuetext(double v) const;
   [[nodiscard]] bool textvalue(std::string_view text, double& v) const;

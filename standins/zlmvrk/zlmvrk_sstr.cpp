@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "standins/common/standin.h"
 #include "standins/common/coreentries.h"
+#include "standins/common/standin.h"
 #include "standins/zlmvrk/signatures.h"
 #include "standins/zlmvrk/vrkmodel.h"
 
@@ -31,7 +31,6 @@ template <typename R, typename F>
 R with(void* h, R fail, F f) {
   return standincore::with<vrkfile>(h, fail, f);
 }
-
 
 int asresult(bool ok) { return ok ? 1 : 0; }
 
@@ -82,8 +81,8 @@ STANDIN_EXPORT void vrkGetLoadPath(textout dir) { out(dir, loadpath); }
 
 // The variant zlmvrk-lower exports this entry under its all-lower-case name only.
 #ifdef ZLMVRK_LOWER
-STANDIN_EXPORT int D__vrkOpenWrite(void* h, textin file, textin producer, std::int32_t* err)
-    __asm__("d__vrkopenwrite");
+STANDIN_EXPORT int D__vrkOpenWrite(void* h, textin file, textin producer,
+                                   std::int32_t* err) __asm__("d__vrkopenwrite");
 #endif
 STANDIN_EXPORT int D__vrkOpenWrite(void* h, textin file, textin producer, std::int32_t* err) {
   return openwrite(h, file, producer, err);
@@ -225,8 +224,8 @@ STANDIN_EXPORT int D__vrkSymbolInfo(void* h, int nr, textout name, std::int32_t*
   });
 }
 
-STANDIN_EXPORT int D__vrkSymbolInfoX(void* h, int nr, std::int32_t* count,
-                                     std::int32_t* userinfo, textout text) {
+STANDIN_EXPORT int D__vrkSymbolInfoX(void* h, int nr, std::int32_t* count, std::int32_t* userinfo,
+                                     textout text) {
   put(count, 0);
   put(userinfo, 0);
   out(text, "");

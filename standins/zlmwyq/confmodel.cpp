@@ -90,7 +90,8 @@ int configuration::write(const std::string& path) {
   for (const item& it : items_) {
     text += "item " + quoted(it.name) + " " + std::to_string(it.kind) + "\n";
     for (const auto& [k, v] : it.keys)
-      text += "key " + std::to_string(k) + " " + (v.istext ? quoted(v.text) : std::to_string(v.number)) + "\n";
+      text += "key " + std::to_string(k) + " " +
+              (v.istext ? quoted(v.text) : std::to_string(v.number)) + "\n";
     if (!it.modeltypes.empty()) {
       text += "modeltypes";
       for (int t : it.modeltypes) text += " " + std::to_string(t);

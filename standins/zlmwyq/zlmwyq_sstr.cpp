@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "standins/common/standin.h"
 #include "standins/common/coreentries.h"
+#include "standins/common/standin.h"
 #include "standins/zlmwyq/confmodel.h"
 #include "standins/zlmwyq/signatures.h"
 
@@ -30,7 +30,6 @@ int with(void* h, F f) {
   return standincore::with<configuration>(h, 1, f);
 }
 
-
 }  // namespace
 
 // ---- core and optional entries ----
@@ -43,8 +42,8 @@ STANDIN_EXPORT void XFree(void** h) { standincore::freeobject<configuration>(fau
 
 // The variant zlmwyq-plaincheck exports XCheck without its "D__" prefix.
 #ifdef ZLMWYQ_PLAINCHECK
-STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg)
-    __asm__("XCheck");
+STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes,
+                             textout msg) __asm__("XCheck");
 #endif
 STANDIN_EXPORT int D__XCheck(textin name, int count, const std::int32_t* codes, textout msg) {
   return lib.check(name, count, codes, msg);

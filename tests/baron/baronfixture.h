@@ -36,12 +36,14 @@ class logcapture {
 // Loads the option library from the stand-ins, so that option objects can be created.
 inline void loadoptionlibrary() {
   q5rt::sstr msg;
-  ASSERT_TRUE(optdodef::optgetreadyl(testutil::standinlib() + "/libzlmopt64.so", msg)) << msg.view();
+  ASSERT_TRUE(optdodef::optgetreadyl(testutil::standinlib() + "/libzlmopt64.so", msg))
+      << msg.view();
 }
 
 inline void loaddictionarylibrary() {
   q5rt::sstr msg;
-  ASSERT_TRUE(dctmdodef::dctgetreadyl(testutil::standinlib() + "/libzlmdct64.so", msg)) << msg.view();
+  ASSERT_TRUE(dctmdodef::dctgetreadyl(testutil::standinlib() + "/libzlmdct64.so", msg))
+      << msg.view();
 }
 
 // A fresh model record for the object's lifetime, the system directory set to the

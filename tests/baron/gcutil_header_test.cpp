@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "baron/baronmodel.h"
 #include "baron/gcutil.h"
 #include "baron/liutil.h"
-#include "baron/baronmodel.h"
 #include "emp/empdata.h"
 #include "instance/gcdata.h"
 #include "support/testutil.h"
@@ -127,7 +127,8 @@ TEST_F(GcutilHeader, Open4writeAnnouncesOrReports) {
   gcdata::gcclosestat();
   gcdata::gccloselog();
   const std::string log = testutil::read_file(dir.file("run.log"));
-  EXPECT_NE(log.find("--- Writing Model     : " + dir.file("m.bar") + "\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("--- Writing Model     : " + dir.file("m.bar") + "\n"), std::string::npos)
+      << log;
   EXPECT_EQ(log.find("quiet.bar"), std::string::npos) << log;
   EXPECT_NE(log.find("*** Could not write Model \"" + bad + "\"\n*** RC=2 " +
                      q5rt::syserrortext(2).str() + "\n"),

@@ -67,7 +67,8 @@ TEST(GcutilMps, FieldAgreesWithTheNumberText) {
     const std::string field(std::string_view(gcutil::floattomps(x)));
     ASSERT_EQ(field.size(), 12u);
     if (text.size() <= (x < 0 ? 11u : 12u)) {
-      EXPECT_EQ(field, std::string(12 - text.size() - (x < 0 ? 1 : 0), ' ') + (x < 0 ? "-" : "") + text);
+      EXPECT_EQ(field,
+                std::string(12 - text.size() - (x < 0 ? 1 : 0), ' ') + (x < 0 ? "-" : "") + text);
     } else {
       EXPECT_NEAR(std::strtod(field.c_str(), nullptr), x, 1e-5 * std::fabs(x));
     }

@@ -15,8 +15,8 @@ using namespace exprtest;
 using GcutilText = testutil::baronmodel;
 
 // Function numbers of the function library.
-constexpr std::int32_t fmin = 7, fmax = 8, fsqr = 9, fexp = 10, flog = 11, flog10 = 12,
-                       fsqrt = 13, fabs_ = 14, fpower = 21, frpower = 64, fcvpower = 74;
+constexpr std::int32_t fmin = 7, fmax = 8, fsqr = 9, fexp = 10, flog = 11, flog10 = 12, fsqrt = 13,
+                       fabs_ = 14, fpower = 21, frpower = 64, fcvpower = 74;
 
 // pool: 1: 2, 2: 3, 3: 1, 4: 0, 5: -1, 6: -2, 7: 0.5, 8: 2.5, 9: 4, 10: -0.5, 11: 1/3
 const std::vector<double> pool = {2, 3, 1, 0, -1, -2, 0.5, 2.5, 4, -0.5, 1.0 / 3};
@@ -65,14 +65,18 @@ const textrow textrows[] = {
     {{I(6), V(1), Add}, "(-2) + x1", "negative constant first in a sum"},
     {{I(6), V(1), Mul}, "-2*x1", "negative constant as a factor"},
     {{V(1), I(6), Mul, V(2), Add}, "x2 - 2*x1", "negative product in a sum"},
-    {{V(1), V(2), V(3), ins(opcode::funcargn, 3), ins(opcode::callargn, fmax)}, "max(x1,x2,x3)",
-     "n-ary call", false},
+    {{V(1), V(2), V(3), ins(opcode::funcargn, 3), ins(opcode::callargn, fmax)},
+     "max(x1,x2,x3)",
+     "n-ary call",
+     false},
     {{V(1), V(2), V(3), F2(fmin), F2(fmin)}, "min(x1,x2,x3)", "nested min joins"},
     {{V(1), V(2), ins(opcode::muliadd, 1)}, "x1 + 2*x2", "MulIAdd"},
     {{I(1), I(2), Mul, V(1), Add}, "6 + x1", "constants folded"},
     {{I(1), I(2), Sub, V(1), Mul}, "-x1", "2 - 3 = -1 and 1*x"},
     {{I(6), I(6), Add, V(1), Mul}, "-4*x1", "(-2) + (-2)"},
-    {{V(1), I(11), ins(opcode::muli, 11), Add}, "0.111111111111111 + x1", "15 digits, the constant first"},
+    {{V(1), I(11), ins(opcode::muli, 11), Add},
+     "0.111111111111111 + x1",
+     "15 digits, the constant first"},
     {{ins(opcode::uminv, 2), V(1), Add}, "x1 - x2", "UminV"},
     {{V(1), ins(opcode::addv, 2), ins(opcode::subi, 1), ins(opcode::divv, 3)},
      "(-2 + x1 + x2)/x3",
@@ -90,7 +94,8 @@ TEST_F(GcutilText, Style2AfterRewritesAndFolding) {
 // The written text has the instruction code's value: a wrong operand order or sign shows.
 TEST_F(GcutilText, TextValueAgreesWithTheInstructionCode) {
   columns(3);
-  const std::vector<std::vector<double>> points = {{1.3, 0.7, 2.1}, {0.4, 2.9, 1.7}, {3.2, 1.1, 0.6}};
+  const std::vector<std::vector<double>> points = {
+      {1.3, 0.7, 2.1}, {0.4, 2.9, 1.7}, {3.2, 1.1, 0.6}};
   ctvnew::tmathnewrec rec;
   ctvnew::mathnewrecinit(rec);
   for (const textrow& r : textrows) {
@@ -102,7 +107,9 @@ TEST_F(GcutilText, TextValueAgreesWithTheInstructionCode) {
       double want = 0;
       std::int32_t errors = 0;
       q5rt::sstr msg;
-      ASSERT_EQ(evalnew::funeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, want, errors, msg), 0)
+      ASSERT_EQ(evalnew::funeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, want,
+                                 errors, msg),
+                0)
           << msg.view();
       double got = 0;
       ASSERT_NO_THROW(got = evaluator(t, x).value()) << t;
@@ -154,7 +161,8 @@ TEST_F(GcutilText, ObjectiveVariableNameAndFlag) {
   EXPECT_EQ(text(row({V(1), V(2), V(3), V(4), Add, Add, Add}), pool, {.fold = false, .flag = 1}),
             "x1 + (x2 + (x3 + x4))")
       << "the flag encloses nested sums";
-  EXPECT_EQ(text(row({V(1), V(2), V(3), V(4), Add, Add, Add}), pool, {.fold = false}), "x1 + x2 + x3 + x4");
+  EXPECT_EQ(text(row({V(1), V(2), V(3), V(4), Add, Add, Add}), pool, {.fold = false}),
+            "x1 + x2 + x3 + x4");
 }
 
 TEST_F(GcutilText, EveryStyleFamily) {
@@ -173,7 +181,9 @@ TEST_F(GcutilText, EveryStyleFamily) {
       {0, "(POWER(x1,2) + s1s5('2')**0.5 + sign(i3))*arctan(x4) + max(x1,i3)"},
       {1, "(POWER(x1.l,2) + s1s5('2').l**0.5 + sign(i3.l))*arctan(x4.l) + max(x1.l,i3.l)"},
       {2, "(x1^2 + s1s2^0.5 + sign(i3))*arctan(x4) + max(x1,i3)"},
-      {3, "(ZolmX(1)**2 + ZolmX(2)**0.5 + ZolmSign(ZolmX(3)))*atan(ZolmX(4)) + max(ZolmX(1),ZolmX(3))"},
+      {3,
+       "(ZolmX(1)**2 + ZolmX(2)**0.5 + ZolmSign(ZolmX(3)))*atan(ZolmX(4)) + "
+       "max(ZolmX(1),ZolmX(3))"},
       {4, "(x1^2 + s1s2**0.5 + sign(i3))*atan(x4) + max(x1,i3)"},
       {6, "(@pow(x1,2) + s1s2^0.5 + @sign(i3))*arctan(x4) + @smax(x1,i3)"},
       {7, "(POWER(x[1],2) + x[2]**0.5 + sign(x[3]))*arctan(x[4]) + max(x[1],x[3])"},
@@ -187,7 +197,8 @@ TEST_F(GcutilText, EveryStyleFamily) {
     SCOPED_TRACE(r.style);
     EXPECT_EQ(text(c, pool, {.style = r.style, .rewrite = false, .fold = false}), r.want);
   }
-  EXPECT_EQ(text(row({V(4), V(1), F2(4)}), pool, {.style = 4, .rewrite = false}), "((x4) mod (x1))");
+  EXPECT_EQ(text(row({V(4), V(1), F2(4)}), pool, {.style = 4, .rewrite = false}),
+            "((x4) mod (x1))");
   EXPECT_EQ(text(row({V(3), V(4), F2(fmax), V(4), F2(fmax)}), pool, {.style = 9, .rewrite = false}),
             "max(max(x[2],x[3]),x[3])")
       << "style 9 does not join";

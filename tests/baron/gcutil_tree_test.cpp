@@ -47,7 +47,9 @@ TEST_F(GcutilTree, BuildingShapes) {
        "      5      2      6  FuncArgN   2\n      6      3         FuncArgN   3\n"
        "      7      4         CallArgN   8\n",
        "FuncArgN and CallArgN are one step"},
-      {{V(1), V(2), F2(75)}, {}, "      1  x1\n      2  x2\n      3      1      2  CallArg2   64\n",
+      {{V(1), V(2), F2(75)},
+       {},
+       "      1  x1\n      2  x2\n      3      1      2  CallArg2   64\n",
        "vcPower becomes rPower"},
       {{ins(opcode::pushzero), ins(opcode::uminv, 2), Add},
        {},
@@ -59,7 +61,8 @@ TEST_F(GcutilTree, BuildingShapes) {
     SCOPED_TRACE(r.why);
     std::string want = r.nodes;
     // variables: "      n" then the blanks of two empty children, "  PushV     " and " x"
-    for (std::size_t at = want.find("  x"); at != std::string::npos; at = want.find("  x", at + 30)) {
+    for (std::size_t at = want.find("  x"); at != std::string::npos;
+         at = want.find("  x", at + 30)) {
       want.replace(at, 3, "                PushV      x");
     }
     for (std::size_t at = want.find("  PushI      ="); at != std::string::npos;
@@ -93,23 +96,43 @@ TEST_F(GcutilTree, MalformedCodeIsReportedAndRefused) {
     const char* why;
   } rows[] = {
       {{V(1), ins(opcode::end), ins(opcode::store, 1)},
-       "Buildtree: unknown instruction End        at location 2\n", false,
+       "Buildtree: unknown instruction End        at location 2\n",
+       false,
        "an instruction that may not stand in a tree is skipped"},
-      {{V(1), ins(opcode::callargn, 8)}, "Buildtree: unknown instruction CallArgN   at location 2\n", false,
+      {{V(1), ins(opcode::callargn, 8)},
+       "Buildtree: unknown instruction CallArgN   at location 2\n",
+       false,
        "CallArgN without FuncArgN"},
       {{V(1), V(2)}, "Buildtree: stack not equal to one, stack = 2\n", true, "two entries left"},
-      {{V(1), Add}, "Buildtree: malformed instruction Add        at location 2\n", true, "Add with one entry"},
+      {{V(1), Add},
+       "Buildtree: malformed instruction Add        at location 2\n",
+       true,
+       "Add with one entry"},
       {{V(1), V(2), ins(opcode::funcargn, 3), ins(opcode::callargn, 8)},
-       "Buildtree: malformed instruction FuncArgN   at location 3\n", true, "more arguments than entries"},
+       "Buildtree: malformed instruction FuncArgN   at location 3\n",
+       true,
+       "more arguments than entries"},
       {{V(1), V(2), ins(opcode::funcargn, 2), Add},
-       "Buildtree: malformed instruction FuncArgN   at location 3\n", true, "FuncArgN without CallArgN"},
-      {{V(3)}, "Buildtree: malformed instruction PushV      at location 1\n", true, "column above the count"},
+       "Buildtree: malformed instruction FuncArgN   at location 3\n",
+       true,
+       "FuncArgN without CallArgN"},
+      {{V(3)},
+       "Buildtree: malformed instruction PushV      at location 1\n",
+       true,
+       "column above the count"},
       {{V(0)}, "Buildtree: malformed instruction PushV      at location 1\n", true, "column 0"},
-      {{V(1), ins(opcode::addi, 2)}, "Buildtree: malformed instruction AddI       at location 2\n", true,
+      {{V(1), ins(opcode::addi, 2)},
+       "Buildtree: malformed instruction AddI       at location 2\n",
+       true,
        "pool entry above the pool"},
-      {{I(-1)}, "Buildtree: malformed instruction PushI      at location 1\n", true, "negative pool entry"},
-      {{ins(static_cast<opcode>(77))}, "Buildtree: unknown instruction 77         at location 1\n"
-                                        "Buildtree: stack not equal to one, stack = 0\n", true,
+      {{I(-1)},
+       "Buildtree: malformed instruction PushI      at location 1\n",
+       true,
+       "negative pool entry"},
+      {{ins(static_cast<opcode>(77))},
+       "Buildtree: unknown instruction 77         at location 1\n"
+       "Buildtree: stack not equal to one, stack = 0\n",
+       true,
        "an opcode byte outside the table"},
   };
   const std::vector<double> pool = {1.0};
@@ -162,7 +185,8 @@ TEST_F(GcutilTree, FoldingEdges) {
   EXPECT_EQ(text(row({V(2), V(1), I(1), Div, Add, I(1), F2(21)}), {0}), "1");
   EXPECT_EQ(text(row({I(1), I(2), Mul, V(1), Add}), {1e200, 1e200}), "1e200*1e200 + x1")
       << "an overflowing fold is not made";
-  EXPECT_EQ(text(row({I(1), F1(11), V(1), Add}), {0}), "log(0) + x1") << "a failed evaluation stays";
+  EXPECT_EQ(text(row({I(1), F1(11), V(1), Add}), {0}), "log(0) + x1")
+      << "a failed evaluation stays";
   EXPECT_EQ(text(row({V(1), I(1), Div}), {1e-320}), "x1/9.99988867182683e-321")
       << "1/c overflows: the quotient stays";
 }

@@ -33,9 +33,21 @@ TEST(Liutil, CallSequences) {
     std::string want;
     const char* why;
   } rows[] = {
-      {79, 3, [] { lifirst(seventy, 14); linext("123456789"); linext("x"); lilast(";"); },
-       seventy + "123456789\n" + std::string(14, ' ') + "x;\n", "a piece that fills the line to 79, then a wrap"},
-      {79, 3, [] { lifirst(seventy, 14); linext("123456789"); lilast(";"); },
+      {79, 3,
+       [] {
+         lifirst(seventy, 14);
+         linext("123456789");
+         linext("x");
+         lilast(";");
+       },
+       seventy + "123456789\n" + std::string(14, ' ') + "x;\n",
+       "a piece that fills the line to 79, then a wrap"},
+      {79, 3,
+       [] {
+         lifirst(seventy, 14);
+         linext("123456789");
+         lilast(";");
+       },
        seventy + "123456789\n" + std::string(14, ' ') + ";\n", "the closing text wraps too"},
       {79, 3,
        [] {
@@ -48,11 +60,28 @@ TEST(Liutil, CallSequences) {
        },
        seventy + "\n" + std::string(14, ' ') + "1234567890;\n" + seventy + "\n   1234567890\n",
        "lilast restores the base indent"},
-      {10, 12, [] { lifirst("abcdefgh", 12); linext("ijk"); lilast(""); },
+      {10, 12,
+       [] {
+         lifirst("abcdefgh", 12);
+         linext("ijk");
+         lilast("");
+       },
        "abcdefgh\n         ijk\n", "indents cut to width - 1"},
-      {10, 0, [] { lifirst("ab", 0); linext(""); linext("cdefghijklmn"); lilast(""); },
-       "ab\ncdefghijklmn\n", "an empty piece does nothing; a long piece is written whole; an empty end does not wrap"},
-      {79, 3, [] { lilast(""); lilast(""); }, "\n\n", "lilast at position 0 writes empty lines"},
+      {10, 0,
+       [] {
+         lifirst("ab", 0);
+         linext("");
+         linext("cdefghijklmn");
+         lilast("");
+       },
+       "ab\ncdefghijklmn\n",
+       "an empty piece does nothing; a long piece is written whole; an empty end does not wrap"},
+      {79, 3,
+       [] {
+         lilast("");
+         lilast("");
+       },
+       "\n\n", "lilast at position 0 writes empty lines"},
       {79, 3,
        [] {
          declaliststart("K");
@@ -70,8 +99,19 @@ TEST(Liutil, CallSequences) {
        },
        "started\nKeyword  item1\n          ,item2\n          ,item3;\n",
        "a list ends a started line and continues at 10"},
-      {79, 3, [] { declaliststart("K"); declaliststop(); }, "", "an empty list writes nothing"},
-      {0, -1, [] { lifirst(std::string(60, 'b'), 0); linext("1234567"); lileft("cc", 0); lilast(""); },
+      {79, 3,
+       [] {
+         declaliststart("K");
+         declaliststop();
+       },
+       "", "an empty list writes nothing"},
+      {0, -1,
+       [] {
+         lifirst(std::string(60, 'b'), 0);
+         linext("1234567");
+         lileft("cc", 0);
+         lilast("");
+       },
        std::string(6, ' ') + std::string(60, 'b') + "\n     .1234567cc\n",
        "fixed-column style: width 72, column 7, continuation mark"},
   };

@@ -19,7 +19,11 @@ struct mapcase {
 
 TEST(Map, ListsBaronsOrderAsModelNumbers) {
   const mapcase rows[] = {
-      {3, {2, 3, 1}, 2, {1, 3, 0}, "VARIABLES 3\n2\n3\n1\nEQUATIONS 2\n1\n3\n",
+      {3,
+       {2, 3, 1},
+       2,
+       {1, 3, 0},
+       "VARIABLES 3\n2\n3\n1\nEQUATIONS 2\n1\n3\n",
        "counts bound the lists, not the array sizes"},
       {1, {1}, 0, {}, "VARIABLES 1\n1\nEQUATIONS 0\n", "all rows =N=: no equation lines"},
   };

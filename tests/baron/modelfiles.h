@@ -112,7 +112,8 @@ inline void writemodel(const modeldesc& d, const std::string& dir) {
   I[28] = 0;
   I[30] = d.relaxed ? 1 : 0;
   I[143] = d.threads;
-  for (int t = 0; t < 7; ++t) I[static_cast<std::size_t>(39 + t)] = equcount[static_cast<std::size_t>(t)];
+  for (int t = 0; t < 7; ++t)
+    I[static_cast<std::size_t>(39 + t)] = equcount[static_cast<std::size_t>(t)];
   constexpr int colslots[] = {58, 60, 61, 65, 66, 67, 68};
   constexpr int fixslots[] = {78, 80, 81, 85, 86, 87, 88};
   for (int t = 0; t < 7; ++t) {
@@ -174,7 +175,8 @@ inline void writemodel(const modeldesc& d, const std::string& dir) {
     const rowdesc& r = d.rows[static_cast<std::size_t>(i - 1)];
     if (r.code.empty()) continue;
     gdutils::wrcodrec(*cod, ctvnl::code(ctvnl::opcode::header), 0);
-    for (const auto& c : r.code) gdutils::wrcodrec(*cod, static_cast<std::uint8_t>(c.opcode), c.operand);
+    for (const auto& c : r.code)
+      gdutils::wrcodrec(*cod, static_cast<std::uint8_t>(c.opcode), c.operand);
     gdutils::wrcodrec(*cod, ctvnl::code(ctvnl::opcode::store), i);
   }
   gdutils::wrcodreloc(*cod);

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "baron/optconvert.h"
 #include "baron/baronfixture.h"
+#include "baron/optconvert.h"
 
 namespace {
 
@@ -15,9 +15,7 @@ using barontest::logcapture;
 
 class optbaron_test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    barontest::loadoptionlibrary();
-  }
+  void SetUp() override { barontest::loadoptionlibrary(); }
   void TearDown() override {
     optbaron::bofini();
     optconvert::cofini();
@@ -142,7 +140,8 @@ TEST_F(optbaron_test, DefinitionFileProblemsAreLoggedAndCounted) {
   logcapture log;
   optbaron::toptconvert& bo = optbaron::boinit();
   EXPECT_EQ(bo.optdefine(), 1);
-  EXPECT_EQ(log.text().rfind("*** Cannot open definition file \"/nonexistent/optbaron.def\"", 0), 0u)
+  EXPECT_EQ(log.text().rfind("*** Cannot open definition file \"/nonexistent/optbaron.def\"", 0),
+            0u)
       << log.text();
   EXPECT_EQ(bo.optreporterrors(), 0);  // cleared
 }
@@ -164,7 +163,8 @@ TEST_F(optbaron_test, OptionFileIsEchoedAndGivesDotRecords) {
             "EpsA 0.5\n"
             "x.lo('i 1', *) 3\n"
             "nosuch 1\n"
-            "*** " + optfile + " line 3: unknown option \"nosuch\"\n");
+            "*** " +
+                optfile + " line 3: unknown option \"nosuch\"\n");
   EXPECT_EQ(bo.getnumber(27), 0.5);
   ASSERT_EQ(bo.optdotcount(), 1);
   optbaron::dotrecord rec;

@@ -36,7 +36,8 @@ class qmaker_test : public ::testing::Test {
  protected:
   void SetUp() override {
     q5rt::sstr msg;
-    ASSERT_TRUE(vrkdcdef::vrkgetreadyl(testutil::standinlib() + "/libzlmvrk64.so", msg)) << msg.view();
+    ASSERT_TRUE(vrkdcdef::vrkgetreadyl(testutil::standinlib() + "/libzlmvrk64.so", msg))
+        << msg.view();
   }
   std::string listing() const { return testutil::read_file(log.dir.file("q.zlm")); }
   std::int32_t run() { return gcutil::gcqmaker(log.dir.file("q.gms"), false); }
@@ -52,23 +53,42 @@ TEST_F(qmaker_test, RowsAreAnalysedToTheirSizesOrTheirReason) {
   };
   // pool: 1 = 3, 2 = 2, 3 = 1, 4 = 0
   const row rows[] = {
-      {{{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::pushv, 1}, {opcode::muli, 1}, {opcode::add, 0},
+      {{{opcode::pushv, 1},
+        {opcode::mulv, 2},
+        {opcode::pushv, 1},
+        {opcode::muli, 1},
+        {opcode::add, 0},
         {opcode::subi, 2}},
-       "       1       2       0       1  -2", "x*y + 3*x - 2"},
+       "       1       2       0       1  -2",
+       "x*y + 3*x - 2"},
       {{{opcode::pushv, 1}, {opcode::muli, 2}, {opcode::addi, 3}, {opcode::callarg1, 9}},
-       "       1       1       1       1  1", "sqr(2x + 1)"},
-      {{{opcode::pushv, 1}, {opcode::pushi, 2}, {opcode::callarg2, 21}}, "       0       1       1       1  0",
+       "       1       1       1       1  1",
+       "sqr(2x + 1)"},
+      {{{opcode::pushv, 1}, {opcode::pushi, 2}, {opcode::callarg2, 21}},
+       "       0       1       1       1  0",
        "power(x, 2) is sqr(x)"},
-      {{{opcode::pushv, 1}, {opcode::pushi, 4}, {opcode::callarg2, 21}}, "       0       0       0       0  1",
+      {{{opcode::pushv, 1}, {opcode::pushi, 4}, {opcode::callarg2, 21}},
+       "       0       0       0       0  1",
        "power(x, 0) is 1"},
-      {{{opcode::pushv, 1}, {opcode::addv, 2}, {opcode::pushv, 1}, {opcode::addv, 2}, {opcode::sub, 0}},
-       "       0       0       0       0  0", "(x + y) - (x + y) cancels"},
-      {{{opcode::pushv, 1}, {opcode::pushi, 1}, {opcode::callarg2, 21}}, "cannot raise expression to high powers",
+      {{{opcode::pushv, 1},
+        {opcode::addv, 2},
+        {opcode::pushv, 1},
+        {opcode::addv, 2},
+        {opcode::sub, 0}},
+       "       0       0       0       0  0",
+       "(x + y) - (x + y) cancels"},
+      {{{opcode::pushv, 1}, {opcode::pushi, 1}, {opcode::callarg2, 21}},
+       "cannot raise expression to high powers",
        "power 3"},
-      {{{opcode::pushv, 1}, {opcode::callarg1, 10}}, "function exp results in a nonlinear expression", "exp"},
-      {{{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::mulv, 3}}, "cannot multiply a quadratic expression by a variable",
+      {{{opcode::pushv, 1}, {opcode::callarg1, 10}},
+       "function exp results in a nonlinear expression",
+       "exp"},
+      {{{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::mulv, 3}},
+       "cannot multiply a quadratic expression by a variable",
        "x*y*z"},
-      {{{opcode::pushv, 1}, {opcode::divv, 2}}, "division by a variable makes this expression nonlinear", "x/y"},
+      {{{opcode::pushv, 1}, {opcode::divv, 2}},
+       "division by a variable makes this expression nonlinear",
+       "x/y"},
       {{{opcode::pushv, 1}, {opcode::divi, 4}}, "division by zero", "x/0"},
   };
   std::vector<code> codes;
@@ -78,14 +98,18 @@ TEST_F(qmaker_test, RowsAreAnalysedToTheirSizesOrTheirReason) {
   const std::string text = listing();
   for (std::size_t k = 0; k < std::size(rows); ++k) {
     SCOPED_TRACE(rows[k].why);
-    const std::string line = "*  " + std::string(strutilx::inttostrw(static_cast<std::int64_t>(k + 1), 8)) +
+    const std::string line = "*  " +
+                             std::string(strutilx::inttostrw(static_cast<std::int64_t>(k + 1), 8)) +
                              "       0" + (k < 5 ? "" : "  ") + rows[k].line + "\n";
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
   }
   EXPECT_NE(text.find("**** 5 equations are general nonlinear\n"), std::string::npos);
-  EXPECT_NE(log.text().find("*** 5 bad Q equations out of 10 NL equations processed.\n"), std::string::npos) << log.text();
+  EXPECT_NE(log.text().find("*** 5 bad Q equations out of 10 NL equations processed.\n"),
+            std::string::npos)
+      << log.text();
   const std::string data = testutil::read_file(log.dir.file("q.vrk"));
-  EXPECT_NE(data.find("symbol \"Q\" 3 1 0 \"Q matrices\"\nrecord 1 1 2 : 1\nrecord 2 1 1 : 8\nrecord 3 1 1 : 2\n"),
+  EXPECT_NE(data.find("symbol \"Q\" 3 1 0 \"Q matrices\"\nrecord 1 1 2 : 1\nrecord 2 1 1 : "
+                      "8\nrecord 3 1 1 : 2\n"),
             std::string::npos)
       << data;
   EXPECT_NE(text.find("$vrkin \"" + log.dir.file("q.vrk") + "\"\n"), std::string::npos);
@@ -101,9 +125,12 @@ TEST_F(qmaker_test, TwentyBadRowsStopTheCheck) {
 TEST_F(qmaker_test, LinearModelAndUnwritableListing) {
   setrows({}, {});
   EXPECT_EQ(run(), 0);
-  EXPECT_NE(listing().find("\n*         0       0       0                       0  0\n"), std::string::npos) << listing();
+  EXPECT_NE(listing().find("\n*         0       0       0                       0  0\n"),
+            std::string::npos)
+      << listing();
   EXPECT_EQ(gcutil::gcqmaker(log.dir.file("no/such/q.gms"), false), -1);
-  EXPECT_NE(log.text().find("*** Could not write to Qmaker " + log.dir.file("no/such/q.zlm") + "\n*** RC=2 "),
+  EXPECT_NE(log.text().find("*** Could not write to Qmaker " + log.dir.file("no/such/q.zlm") +
+                            "\n*** RC=2 "),
             std::string::npos)
       << log.text();
 }

@@ -44,16 +44,16 @@ using bindproto::sig;
 using q5rt::sstr;
 template <typename Sig>
 using fnof = typename bindproto::entry<optdcdef::lib, 0, Sig>::fn;
-static_assert(std::is_same_v<fnof<sig<1, 1, 2, 3, 4>>, void* (*)(void*, void*, void**, std::int32_t,
-                                                                  std::int32_t*)>);
+static_assert(std::is_same_v<fnof<sig<1, 1, 2, 3, 4>>,
+                             void* (*)(void*, void*, void**, std::int32_t, std::int32_t*)>);
 static_assert(std::is_same_v<fnof<sig<3, 6, 8, 9, 10, 11, 12>>,
                              std::int32_t (*)(void*, double*, std::int32_t*, const char*,
                                               const char*, const sstr*, sstr*)>);
 static_assert(std::is_same_v<fnof<sig<13, 13, 14, 15, 17, 18, 19>>,
                              double (*)(void*, double, double*, std::int32_t, sstr*, char, char*)>);
-static_assert(std::is_same_v<fnof<sig<15, 20, 21, 22, 23>>,
-                             std::int32_t (*)(void*, std::int32_t*, std::int32_t*, double*,
-                                              std::int64_t)>);
+static_assert(
+    std::is_same_v<fnof<sig<15, 20, 21, 22, 23>>,
+                   std::int32_t (*)(void*, std::int32_t*, std::int32_t*, double*, std::int64_t)>);
 static_assert(std::is_same_v<fnof<sig<23, 51, 52, 53, 54, 55, 56, 57, 58, 59>>,
                              std::int64_t (*)(void*, const std::int32_t*, std::int32_t*,
                                               const double*, double*, const sstr*, sstr*,
@@ -223,8 +223,9 @@ TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
   for (const auto& line : tracelines())
     if (line.rfind("XCheck", 0) != 0) core.push_back(line);
   const std::vector<std::string> expected = {
-      "optInitialize", "XAPIVersion 4", "optSetLoadPath \"" + full + "\"", "XCreate", "XCreate",
-      "XFree",         "XFree",         "optFinalize"};
+      "optInitialize", "XAPIVersion 4", "optSetLoadPath \"" + full + "\"",
+      "XCreate",       "XCreate",       "XFree",
+      "XFree",         "optFinalize"};
   EXPECT_EQ(core, expected);
 }
 
@@ -285,8 +286,7 @@ TEST_F(bindproto_test, error_handling_follows_the_indicators) {
     lib.errorhandling("second problem");
     ADD_FAILURE() << "no exception";
   } catch (const q5rt::assertion_error& e) {
-    EXPECT_TRUE(e.message().view().starts_with("second problem (optdcdef:"))
-        << e.message().view();
+    EXPECT_TRUE(e.message().view().starts_with("second problem (optdcdef:")) << e.message().view();
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(lib.geterrorcount(), 2);
@@ -301,7 +301,8 @@ void reportcallbackmutex() {
     optdcdef::lib.seterrorcallback(nullptr);
     taken = true;
   });
-  for (int k = 0; k < 300 && !taken; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int k = 0; k < 300 && !taken; ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::fputs(taken ? "callback mutex free\n" : "callback mutex held\n", stdout);
   std::fflush(stdout);
   if (taken)

@@ -36,7 +36,8 @@ TEST_F(dctmdcdef_test, entry_table_matches_the_documented_signatures) {
   }
   // Rows pinned by hand, apart from the transcribed fixture.
   EXPECT_EQ(bindtest::rowof(entries[dctmdcdef::ix_dctuellabel]), "dctUelLabel 3 3 3 19 17");
-  EXPECT_EQ(bindtest::rowof(entries[dctmdcdef::ix_dctfindfirstrowcol]), "dctFindFirstRowCol 3 1 3 51 4");
+  EXPECT_EQ(bindtest::rowof(entries[dctmdcdef::ix_dctfindfirstrowcol]),
+            "dctFindFirstRowCol 3 1 3 51 4");
 }
 
 // XCheck receives each entry once, in binding order, with the table's codes; the stand-in
@@ -185,7 +186,8 @@ TEST_F(dctmdcdef_test, stand_in_lookups_by_label_and_member) {
   ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();
   constexpr int n = 100;
   dctmdcdef::dctsetbasiccounts(h, n, n, 0);
-  for (int k = 1; k <= n; ++k) dctmdcdef::dctadduel(h, q5rt::sstr::cut("Lab" + std::to_string(k)), ' ');
+  for (int k = 1; k <= n; ++k)
+    dctmdcdef::dctadduel(h, q5rt::sstr::cut("Lab" + std::to_string(k)), ' ');
   dctmdcdef::dctadduel(h, q5rt::sstr::cut("LAB7"), ' ');  // label 101, the same text as 7
   dctmdcdef::dctaddsymbol(h, q5rt::sstr::cut("e"), 6, 2, 0, q5rt::sstr{});
   for (std::int32_t k = 1; k <= n; ++k) {

@@ -150,8 +150,8 @@ TEST_F(dctmdodef_test, rows_and_columns_know_their_symbol_and_labels) {
     SCOPED_TRACE(t.why);
     std::int32_t sym = -9, dim = -9;
     std::int32_t uels[20] = {};
-    const int result = t.isrow ? r->dctrowuels(t.nr, sym, uels, dim)
-                               : r->dctcoluels(t.nr, sym, uels, dim);
+    const int result =
+        t.isrow ? r->dctrowuels(t.nr, sym, uels, dim) : r->dctcoluels(t.nr, sym, uels, dim);
     EXPECT_EQ(result, t.result);
     if (result != 0) continue;
     EXPECT_EQ(sym, t.sym);
@@ -208,8 +208,7 @@ TEST_F(dctmdodef_test, bad_dictionary_files_are_refused_with_their_line) {
   constexpr row rows[] = {
       {"label a\nrow e a\n", "line 2: unknown symbol \"e\"", "a row of an undeclared symbol"},
       {"label a\nsymbol e 6 1\nrow e b\n", "line 3: unknown label \"b\"", "an undeclared label"},
-      {"label a\nsymbol e 6 2\nrow e a\n", "line 3: symbol \"e\" takes 2 labels",
-       "too few labels"},
+      {"label a\nsymbol e 6 2\nrow e a\n", "line 3: symbol \"e\" takes 2 labels", "too few labels"},
       {"symbol x 5 0\nrow x\n", "line 2: symbol \"x\" is not an equation (type 6)",
        "a row of a variable"},
       {"symbol x 5 21\n", "line 1: bad dimension \"21\" (0 to 20)", "dimension above 20"},

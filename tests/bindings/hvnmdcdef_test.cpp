@@ -27,19 +27,22 @@ TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
     EXPECT_EQ(bindtest::rowof(entries[i]), rows[i]);
   }
   EXPECT_EQ(bindtest::rowof(entries[hvnmdcdef::ix_hvntimejnow]), "hvnTimeJNow 0 13");
-  EXPECT_EQ(bindtest::rowof(entries[hvnmdcdef::ix_hvnsolvervisibility]), "hvnSolverVisibility 3 3 11 20 20");
+  EXPECT_EQ(bindtest::rowof(entries[hvnmdcdef::ix_hvnsolvervisibility]),
+            "hvnSolverVisibility 3 3 11 20 20");
   EXPECT_EQ(hvnmdcdef::hvnnamesysdir.view(), "NameSysDir");
   EXPECT_EQ(hvnmdcdef::hvnisdefaultsubsys.view(), "isDefaultSubsys");
 }
 
 TEST_F(hvnmdcdef_test, xcheck_calls_follow_the_table) {
   EXPECT_FALSE(hvnmdcdef::hvnlibraryloaded());
-  for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i) EXPECT_EQ(hvnmdcdef::lib.slot(i), nullptr);
+  for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i)
+    EXPECT_EQ(hvnmdcdef::lib.slot(i), nullptr);
   bindtest::scopedenv t("BRIN_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(hvnmdcdef::hvngetreadyd(bindtest::standinlib(), msg)) << msg.view();
   std::vector<std::string> expected = {"hvnInitialize", "XAPIVersion 8"};
-  for (const auto& r : bindtest::fixturerows("hvnmdcdef/entries.txt")) expected.push_back("XCheck " + r);
+  for (const auto& r : bindtest::fixturerows("hvnmdcdef/entries.txt"))
+    expected.push_back("XCheck " + r);
   EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
   int confirmed = 0;
   for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i)

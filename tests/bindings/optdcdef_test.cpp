@@ -157,9 +157,9 @@ TEST(optdcdefchild, loads_by_search) {
 TEST_F(optdcdef_test, the_system_loader_search_finds_the_library) {
   for (const char* mode : {"create", "readyx"}) {
     SCOPED_TRACE(mode);
-    const auto res = bindtest::runchild(
-        "search", "optdcdefchild.loads_by_search",
-        {{"LD_LIBRARY_PATH", bindtest::standinlib()}, {"BL_TEST_MODE", mode}});
+    const auto res =
+        bindtest::runchild("search", "optdcdefchild.loads_by_search",
+                           {{"LD_LIBRARY_PATH", bindtest::standinlib()}, {"BL_TEST_MODE", mode}});
     EXPECT_EQ(res.exit_code, 0) << res.out;
     EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
   }

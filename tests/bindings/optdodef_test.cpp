@@ -233,18 +233,17 @@ TEST_F(optdodef_test, definition_errors_name_the_line) {
       {"bogus x", "line 1: unknown keyword \"bogus\"", "unknown keyword"},
       {"group 1 2 G\ndouble d 1 x 0 1", "line 2: bad number \"x\"", "a bound that is no number"},
       {"group 1 2 G\nstring s 1", "line 2: \"string\" needs 3 fields", "a field missing"},
-      {"group 1 2 G\ninteger a 1 0 0 1\ninteger A 1 0 0 1",
-       "line 3: option \"A\" declared twice", "names compare without case"},
-      {"group 1 2 G\ninteger b 1 0.5 0 1",
-       "line 2: integer option \"b\" needs an integer default", "integer default"},
+      {"group 1 2 G\ninteger a 1 0 0 1\ninteger A 1 0 0 1", "line 3: option \"A\" declared twice",
+       "names compare without case"},
+      {"group 1 2 G\ninteger b 1 0.5 0 1", "line 2: integer option \"b\" needs an integer default",
+       "integer default"},
   };
   q5rt::sstr msg;
   optdodef::tzlmoptions o(bindproto::createl, libpath(), msg);
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     EXPECT_EQ(o.optreaddefinitionfrompchar(r.text), 1);
-    const std::vector<message> expected = {
-        {std::string("*** definition text ") + r.message, 1}};
+    const std::vector<message> expected = {{std::string("*** definition text ") + r.message, 1}};
     EXPECT_EQ(takemessages(o), expected);
   }
 }

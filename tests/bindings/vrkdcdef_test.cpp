@@ -50,7 +50,8 @@ TEST_F(vrkdcdef_test, protocol_calls_and_xcheck_names) {
   EXPECT_EQ(all[1], "XAPIVersion 11");
   std::vector<std::string> checks(all.begin() + 2, all.end() - 1);
   std::vector<std::string> expected;
-  for (const auto& r : bindtest::fixturerows("vrkdcdef/entries.txt")) expected.push_back("XCheck " + r.substr(3));
+  for (const auto& r : bindtest::fixturerows("vrkdcdef/entries.txt"))
+    expected.push_back("XCheck " + r.substr(3));
   EXPECT_EQ(checks, expected);
   EXPECT_EQ(all.back(), "vrkSetLoadPath \"" + bindtest::standinlib() + "\"");
 
@@ -163,8 +164,8 @@ TEST_F(vrkdcdef_test, getreadyx_looks_beside_the_program_first) {
     bindtest::scopedenv c("BL_BINDINGS_CHILD", "vrkbeside");
     bindtest::scopedenv e("BL_TEST_EXPECT", (dir / "libzlmvrk64.so").string());
     bindtest::scopedenv l("LD_LIBRARY_PATH", r.searchfindsone ? bindtest::standinlib() : "");
-    const auto res = testutil::run_program((dir / "program").string(),
-                                           {"--gtest_filter=vrkdcdefchild.loads_beside_the_program"});
+    const auto res = testutil::run_program(
+        (dir / "program").string(), {"--gtest_filter=vrkdcdefchild.loads_beside_the_program"});
     EXPECT_EQ(res.exit_code, 0) << res.out;
     EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
   }
@@ -220,8 +221,8 @@ void writesample(bindproto::handle h, const std::string& file) {
   for (const char* l : {"i1", "i2", "i3", "j1", "j2 \"quoted\""})
     (void)vrkdcdef::vrkuelregisterraw(h, q5rt::sstr::cut(l));
   (void)vrkdcdef::vrkuelregisterdone(h);
-  (void)vrkdcdef::vrkdatawriterawstart(h, q5rt::sstr::cut("p"), q5rt::sstr::cut("a parameter"),
-                                       2, 1, 0);
+  (void)vrkdcdef::vrkdatawriterawstart(h, q5rt::sstr::cut("p"), q5rt::sstr::cut("a parameter"), 2,
+                                       1, 0);
   const std::int32_t keys[][2] = {{2, 5}, {1, 5}, {2, 4}, {1, 4}};
   for (int k = 0; k < 4; ++k) {
     const values v = {10.0 * (k + 1), 0, 0, 0, 0};
@@ -342,7 +343,8 @@ TEST_F(vrkfile_test, errors_have_numbers_and_texts) {
   std::int32_t err = 0;
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(tmp.file("missing.vrk")), err);
   EXPECT_EQ(err, 2);
-  testutil::write_file(file, "zlmvrk 1 \"p\"\nsymbol \"s\" 1 0 0 \"\"\nrecord 2 : 0\nrecord 1 : 0\n");
+  testutil::write_file(file,
+                       "zlmvrk 1 \"p\"\nsymbol \"s\" 1 0 0 \"\"\nrecord 2 : 0\nrecord 1 : 0\n");
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(file), err);
   EXPECT_EQ(err, 3);  // records out of key order
   (void)vrkdcdef::vrkopenwrite(h, q5rt::sstr::cut(tmp.file("no/such/dir/x.vrk")),

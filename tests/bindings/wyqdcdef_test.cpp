@@ -36,7 +36,8 @@ TEST_F(wyqdcdef_test, xcheck_hears_unprefixed_names_and_every_entry_binds) {
   q5rt::sstr msg;
   ASSERT_TRUE(wyqdcdef::wyqgetreadyd(bindtest::standinlib(), msg)) << msg.view();
   std::vector<std::string> expected = {"wyqInitialize", "XAPIVersion 1"};
-  for (const auto& r : bindtest::fixturerows("wyqdcdef/entries.txt")) expected.push_back("XCheck " + r.substr(3));
+  for (const auto& r : bindtest::fixturerows("wyqdcdef/entries.txt"))
+    expected.push_back("XCheck " + r.substr(3));
   EXPECT_EQ(bindtest::lines(testutil::read_file(trace)), expected);
   for (std::size_t i = 0; i < wyqdcdef::entrycount; ++i) {
     SCOPED_TRACE(wyqdcdef::entries()[i].name);

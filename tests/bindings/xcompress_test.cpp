@@ -103,8 +103,7 @@ TEST_F(XcompressTest, CompressRoundTripAndZlibCodesPassThrough) {
 
   std::string back(source.size(), '\0');
   std::uint64_t backlen = back.size();
-  ASSERT_EQ(xcompress::uncompress(back.data(), backlen, packed.data(), packedlen),
-            xcompress::z_ok);
+  ASSERT_EQ(xcompress::uncompress(back.data(), backlen, packed.data(), packedlen), xcompress::z_ok);
   EXPECT_EQ(backlen, source.size());
   EXPECT_EQ(back, source);
 

@@ -24,7 +24,8 @@ using ctvnl::opcode;
 struct baronrun {
   explicit baronrun(const modeldesc& d, std::vector<std::string> env = testutil::standinenv()) {
     barontest::writemodel(d, dir.path().string());
-    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
+    result =
+        testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
   }
   std::string file(const std::string& name) const {
     return fs::exists(dir.file(name)) ? testutil::read_file(dir.file(name)) : "(missing)";
@@ -48,7 +49,10 @@ struct baronrun {
 modeldesc examplemodel() {
   modeldesc d;
   d.cols = {{.lower = minf}, {}, {.lower = minf}};
-  d.rows = {{.type = 2, .rhs = 4, .terms = {{1, 0, true}, {2, 0, true}}, .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
+  d.rows = {{.type = 2,
+             .rhs = 4,
+             .terms = {{1, 0, true}, {2, 0, true}},
+             .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
             {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
   d.objvar = 3;
   d.objrow = 2;
@@ -74,11 +78,15 @@ TEST(BaronRun, ExampleModelIsWrittenAsBaronReadsIt) {
             "OBJ: minimize x3;\n");
   EXPECT_EQ(run.file("bavemap.scr"), "VARIABLES 3\n1\n2\n3\nEQUATIONS 2\n1\n2\n");
   const std::string log = run.file("model.log");
-  EXPECT_NE(log.find("BARON stand-in: mybaron.scr: 3 variables, 2 equations, minimize\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("BARON stand-in: mybaron.scr: 3 variables, 2 equations, minimize\n"),
+            std::string::npos)
+      << log;
   EXPECT_NE(run.file("tim.scr").find("mybaron.scr 0 0 0 0 "), std::string::npos);
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 // A MINLP: x1 continuous in [0, 4], b2 binary, i3 integer in [1, 5] with priority 4,
 // x4 continuous free (the objective variable); e1: x1 + b2 + i3 =G= 1 (start feasible),
@@ -86,7 +94,9 @@ bool has(const std::string& text, const std::string& part) { return text.find(pa
 modeldesc minlp() {
   modeldesc d;
   d.modeltype = ctvproc::proc_minlp;
-  d.cols = {{.upper = 4}, {.type = 1, .upper = 1}, {.type = 2, .lower = 1, .level = 1, .upper = 5, .priority = 4},
+  d.cols = {{.upper = 4},
+            {.type = 1, .upper = 1},
+            {.type = 2, .lower = 1, .level = 1, .upper = 5, .priority = 4},
             {.lower = minf}};
   d.rows = {{.type = 1, .rhs = 1, .terms = {{1, 1}, {2, 1}, {3, 1}}},
             {.type = 0, .rhs = 0, .terms = {{1, -1}, {2, -2}, {4, 1}}}};
@@ -133,18 +143,23 @@ TEST(BaronRun, MinlpListsDiscreteColumnsFirstAndItsRelaxationDoesNot) {
             "i3: 1;\n"
             "}\n");
   EXPECT_EQ(run.file("bavemap.scr"), "VARIABLES 4\n2\n3\n1\n4\nEQUATIONS 2\n1\n2\n");
-  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 1, model status 1")) << run.file("model.log");
+  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 1, model status 1"))
+      << run.file("model.log");
 
   for (const bool flag : {false, true}) {
     SCOPED_TRACE(flag ? "relaxed-solve flag on a MINLP" : "model type RMINLP");
     modeldesc d = minlp();
-    if (flag) d.relaxed = true; else d.modeltype = ctvproc::proc_rminlp;
+    if (flag)
+      d.relaxed = true;
+    else
+      d.modeltype = ctvproc::proc_rminlp;
     const baronrun relaxed(d);
     const std::string text = relaxed.file("mybaron.scr");
     EXPECT_TRUE(has(text, "//\n// Please note that the model below has been relaxed\n")) << text;
     EXPECT_FALSE(has(text, "BINARY_VARIABLES"));
     EXPECT_TRUE(has(relaxed.body(), "\nVARIABLES  x1,b2,i3,x4;\n\nPOSITIVE_VARIABLES  x1,b2;\n"));
-    EXPECT_TRUE(has(relaxed.body(), "UPPER_BOUNDS{\nx1: 4;\nb2: 1;\ni3: 5;\n}\n")) << relaxed.body();
+    EXPECT_TRUE(has(relaxed.body(), "UPPER_BOUNDS{\nx1: 4;\nb2: 1;\ni3: 5;\n}\n"))
+        << relaxed.body();
     EXPECT_FALSE(has(text, "BRANCHING_PRIORITIES"));
     EXPECT_EQ(relaxed.file("bavemap.scr"), "VARIABLES 4\n1\n2\n3\n4\nEQUATIONS 2\n1\n2\n");
   }
@@ -169,11 +184,14 @@ TEST(BaronRun, NotesBaronCannotHandleRefuseTheRun) {
     const char* why;
   };
   const row rows[] = {
-      {[](modeldesc& d) { d.rows[0].code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 16)};
-                          d.rows[0].terms[0].nonlin = true; },
+      {[](modeldesc& d) {
+         d.rows[0].code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 16)};
+         d.rows[0].terms[0].nonlin = true;
+       },
        " Cannot handle function 'sin'", "an intrinsic BARON lacks"},
       {[](modeldesc& d) { d.modeltype = ctvproc::proc_mcp; }, " Cannot handle MCP", "model type"},
-      {[](modeldesc& d) { d.rows[0].type = 4; }, " Cannot handle External =X= equations", "=X= row"},
+      {[](modeldesc& d) { d.rows[0].type = 4; }, " Cannot handle External =X= equations",
+       "=X= row"},
       {[](modeldesc& d) { d.cols[0].type = 3; }, " Cannot handle SOS1 variables", "SOS1 column"},
   };
   for (const row& r : rows) {
@@ -181,8 +199,10 @@ TEST(BaronRun, NotesBaronCannotHandleRefuseTheRun) {
     modeldesc d = minlp();
     r.change(d);
     const baronrun run(d);
-    EXPECT_TRUE(has(run.file("mybaron.scr"), std::string("\n//") + r.note + "\n")) << run.file("mybaron.scr");
-    EXPECT_TRUE(has(run.file("model.log"), std::string("***") + r.note + "\n")) << run.file("model.log");
+    EXPECT_TRUE(has(run.file("mybaron.scr"), std::string("\n//") + r.note + "\n"))
+        << run.file("mybaron.scr");
+    EXPECT_TRUE(has(run.file("model.log"), std::string("***") + r.note + "\n"))
+        << run.file("model.log");
     EXPECT_EQ(run.status(), "1 6\n2 14");
     EXPECT_EQ(run.file("bavemap.scr"), "(missing)");
     EXPECT_EQ(run.file("tim.scr"), "(missing)") << "BARON not run";
@@ -193,7 +213,8 @@ TEST(BaronRun, FreeRowsAreDroppedWithANote) {
   modeldesc d = minlp();
   d.rows.push_back({.type = 3, .rhs = 0, .terms = {{1, 1}}});
   const baronrun run(d);
-  EXPECT_TRUE(has(run.file("mybaron.scr"), "//\n// Dropped 1 =N= equations\n")) << run.file("mybaron.scr");
+  EXPECT_TRUE(has(run.file("mybaron.scr"), "//\n// Dropped 1 =N= equations\n"))
+      << run.file("mybaron.scr");
   EXPECT_FALSE(has(run.body(), "e3"));
   EXPECT_TRUE(has(run.file("bavemap.scr"), "EQUATIONS 2\n1\n2\n"));
   EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
@@ -229,8 +250,11 @@ TEST(BaronRun, PhaseOneGivesEachRowItsOwnRelation) {
     EXPECT_TRUE(has(body, "e1:    x1 + b2 + i3 + W1 >= 1;\n")) << body;
     EXPECT_TRUE(has(body, "e2:  - x1 - 2*b2 + x4 - V2 + W2 == 0;\n")) << body;
     EXPECT_TRUE(has(body, "e3:    x1 - V3 <= 9;\n")) << body;
-    EXPECT_TRUE(has(body, "OBJ: minimize W1" + sq + " + V2" + sq + " + W2" + sq + " + V3" + sq + ";\n")) << body;
-    EXPECT_TRUE(has(run.file("model.log"), std::string("--- Solving PhaseOne problem of type ") + mode + "\n\n"));
+    EXPECT_TRUE(
+        has(body, "OBJ: minimize W1" + sq + " + V2" + sq + " + W2" + sq + " + V3" + sq + ";\n"))
+        << body;
+    EXPECT_TRUE(has(run.file("model.log"),
+                    std::string("--- Solving PhaseOne problem of type ") + mode + "\n\n"));
     EXPECT_EQ(run.file("bavemap.scr"), "VARIABLES 4\n2\n3\n1\n4\nEQUATIONS 3\n1\n2\n3\n");
   }
 }
@@ -243,10 +267,12 @@ TEST(BaronRun, DotOptionsThroughTheDictionary) {
   d.options = "x.lo(a) 2\ni.up 3\ni.prior 2\ne.equclass(b) 1\nnosuch.lo 1\nx.lo(c) 1\n";
   const baronrun run(d);
   const std::string log = run.file("model.log");
-  EXPECT_TRUE(has(log, "--- Processing 6 DOT options\n"
-                       "*** nosuch.Lo unknown var/equ\n"
-                       "*** x.Lo unknown element \"c\" in position 1. Using \"*\"\n"
-                       "--- Modified 2 variable bounds.\n")) << log;
+  EXPECT_TRUE(has(log,
+                  "--- Processing 6 DOT options\n"
+                  "*** nosuch.Lo unknown var/equ\n"
+                  "*** x.Lo unknown element \"c\" in position 1. Using \"*\"\n"
+                  "--- Modified 2 variable bounds.\n"))
+      << log;
   const std::string body = run.body();
   EXPECT_TRUE(has(body, "LOWER_BOUNDS{\nx1: 1;\ni3: 1;\n}")) << body << "the later record wins";
   EXPECT_TRUE(has(body, "UPPER_BOUNDS{\nx1: 4;\ni3: 3;\n}")) << body;
@@ -272,9 +298,14 @@ TEST(BaronRun, InfiniteBoundsReplacedAndOptionsLinesWritten) {
   EXPECT_TRUE(has(text, "\nPrLevel: \"x\";\nNumLoc: 3;\n")) << text;
   EXPECT_FALSE(has(text, "InfBnd")) << "the link's own options stay out";
   const std::string sysdir = testutil::source_dir() + "/examples/sysdir/";
-  EXPECT_TRUE(has(text, "cplexlibname: \"" + sysdir + "libcplex2211.so\";\n"
-                        "xprslibname: \"" + sysdir + "libxprs.so\";\n"
-                        "zolmlibname: \"" + sysdir + "libkorvasteps64.so\";\n}\n")) << text;
+  EXPECT_TRUE(has(text, "cplexlibname: \"" + sysdir +
+                            "libcplex2211.so\";\n"
+                            "xprslibname: \"" +
+                            sysdir +
+                            "libxprs.so\";\n"
+                            "zolmlibname: \"" +
+                            sysdir + "libkorvasteps64.so\";\n}\n"))
+      << text;
   EXPECT_TRUE(has(text, "\nThreads: ")) << "threads from the control file";
 }
 
@@ -294,7 +325,8 @@ TEST(BaronRun, BaronsOutputReachesTheLogFromAPathWithBlanks) {
     const std::string sub = dir.file("a b$c");
     fs::create_directory(sub);
     barontest::writemodel(d, sub);
-    const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, sub, testutil::standinenv());
+    const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, sub,
+                                         testutil::standinenv());
     EXPECT_EQ(r.exit_code, 0);
     const std::string log = testutil::read_file(sub + "/model.log");
     EXPECT_TRUE(has(log, "BARON stand-in: barstatus 1, model status 1\n")) << log;
@@ -304,23 +336,27 @@ TEST(BaronRun, BaronsOutputReachesTheLogFromAPathWithBlanks) {
 
 TEST(BaronRun, StaleResultFilesAreRemovedBeforeBaronStarts) {
   testutil::tempdir dir;
-  for (const char* name : {"tim.scr", "res.scr", "sum.scr"}) testutil::write_file(dir.file(name), "old run\n");
+  for (const char* name : {"tim.scr", "res.scr", "sum.scr"})
+    testutil::write_file(dir.file(name), "old run\n");
   const std::string scenario = dir.file("scenario");
   testutil::write_file(scenario, "omit tim\nomit res\nomit sum\n");
   barontest::writemodel(minlp(), dir.path().string());
   std::vector<std::string> env = testutil::standinenv();
   env.push_back("BARON_STANDIN_SCENARIO=" + scenario);
   (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
-  for (const char* name : {"tim.scr", "res.scr", "sum.scr"}) EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+  for (const char* name : {"tim.scr", "res.scr", "sum.scr"})
+    EXPECT_FALSE(fs::exists(dir.file(name))) << name;
 }
 
 TEST(BaronRun, AResultFileThatCannotBeRemovedStopsTheRun) {
   testutil::tempdir dir;
   fs::create_directories(dir.file("res.scr") + "/inside");  // a folder that remove refuses
   barontest::writemodel(minlp(), dir.path().string());
-  (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), testutil::standinenv());
+  (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                              testutil::standinenv());
   const std::string log = testutil::read_file(dir.file("model.log"));
-  EXPECT_TRUE(has(log, "*** Could not remove old result file \"" + dir.file("res.scr") + "\": ")) << log;
+  EXPECT_TRUE(has(log, "*** Could not remove old result file \"" + dir.file("res.scr") + "\": "))
+      << log;
   EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
   const std::string sol = testutil::read_file(dir.file("model.sol"));
   EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 13\n2 13");
@@ -328,14 +364,19 @@ TEST(BaronRun, AResultFileThatCannotBeRemovedStopsTheRun) {
 
 TEST(BaronRun, HessianFilesForConvexRows) {
   modeldesc d = examplemodel();
-  d.dictionary = "label a\nsymbol x 5 1\nsymbol y 5 0\nsymbol z 5 0\nsymbol e 6 0\nsymbol f 6 0\n"
-                 "col x a\ncol y\ncol z\nrow e\nrow f\n";
+  d.dictionary =
+      "label a\nsymbol x 5 1\nsymbol y 5 0\nsymbol z 5 0\nsymbol e 6 0\nsymbol f 6 0\n"
+      "col x a\ncol y\ncol z\nrow e\nrow f\n";
   d.options = "Hessian 1\nHessCtrlName hess.ctl\ne.equclass 2\n";
   const baronrun run(d);
-  EXPECT_TRUE(has(run.file("model.log"), "--- Hessian information available\n")) << run.file("model.log");
-  EXPECT_EQ(run.file("hess.ctl"), "2 equnum\n3 varnum\n0 algfiletype\n4 nlcode\n0 nlcon\n4 maxsingle\n"
-                                  "1 nlequs\n" + run.dir.file("hessinst.scr") + "\n");
-  EXPECT_TRUE(has(run.file("hessinst.scr"), "$NL CODE\n18 0\n1 1\n11 2\n3 1\n")) << run.file("hessinst.scr");
+  EXPECT_TRUE(has(run.file("model.log"), "--- Hessian information available\n"))
+      << run.file("model.log");
+  EXPECT_EQ(run.file("hess.ctl"),
+            "2 equnum\n3 varnum\n0 algfiletype\n4 nlcode\n0 nlcon\n4 maxsingle\n"
+            "1 nlequs\n" +
+                run.dir.file("hessinst.scr") + "\n");
+  EXPECT_TRUE(has(run.file("hessinst.scr"), "$NL CODE\n18 0\n1 1\n11 2\n3 1\n"))
+      << run.file("hessinst.scr");
   EXPECT_TRUE(has(run.file("mybaron.scr"), "\nCONVEX_EQUATIONS  e1;\n"));
 }
 
@@ -343,12 +384,15 @@ TEST(BaronRun, QuadraticModelWithANonQuadraticRowNeverStartsBaron) {
   modeldesc d = examplemodel();
   d.modeltype = ctvproc::proc_qcp;
   const baronrun quadratic(d);
-  EXPECT_TRUE(has(quadratic.file("model.log"), "BARON stand-in: barstatus")) << "x1*x2 is quadratic";
+  EXPECT_TRUE(has(quadratic.file("model.log"), "BARON stand-in: barstatus"))
+      << "x1*x2 is quadratic";
   d.rows[0].code.push_back(ins(opcode::callarg1, 10));
   const baronrun run(d);
   EXPECT_EQ(run.status(), "1 13\n2 13");
   EXPECT_EQ(run.file("mybaron.scr"), "(missing)");
-  EXPECT_TRUE(has(run.file("model.log"), "*** 1 bad Q equations out of 1 NL equations processed.\n")) << run.file("model.log");
+  EXPECT_TRUE(
+      has(run.file("model.log"), "*** 1 bad Q equations out of 1 NL equations processed.\n"))
+      << run.file("model.log");
   EXPECT_TRUE(has(run.file("zolmqzlm.scr"), "  function exp results in a nonlinear expression\n"));
 }
 
@@ -359,8 +403,10 @@ TEST(BaronRun, ExternalNlpSolverIsCheckedAgainstTheSolverTable) {
     const char* why;
   };
   const row rows[] = {
-      {"baron", "*** Warning: ExtNLPsolver cannot be BARON itself. Reset NLPSOL to -1\n", "BARON in any case"},
-      {"nlpsolva", "*** Warning: ExtNLPsolver chosen unknown. Reset NLPSOL to -1\n", "not in the table"},
+      {"baron", "*** Warning: ExtNLPsolver cannot be BARON itself. Reset NLPSOL to -1\n",
+       "BARON in any case"},
+      {"nlpsolva", "*** Warning: ExtNLPsolver chosen unknown. Reset NLPSOL to -1\n",
+       "not in the table"},
       {"nlpsolva.1x",
        "*** Warning: ExtNLPsolver syntax wrong. Reset NLPSOL to -1\n"
        "*** Warning: ExtNLPsolver chosen unknown. Reset NLPSOL to -1\n",
@@ -372,7 +418,8 @@ TEST(BaronRun, ExternalNlpSolverIsCheckedAgainstTheSolverTable) {
     d.options = std::string("NLPSol 3\nExtNLPsolver ") + r.value + "\n";
     const baronrun run(d);
     EXPECT_TRUE(has(run.file("model.log"), r.log)) << run.file("model.log");
-    EXPECT_FALSE(has(run.file("mybaron.scr"), "NLPSol:")) << "reset to its default, no longer defined";
+    EXPECT_FALSE(has(run.file("mybaron.scr"), "NLPSol:"))
+        << "reset to its default, no longer defined";
     EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
   }
 }
@@ -390,8 +437,8 @@ TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {
   testutil::tempdir dir;
   barontest::writemodel(d, dir.path().string());
   fs::create_directory(dir.file("mybaron.scr"));  // a folder where the file should go
-  const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
-                                       testutil::standinenv());
+  const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
+                                       dir.path().string(), testutil::standinenv());
   EXPECT_EQ(r.exit_code, 0);
   const std::string log = testutil::read_file(dir.file("model.log"));
   EXPECT_TRUE(has(log, "*** Could not write  \"" + dir.file("mybaron.scr") + "\"\n*** RC=")) << log;
@@ -400,4 +447,3 @@ TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {
 }
 
 }  // namespace
-

@@ -42,30 +42,43 @@ modeldesc shapes() {
   const auto nl = [](std::int32_t c) { return barontest::termdesc{c, 0, true}; };
   d.rows = {
       // sqr(x1) + exp(x2) - log(x3) + 2 x4
-      {.type = 2, .rhs = 100, .terms = {nl(1), nl(2), nl(3), {4, 2}},
-       .code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 9), ins(opcode::pushv, 2), ins(opcode::callarg1, 10),
-                ins(opcode::add), ins(opcode::pushv, 3), ins(opcode::callarg1, 11), ins(opcode::sub)}},
+      {.type = 2,
+       .rhs = 100,
+       .terms = {nl(1), nl(2), nl(3), {4, 2}},
+       .code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 9), ins(opcode::pushv, 2),
+                ins(opcode::callarg1, 10), ins(opcode::add), ins(opcode::pushv, 3),
+                ins(opcode::callarg1, 11), ins(opcode::sub)}},
       // log10(x1) * sqrt(x2) / x3 - 0.123... x1
-      {.type = 1, .rhs = -5, .terms = {nl(1), nl(2), nl(3), {1, -0.1234567890123456}},
-       .code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 12), ins(opcode::pushv, 2), ins(opcode::callarg1, 13),
-                ins(opcode::mul), ins(opcode::divv, 3)}},
+      {.type = 1,
+       .rhs = -5,
+       .terms = {nl(1), nl(2), nl(3), {1, -0.1234567890123456}},
+       .code = {ins(opcode::pushv, 1), ins(opcode::callarg1, 12), ins(opcode::pushv, 2),
+                ins(opcode::callarg1, 13), ins(opcode::mul), ins(opcode::divv, 3)}},
       // power(x1, 3) + rPower(x2, x3) + cvPower(2, x1) + vcPower(x3, 2.5)
-      {.type = 0, .rhs = 7, .terms = {nl(1), nl(2), nl(3)},
-       .code = {ins(opcode::pushv, 1), ins(opcode::pushi, 1), ins(opcode::callarg2, 21), ins(opcode::pushv, 2),
-                ins(opcode::pushv, 3), ins(opcode::callarg2, 64), ins(opcode::add), ins(opcode::pushi, 2),
-                ins(opcode::pushv, 1), ins(opcode::callarg2, 74), ins(opcode::add), ins(opcode::pushv, 3),
+      {.type = 0,
+       .rhs = 7,
+       .terms = {nl(1), nl(2), nl(3)},
+       .code = {ins(opcode::pushv, 1), ins(opcode::pushi, 1), ins(opcode::callarg2, 21),
+                ins(opcode::pushv, 2), ins(opcode::pushv, 3), ins(opcode::callarg2, 64),
+                ins(opcode::add), ins(opcode::pushi, 2), ins(opcode::pushv, 1),
+                ins(opcode::callarg2, 74), ins(opcode::add), ins(opcode::pushv, 3),
                 ins(opcode::pushi, 3), ins(opcode::callarg2, 75), ins(opcode::add)}},
       // -( -x1 + x2 * -2 - 3 + power(x3, -2) ) + abs(x1 - x3) / 2.5 * 1.5e-7 + 1e20 x5
-      {.type = 1, .rhs = -1e20, .terms = {nl(1), nl(2), nl(3), {5, 1e20}},
-       .code = {ins(opcode::uminv, 1), ins(opcode::pushv, 2), ins(opcode::muliadd, 4), ins(opcode::subi, 1),
-                ins(opcode::pushv, 3), ins(opcode::pushi, 4), ins(opcode::callarg2, 21), ins(opcode::add),
-                ins(opcode::umin), ins(opcode::pushv, 1), ins(opcode::subv, 3), ins(opcode::callarg1, 14),
+      {.type = 1,
+       .rhs = -1e20,
+       .terms = {nl(1), nl(2), nl(3), {5, 1e20}},
+       .code = {ins(opcode::uminv, 1), ins(opcode::pushv, 2), ins(opcode::muliadd, 4),
+                ins(opcode::subi, 1), ins(opcode::pushv, 3), ins(opcode::pushi, 4),
+                ins(opcode::callarg2, 21), ins(opcode::add), ins(opcode::umin),
+                ins(opcode::pushv, 1), ins(opcode::subv, 3), ins(opcode::callarg1, 14),
                 ins(opcode::divi, 3), ins(opcode::muli, 6), ins(opcode::add)}},
       // objective row: x1 / (2 x2) + (2 x3) / x2 - x1 - x4 = 1 (coefficient of x4: -1)
-      {.type = 0, .rhs = 1, .terms = {nl(1), nl(2), nl(3), {4, -1}},
-       .code = {ins(opcode::pushv, 1), ins(opcode::pushi, 2), ins(opcode::mulv, 2), ins(opcode::div),
-                ins(opcode::pushv, 3), ins(opcode::muli, 2), ins(opcode::divv, 2), ins(opcode::add),
-                ins(opcode::subv, 1)}},
+      {.type = 0,
+       .rhs = 1,
+       .terms = {nl(1), nl(2), nl(3), {4, -1}},
+       .code = {ins(opcode::pushv, 1), ins(opcode::pushi, 2), ins(opcode::mulv, 2),
+                ins(opcode::div), ins(opcode::pushv, 3), ins(opcode::muli, 2), ins(opcode::divv, 2),
+                ins(opcode::add), ins(opcode::subv, 1)}},
       // a linear row: x1 - x2 + 2.5 x3
       {.type = 2, .rhs = 50, .terms = {{1, 1}, {2, -1}, {3, 2.5}}},
   };
@@ -88,7 +101,9 @@ double rowvalue(std::int32_t r, const std::vector<double>& x) {
     ctvnew::mathnewrecinit(rec);
     std::int32_t errors = 0;
     q5rt::sstr msg;
-    EXPECT_EQ(evalnew::funeval(rec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr, m.pool, x, v, errors, msg), 0)
+    EXPECT_EQ(evalnew::funeval(rec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr, m.pool, x, v,
+                               errors, msg),
+              0)
         << msg.view();
   }
   for (const zlmspecs::tjacrec* e = m.rowfirst[k]; e != nullptr; e = e->rownext) {
@@ -106,8 +121,8 @@ void compare(const modeldesc& d, const char* why, bool reformulated = false) {
   SCOPED_TRACE(why);
   testutil::tempdir dir;
   barontest::writemodel(d, dir.path().string());
-  const auto run = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
-                                         testutil::standinenv());
+  const auto run = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
+                                         dir.path().string(), testutil::standinenv());
   ASSERT_EQ(run.exit_code, 0);
   const std::string text = testutil::read_file(dir.file("mybaron.scr"));
   EXPECT_EQ(text.find("Reformulation has removed") != std::string::npos, reformulated);
@@ -131,8 +146,9 @@ void compare(const modeldesc& d, const char* why, bool reformulated = false) {
     const auto k = static_cast<std::size_t>(c - 1);
     SCOPED_TRACE(v.name);
     const std::int32_t t = relaxed ? 0 : m.coltype[k];
-    EXPECT_EQ(v.type, t == 1 ? baronparse::vartype::binary : t == 2 ? baronparse::vartype::integer
-                                                                  : baronparse::vartype::continuous);
+    EXPECT_EQ(v.type, t == 1   ? baronparse::vartype::binary
+                      : t == 2 ? baronparse::vartype::integer
+                               : baronparse::vartype::continuous);
     EXPECT_EQ(v.lower, m.collower[k] == minf ? -INFINITY : m.collower[k]);
     EXPECT_EQ(v.upper, m.colupper[k] == pinf ? INFINITY : m.colupper[k]);
     EXPECT_EQ(v.hasstart ? v.start : 0.0, m.collevel[k]);
@@ -142,8 +158,9 @@ void compare(const modeldesc& d, const char* why, bool reformulated = false) {
   for (const auto& e : b.equations) {
     if (e.hasplace()) equations << columnof(e.name) << "\n", ++nequs;
   }
-  EXPECT_EQ(testutil::read_file(dir.file("bavemap.scr")), "VARIABLES " + std::to_string(ncols) + "\n" + order.str() +
-                                                          "EQUATIONS " + std::to_string(nequs) + "\n" + equations.str());
+  EXPECT_EQ(testutil::read_file(dir.file("bavemap.scr")),
+            "VARIABLES " + std::to_string(ncols) + "\n" + order.str() + "EQUATIONS " +
+                std::to_string(nequs) + "\n" + equations.str());
 
   // Values at random points inside the bounds (the free objective variable within +-10).
   std::mt19937_64 rng(12345);
@@ -169,14 +186,17 @@ void compare(const modeldesc& d, const char* why, bool reformulated = false) {
     if (text.find("Reformulation has removed") != std::string::npos) {
       // The objective row solved for its variable.
       double a = 0;
-      for (const zlmspecs::tjacrec* e = m.rowfirst[static_cast<std::size_t>(m.objrow - 1)]; e; e = e->rownext) {
+      for (const zlmspecs::tjacrec* e = m.rowfirst[static_cast<std::size_t>(m.objrow - 1)]; e;
+           e = e->rownext) {
         if (e->col == m.objvar) a = e->jacval;
       }
       std::vector<double> without = x;
       without[static_cast<std::size_t>(m.objvar - 1)] = 0;
-      objective = (m.rowrhs[static_cast<std::size_t>(m.objrow - 1)] - rowvalue(m.objrow, without)) / a;
+      objective =
+          (m.rowrhs[static_cast<std::size_t>(m.objrow - 1)] - rowvalue(m.objrow, without)) / a;
     }
-    if (d.options.find("PhaseOne") == std::string::npos) expectclose(baronparse::evaluate(b.obj.expr, point), objective, "objective");
+    if (d.options.find("PhaseOne") == std::string::npos)
+      expectclose(baronparse::evaluate(b.obj.expr, point), objective, "objective");
   }
 }
 

@@ -1,6 +1,5 @@
 // The real binary: argument checks, the banner line and exit codes.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <csignal>

@@ -62,11 +62,13 @@ TEST(ExtfuncRun, RegistrationProblemsAreReportedAndTheRunGoesOn) {
     const char* why;
   };
   constexpr row rows[] = {
-      {true, "*** libextdemo64.so: cannot open shared object file: No such file or directory "
-             "(problem occurred when trying to load libextdemo64.so)\n",
+      {true,
+       "*** libextdemo64.so: cannot open shared object file: No such file or directory "
+       "(problem occurred when trying to load libextdemo64.so)\n",
        "a used library that is nowhere: an error line"},
-      {false, "*** libextdemo64.so: cannot open shared object file: No such file or directory "
-              "(problem occurred when trying to load libextdemo64.so)\n",
+      {false,
+       "*** libextdemo64.so: cannot open shared object file: No such file or directory "
+       "(problem occurred when trying to load libextdemo64.so)\n",
        "an unused one: the same line as a warning"},
   };
   for (const row& r : rows) {
@@ -89,7 +91,8 @@ TEST(ExtfuncRun, DamagedDescriptionFailsTheControlFileLoad) {
   EXPECT_EQ(run.result.exit_code, 1);
   EXPECT_EQ(run.result.out, "*** " + reason +
                                 "\n*** Zolm/BARON could not load controlfile \"model.ctl\"\n"
-                                "*** Msg=" + reason + "\n");
+                                "*** Msg=" +
+                                reason + "\n");
   EXPECT_EQ(run.trace.text(), "");
   EXPECT_FALSE(fs::exists(run.dir.file("model.sol")));
 }

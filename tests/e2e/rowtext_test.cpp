@@ -16,9 +16,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ctvnl::opcode;
 using exprtest::code;
 using exprtest::ins;
-using ctvnl::opcode;
 
 std::string fixture(const std::string& name) {
   return testutil::source_dir() + "/tests/e2e/fixtures/" + name;
@@ -37,7 +37,8 @@ TEST(Rowtext, FixtureHeaderAndStatements) {
   if (std::getenv("UPDATE_GOLDEN") != nullptr) testutil::write_file(golden, r.out);
   EXPECT_EQ(r.out, testutil::read_file(golden));
   const testutil::run_result style0 = rowtext(dir.path().string(), {"model.ctl", "--style", "0"});
-  EXPECT_NE(style0.out.find("e1: x1*log(x2) - 0.333333333333333*x1**0.5 + POWER(x2,-2);\n"), std::string::npos)
+  EXPECT_NE(style0.out.find("e1: x1*log(x2) - 0.333333333333333*x1**0.5 + POWER(x2,-2);\n"),
+            std::string::npos)
       << style0.out;
 }
 
@@ -45,7 +46,8 @@ TEST(Rowtext, ControlFileThatCannotBeLoaded) {
   testutil::tempdir dir;
   const testutil::run_result r = rowtext(dir.path().string(), {"missing.ctl"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_EQ(r.out.rfind("*** Could not load control file \"missing.ctl\"\n*** Msg=", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("*** Could not load control file \"missing.ctl\"\n*** Msg=", 0), 0u)
+      << r.out;
 }
 
 // Random row code over two columns and a pool of short constants.
@@ -73,16 +75,25 @@ class generator {
   void expr(code& c, int depth) {
     const int choice = depth >= 4 ? pick(3) : pick(20);
     switch (choice) {
-      case 0: case 1: c.push_back(ins(opcode::pushv, column())); return;
-      case 2: c.push_back(ins(opcode::pushi, constant())); return;
-      case 3: case 4: case 5: case 6: {
+      case 0:
+      case 1:
+        c.push_back(ins(opcode::pushv, column()));
+        return;
+      case 2:
+        c.push_back(ins(opcode::pushi, constant()));
+        return;
+      case 3:
+      case 4:
+      case 5:
+      case 6: {
         static constexpr opcode ops[] = {opcode::add, opcode::sub, opcode::mul, opcode::div};
         expr(c, depth + 1);
         expr(c, depth + 1);
         c.push_back(ins(ops[pick(4)]));
         return;
       }
-      case 7: case 8: {
+      case 7:
+      case 8: {
         static constexpr opcode ops[] = {opcode::addv, opcode::subv, opcode::mulv, opcode::divv};
         expr(c, depth + 1);
         c.push_back(ins(ops[pick(4)], column()));
@@ -94,21 +105,30 @@ class generator {
         c.push_back(ins(ops[pick(4)], constant()));
         return;
       }
-      case 10: expr(c, depth + 1); c.push_back(ins(opcode::umin)); return;
-      case 11: c.push_back(ins(opcode::uminv, column())); return;
-      case 12: case 13: {
-        static constexpr std::int32_t fns[] = {9, 10, 11, 12, 13, 14};  // sqr exp log log10 sqrt abs
+      case 10:
+        expr(c, depth + 1);
+        c.push_back(ins(opcode::umin));
+        return;
+      case 11:
+        c.push_back(ins(opcode::uminv, column()));
+        return;
+      case 12:
+      case 13: {
+        static constexpr std::int32_t fns[] = {9,  10, 11,
+                                               12, 13, 14};  // sqr exp log log10 sqrt abs
         expr(c, depth + 1);
         c.push_back(ins(opcode::callarg1, fns[pick(6)]));
         return;
       }
-      case 14: case 15: {
+      case 14:
+      case 15: {
         expr(c, depth + 1);
         c.push_back(ins(opcode::pushi, constant()));
         c.push_back(ins(opcode::callarg2, 21));  // power
         return;
       }
-      case 16: case 17: {
+      case 16:
+      case 17: {
         static constexpr std::int32_t fns[] = {64, 74, 75};  // rPower cvPower vcPower
         expr(c, depth + 1);
         expr(c, depth + 1);
@@ -131,7 +151,8 @@ std::string codefile(const code& all) {
   for (const ctvnl::tnlcode& i : all) {
     s += std::to_string(ctvnl::code(i.opcode)) + " " + std::to_string(i.operand) + "\n";
   }
-  s += "$VARIABLE RELOCATION TABLE\n0\n$CONSTANT POOL\n" + std::to_string(generator::pool().size()) + "\n";
+  s += "$VARIABLE RELOCATION TABLE\n0\n$CONSTANT POOL\n" +
+       std::to_string(generator::pool().size()) + "\n";
   for (const double v : generator::pool()) s += std::to_string(v) + "\n";
   return s;
 }
@@ -171,7 +192,8 @@ TEST(Rowtext, GeneratedModelsKeepTheirValue) {
     fs::copy(base / "model.mat", dir.path() / "model.mat");
     std::string ctl = testutil::read_file((base / "model.ctl").string());
     ctl.replace(ctl.find("\n24 3 10\n"), 9,
-                "\n" + std::to_string(all.size()) + " " + std::to_string(generator::pool().size()) + " 10\n");
+                "\n" + std::to_string(all.size()) + " " + std::to_string(generator::pool().size()) +
+                    " 10\n");
     testutil::write_file(dir.file("model.ctl"), ctl);
     testutil::write_file(dir.file("model.cod"), codefile(all));
     const testutil::run_result r = rowtext(dir.path().string(), {"model.ctl"});
@@ -184,7 +206,8 @@ TEST(Rowtext, GeneratedModelsKeepTheirValue) {
       double want = 0;
       std::int32_t errors = 0;
       q5rt::sstr msg;
-      const int rc = evalnew::funeval(rec, first, last, all, generator::pool(), x, want, errors, msg);
+      const int rc =
+          evalnew::funeval(rec, first, last, all, generator::pool(), x, want, errors, msg);
       first = last + 1;
       // Rows outside their functions' domains, and rows the folding halts on, say nothing.
       if (rc != 0 || errors != 0 || !std::isfinite(want) || std::fabs(want) > 1e100) continue;

@@ -35,8 +35,8 @@ std::string banner() {
 struct caserun {
   explicit caserun(const std::string& name) {
     fs::copy(fixture(name), dir.path(), fs::copy_options::recursive);
-    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
-                                   dir.path().string(), testutil::standinenv());
+    result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                   testutil::standinenv());
   }
   std::string output(const std::string& file) const {
     return fs::exists(dir.file(file)) ? testutil::read_file(dir.file(file)) : "(missing)";
@@ -102,13 +102,11 @@ TEST(Run, AppendedStatusFileStartsTheRunWithTheAuditLine) {
   testutil::tempdir dir;
   fs::copy(fixture("layout0"), dir.path(), fs::copy_options::recursive);
   testutil::write_file(dir.file("model.sta"), "=0earlier run\n=Cearlier\n=Cthird\n");
-  const auto result =
-      testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
-                            testutil::standinenv());
+  const auto result = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
+                                            dir.path().string(), testutil::standinenv());
   EXPECT_EQ(result.exit_code, 0);
   const std::string sta = testutil::read_file(dir.file("model.sta"));
-  EXPECT_EQ(sta.rfind("=0earlier run\n=Cearlier\n=Cthird\n=0" + banner() + "\n=C\n", 0), 0u)
-      << sta;
+  EXPECT_EQ(sta.rfind("=0earlier run\n=Cearlier\n=Cthird\n=0" + banner() + "\n=C\n", 0), 0u) << sta;
 }
 
 // The text-layout case in a fresh folder with control-file lines replaced (numbered from

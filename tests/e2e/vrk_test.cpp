@@ -56,7 +56,8 @@ class VrkRun : public testing::Test {
   }
   static std::string withbanner(std::string text) {
     const std::string line = banner();
-    for (std::size_t at = text.find("@BANNER@"); at != std::string::npos; at = text.find("@BANNER@"))
+    for (std::size_t at = text.find("@BANNER@"); at != std::string::npos;
+         at = text.find("@BANNER@"))
       text.replace(at, 8, line);
     return text;
   }
@@ -95,10 +96,9 @@ TEST_F(VrkRun, DamagedDataExchangeFilesEndTheLoadWith13And13) {
   const row rows[] = {
       {"", false, "ReadRow: Symbol equation not found", true, "no rows"},
       {"symbol \"equation\" 1 1 0 \"E\"\nrecord 1 : Eps\n", false,
-       "ReadRow: Symbol equation has dimension 1, expected 2", true,
-       "rows of the wrong dimension"},
-      {"garbage\n", true, "*** OpenMod for model.vrk failed: Cannot open VRK file model.vrk",
-       false, "not a data-exchange file"},
+       "ReadRow: Symbol equation has dimension 1, expected 2", true, "rows of the wrong dimension"},
+      {"garbage\n", true, "*** OpenMod for model.vrk failed: Cannot open VRK file model.vrk", false,
+       "not a data-exchange file"},
   };
   for (const row& c : rows) {
     SCOPED_TRACE(c.why);

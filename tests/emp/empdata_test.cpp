@@ -38,7 +38,8 @@ struct captured {
   captured() { statlib::registerwritecallback(&take, this); }
   ~captured() { statlib::registerwritecallback(nullptr, nullptr); }
   static void take(const q5rt::sstr& text, std::int32_t channel, void* self) {
-    (channel == 1 ? static_cast<captured*>(self)->status : static_cast<captured*>(self)->log) += text.str();
+    (channel == 1 ? static_cast<captured*>(self)->status : static_cast<captured*>(self)->log) +=
+        text.str();
   }
   static void message(std::string_view text, void* self) {
     static_cast<captured*>(self)->messages += std::string(text) + "\n";
@@ -186,8 +187,10 @@ TEST(empdata, empfree_releases_every_list) {
     const std::string text =
         "equilibrium implicit pr defp min o1 q1 pr defo1 cap1 share max o2 q2 defo2 cap2 share\n";
     EXPECT_EQ(load("equil", text, c, true, true), 1);
-    EXPECT_NE(c.status.find("=6 5 Replication method cannot be used: there is a follower who does not control it but uses it.\n"),
-              std::string::npos) << c.status;
+    EXPECT_NE(c.status.find("=6 5 Replication method cannot be used: there is a follower who does "
+                            "not control it but uses it.\n"),
+              std::string::npos)
+        << c.status;
     empdata::empfree();
   }
   {
@@ -222,8 +225,10 @@ TEST(empdata, rows_outside_the_model_are_refused) {
   args.callback = &captured::message;
   args.userdata = &c;
   EXPECT_EQ(empdata::emploadtext(args, "dualVAR x(i1) e(i1)\ndualVAR x e\n"), 1);
-  EXPECT_NE(c.status.find("DualVar EQU expected is e (item 3 on line 2) but the dictionary places it outside the model"),
-            std::string::npos) << c.log << c.status << c.messages;
+  EXPECT_NE(c.status.find("DualVar EQU expected is e (item 3 on line 2) but the dictionary places "
+                          "it outside the model"),
+            std::string::npos)
+      << c.log << c.status << c.messages;
   EXPECT_EQ(myemp.numdualvar, 1);
   empdata::empfree();
 }

@@ -17,7 +17,8 @@ std::string describe(const empreader::templist& items) {
     out += it.name;
     if (it.dim > 0) {
       out += "(";
-      for (std::int32_t k = 0; k < it.dim; ++k) out += (k ? "," : "") + std::string(items.index(it, k));
+      for (std::int32_t k = 0; k < it.dim; ++k)
+        out += (k ? "," : "") + std::string(items.index(it, k));
       out += ")";
     }
     out += "@" + std::to_string(it.line);

@@ -257,7 +257,9 @@ TEST(miniparser, echo_cuts_long_lines) {
   p.readfrompchar(line.c_str());
   ASSERT_EQ(echo.count(), 2);
   EXPECT_EQ(echo.getname(0).view(), " " + std::string(130, 'a') + "\xBB");
-  EXPECT_EQ(echo.getname(1).view(), "\xBB" "b");
+  EXPECT_EQ(echo.getname(1).view(),
+            "\xBB"
+            "b");
   p.echoset(false);
   p.flushecho();
   EXPECT_EQ(echo.count(), 2);

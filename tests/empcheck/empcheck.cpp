@@ -24,10 +24,11 @@ void echo(const q5rt::sstr& text, std::int32_t channel, void*) {
 }
 
 int usage() {
-  std::fputs("usage: empcheck [--nobounds] [--nonbinaryok] [--keepobjrow] [--replication]\n"
-             "                [--sharedequ] [--solver <name>] <control file> <EMP file>\n"
-             "       empcheck --items <EMP file>\n",
-             stderr);
+  std::fputs(
+      "usage: empcheck [--nobounds] [--nonbinaryok] [--keepobjrow] [--replication]\n"
+      "                [--sharedequ] [--solver <name>] <control file> <EMP file>\n"
+      "       empcheck --items <EMP file>\n",
+      stderr);
   return 2;
 }
 
@@ -47,13 +48,20 @@ int main(int argc, char** argv) {
   int at = 1;
   for (; at < argc && std::string_view(argv[at]).starts_with("--"); ++at) {
     const std::string_view s = argv[at];
-    if (s == "--nobounds") bounds = false;
-    else if (s == "--nonbinaryok") nonbinaryok = true;
-    else if (s == "--keepobjrow") keepobjrow = true;
-    else if (s == "--replication") replication = true;
-    else if (s == "--sharedequ") sharedequ = true;
-    else if (s == "--solver" && at + 1 < argc) solver = argv[++at];
-    else return usage();
+    if (s == "--nobounds")
+      bounds = false;
+    else if (s == "--nonbinaryok")
+      nonbinaryok = true;
+    else if (s == "--keepobjrow")
+      keepobjrow = true;
+    else if (s == "--replication")
+      replication = true;
+    else if (s == "--sharedequ")
+      sharedequ = true;
+    else if (s == "--solver" && at + 1 < argc)
+      solver = argv[++at];
+    else
+      return usage();
   }
   if (argc - at != 2) return usage();
   statlib::registerwritecallback(&echo, nullptr);

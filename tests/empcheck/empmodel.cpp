@@ -79,29 +79,48 @@ empdata::emploadargs loadargs(std::string_view empfile, bool bounds) {
 std::string dumprecord() {
   std::string out;
   const empdata::temprec& e = myemp;
-  fields(out, "record", {{"allocated", num(e.allocated)}, {"rows", num(e.numrows)},
-                         {"cols", num(e.numcols)}, {"solver", e.solvername.str()}});
+  fields(out, "record",
+         {{"allocated", num(e.allocated)},
+          {"rows", num(e.numrows)},
+          {"cols", num(e.numcols)},
+          {"solver", e.solvername.str()}});
   fields(out, "counts",
-         {{"items", num(e.numitems)}, {"adjusted", num(e.numadjusted)},
-          {"flipped", num(e.numflipped)}, {"dualvar", num(e.numdualvar)},
-          {"dualequ", num(e.numdualequ)}, {"dualmaps", num(e.numdualmaps)},
-          {"implvar", num(e.numimplvar)}, {"vifunc", num(e.numvifunc)},
-          {"qvipar", num(e.numqvipar)}, {"parstep", num(e.numparstep)},
+         {{"items", num(e.numitems)},
+          {"adjusted", num(e.numadjusted)},
+          {"flipped", num(e.numflipped)},
+          {"dualvar", num(e.numdualvar)},
+          {"dualequ", num(e.numdualequ)},
+          {"dualmaps", num(e.numdualmaps)},
+          {"implvar", num(e.numimplvar)},
+          {"vifunc", num(e.numvifunc)},
+          {"qvipar", num(e.numqvipar)},
+          {"parstep", num(e.numparstep)},
           {"logic", num(e.numlogic)}});
   fields(out, "agents",
-         {{"agents", num(e.numagents)}, {"equil", num(e.numequilagents)},
-          {"followers", num(e.numfollowers)}, {"dual", num(e.numdualagents)},
-          {"impl", num(e.numimplagents)}, {"sol", num(e.numsolagents)},
-          {"star", num(e.numstaragents)}, {"implagent", num(e.implagent)},
-          {"visolagent", num(e.visolagent)}, {"sharedagent", num(e.sharedagent)},
+         {{"agents", num(e.numagents)},
+          {"equil", num(e.numequilagents)},
+          {"followers", num(e.numfollowers)},
+          {"dual", num(e.numdualagents)},
+          {"impl", num(e.numimplagents)},
+          {"sol", num(e.numsolagents)},
+          {"star", num(e.numstaragents)},
+          {"implagent", num(e.implagent)},
+          {"visolagent", num(e.visolagent)},
+          {"sharedagent", num(e.sharedagent)},
           {"prefix", "\"" + e.agentprefix.str() + "\""}});
   fields(out, "flags",
-         {{"nyslpforall", num(e.nyslpforall)}, {"viseen", num(e.viseen)},
-          {"viunmatched", num(e.viunmatched)}, {"qviseen", num(e.qviseen)},
-          {"bilevel", num(e.isbilevel)}, {"equilibrium", num(e.isequilibrium)},
-          {"nonlogicnl", num(e.hasnonlogicnl)}, {"parstepstar", num(e.parstepstar)},
-          {"modeltype", num(e.modeltype)}, {"implvarseen", num(e.implvarseen)},
-          {"agentkeyseen", num(e.agentkeyseen)}, {"visolclosed", num(e.visolclosed)}});
+         {{"nyslpforall", num(e.nyslpforall)},
+          {"viseen", num(e.viseen)},
+          {"viunmatched", num(e.viunmatched)},
+          {"qviseen", num(e.qviseen)},
+          {"bilevel", num(e.isbilevel)},
+          {"equilibrium", num(e.isequilibrium)},
+          {"nonlogicnl", num(e.hasnonlogicnl)},
+          {"parstepstar", num(e.parstepstar)},
+          {"modeltype", num(e.modeltype)},
+          {"implvarseen", num(e.implvarseen)},
+          {"agentkeyseen", num(e.agentkeyseen)},
+          {"visolclosed", num(e.visolclosed)}});
   std::string theta;
   for (std::int32_t t : empdata::thetacount) theta += " " + num(t);
   out += "thetacount" + theta + "\n";
@@ -113,48 +132,72 @@ std::string dumprecord() {
     for (std::int32_t k = 1; k <= e.thetanpar[r]; ++k)
       params += (k > 1 ? "," : "") + num(empdata::empparval(r, k));
     fields(out, "row " + num(r),
-           {{"flip", num(e.flip[r])}, {"dualcol", num(e.dualcolofrow[r])},
-            {"vivar", num(e.vivarofrow[r])}, {"implgroup", num(e.implgrouprow[r])},
-            {"agent", num(e.agentofrow[r])}, {"theta", num(e.thetafunc[r])},
-            {"weight", num(e.thetaweight[r])}, {"params", params + ")"},
+           {{"flip", num(e.flip[r])},
+            {"dualcol", num(e.dualcolofrow[r])},
+            {"vivar", num(e.vivarofrow[r])},
+            {"implgroup", num(e.implgrouprow[r])},
+            {"agent", num(e.agentofrow[r])},
+            {"theta", num(e.thetafunc[r])},
+            {"weight", num(e.thetaweight[r])},
+            {"params", params + ")"},
             {"parstep", e.parstepmark != nullptr ? num(e.parstepmark[r - 1]) : "-"},
             {"logic", e.logiccount != nullptr ? num(e.logiccount[r]) : "-"},
-            {"sharers", ints(e.rowagents[r])}, {"flips", ints(e.rowagentflips[r])}});
+            {"sharers", ints(e.rowagents[r])},
+            {"flips", ints(e.rowagentflips[r])}});
   }
   for (std::int32_t c = 1; c <= e.numcols; ++c) {
     fields(out, "col " + num(c),
-           {{"dualrow", num(e.dualrowofcol[c])}, {"virow", num(e.virowofcol[c])},
-            {"qvipar", num(e.qviparofcol[c])}, {"qviorig", num(e.qviorigofpar[c])},
-            {"implgroup", num(e.implgroupcol[c])}, {"implcoef", num(e.implcoef[c])},
+           {{"dualrow", num(e.dualrowofcol[c])},
+            {"virow", num(e.virowofcol[c])},
+            {"qvipar", num(e.qviparofcol[c])},
+            {"qviorig", num(e.qviorigofpar[c])},
+            {"implgroup", num(e.implgroupcol[c])},
+            {"implcoef", num(e.implcoef[c])},
             {"agent", num(e.agentofcol[c])},
             {"disj", e.disjofcol != nullptr ? num(e.disjofcol[c]) : "-"}});
   }
   for (std::int32_t a = 1; a <= e.numagents; ++a) {
     fields(out, "agent " + num(a),
-           {{"type", num(e.agenttype[a])}, {"follower", num(e.agentfollower[a])},
-            {"star", num(e.agentstar[a])}, {"objvar", num(e.agentobjvar[a])},
-            {"objrow", num(e.agentobjrow[a])}, {"objcoef", num(e.agentobjcoef[a])},
-            {"implobj", ints(e.agentimplobj[a])}, {"rows", ints(e.agentrows[a])}});
+           {{"type", num(e.agenttype[a])},
+            {"follower", num(e.agentfollower[a])},
+            {"star", num(e.agentstar[a])},
+            {"objvar", num(e.agentobjvar[a])},
+            {"objrow", num(e.agentobjrow[a])},
+            {"objcoef", num(e.agentobjcoef[a])},
+            {"implobj", ints(e.agentimplobj[a])},
+            {"rows", ints(e.agentrows[a])}});
   }
   for (std::int32_t g = 0; e.impllist != nullptr && g < e.impllist->count(); ++g) {
     const auto* rec = static_cast<const empdata::timplvarrec*>(e.impllist->get(g));
     fields(out, "implgroup " + num(g + 1),
-           {{"kind", num(rec->kind)}, {"vars", ints(rec->vars)}, {"rows", ints(rec->rows)},
-            {"agents", ints(rec->agents)}, {"varagents", lists(rec->varagents)},
-            {"others", ints(rec->othercols)}, {"rowvars", lists(rec->rowvars)},
-            {"rowvarsnl", lists(rec->rowvarsnl)}, {"rowothers", lists(rec->rowothers)}});
+           {{"kind", num(rec->kind)},
+            {"vars", ints(rec->vars)},
+            {"rows", ints(rec->rows)},
+            {"agents", ints(rec->agents)},
+            {"varagents", lists(rec->varagents)},
+            {"others", ints(rec->othercols)},
+            {"rowvars", lists(rec->rowvars)},
+            {"rowvarsnl", lists(rec->rowvarsnl)},
+            {"rowothers", lists(rec->rowothers)}});
   }
   empdata::tempdata& ep = *empdata::myemp_ep;
   fields(out, "defaults",
-         {{"type", num(ep.deftype)}, {"int", num(ep.defint)}, {"bigm", num(ep.defbigm)},
-          {"eps", num(ep.defeps)}, {"ndefbigm", num(ep.ndefbigm)},
-          {"ndefbigmeps", num(ep.ndefbigmeps)}, {"ndefchullbig", num(ep.ndefchullbig)},
+         {{"type", num(ep.deftype)},
+          {"int", num(ep.defint)},
+          {"bigm", num(ep.defbigm)},
+          {"eps", num(ep.defeps)},
+          {"ndefbigm", num(ep.ndefbigm)},
+          {"ndefbigmeps", num(ep.ndefbigmeps)},
+          {"ndefchullbig", num(ep.ndefchullbig)},
           {"ndefchulleps", num(ep.ndefchulleps)}});
   for (std::int32_t d = 1; d <= ep.getnumdisj(); ++d) {
     const empdata::tdisjrec* rec = ep.disj(d);
     fields(out, "disj " + num(d),
-           {{"type", num(rec->type)}, {"int", num(rec->intset)}, {"bigm", num(rec->bigm)},
-            {"eps", num(rec->eps)}, {"indicator", num(rec->indicator)}});
+           {{"type", num(rec->type)},
+            {"int", num(rec->intset)},
+            {"bigm", num(rec->bigm)},
+            {"eps", num(rec->eps)},
+            {"indicator", num(rec->indicator)}});
     for (std::int32_t t = 1; t <= rec->terms->count(); ++t) {
       const empdata::ttermrec* term = ep.term(d, t);
       std::string equs = "(";
@@ -172,7 +215,8 @@ std::string dumpitems(std::string_view empfile) {
   empreader::templist items;
   q5rt::sstr msg;
   const bool ok = items.readfile(empfile, msg);
-  std::string out = std::string("result ") + (ok ? "true" : "false") + "\nmessage " + msg.str() + "\n";
+  std::string out =
+      std::string("result ") + (ok ? "true" : "false") + "\nmessage " + msg.str() + "\n";
   for (std::int32_t n = 1; n <= items.count(); ++n) {
     q5rt::sstr name;
     std::int32_t dim = 0, line = 0;

@@ -54,11 +54,21 @@ outcome run(kind k, const std::string& name, bool retry) {
   outcome o{};
   testing::internal::CaptureStdout();
   switch (k) {
-    case kind::rewrite: o.retries = gfileopen::grrewrite(name, retry, t, o.rc); break;
-    case kind::reset: o.retries = gfileopen::grreset(name, retry, t, o.rc); break;
-    case kind::append: o.retries = gfileopen::grappend(name, retry, t, o.rc); break;
-    case kind::rewriteuntyped: o.retries = gfileopen::grrewriteuntyped(name, 800, retry, u, o.rc); break;
-    case kind::resetuntyped: o.retries = gfileopen::grresetuntyped(name, 800, retry, u, o.rc); break;
+    case kind::rewrite:
+      o.retries = gfileopen::grrewrite(name, retry, t, o.rc);
+      break;
+    case kind::reset:
+      o.retries = gfileopen::grreset(name, retry, t, o.rc);
+      break;
+    case kind::append:
+      o.retries = gfileopen::grappend(name, retry, t, o.rc);
+      break;
+    case kind::rewriteuntyped:
+      o.retries = gfileopen::grrewriteuntyped(name, 800, retry, u, o.rc);
+      break;
+    case kind::resetuntyped:
+      o.retries = gfileopen::grresetuntyped(name, 800, retry, u, o.rc);
+      break;
   }
   q5rt::output().flush();
   o.out = testing::internal::GetCapturedStdout();
@@ -127,9 +137,8 @@ TEST_F(GFileOpen, RetriesUntilTheFileOpens) {
       const std::vector<int> all = {10, 100, 1000};
       EXPECT_EQ(fakesleep::waits, std::vector<int>(all.begin(), all.begin() + r.fix_at));
       EXPECT_EQ(o.out, std::string("*** Retry count succeeded in function ") + op.function +
-                           "\n*** Count = " + std::to_string(r.retries) + " Action = " +
-                           op.action + " IORes = " + std::to_string(ENOENT) +
-                           " File = " + name + "\n");
+                           "\n*** Count = " + std::to_string(r.retries) + " Action = " + op.action +
+                           " IORes = " + std::to_string(ENOENT) + " File = " + name + "\n");
     }
   }
 }

@@ -36,13 +36,11 @@ TEST(KvbAudit, ColumnsOfTheComposedLine) {
   ASSERT_EQ(line.size(), 78u);
   std::string date(buildinfo::release_date);
   date.resize(21, ' ');
-  const std::string expected = std::string("Zolm/BARON      ") + " " +
-                               std::string(buildinfo::release_major) + "." +
-                               std::string(buildinfo::release_minor) + "." +
-                               std::string(buildinfo::release_maint) + " " +
-                               std::string(buildinfo::revision) + " " + date + " " +
-                               std::string(buildinfo::build_code) + " " +
-                               std::string(buildinfo::platform_text) + "    ";
+  const std::string expected =
+      std::string("Zolm/BARON      ") + " " + std::string(buildinfo::release_major) + "." +
+      std::string(buildinfo::release_minor) + "." + std::string(buildinfo::release_maint) + " " +
+      std::string(buildinfo::revision) + " " + date + " " + std::string(buildinfo::build_code) +
+      " " + std::string(buildinfo::platform_text) + "    ";
   EXPECT_EQ(line, expected.substr(0, 78));
   EXPECT_EQ(line.substr(59), "x86 64bit/Linux    ");  // columns 60-78: platform's first 19
 }
@@ -81,7 +79,8 @@ TEST(KvbAudit, ReleaseTextsForTheConfigurationFilter) {
   q5rt::sstr rel, gold;
   info.getrel(rel);
   info.getgold(gold);
-  EXPECT_EQ(rel.str(), std::string(buildinfo::release_major) + "." + std::string(buildinfo::release_minor));
+  EXPECT_EQ(rel.str(),
+            std::string(buildinfo::release_major) + "." + std::string(buildinfo::release_minor));
   EXPECT_EQ(gold.view(), buildinfo::release_maint);
 }
 
@@ -107,7 +106,8 @@ TEST(KvbAudit, FieldsSplitAtFixedColumns) {
   kvbaudit::kvbauditfields(line, name, release, rest);
   EXPECT_EQ(name.view(), "Zolm/BARON");
   // release text, a blank and the revision's first five characters
-  EXPECT_EQ(release.str(), line.substr(17, 6) + " " + std::string(buildinfo::revision.substr(0, 5)));
+  EXPECT_EQ(release.str(),
+            line.substr(17, 6) + " " + std::string(buildinfo::revision.substr(0, 5)));
   // from the revision's seventh character on
   EXPECT_EQ(rest.str(), without_trailing_blanks(line.substr(30)));
   kvbaudit::kvbauditfields("short", name, release, rest);

@@ -1,15 +1,14 @@
 #include "frame/q5library.h"
-#include "frame/q5utils.h"
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "frame/q5utils.h"
 #include "frame/zlmlibname.h"
 #include "support/testutil.h"
 

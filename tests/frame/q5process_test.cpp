@@ -1,11 +1,10 @@
 #include "frame/q5process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -122,7 +121,9 @@ TEST(Q5ProcessSplit, ArgumentsByBlanksAndQuotes) {
       {"ab\"c d\"e", "abc de", "the argument goes on after the closing quote"},
       {"a \"b c  ", "a|b c  ", "an unterminated quote keeps the rest, blanks included"},
       {"\" \"", " ", "a quoted blank is an argument"},
-      {"a\tb\x1f" "c", "a|b|c", "control characters separate"},
+      {"a\tb\x1f"
+       "c",
+       "a|b|c", "control characters separate"},
       {"\xe9t\xe9", "\xe9t\xe9", "characters above 127 are taken"},
       {longline.c_str(), longwant.c_str(), "300 characters cut to 255, next starts after"},
   };
@@ -410,7 +411,8 @@ TEST(Q5ProcessAsync, BadRecords) {
 
 TEST(Q5ProcessAsync, SoftKillOfAChildThatIgnoresInterrupts) {
   // The child inherits an ignored SIGINT across the start.
-  struct sigaction ignore {}, old {};
+  struct sigaction ignore {
+  }, old{};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(::sigaction(SIGINT, &ignore, &old), 0);
   q5process::tprocinfo info;

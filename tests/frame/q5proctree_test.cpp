@@ -1,10 +1,9 @@
 #include "frame/q5proctree.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -58,8 +57,8 @@ TEST(Q5ProcTreeStat, ParsesTheStatLine) {
 
 // 1 - 2 - 3 (chain), 1 - 4, and a root 10 whose parent is not in the list.
 const std::vector<procrecord> family = {
-    {"init", 1, 0}, {"sh", 2, 1},    {"sleep", 3, 2}, {"cron", 4, 1},
-    {"orphan", 10, 99}, {"dup", 2, 4}, {"", 11, 1}, {"idle", 0, 5},
+    {"init", 1, 0},     {"sh", 2, 1},  {"sleep", 3, 2}, {"cron", 4, 1},
+    {"orphan", 10, 99}, {"dup", 2, 4}, {"", 11, 1},     {"idle", 0, 5},
 };
 
 TEST(Q5ProcTree, BuildFromRecords) {
@@ -135,13 +134,13 @@ TEST(Q5ProcTree, SystemListHoldsThisProcess) {
 
 // ---- real processes, in a child of the test so that only its own descendants are signalled
 
-#define CHILD_CHECK(cond)                                                          \
-  do {                                                                             \
-    if (!(cond)) {                                                                 \
-      std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond);      \
-      std::fflush(stderr);                                                         \
-      ::_exit(1);                                                                  \
-    }                                                                              \
+#define CHILD_CHECK(cond)                                                     \
+  do {                                                                        \
+    if (!(cond)) {                                                            \
+      std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond); \
+      std::fflush(stderr);                                                    \
+      ::_exit(1);                                                             \
+    }                                                                         \
   } while (0)
 
 bool eventually(const auto& cond) {
@@ -161,10 +160,11 @@ void spawnwalkandsignal() {
   // sh - (sh - sleep) and sh - sleep: a chain of three and a second child.
   q5process::tprocinfo info;
   q5rt::sstr msg;
-  CHILD_CHECK(q5process::q5asyncsystemp("sh -c 'sleep 30; :' & sleep 30 & wait", false, info,
-                                        msg) == 0);
+  CHILD_CHECK(
+      q5process::q5asyncsystemp("sh -c 'sleep 30; :' & sleep 30 & wait", false, info, msg) == 0);
   const int root = info.pid;
-  CHILD_CHECK(eventually([&] { return q5process::walkproctree(root, nullptr, nullptr, false) == 4; }));
+  CHILD_CHECK(
+      eventually([&] { return q5process::walkproctree(root, nullptr, nullptr, false) == 4; }));
 
   tree t;
   CHILD_CHECK(t.build() == 0);

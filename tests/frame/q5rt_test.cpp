@@ -15,7 +15,7 @@ TEST(ShortString, CutsToCapacity) {
     const char* why;
   };
   constexpr row rows[] = {
-      {0, 0, "empty"},          {1, 1, "one character"},  {254, 254, "below capacity"},
+      {0, 0, "empty"},           {1, 1, "one character"}, {254, 254, "below capacity"},
       {255, 255, "at capacity"}, {256, 255, "one over"},  {300, 255, "far over"},
   };
   for (const auto& r : rows) {
@@ -81,13 +81,13 @@ void closedown_report(const char* text) {
   if (report_closedowns) std::fputs(text, stderr);
 }
 
-q5rt::unit_registration unordered_unit{
-    "zz_q5rt_test", [] { started_units += "U+"; }, [] {
-      closedown_report("U-");
-      if (halt_in_closedown) q5rt::halt(9);
-    }};
-q5rt::unit_registration ordered_unit{
-    "kvbaudit", [] { started_units += "K+"; }, [] { closedown_report("K-"); }};
+q5rt::unit_registration unordered_unit{"zz_q5rt_test", [] { started_units += "U+"; },
+                                       [] {
+                                         closedown_report("U-");
+                                         if (halt_in_closedown) q5rt::halt(9);
+                                       }};
+q5rt::unit_registration ordered_unit{"kvbaudit", [] { started_units += "K+"; },
+                                     [] { closedown_report("K-"); }};
 
 TEST(Units, StartUpsInTheFixedOrderOnce) {
   // A unit of the fixed order starts before one outside it, whatever the registration order.

@@ -4,8 +4,8 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -346,8 +346,8 @@ TEST(Q5StrDd0, AgreesWithTheCLibraryDigits) {
     const auto e = ctext.find('E');
     const int exponent = std::stoi(ctext.substr(e + 1));
     char expected[64];
-    std::snprintf(expected, sizeof expected, "%s%sE%c%04d", x < 0 ? "" : " ", ctext.substr(0, e).c_str(),
-                  exponent < 0 ? '-' : '+', std::abs(exponent));
+    std::snprintf(expected, sizeof expected, "%s%sE%c%04d", x < 0 ? "" : " ",
+                  ctext.substr(0, e).c_str(), exponent < 0 ? '-' : '+', std::abs(exponent));
     ASSERT_EQ(q5rt::Q5_Str_dd0(x).view(), std::string(expected)) << ctext;
   }
 }
@@ -384,7 +384,7 @@ TEST(Q5StrI, IntegerTexts) {
   EXPECT_EQ(q5rt::Q5_Str_i0(-2147483647 - 1).view(), "-2147483648");
   EXPECT_EQ(q5rt::Q5_Str_i1(42, 5).view(), "   42");
   EXPECT_EQ(q5rt::Q5_Str_i1(123456, 3).view(), "123456");  // never cut to the width
-  EXPECT_EQ(q5rt::Q5_Str_i1(42, -5).view(), "42   ");       // "%-5d"
+  EXPECT_EQ(q5rt::Q5_Str_i1(42, -5).view(), "42   ");      // "%-5d"
   q5rt::shortstring<3> small;
   q5rt::Q5_Str_i0(123456, small);
   EXPECT_EQ(small.view(), "123");

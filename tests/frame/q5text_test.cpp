@@ -57,13 +57,17 @@ TEST(TextFile, ReadsNumbersAcrossLineEnds) {
   const std::string long_bad = "1" + std::string(299, '0');  // 300 characters
   struct row {
     std::string content;
-    const char* kinds;  // one read per letter: i integer, r real
+    const char* kinds;           // one read per letter: i integer, r real
     std::vector<double> values;  // of the reads that succeed
-    int final_error;  // of the last read when not 0
+    int final_error;             // of the last read when not 0
     const char* why;
   };
   const row rows[] = {
-      {"1 2\n3\n", "iiii", {1, 2, 3}, q5rt::iocode::eof_read, "line ends are skipped; then end of file"},
+      {"1 2\n3\n",
+       "iiii",
+       {1, 2, 3},
+       q5rt::iocode::eof_read,
+       "line ends are skipped; then end of file"},
       {"  \n\n\t 7", "ii", {7}, q5rt::iocode::eof_read, "blank lines before a token at the end"},
       {"1\r\n2\r\n", "iii", {1, 2}, q5rt::iocode::eof_read, "carriage-return line ends"},
       {"", "r", {}, q5rt::iocode::eof_read, "empty file: a number is missing, not zero"},
@@ -73,12 +77,20 @@ TEST(TextFile, ReadsNumbersAcrossLineEnds) {
       {"12a", "i", {}, q5rt::iocode::bad_number, "trailing letter"},
       {"1.5", "i", {}, q5rt::iocode::bad_number, "a real is no integer"},
       {"$1F 0x10 -7", "iii", {31, 16, -7}, 0, "integers by the Val rules: hexadecimal"},
-      {"2147483648", "i", {}, q5rt::iocode::bad_number, "outside 32 bits: an error, not a wrapped value"},
+      {"2147483648",
+       "i",
+       {},
+       q5rt::iocode::bad_number,
+       "outside 32 bits: an error, not a wrapped value"},
       {"1e5", "i", {}, q5rt::iocode::bad_number, "an exponent is no integer"},
       {"1D5", "r", {}, q5rt::iocode::bad_number, "no D exponent in the real reader"},
       {"1E999 .", "rr", {HUGE_VAL, 0}, 0, "beyond the double range: infinity; a lone point: 0"},
       {long_ok, "r", {1e254}, 0, "a token of 255 characters"},
-      {long_bad + " 5", "r", {}, q5rt::iocode::bad_number, "a longer token is an error, not two numbers"},
+      {long_bad + " 5",
+       "r",
+       {},
+       q5rt::iocode::bad_number,
+       "a longer token is an error, not two numbers"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -133,7 +145,7 @@ TEST(TextFile, ReadsLines) {
   reader in("one\r\n" + long_line + "\nx\ry\n\n7 , rest of line\nlast");
   EXPECT_EQ(in.f.readln_string(), "one");
   EXPECT_EQ(in.f.readln_string().view(), std::string(255, 'a'));  // cut, rest skipped
-  EXPECT_EQ(in.f.read_string(), "x\ry");  // a lone carriage return is data
+  EXPECT_EQ(in.f.read_string(), "x\ry");                          // a lone carriage return is data
   EXPECT_TRUE(in.f.eoln());
   EXPECT_EQ(in.f.read_string(), "");  // the line end stays unread
   in.f.readln();

@@ -1,9 +1,8 @@
 #include "frame/q5utils.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -140,7 +139,7 @@ TEST(Q5Utils, PrefixLoadPath) {
   EXPECT_TRUE(q5utils::prefixloadpath("/opt/y"));
   EXPECT_EQ(env("LD_LIBRARY_PATH"), "/opt/y:/lib/x");
   ::unsetenv("LD_LIBRARY_PATH");
-  EXPECT_TRUE(q5utils::prefixloadpath(""));  // the executable's directory
+  EXPECT_TRUE(q5utils::prefixloadpath(""));        // the executable's directory
   const std::string own = env("LD_LIBRARY_PATH");  // the folder holding this test program
   EXPECT_EQ(own.front(), '/');
   EXPECT_NE(own.back(), '/');

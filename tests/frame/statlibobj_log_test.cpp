@@ -38,7 +38,8 @@ TEST_F(LogStream, LogOptions) {
   const row rows[] = {
       {-1, nullptr, "", " >> \"/dev/null\"", "below 0: off, a child writes to the null device"},
       {0, nullptr, "", " >> \"/dev/null\"", "0: off"},
-      {1, nullptr, "--- LogOption value 1 is deprecated, reset to 3\nline\n", "", "1 is 3 with a notice"},
+      {1, nullptr, "--- LogOption value 1 is deprecated, reset to 3\nline\n", "",
+       "1 is 3 with a notice"},
       {2, "line\n", "", " >> \"@\"", "2: the log file"},
       {3, nullptr, "line\n", "", "3: standard output"},
       {4, "line\n", "line\n", " | tee -a \"@\"", "4: both"},
@@ -208,12 +209,14 @@ TEST_F(LogStream, RedirectionStrings) {
   const row rows[] = {
       {2, "@/x.log", "@/", " >> \"@/x.log\"", " >> \"./x.log\"", "inside the directory: relative"},
       {2, "@/sub/x.log", "@/", " >> \"@/sub/x.log\"", " >> \"./sub/x.log\"", "below it"},
-      {2, "@/x.log", "/elsewhere/", " >> \"@/x.log\"", " >> \"@/x.log\"", "elsewhere: the full name"},
+      {2, "@/x.log", "/elsewhere/", " >> \"@/x.log\"", " >> \"@/x.log\"",
+       "elsewhere: the full name"},
       {2, "@/w/x.log", "/w/", " >> \"@/w/x.log\"", " >> \"@/w/x.log\"",
        "the directory inside the name but not at its start"},
       {2, "@/x.log", "@", " >> \"@/x.log\"", " >> \"@/x.log\"", "no trailing delimiter: full name"},
       {2, "@/x.log", "", " >> \"@/x.log\"", " >> \"@/x.log\"", "empty directory"},
-      {4, "@/x.log", "@/", " | tee -a \"@/x.log\"", " >> \"./x.log\"", "the relative form never tees"},
+      {4, "@/x.log", "@/", " | tee -a \"@/x.log\"", " >> \"./x.log\"",
+       "the relative form never tees"},
       {2, "@/a\"b$c`d\\e.log", "/v/", " >> \"@/a\\\"b\\$c\\`d\\\\e.log\"",
        " >> \"@/a\\\"b\\$c\\`d\\\\e.log\"", "shell characters escaped"},
       {3, "@/x.log", "@/", "", "", "standard output: no redirection"},
@@ -259,14 +262,14 @@ TEST_F(LogStream, ProgressLineIsRedrawnInPlace) {
     ASSERT_EQ(log.logopen(3, 2, ""), 0);
     log.logfilename("/some/dir/model.gms", 0);
     fake_now += 201;
-    log.loglinenr(10);     // 200 ms passed: drawn
-    log.loglinenr(11);     // too soon: only pending
+    log.loglinenr(10);  // 200 ms passed: drawn
+    log.loglinenr(11);  // too soon: only pending
     fake_now += 201;
-    log.logerrorcnt(12);   // drawn with the count
+    log.logerrorcnt(12);  // drawn with the count
     fake_now += 201;
-    log.logerrorcnt(0);    // shorter: blanked out first
+    log.logerrorcnt(0);  // shorter: blanked out first
     fake_now += 201;
-    log.logmemory(2.6);    // rounded
+    log.logmemory(2.6);  // rounded
     log.logwriteln("done");
     log.logfilename("/x/inc.gms", 2);
     log.loglinenr(1);
@@ -280,9 +283,9 @@ TEST_F(LogStream, ProgressLineIsRedrawnInPlace) {
   const std::string l11e = "--- model.gms(11) 0 Mb 12 Errors";
   const std::string l11 = "--- model.gms(11) 0 Mb";
   const std::string l11m = "--- model.gms(11) 3 Mb";
-  EXPECT_EQ(out, "\n" + l10 + "\r" + l11e + "\r" + std::string(l11e.size(), ' ') + "\r" + l11 + "\r" + l11m +
-                     "\n" + "done\n" + "\n" + "--- .. inc.gms(1) 3 Mb 1 Error" + "\nend\n" +
-                     "\n--- .......... deep.gms(2) 3 Mb\ndeep\n");
+  EXPECT_EQ(out, "\n" + l10 + "\r" + l11e + "\r" + std::string(l11e.size(), ' ') + "\r" + l11 +
+                     "\r" + l11m + "\n" + "done\n" + "\n" + "--- .. inc.gms(1) 3 Mb 1 Error" +
+                     "\nend\n" + "\n--- .......... deep.gms(2) 3 Mb\ndeep\n");
 }
 
 TEST_F(LogStream, SecondsShownFollowTheTimeOnOneLine) {
@@ -307,7 +310,7 @@ TEST_F(LogStream, SecondsShownFollowTheTimeOnOneLine) {
     shown.push_back(std::stoi(out.substr(start, at - start)));
   }
   std::vector<int> expected;
-  for (int s = 3; s <= 30; ++s) expected.push_back(s);  // every second up to 31 seconds
+  for (int s = 3; s <= 30; ++s) expected.push_back(s);      // every second up to 31 seconds
   for (int s = 35; s <= 60; s += 5) expected.push_back(s);  // then in steps of 5
   EXPECT_EQ(shown, expected);
   EXPECT_TRUE(out.ends_with("--- m.gms(5) 0 Mb  60 secs\n--- m.gms(6) 0 Mb\n")) << out;

@@ -32,24 +32,32 @@ TEST(StatusStream, ControlLineFormats) {
     const char* why;
   };
   const row rows[] = {
-      {[](tzlmstatusstream& s) { s.statusauditline("Zolm/BARON 26.1.0"); }, "=0Zolm/BARON 26.1.0\n", "audit"},
+      {[](tzlmstatusstream& s) { s.statusauditline("Zolm/BARON 26.1.0"); }, "=0Zolm/BARON 26.1.0\n",
+       "audit"},
       {[](tzlmstatusstream& s) { s.statuscopyon(); }, "=1\n", "copy on"},
       {[](tzlmstatusstream& s) { s.statuscopyoff(); }, "=2\n", "copy off"},
       {[](tzlmstatusstream& s) { s.statusendoffile(); }, "=3\n", "end of file"},
       {[](tzlmstatusstream& s) { s.statussysout(); }, "=4\n", "sysout"},
-      {[](tzlmstatusstream& s) { s.statusequationerror(12, "bad row"); }, "=5 12 bad row\n", "equation error"},
+      {[](tzlmstatusstream& s) { s.statusequationerror(12, "bad row"); }, "=5 12 bad row\n",
+       "equation error"},
       {[](tzlmstatusstream& s) { s.statusvariableerror(3, "x"); }, "=6 3 x\n", "variable error"},
-      {[](tzlmstatusstream& s) { s.statusjacobianerror(4, 5, "j"); }, "=7 4 5 j\n", "Jacobian error"},
-      {[](tzlmstatusstream& s) { s.statusequationerror(-1, "neg"); }, "=5 -1 neg\n", "plain decimal, sign kept"},
+      {[](tzlmstatusstream& s) { s.statusjacobianerror(4, 5, "j"); }, "=7 4 5 j\n",
+       "Jacobian error"},
+      {[](tzlmstatusstream& s) { s.statusequationerror(-1, "neg"); }, "=5 -1 neg\n",
+       "plain decimal, sign kept"},
       {[](tzlmstatusstream& s) { s.statuspageeject(); }, "=8\n", "eject"},
       {[](tzlmstatusstream& s) { s.statuscopyfile("a.txt"); }, "=Aa.txt\n", "copy file"},
-      {[](tzlmstatusstream& s) { s.statuscopyfileonsysout("b.txt"); }, "=Bb.txt\n", "copy on sysout"},
+      {[](tzlmstatusstream& s) { s.statuscopyfileonsysout("b.txt"); }, "=Bb.txt\n",
+       "copy on sysout"},
       {[](tzlmstatusstream& s) { s.statuscopyline("text"); }, "=Ctext\n", "copy line"},
       {[](tzlmstatusstream& s) { s.statuscopyline(""); }, "=C\n", "empty copy line"},
-      {[](tzlmstatusstream& s) { s.statusequationname("e1", 7, "msg"); }, "=E \"e1\" 7 \"msg\"\n", "equation name"},
-      {[](tzlmstatusstream& s) { s.statusvariablename("x", 2, "t t"); }, "=V \"x\" 2 \"t t\"\n", "variable name"},
+      {[](tzlmstatusstream& s) { s.statusequationname("e1", 7, "msg"); }, "=E \"e1\" 7 \"msg\"\n",
+       "equation name"},
+      {[](tzlmstatusstream& s) { s.statusvariablename("x", 2, "t t"); }, "=V \"x\" 2 \"t t\"\n",
+       "variable name"},
       {[](tzlmstatusstream& s) { s.statuslstanchor("here"); }, "=Lhere\n", "anchor"},
-      {[](tzlmstatusstream& s) { s.statusterminationrequestfromsolver(); }, "=TerminationRequestfromSolver\n", "whole word"},
+      {[](tzlmstatusstream& s) { s.statusterminationrequestfromsolver(); },
+       "=TerminationRequestfromSolver\n", "whole word"},
       {[](tzlmstatusstream& s) { s.statuswriteln("plain"); }, "plain\n", "plain line"},
       {[](tzlmstatusstream& s) { s.writeln_gf("gf"); }, "gf\n", "writeln_gf"},
       {[](tzlmstatusstream& s) { s.write_gf("gf"); }, "gf", "write_gf has no line end"},
@@ -87,7 +95,8 @@ TEST_F(StatusFile, LongTextsAreCutToLinesOf255) {
   out.items.clear();
   const std::string t300(300, 'c');
   st.statuswrite(t300.c_str());
-  EXPECT_EQ(out.items, (std::vector<std::string>{"1:" + std::string(255, 'c'), "1:" + std::string(45, 'c')}));
+  EXPECT_EQ(out.items,
+            (std::vector<std::string>{"1:" + std::string(255, 'c'), "1:" + std::string(45, 'c')}));
   out.items.clear();
   const std::string t20000(20000, 'd');
   st.statuswrite(t20000.c_str());
@@ -107,7 +116,7 @@ TEST_F(StatusFile, OpenRules) {
   struct row {
     const char* before;  // nullptr: no file
     int mode;
-    const char* after;   // after writing "=Cnew"
+    const char* after;  // after writing "=Cnew"
     const char* why;
   };
   const row rows[] = {
@@ -170,7 +179,8 @@ TEST_F(StatusFile, PlaceholderIsWrittenWithTheLiteralSymbol) {
   st.statusseteditsymbol('#');
   ASSERT_TRUE(st.statusdummy(msg));
   EXPECT_TRUE(msg.empty());
-  EXPECT_EQ(testutil::read_file(name), "=1\n\n**** SOLVER DID NOT WRITE A STATUS FILE ****\n\n=3\n");
+  EXPECT_EQ(testutil::read_file(name),
+            "=1\n\n**** SOLVER DID NOT WRITE A STATUS FILE ****\n\n=3\n");
   q5rt::sstr msg2;
   tzlmstatusstream fresh(msg2);
   EXPECT_FALSE(fresh.statusdummy(msg2));
@@ -206,21 +216,32 @@ TEST_F(StatusFile, FailedWritesReportOnStandardOutput) {
     const char* why;
   };
   const row rows[] = {
-      {[](tzlmstatusstream& s) { s.statuswriteln("lost"); }, "*** StatLib.StatusWriteLn lost\n", "plain line"},
-      {[](tzlmstatusstream& s) { s.statuscopyline("c"); }, "*** StatLib.StatusCopyLine c\n", "copy line"},
-      {[](tzlmstatusstream& s) { s.statuscopyfile("f"); }, "*** StatLib.StatusCopyFile f\n", "copy file"},
-      {[](tzlmstatusstream& s) { s.statuscopyfileonsysout("f"); }, "*** StatLib.StatusCopyFileOnSysOut f\n", "copy on sysout"},
-      {[](tzlmstatusstream& s) { s.statuslstanchor("a"); }, "*** StatLib.StatusLSTAnchor a\n", "anchor"},
-      {[](tzlmstatusstream& s) { s.statusequationname("e", 1, "t"); }, "*** StatLib.StatusEquationName e\n", "equation name"},
-      {[](tzlmstatusstream& s) { s.statusvariablename("v", 1, "t"); }, "*** StatLib.StatusVariableName v\n", "variable name"},
-      {[](tzlmstatusstream& s) { s.statusequationerror(1, "t"); }, "*** StatLib.StatusEquationError t\n", "equation error"},
-      {[](tzlmstatusstream& s) { s.statusvariableerror(1, "t"); }, "*** StatLib.StatusVariableError t\n", "variable error"},
+      {[](tzlmstatusstream& s) { s.statuswriteln("lost"); }, "*** StatLib.StatusWriteLn lost\n",
+       "plain line"},
+      {[](tzlmstatusstream& s) { s.statuscopyline("c"); }, "*** StatLib.StatusCopyLine c\n",
+       "copy line"},
+      {[](tzlmstatusstream& s) { s.statuscopyfile("f"); }, "*** StatLib.StatusCopyFile f\n",
+       "copy file"},
+      {[](tzlmstatusstream& s) { s.statuscopyfileonsysout("f"); },
+       "*** StatLib.StatusCopyFileOnSysOut f\n", "copy on sysout"},
+      {[](tzlmstatusstream& s) { s.statuslstanchor("a"); }, "*** StatLib.StatusLSTAnchor a\n",
+       "anchor"},
+      {[](tzlmstatusstream& s) { s.statusequationname("e", 1, "t"); },
+       "*** StatLib.StatusEquationName e\n", "equation name"},
+      {[](tzlmstatusstream& s) { s.statusvariablename("v", 1, "t"); },
+       "*** StatLib.StatusVariableName v\n", "variable name"},
+      {[](tzlmstatusstream& s) { s.statusequationerror(1, "t"); },
+       "*** StatLib.StatusEquationError t\n", "equation error"},
+      {[](tzlmstatusstream& s) { s.statusvariableerror(1, "t"); },
+       "*** StatLib.StatusVariableError t\n", "variable error"},
       {[](tzlmstatusstream& s) { s.statuscopyon(); }, "*** StatLib.StatusCopyOn\n", "copy on"},
       {[](tzlmstatusstream& s) { s.statuscopyoff(); }, "*** StatLib.StatusCopyOff\n", "copy off"},
-      {[](tzlmstatusstream& s) { s.statusendoffile(); }, "*** StatLib.StatusEndOfFile\n", "end of file"},
+      {[](tzlmstatusstream& s) { s.statusendoffile(); }, "*** StatLib.StatusEndOfFile\n",
+       "end of file"},
       {[](tzlmstatusstream& s) { s.statussysout(); }, "*** StatLib.StatusSysOut\n", "sysout"},
       {[](tzlmstatusstream& s) { s.statuspageeject(); }, "*** StatLib.StatusPageEject\n", "eject"},
-      {[](tzlmstatusstream& s) { s.statusseteditsymbol('#'); }, "*** StatLib.StatusSetEditSymbol\n", "edit symbol"},
+      {[](tzlmstatusstream& s) { s.statusseteditsymbol('#'); }, "*** StatLib.StatusSetEditSymbol\n",
+       "edit symbol"},
       {[](tzlmstatusstream& s) { s.statusterminationrequestfromsolver(); },
        "*** StatLib.StatusTerminationRequestfromSolver\n", "termination"},
   };
@@ -280,39 +301,44 @@ TEST_F(StatusFile, ProcessModeInterpretsEveryCode) {
   const std::string listed = dir.file("listed.txt");
   testutil::write_file(listed, "first\nsecond\n");
   testutil::write_file(dir.file("empty.txt"), "");
-  testutil::write_file(
-      name,
-      "skipped while copy is off\n"
-      "=0  Zolm/BARON banner  \n"
-      "=1\n"
-      "copied\n"
-      "=2\n"
-      "not copied\n"
-      "=4\n"
-      "=8\n"
-      "=C  kept as is \n"
-      "=LAnchor\n"
-      "=5 3 equation text\n"
-      "=5 0 row zero\n"
-      "=5 11 above the limit\n"
-      "=6 2 variable text\n"
-      "=6 x not a number\n"
-      "=7 3 2 jac text\n"
-      "=7 3 99 jac out\n"
-      "=E \"e1\" 4 \"attached\"\n"
-      "=V \"v1\" 21 \"too far\"\n"
-      "=A " + listed + "\n"
-      "=A " + dir.file("empty.txt") + "\n"
-      "=A " + dir.file("nofile.txt") + "\n"
-      "=B ignored here\n"
-      "=TerminationRequestfromSolver\n"
-      "=Tsomething else\n"
-      "=Z what\n"
-      "=9#\n"
-      "=Cno longer a control line\n"
-      "#Cnew symbol\n"
-      "#3\n"
-      "after the end\n");
+  testutil::write_file(name,
+                       "skipped while copy is off\n"
+                       "=0  Zolm/BARON banner  \n"
+                       "=1\n"
+                       "copied\n"
+                       "=2\n"
+                       "not copied\n"
+                       "=4\n"
+                       "=8\n"
+                       "=C  kept as is \n"
+                       "=LAnchor\n"
+                       "=5 3 equation text\n"
+                       "=5 0 row zero\n"
+                       "=5 11 above the limit\n"
+                       "=6 2 variable text\n"
+                       "=6 x not a number\n"
+                       "=7 3 2 jac text\n"
+                       "=7 3 99 jac out\n"
+                       "=E \"e1\" 4 \"attached\"\n"
+                       "=V \"v1\" 21 \"too far\"\n"
+                       "=A " +
+                           listed +
+                           "\n"
+                           "=A " +
+                           dir.file("empty.txt") +
+                           "\n"
+                           "=A " +
+                           dir.file("nofile.txt") +
+                           "\n"
+                           "=B ignored here\n"
+                           "=TerminationRequestfromSolver\n"
+                           "=Tsomething else\n"
+                           "=Z what\n"
+                           "=9#\n"
+                           "=Cno longer a control line\n"
+                           "#Cnew symbol\n"
+                           "#3\n"
+                           "after the end\n");
   st.statussetfilename(name);
   st.statussetrowcol(10, 20);
   ASSERT_EQ(st.statusprocessfirst(), 0);
@@ -402,7 +428,8 @@ TEST_F(StatusFile, ErrorListCollectsByRowAndColumn) {
                        "=5 2 same text\n"
                        "=5 2 other\n"
                        "=5 1 \n"
-                       "=5 2 " + std::string(200, 'x') + "\n");
+                       "=5 2 " +
+                           std::string(200, 'x') + "\n");
   st.statussetfilename(name);
   ASSERT_EQ(st.statusprocessfirst(), 0);
   (void)process_all(st);
@@ -411,7 +438,8 @@ TEST_F(StatusFile, ErrorListCollectsByRowAndColumn) {
   q5rt::sstr text;
   std::vector<std::string> nodes;
   st.statuserrorfirst();
-  while (st.statuserrornext(row, col)) nodes.push_back(std::to_string(row) + "," + std::to_string(col));
+  while (st.statuserrornext(row, col))
+    nodes.push_back(std::to_string(row) + "," + std::to_string(col));
   EXPECT_EQ(nodes, (std::vector<std::string>{"0,4", "1,0", "2,0", "2,4"}));
   EXPECT_EQ(row, 0);
   EXPECT_EQ(col, 0);
@@ -425,8 +453,10 @@ TEST_F(StatusFile, ErrorListCollectsByRowAndColumn) {
   ASSERT_TRUE(st.statuserrornextequ(row));
   EXPECT_EQ(row, 2);
   std::vector<std::string> details;
-  while (st.statuserrordetail(count, text)) details.push_back(std::to_string(count) + " " + text.str());
-  EXPECT_EQ(details, (std::vector<std::string>{"1 " + std::string(150, 'x'), "1 other", "2 Same Text"}));
+  while (st.statuserrordetail(count, text))
+    details.push_back(std::to_string(count) + " " + text.str());
+  EXPECT_EQ(details,
+            (std::vector<std::string>{"1 " + std::string(150, 'x'), "1 other", "2 Same Text"}));
   EXPECT_FALSE(st.statuserrornextequ(row));
 
   st.statuserrorfirst();
@@ -473,18 +503,18 @@ TEST_F(StatusFile, SolverErrorInitStartsANewErrorList) {
 TEST_F(StatusFile, DumpModeListsEveryLineAndFramesSysOutCopies) {
   const std::string sysout = dir.file("sysout.txt");
   testutil::write_file(sysout, "solver said\n");
-  testutil::write_file(name, "=1\n=B " + sysout + "\n=9#\n=B nothing\n#B " + dir.file("none") +
-                                 "\nlast\n");
+  testutil::write_file(
+      name, "=1\n=B " + sysout + "\n=9#\n=B nothing\n#B " + dir.file("none") + "\nlast\n");
   st.statussetfilename(name);
   ASSERT_EQ(st.statusdumpfirst(), 0);
   std::vector<std::string> lines;
   q5rt::sstr line;
   while (st.statusdumpnext(line)) lines.push_back(line.str());
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "=1", "=B " + sysout, "*** Begin of SysOut copy", "solver said",
-                       "*** End of SysOut copy", "=9#", "=B nothing", "#B " + dir.file("none"),
-                       "Could not process above statement", "Msg=No such file or directory",
-                       "last"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"=1", "=B " + sysout, "*** Begin of SysOut copy",
+                                      "solver said", "*** End of SysOut copy", "=9#", "=B nothing",
+                                      "#B " + dir.file("none"), "Could not process above statement",
+                                      "Msg=No such file or directory", "last"}));
   EXPECT_TRUE(line.empty());
   EXPECT_FALSE(st.statusdumpnext(line));
 }

@@ -1,10 +1,9 @@
 #include "frame/stdthread.h"
 
-#include <cerrno>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 

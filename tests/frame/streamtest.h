@@ -15,8 +15,7 @@ class withzlib : public ::testing::Test {
  protected:
   void SetUp() override {
     q5rt::sstr msg;
-    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinlib() + "/", msg))
-        << msg.view();
+    ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinlib() + "/", msg)) << msg.view();
   }
   std::string file(const std::string& name) const { return dir_.file(name); }
 

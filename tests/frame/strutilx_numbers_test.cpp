@@ -187,9 +187,14 @@ TEST(StrutilxStrexcelcol, LettersToColumns) {
     const char* why;
   };
   constexpr row rows[] = {
-      {"AA", 27, "two letters"},     {"aa", 27, "lower case"},    {"A1", 0, "digit"},
-      {"", 0, "empty"},              {"ZZ", 702, "ZZ"},            {"FXSHRXW", 2147483647, "largest"},
-      {"FXSHRXX", 0, "beyond 32 bits"}, {"AAAAAAAA", 0, "eight letters fail the guard"},
+      {"AA", 27, "two letters"},
+      {"aa", 27, "lower case"},
+      {"A1", 0, "digit"},
+      {"", 0, "empty"},
+      {"ZZ", 702, "ZZ"},
+      {"FXSHRXW", 2147483647, "largest"},
+      {"FXSHRXX", 0, "beyond 32 bits"},
+      {"AAAAAAAA", 0, "eight letters fail the guard"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -226,7 +231,8 @@ TEST(StrutilxConversions, IntegersWithWords) {
     v = -7;
     EXPECT_EQ(strutilx::strasintex2(r.text, v), r.ok2);
     EXPECT_EQ(v, r.value2);
-    EXPECT_EQ(strutilx::strasint(r.text), r.ok && r.text[0] != 'm' && r.text[0] != 'M' ? r.value : 0);
+    EXPECT_EQ(strutilx::strasint(r.text),
+              r.ok && r.text[0] != 'm' && r.text[0] != 'M' ? r.value : 0);
   }
 }
 

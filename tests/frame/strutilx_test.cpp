@@ -27,8 +27,10 @@ TEST(StrutilxHeapTest, KeepsTextCutAt255) {
     const char* why;
   };
   constexpr row rows[] = {
-      {1, 1, "one character"},          {254, 254, "one below the capacity"},
-      {255, 255, "exactly the capacity"}, {256, 255, "one above is cut"},
+      {1, 1, "one character"},
+      {254, 254, "one below the capacity"},
+      {255, 255, "exactly the capacity"},
+      {256, 255, "one above is cut"},
       {300, 255, "far above is cut"},
   };
   for (const row& r : rows) {
@@ -418,8 +420,9 @@ TEST(StrutilxShortPathTest, EmptyAnswerAndItsChecks) {
     (void)strutilx::detail::checkshortpath("C:\\a b");
     FAIL() << "blank not refused";
   } catch (const q5rt::exception& e) {
-    EXPECT_EQ(e.message(), "Problem extracting short path, result contains spaces: C:\\a b"
-                           " (maybe 8.3 form is disabled)");
+    EXPECT_EQ(e.message(),
+              "Problem extracting short path, result contains spaces: C:\\a b"
+              " (maybe 8.3 form is disabled)");
   }
   try {
     (void)strutilx::detail::checkshortpath("C:\\\xE9");

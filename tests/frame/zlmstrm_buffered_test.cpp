@@ -86,12 +86,11 @@ TEST_F(ZlmstrmBuffered, HeaderGoldenBytesAndReadBack) {
 TEST_F(ZlmstrmBuffered, BigEndianWriterIsSwappedOnRead) {
   // Header, word 0x0102, integer -2, int64 0x0102030405060708, double 1.5, all big-endian;
   // then a pchar whose length is big-endian too.
-  const std::string data =
-      bytes({2, 0x12, 0x34, 4, 0x12, 0x34, 0x56, 0x78, 8, 0x40, 0x09, 0x21, 0xFB, 0x54, 0x44,
-             0x2D, 0x18}) +
-      bytes({0x01, 0x02, 0xFF, 0xFF, 0xFF, 0xFE, 1, 2, 3, 4, 5, 6, 7, 8, 0x3F, 0xF8, 0, 0, 0, 0,
-             0, 0, 0, 0, 0, 3}) +
-      "abc";
+  const std::string data = bytes({2, 0x12, 0x34, 4, 0x12, 0x34, 0x56, 0x78, 8, 0x40, 0x09, 0x21,
+                                  0xFB, 0x54, 0x44, 0x2D, 0x18}) +
+                           bytes({0x01, 0x02, 0xFF, 0xFF, 0xFF, 0xFE, 1, 2, 3, 4, 5, 6, 7,
+                                  8,    0x3F, 0xF8, 0,    0,    0,    0, 0, 0, 0, 0, 0, 3}) +
+                           "abc";
   testutil::write_file(file("be"), data);
   tmibufferedstream in(file("be"), mode_read);
   EXPECT_EQ(in.goodbyteorder(), 0);
@@ -122,10 +121,10 @@ TEST_F(ZlmstrmBuffered, DamagedHeaders) {
        "a word size of 3 skips 3 bytes and the integer part still reads"},
       {bytes({2, 0x99, 0x99}) + intpart + dblpart, 2, 254, 0, 0, 17,
        "a word value neither way round"},
-      {bytes({2, 0x34, 0x12, 4, 1, 2, 3, 4}) + bytes({9, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 8 + 16,
-       0, 254, 255, 18, "integer value unknown and double size wrong"},
-      {bytes({2, 0x34, 0x12}) + intpart + bytes({8, 0, 0, 0, 0, 0, 0, 0, 0}), 32, 0, 0, 254,
-       17, "a double that is not pi"},
+      {bytes({2, 0x34, 0x12, 4, 1, 2, 3, 4}) + bytes({9, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 8 + 16, 0,
+       254, 255, 18, "integer value unknown and double size wrong"},
+      {bytes({2, 0x34, 0x12}) + intpart + bytes({8, 0, 0, 0, 0, 0, 0, 0, 0}), 32, 0, 0, 254, 17,
+       "a double that is not pi"},
       {"", 1 + 4 + 16, 255, 255, 255, 0, "an empty file: every size byte reads as 0"},
   };
   for (const row& r : rows) {
@@ -185,8 +184,8 @@ TEST_F(ZlmstrmBuffered, CompactIntegerGoldenBytes) {
 
 TEST_F(ZlmstrmBuffered, CompactIntegerReadsEveryByteItAnnounces) {
   // Code 0x71: seven following bytes (never written); all are consumed, the value wraps.
-  testutil::write_file(file("k7"), bytes({2, 0x34, 0x12, 4, 0x78, 0x56, 0x34, 0x12, 8, 0x18,
-                                          0x2D, 0x44, 0x54, 0xFB, 0x21, 0x09, 0x40}) +
+  testutil::write_file(file("k7"), bytes({2, 0x34, 0x12, 4, 0x78, 0x56, 0x34, 0x12, 8, 0x18, 0x2D,
+                                          0x44, 0x54, 0xFB, 0x21, 0x09, 0x40}) +
                                        bytes({0x71, 1, 0, 0, 0, 0, 0, 0, 0x05}));
   tmibufferedstream in(file("k7"), mode_read);
   EXPECT_EQ(in.readzlminteger(), 0x11);
@@ -246,8 +245,8 @@ TEST_F(ZlmstrmBuffered, CompactDoubleKeepsNanBitsAndReadsOddCodes) {
     EXPECT_EQ(in.readzlmdouble(), 0.0);
   }
   // 0x88 (z = 8) reads nothing more; code 10 and code 0 give 0.
-  testutil::write_file(file("odd"), bytes({2, 0x34, 0x12, 4, 0x78, 0x56, 0x34, 0x12, 8, 0x18,
-                                           0x2D, 0x44, 0x54, 0xFB, 0x21, 0x09, 0x40}) +
+  testutil::write_file(file("odd"), bytes({2, 0x34, 0x12, 4, 0x78, 0x56, 0x34, 0x12, 8, 0x18, 0x2D,
+                                           0x44, 0x54, 0xFB, 0x21, 0x09, 0x40}) +
                                         bytes({0x88, 10, 0, 8}));
   tmibufferedstream in(file("odd"), mode_read);
   EXPECT_EQ(in.readzlmdouble(), 0.0);
@@ -261,8 +260,8 @@ TEST_F(ZlmstrmBuffered, BlockFormat) {
   const std::string zeros = compressed("zeros", std::string(32768, '\0'));
   ASSERT_GT(zeros.size(), 3u);
   EXPECT_EQ(zeros[0], 1);
-  const std::size_t length = (static_cast<unsigned char>(zeros[1]) << 8) |
-                             static_cast<unsigned char>(zeros[2]);
+  const std::size_t length =
+      (static_cast<unsigned char>(zeros[1]) << 8) | static_cast<unsigned char>(zeros[2]);
   EXPECT_EQ(zeros.size(), length + 3);
   EXPECT_LT(length, 200u);
 
@@ -333,8 +332,7 @@ TEST_F(ZlmstrmBuffered, CorruptBlocksAreIoErrors) {
     const char* why;
   };
   const row rows[] = {
-      {bytes({0, 0x80, 0x01}) + std::string(32769, 'x'), "",
-       "a stored length above the buffer"},
+      {bytes({0, 0x80, 0x01}) + std::string(32769, 'x'), "", "a stored length above the buffer"},
       {bytes({1, 0xFF, 0xFF}) + std::string(65535, 'x'), "",
        "a compressed length above its buffer"},
       {damaged, "", "compressed data that does not decompress"},
@@ -408,14 +406,13 @@ TEST_F(ZlmstrmBuffered, FailingZlibCallsStoreOrRefuseBlocks) {
   // an I/O error that delivers nothing.
   xcompress::unloadzliblibrary();
   q5rt::sstr msg;
-  ASSERT_TRUE(xcompress::loadzliblibrary(
-      testutil::standinvariant("zlib-failing") + "/", msg))
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinvariant("zlib-failing") + "/", msg))
       << msg.view();
   const std::string zeros(1000, '\0');
   EXPECT_EQ(compressed("fc", zeros), bytes({0, 0x03, 0xE8}) + zeros);
 
-  const std::string packed = bytes({1, 0, 11}) + "\x78\x9C\x4B\x4C\x4A\x06" +
-                             bytes({0, 0x02, 0x4D, 0x01, 0x27});
+  const std::string packed =
+      bytes({1, 0, 11}) + "\x78\x9C\x4B\x4C\x4A\x06" + bytes({0, 0x02, 0x4D, 0x01, 0x27});
   testutil::write_file(file("fu"), packed);
   {
     tbufferedfilestream in(file("fu"), mode_read);

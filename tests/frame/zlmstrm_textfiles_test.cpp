@@ -61,7 +61,8 @@ class ZlmstrmTextfiles : public streamtest::withzlib {
     f.openforread(path, "", err, msg);
     EXPECT_EQ(err, expected);
     EXPECT_EQ(msg.view(), text);
-  }};
+  }
+};
 
 TEST_F(ZlmstrmTextfiles, SignedFileGoldenHeader) {
   testutil::write_file(file("src"), "ab");
@@ -70,18 +71,19 @@ TEST_F(ZlmstrmTextfiles, SignedFileGoldenHeader) {
   zlmstrm::compresstextfile(file("src"), file("dst"), "", false, err, msg);
   ASSERT_EQ(err, 0) << msg.view();
   EXPECT_EQ(testutil::read_file(file("dst")),
-            std::string("\xFF\x06*ZOLM*A\x10" "CompressTextFile\x01\x01pc\x06*ZOLM*ab"));
+            std::string("\xFF\x06*ZOLM*A\x10"
+                        "CompressTextFile\x01\x01pc\x06*ZOLM*ab"));
 
   zlmstrm::compresstextfile(file("src"), file("dstc"), "", true, err, msg);
   ASSERT_EQ(err, 0) << msg.view();
   // With compression the data start is one stored block: signature and text.
-  EXPECT_EQ(testutil::read_file(file("dstc")),
-            std::string("\xFF\x06*ZOLM*A\x10" "CompressTextFile\x01\x01pC") +
-                std::string("\x00\x00\x09\x06*ZOLM*ab", 12));
+  EXPECT_EQ(testutil::read_file(file("dstc")), std::string("\xFF\x06*ZOLM*A\x10"
+                                                           "CompressTextFile\x01\x01pC") +
+                                                   std::string("\x00\x00\x09\x06*ZOLM*ab", 12));
 
   // An object that read a file with other header bytes writes 1 and 1 all the same.
-  testutil::write_file(file("other"),
-                       std::string("\xFF\x06*ZOLM*A\x10" "CompressTextFile\x07\x09pc\x06*ZOLM*ab"));
+  testutil::write_file(file("other"), std::string("\xFF\x06*ZOLM*A\x10"
+                                                  "CompressTextFile\x07\x09pc\x06*ZOLM*ab"));
   tbinarytextfileio f;
   f.openforread(file("other"), "", err, msg);
   ASSERT_EQ(err, 0) << msg.view();
@@ -124,8 +126,8 @@ TEST_F(ZlmstrmTextfiles, RoundTrips) {
     EXPECT_EQ(readall(f) == r.text, true);
     // Back to the first byte of the text, never the signature before it.
     f.rewind();
-    EXPECT_EQ(f.readcharacter(), r.text.empty() ? zlmstrm::endofdata
-                                                : static_cast<std::uint8_t>(r.text[0]));
+    EXPECT_EQ(f.readcharacter(),
+              r.text.empty() ? zlmstrm::endofdata : static_cast<std::uint8_t>(r.text[0]));
   }
 }
 
@@ -174,8 +176,7 @@ TEST_F(ZlmstrmTextfiles, GzipThatDoesNotOpen) {
   // The gzip magic, but a zlib that opens nothing: error 1, the gzip message.
   writegzip(file("data.gz"), "zipped");
   xcompress::unloadzliblibrary();
-  ASSERT_TRUE(xcompress::loadzliblibrary(
-      testutil::standinvariant("zlib-failing") + "/", msg))
+  ASSERT_TRUE(xcompress::loadzliblibrary(testutil::standinvariant("zlib-failing") + "/", msg))
       << msg.view();
   tbinarytextfileio f;
   open(f, file("data.gz"), 1, "Cannot open file");
@@ -227,12 +228,15 @@ TEST_F(ZlmstrmTextfiles, OpeningForRead) {
   };
   const std::string head("\xFF\x06*ZOLM*A\x00", 10);
   const row rows[] = {
-      {"\xEF\xBB\xBF" "abc", 0, "", "abc", "a UTF-8 mark is skipped"},
+      {"\xEF\xBB\xBF"
+       "abc",
+       0, "", "abc", "a UTF-8 mark is skipped"},
       {"plain", 0, "", "plain", "plain text"},
       {"", 0, "", "", "an empty file"},
       {"\xFF", 0, "", "\xFF", "a lone 255"},
-      {"\xFF\xFE" "a\0b\0", 6, "UTF16LE BOM detected. This is an unsupported encoding.", "",
-       "255 254: a UTF-16 mark"},
+      {"\xFF\xFE"
+       "a\0b\0",
+       6, "UTF16LE BOM detected. This is an unsupported encoding.", "", "255 254: a UTF-16 mark"},
       {"\xFE\xFF\0a", 6, "UTF16BE BOM detected. This is an unsupported encoding.", "",
        "a big-endian UTF-16 mark"},
       {"\xFF\x06*ZOLX*text", 0, "", "\xFF\x06*ZOLX*text",
@@ -242,8 +246,8 @@ TEST_F(ZlmstrmTextfiles, OpeningForRead) {
       {head + std::string("\x01\x01pz\x06*ZOLM*t", 12), 2, "ZOLM header not found", "",
        "an unknown compression byte"},
       {"\xFF\x06*ZOLM*", 2, "ZOLM header not found", "", "a header cut short"},
-      {std::string("\xFF\x06*ZOLM*\x20\x00\x01\x01pc\x06*ZOLM*t", 22), 2,
-       "ZOLM header not found", "", "a type byte below A"},
+      {std::string("\xFF\x06*ZOLM*\x20\x00\x01\x01pc\x06*ZOLM*t", 22), 2, "ZOLM header not found",
+       "", "a type byte below A"},
       {head + std::string("\x01\x01pc\x06*ZOLX*t", 12), 4, "Integrity check failed", "",
        "a wrong signature at the data start"},
       {head + std::string("\x01\x01pC\x00\x00\x01t", 8), 4, "Integrity check failed", "",
@@ -371,7 +375,9 @@ TEST_F(ZlmstrmTextfiles, StandardInputAndOutput) {
   }
   ASSERT_EQ(err, 0) << msg.view();
   const std::string signedfile = testutil::read_file(file("signed"));
-  EXPECT_EQ(signedfile.substr(0, 13), "\xFF\x06*ZOLM*A\x0D" "Com");
+  EXPECT_EQ(signedfile.substr(0, 13),
+            "\xFF\x06*ZOLM*A\x0D"
+            "Com");
   EXPECT_NE(signedfile.find("CompressStdIn\x01\x01pC"), std::string::npos);
   {
     redirect out(1, file("out"), O_WRONLY | O_CREAT | O_TRUNC);

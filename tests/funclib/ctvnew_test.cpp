@@ -1,11 +1,12 @@
 // The evaluation record: its two ways of initialisation, the infinity, the default callbacks
 // and the error report.
+#include "funclib/ctvnew.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include "funclib/ctvnew.h"
 #include "funclib/mathnew.h"
 
 namespace {

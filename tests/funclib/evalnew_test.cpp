@@ -44,8 +44,8 @@ struct evaluation {
   evaluation() { ctvnew::mathnewrecinit(rec); }
 
   int value_of(const code_t& c, const std::vector<double>& x = levels) {
-    return evalnew::funeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, value,
-                            errors, msg);
+    return evalnew::funeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, value, errors,
+                            msg);
   }
   // The tape sized by the size pass; grad preset to a marker.
   int gradient_of(const code_t& c, std::vector<double>& grad,
@@ -54,8 +54,8 @@ struct evaluation {
     (void)evalnew::getstacksizes(1, static_cast<std::int32_t>(c.size()), c, tapelen, second, 0,
                                  links, {});
     std::vector<double> tape(static_cast<std::size_t>(tapelen));
-    return evalnew::gradeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, value,
-                             tape, grad, errors, msg);
+    return evalnew::gradeval(rec, 1, static_cast<std::int32_t>(c.size()), c, pool, x, value, tape,
+                             grad, errors, msg);
   }
 };
 
@@ -201,8 +201,11 @@ struct answering {
 
 TEST(EvalnewInterpreter, FunctionErrorsAreCountedOrStopTheEvaluation) {
   // x1 / (x2 - x2): the division reports a singularity.
-  const code_t c = row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::subv, 2},
-                        {opcode::div, 0}, {opcode::addi, 1}});
+  const code_t c = row({{opcode::pushv, 1},
+                        {opcode::pushv, 2},
+                        {opcode::subv, 2},
+                        {opcode::div, 0},
+                        {opcode::addi, 1}});
   struct caserow {
     int answer;
     int result;
@@ -239,9 +242,12 @@ TEST(EvalnewInterpreter, InstructionsWithoutMeaningAreIgnoredForwardAndRefusedIn
     const char* text;
   };
   const caserow rows[] = {
-      {opcode::end, "End       "},     {opcode::chk, "Chk       "},
-      {opcode::addo, "AddO      "},    {opcode::pusho, "PushO     "},
-      {opcode::invoc, "Invoc     "},   {opcode::stackin, "StackIn   "},
+      {opcode::end, "End       "},
+      {opcode::chk, "Chk       "},
+      {opcode::addo, "AddO      "},
+      {opcode::pusho, "PushO     "},
+      {opcode::invoc, "Invoc     "},
+      {opcode::stackin, "StackIn   "},
       {static_cast<opcode>(200), "Opcode 200"},
   };
   for (const auto& r : rows) {
@@ -252,9 +258,9 @@ TEST(EvalnewInterpreter, InstructionsWithoutMeaningAreIgnoredForwardAndRefusedIn
     EXPECT_DOUBLE_EQ(x1 + x2, e.value);
     std::vector<double> grad(4, marker);
     EXPECT_EQ(3, e.gradient_of(c, grad));
-    EXPECT_EQ(std::string("*** fwrvEvalNew: unexpected/unknown instruction ") + r.text +
-                  " at location 3",
-              e.msg.str());
+    EXPECT_EQ(
+        std::string("*** fwrvEvalNew: unexpected/unknown instruction ") + r.text + " at location 3",
+        e.msg.str());
   }
 }
 
@@ -294,14 +300,16 @@ code_t callargn(int n) {
 const malformedrow malformed[] = {
     {row({{opcode::add, 0}}), "*** fwrvEvalNew: stack underflow at location 2",
      "Add on an empty stack"},
-    {{{opcode::header, 0}, {opcode::store, 1}}, "*** fwrvEvalNew: stack underflow at location 2",
+    {{{opcode::header, 0}, {opcode::store, 1}},
+     "*** fwrvEvalNew: stack underflow at location 2",
      "Store on an empty stack"},
     {row({{opcode::pushv, 1}, {opcode::mul, 0}}), "*** fwrvEvalNew: stack underflow at location 3",
      "Mul with one value"},
     {pushes(202), "*** fwrvEvalNew: stack overflow at location 203",
      "202 values exceed the 201 positions"},
     {row({{opcode::pushv, 0}}), "*** fwrvEvalNew: column 0 at location 2", "column 0"},
-    {row({{opcode::pushv, 5}}), "*** fwrvEvalNew: column 5 at location 2", "column beyond the levels"},
+    {row({{opcode::pushv, 5}}), "*** fwrvEvalNew: column 5 at location 2",
+     "column beyond the levels"},
     {row({{opcode::pushv, 1}, {opcode::mulv, -3}}), "*** fwrvEvalNew: column -3 at location 3",
      "negative column"},
     {row({{opcode::pushi, 0}}), "*** fwrvEvalNew: constant 0 at location 2", "constant 0"},
@@ -328,8 +336,8 @@ TEST(EvalnewInterpreter, MalformedCodeIsRefused) {
     EXPECT_EQ(r.message, e.msg.str());
     evaluation g;
     std::vector<double> grad(4, marker), tape(64);
-    EXPECT_EQ(2, evalnew::gradeval(g.rec, 1, static_cast<std::int32_t>(r.code.size()), r.code,
-                                   pool, levels, g.value, tape, grad, g.errors, g.msg));
+    EXPECT_EQ(2, evalnew::gradeval(g.rec, 1, static_cast<std::int32_t>(r.code.size()), r.code, pool,
+                                   levels, g.value, tape, grad, g.errors, g.msg));
     EXPECT_EQ(r.message, g.msg.str());
   }
 }
@@ -356,23 +364,27 @@ TEST(EvalnewInterpreter, RangeOutsideTheCodeIsRefused) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.message);
     evaluation e;
-    EXPECT_EQ(2, evalnew::funeval(e.rec, r.first, r.last, c, pool, levels, e.value, e.errors, e.msg));
+    EXPECT_EQ(2,
+              evalnew::funeval(e.rec, r.first, r.last, c, pool, levels, e.value, e.errors, e.msg));
     EXPECT_EQ(r.message, e.msg.str());
   }
 }
 
 TEST(EvalnewInterpreter, TapeShorterThanTheCodeNeedsIsRefused) {
   // Three DivV need six tape entries, two per instruction.
-  const code_t c = row({{opcode::pushv, 1}, {opcode::divv, 2}, {opcode::divv, 3}, {opcode::divv, 4}});
+  const code_t c =
+      row({{opcode::pushv, 1}, {opcode::divv, 2}, {opcode::divv, 3}, {opcode::divv, 4}});
   std::int32_t tapelen = 0, second = 0, links = 0;
   ASSERT_EQ(0, evalnew::getstacksizes(1, 6, c, tapelen, second, 0, links, {}));
   EXPECT_EQ(6, tapelen);
   evaluation e;
   std::vector<double> grad(4, marker), tape(5);
-  EXPECT_EQ(2, evalnew::gradeval(e.rec, 1, 6, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
+  EXPECT_EQ(2,
+            evalnew::gradeval(e.rec, 1, 6, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
   EXPECT_EQ("*** fwrvEvalNew: svGrads stack too short at location 5", e.msg.str());
   tape.resize(6);
-  EXPECT_EQ(0, evalnew::gradeval(e.rec, 1, 6, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
+  EXPECT_EQ(0,
+            evalnew::gradeval(e.rec, 1, 6, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
   EXPECT_NEAR(x1 / x2 / x3 / x4, e.value, 1e-14);
 }
 
@@ -380,7 +392,8 @@ TEST(EvalnewInterpreter, GradientShorterThanTheColumnsIsRefused) {
   const code_t c = row({{opcode::pushv, 1}, {opcode::mulv, 3}});
   evaluation e;
   std::vector<double> grad(2, marker), tape(4);
-  EXPECT_EQ(2, evalnew::gradeval(e.rec, 1, 4, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
+  EXPECT_EQ(2,
+            evalnew::gradeval(e.rec, 1, 4, c, pool, levels, e.value, tape, grad, e.errors, e.msg));
   EXPECT_EQ("*** fwrvEvalNew: column 3 at location 3", e.msg.str());
 }
 
@@ -420,16 +433,38 @@ TEST(EvalnewAnalyses, StackSizesAndLinks) {
     const char* why;
   };
   const caserow rows[] = {
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::mul, 0}}), 2, 0, 1, {-1, 1},
+      {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::mul, 0}}),
+       2,
+       0,
+       1,
+       {-1, 1},
        "Mul: one link to the first operand's producer (position 1 of the range)"},
       {row({{opcode::pushv, 1}, {opcode::divv, 2}, {opcode::divi, 1}, {opcode::callarg1, f_exp}}),
-       4, 3, 0, {-1, -1}, "one-operand instructions link nothing"},
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::callarg2, f_rpower}, {opcode::pushv, 3},
+       4,
+       3,
+       0,
+       {-1, -1},
+       "one-operand instructions link nothing"},
+      {row({{opcode::pushv, 1},
+            {opcode::pushv, 2},
+            {opcode::callarg2, f_rpower},
+            {opcode::pushv, 3},
             {opcode::div, 0}}),
-       4, 5, 2, {-1, 1, 3}, "CallArg2 and Div"},
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::pushv, 3}, {opcode::funcargn, 3},
+       4,
+       5,
+       2,
+       {-1, 1, 3},
+       "CallArg2 and Div"},
+      {row({{opcode::pushv, 1},
+            {opcode::pushv, 2},
+            {opcode::pushv, 3},
+            {opcode::funcargn, 3},
             {opcode::callargn, f_edist}}),
-       3, 6, 2, {-1, 1, 2}, "CallArgN of three links its first two arguments"},
+       3,
+       6,
+       2,
+       {-1, 1, 2},
+       "CallArgN of three links its first two arguments"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -448,19 +483,25 @@ TEST(EvalnewAnalyses, StackSizesRefuseMalformedCode) {
   std::int32_t tapelen = 0, second = 0, count = 0;
   std::vector<std::int32_t> links(1);
   testing::internal::CaptureStdout();
-  EXPECT_EQ(1, evalnew::getstacksizes(1, 3, row({{opcode::chk, 0}}), tapelen, second, 0, count, links));
-  EXPECT_EQ(1, evalnew::getstacksizes(1, 3, row({{opcode::add, 0}}), tapelen, second, 0, count, links));
-  const code_t twolinks = row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::add, 0},
-                               {opcode::pushv, 3}, {opcode::add, 0}});
+  EXPECT_EQ(
+      1, evalnew::getstacksizes(1, 3, row({{opcode::chk, 0}}), tapelen, second, 0, count, links));
+  EXPECT_EQ(
+      1, evalnew::getstacksizes(1, 3, row({{opcode::add, 0}}), tapelen, second, 0, count, links));
+  const code_t twolinks = row({{opcode::pushv, 1},
+                               {opcode::pushv, 2},
+                               {opcode::add, 0},
+                               {opcode::pushv, 3},
+                               {opcode::add, 0}});
   std::vector<std::int32_t> twoslots(2);
   EXPECT_EQ(1, evalnew::getstacksizes(1, 7, twolinks, tapelen, second, 0, count, twoslots));
-  EXPECT_EQ(0, evalnew::getstacksizes(1, 4, row({{opcode::pushv, 1}, {opcode::pushv, 1}}),
-                                      tapelen, second, 0, count, links));
-  EXPECT_EQ("*** getStackSizes: unknown instruction Chk        at location 2\n"
-            "*** getStackSizes: stack underflow at location 2\n"
-            "*** getStackSizes: operand links beyond the links array at location 6\n"
-            "*** getStackSizes: stack level not zero, s=1\n",
-            testing::internal::GetCapturedStdout());
+  EXPECT_EQ(0, evalnew::getstacksizes(1, 4, row({{opcode::pushv, 1}, {opcode::pushv, 1}}), tapelen,
+                                      second, 0, count, links));
+  EXPECT_EQ(
+      "*** getStackSizes: unknown instruction Chk        at location 2\n"
+      "*** getStackSizes: stack underflow at location 2\n"
+      "*** getStackSizes: operand links beyond the links array at location 6\n"
+      "*** getStackSizes: stack level not zero, s=1\n",
+      testing::internal::GetCapturedStdout());
 }
 
 TEST(EvalnewAnalyses, NonlinearityClass) {
@@ -475,7 +516,8 @@ TEST(EvalnewAnalyses, NonlinearityClass) {
       {row({{opcode::pushv, 1}, {opcode::addi, 1}}), false, 1, "x + 2 is linear"},
       {row({{opcode::pushi, 1}, {opcode::muli, 2}}), false, 0, "a constant"},
       {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::mul, 0}}), false, 2, "x * y"},
-      {row({{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::mulv, 3}}), false, 3, "x * y * z stops"},
+      {row({{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::mulv, 3}}), false, 3,
+       "x * y * z stops"},
       {row({{opcode::pushv, 1}, {opcode::divi, 1}}), false, 1, "x / 2"},
       {row({{opcode::pushv, 1}, {opcode::divv, 2}}), false, 3, "x / y"},
       {row({{opcode::pushv, 1}, {opcode::divv, 2}}), true, 1, "x / y with y a constant"},
@@ -487,10 +529,15 @@ TEST(EvalnewAnalyses, NonlinearityClass) {
        "power(x, 2)"},
       {row({{opcode::pushv, 1}, {opcode::pushi, 3}, {opcode::callarg2, f_power}}), false, 3,
        "power(x, 3)"},
-      {row({{opcode::pushi, 1}, {opcode::pushi, 3}, {opcode::pushv, 1}, {opcode::funcargn, 3},
+      {row({{opcode::pushi, 1},
+            {opcode::pushi, 3},
+            {opcode::pushv, 1},
+            {opcode::funcargn, 3},
             {opcode::callargn, f_edist}}),
        false, 3, "an N-argument call whose only variable argument is the last is tested"},
-      {row({{opcode::pushi, 1}, {opcode::pushi, 3}, {opcode::funcargn, 2},
+      {row({{opcode::pushi, 1},
+            {opcode::pushi, 3},
+            {opcode::funcargn, 2},
             {opcode::callargn, f_edist}}),
        false, 0, "an N-argument call of constants is constant"},
   };
@@ -498,10 +545,10 @@ TEST(EvalnewAnalyses, NonlinearityClass) {
     SCOPED_TRACE(r.why);
     std::int32_t nltype = -1;
     q5rt::sstr msg;
-    (void)evalnew::evalnltype(1, static_cast<std::int32_t>(r.code.size()), r.code, pool,
-                              r.yconst ? std::span<const std::uint8_t>(ycons)
-                                       : std::span<const std::uint8_t>(),
-                              nltype, msg);
+    (void)evalnew::evalnltype(
+        1, static_cast<std::int32_t>(r.code.size()), r.code, pool,
+        r.yconst ? std::span<const std::uint8_t>(ycons) : std::span<const std::uint8_t>(), nltype,
+        msg);
     EXPECT_EQ(r.nltype, nltype);
     EXPECT_TRUE(msg.empty()) << msg.str();
   }
@@ -513,8 +560,8 @@ TEST(EvalnewAnalyses, NonlinearityClass) {
   EXPECT_EQ("*** evalNLType: unknown instruction StackIn    at location 2", msg.str());
   EXPECT_EQ(1, evalnew::evalnltype(1, 3, row({{opcode::pushi, 9}}), pool, {}, nltype, msg));
   EXPECT_EQ("*** evalNLType: constant 9 at location 2", msg.str());
-  EXPECT_EQ(1, evalnew::evalnltype(1, 4, row({{opcode::pushv, 1}, {opcode::pushv, 2}}), pool,
-                                   {}, nltype, msg));
+  EXPECT_EQ(1, evalnew::evalnltype(1, 4, row({{opcode::pushv, 1}, {opcode::pushv, 2}}), pool, {},
+                                   nltype, msg));
   EXPECT_EQ("*** evalNLType: terminal stack height not equal to zero, stack = 1", msg.str());
 }
 
@@ -526,7 +573,9 @@ TEST(EvalnewAnalyses, LogicCount) {
   };
   const caserow rows[] = {
       {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::callarg2, f_bool_and}}), 1, "one and"},
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}, {opcode::callarg2, f_bool_and},
+      {row({{opcode::pushv, 1},
+            {opcode::pushv, 2},
+            {opcode::callarg2, f_bool_and},
             {opcode::callarg1, f_bool_not}}),
        2, "and, not"},
       {row({{opcode::pushv, 1}, {opcode::pushi, 2}, {opcode::callarg2, f_bool_and}}), -1,
@@ -561,35 +610,46 @@ TEST(EvalnewAnalyses, ClusterParts) {
   const caserow rows[] = {
       {row({{opcode::pushv, 1}, {opcode::addv, 3}, {opcode::addi, 1}}), 0, 2, x1, x3, "",
        "a sum splits by clusters; constants go to cluster 0"},
-      {row({{opcode::pushv, 1}, {opcode::mulv, 2}, {opcode::pushv, 3}, {opcode::muli, 3},
+      {row({{opcode::pushv, 1},
+            {opcode::mulv, 2},
+            {opcode::pushv, 3},
+            {opcode::muli, 3},
             {opcode::sub, 0}}),
        0, 0, x1 * x2, -3 * x3, "", "products within one cluster"},
-      {row({{opcode::pushv, 1}, {opcode::mulv, 4}, {opcode::pushv, 3}, {opcode::divi, 1},
+      {row({{opcode::pushv, 1},
+            {opcode::mulv, 4},
+            {opcode::pushv, 3},
+            {opcode::divi, 1},
             {opcode::add, 0}}),
        0, 0, x1 * x4, x3 / 2, "", "a cluster-0 factor and a constant divisor"},
       {row({{opcode::pushv, 1}, {opcode::addi, 1}, {opcode::divv, 2}}), 0, 0, (x1 + 2) / x2, 0, "",
        "a quotient wholly in one cluster"},
       {row({{opcode::pushv, 4}, {opcode::callarg1, f_exp}, {opcode::uminv, 3}, {opcode::add, 0}}),
        0, std::exp(x4), 0, -x3, "", "a call of cluster-0 arguments"},
-      {row({{opcode::pushv, 1}, {opcode::mulv, 3}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
+      {row({{opcode::pushv, 1}, {opcode::mulv, 3}}), 3, na, na, na,
+       "*** funEvalCluster: clusters inconsistent",
        "a product across two clusters is inconsistent"},
-      {row({{opcode::pushv, 1}, {opcode::callarg1, f_exp}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
+      {row({{opcode::pushv, 1}, {opcode::callarg1, f_exp}}), 3, na, na, na,
+       "*** funEvalCluster: clusters inconsistent",
        "a call of a cluster-1 argument is inconsistent"},
-      {row({{opcode::pushv, 1}, {opcode::divv, 3}}), 3, na, na, na, "*** funEvalCluster: clusters inconsistent",
+      {row({{opcode::pushv, 1}, {opcode::divv, 3}}), 3, na, na, na,
+       "*** funEvalCluster: clusters inconsistent",
        "a quotient across two clusters is inconsistent"},
       {row({{opcode::pushv, 1}, {opcode::end, 0}}), 2, na, na, na,
        "*** funEvalCluster: unexpected/unknown instruction End        at location 3",
        "End is refused"},
-      {row({{opcode::pushv, 1}, {opcode::pushv, 2}}), 4, x2, 0, 0, "*** funEvalCluster: stack level not zero s=1", "a value left on the stack"},
-      {row({{opcode::pushv, 5}}), 2, na, na, na, "*** funEvalCluster: column out of range at location 2",
-       "a column outside the arrays"},
+      {row({{opcode::pushv, 1}, {opcode::pushv, 2}}), 4, x2, 0, 0,
+       "*** funEvalCluster: stack level not zero s=1", "a value left on the stack"},
+      {row({{opcode::pushv, 5}}), 2, na, na, na,
+       "*** funEvalCluster: column out of range at location 2", "a column outside the arrays"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
     evaluation e;
     std::vector<double> parts(3, marker);
-    const int rc = evalnew::funevalcluster(e.rec, 1, static_cast<std::int32_t>(r.code.size()),
-                                           r.code, pool, levels, cluster, 3, parts, e.errors, e.msg);
+    const int rc =
+        evalnew::funevalcluster(e.rec, 1, static_cast<std::int32_t>(r.code.size()), r.code, pool,
+                                levels, cluster, 3, parts, e.errors, e.msg);
     EXPECT_EQ(r.result, rc) << e.msg.str();
     EXPECT_EQ(r.msg, e.msg.str());
     if (r.result == 4) continue;  // the parts are those of the Store that was reached
@@ -611,8 +671,8 @@ TEST(EvalnewAnalyses, ClusterParts) {
                                        cluster, 4, parts, e.errors, e.msg))
       << "more clusters than parts";
   EXPECT_EQ("*** funEvalCluster: clusters inconsistent", [&] {
-    (void)evalnew::funevalcluster(e.rec, 1, 4, row({{opcode::pushv, 1}, {opcode::mulv, 3}}),
-                                  pool, levels, cluster, 3, parts, e.errors, e.msg);
+    (void)evalnew::funevalcluster(e.rec, 1, 4, row({{opcode::pushv, 1}, {opcode::mulv, 3}}), pool,
+                                  levels, cluster, 3, parts, e.errors, e.msg);
     return e.msg.str();
   }());
 }

@@ -43,7 +43,8 @@ class envvar {
 // install() puts a test library into its "extrinsic_functions".
 class datahome {
  public:
-  datahome() : home_("XDG_DATA_HOME", dir_.path().string()), dirs_("XDG_DATA_DIRS", dir_.file("none")) {}
+  datahome()
+      : home_("XDG_DATA_HOME", dir_.path().string()), dirs_("XDG_DATA_DIRS", dir_.file("none")) {}
   void install(const std::string& base, const std::string& as = {}) const {
     const std::filesystem::path target = dir_.path() / "extrinsic_functions";
     std::filesystem::create_directories(target);
@@ -64,8 +65,9 @@ class trace {
  public:
   trace() : var_("EXTFUNCS_TRACE", dir_.file("trace.txt")) {}
   std::string text() const {
-    return std::filesystem::exists(dir_.file("trace.txt")) ? testutil::read_file(dir_.file("trace.txt"))
-                                                           : std::string();
+    return std::filesystem::exists(dir_.file("trace.txt"))
+               ? testutil::read_file(dir_.file("trace.txt"))
+               : std::string();
   }
 
  private:

@@ -21,8 +21,7 @@ using extdesc::description;
 using extdesc::function;
 using extdesc::library;
 
-constexpr std::int32_t mulxy = 65537, cubic = 65538, expc = 65539, sqrtchk = 65540,
-                       unused = 65541;
+constexpr std::int32_t mulxy = 65537, cubic = 65538, expc = 65539, sqrtchk = 65540, unused = 65541;
 
 function fn(const std::string& name, std::vector<extdesc::argument> args, int maxderiv = 2,
             bool used = true) {
@@ -108,12 +107,12 @@ TEST_F(GenextfuncExt, NamesAndPropertiesOfExtrinsicNumbers) {
   EXPECT_EQ(genextfunc::genericfuncname(mulxy).str(), "mulxy");
   EXPECT_EQ(genextfunc::genericfuncts(mulxy).str(), "product");
   EXPECT_EQ(genextfunc::genericfuncsmooth(mulxy), 2);
-  EXPECT_EQ(genextfunc::genericfuncargname(mulxy, 1).str(), "x");        // variable: lower
-  EXPECT_EQ(genextfunc::genericfuncargname(expc, 1).str(), "SCALE");     // constant: upper
+  EXPECT_EQ(genextfunc::genericfuncargname(mulxy, 1).str(), "x");     // variable: lower
+  EXPECT_EQ(genextfunc::genericfuncargname(expc, 1).str(), "SCALE");  // constant: upper
   EXPECT_EQ(genextfunc::genericfuncargname(expc, 2).str(), "power");
   EXPECT_EQ(genextfunc::genericfuncargtype(expc, 1), 0);
   EXPECT_EQ(genextfunc::genericfuncargtype(expc, 9), 0);
-  EXPECT_EQ(genextfunc::genericfuncname(65543).str(), " unknown*");      // beyond the list
+  EXPECT_EQ(genextfunc::genericfuncname(65543).str(), " unknown*");  // beyond the list
   EXPECT_EQ(genextfunc::genericfuncname(130).str(), " unknown*");
   q5rt::sstr name;
   std::int32_t mn = 0, mx = 0, sm = 0, va = 0, md = 0;
@@ -139,7 +138,15 @@ TEST_F(GenextfuncExt, EvaluationFillsWhatTheLibraryCannotByDifferences) {
   const row rows[] = {
       {mulxy, 2, {3, 5}, 15, 5, 3, 0, 0, 1, "everything analytic"},
       {cubic, 1, {2, 0}, 8, 12, 0, 12, 0, 0, "gradient analytic, Hessian by differences"},
-      {expc, 2, {2, 0.5}, 2 * e, 0, 2 * e, 0, 2 * e, 0,
+      {expc,
+       2,
+       {2, 0.5},
+       2 * e,
+       0,
+       2 * e,
+       0,
+       2 * e,
+       0,
        "value only: gradient and Hessian by differences, the constant argument left at 0"},
   };
   for (const row& r : rows) {
@@ -188,8 +195,8 @@ TEST_F(GenextfuncExt, InstructionCodeCallsTheExtrinsicFunction) {
   readdemo();
   using ctvnl::opcode;
   // mulxy(x1, cubic(x2)): the row's value and gradient through the library entries.
-  const std::vector<ctvnl::tnlcode> code = {{opcode::header, 0},   {opcode::pushv, 1},
-                                            {opcode::pushv, 2},    {opcode::callarg1, cubic},
+  const std::vector<ctvnl::tnlcode> code = {{opcode::header, 0},       {opcode::pushv, 1},
+                                            {opcode::pushv, 2},        {opcode::callarg1, cubic},
                                             {opcode::callarg2, mulxy}, {opcode::store, 1}};
   const std::vector<double> levels = {3, 2}, pool = {};
   std::int32_t tapelen = 0, second = 0, links = 0, errors = 0;
@@ -200,8 +207,8 @@ TEST_F(GenextfuncExt, InstructionCodeCallsTheExtrinsicFunction) {
   ASSERT_EQ(evalnew::gradeval(rec, 1, 6, code, pool, levels, value, tape, grad, errors, msg), 0)
       << msg.str();
   EXPECT_EQ(value, 24);
-  EXPECT_EQ(grad[0], 8);        // d/dx1 = x2^3
-  EXPECT_EQ(grad[1], 3 * 12);   // d/dx2 = x1 * 3 x2^2
+  EXPECT_EQ(grad[0], 8);       // d/dx1 = x2^3
+  EXPECT_EQ(grad[1], 3 * 12);  // d/dx2 = x1 * 3 x2^2
 }
 
 TEST_F(GenextfuncExt, UnboundFunctionIsNeverCalled) {

@@ -16,8 +16,8 @@ namespace {
 constexpr double undef = zlmspecs::valund;
 constexpr std::int32_t extrinsic = 65537;  // library 1, function 1
 
-constexpr int f_sqr = 9, f_exp = 10, f_log = 11, f_rpower = 64, f_vcpower = 75,
-              f_forceerror = 114, f_jstart = 24, f_edist = 65, f_lsemax = 125;
+constexpr int f_sqr = 9, f_exp = 10, f_log = 11, f_rpower = 64, f_vcpower = 75, f_forceerror = 114,
+              f_jstart = 24, f_edist = 65, f_lsemax = 125;
 
 ctvnew::tmathnewrec fresh(int level, int nargs, int numderiv = 0) {
   ctvnew::tmathnewrec rec{};
@@ -35,9 +35,9 @@ TEST(GenextfuncNames, IntrinsicAndOtherNumbers) {
     const char* why;
   };
   constexpr caserow rows[] = {
-      {9, "sqr", "an intrinsic row"},        {66, "div", "division"},
-      {129, " unknown*", "the last row"},    {-1, " unknown*", "a negative number"},
-      {130, " unknown*", "names nothing"},   {extrinsic, " unknown*", "no library is loaded"},
+      {9, "sqr", "an intrinsic row"},      {66, "div", "division"},
+      {129, " unknown*", "the last row"},  {-1, " unknown*", "a negative number"},
+      {130, " unknown*", "names nothing"}, {extrinsic, " unknown*", "no library is loaded"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);

@@ -3,11 +3,11 @@
 #include "funclib/libfuncs.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "extfunc_testutil.h"
 #include "frame/zlmstrm_buffered.h"
@@ -295,25 +295,36 @@ TEST_F(Libfuncs, RegistrationMessagesAndWhatSurvivesThem) {
     std::vector<bool> registered;
     const char* why;
   };
-  const std::string notfound = "libnosuch64.so: cannot open shared object file: No such file or "
-                               "directory (problem occurred when trying to load libnosuch64.so)";
+  const std::string notfound =
+      "libnosuch64.so: cannot open shared object file: No such file or "
+      "directory (problem occurred when trying to load libnosuch64.so)";
   const row rows[] = {
       {{lib("gone", "nosuch", false, {}), lib("demo", "extdemo", true, {fn("mulxy", 2)})},
-       true, {"W:" + notfound}, {false, true},
+       true,
+       {"W:" + notfound},
+       {false, true},
        "unused missing library: one warning, the next one registered"},
       {{lib("gone", "nosuch", true, {}), lib("demo", "extdemo", true, {fn("mulxy", 2)})},
-       false, {"E:" + notfound}, {false, false},
+       false,
+       {"E:" + notfound},
+       {false, false},
        "used missing library: one error, the rest not loaded"},
       {{lib("demo", "extdemo", true, {fn("nosuch", 1), fn("mulxy", 2)}),
         lib("up", "extupper", true, {fn("twice", 1)})},
-       true, {"E:Entry not found: nosuch in libextdemo.so"}, {true, true},
+       true,
+       {"E:Entry not found: nosuch in libextdemo.so"},
+       {true, true},
        "missing function entry: one error, the next library still registered"},
-      {{lib("up", "extupper", true, {fn("twice", 1), fn("half", 1)})}, false,
-       {"E:Entry not found: half in libextupper.so"}, {true},
+      {{lib("up", "extupper", true, {fn("twice", 1), fn("half", 1)})},
+       false,
+       {"E:Entry not found: half in libextupper.so"},
+       {true},
        "upper-case entries found, a mixed-case one only by its own spelling"},
       {{lib("noinit", "extnoinit", false, {fn("mulxy", 2)}),
         lib("demo", "extdemo", true, {fn("mulxy", 2)})},
-       true, {"W:Entry not found: LibInit in libextnoinit.so"}, {false, true},
+       true,
+       {"W:Entry not found: LibInit in libextnoinit.so"},
+       {false, true},
        "library without LibInit, unused"},
   };
   const extfunctest::datahome home;
@@ -391,8 +402,8 @@ class LibfuncsCall : public Libfuncs {
     rec.usermem = this;
   }
   static int recordlog(int rc, int ec, const q5rt::sstr& msg, void* usermem) {
-    static_cast<LibfuncsCall*>(usermem)->logged = std::to_string(rc) + "/" + std::to_string(ec) +
-                                                  " " + msg.str();
+    static_cast<LibfuncsCall*>(usermem)->logged =
+        std::to_string(rc) + "/" + std::to_string(ec) + " " + msg.str();
     return 9;
   }
   std::int32_t call(int fpos, int level, int nargs, const double* x) {
@@ -463,7 +474,6 @@ TEST_F(LibfuncsCall, LibraryErrorsGoToTheRecordsCallback) {
   EXPECT_EQ(rec.ec, 0);
   EXPECT_EQ(rec.rc, 0);
 }
-
 
 // ---- text descriptions and query registration ----
 

@@ -49,13 +49,20 @@ TEST(SpecialCalendar, DatesAndDayNumbers) {
     }
   }
   const edgerow errors[] = {
-      {22, 0, 3, 20000, 1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "arguments out of range", "year 20000"},
-      {22, 0, 3, nan, 1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "arguments out of range", "NaN"},
-      {22, 0, 3, 0, 6, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "year out of range 1..9999", "year 0"},
-      {22, 0, 3, 9999, 12, 32, 1, any, any, any, any, any, any, FUNC, DOMAIN, "final date out of range -693594..2958464", "past the last day"},
-      {27, 0, 1, 2958465, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "argument out of range -693594..2958464", "gyear past the last day"},
-      {33, 0, 1, -693595, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "argument out of range -693594..2958464", "gminute before the first day"},
-      {23, 0, 3, 6, 30, 36, 0, (36.0 / 60 + 30) / 60 / 24 + 0.25, any, any, any, any, any, 0, 0, nullptr, "jtime"},
+      {22, 0, 3, 20000, 1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "arguments out of range", "year 20000"},
+      {22, 0, 3, nan, 1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "arguments out of range",
+       "NaN"},
+      {22, 0, 3, 0, 6, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "year out of range 1..9999", "year 0"},
+      {22, 0, 3, 9999, 12, 32, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "final date out of range -693594..2958464", "past the last day"},
+      {27, 0, 1, 2958465, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "argument out of range -693594..2958464", "gyear past the last day"},
+      {33, 0, 1, -693595, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "argument out of range -693594..2958464", "gminute before the first day"},
+      {23, 0, 3, 6, 30, 36, 0, (36.0 / 60 + 30) / 60 / 24 + 0.25, any, any, any, any, any, 0, 0,
+       nullptr, "jtime"},
   };
   for (const edgerow& r : errors) mathnew_test::check_edgerow(r, 1e-15);
 }

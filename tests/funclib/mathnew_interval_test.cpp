@@ -91,7 +91,8 @@ const boxrow boxes[] = {
 
 bool within(double lo, double v, double hi) {
   const double tol = 1e-12;
-  return v >= lo - tol * std::max(1.0, std::fabs(lo)) && v <= hi + tol * std::max(1.0, std::fabs(hi));
+  return v >= lo - tol * std::max(1.0, std::fabs(lo)) &&
+         v <= hi + tol * std::max(1.0, std::fabs(hi));
 }
 
 TEST(MathnewInterval, BoundsContainSampledValuesAndSlopes) {
@@ -120,12 +121,13 @@ TEST(MathnewInterval, BoundsContainSampledValuesAndSlopes) {
         for (int i = 0; i < n; ++i) {
           if (mathnew::funcargtype(static_cast<std::uint8_t>(b.fnr), i + 1) == 0) continue;
           EXPECT_TRUE(within(r.glo[i], rec.g[i], r.ghi[i]))
-              << "g" << i + 1 << "=" << rec.g[i] << " at x1=" << x[0] << " not in ["
-              << r.glo[i] << ", " << r.ghi[i] << "]";
+              << "g" << i + 1 << "=" << rec.g[i] << " at x1=" << x[0] << " not in [" << r.glo[i]
+              << ", " << r.ghi[i] << "]";
         }
       }
       int i = 0;
-      while (i < n && ++at[static_cast<std::size_t>(i)] > steps) at[static_cast<std::size_t>(i++)] = 0;
+      while (i < n && ++at[static_cast<std::size_t>(i)] > steps)
+        at[static_cast<std::size_t>(i++)] = 0;
       if (i == n) break;
     }
     EXPECT_GT(checked, 0);
@@ -140,15 +142,24 @@ double randompoint(std::mt19937_64& gen) {
   std::uniform_real_distribution<double> u(0, 1);
   const double sign = u(gen) < 0.5 ? -1 : 1;
   switch (std::uniform_int_distribution<int>(0, 9)(gen)) {
-    case 0: return 0;
-    case 1: return sign * std::round(10 * u(gen));
-    case 2: return u(gen);
-    case 3: return sign * std::pow(10.0, -320 + 310 * u(gen));        // tiny, subnormal too
-    case 4: return sign * std::pow(10.0, 100 + 208 * u(gen));         // huge
-    case 5: return sign * I;
-    case 6: return sign * std::pow(10.0, 2 + 4 * u(gen));             // hundreds to a million
-    case 7: return sign * std::pow(10.0, 140 + 20 * u(gen));          // around sqrt(1e299)
-    default: return sign * 20 * u(gen);
+    case 0:
+      return 0;
+    case 1:
+      return sign * std::round(10 * u(gen));
+    case 2:
+      return u(gen);
+    case 3:
+      return sign * std::pow(10.0, -320 + 310 * u(gen));  // tiny, subnormal too
+    case 4:
+      return sign * std::pow(10.0, 100 + 208 * u(gen));  // huge
+    case 5:
+      return sign * I;
+    case 6:
+      return sign * std::pow(10.0, 2 + 4 * u(gen));  // hundreds to a million
+    case 7:
+      return sign * std::pow(10.0, 140 + 20 * u(gen));  // around sqrt(1e299)
+    default:
+      return sign * 20 * u(gen);
   }
 }
 
@@ -179,7 +190,7 @@ TEST(MathnewInterval, RandomBoxesEncloseTheEvaluations) {
     const auto f8 = static_cast<std::uint8_t>(fnr);
     const int minargs = std::max(mathnew::funcminargs(f8), 1);
     const int maxargs = mathnew::funcmaxargs(f8) == 0 ? std::min(minargs + 3, ctvnew::maxargs)
-                                                       : mathnew::funcmaxargs(f8);
+                                                      : mathnew::funcmaxargs(f8);
     int bounded = 0, checked = 0;
     for (int trial = 0; trial < 3000; ++trial) {
       const int n = std::uniform_int_distribution<int>(minargs, maxargs)(gen);
@@ -242,10 +253,18 @@ TEST(MathnewInterval, ExtremeBoxesAreNotCutByACap) {
     const char* why;
   };
   const caserow rows[] = {
-      {80, {100}, {101}, 9.3326215443944153e155, 9.3326215443944153e155 * 4.6001618527380874,
+      {80,
+       {100},
+       {101},
+       9.3326215443944153e155,
+       9.3326215443944153e155 * 4.6001618527380874,
        "Gamma's slope above sqrt(1e299) is not 1e299"},
       {65, {1e150}, {1e151}, 1e150, 1, "EDist of one argument above sqrt(1e299)"},
-      {65, {1e200, 1e200}, {2e200, 2e200}, 1.4142135623730951e200, 0.70710678118654757,
+      {65,
+       {1e200, 1e200},
+       {2e200, 2e200},
+       1.4142135623730951e200,
+       0.70710678118654757,
        "EDist of two huge arguments: the slope is not 1"},
   };
   for (const auto& c : rows) {
@@ -276,7 +295,15 @@ TEST(MathnewInterval, EdgeCases) {
       {15, {-I}, {1}, 1, -1, 1, -1, 1, "cos: FUNC SIGLOSS: |x| > 1E299", "cos, infinite bound"},
       {15, {0}, {7e9}, 1, -1, 1, -1, 1, "cos: FUNC SIGLOSS: |x| too large", "cos, huge bound"},
       {21, {1}, {2}, 4, -I, I, -I, I, "", "power with exponent bounds [2, 3]"},
-      {49, {-1}, {1}, 0, 1 / (1 + e), e / (1 + e), e / ((1 + e) * (1 + e)), 0.25, "",
+      {49,
+       {-1},
+       {1},
+       0,
+       1 / (1 + e),
+       e / (1 + e),
+       e / ((1 + e) * (1 + e)),
+       0.25,
+       "",
        "Sigmoid over [-1, 1]"},
       {17, {-1}, {1}, 0, -I, I, -I, I, "", "arctan is not bounded"},
       {11, {0}, {1}, 1, -I, I, -I, I, "log: FUNC SINGULAR: xmin = 0", "log from 0"},

@@ -9,7 +9,6 @@
 #include <boost/math/special_functions/erf.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/trigamma.hpp>
-
 #include <cmath>
 #include <iomanip>
 #include <limits>
@@ -73,7 +72,8 @@ TEST(SpecialKernels, GammaFamilyAgainstBoost) {
         EXPECT_LT(relerr(mathnew::trigamma(x, flag), bm::trigamma(x)), 1e-8) << x;
       } else {
         // Near the zeros of digamma the reflection cancels: absolute accuracy.
-        EXPECT_NEAR(mathnew::psi(x), bm::digamma(x), 1e-13 * std::max(1.0, std::fabs(bm::digamma(x))));
+        EXPECT_NEAR(mathnew::psi(x), bm::digamma(x),
+                    1e-13 * std::max(1.0, std::fabs(bm::digamma(x))));
         EXPECT_NEAR(mathnew::digammaex2(x, flag), bm::digamma(x),
                     1e-13 * std::max(1.0, std::fabs(bm::digamma(x))));
         EXPECT_LT(relerr(mathnew::trigammaex3(x, flag), bm::trigamma(x)), 1e-14) << x;
@@ -84,8 +84,8 @@ TEST(SpecialKernels, GammaFamilyAgainstBoost) {
 
 TEST(SpecialKernels, NearTheZerosFullRelativeAccuracy) {
   // ln Gamma vanishes at 1 and 2, digamma at 1.4616...; no cancellation there.
-  for (double x : {1 + 1e-9, 1 - 1e-9, 2 + 1e-9, 2 - 1e-9, 1.4616321449683623, 1.46163214,
-                   1.4616322}) {
+  for (double x :
+       {1 + 1e-9, 1 - 1e-9, 2 + 1e-9, 2 - 1e-9, 1.4616321449683623, 1.46163214, 1.4616322}) {
     SCOPED_TRACE(x);
     if (x != 1.4616321449683623) {
       EXPECT_LT(relerr(mathnew::lngamma(x), bm::lgamma(x)), 1e-15);
@@ -206,11 +206,13 @@ TEST(SpecialKernels, IncompleteGammaDerivatives) {
     auto pp = [&](double a) { return bm::gamma_p(a, x); };
     const double dp = (pp(p + h) - pp(p - h)) / (2 * h);
     const double dpp = (pp(p + h) - 2 * pp(p) + pp(p - h)) / (h * h);
-    const double dxp = (bm::gamma_p_derivative(p + h, x) - bm::gamma_p_derivative(p - h, x)) / (2 * h);
+    const double dxp =
+        (bm::gamma_p_derivative(p + h, x) - bm::gamma_p_derivative(p - h, x)) / (2 * h);
     // The published accuracy of these sums is about 1e-6.
     EXPECT_NEAR(d[5], bm::gamma_p(p, x), 1e-6 * bm::gamma_p(p, x));
     EXPECT_LT(relerr(d[0], bm::gamma_p_derivative(p, x)), 1e-14);
-    EXPECT_NEAR(d[1], (bm::gamma_p_derivative(p, x + h) - bm::gamma_p_derivative(p, x - h)) / (2 * h),
+    EXPECT_NEAR(d[1],
+                (bm::gamma_p_derivative(p, x + h) - bm::gamma_p_derivative(p, x - h)) / (2 * h),
                 1e-6);
     EXPECT_NEAR(d[2], dp, 1e-6 * std::max(1.0, std::fabs(dp)));
     EXPECT_NEAR(d[3], dpp, 1e-5 * std::max(1.0, std::fabs(dpp)));
@@ -246,7 +248,8 @@ TEST(SpecialKernels, LogGammaDifferences) {
           return std::lgamma(z) - ((z - 0.5L) * std::log(z) - z + 0.91893853320467274178L);
         };
         const double want = static_cast<double>(del(a) + del(b) - del(ld(a) + ld(b)));
-        EXPECT_NEAR(mathnew::bcorrex(a, b), want, 1e-17 * std::lgamma(a + b) + 1e-16 * std::fabs(want));
+        EXPECT_NEAR(mathnew::bcorrex(a, b), want,
+                    1e-17 * std::lgamma(a + b) + 1e-16 * std::fabs(want));
       }
     }
   }
@@ -265,14 +268,27 @@ TEST(SpecialKernels, IncompleteBetaAgainstBoost) {
       {{0.5, 1.0, 2.0, 3.7, 10.0, 55.5, 300.0, 5000.0, 1e5},
        {0.5, 1.5, 2.0, 8.0, 20.0, 123.0, 1000.0, 1e5},
        {1e-5, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.9999},
-       1e-13, 0, "moderate and large shapes, near the mean and in the tails"},
-      {{0.01, 0.1, 1e6}, {0.02, 3.0, 1e7}, {1e-8, 1e-5, 0.01, 0.5, 0.99, 0.9999999},
-       5e-13, 0, "very small and very large shapes"},
-      {{1e-10, 2.0, 3.7, 1e5}, {1e-10, 0.5, 8.0, 123.0}, {1e-8, 1e-5, 0.1, 0.5, 0.9, 0.9999999},
-       1e-13, 0, "a shape of 1e-10: the far tail from the series"},
-      {{0.0022, 0.01, 0.058135605217297534, 0.3}, {5.0, 30.0, 74.08851931676648, 400.0},
+       1e-13,
+       0,
+       "moderate and large shapes, near the mean and in the tails"},
+      {{0.01, 0.1, 1e6},
+       {0.02, 3.0, 1e7},
+       {1e-8, 1e-5, 0.01, 0.5, 0.99, 0.9999999},
+       5e-13,
+       0,
+       "very small and very large shapes"},
+      {{1e-10, 2.0, 3.7, 1e5},
+       {1e-10, 0.5, 8.0, 123.0},
+       {1e-8, 1e-5, 0.1, 0.5, 0.9, 0.9999999},
+       1e-13,
+       0,
+       "a shape of 1e-10: the far tail from the series"},
+      {{0.0022, 0.01, 0.058135605217297534, 0.3},
+       {5.0, 30.0, 74.08851931676648, 400.0},
        {5e-6, 4e-5, 2e-4, 7.8e-4, 2.3e-3, 0.01, 0.06, 0.2},
-       1e-13, 0, "near the mean with a small first shape"},
+       1e-13,
+       0,
+       "near the mean with a small first shape"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -308,8 +324,8 @@ TEST(SpecialKernels, IncompleteBetaAtRandomPointsAgainstBoost) {
     double w = -1, w1 = -1;
     int flag = -1;
     mathnew::bratio(a, b, x, 0.5 - x + 0.5, w, w1, flag);
-    SCOPED_TRACE(testing::Message() << std::setprecision(17) << "a " << a << " b " << b
-                                    << " x " << x);
+    SCOPED_TRACE(testing::Message()
+                 << std::setprecision(17) << "a " << a << " b " << b << " x " << x);
     ASSERT_EQ(flag, 0);
     ASSERT_NEAR(w + w1, 1, 1e-14);
     const double want = bm::ibeta(a, b, x), wantc = bm::ibetac(a, b, x);
@@ -499,12 +515,9 @@ TEST(SpecialKernels, IncompleteBetaShapeDerivatives) {
     const char* why;
   };
   constexpr row rows[] = {
-      {0.3, 2, 3, "below the mean"},
-      {0.7, 2, 3, "above the mean: the swapped form"},
-      {0.5, 0.5, 0.5, "small shapes"},
-      {0.1, 10, 2, "lower tail"},
-      {0.95, 10, 2, "upper side"},
-      {0.2, 1.5, 40, "long right tail"},
+      {0.3, 2, 3, "below the mean"},   {0.7, 2, 3, "above the mean: the swapped form"},
+      {0.5, 0.5, 0.5, "small shapes"}, {0.1, 10, 2, "lower tail"},
+      {0.95, 10, 2, "upper side"},     {0.2, 1.5, 40, "long right tail"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -573,8 +586,7 @@ TEST(SpecialKernels, IncompleteBetaShapeDerivativeFlags) {
 // ---------------------------------------------------------------- evaluators
 
 // Gradient and Hessian of fnr at args against central differences of the evaluator itself.
-void expect_derivatives(int fnr, std::vector<double> args, double tolg, double tolh,
-                        int nvar = 0) {
+void expect_derivatives(int fnr, std::vector<double> args, double tolg, double tolh, int nvar = 0) {
   SCOPED_TRACE(testing::Message() << "function " << fnr << " at " << args[0]);
   const int n = static_cast<int>(args.size());
   if (nvar == 0) nvar = n;
@@ -619,7 +631,10 @@ TEST(SpecialEvaluators, ValuesAgainstBoost) {
       {82, {200, 300}, bm::beta(200.0, 300.0), 1e-13, "Beta through ln B"},
       {83, {2.5, 3.5}, std::log(bm::beta(2.5, 3.5)), 2e-15, "LogBeta"},
       {96, {7.5, 2.25}, bm::tgamma(8.5) / bm::tgamma(3.25) / bm::tgamma(6.25), 2e-15, "Binomial"},
-      {96, {500.5, 3}, std::exp(bm::lgamma(501.5) - bm::lgamma(4.0) - bm::lgamma(498.5)), 2e-12,
+      {96,
+       {500.5, 3},
+       std::exp(bm::lgamma(501.5) - bm::lgamma(4.0) - bm::lgamma(498.5)),
+       2e-12,
        "Binomial on the log scale"},
       {84, {1.7, 2.5}, bm::gamma_p(2.5, 1.7), 1e-13, "GammaReg, series"},
       {84, {4.5, 2.5}, bm::gamma_p(2.5, 4.5), 1e-13, "GammaReg, continued fraction"},
@@ -647,7 +662,7 @@ TEST(SpecialEvaluators, DerivativesAgainstDifferences) {
   expect_derivatives(83, {0.6, 3.5}, 1e-8, 1e-7);
   expect_derivatives(96, {6.5, 2.5}, 1e-8, 1e-7);
   expect_derivatives(96, {300.5, 4.5}, 1e-8, 1e-7);
-  expect_derivatives(84, {2.2, 3.1}, 1e-6, 1e-5);     // AS 187 sums to 1e-6
+  expect_derivatives(84, {2.2, 3.1}, 1e-6, 1e-5);  // AS 187 sums to 1e-6
   expect_derivatives(84, {1.1, 0.7}, 1e-6, 1e-5);
   expect_derivatives(85, {0.35, 2.5, 3.5}, 1e-7, 1e-6);
   expect_derivatives(85, {0.8, 1.5, 0.75}, 1e-7, 1e-6);
@@ -674,7 +689,8 @@ TEST(SpecialEvaluators, BetaRegSlopesNearTheMeanWithASmallFirstShape) {
       }
     }
   }
-  const evaluation reported(85, 1, {0.0022852818077577059, 0.058135605217297534, 74.08851931676648});
+  const evaluation reported(85, 1,
+                            {0.0022852818077577059, 0.058135605217297534, 74.08851931676648});
   EXPECT_EQ(reported.answer, 0) << reported.msg();
   EXPECT_NEAR(reported.rec.g[0], 20.011424954597057, 1e-10);
 }
@@ -682,49 +698,79 @@ TEST(SpecialEvaluators, BetaRegSlopesNearTheMeanWithASmallFirstShape) {
 TEST(SpecialEvaluators, EdgeCasesAndReports) {
   const edgerow rows[] = {
       // x**c with a constant exponent
-      {75, 1, 2, 0, 0.5, 0, 2, 0, 1e10, any, -big, any, any, GRAD, SINGULAR, "x**c, x=0, 0<c<1", "0**0.5"},
+      {75, 1, 2, 0, 0.5, 0, 2, 0, 1e10, any, -big, any, any, GRAD, SINGULAR, "x**c, x=0, 0<c<1",
+       "0**0.5"},
       {75, 2, 2, 0, 2, 0, 0, 0, 0, any, 2, any, any, 0, 0, nullptr, "0**2: no report"},
       {75, 2, 2, 0, 1, 0, 3, 0, 1, any, 0, any, any, HESS, SINGULAR, "x**c, x=0, c=1", "0**1"},
-      {75, 2, 2, 0, 1.5, 0, 3, 0, 0, any, big, any, any, HESS, SINGULAR, "x**c, x=0, 1<c<2", "0**1.5"},
-      {75, 0, 2, 1e-31, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x**c, x=0, c<0", "x counts as 0"},
-      {75, 0, 2, -1, 2, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x**c, x < 0", "negative base"},
-      {75, 0, 2, 10, 400, 0, 0, big, big, any, big, any, any, FUNC, OVERFLOW, "x**c, x too large", "overflow writes g and h at level 0"},
-      {75, 2, 2, 1e-10, -29.8, 0, 0, any, -big, any, big, any, any, GRAD, OVERFLOW, "x**c, x small, (-c) large", "steep slope"},
+      {75, 2, 2, 0, 1.5, 0, 3, 0, 0, any, big, any, any, HESS, SINGULAR, "x**c, x=0, 1<c<2",
+       "0**1.5"},
+      {75, 0, 2, 1e-31, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x**c, x=0, c<0",
+       "x counts as 0"},
+      {75, 0, 2, -1, 2, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x**c, x < 0",
+       "negative base"},
+      {75, 0, 2, 10, 400, 0, 0, big, big, any, big, any, any, FUNC, OVERFLOW, "x**c, x too large",
+       "overflow writes g and h at level 0"},
+      {75, 2, 2, 1e-10, -29.8, 0, 0, any, -big, any, big, any, any, GRAD, OVERFLOW,
+       "x**c, x small, (-c) large", "steep slope"},
       {75, 0, 2, 4, 0, 0, 0, 1, 0, any, 0, any, any, 0, 0, nullptr, "c = 0 at x = 4"},
       // Gamma
       {80, 0, 1, 1, 0, 0, 0, 1, any, any, any, any, any, 0, 0, nullptr, "Gamma(1) = 1"},
       {80, 0, 1, 5, 0, 0, 0, 24, any, any, any, any, any, 0, 0, nullptr, "Gamma(5) from the table"},
-      {80, 2, 1, -1, 0, 0, 1, big, big, any, big, any, any, FUNC, SINGULAR, "x < 0 is nearly integer", "pole at -1"},
-      {80, 2, 1, 0, 0, 0, 1, big, big, any, big, any, any, FUNC, SINGULAR, "x nearly 0", "pole at 0"},
-      {80, 2, 1, 168, 0, 0, 0, big, big, any, big, any, any, FUNC, OVERFLOW, "positive argument too large", "beyond 167.47"},
-      {80, 1, 1, 167.3, 0, 0, 0, any, big, any, any, any, any, GRAD, OVERFLOW, "positive argument too large", "slope too large"},
-      {80, 2, 1, 167, 0, 0, 0, any, any, any, big, any, any, HESS, OVERFLOW, "positive argument too large", "curvature too large"},
-      {80, 2, 1, 1e-200, 0, 0, 2, 1e200, big, any, big, any, any, GRAD, SINGULAR, "x nearly 0", "slope near 0"},
-      {80, 2, 1, 1e-120, 0, 0, 3, 1e120, any, any, big, any, any, HESS, SINGULAR, "x nearly 0", "curvature near 0"},
-      {80, 1, 1, -1e-200, 0, 0, 2, -1e200, any, any, any, any, any, GRAD, SINGULAR, "x at/near a non-positive integer", "slope beside the pole at 0, from below"},
-      {80, 2, 1, -1e-120, 0, 0, 3, -1e120, any, any, any, any, any, HESS, SINGULAR, "x at/near a non-positive integer", "curvature beside the pole at 0, from below"},
+      {80, 2, 1, -1, 0, 0, 1, big, big, any, big, any, any, FUNC, SINGULAR,
+       "x < 0 is nearly integer", "pole at -1"},
+      {80, 2, 1, 0, 0, 0, 1, big, big, any, big, any, any, FUNC, SINGULAR, "x nearly 0",
+       "pole at 0"},
+      {80, 2, 1, 168, 0, 0, 0, big, big, any, big, any, any, FUNC, OVERFLOW,
+       "positive argument too large", "beyond 167.47"},
+      {80, 1, 1, 167.3, 0, 0, 0, any, big, any, any, any, any, GRAD, OVERFLOW,
+       "positive argument too large", "slope too large"},
+      {80, 2, 1, 167, 0, 0, 0, any, any, any, big, any, any, HESS, OVERFLOW,
+       "positive argument too large", "curvature too large"},
+      {80, 2, 1, 1e-200, 0, 0, 2, 1e200, big, any, big, any, any, GRAD, SINGULAR, "x nearly 0",
+       "slope near 0"},
+      {80, 2, 1, 1e-120, 0, 0, 3, 1e120, any, any, big, any, any, HESS, SINGULAR, "x nearly 0",
+       "curvature near 0"},
+      {80, 1, 1, -1e-200, 0, 0, 2, -1e200, any, any, any, any, any, GRAD, SINGULAR,
+       "x at/near a non-positive integer", "slope beside the pole at 0, from below"},
+      {80, 2, 1, -1e-120, 0, 0, 3, -1e120, any, any, any, any, any, HESS, SINGULAR,
+       "x at/near a non-positive integer", "curvature beside the pole at 0, from below"},
       // Binomial
       {96, 0, 2, 5, 2, 0, 0, 10, any, any, any, any, any, 0, 0, nullptr, "Binomial(5, 2) = 10"},
-      {96, 0, 2, -1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x near or below -1", "x = -1"},
-      {96, 0, 2, 2, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y near or below -1", "y = -1"},
-      {96, 0, 2, 2, 3, 0, 1, any, any, any, any, any, any, FUNC, SINGULAR, "x-y+1 near or below 0", "y above x + 1"},
-      {96, 0, 2, 3e305, 1, 0, 0, any, any, any, any, any, any, FUNC, OVERFLOW, "x >  2.55000000000000E+0305", "x beyond 2.55e305"},
-      {96, 2, 2, 1422, 1151.5, 0, 0, any, big, -big, big, -big, big, HESS, OVERFLOW, "d2f/dyy too large", "value fits, derivatives by the log scale overflow"},
-      {96, 0, 2, 2000, 1000, 0, 0, big, any, any, any, any, any, FUNC, OVERFLOW, "result too large", "result beyond 1e299"},
+      {96, 0, 2, -1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x near or below -1",
+       "x = -1"},
+      {96, 0, 2, 2, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y near or below -1",
+       "y = -1"},
+      {96, 0, 2, 2, 3, 0, 1, any, any, any, any, any, any, FUNC, SINGULAR, "x-y+1 near or below 0",
+       "y above x + 1"},
+      {96, 0, 2, 3e305, 1, 0, 0, any, any, any, any, any, any, FUNC, OVERFLOW,
+       "x >  2.55000000000000E+0305", "x beyond 2.55e305"},
+      {96, 2, 2, 1422, 1151.5, 0, 0, any, big, -big, big, -big, big, HESS, OVERFLOW,
+       "d2f/dyy too large", "value fits, derivatives by the log scale overflow"},
+      {96, 0, 2, 2000, 1000, 0, 0, big, any, any, any, any, any, FUNC, OVERFLOW, "result too large",
+       "result beyond 1e299"},
       // Beta and LogBeta
       {82, 2, 2, 0, 1, 0, 1, big, -big, 0, big, -big, 0, FUNC, SINGULAR, "x = 0", "Beta(0, 1)"},
       {82, 2, 2, 1, 0, 0, 1, big, 0, -big, 0, -big, big, FUNC, SINGULAR, "y = 0", "Beta(1, 0)"},
-      {82, 2, 2, 0, 0, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR, "x = y = 0", "Beta(0, 0)"},
-      {82, 2, 2, 1e-310, 1e-310, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR, "near x = y = 0", "both denormal"},
-      {82, 0, 2, 1e-310, 1, 0, 1, big, any, any, any, any, any, FUNC, SINGULAR, "near x = 0", "denormal x, ordinary y"},
+      {82, 2, 2, 0, 0, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR, "x = y = 0",
+       "Beta(0, 0)"},
+      {82, 2, 2, 1e-310, 1e-310, 0, 1, big, -big, -big, big, -big, big, FUNC, SINGULAR,
+       "near x = y = 0", "both denormal"},
+      {82, 0, 2, 1e-310, 1, 0, 1, big, any, any, any, any, any, FUNC, SINGULAR, "near x = 0",
+       "denormal x, ordinary y"},
       {82, 0, 2, -1, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "x < 0", "negative x"},
       {82, 0, 2, 1, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "y < 0", "negative y"},
-      {82, 2, 2, 1, 1e-310, 0, 1, big, 0, -big, 0, 0, big, FUNC, SINGULAR, "y nearly 0", "Gamma(y) at a denormal y is a pole"},
-      {82, 0, 2, 1e-300, 1, 0, 1, big, -big, 0, big, 0, 0, FUNC, SINGULAR, "x nearly 0", "Gamma(x) beyond 1e299"},
-      {82, 1, 2, 2, 1e-298, 0, 2, 1e298, 0, -big, any, any, any, GRAD, SINGULAR, "y nearly 0", "df/dy, not df/dx, near y = 0"},
-      {83, 0, 2, 1e300, 1e300, 0, 0, -big, any, any, any, any, any, FUNC, OVERFLOW, "x and y too large", "LogBeta(1e300, 1e300)"},
-      {83, 2, 2, 0, 2, 0, 1, big, -big, 0, big, -(pi * pi / 6 - 1), 0, FUNC, SINGULAR, "x = 0", "LogBeta(0, 2)"},
-      {83, 2, 2, 2, 0, 0, 1, big, 0, -big, 0, -(pi * pi / 6 - 1), big, FUNC, SINGULAR, "y = 0", "LogBeta(2, 0)"},
+      {82, 2, 2, 1, 1e-310, 0, 1, big, 0, -big, 0, 0, big, FUNC, SINGULAR, "y nearly 0",
+       "Gamma(y) at a denormal y is a pole"},
+      {82, 0, 2, 1e-300, 1, 0, 1, big, -big, 0, big, 0, 0, FUNC, SINGULAR, "x nearly 0",
+       "Gamma(x) beyond 1e299"},
+      {82, 1, 2, 2, 1e-298, 0, 2, 1e298, 0, -big, any, any, any, GRAD, SINGULAR, "y nearly 0",
+       "df/dy, not df/dx, near y = 0"},
+      {83, 0, 2, 1e300, 1e300, 0, 0, -big, any, any, any, any, any, FUNC, OVERFLOW,
+       "x and y too large", "LogBeta(1e300, 1e300)"},
+      {83, 2, 2, 0, 2, 0, 1, big, -big, 0, big, -(pi * pi / 6 - 1), 0, FUNC, SINGULAR, "x = 0",
+       "LogBeta(0, 2)"},
+      {83, 2, 2, 2, 0, 0, 1, big, 0, -big, 0, -(pi * pi / 6 - 1), big, FUNC, SINGULAR, "y = 0",
+       "LogBeta(2, 0)"},
   };
   for (const edgerow& r : rows) mathnew_test::check_edgerow(r, 1e-13);
 }
@@ -734,29 +780,49 @@ TEST(SpecialEvaluators, FactorialLogGammaAndRegularizedEdges) {
       {43, 0, 1, 5, 0, 0, 0, 120, any, any, any, any, any, 0, 0, nullptr, "5! = 120"},
       {43, 0, 1, 5.00005, 0, 0, 0, 120, any, any, any, any, any, 0, 0, nullptr, "within 1e-4 of 5"},
       {43, 0, 1, 5.5, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n not integer", "5.5"},
-      {43, 0, 1, -0.000001, 0, 0, 0, 1, any, any, any, any, any, 0, 0, nullptr, "just below 0 is 0!"},
+      {43, 0, 1, -0.000001, 0, 0, 0, 1, any, any, any, any, any, 0, 0, nullptr,
+       "just below 0 is 0!"},
       {43, 0, 1, -1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n < 0", "negative"},
-      {43, 0, 1, 170, 0, 0, 0, big, any, any, any, any, any, FUNC, OVERFLOW, "n too large", "170! beyond 1e299"},
-      {43, 0, 1, 200.5, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n not integer", "large, not whole"},
+      {43, 0, 1, 170, 0, 0, 0, big, any, any, any, any, any, FUNC, OVERFLOW, "n too large",
+       "170! beyond 1e299"},
+      {43, 0, 1, 200.5, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n not integer",
+       "large, not whole"},
       {43, 0, 1, nan, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n < 0", "NaN"},
       {81, 2, 1, 0, 0, 0, 1, big, -big, any, big, any, any, FUNC, SINGULAR, "x = 0", "LogGamma(0)"},
       {81, 2, 1, -2, 0, 0, 1, big, -big, any, big, any, any, FUNC, DOMAIN, "x < 0", "LogGamma(-2)"},
-      {81, 1, 1, 1e-200, 0, 0, 0, -std::log(1e-200), -1e200, any, any, any, any, 0, 0, nullptr, "tiny x, gradient only"},
-      {81, 2, 1, 1e-310, 0, 0, 2, -std::log(1e-310), -big, any, big, any, any, GRAD, SINGULAR, "x positive but nearly 0", "denormal x"},
-      {81, 2, 1, 1e-155, 0, 0, 3, -std::log(1e-155), -1e155, any, big, any, any, HESS, SINGULAR, "x positive but nearly 0", "trigamma beyond 1e299"},
+      {81, 1, 1, 1e-200, 0, 0, 0, -std::log(1e-200), -1e200, any, any, any, any, 0, 0, nullptr,
+       "tiny x, gradient only"},
+      {81, 2, 1, 1e-310, 0, 0, 2, -std::log(1e-310), -big, any, big, any, any, GRAD, SINGULAR,
+       "x positive but nearly 0", "denormal x"},
+      {81, 2, 1, 1e-155, 0, 0, 3, -std::log(1e-155), -1e155, any, big, any, any, HESS, SINGULAR,
+       "x positive but nearly 0", "trigamma beyond 1e299"},
       {84, 0, 2, 0, 2, 0, 0, 0, any, any, any, any, any, 0, 0, nullptr, "GammaReg(0, 2) = 0"},
-      {84, 1, 2, 0, 2, 0, 2, 0, any, any, any, any, any, GRAD, DOMAIN, "derivative of gammareg(x,a) expects x>0,a>0", "slope at x = 0"},
-      {84, 0, 2, -1, 2, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "gammareg(x,a) expects x>=0,a>0", "x < 0"},
-      {84, 0, 2, 1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "gammareg(x,a) expects x>=0,a>0", "a = 0"},
-      {84, 0, 2, nan, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "gammareg(x,a) expects x>=0,a>0", "NaN must not loop"},
+      {84, 1, 2, 0, 2, 0, 2, 0, any, any, any, any, any, GRAD, DOMAIN,
+       "derivative of gammareg(x,a) expects x>0,a>0", "slope at x = 0"},
+      {84, 0, 2, -1, 2, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "gammareg(x,a) expects x>=0,a>0", "x < 0"},
+      {84, 0, 2, 1, 0, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "gammareg(x,a) expects x>=0,a>0", "a = 0"},
+      {84, 0, 2, nan, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "gammareg(x,a) expects x>=0,a>0", "NaN must not loop"},
       {84, 0, 2, 2e8, 5, 0, 0, 1, any, any, any, any, any, 0, 0, nullptr, "x above 1e8"},
-      {84, 1, 2, 847.35773372067592, 857.51386545876801, 0, 2, any, big, big, any, any, any, GRAD, SINGULAR, "derivative could not be evaluated", "the derivative series stops at its term limit: reported, not passed as an overflow"},
-      {84, 1, 2, 1e-12, 5, 0, 2, any, big, big, any, any, any, GRAD, SINGULAR, "derivative could not be evaluated", "x below the derivatives' range: a slope near 0 is not an overflow"},
-      {85, 1, 3, 0.5, 2, 2, 0, 0.5, 1.5, any, any, any, any, 0, 0, nullptr, "BetaReg(0.5, 2, 2) with the density"},
-      {85, 0, 3, 1.5, 2, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN, "betareg(x,a,b) expects 0<=x<=1, a,b>0", "x above 1"},
-      {85, 0, 3, 0.5, 0, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN, "betareg(x,a,b) expects 0<=x<=1, a,b>0", "a = 0"},
-      {85, 1, 3, 0, 2, 2, 2, 0, any, any, any, any, any, GRAD, DOMAIN, "derivative of betareg(x,a,b) expects 0<x<1", "slope at x = 0"},
-      {85, 1, 3, 1e-9, 5, 5, 2, any, 0, 0, any, any, any, GRAD, DOMAIN, "betareg(x,a,b): bounds need to be tightened to prevent betareg=0 or betareg=1", "ratio underflows"},
+      {84, 1, 2, 847.35773372067592, 857.51386545876801, 0, 2, any, big, big, any, any, any, GRAD,
+       SINGULAR, "derivative could not be evaluated",
+       "the derivative series stops at its term limit: reported, not passed as an overflow"},
+      {84, 1, 2, 1e-12, 5, 0, 2, any, big, big, any, any, any, GRAD, SINGULAR,
+       "derivative could not be evaluated",
+       "x below the derivatives' range: a slope near 0 is not an overflow"},
+      {85, 1, 3, 0.5, 2, 2, 0, 0.5, 1.5, any, any, any, any, 0, 0, nullptr,
+       "BetaReg(0.5, 2, 2) with the density"},
+      {85, 0, 3, 1.5, 2, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "betareg(x,a,b) expects 0<=x<=1, a,b>0", "x above 1"},
+      {85, 0, 3, 0.5, 0, 2, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "betareg(x,a,b) expects 0<=x<=1, a,b>0", "a = 0"},
+      {85, 1, 3, 0, 2, 2, 2, 0, any, any, any, any, any, GRAD, DOMAIN,
+       "derivative of betareg(x,a,b) expects 0<x<1", "slope at x = 0"},
+      {85, 1, 3, 1e-9, 5, 5, 2, any, 0, 0, any, any, any, GRAD, DOMAIN,
+       "betareg(x,a,b): bounds need to be tightened to prevent betareg=0 or betareg=1",
+       "ratio underflows"},
   };
   for (const edgerow& r : rows) mathnew_test::check_edgerow(r, 1e-13);
 }

@@ -44,19 +44,28 @@ TEST_F(SpecialRandom, DrawsInOrderFromTheGenerator) {
 TEST_F(SpecialRandom, ChecksAndShortCuts) {
   const edgerow rows[] = {
       {19, 0, 2, 2, 1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "lo > hi", "uniform"},
-      {20, 0, 2, 0, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "std dev negative", "normal"},
-      {44, 0, 2, 1, 6.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "hi not integer", "UniformInt hi"},
-      {44, 0, 2, 1.5, 6, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "lo not integer", "UniformInt lo"},
-      {112, 0, 3, 0, 5, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "abs(slope) > 2/(high-low)", "slope too steep"},
+      {20, 0, 2, 0, -1, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "std dev negative",
+       "normal"},
+      {44, 0, 2, 1, 6.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "hi not integer",
+       "UniformInt hi"},
+      {44, 0, 2, 1.5, 6, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "lo not integer",
+       "UniformInt lo"},
+      {112, 0, 3, 0, 5, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN,
+       "abs(slope) > 2/(high-low)", "slope too steep"},
       {112, 0, 3, 3, 5, 3, 0, 3, any, any, any, any, any, 0, 0, nullptr, "empty range"},
-      {113, 0, 3, 0, -1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "median < low", "median below"},
-      {113, 0, 3, 0, 2, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "median > high", "median above"},
+      {113, 0, 3, 0, -1, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "median < low",
+       "median below"},
+      {113, 0, 3, 0, 2, 1, 1, any, any, any, any, any, any, FUNC, DOMAIN, "median > high",
+       "median above"},
       {116, 0, 2, 10, 0, 0, 0, 0, any, any, any, any, any, 0, 0, nullptr, "p = 0"},
       {116, 0, 2, 10, 1, 0, 0, 10, any, any, any, any, any, 0, 0, nullptr, "p = 1"},
       {116, 0, 2, 0.5, 0.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n < 1", "n below 1"},
-      {116, 0, 2, 3e9, 0.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n is too large", "n huge"},
-      {116, 0, 2, 10, 1.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "not 0 < p < 1", "p above 1"},
-      {116, 0, 2, 10.5, 0.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n not integer", "n not whole"},
+      {116, 0, 2, 3e9, 0.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n is too large",
+       "n huge"},
+      {116, 0, 2, 10, 1.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "not 0 < p < 1",
+       "p above 1"},
+      {116, 0, 2, 10.5, 0.5, 0, 1, any, any, any, any, any, any, FUNC, DOMAIN, "n not integer",
+       "n not whole"},
   };
   for (const edgerow& r : rows) mathnew_test::check_edgerow(r, 0);
   for (int i = 0; i < 200; ++i) {
@@ -89,8 +98,8 @@ TEST_F(SpecialRandom, LinearDrawsFollowTheirDensityOnTheInterval) {
     SCOPED_TRACE(r.why);
     const double w = r.high - r.low, c = 1 / w - r.slope * w / 2;
     const double mean = r.low + c * w * w / 2 + r.slope * w * w * w / 3;
-    const double variance = r.low * r.low + 2 * r.low * (mean - r.low) +
-                            c * w * w * w / 3 + r.slope * w * w * w * w / 4 - mean * mean;
+    const double variance = r.low * r.low + 2 * r.low * (mean - r.low) + c * w * w * w / 3 +
+                            r.slope * w * w * w * w / 4 - mean * mean;
     constexpr int draws = 4000;
     double sum = 0;
     for (int i = 0; i < draws; ++i) {
@@ -105,12 +114,12 @@ TEST_F(SpecialRandom, LinearDrawsFollowTheirDensityOnTheInterval) {
   // Over a unit width the draw is (sqrt(c^2 + 2 slope u) - c) / slope, u = 0.171747132 first.
   randunit::startup();
   const double u = 1e-9 * 171747132, c = 1 - 0.5 / 2;
-  EXPECT_DOUBLE_EQ(evaluation(112, 0, {0, 0.5, 1}).rec.f, (std::sqrt(c * c + 2 * 0.5 * u) - c) / 0.5);
+  EXPECT_DOUBLE_EQ(evaluation(112, 0, {0, 0.5, 1}).rec.f,
+                   (std::sqrt(c * c + 2 * 0.5 * u) - c) / 0.5);
   // A slope within 2/w but beyond 2/w^2 gives no density on a wide interval: refused, and the
   // number is still drawn.
   const evaluation steep(112, 0, {0, 0.9, 2});
-  EXPECT_EQ(steep.msg(),
-            mathnew_test::errortext(112, FUNC, DOMAIN, "abs(slope) > 2/(high-low)^2"));
+  EXPECT_EQ(steep.msg(), mathnew_test::errortext(112, FUNC, DOMAIN, "abs(slope) > 2/(high-low)^2"));
   EXPECT_EQ(evaluation(19, 0, {0, 1}).rec.f, 1e-9 * 550375356);
 }
 

@@ -1,6 +1,8 @@
 // The intrinsic function table, its accessors and classification, the checked evaluation
 // frame with the system functions, and the derivatives of every function against central
 // differences.
+#include "funclib/mathnew.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include "funclib/mathnew.h"
 #include "funclib/rand.h"
 #include "funclib/zlmfuncs.h"
 #include "mathnew_testutil.h"
@@ -42,8 +43,8 @@ TEST(MathnewTable, RowsAsPublished) {
       {0, "mapval", 1, 1, 0, 0, 0, 0, "maps special values", "", "first row"},
       {3, "round", 1, 2, 0, 0, 1, arg(1), "rounding", "", "optional second argument"},
       {7, "min", 2, 0, 0, 0, 0, arg(1) | arg(2), "min(x,y)", "", "open argument count"},
-      {18, "errorf", 1, 1, 1, 0, 0, arg(1), "error function",
-       "0.5*erfc(-x1/1.414213562373095", "formula text kept as published"},
+      {18, "errorf", 1, 1, 1, 0, 0, arg(1), "error function", "0.5*erfc(-x1/1.414213562373095",
+       "formula text kept as published"},
       {19, "uniform", 2, 2, 0, 1, 0, 0, "uniform random number between arg1 and arg2", "",
        "random: never in an equation"},
       {21, "power", 2, 2, 1, 0, 0, arg(1), "integer power", "x1^i2", "constant exponent"},
@@ -58,8 +59,8 @@ TEST(MathnewTable, RowsAsPublished) {
        "formula with a constant"},
       {63, "IfThen", 3, 3, 0, 0, 0, arg(1) | arg(2) | arg(3), "if(cond,then,else)", "",
        "three variable arguments"},
-      {65, "EDist", 1, 20, 1, 0, 1, allargs, "Euclidean or L-2 Norm: Sqrt( x1^2 + x2^2 + .. )",
-       "", "twenty variable arguments"},
+      {65, "EDist", 1, 20, 1, 0, 1, allargs, "Euclidean or L-2 Norm: Sqrt( x1^2 + x2^2 + .. )", "",
+       "twenty variable arguments"},
       {74, "cvPower", 2, 2, 1, 0, 0, arg(2), "c**y", "c1^x2", "only the second is variable"},
       {104, "sleep", 1, 1, 0, 1, 0, 0, "sleep", "goes to sleep for x seconds",
        "execution-time function with a formula text"},
@@ -83,7 +84,8 @@ TEST(MathnewTable, RowsAsPublished) {
     EXPECT_EQ(r.smooth, mathnew::funcsmooth(fnr));
     EXPECT_EQ(r.equnever == 1, mathnew::funcequnever(fnr));
     EXPECT_EQ(r.zeroripple == 1, mathnew::funczeroripple(fnr));
-    for (int i = 1; i <= 20; ++i) EXPECT_EQ((r.variable >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
+    for (int i = 1; i <= 20; ++i)
+      EXPECT_EQ((r.variable >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
     EXPECT_EQ(r.ts, mathnew::functs(fnr).str());
     EXPECT_EQ(r.tf, mathnew::functf(fnr).str());
   }
@@ -132,7 +134,8 @@ TEST(MathnewTable, EveryRowAsListed) {
       {27, "gyear", 1, 1, 0, 0, 0, "none", "extract Gregorian year  from Julian date.time", ""},
       {28, "gmonth", 1, 1, 0, 0, 0, "none", "extract Gregorian month from Julian date.time", ""},
       {29, "gday", 1, 1, 0, 0, 0, "none", "extract Gregorian day   from Julian date.time", ""},
-      {30, "gdow", 1, 1, 0, 0, 1, "none", "extract Gregorian day of week from Julian date.time", ""},
+      {30, "gdow", 1, 1, 0, 0, 1, "none", "extract Gregorian day of week from Julian date.time",
+       ""},
       {31, "gleap", 1, 1, 0, 0, 1, "none", "extract Gregorian leapyear from Julian date.time", ""},
       {32, "ghour", 1, 1, 0, 0, 1, "none", "extract Gregorian hour  from Julian date.time", ""},
       {33, "gminute", 1, 1, 0, 0, 1, "none", "extract Gregorian minute from Julian date.time", ""},
@@ -148,8 +151,12 @@ TEST(MathnewTable, EveryRowAsListed) {
       {43, "Fact", 1, 1, 0, 0, 0, "none", "factorial", ""},
       {44, "UniformInt", 2, 2, 0, 1, 0, "none", "uniform integer random number", ""},
       {45, "PI", 0, 0, 0, 0, 0, "none", "the constant PI", "pi"},
-      {46, "NcpF", 2, 3, 1, 0, 0, "1, 2", "NCP Fischer: sqrt(x1^2 + x2^2 + 2*x3) - x1 - x2, g3 = 0, x3 >= 0", "sqrt(x1^2+x2^2+2*c3)-x1-x2"},
-      {47, "NcpCM", 3, 3, 1, 0, 0, "1, 2", "NCP Chen-Mangasarian: x1 - x3*ln(1+exp((x1-x2)/x3)), g3 = 0, x3 > 0", "x1-c3*log(1+exp((x1-x2)/c3))"},
+      {46, "NcpF", 2, 3, 1, 0, 0, "1, 2",
+       "NCP Fischer: sqrt(x1^2 + x2^2 + 2*x3) - x1 - x2, g3 = 0, x3 >= 0",
+       "sqrt(x1^2+x2^2+2*c3)-x1-x2"},
+      {47, "NcpCM", 3, 3, 1, 0, 0, "1, 2",
+       "NCP Chen-Mangasarian: x1 - x3*ln(1+exp((x1-x2)/x3)), g3 = 0, x3 > 0",
+       "x1-c3*log(1+exp((x1-x2)/c3))"},
       {48, "Entropy", 1, 1, 1, 0, 1, "1", "Entropy: -x*ln(x)", "-x1*log(x1)"},
       {49, "Sigmoid", 1, 1, 1, 0, 0, "1", "Sigmoid: 1/(1 + exp(-x))", "1/(1+exp(-x1))"},
       {50, "log2", 1, 1, 1, 0, 0, "1", "logarithm base 2", "1.44269504088896*log(x1)"},
@@ -178,8 +185,10 @@ TEST(MathnewTable, EveryRowAsListed) {
       {73, "sqrec", 1, 2, 1, 0, 0, "1", "smooth (quadratic) reciprocal", ""},
       {74, "cvPower", 2, 2, 1, 0, 0, "2", "c**y", "c1^x2"},
       {75, "vcPower", 2, 2, 1, 0, 0, "1", "x**c", "x1^c2"},
-      {76, "Centropy", 2, 3, 1, 0, 0, "1, 2", "Centropy: x*ln((x+d)/(y+d))", "x1*log((x1+c3)/(x2+c3))"},
-      {77, "Gmillisec", 1, 1, 0, 0, 1, "none", "extract Gregorian milli second from Julian date.time", ""},
+      {76, "Centropy", 2, 3, 1, 0, 0, "1, 2", "Centropy: x*ln((x+d)/(y+d))",
+       "x1*log((x1+c3)/(x2+c3))"},
+      {77, "Gmillisec", 1, 1, 0, 0, 1, "none",
+       "extract Gregorian milli second from Julian date.time", ""},
       {78, "MaxExecError", 0, 0, 0, 1, 0, "none", "max execution errors", ""},
       {79, "TimeElapsed", 0, 0, 0, 1, 0, "none", "elapsed time", ""},
       {80, "Gamma", 1, 1, 1, 0, 0, "1", "gamma function", ""},
@@ -196,8 +205,10 @@ TEST(MathnewTable, EveryRowAsListed) {
       {91, "MathOVal", 0, 0, 0, 1, 0, "none", "math overflow value", ""},
       {92, "SignPower", 2, 2, 1, 0, 0, "1", "signed power sign(x)*abs(x)**c", ""},
       {93, "HandleStatus", 1, 1, 0, 1, 0, "none", "Model handle status", ""},
-      {94, "NcpVUsin", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0", ""},
-      {95, "NcpVUpow", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0", ""},
+      {94, "NcpVUsin", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0",
+       ""},
+      {95, "NcpVUpow", 2, 3, 1, 0, 0, "1, 2", "NCP Veelken-Ulbrich: smoothed min, g3 = 0, x3 >= 0",
+       ""},
       {96, "Binomial", 2, 2, 1, 0, 0, "1, 2", "(generalized) binomial coefficient", ""},
       {97, "HandleSubmit", 1, 1, 0, 1, 0, "none", "Resubmit Model Handle", ""},
       {98, "ZolmVersion", 0, 0, 0, 1, 0, "none", "Zolm version number", ""},
@@ -215,8 +226,10 @@ TEST(MathnewTable, EveryRowAsListed) {
       {110, "", 0, 0, 0, 0, 0, "none", "", ""},
       {111, "HeapLimit", 0, 0, 0, 1, 0, "none", "Heap Limit in MB", ""},
       {112, "RandLinear", 3, 3, 0, 1, 0, "none", "Linear(low,slope,high) random number", ""},
-      {113, "RandTriangle", 3, 3, 0, 1, 0, "none", "RandTriangle(low,median,high) random number", ""},
-      {114, "ForceError", 6, 6, 1, 0, 0, "1", "ForceError(x1,d,t,v,e,r) forces errors after t calls", ""},
+      {113, "RandTriangle", 3, 3, 0, 1, 0, "none", "RandTriangle(low,median,high) random number",
+       ""},
+      {114, "ForceError", 6, 6, 1, 0, 0, "1",
+       "ForceError(x1,d,t,v,e,r) forces errors after t calls", ""},
       {115, "ForceErrorCnt", 0, 0, 0, 1, 0, "none", "ForceErrorCnt sets foceerrorcount", ""},
       {116, "RandBinomial", 2, 2, 0, 1, 0, "none", "Binomial(n,p) random number", ""},
       {117, "JobHandle", 0, 0, 0, 1, 0, "none", "JobHandle", ""},
@@ -242,7 +255,8 @@ TEST(MathnewTable, EveryRowAsListed) {
       const std::string_view item = s.substr(0, comma);
       const std::size_t dash = item.find('-');
       const int lo = std::stoi(std::string(item.substr(0, dash)));
-      const int hi = dash == std::string_view::npos ? lo : std::stoi(std::string(item.substr(dash + 1)));
+      const int hi =
+          dash == std::string_view::npos ? lo : std::stoi(std::string(item.substr(dash + 1)));
       for (int i = lo; i <= hi; ++i) bits |= arg(i);
       s = comma == std::string_view::npos ? std::string_view{} : s.substr(comma + 2);
     }
@@ -261,7 +275,8 @@ TEST(MathnewTable, EveryRowAsListed) {
     EXPECT_EQ(r.equnever == 1, mathnew::funcequnever(fnr));
     EXPECT_EQ(r.zeroripple == 1, mathnew::funczeroripple(fnr));
     const std::uint32_t bits = variables(r.variable);
-    for (int i = 1; i <= 20; ++i) EXPECT_EQ((bits >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
+    for (int i = 1; i <= 20; ++i)
+      EXPECT_EQ((bits >> (i - 1)) & 1u, mathnew::funcargtype(fnr, i)) << i;
     EXPECT_EQ(r.ts, mathnew::functs(fnr).str());
     EXPECT_EQ(r.tf, mathnew::functf(fnr).str());
   }
@@ -383,9 +398,9 @@ TEST(MathnewFrame, UnknownNumberAndBadCount) {
   for (int n : {-1, 21, 1000000}) {
     rec.nargs = n;
     EXPECT_EQ(4, mathnew::funceval(rec, 65, args)) << n;
-    EXPECT_EQ("EDist: SYSTEM ERROR: number of arguments (nargs=" + std::to_string(n) +
-                  ") outside 0..20",
-              rec.msg.str());
+    EXPECT_EQ(
+        "EDist: SYSTEM ERROR: number of arguments (nargs=" + std::to_string(n) + ") outside 0..20",
+        rec.msg.str());
   }
 }
 
@@ -517,9 +532,23 @@ TEST(MathnewFrame, SurvivesExtremeArguments) {
   double saved[randunit::savesize];
   randunit::randsave(saved);
   const double inf = std::numeric_limits<double>::infinity();
-  const double values[] = {0,     -0.0,  1,     -1,          0.5,   -2.5, 1e-320, 1e-300,
-                           1e300, -1e300, inf,  -inf,        std::nan(""), 2147483648.0,
-                           4503599627370497.0, 170.5, 3e9};
+  const double values[] = {0,
+                           -0.0,
+                           1,
+                           -1,
+                           0.5,
+                           -2.5,
+                           1e-320,
+                           1e-300,
+                           1e300,
+                           -1e300,
+                           inf,
+                           -inf,
+                           std::nan(""),
+                           2147483648.0,
+                           4503599627370497.0,
+                           170.5,
+                           3e9};
   for (int nr = 0; nr < 256; ++nr) {
     for (int level = 0; level <= 3; ++level) {
       for (double a : values) {
@@ -608,8 +637,8 @@ TEST(MathnewValues, MatchLongDoubleReferences) {
       {21, 2, [](ld x, ld y) { return std::pow(x, y); }, -1e5, 1.3e5, -13, 1e-14, "power -13"},
       {74, 2, [](ld x, ld y) { return std::pow(x, y); }, 1e-3, 1e3, 3.3, 1e-13, "cvPower"},
       {66, 2, [](ld x, ld y) { return x / y; }, -1e10, 1e10, -3.7, 1e-15, "div"},
-      {76, 2, [](ld x, ld y) { return x * std::log((x + 1e-20L) / (y + 1e-20L)); }, 1e-5, 1e5,
-       0.3, 1e-12, "Centropy"},
+      {76, 2, [](ld x, ld y) { return x * std::log((x + 1e-20L) / (y + 1e-20L)); }, 1e-5, 1e5, 0.3,
+       1e-12, "Centropy"},
       {15, 1, [](ld x, ld) { return std::cos(x); }, -1e6, 1e6, 0, 1e-9, "cos"},
       {16, 1, [](ld x, ld) { return std::sin(x); }, -1e6, 1e6, 0, 1e-9, "sin"},
       {100, 1, [](ld x, ld) { return std::tan(x); }, -1.5, 1.5, 0, 1e-14, "tan"},
@@ -620,10 +649,10 @@ TEST(MathnewValues, MatchLongDoubleReferences) {
       {86, 1, [](ld x, ld) { return std::sinh(x); }, -680, 680, 0, 1e-13, "sinh"},
       {87, 1, [](ld x, ld) { return std::cosh(x); }, -680, 680, 0, 1e-13, "cosh"},
       {88, 1, [](ld x, ld) { return std::tanh(x); }, -20, 20, 0, 1e-15, "tanh"},
-      {47, 3, [](ld x, ld y) { return x - 0.5L * std::log1p(std::exp((x - y) / 0.5L)); }, -300,
-       300, 1.5, 1e-13, "NcpCM with m = 0.5"},
-      {46, 2, [](ld x, ld y) { return std::sqrt(x * x + y * y) - x - y; }, -1e3, 1e3, 2.5,
-       1e-10, "NcpF"},
+      {47, 3, [](ld x, ld y) { return x - 0.5L * std::log1p(std::exp((x - y) / 0.5L)); }, -300, 300,
+       1.5, 1e-13, "NcpCM with m = 0.5"},
+      {46, 2, [](ld x, ld y) { return std::sqrt(x * x + y * y) - x - y; }, -1e3, 1e3, 2.5, 1e-10,
+       "NcpF"},
       {125, 2, [](ld x, ld y) { return std::log(std::exp(x) + std::exp(y)); }, -700, 700, 1.5,
        1e-14, "LSEMax"},
       {127, 2, [](ld x, ld y) { return -std::log(std::exp(-x) + std::exp(-y)); }, -700, 700, 1.5,
@@ -813,7 +842,8 @@ TEST(MathnewDerivatives, EveryDifferentiableFunctionHasPoints) {
   for (const point& p : points()) covered.insert(p.fnr);
   for (int nr = 0; nr < mathnew::funccount; ++nr) {
     bool variable = false;
-    for (int i = 1; i <= 20; ++i) variable = variable || mathnew::funcargtype(static_cast<std::uint8_t>(nr), i) == 1;
+    for (int i = 1; i <= 20; ++i)
+      variable = variable || mathnew::funcargtype(static_cast<std::uint8_t>(nr), i) == 1;
     if (variable) {
       EXPECT_TRUE(covered.contains(nr)) << "no point for function " << nr;
     }

@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   q5rt::run_startups();
   static const scratchfile file;
   gfileopen::detail::set_sleeper([](int) {});
-  std::ofstream(file.name, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                                   static_cast<std::streamsize>(size));
+  std::ofstream(file.name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   q5rt::sstr msg;
   zlmconf::tzlmconf table(msg);
   const std::int32_t n = table.screadconfig(file.name, "");

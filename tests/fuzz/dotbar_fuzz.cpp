@@ -6,13 +6,14 @@
 // Input layout: byte 0 the column count (1..4) and model flags, byte 1 the row count
 // (1..3); then per row a type byte, a linear-term byte and up to 12 code bytes, each a
 // step of a stack generator that keeps the code well-formed.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "baron/gcbaron.h"
@@ -47,18 +48,43 @@ std::vector<ctvnl::tnlcode> makecode(const std::uint8_t* p, std::size_t n, std::
     const std::int32_t col = 1 + (b >> 4) % cols;
     const std::int32_t k = 1 + (b >> 4) % 6;
     switch (b % 12) {
-      case 0: code.push_back({opcode::pushv, col}), ++depth; break;
-      case 1: code.push_back({opcode::pushi, k}), ++depth; break;
-      case 2: if (depth >= 2) code.push_back({opcode::add, 0}), --depth; break;
-      case 3: if (depth >= 2) code.push_back({opcode::sub, 0}), --depth; break;
-      case 4: if (depth >= 2) code.push_back({opcode::mul, 0}), --depth; break;
-      case 5: if (depth >= 1) code.push_back({opcode::umin, 0}); break;
-      case 6: if (depth >= 1) code.push_back({opcode::callarg1, 9}); break;    // sqr
-      case 7: if (depth >= 1) code.push_back({opcode::mulv, col}); break;
-      case 8: if (depth >= 1) code.push_back({opcode::divi, k}); break;
-      case 9: if (depth >= 1) code.push_back({opcode::subv, col}); break;
-      case 10: if (depth >= 1) code.push_back({opcode::muliadd, k}), code.insert(code.end() - 1, {opcode::pushv, col}); break;
-      default: if (depth >= 1) code.push_back({opcode::addi, k}); break;
+      case 0:
+        code.push_back({opcode::pushv, col}), ++depth;
+        break;
+      case 1:
+        code.push_back({opcode::pushi, k}), ++depth;
+        break;
+      case 2:
+        if (depth >= 2) code.push_back({opcode::add, 0}), --depth;
+        break;
+      case 3:
+        if (depth >= 2) code.push_back({opcode::sub, 0}), --depth;
+        break;
+      case 4:
+        if (depth >= 2) code.push_back({opcode::mul, 0}), --depth;
+        break;
+      case 5:
+        if (depth >= 1) code.push_back({opcode::umin, 0});
+        break;
+      case 6:
+        if (depth >= 1) code.push_back({opcode::callarg1, 9});
+        break;  // sqr
+      case 7:
+        if (depth >= 1) code.push_back({opcode::mulv, col});
+        break;
+      case 8:
+        if (depth >= 1) code.push_back({opcode::divi, k});
+        break;
+      case 9:
+        if (depth >= 1) code.push_back({opcode::subv, col});
+        break;
+      case 10:
+        if (depth >= 1)
+          code.push_back({opcode::muliadd, k}), code.insert(code.end() - 1, {opcode::pushv, col});
+        break;
+      default:
+        if (depth >= 1) code.push_back({opcode::addi, k});
+        break;
     }
   }
   if (depth == 0) code.push_back({opcode::pushv, 1}), depth = 1;
@@ -77,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   gcdata::mymodel = gcdata::tmodel{};
   gcdata::mymodel.nodefree = pool;
   gcdata::tmodel& m = gcdata::mymodel;
-  m.valpin = zlmspecs::valpin, m.valmin = zlmspecs::valmin, m.valeps = zlmspecs::valeps, m.valund = zlmspecs::valund;
+  m.valpin = zlmspecs::valpin, m.valmin = zlmspecs::valmin, m.valeps = zlmspecs::valeps,
+  m.valund = zlmspecs::valund;
   m.cols = 1 + data[0] % 4;
   m.rows = 1 + data[1] % 3;
   m.modeltype = (data[0] & 0x40) != 0 ? 11 : 4;  // MINLP or NLP
@@ -127,7 +154,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   gcbaron::state.baronequtozolm.assign(static_cast<std::size_t>(m.rows), 0);
   gcbaron::state.baronequclass.assign(static_cast<std::size_t>(m.rows), 0);
 
-  const std::string file = (std::filesystem::temp_directory_path() / ("dotbar_fuzz." + std::to_string(::getpid()))).string();
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("dotbar_fuzz." + std::to_string(::getpid())))
+          .string();
   q5rt::textfile f;
   f.assign(file);
   f.rewrite();
@@ -153,7 +182,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<double> x(static_cast<std::size_t>(m.cols));
   for (std::int32_t c = 1; c <= m.cols; ++c) x[static_cast<std::size_t>(c - 1)] = 0.75 * c - 0.3;
   std::vector<double> point;
-  for (const auto& v : parsed.m.variables) point.push_back(x[static_cast<std::size_t>(std::stoi(v.name.substr(1)) - 1)]);
+  for (const auto& v : parsed.m.variables)
+    point.push_back(x[static_cast<std::size_t>(std::stoi(v.name.substr(1)) - 1)]);
   for (const auto& e : parsed.m.equations) {
     const std::int32_t r = std::stoi(e.name.substr(1));
     const auto k = static_cast<std::size_t>(r - 1);
@@ -162,8 +192,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double want = 0;
     std::int32_t errors = 0;
     q5rt::sstr msg;
-    check(evalnew::funeval(rec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr, m.pool, x, want, errors, msg) == 0);
-    for (const zlmspecs::tjacrec* j = m.rowfirst[k]; j != nullptr; j = j->rownext) want += j->jacval * x[static_cast<std::size_t>(j->col - 1)];
+    check(evalnew::funeval(rec, m.rowfirstinstr[k], m.rowlastinstr[k], m.instr, m.pool, x, want,
+                           errors, msg) == 0);
+    for (const zlmspecs::tjacrec* j = m.rowfirst[k]; j != nullptr; j = j->rownext)
+      want += j->jacval * x[static_cast<std::size_t>(j->col - 1)];
     want -= m.rowrhs[k];
     const double got = baronparse::evaluate(e.lhs, point) - baronparse::evaluate(e.rhs, point);
     if (!std::isfinite(want) || std::fabs(want) > 1e200) continue;

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int sized = evalnew::getstacksizes(1, last, code, tapelen, second, 0, linkcount, links);
   std::vector<double> tape((flags & 2) != 0 ? 3 : static_cast<std::size_t>(tapelen));
   std::vector<double> grad(levels.size(), 0.0);
-  const int grc = evalnew::gradeval(rec, 1, last, code, pool, levels, value, tape, grad, errors, msg);
+  const int grc =
+      evalnew::gradeval(rec, 1, last, code, pool, levels, value, tape, grad, errors, msg);
   check(grc >= 0 && grc <= 5);
   if (sized == 0 && (flags & 2) == 0) check(!msg.view().starts_with("*** fwrvEvalNew: svGrads"));
 
@@ -63,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<std::int32_t> cluster = {0, 1, 1, 2};
   std::vector<double> parts(3);
-  const int crc = evalnew::funevalcluster(rec, 1, last, code, pool, levels, cluster, 3, parts,
-                                          errors, msg);
+  const int crc =
+      evalnew::funevalcluster(rec, 1, last, code, pool, levels, cluster, 3, parts, errors, msg);
   check(crc >= 0 && crc <= 4);
 
   evalnew::evalnewfreecperm();

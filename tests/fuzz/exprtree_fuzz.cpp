@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gcutil::node* root = gcutil::buildtree(1, static_cast<std::int32_t>(code.size()), code, pool);
     if (root != nullptr) {
       gcutil::transformtree(gcdata::mymodel.nodefirst, rewrite, rewrite, rewrite, rewrite, rewrite);
-      if ((flags & 0x10) != 0 && root->opcode == ctvnl::opcode::store) gcutil::simplereform(root, -2.0);
+      if ((flags & 0x10) != 0 && root->opcode == ctvnl::opcode::store)
+        gcutil::simplereform(root, -2.0);
       gcutil::cleantree(gcdata::mymodel.nodefirst);
       liutil::lifirst("e1: ", 4);
       gcutil::donlcode(root, (flags & 0x0f) % 15, "", (flags & 0x40) != 0 ? 1 : 0);

@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   v[3] = std::min(std::max(v[3], 0), scratchfuzz::maxcount);
   v[4] = std::min(std::max(v[4], 0), scratchfuzz::maxcount);
   v[5] = std::min(std::max(v[5], 0), static_cast<std::int32_t>(scratchfuzz::maxentries));
-  std::ofstream(name, std::ios::binary).write(body.data(), static_cast<std::streamsize>(body.size()));
+  std::ofstream(name, std::ios::binary)
+      .write(body.data(), static_cast<std::streamsize>(body.size()));
   const outcome inorder = load(v, filetype, name, 0);
   const outcome parallel = load(v, filetype, name, 3);
   scratchfuzz::check(parallel.rc == inorder.rc && parallel.lines == inorder.lines &&

@@ -19,12 +19,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   streamfuzz::check(good >= 0 && good <= 63);
   for (int steps = 0; steps < 10000 && !in.iseof(); ++steps) {
     switch (in.readbyte() % 9) {
-      case 0: (void)in.readzlminteger(); break;
-      case 1: (void)in.readzlmdouble(); break;
-      case 2: (void)in.readinteger(); break;
-      case 3: (void)in.readword(); break;
-      case 4: (void)in.readint64(); break;
-      case 5: (void)in.readdouble(); break;
+      case 0:
+        (void)in.readzlminteger();
+        break;
+      case 1:
+        (void)in.readzlmdouble();
+        break;
+      case 2:
+        (void)in.readinteger();
+        break;
+      case 3:
+        (void)in.readword();
+        break;
+      case 4:
+        (void)in.readint64();
+        break;
+      case 5:
+        (void)in.readdouble();
+        break;
       case 6: {
         q5rt::sstr s;
         in.readstring(s);

@@ -23,7 +23,8 @@ bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)
 // correctly rounded conversion must agree with the C library's strtod.
 bool same_rules(std::string_view text) {
   for (const char c : text)
-    if (c == 'x' || c == 'X' || c == 'd' || c == 'D' || static_cast<unsigned char>(c) >= 128) return false;
+    if (c == 'x' || c == 'X' || c == 'd' || c == 'D' || static_cast<unsigned char>(c) >= 128)
+      return false;
   return true;
 }
 

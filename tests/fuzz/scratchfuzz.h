@@ -72,7 +72,8 @@ inline bool readmatrix(gdutils::tmodfile& h, std::int32_t nrows, std::int32_t nc
   for (std::int32_t j = 0; j < ncols; ++j) {
     gdutils::matcol& c = m.cols.emplace_back();
     if (!gdutils::rdmatcol(h, c)) return false;
-    if (c.nzcount < 0 || static_cast<std::int64_t>(m.entries.size()) + c.nzcount > maxentries) return false;
+    if (c.nzcount < 0 || static_cast<std::int64_t>(m.entries.size()) + c.nzcount > maxentries)
+      return false;
     for (std::int32_t k = 0; k < c.nzcount; ++k) {
       if (!gdutils::rdmatdat(h, m.entries.emplace_back())) return false;
     }
@@ -228,7 +229,8 @@ inline void fuzzcode(std::string_view input, bool text) {
     gdutils::modfileptr w = gdutils::memwrite(rc, filetype, "fuzz");
     check(w != nullptr);
     gdutils::wrcodhead(*w);
-    for (const auto& [op, operand] : c.instr) gdutils::wrcodrec(*w, static_cast<std::uint8_t>(op), operand);
+    for (const auto& [op, operand] : c.instr)
+      gdutils::wrcodrec(*w, static_cast<std::uint8_t>(op), operand);
     gdutils::wrcodreloc(*w);
     gdutils::wrcodpool(*w, static_cast<std::int32_t>(c.pool.size()));
     for (const double x : c.pool) gdutils::wrcodconst(*w, x);

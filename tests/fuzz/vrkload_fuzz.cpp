@@ -38,7 +38,8 @@ struct scratchfile {
   }
 };
 
-std::int32_t load(gcdata::tmodel& m, const std::array<std::int32_t, 5>& v, const std::string& name) {
+std::int32_t load(gcdata::tmodel& m, const std::array<std::int32_t, 5>& v,
+                  const std::string& name) {
   m.filetype = 5;
   m.rows = v[0];
   m.cols = v[1];
@@ -67,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view body;
   if (!scratchfuzz::header(input, v, body)) return 0;
   for (std::int32_t& x : v) x = std::clamp(x, 0, scratchfuzz::maxcount);
-  std::ofstream(file.name, std::ios::binary).write(body.data(), static_cast<std::streamsize>(body.size()));
+  std::ofstream(file.name, std::ios::binary)
+      .write(body.data(), static_cast<std::streamsize>(body.size()));
   statlib::registerwritecallback(&drop, nullptr);
   gcdata::tmodel m;
   const std::int32_t rc = load(m, v, file.name);

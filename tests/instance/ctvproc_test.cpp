@@ -13,9 +13,14 @@ TEST(CtvprocGetprocname, FindsTypesIgnoringCase) {
     const char* why;
   };
   constexpr row rows[] = {
-      {"minlp", 11, "lower case"},     {"MiQcP", 13, "mixed case"},  {"LP", 1, "first type"},
-      {"EMP", 15, "last type"},        {"NONE", 0, "NONE is never matched"},
-      {"QP", 0, "no such type"},       {"", 0, "empty"},             {"MINLP ", 0, "no trimming"},
+      {"minlp", 11, "lower case"},
+      {"MiQcP", 13, "mixed case"},
+      {"LP", 1, "first type"},
+      {"EMP", 15, "last type"},
+      {"NONE", 0, "NONE is never matched"},
+      {"QP", 0, "no such type"},
+      {"", 0, "empty"},
+      {"MINLP ", 0, "no trimming"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -49,16 +54,18 @@ TEST(CtvprocTables, NamesTextsAndSetsWordForWord) {
     names.append(ctvproc::procnames[static_cast<std::size_t>(t)]).append("|");
     texts.append(ctvproc::getproctext(t).view()).append("|");
   }
-  EXPECT_EQ(names, "NONE|LP|MIP|RMIP|NLP|MCP|MPEC|RMPEC|CNS|DNLP|RMINLP|MINLP|QCP|MIQCP|RMIQCP|EMP|");
-  EXPECT_EQ(texts,
-            "NONE|Linear Programming|Mixed-Integer Programming|Relaxed Mixed-Integer Programming|"
-            "Non-Linear Programming|Mixed Complementarity Problems|"
-            "Mathematical Programs with Equilibrium Constraints|"
-            "Relaxed Mathematical Programs with Equilibrium Constraints|"
-            "Constrained Nonlinear Systems|Non-Linear Programming with Discontinuous Derivatives|"
-            "Relaxed Mixed-Integer Non-Linear Programming|Mixed-Integer Non-Linear Programming|"
-            "Quadratically Constrained Programs|Mixed Integer Quadratically Constrained Programs|"
-            "Relaxed Mixed Integer Quadratically Constrained Programs|Extended Mathematical Programs|");
+  EXPECT_EQ(names,
+            "NONE|LP|MIP|RMIP|NLP|MCP|MPEC|RMPEC|CNS|DNLP|RMINLP|MINLP|QCP|MIQCP|RMIQCP|EMP|");
+  EXPECT_EQ(
+      texts,
+      "NONE|Linear Programming|Mixed-Integer Programming|Relaxed Mixed-Integer Programming|"
+      "Non-Linear Programming|Mixed Complementarity Problems|"
+      "Mathematical Programs with Equilibrium Constraints|"
+      "Relaxed Mathematical Programs with Equilibrium Constraints|"
+      "Constrained Nonlinear Systems|Non-Linear Programming with Discontinuous Derivatives|"
+      "Relaxed Mixed-Integer Non-Linear Programming|Mixed-Integer Non-Linear Programming|"
+      "Quadratically Constrained Programs|Mixed Integer Quadratically Constrained Programs|"
+      "Relaxed Mixed Integer Quadratically Constrained Programs|Extended Mathematical Programs|");
 
   // Set members by type 0..15.
   struct row {
@@ -74,7 +81,8 @@ TEST(CtvprocTables, NamesTextsAndSetsWordForWord) {
       {ctvproc::pdiscontinuous, "0000000001110001", "DNLP, RMINLP, MINLP, EMP"},
       {ctvproc::pcontinuous, "0000111010111111", "NLP, MCP, MPEC, CNS, RMINLP to EMP"},
       {ctvproc::pnonlinear, "0000111111111111", "NLP to EMP"},
-      {ctvproc::pdiscrete, "0011001100110111", "MIP, RMIP, MPEC, RMPEC, RMINLP, MINLP, MIQCP, RMIQCP, EMP"},
+      {ctvproc::pdiscrete, "0011001100110111",
+       "MIP, RMIP, MPEC, RMPEC, RMINLP, MINLP, MIQCP, RMIQCP, EMP"},
       {ctvproc::pshortform, "0000010010000000", "MCP, CNS"},
   };
   for (const auto& r : rows) {

@@ -159,8 +159,8 @@ class WriteSol : public testing::Test {
 constexpr const char* head13 = "1 13\n2 13\n3 2E300\n4 2E300\n5 2E300\n6 2E300\n9 1\n0 0\n";
 
 TEST_F(WriteSol, StatusThirteenWritesHeadAndTailOnly) {
-  gcdata::mymodel.tailinfo[0] = 12.5;   // item 1
-  gcdata::mymodel.tailinfo[10] = 3;     // item 12
+  gcdata::mymodel.tailinfo[0] = 12.5;  // item 1
+  gcdata::mymodel.tailinfo[10] = 3;    // item 12
   EXPECT_EQ(write(), std::string(head13) + "1 12.5\n12 3\n0 0\n");
 }
 
@@ -171,10 +171,10 @@ TEST_F(WriteSol, RecordsByPath) {
     const char* why;
   };
   const row rows[] = {
-      {[](gcdata::tmodel&) {},
-       "0 0.25 3 0\n0 2E300 3 0\n1 0 3 0\n0.5 0 3 0\n", "no solution stored: all basic"},
-      {[](gcdata::tmodel&) { storesolution(); },
-       "3 0.25 2 0\n0 2E300 1 1\n1 0 2 0\n0 -1.5 0 0\n", "stored solution"},
+      {[](gcdata::tmodel&) {}, "0 0.25 3 0\n0 2E300 3 0\n1 0 3 0\n0.5 0 3 0\n",
+       "no solution stored: all basic"},
+      {[](gcdata::tmodel&) { storesolution(); }, "3 0.25 2 0\n0 2E300 1 1\n1 0 2 0\n0 -1.5 0 0\n",
+       "stored solution"},
       {[](gcdata::tmodel& m) {
          storesolution();
          m.filetype = 3000, m.scaleopt = 1, m.scaledsol = 1;
@@ -201,8 +201,8 @@ TEST_F(WriteSol, RecordsByPath) {
     gcdata::mymodel.modelstat = 2;
     gcdata::mymodel.solvestat = 1;
     r.setup(gcdata::mymodel);
-    EXPECT_EQ(write(), "1 1\n2 2\n3 2E300\n4 2E300\n5 2E300\n6 2E300\n9 1\n0 0\n" + r.records +
-                           "0 0\n");
+    EXPECT_EQ(write(),
+              "1 1\n2 2\n3 2E300\n4 2E300\n5 2E300\n6 2E300\n9 1\n0 0\n" + r.records + "0 0\n");
   }
 }
 
@@ -213,11 +213,16 @@ TEST_F(WriteSol, ModelStatusDecidesWhetherRecordsFollow) {
     const char* why;
   };
   constexpr row rows[] = {
-      {1, true, "optimal"},         {9, true, "intermediate non-integer"},
-      {10, false, "integer infeasible"}, {14, false, "no solution returned"},
-      {15, true, "solved unique"},  {17, true, "solved singular"},
-      {19, false, "infeasible, no solution"}, {0, false, "below the table"},
-      {20, false, "above the table"}, {-3, false, "negative"},
+      {1, true, "optimal"},
+      {9, true, "intermediate non-integer"},
+      {10, false, "integer infeasible"},
+      {14, false, "no solution returned"},
+      {15, true, "solved unique"},
+      {17, true, "solved singular"},
+      {19, false, "infeasible, no solution"},
+      {0, false, "below the table"},
+      {20, false, "above the table"},
+      {-3, false, "negative"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
@@ -238,7 +243,8 @@ TEST_F(WriteSol, HeadItemNineFollowsTheObjectiveRowsMarginals) {
       {0, 2e300, 2e300, "9 1\n", "no objective variable"},
       {2, 2e300, 2e300, "9 0\n", "every row of the objective variable NA"},
       {2, 2e300, 0.0, "9 1\n", "one row with a marginal"},
-      {2, 2e300, std::numeric_limits<double>::quiet_NaN(), "9 1\n", "a NaN marginal counts as present"},
+      {2, 2e300, std::numeric_limits<double>::quiet_NaN(), "9 1\n",
+       "a NaN marginal counts as present"},
       {3, 2e300, 2e300, "9 1\n", "objective variable beyond the columns: absent"},
       {-1, 2e300, 2e300, "9 1\n", "negative objective variable: absent"},
   };
@@ -258,15 +264,20 @@ TEST_F(WriteSol, BinaryLayoutWholeFile) {
   const std::string sol = write();
   ASSERT_EQ(sol.size(), 800u);
   std::string payload;
-  for (const auto& [index, value] :
-       {std::pair{1, 1.0}, {2, 1.0}, {3, 2e300}, {4, 2e300}, {5, 2e300}, {6, 2e300}, {9, 1.0},
-        {0, 0.0}}) {
+  for (const auto& [index, value] : {std::pair{1, 1.0},
+                                     {2, 1.0},
+                                     {3, 2e300},
+                                     {4, 2e300},
+                                     {5, 2e300},
+                                     {6, 2e300},
+                                     {9, 1.0},
+                                     {0, 0.0}}) {
     payload += static_cast<char>(index) + dbl(value);
   }
-  payload += "\x48" + dbl(3) + dbl(0.25);  // row 1 basic
-  payload += "\x55" + dbl(2e300);          // row 2 at upper bound, status 1
-  payload += "\x68" + dbl(1);              // column 1 basic, marginal 0
-  payload += "\x50" + dbl(-1.5);           // column 2 at lower bound
+  payload += "\x48" + dbl(3) + dbl(0.25);    // row 1 basic
+  payload += "\x55" + dbl(2e300);            // row 2 at upper bound, status 1
+  payload += "\x68" + dbl(1);                // column 1 basic, marginal 0
+  payload += "\x50" + dbl(-1.5);             // column 2 at lower bound
   payload += std::string(1, '\0') + dbl(0);  // tail: nothing but the ending item
   EXPECT_EQ(sol.substr(0, 4), std::string("\x18\x03\0\0", 4));
   EXPECT_EQ(sol.substr(4, payload.size()), payload);

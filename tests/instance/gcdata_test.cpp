@@ -162,8 +162,8 @@ std::size_t residentpages(const void* data, std::size_t bytes) {
   const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   std::vector<unsigned char> present((bytes + page - 1) / page);
   if (::mincore(const_cast<void*>(data), bytes, present.data()) != 0) return 0;
-  return static_cast<std::size_t>(std::count_if(present.begin(), present.end(),
-                                                [](unsigned char p) { return (p & 1) != 0; }));
+  return static_cast<std::size_t>(
+      std::count_if(present.begin(), present.end(), [](unsigned char p) { return (p & 1) != 0; }));
 }
 
 // Fresh page-aligned memory that no one has touched yet.

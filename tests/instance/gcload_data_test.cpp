@@ -25,8 +25,9 @@ std::string golden(const std::string& name) {
   return testutil::read_file(testutil::source_dir() + "/tests/instance/fixtures/scratch/" + name);
 }
 
-constexpr const char* goodcod = "$NL CODE\n18 0\n1 1\n20 9\n12 1\n3 1\n"
-                                "$VARIABLE RELOCATION TABLE\n0\n$CONSTANT POOL\n1\n2.5\n";
+constexpr const char* goodcod =
+    "$NL CODE\n18 0\n1 1\n20 9\n12 1\n3 1\n"
+    "$VARIABLE RELOCATION TABLE\n0\n$CONSTANT POOL\n1\n2.5\n";
 constexpr const char* head = "3E300 4E300 1E300 2E300 5E300 1E301\n";
 
 std::string goodmat() {
@@ -137,8 +138,8 @@ TEST_F(LoadData, InfiniteBoundsGiveTheSameRecordInEveryLayout) {
   files(golden("small.cod.0"), golden("small.mat.0"));
   tmodel want = control(0);
   ASSERT_EQ(gcload::loadmodel(want), gcload::loadok);
-  const std::string text = replaced(replaced(golden("small.mat.0"), "3E300", "1e400"), "4E300 0.5",
-                                    "-1e400 0.5");
+  const std::string text =
+      replaced(replaced(golden("small.mat.0"), "3E300", "1e400"), "4E300 0.5", "-1e400 0.5");
   for (int layout = 0; layout <= 3; ++layout) {
     SCOPED_TRACE(layout);
     const std::string n = std::to_string(layout);
@@ -348,7 +349,8 @@ TEST_F(LoadData, BadFilesAreReportedAndFailTheLoad) {
 // code first: a failed code reports only itself and leaves no trace of the matrix, a good
 // code lets the matrix's own failure through.
 TEST_F(LoadData, FailedCodeHidesTheMatrixBadMatrixStillReported) {
-  const std::string badcod = std::string(goodcod).replace(std::string(goodcod).find("12 1"), 4, "45 1");
+  const std::string badcod =
+      std::string(goodcod).replace(std::string(goodcod).find("12 1"), 4, "45 1");
   const std::string badmat = goodmat().replace(goodmat().find("2 1 0\n"), 6, "3 1 0\n");
   for (const std::string& mat : {goodmat(), badmat}) {
     files(badcod, mat);
@@ -675,7 +677,8 @@ TEST_F(ParallelMatrix, TextLinesOtherThanTheWriterWritesThemReadAsInOrder) {
       {900, [](std::string l) { return l + "\n"; }, true, "an empty line among the entries"},
       {900, [](std::string l) { return l.substr(0, l.rfind(' ')); }, false,
        "an entry without its flag: the next line's row is taken"},
-      {40, [](std::string l) { return l.replace(l.find(' '), 1, "\n"); }, true, "a row on two lines"},
+      {40, [](std::string l) { return l.replace(l.find(' '), 1, "\n"); }, true,
+       "a row on two lines"},
       {700, [](std::string l) { return l + " 7 9"; }, true, "more fields than a record takes"},
       {1500, [](std::string l) { return "x" + l; }, false, "a malformed number"},
   };

@@ -362,9 +362,9 @@ TEST(GdutilsControl, PathLinesMustFitWhileOtherTextLinesAreCut) {
     const parsed cut = parsetext(withline(r.line, toolong));
     if (r.path) {
       EXPECT_FALSE(cut.ok);
-      EXPECT_EQ(cut.msg.view(), q5rt::concat(q5rt::syserrortext(ENAMETOOLONG), " in line ",
-                                             std::to_string(r.line))
-                                    .view());
+      EXPECT_EQ(cut.msg.view(),
+                q5rt::concat(q5rt::syserrortext(ENAMETOOLONG), " in line ", std::to_string(r.line))
+                    .view());
     } else {
       EXPECT_TRUE(cut.ok) << cut.msg.view();
       EXPECT_EQ(cut.rec.strs[static_cast<std::size_t>(r.slot)].view(), fits);

@@ -21,7 +21,8 @@ using gdutils::modfileptr;
 constexpr double pinf = 3e300;
 constexpr double minf = 4e300;
 
-modfileptr matwriter(std::int32_t filetype, std::int32_t scaleopt = 0, std::int32_t priorityopt = 0) {
+modfileptr matwriter(std::int32_t filetype, std::int32_t scaleopt = 0,
+                     std::int32_t priorityopt = 0) {
   std::int32_t rc = -1;
   modfileptr h = gdutils::memwrite(rc, filetype, "mem");
   EXPECT_EQ(rc, 0);
@@ -176,27 +177,56 @@ TEST(GdutilsMatrixRecords, RowGoldenBytes) {
     const char* why;
   };
   const row rows[] = {
-      {1, {4, 1, 1.0, 0.0, 0.0, 0, 1.0, 0}, "\x8C", {4, 1, 1.0, 0.0, 0.0, 0, 1.0, 0},
+      {1,
+       {4, 1, 1.0, 0.0, 0.0, 0, 1.0, 0},
+       "\x8C",
+       {4, 1, 1.0, 0.0, 0.0, 0, 1.0, 0},
        "=X= row, rhs 1, marginal flag: one byte"},
-      {1, {0, 0, 2.5, 3.0, 0.0, 0, 1.0, 0}, "\x38" + dbl(2.5) + dbl(3.0),
-       {0, 0, 2.5, 3.0, 0.0, 0, 1.0, 0}, "rhs and level as doubles"},
-      {1, {2, 0, -1.0, 0.0, 9.0, 4, 1.0, 0}, "\x12", {2, 0, -1.0, 0.0, 0.0, 0, 1.0, 0},
+      {1,
+       {0, 0, 2.5, 3.0, 0.0, 0, 1.0, 0},
+       "\x38" + dbl(2.5) + dbl(3.0),
+       {0, 0, 2.5, 3.0, 0.0, 0, 1.0, 0},
+       "rhs and level as doubles"},
+      {1,
+       {2, 0, -1.0, 0.0, 9.0, 4, 1.0, 0},
+       "\x12",
+       {2, 0, -1.0, 0.0, 0.0, 0, 1.0, 0},
        "rhs -1; no duals, no counts: marginal and count absent"},
-      {100001, {1, 0, 0.0, 0.0, 0.0, 0, 1.0, -7}, std::string("\x01\x04", 2),
-       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, -1}, "a negative match reads back -1"},
-      {100001, {1, 0, 0.0, 0.0, 0.0, 0, 1.0, 0}, std::string("\x01\x00", 2),
-       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, 0}, "match 0"},
-      {100001, {6, 0, 0.0, 0.0, 0.0, 0, 1.0, 70000}, std::string("\x82\x0C\x70\x11\x01\x00", 6),
-       {6, 0, 0.0, 0.0, 0.0, 0, 1.0, 70000}, "=B= row with a positive match"},
-      {111, {3, 1, 0.0, 0.0, -0.5, 200, 1.0, 0},
+      {100001,
+       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, -7},
+       std::string("\x01\x04", 2),
+       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, -1},
+       "a negative match reads back -1"},
+      {100001,
+       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, 0},
+       std::string("\x01\x00", 2),
+       {1, 0, 0.0, 0.0, 0.0, 0, 1.0, 0},
+       "match 0"},
+      {100001,
+       {6, 0, 0.0, 0.0, 0.0, 0, 1.0, 70000},
+       std::string("\x82\x0C\x70\x11\x01\x00", 6),
+       {6, 0, 0.0, 0.0, 0.0, 0, 1.0, 70000},
+       "=B= row with a positive match"},
+      {111,
+       {3, 1, 0.0, 0.0, -0.5, 200, 1.0, 0},
        std::string("\x07", 1) + dbl(-0.5) + std::string("\x02\xC8\x00", 3),
-       {3, 1, 0.0, 0.0, -0.5, 200, 1.0, 0}, "duals and a 16-bit count"},
-      {101, {0, 0, 0.0, 0.0, 0.0, -3, 1.0, 0}, std::string("\x00\x00", 2),
-       {0, 0, 0.0, 0.0, 0.0, 0, 1.0, 0}, "a count of 0 or less is not stored"},
-      {101, {0, 0, 0.0, 0.0, 0.0, 40000, 1.0, 0}, std::string("\x00\x03\x40\x9C\x00\x00", 6),
-       {0, 0, 0.0, 0.0, 0.0, 40000, 1.0, 0}, "a 32-bit count"},
-      {2001, {0, 0, 0.0, 0.0, 0.0, 0, 4.0, 0}, "\x40" + dbl(4.0),
-       {0, 0, 0.0, 0.0, 0.0, 0, 4.0, 0}, "scale other than 1"},
+       {3, 1, 0.0, 0.0, -0.5, 200, 1.0, 0},
+       "duals and a 16-bit count"},
+      {101,
+       {0, 0, 0.0, 0.0, 0.0, -3, 1.0, 0},
+       std::string("\x00\x00", 2),
+       {0, 0, 0.0, 0.0, 0.0, 0, 1.0, 0},
+       "a count of 0 or less is not stored"},
+      {101,
+       {0, 0, 0.0, 0.0, 0.0, 40000, 1.0, 0},
+       std::string("\x00\x03\x40\x9C\x00\x00", 6),
+       {0, 0, 0.0, 0.0, 0.0, 40000, 1.0, 0},
+       "a 32-bit count"},
+      {2001,
+       {0, 0, 0.0, 0.0, 0.0, 0, 4.0, 0},
+       "\x40" + dbl(4.0),
+       {0, 0, 0.0, 0.0, 0.0, 0, 4.0, 0},
+       "scale other than 1"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -241,29 +271,56 @@ TEST(GdutilsMatrixRecords, ColumnGoldenBytes) {
     const char* why;
   };
   const row rows[] = {
-      {1, 0, {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0}, std::string("\x01\x03\x00\x03\x00", 5),
-       {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0}, "continuous column: five bytes"},
-      {2001, 0, {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
-       std::string("\x01\x03\x00\x03\x00\x00", 6), {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
+      {1,
+       0,
+       {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
+       std::string("\x01\x03\x00\x03\x00", 5),
+       {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
+       "continuous column: five bytes"},
+      {2001,
+       0,
+       {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
+       std::string("\x01\x03\x00\x03\x00\x00", 6),
+       {3, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 1.0},
        "scale values on, scale 1: one more byte 0 (priorities on, type 0 carries none)"},
-      {1, 0, {1, 0, 2.5, 2.5, 2.5, 0, 0, 1.0, 0.0, 1.0},
+      {1,
+       0,
+       {1, 0, 2.5, 2.5, 2.5, 0, 0, 1.0, 0.0, 1.0},
        std::string("\x41\x04\x00\x01", 4) + dbl(2.5) + std::string(1, '\0'),
-       {1, 0, 2.5, 2.5, 2.5, 0, 0, 1.0, 0.0, 1.0}, "fixed column: only the upper bound stored"},
-      {1, 1, {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0},
+       {1, 0, 2.5, 2.5, 2.5, 0, 0, 1.0, 0.0, 1.0},
+       "fixed column: only the upper bound stored"},
+      {1,
+       1,
+       {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0},
        std::string("\x02\x01\x01\x01\x00", 5) + dbl(7.0),
-       {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0}, "binary column at its upper bound, priority"},
-      {1, 0, {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0}, std::string("\x02\x01\x01\x01\x00", 5),
-       {1, 0, 0.0, 1.0, 1.0, 1, 0, 1.0, 0.0, 1.0}, "no priority flag: priority reads 1"},
-      {11, 0, {200, 1, minf, -3.5, -1.0, 0, 40000, 1.0, 0.25, 1.0},
+       {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0},
+       "binary column at its upper bound, priority"},
+      {1,
+       0,
+       {1, 0, 0.0, 1.0, 1.0, 1, 0, 7.0, 0.0, 1.0},
+       std::string("\x02\x01\x01\x01\x00", 5),
+       {1, 0, 0.0, 1.0, 1.0, 1, 0, 1.0, 0.0, 1.0},
+       "no priority flag: priority reads 1"},
+      {11,
+       0,
+       {200, 1, minf, -3.5, -1.0, 0, 40000, 1.0, 0.25, 1.0},
        std::string("\x34\x72\x00\xC8\x00", 5) + dbl(-3.5) + std::string("\x40\x9C\x00\x00", 4) +
            dbl(0.25),
        {200, 1, minf, -3.5, -1.0, 0, 40000, 1.0, 0.25, 1.0},
        "-inf lower, -1 upper, a level between, 16-bit count, 32-bit SOS set, a marginal"},
-      {11, 0, {0, 0, -2.0, 5.0, 7.0, 2, -1, 1.0, 0.5, 1.0},
-       std::string("\x70\x24\x02\x00", 4) + dbl(-2.0) + dbl(5.0) + dbl(7.0) + std::string("\xFF", 1),
-       {0, 0, -2.0, 5.0, 7.0, 2, -1, 1.0, 0.0, 1.0}, "duals on, marginal flag 0: no marginal"},
-      {1001, 0, {0, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 3.0}, std::string("\x01\x03\x00\x00\x00\x01", 6) + dbl(3.0),
-       {0, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 3.0}, "scale digit 1 with the scale option: byte 1 and the scale"},
+      {11,
+       0,
+       {0, 0, -2.0, 5.0, 7.0, 2, -1, 1.0, 0.5, 1.0},
+       std::string("\x70\x24\x02\x00", 4) + dbl(-2.0) + dbl(5.0) + dbl(7.0) +
+           std::string("\xFF", 1),
+       {0, 0, -2.0, 5.0, 7.0, 2, -1, 1.0, 0.0, 1.0},
+       "duals on, marginal flag 0: no marginal"},
+      {1001,
+       0,
+       {0, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 3.0},
+       std::string("\x01\x03\x00\x00\x00\x01", 6) + dbl(3.0),
+       {0, 0, 0.0, 0.0, pinf, 0, 0, 1.0, 0.0, 3.0},
+       "scale digit 1 with the scale option: byte 1 and the scale"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -288,7 +345,9 @@ TEST(GdutilsMatrixRecords, EntryGoldenBytes) {
       {{200, -1.0, true}, std::string("\x19\xC8\x00", 3), "16-bit row, value -1, nonlinear"},
       {{5, 0.0, false}, std::string("\x00\x05", 2), "value 0"},
       {{5, 1.0, false}, std::string("\x04\x05", 2), "value 1"},
-      {{70000, 0.5, false}, std::string("\x0E\x70\x11\x01\x00", 5) + dbl(0.5), "32-bit row, a double"},
+      {{70000, 0.5, false},
+       std::string("\x0E\x70\x11\x01\x00", 5) + dbl(0.5),
+       "32-bit row, a double"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -315,7 +374,8 @@ TEST(GdutilsMatrixRecords, UnknownBinaryCodesFail) {
     const char* why;
   };
   const row rows[] = {
-      {1, cod_, std::string("\x01\x03", 2), "mem, record 1: unknown instruction size tag 3", "tag 3"},
+      {1, cod_, std::string("\x01\x03", 2), "mem, record 1: unknown instruction size tag 3",
+       "tag 3"},
       {100001, row_, std::string("\x00\x08", 2), "mem, record 1: unknown row match code 2",
        "match code 2"},
       {1, col_, std::string("\x03\x00\x00", 3), "mem, record 1: unknown column level relation 3",
@@ -330,9 +390,10 @@ TEST(GdutilsMatrixRecords, UnknownBinaryCodesFail) {
        "upper code 7"},
       {1, col_, std::string("\x00\x18\x00", 3), "mem, record 1: unknown column SOS-set width 3",
        "SOS width 3"},
-      {2001, col_, std::string("\x00\x00\x00\x00\x00\x02", 6), "mem, record 1: unknown column scale code 2",
-       "scale code 2"},
-      {1, dat_, std::string("\x03", 1), "mem, record 1: unknown entry row width 3", "entry width 3"},
+      {2001, col_, std::string("\x00\x00\x00\x00\x00\x02", 6),
+       "mem, record 1: unknown column scale code 2", "scale code 2"},
+      {1, dat_, std::string("\x03", 1), "mem, record 1: unknown entry row width 3",
+       "entry width 3"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -345,10 +406,18 @@ TEST(GdutilsMatrixRecords, UnknownBinaryCodesFail) {
     std::int32_t a = 0;
     std::int32_t b = 0;
     switch (r.what) {
-      case row_: ok = gdutils::rdmatrow(*h, mr); break;
-      case col_: ok = gdutils::rdmatcol(*h, mc); break;
-      case dat_: ok = gdutils::rdmatdat(*h, md); break;
-      case cod_: ok = gdutils::rdcodrec(*h, a, b); break;
+      case row_:
+        ok = gdutils::rdmatrow(*h, mr);
+        break;
+      case col_:
+        ok = gdutils::rdmatcol(*h, mc);
+        break;
+      case dat_:
+        ok = gdutils::rdmatdat(*h, md);
+        break;
+      case cod_:
+        ok = gdutils::rdcodrec(*h, a, b);
+        break;
     }
     EXPECT_FALSE(ok);
     EXPECT_EQ(h->errmsg.view(), r.message);
@@ -426,7 +495,8 @@ struct smallmodel {
 smallmodel small() {
   smallmodel m;
   m.rows = {{0, 0, 3.0, 0.0, 0.0, 2, 1.0, 0}, {2, 0, 4.0, 2.0, 0.0, 2, 1.0, 0}};
-  m.cols = {{2, 0, 0.0, 1.0, pinf, 0, 0, 1.0, 0.0, 1.0}, {2, 0, minf, 0.5, 10.0, 0, 0, 1.0, 0.0, 1.0}};
+  m.cols = {{2, 0, 0.0, 1.0, pinf, 0, 0, 1.0, 0.0, 1.0},
+            {2, 0, minf, 0.5, 10.0, 0, 0, 1.0, 0.0, 1.0}};
   m.entries = {{{1, 5.0, true}, {2, 1.0, false}}, {{1, 1.0, false}, {2, 2.0, false}}};
   m.code = {{18, 0}, {1, 1}, {20, 9}, {12, 1}, {3, 1}};
   m.pool = {2.5};
@@ -447,7 +517,8 @@ std::string writemat(const smallmodel& m, std::int32_t filetype) {
 std::string writecod(const smallmodel& m, std::int32_t filetype) {
   modfileptr w = matwriter(filetype);
   gdutils::wrcodhead(*w);
-  for (const auto& [op, operand] : m.code) gdutils::wrcodrec(*w, static_cast<std::uint8_t>(op), operand);
+  for (const auto& [op, operand] : m.code)
+    gdutils::wrcodrec(*w, static_cast<std::uint8_t>(op), operand);
   gdutils::wrcodreloc(*w);
   gdutils::wrcodpool(*w, static_cast<std::int32_t>(m.pool.size()));
   for (const double v : m.pool) gdutils::wrcodconst(*w, v);
@@ -455,8 +526,8 @@ std::string writecod(const smallmodel& m, std::int32_t filetype) {
 }
 
 // Reads a model of the given size as the loader does; false at the first failure.
-bool readmodel(std::string_view mat, std::string_view cod, std::int32_t filetype,
-               std::size_t nrows, std::size_t ncols, std::size_t ninstr, smallmodel& m) {
+bool readmodel(std::string_view mat, std::string_view cod, std::int32_t filetype, std::size_t nrows,
+               std::size_t ncols, std::size_t ninstr, smallmodel& m) {
   modfileptr h = matreader(filetype, mat);
   if (!gdutils::rdmathead(*h)) return false;
   m.rows.resize(nrows);
@@ -481,7 +552,8 @@ bool readmodel(std::string_view mat, std::string_view cod, std::int32_t filetype
   }
   std::int32_t entry = -1;
   std::int32_t count = 0;
-  if (!gdutils::rdcodreloc(*c) || !gdutils::rdcodrepos(*c, entry) || !gdutils::rdcodpool(*c, count)) {
+  if (!gdutils::rdcodreloc(*c) || !gdutils::rdcodrepos(*c, entry) ||
+      !gdutils::rdcodpool(*c, count)) {
     return false;
   }
   if (entry != 0 || count < 0 || count > 100) return false;

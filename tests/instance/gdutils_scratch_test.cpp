@@ -40,7 +40,8 @@ modfileptr reader(std::int32_t filetype, std::string_view data) {
 
 std::string le32(std::int32_t v) {
   std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    s[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
   return s;
 }
 

@@ -1,6 +1,8 @@
 // The data-exchange scratch layout: what the object stores (the stand-in's file text), its
 // state machine and messages, models and solutions written in layout 5 and read back
 // against the other layouts, and damaged data-exchange files.
+#include "instance/scrvrk.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,7 +16,6 @@
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
 #include "instance/gdutils_vrk.h"
-#include "instance/scrvrk.h"
 #include "instance/zlmspecs.h"
 #include "support/scratchwrite.h"
 #include "support/testutil.h"
@@ -53,20 +54,20 @@ TEST_F(ScrVrk, StoresDefaultsByOmissionAndZerosAsEps) {
     q5rt::sstr msg;
     ASSERT_TRUE(v.createforwriting(file("m.vrk"), msg).empty()) << msg.view();
     v.sethavenlnz(true);
-    EXPECT_EQ(v.writerow({}), 0);                                  // =E=, all defaults
-    EXPECT_EQ(v.writerow({2, 1.5, 0.0, 1, -3.0, 2.0, 4}), 0);      // every field
+    EXPECT_EQ(v.writerow({}), 0);                              // =E=, all defaults
+    EXPECT_EQ(v.writerow({2, 1.5, 0.0, 1, -3.0, 2.0, 4}), 0);  // every field
     scrvrk::colrec binary{1, 1, 0.0, 0.0, 1.0};
-    EXPECT_EQ(v.writecolumn(binary), 0);                           // upper 1: its default
-    EXPECT_EQ(v.writejac(2, 0.0, false), 0);                       // 0 stored as EPS
+    EXPECT_EQ(v.writecolumn(binary), 0);      // upper 1: its default
+    EXPECT_EQ(v.writejac(2, 0.0, false), 0);  // 0 stored as EPS
     scrvrk::colrec continuous{0, 1, 0.0, 0.0, 1.0};
-    EXPECT_EQ(v.writecolumn(continuous), 0);                       // upper 1 stored
+    EXPECT_EQ(v.writecolumn(continuous), 0);  // upper 1 stored
     EXPECT_EQ(v.writejac(1, 2.5, true), 0);
     scrvrk::colrec free{0, 0, zlmspecs::valmin, 0.0, zlmspecs::valpin};
-    free.sosset = 7;                                               // not an SOS column
+    free.sosset = 7;  // not an SOS column
     EXPECT_EQ(v.writecolumn(free), 0);
-    EXPECT_EQ(v.writenlinstr(2, 5, 0), 0);                         // operand 0 -> element 1
+    EXPECT_EQ(v.writenlinstr(2, 5, 0), 0);  // operand 0 -> element 1
     EXPECT_EQ(v.writenlinstr(2, 6, 3), 0);
-    EXPECT_EQ(v.writenlinstr(1, 5, 1), 0);                         // another row: position 1
+    EXPECT_EQ(v.writenlinstr(1, 5, 1), 0);  // another row: position 1
     EXPECT_EQ(v.writeconstpool(0.0), 0);
     EXPECT_EQ(v.writeconstpool(-1.25), 0);
     EXPECT_EQ(v.writedone(), 0);
@@ -182,33 +183,53 @@ TEST_F(ScrVrk, CallsOutOfContextAndBadArgumentsLeaveExactMessages) {
   };
   const std::vector<rowcase> rows = {
       {{}, col, "WriteColumn: Calling out of context", "a column before any row"},
-      {{}, [](auto& v) { return v.writejac(1, 1.0, false); }, "WriteJac: Calling out of context",
+      {{},
+       [](auto& v) { return v.writejac(1, 1.0, false); },
+       "WriteJac: Calling out of context",
        "an entry before any column"},
       {{row, col}, row, "WriteRow: Calling out of context", "a row after the columns"},
-      {{row}, [](auto& v) { return v.writerowsol({}); }, "WriteRowSol: Calling out of context",
+      {{row},
+       [](auto& v) { return v.writerowsol({}); },
+       "WriteRowSol: Calling out of context",
        "a row solution in a model instance"},
-      {{row}, [](auto& v) { return v.writeconstpool(1.0); },
-       "WriteConstPool: Calling out of context 10", "constants after rows: the state follows"},
-      {{row}, [](auto& v) { return v.writenlinstr(1, 1, 1); },
-       "WriteNLInstr: Calling out of context", "instructions without columns"},
-      {{row, col}, [](auto& v) { return v.writejac(3, 1.0, false); },
-       "WriteJac: rownum=3 outside 1 and 1", "an entry outside the rows written"},
-      {{row, col}, [](auto& v) { return v.writenlinstr(0, 1, 1); },
-       "WriteNLInstr: rownum=0 outside 1 and 1", "an instruction of row 0"},
-      {{}, [](auto& v) { return v.puthtrec(23, 1.0); }, "HT Record number 23 out of 1..22",
+      {{row},
+       [](auto& v) { return v.writeconstpool(1.0); },
+       "WriteConstPool: Calling out of context 10",
+       "constants after rows: the state follows"},
+      {{row},
+       [](auto& v) { return v.writenlinstr(1, 1, 1); },
+       "WriteNLInstr: Calling out of context",
+       "instructions without columns"},
+      {{row, col},
+       [](auto& v) { return v.writejac(3, 1.0, false); },
+       "WriteJac: rownum=3 outside 1 and 1",
+       "an entry outside the rows written"},
+      {{row, col},
+       [](auto& v) { return v.writenlinstr(0, 1, 1); },
+       "WriteNLInstr: rownum=0 outside 1 and 1",
+       "an instruction of row 0"},
+      {{},
+       [](auto& v) { return v.puthtrec(23, 1.0); },
+       "HT Record number 23 out of 1..22",
        "head or tail item 23"},
-      {{}, [](auto& v) {
+      {{},
+       [](auto& v) {
          double x = 0;
          return v.gethtrec(1, x);
        },
-       "GetHTRec: Calling out of context", "reading an item of a writing object"},
-      {{}, [](auto& v) {
+       "GetHTRec: Calling out of context",
+       "reading an item of a writing object"},
+      {{},
+       [](auto& v) {
          scrvrk::rowrec r;
          return v.readrow(r);
        },
-       "ReadRow: Calling out of context", "reading from a writing object"},
-      {{}, [](auto& v) { return v.writedictionary(nullptr); },
-       "WriteDictionary: Dictionary pointer is nil", "no dictionary object"},
+       "ReadRow: Calling out of context",
+       "reading from a writing object"},
+      {{},
+       [](auto& v) { return v.writedictionary(nullptr); },
+       "WriteDictionary: Dictionary pointer is nil",
+       "no dictionary object"},
   };
   for (const rowcase& r : rows) {
     SCOPED_TRACE(r.why);
@@ -279,7 +300,8 @@ TEST_F(ScrVrk, DamagedFilesGiveClearMessages) {
        "ReadColumnUnknown VRK column record 12", "an unknown column code"},
       {rows + "symbol \"variable\" 2 1 0 \"V\"\nrecord 2 1 : Eps\n",
        "Column data does not start with column 1 but 2", "columns start with column 2"},
-      {rows + "symbol \"variable\" 2 1 0 \"V\"\nrecord 1 1 : Eps\nrecord 1 9 : 2\nrecord 1 33 : 1\n",
+      {rows +
+           "symbol \"variable\" 2 1 0 \"V\"\nrecord 1 1 : Eps\nrecord 1 9 : 2\nrecord 1 33 : 1\n",
        "ReadJac: the column holds fewer Jacobian entries than its count", "an entry missing"},
   };
   for (const rowcase& c : cases) {
@@ -316,16 +338,15 @@ TEST_F(ScrVrk, DamagedFilesGiveClearMessages) {
 // The parts of the model record that the scratch files carry.
 struct snapshot {
   std::vector<std::int32_t> rowtype, rowmatch, coltype, colsos, rowfirst, rowlast;
-  std::vector<double> rowrhs, rowmarginal, collower, collevel, colupper, colmarginal, colprio,
-      pool;
+  std::vector<double> rowrhs, rowmarginal, collower, collevel, colupper, colmarginal, colprio, pool;
   std::vector<std::string> entries, code;
   bool operator==(const snapshot&) const = default;
 };
 
 snapshot take(const gcdata::tmodel& m) {
-  snapshot s{m.rowtype, m.rowmatch, m.coltype, m.colsosset, m.rowfirstinstr, m.rowlastinstr,
-             m.rowrhs, m.rowmarginal, m.collower, m.collevel, m.colupper, m.colmarginal,
-             m.colpriority, m.pool, {}, {}};
+  snapshot s{m.rowtype,     m.rowmatch,    m.coltype,  m.colsosset, m.rowfirstinstr, m.rowlastinstr,
+             m.rowrhs,      m.rowmarginal, m.collower, m.collevel,  m.colupper,      m.colmarginal,
+             m.colpriority, m.pool,        {},         {}};
   for (std::size_t j = 0; j < m.colfirst.size(); ++j) {
     for (const zlmspecs::tjacrec* e = m.colfirst[j]; e != nullptr; e = e->colnext) {
       s.entries.push_back(std::to_string(e->col) + "," + std::to_string(e->row) + "," +
@@ -360,7 +381,8 @@ snapshot load(const std::string& ctl, const std::string& mat = "", const std::st
 TEST_F(ScrVrk, ModelsReadBackAsInTheTextAndBinaryLayouts) {
   for (const char* fixture : {"layout0", "layout3"}) {
     SCOPED_TRACE(fixture);
-    const std::string ctl = testutil::source_dir() + "/tests/e2e/fixtures/" + fixture + "/model.ctl";
+    const std::string ctl =
+        testutil::source_dir() + "/tests/e2e/fixtures/" + fixture + "/model.ctl";
     const snapshot original = load(ctl);
     ASSERT_FALSE(original.entries.empty());
     ASSERT_FALSE(original.code.empty());

@@ -86,8 +86,9 @@ TEST_F(Caps, ReadsAndWritesTheFileBackByteForByte) {
   EXPECT_EQ(table->scgetdefault(4), 2);  // the DEFAULTS line
   ASSERT_EQ(table->scwriteconfig(dir.file("out.txt")), 0);
   EXPECT_EQ(testutil::read_file(dir.file("out.txt")),
-            header + solvers + "\n\nDEFAULTS\nLP LPSOLVC\nMIP LPSOLVC\nRMIP LPSOLVC\n"
-            "NLP MINLPSOLVB\nCNS NLPSOLVA\nDNLP NLPSOLVA\nMINLP MINLPSOLVB\n");
+            header + solvers +
+                "\n\nDEFAULTS\nLP LPSOLVC\nMIP LPSOLVC\nRMIP LPSOLVC\n"
+                "NLP MINLPSOLVB\nCNS NLPSOLVA\nDNLP NLPSOLVA\nMINLP MINLPSOLVB\n");
   // Read twice: one record per solver, replaced in place.
   EXPECT_EQ(read(text), 0);
   EXPECT_EQ(table->getnumalgs(), 3);
@@ -101,35 +102,30 @@ TEST_F(Caps, LineErrorsAndTheDefaultsSection) {
   const std::string text =
       "A\t1 0 0 1 0 0 NLP LP\n"  // a tab reads as a blank
       "ascript\n"
-      "B x 0 0 1 0 0 NLP\n"      // stops at the file type
+      "B x 0 0 1 0 0 NLP\n"  // stops at the file type
       "C 1 0 0 1 0 0 NLP QUBO\n"
       "cscript\n"
       "defaults\n"
       "NLP NONE\n"
       "LINEAR A\n"
-      "LP C\n"                    // C cannot do LP: the section ends here
+      "LP C\n"  // C cannot do LP: the section ends here
       "NLP C\n";
   EXPECT_EQ(read(text), 11);
   EXPECT_EQ(messages(*table),
-            (std::vector<std::string>{"Reading file: " + dir.file("caps.txt"),
-                                      "File type read error in line below",
-                                      "Line 3: B x 0 0 1 0 0 NLP",
-                                      "Unknown model type QUBO in line below",
-                                      "Line 4: C 1 0 0 1 0 0 NLP QUBO",
-                                      "Unknown solver name NONE in line below",
-                                      "Line 7: NLP NONE",
-                                      "Unknown model type LINEAR in line below",
-                                      "Line 8: LINEAR A",
-                                      "Solver C cannot do LP in line below",
-                                      "Line 9: LP C"}));
+            (std::vector<std::string>{
+                "Reading file: " + dir.file("caps.txt"), "File type read error in line below",
+                "Line 3: B x 0 0 1 0 0 NLP", "Unknown model type QUBO in line below",
+                "Line 4: C 1 0 0 1 0 0 NLP QUBO", "Unknown solver name NONE in line below",
+                "Line 7: NLP NONE", "Unknown model type LINEAR in line below", "Line 8: LINEAR A",
+                "Solver C cannot do LP in line below", "Line 9: LP C"}));
   EXPECT_EQ(table->scgetdefault(4), 1);  // NLP C never read
   EXPECT_EQ(table->getnumalgs(), 3);     // B stays, half filled
 
   EXPECT_EQ(table->screadconfig(dir.file("missing.txt"), ""), 3);
   EXPECT_EQ(messages(*table),
-            (std::vector<std::string>{"Reading file: " + dir.file("missing.txt"),
-                                      "Unable to open file (RC=2) with system message:",
-                                      "No such file or directory"}));
+            (std::vector<std::string>{
+                "Reading file: " + dir.file("missing.txt"),
+                "Unable to open file (RC=2) with system message:", "No such file or directory"}));
   testutil::write_file(dir.file("ft5.txt"), "A 1 0 0 1 0 0 NLP\na\nB 11 0 0 1 0 0 NLP\nb\n");
   EXPECT_EQ(table->screadconfigforceft5(dir.file("ft5.txt"), ""), 0);
   EXPECT_EQ(table->solvers.getrec(1).filetype, 5);
@@ -201,7 +197,7 @@ TEST_F(Caps, DefaultsByNameAndFromADefaultsFile) {
                        "* comment\n  NLP   MINLPSOLVB  \nLP NLPSOLVA\nMIP\nQUBO LPSOLVC\n");
   table->scupdatedefaultsolvers(dir.file("defaults.txt"));
   EXPECT_EQ(table->scgetdefault(4), 2);
-  EXPECT_EQ(table->scgetdefault(1), 3);  // NLPSOLVA cannot do LP: unchanged
+  EXPECT_EQ(table->scgetdefault(1), 3);                    // NLPSOLVA cannot do LP: unchanged
   table->scupdatedefaultsolvers(dir.file("missing.txt"));  // as an empty file
   EXPECT_EQ(table->scnummsg(), 0);
 }

@@ -89,7 +89,8 @@ TEST(ZlmspecsTables, StatusTextsAndFlagsLineUp) {
   EXPECT_EQ(zlmspecs::modeltrigger[12] + zlmspecs::modeltrigger[13], 2);
   EXPECT_EQ(zlmspecs::modeltrigger[11], 0);
   EXPECT_EQ(zlmspecs::solvetrigger[7], 0);
-  EXPECT_EQ(zlmspecs::solvetrigger[10] + zlmspecs::solvetrigger[11] + zlmspecs::solvetrigger[13], 3);
+  EXPECT_EQ(zlmspecs::solvetrigger[10] + zlmspecs::solvetrigger[11] + zlmspecs::solvetrigger[13],
+            3);
 }
 
 TEST(ZlmspecsTables, TypeTables) {
@@ -103,7 +104,6 @@ TEST(ZlmspecsTables, TypeTables) {
   EXPECT_FALSE(zlmspecs::varstypx.contains(-1));
   EXPECT_FALSE(zlmspecs::varstypx.contains(40));
 }
-
 
 // Every text table word for word: the modelling system matches these texts.
 std::string joined(const auto& table) {
@@ -128,7 +128,8 @@ TEST(ZlmspecsTables, EveryTextWordForWord) {
       {joined(zlmspecs::solvestatustxt),
        "|1 Normal Completion|2 Iteration Interrupt|3 Resource Interrupt|4 Terminated By Solver|"
        "5 Evaluation Interrupt|6 Capability Problems||8 User Interrupt|9 Setup Failure|"
-       "10 Solver Failure|11 Internal Solver Failure|12 Solve Processing Skipped|13 System Failure|",
+       "10 Solver Failure|11 Internal Solver Failure|12 Solve Processing Skipped|13 System "
+       "Failure|",
        "solver status, 7 reserved"},
       {joined(zlmspecs::modelstatustxt),
        "|1 Optimal|2 Locally Optimal|3 Unbounded|4 Infeasible|5 Locally Infeasible|"

@@ -66,7 +66,8 @@ int run(int argc, char** argv) {
   gcutil::gcheader(out, "//  ");
   liutil::liset(out, 79, 3);
   const gcdata::tmodel& m = gcdata::mymodel;
-  for (std::int32_t r = 1; r <= m.rows && static_cast<std::size_t>(r) <= m.rowfirstinstr.size(); ++r) {
+  for (std::int32_t r = 1; r <= m.rows && static_cast<std::size_t>(r) <= m.rowfirstinstr.size();
+       ++r) {
     if (m.rowfirstinstr[static_cast<std::size_t>(r) - 1] > 0) writerow(r, style);
   }
   liutil::liend();

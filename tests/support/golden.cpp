@@ -44,11 +44,13 @@ std::string lineexcerpt(std::string_view text, std::size_t at) {
 std::string firstdifference(std::string_view got, std::string_view want) {
   if (got == want) return {};
   const std::size_t at = static_cast<std::size_t>(
-      std::mismatch(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(std::min(got.size(), want.size())),
+      std::mismatch(got.begin(),
+                    got.begin() + static_cast<std::ptrdiff_t>(std::min(got.size(), want.size())),
                     want.begin())
           .first -
       got.begin());
-  const auto line = std::count(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
+  const auto line =
+      std::count(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
   return "first difference at byte " + std::to_string(at) + " (line " + std::to_string(line) +
          "): got " + lineexcerpt(got, at) + ", want " + lineexcerpt(want, at) + "; sizes " +
          std::to_string(got.size()) + " and " + std::to_string(want.size());

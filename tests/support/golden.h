@@ -8,11 +8,11 @@
 //   EXPECT_TRUE(testutil::matchesgolden(path, got, {{"@BANNER@", bannerline}}));
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace testutil {
 

@@ -16,10 +16,8 @@ inline void putnumber(std::string& s, double v) {
   s.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 template <typename T>
-  requires std::is_integral_v<T>
-inline void putnumber(std::string& s, T v) {
-  s += std::to_string(v);
-}
+requires std::is_integral_v<T>
+inline void putnumber(std::string& s, T v) { s += std::to_string(v); }
 
 inline std::string describe(const gcdata::tmodel& m) {
   std::string s;

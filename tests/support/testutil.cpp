@@ -70,7 +70,8 @@ run_result run_program(const std::string& program, const std::vector<std::string
   run_result result;
   char buf[4096];
   ssize_t n;
-  while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0) result.out.append(buf, static_cast<std::size_t>(n));
+  while ((n = ::read(pipefd[0], buf, sizeof buf)) > 0)
+    result.out.append(buf, static_cast<std::size_t>(n));
   ::close(pipefd[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -82,8 +83,9 @@ std::string baronlink_path() { return BARONLINK_PATH; }
 
 std::vector<std::string> standinenv() {
   const char* path = std::getenv("PATH");
-  return {"PATH=" + binary_dir() + "/standins/bin" + (path != nullptr ? ":" + std::string(path) : ""),
-          "LD_LIBRARY_PATH=" + standinlib()};
+  return {
+      "PATH=" + binary_dir() + "/standins/bin" + (path != nullptr ? ":" + std::string(path) : ""),
+      "LD_LIBRARY_PATH=" + standinlib()};
 }
 std::string source_dir() { return BL_SOURCE_DIR; }
 std::string binary_dir() { return BL_BINARY_DIR; }
