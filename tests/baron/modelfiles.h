@@ -66,6 +66,20 @@ struct modeldesc {
 
 inline ctvnl::tnlcode ins(ctvnl::opcode op, std::int32_t operand = 0) { return {op, operand}; }
 
+// The example model: x1 free, x2 >= 0, x3 free; e1: x1*x2 =L= 4; e2: x3 - x1 =E= 0; min x3.
+inline modeldesc examplemodel() {
+  modeldesc d;
+  d.cols = {{.lower = minf}, {}, {.lower = minf}};
+  d.rows = {{.type = 2,
+             .rhs = 4,
+             .terms = {{1, 0, true}, {2, 0, true}},
+             .code = {ins(ctvnl::opcode::pushv, 1), ins(ctvnl::opcode::mulv, 2)}},
+            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
+  d.objvar = 3;
+  d.objrow = 2;
+  return d;
+}
+
 // Writes dir/model.ctl, model.mat, model.cod and, when given, baron.opt and model.dct.
 // Log, status and solution files are model.log, model.sta, model.sol; scratch files
 // "<name>.scr" in dir.

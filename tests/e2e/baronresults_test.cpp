@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using barontest::coldesc;
+using barontest::examplemodel;
 using barontest::ins;
 using barontest::minf;
 using barontest::modeldesc;
@@ -108,20 +109,6 @@ struct resultrun {
   std::string log, sta;
   solution sol;
 };
-
-// x1 free, x2 >= 0, x3 free; e1: x1*x2 =L= 4; e2: x3 - x1 =E= 0; minimise x3.
-modeldesc examplemodel() {
-  modeldesc d;
-  d.cols = {{.lower = minf}, {}, {.lower = minf}};
-  d.rows = {{.type = 2,
-             .rhs = 4,
-             .terms = {{1, 0, true}, {2, 0, true}},
-             .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
-            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
-  d.objvar = 3;
-  d.objrow = 2;
-  return d;
-}
 
 // The same rows named e(i1), e(i2) and the columns x(i1), x(i2), x(i3).
 constexpr const char* dictionary =

@@ -13,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using barontest::coldesc;
+using barontest::examplemodel;
 using barontest::ins;
 using barontest::minf;
 using barontest::modeldesc;
@@ -44,20 +45,6 @@ struct baronrun {
   testutil::tempdir dir;
   testutil::run_result result;
 };
-
-// The example model: x1 free, x2 >= 0, x3 free; e1: x1*x2 =L= 4; e2: x3 - x1 =E= 0; min x3.
-modeldesc examplemodel() {
-  modeldesc d;
-  d.cols = {{.lower = minf}, {}, {.lower = minf}};
-  d.rows = {{.type = 2,
-             .rhs = 4,
-             .terms = {{1, 0, true}, {2, 0, true}},
-             .code = {ins(opcode::pushv, 1), ins(opcode::mulv, 2)}},
-            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
-  d.objvar = 3;
-  d.objrow = 2;
-  return d;
-}
 
 TEST(BaronRun, ExampleModelIsWrittenAsBaronReadsIt) {
   const baronrun run(examplemodel());
