@@ -171,7 +171,10 @@ class shortname {
     char* p = std::copy(prefix.begin(), prefix.end(), buf_);
     n_ = static_cast<std::size_t>(std::to_chars(p, buf_ + sizeof buf_, number).ptr - buf_);
   }
-  operator std::string_view() const { return {buf_, n_}; }
+  operator std::string_view() const {
+    if (n_ > sizeof buf_) __builtin_unreachable();  // tells the optimizer the bound
+    return {buf_, n_};
+  }
 
  private:
   char buf_[24];
