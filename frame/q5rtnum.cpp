@@ -369,6 +369,34 @@ constexpr auto pow10 = [] {
   return t;
 }();
 
+// "00" "01" .. "99": two digits at a time.
+constexpr auto digit_pairs = [] {
+  std::array<char, 200> t{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// The n decimal digits of q < 10^n, leading zeros included: eight at a time in 32-bit
+// arithmetic, each eight in pairs.
+void put_digits(std::uint64_t q, int n, char* out) {
+  char* p = out + n;
+  const auto pair = [&p](std::uint32_t v) {
+    p -= 2;
+    std::copy_n(&digit_pairs[2 * v], 2, p);
+  };
+  while (p - out > 8) {
+    auto low = static_cast<std::uint32_t>(q % 100'000'000);
+    q /= 100'000'000;
+    for (int i = 0; i < 4; ++i, low /= 100) pair(low % 100);
+  }
+  auto rest = static_cast<std::uint32_t>(q);
+  for (; p - out >= 2; rest /= 100) pair(rest % 100);
+  if (p != out) *--p = static_cast<char>('0' + rest);
+}
+
 // round(num / den), ties to even.
 std::uint64_t divide_even(u128 num, u128 den) {
   const u128 q = num / den;
@@ -429,10 +457,8 @@ bool scaled_digits(double ax, int n, decimal_digits& dd) {
     ++e;
     if (!scaled_round(m, b, n - 1 - e, q)) return false;
   }
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, q);
-  dd.count = static_cast<int>(r.ptr - buf);
-  std::copy(buf, r.ptr, dd.digits);
+  put_digits(q, n, dd.digits);
+  dd.count = n;
   dd.point = e + 1;
   return true;
 }
