@@ -23,41 +23,50 @@ bool plain_form(double x) {
   return ax >= 1e-4 && ax < 1e15;
 }
 
-// Short number text of a nonzero value.
+// Short number text of a nonzero value. The digits are padded with zeros so that every
+// copy has a fixed length (no call for a handful of bytes); the text is built in a
+// scratch buffer and handed over as dbltostr_maxlen bytes.
 std::size_t short_text(double x, char separator, char* out) {
-  char* p = out;
-  const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
+  q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
   if (!dd.word.empty()) {  // "+Inf" loses its "+"
     const std::string_view w = dd.word[0] == '+' ? dd.word.substr(1) : dd.word;
-    return static_cast<std::size_t>(std::copy(w.begin(), w.end(), p) - out);
+    return static_cast<std::size_t>(std::copy(w.begin(), w.end(), out) - out);
   }
+  constexpr std::size_t span = 16;  // at least 15 digits, a whole number of 8 bytes
+  const char* const digits = dd.digits;
+  std::fill_n(dd.digits + dd.count, span, '0');
+  char text[64] = {};
+  char* p = text;
   if (dd.negative) *p++ = '-';
   const int e = dd.point - 1;  // power of ten of the first digit
   const int count = dd.count;
   if (plain_form(x) && e >= 0) {
     // Integer part D1..D(E+1), padded with zeros past the digits; then the fraction.
-    const int whole = std::min(count, e + 1);
-    p = std::copy_n(dd.digits, whole, p);
-    p = std::fill_n(p, e + 1 - whole, '0');
+    std::copy_n(digits, span, p);
+    p += e + 1;
     if (count > e + 1) {
       *p++ = separator;
-      p = std::copy(dd.digits + e + 1, dd.digits + count, p);
+      std::copy_n(digits + e + 1, span, p);
+      p += count - (e + 1);
     }
   } else if (plain_form(x)) {
-    *p++ = '0';
-    *p++ = separator;
-    p = std::fill_n(p, -e - 1, '0');
-    p = std::copy_n(dd.digits, count, p);
+    std::copy_n("0.000", 5, p);  // at most three zeros above 1e-4
+    p[1] = separator;
+    p += 2 + (-e - 1);
+    std::copy_n(digits, span, p);
+    p += count;
   } else {
-    *p++ = dd.digits[0];
+    *p++ = digits[0];
     if (count > 1) {
       *p++ = '.';
-      p = std::copy(dd.digits + 1, dd.digits + count, p);
+      std::copy_n(digits + 1, span, p);
+      p += count - 1;
     }
     *p++ = 'E';
     p = std::to_chars(p, p + 5, e).ptr;
   }
-  return static_cast<std::size_t>(p - out);
+  std::copy_n(text, dbltostr_maxlen, out);
+  return static_cast<std::size_t>(p - text);
 }
 
 q5rt::sstr text_of(std::string_view s) { return q5rt::sstr::cut(s); }
