@@ -97,8 +97,8 @@ void appendnumber(piecebuffer& out, double v) {
   if (v == m.valpin) return void(out += "+Inf");
   if (v == m.valmin) return void(out += "-Inf");
   if (v == m.valeps) return void(out += '0');
-  char* const at = out.room(strutilx::dbltostr_maxlen);
-  const std::size_t n = strutilx::dbltostr_chars(v, '.', at);
+  char* const at = out.room(strutilx::dbltostr_room);
+  const std::size_t n = strutilx::dbltostr_wide(v, '.', at);
   std::replace(at, at + n, 'E', 'e');
   out.grow(n);
 }

@@ -23,9 +23,9 @@ bool plain_form(double x) {
   return ax >= 1e-4 && ax < 1e15;
 }
 
-// Short number text of a nonzero value. The digits are padded with zeros so that every
-// copy has a fixed length (no call for a handful of bytes); the text is built in a
-// scratch buffer and handed over as dbltostr_maxlen bytes.
+// Short number text of a nonzero value into out (room for dbltostr_room characters).
+// The digits are padded with zeros so that every copy has a fixed length (no call for a
+// handful of bytes), which may write past the text's end.
 std::size_t short_text(double x, char separator, char* out) {
   q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
   if (!dd.word.empty()) {  // "+Inf" loses its "+"
@@ -35,8 +35,7 @@ std::size_t short_text(double x, char separator, char* out) {
   constexpr std::size_t span = 16;  // at least 15 digits, a whole number of 8 bytes
   const char* const digits = dd.digits;
   std::fill_n(dd.digits + dd.count, span, '0');
-  char text[64] = {};
-  char* p = text;
+  char* p = out;
   if (dd.negative) *p++ = '-';
   const int e = dd.point - 1;  // power of ten of the first digit
   const int count = dd.count;
@@ -65,8 +64,7 @@ std::size_t short_text(double x, char separator, char* out) {
     *p++ = 'E';
     p = std::to_chars(p, p + 5, e).ptr;
   }
-  std::copy_n(text, dbltostr_maxlen, out);
-  return static_cast<std::size_t>(p - text);
+  return static_cast<std::size_t>(p - out);
 }
 
 q5rt::sstr text_of(std::string_view s) { return q5rt::sstr::cut(s); }
@@ -95,7 +93,7 @@ q5rt::sstr int_text(std::int64_t v, std::int32_t w, bool grouped) {
 
 }  // namespace
 
-std::size_t dbltostr_chars(double x, char separator, char* out) {
+std::size_t dbltostr_wide(double x, char separator, char* out) {
   if (x == 0.0) {
     out[0] = '0';
     return 1;
@@ -103,9 +101,17 @@ std::size_t dbltostr_chars(double x, char separator, char* out) {
   return short_text(x, separator, out);
 }
 
+std::size_t dbltostr_chars(double x, char separator, char* out) {
+  char text[dbltostr_room] = {};
+  const std::size_t n = dbltostr_wide(x, separator, text);
+  std::copy_n(text, dbltostr_maxlen, out);  // fixed length: no call
+  return n;
+}
+
 q5rt::sstr dbltostrsep(double x, char separator) {
+  static_assert(q5rt::sstr::capacity >= dbltostr_room);
   q5rt::sstr s;
-  s.set_length(dbltostr_chars(x, separator, s.data()));
+  s.set_length(dbltostr_wide(x, separator, s.data()));
   return s;
 }
 
