@@ -99,7 +99,8 @@ void appendnumber(piecebuffer& out, double v) {
   if (v == m.valeps) return void(out += '0');
   char* const at = out.room(strutilx::dbltostr_room);
   const std::size_t n = strutilx::dbltostr_wide(v, '.', at);
-  std::replace(at, at + n, 'E', 'e');
+  // Only the exponent form has an "E", within its last five characters ("E-324").
+  std::replace(at + n - std::min<std::size_t>(n, 5), at + n, 'E', 'e');
   out.grow(n);
 }
 
