@@ -51,27 +51,63 @@ constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 1
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
-void appendint(std::string& out, std::int64_t v) {
-  char buf[24];
-  out.append(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
+// One piece of a statement built in place, without allocating: room for the longest
+// piece (a name of 255 characters, a number and a few signs).
+class piecebuffer {
+ public:
+  static constexpr std::size_t capacity = 320;
+
+  void clear() { size_ = 0; }
+  piecebuffer& operator=(std::string_view s) {
+    size_ = 0;
+    return *this += s;
+  }
+  piecebuffer& operator+=(std::string_view s) {
+    std::copy(s.begin(), s.end(), room(s.size()));
+    size_ += s.size();
+    return *this;
+  }
+  piecebuffer& operator+=(char c) {
+    *room(1) = c;
+    ++size_;
+    return *this;
+  }
+  // Room for k more characters at the end; grow(n) keeps n of them.
+  char* room(std::size_t k) {
+    Q5_ASSERT(size_ + k <= capacity, "piece too long");
+    return buf_ + size_;
+  }
+  void grow(std::size_t n) { size_ += n; }
+  std::string_view view() const { return {buf_, size_}; }
+
+ private:
+  char buf_[capacity];
+  std::size_t size_ = 0;
+};
+
+void appendint(piecebuffer& out, std::int64_t v) {
+  constexpr std::size_t most = 20;  // "-9223372036854775808"
+  char* const at = out.room(most);
+  out.grow(static_cast<std::size_t>(std::to_chars(at, at + most, v).ptr - at));
 }
 
 // Appends a number as BARON reads it; the epsilon value is 0.
-void appendnumber(std::string& out, double v) {
+void appendnumber(piecebuffer& out, double v) {
   const gcdata::tmodel& m = gcdata::mymodel;
   if (v == m.valpin) return void(out += "+Inf");
   if (v == m.valmin) return void(out += "-Inf");
-  if (v == m.valeps) return void(out += "0");
-  char buf[strutilx::dbltostr_maxlen];
-  const std::size_t n = strutilx::dbltostr_chars(v, '.', buf);
-  std::replace(buf, buf + n, 'E', 'e');
-  out.append(buf, n);
+  if (v == m.valeps) return void(out += '0');
+  char* const at = out.room(strutilx::dbltostr_room);
+  const std::size_t n = strutilx::dbltostr_wide(v, '.', at);
+  // Only the exponent form has an "E", within its last five characters ("E-324").
+  std::replace(at + n - std::min<std::size_t>(n, 5), at + n, 'E', 'e');
+  out.grow(n);
 }
 
 q5rt::sstr numtext(double v) {
-  std::string text;
+  piecebuffer text;
   appendnumber(text, v);
-  return q5rt::sstr::cut(text);
+  return q5rt::sstr::cut(text.view());
 }
 
 // The epsilon value taken as the 0 it stands for.
@@ -118,7 +154,7 @@ class writer {
  private:
   // ---- names and small tests ----
   // Pieces are built in one reused buffer: a piece is valid until the next one is built.
-  void appendcolname(std::string& out, std::int32_t c) const {
+  void appendcolname(piecebuffer& out, std::int32_t c) const {
     if (c == m_.objvar && !state.objvarname.empty()) return void(out += state.objvarname.view());
     const std::int32_t t = m_.coltype[static_cast<std::size_t>(c - 1)];
     out += t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x";
@@ -127,14 +163,14 @@ class writer {
   std::string_view colpiece(std::int32_t c) {
     piece_.clear();
     appendcolname(piece_, c);
-    return piece_;
+    return piece_.view();
   }
   // A row's number between two texts: "e12", "e12: ", " - V12", "W12^2".
   std::string_view rowpiece(std::string_view before, std::int32_t r, std::string_view after = {}) {
-    piece_.assign(before);
+    piece_ = before;
     appendint(piece_, r);
     piece_ += after;
-    return piece_;
+    return piece_.view();
   }
   std::int32_t rowtype(std::int32_t r) const { return m_.rowtype[static_cast<std::size_t>(r - 1)]; }
   std::int32_t coltype(std::int32_t c) const { return m_.coltype[static_cast<std::size_t>(c - 1)]; }
@@ -381,7 +417,7 @@ class writer {
       piece_ += ": ";
       appendnumber(piece_, get(c));
       piece_ += ';';
-      liutil::lilast(piece_);
+      liutil::lilast(piece_.view());
     }
     if (open) line("}");
   }
@@ -473,7 +509,7 @@ class writer {
     const double a = std::fabs(v);
     if (a != 1) appendnumber(piece_, a), piece_ += '*';
     appendcolname(piece_, c);
-    liutil::linext(piece_);
+    liutil::linext(piece_.view());
   }
   // The linear terms of row r (without the objective variable when objective); whether
   // a term was written.
@@ -505,7 +541,7 @@ class writer {
         } else {
           piece_ += "x1";
         }
-        liutil::linext(piece_);
+        liutil::linext(piece_.view());
       }
       const std::int32_t t = rowtype(r);
       if (state.optphaseone != 0 && (t == rowe || t == rowg || t == rowl)) {
@@ -515,7 +551,7 @@ class writer {
       piece_ = relation[static_cast<std::size_t>(std::clamp(t, 0, 6))];
       appendnumber(piece_, m_.rowrhs[static_cast<std::size_t>(r - 1)]);
       piece_ += ';';
-      liutil::lilast(piece_);
+      liutil::lilast(piece_.view());
     }
   }
 
@@ -574,7 +610,7 @@ class writer {
   const bool relaxed_;
   bool reform_ = false;
   std::int32_t notes_ = 0;
-  std::string piece_;  // one linear term, reused
+  piecebuffer piece_;  // one piece of a statement, reused
 };
 
 }  // namespace

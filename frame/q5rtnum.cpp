@@ -2,6 +2,8 @@
 #include "frame/q5rtnum.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -331,19 +333,12 @@ bool start_digits(double x, decimal_digits& dd) {
 
 }  // namespace
 
-decimal_digits dtoaloc_sig(double x, int n) {
-  decimal_digits dd;
-  if (!start_digits(x, dd)) return dd;
-  if (x == 0.0) {
-    dd.digits[0] = '0';
-    dd.count = 1;
-    dd.point = 1;
-    return dd;
-  }
-  n = std::clamp(n, 1, 18);
+namespace {
+
+// The n digits of ax > 0 (finite) through the C++ library, the exact reference.
+void sig_digits_exact(double ax, int n, decimal_digits& dd) {
   char buf[48];
-  const auto r =
-      std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, n - 1);
+  const auto r = std::to_chars(buf, buf + sizeof buf, ax, std::chars_format::scientific, n - 1);
   // buf: d[.ddd]e(+|-)dd[d]
   dd.digits[0] = buf[0];
   const char* p = buf + 1;
@@ -355,8 +350,134 @@ decimal_digits dtoaloc_sig(double x, int n) {
   const bool negative_exponent = p[1] == '-';
   int e = 0;
   for (p += 2; p != r.ptr; ++p) e = e * 10 + (*p - '0');
-  while (dd.count > 1 && dd.digits[dd.count - 1] == '0') --dd.count;
   dd.point = (negative_exponent ? -e : e) + 1;
+}
+
+using u128 = unsigned __int128;
+
+// 5^k for k = 0..27, the powers that fit in 64 bits with 10^k = 5^k * 2^k.
+constexpr auto pow5 = [] {
+  std::array<std::uint64_t, 28> t{};
+  t[0] = 1;
+  for (std::size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 5;
+  return t;
+}();
+constexpr auto pow10 = [] {
+  std::array<std::uint64_t, 20> t{};
+  t[0] = 1;
+  for (std::size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
+  return t;
+}();
+
+// "00" "01" .. "99": two digits at a time.
+constexpr auto digit_pairs = [] {
+  std::array<char, 200> t{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// The n decimal digits of q < 10^n, leading zeros included: eight at a time in 32-bit
+// arithmetic, each eight in pairs.
+void put_digits(std::uint64_t q, int n, char* out) {
+  char* p = out + n;
+  const auto pair = [&p](std::uint32_t v) {
+    p -= 2;
+    std::copy_n(&digit_pairs[2 * v], 2, p);
+  };
+  while (p - out > 8) {
+    auto low = static_cast<std::uint32_t>(q % 100'000'000);
+    q /= 100'000'000;
+    for (int i = 0; i < 4; ++i, low /= 100) pair(low % 100);
+  }
+  auto rest = static_cast<std::uint32_t>(q);
+  for (; p - out >= 2; rest /= 100) pair(rest % 100);
+  if (p != out) *--p = static_cast<char>('0' + rest);
+}
+
+// round(num / den), ties to even.
+std::uint64_t divide_even(u128 num, u128 den) {
+  const u128 q = num / den;
+  const u128 rem = num - q * den;
+  const bool up = rem > den - rem || (rem == den - rem && (q & 1) != 0);
+  return static_cast<std::uint64_t>(q + (up ? 1 : 0));
+}
+
+// round(ax * 10^k) for ax = m * 2^b, ties to even, exactly, in 128-bit integers: with
+// 10^k = 5^k * 2^k the value is m * 5^k * 2^(b + k). False where the integers would
+// not suffice (then the exact path takes over).
+bool scaled_round(std::uint64_t m, int b, int k, std::uint64_t& q) {
+  if (k > 27 || k < -27) return false;
+  const int t = b + k;  // the net power of two
+  if (k >= 0) {
+    const u128 num = static_cast<u128>(m) * pow5[static_cast<std::size_t>(k)];  // < 2^117
+    if (t >= 0) {
+      if (t > 10) return false;
+      q = static_cast<std::uint64_t>(num << t);  // an integer: nothing to round
+      return true;
+    }
+    if (t <= -117) return false;
+    const int s = -t;
+    const u128 half = static_cast<u128>(1) << (s - 1);
+    const u128 rem = num & ((half << 1) - 1);
+    q = static_cast<std::uint64_t>(num >> s);
+    if (rem > half || (rem == half && (q & 1) != 0)) ++q;
+    return true;
+  }
+  const std::uint64_t d5 = pow5[static_cast<std::size_t>(-k)];  // < 2^63
+  if (t >= 0) {
+    if (t > 74) return false;
+    q = divide_even(static_cast<u128>(m) << t, d5);
+    return true;
+  }
+  if (t < -64) return false;
+  q = divide_even(m, static_cast<u128>(d5) << -t);
+  return true;
+}
+
+// The n digits of a normal ax > 0 through integers: the decimal exponent e of the first
+// digit estimated from the binary one (never too large, at most one too small), then
+// q = round(ax * 10^(n-1-e)); a q of n + 1 digits means e was one too small (or the
+// rounding carried to 10^n) and the rounding is done again from ax one place up. False
+// where the integers would not suffice.
+bool scaled_digits(double ax, int n, decimal_digits& dd) {
+  // ax = m * 2^b with the 53-bit integer m, so 2^(b + 52) <= ax < 2^(b + 53)
+  const auto bits = std::bit_cast<std::uint64_t>(ax);
+  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const int b = static_cast<int>(bits >> 52) - 1075;
+  // floor((b + 52) * log10(2)): exact for these exponents
+  int e = ((b + 52) * 78913) >> 18;
+  std::uint64_t q = 0;
+  const std::uint64_t top = pow10[static_cast<std::size_t>(n)];
+  if (!scaled_round(m, b, n - 1 - e, q)) return false;
+  if (q >= top) {
+    // Once more one place up; now ax * 10^k < 2 * 10^(n-1), so q < 10^n.
+    ++e;
+    if (!scaled_round(m, b, n - 1 - e, q)) return false;
+  }
+  put_digits(q, n, dd.digits);
+  dd.count = n;
+  dd.point = e + 1;
+  return true;
+}
+
+}  // namespace
+
+decimal_digits dtoaloc_sig(double x, int n) {
+  decimal_digits dd;
+  if (!start_digits(x, dd)) return dd;
+  if (x == 0.0) {
+    dd.digits[0] = '0';
+    dd.count = 1;
+    dd.point = 1;
+    return dd;
+  }
+  n = std::clamp(n, 1, 18);
+  const double ax = std::fabs(x);
+  if (!std::isnormal(ax) || !scaled_digits(ax, n, dd)) sig_digits_exact(ax, n, dd);
+  while (dd.count > 1 && dd.digits[dd.count - 1] == '0') --dd.count;
   return dd;
 }
 

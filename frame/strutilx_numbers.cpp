@@ -23,36 +23,43 @@ bool plain_form(double x) {
   return ax >= 1e-4 && ax < 1e15;
 }
 
-// Short number text of a nonzero value.
+// Short number text of a nonzero value into out (room for dbltostr_room characters).
+// The digits are padded with zeros so that every copy has a fixed length (no call for a
+// handful of bytes), which may write past the text's end.
 std::size_t short_text(double x, char separator, char* out) {
-  char* p = out;
-  const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
+  q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
   if (!dd.word.empty()) {  // "+Inf" loses its "+"
     const std::string_view w = dd.word[0] == '+' ? dd.word.substr(1) : dd.word;
-    return static_cast<std::size_t>(std::copy(w.begin(), w.end(), p) - out);
+    return static_cast<std::size_t>(std::copy(w.begin(), w.end(), out) - out);
   }
+  constexpr std::size_t span = 16;  // at least 15 digits, a whole number of 8 bytes
+  const char* const digits = dd.digits;
+  std::fill_n(dd.digits + dd.count, span, '0');
+  char* p = out;
   if (dd.negative) *p++ = '-';
   const int e = dd.point - 1;  // power of ten of the first digit
   const int count = dd.count;
   if (plain_form(x) && e >= 0) {
     // Integer part D1..D(E+1), padded with zeros past the digits; then the fraction.
-    const int whole = std::min(count, e + 1);
-    p = std::copy_n(dd.digits, whole, p);
-    p = std::fill_n(p, e + 1 - whole, '0');
+    std::copy_n(digits, span, p);
+    p += e + 1;
     if (count > e + 1) {
       *p++ = separator;
-      p = std::copy(dd.digits + e + 1, dd.digits + count, p);
+      std::copy_n(digits + e + 1, span, p);
+      p += count - (e + 1);
     }
   } else if (plain_form(x)) {
-    *p++ = '0';
-    *p++ = separator;
-    p = std::fill_n(p, -e - 1, '0');
-    p = std::copy_n(dd.digits, count, p);
+    std::copy_n("0.000", 5, p);  // at most three zeros above 1e-4
+    p[1] = separator;
+    p += 2 + (-e - 1);
+    std::copy_n(digits, span, p);
+    p += count;
   } else {
-    *p++ = dd.digits[0];
+    *p++ = digits[0];
     if (count > 1) {
       *p++ = '.';
-      p = std::copy(dd.digits + 1, dd.digits + count, p);
+      std::copy_n(digits + 1, span, p);
+      p += count - 1;
     }
     *p++ = 'E';
     p = std::to_chars(p, p + 5, e).ptr;
@@ -86,7 +93,7 @@ q5rt::sstr int_text(std::int64_t v, std::int32_t w, bool grouped) {
 
 }  // namespace
 
-std::size_t dbltostr_chars(double x, char separator, char* out) {
+std::size_t dbltostr_wide(double x, char separator, char* out) {
   if (x == 0.0) {
     out[0] = '0';
     return 1;
@@ -94,9 +101,17 @@ std::size_t dbltostr_chars(double x, char separator, char* out) {
   return short_text(x, separator, out);
 }
 
+std::size_t dbltostr_chars(double x, char separator, char* out) {
+  char text[dbltostr_room] = {};
+  const std::size_t n = dbltostr_wide(x, separator, text);
+  std::copy_n(text, dbltostr_maxlen, out);  // fixed length: no call
+  return n;
+}
+
 q5rt::sstr dbltostrsep(double x, char separator) {
+  static_assert(q5rt::sstr::capacity >= dbltostr_room);
   q5rt::sstr s;
-  s.set_length(dbltostr_chars(x, separator, s.data()));
+  s.set_length(dbltostr_wide(x, separator, s.data()));
   return s;
 }
 

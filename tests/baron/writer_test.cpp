@@ -105,4 +105,23 @@ TEST_F(writer_test, ExtrinsicFunctionsAreCountedNotes) {
   EXPECT_NE(log.text().find("*** Cannot handle function '"), std::string::npos) << log.text();
 }
 
+TEST_F(writer_test, NumbersInEveryFormAsBaronReadsThem) {
+  // Plain and exponent forms (exponent letter "e", one to three exponent digits) in
+  // bounds, coefficients, right-hand sides and the starting point.
+  barontest::modeldesc d;
+  d.cols = {{.lower = 2.5e-7, .level = -3.25e-100, .upper = 1.5e20},
+            {.lower = -0.001, .level = 0.1 + 0.2, .upper = 123456.789},
+            {.lower = barontest::minf}};
+  d.rows = {{.type = 1, .rhs = 7e22, .terms = {{1, -1.25e-5}, {2, 0.0001}}},
+            {.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}}}};
+  d.objvar = 3;
+  d.objrow = 2;
+  const std::string text = write(d);
+  for (const char* piece :
+       {"\nx1: 2.5e-7;\n", "\nx1: 1.5e20;\n", "\nx1: -3.25e-100;\n", "\nx2: -0.001;\n",
+        "\nx2: 123456.789;\n", "\nx2: 0.3;\n", "e1:  - 1.25e-5*x1 + 0.0001*x2 >= 7e22;\n"}) {
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << " in\n" << text;
+  }
+}
+
 }  // namespace

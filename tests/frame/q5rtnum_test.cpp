@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -388,6 +390,158 @@ TEST(Q5StrI, IntegerTexts) {
   q5rt::shortstring<3> small;
   q5rt::Q5_Str_i0(123456, small);
   EXPECT_EQ(small.view(), "123");
+}
+
+// ---- the digit generator against the C library ----
+
+// The significant-digit form that "%.*e" gives: digits without trailing zeros, the
+// position of the point and the sign.
+struct clib_digits {
+  std::string digits;
+  int point = 0;
+  bool negative = false;
+};
+
+clib_digits clib_sig(double x, int n) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*e", n - 1, x);
+  clib_digits c;
+  const char* p = text;
+  c.negative = *p == '-';
+  if (c.negative) ++p;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') c.digits.push_back(*p);
+  }
+  c.point = std::atoi(p + 1) + 1;
+  while (c.digits.size() > 1 && c.digits.back() == '0') c.digits.pop_back();
+  if (x == 0.0) c.point = 1;
+  return c;
+}
+
+// One value and its count of digits.
+struct sig_case {
+  double x;
+  int n;  // 0: every n from 1 to 18
+};
+
+void expect_sig_as_clib(const std::vector<sig_case>& cases) {
+  for (const sig_case& c : cases) {
+    for (int n = c.n == 0 ? 1 : c.n; n <= (c.n == 0 ? 18 : c.n); ++n) {
+      const clib_digits want = clib_sig(c.x, n);
+      const q5rt::decimal_digits got = q5rt::dtoaloc_sig(c.x, n);
+      ASSERT_TRUE(got.view() == want.digits && got.point == want.point &&
+                  got.negative == want.negative)
+          << std::hexfloat << c.x << std::defaultfloat << " (" << c.x << ") n=" << n << ": got "
+          << got.view() << " point " << got.point << ", want " << want.digits << " point "
+          << want.point;
+    }
+  }
+}
+
+std::uint64_t next_random(std::uint64_t& state) {
+  state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+  return state >> 11 ^ state << 29;
+}
+
+TEST(DtoalocSig, AgreesWithTheCLibraryOnRandomBits) {
+  std::vector<sig_case> cases;
+  for (const double x : random_doubles(4000)) cases.push_back({x, 0});
+  // Random mantissas over the magnitudes of model data, 2^-80 .. 2^80.
+  std::uint64_t state = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint64_t r = next_random(state);
+    const int exponent = static_cast<int>(r % 161) - 80;
+    const double x = std::ldexp(1.0 + static_cast<double>(r >> 12) / 0x1p52, exponent);
+    cases.push_back({r & 1 ? -x : x, 0});
+  }
+  expect_sig_as_clib(cases);
+}
+
+TEST(DtoalocSig, AgreesWithTheCLibraryOnShortDecimalsAndIntegers) {
+  std::vector<sig_case> cases;
+  std::uint64_t state = 777;
+  for (int i = 0; i < 6000; ++i) {
+    const std::uint64_t r = next_random(state);
+    const auto digits = static_cast<double>(r % 1000000);
+    const double scale = std::pow(10.0, static_cast<int>(r >> 40) % 31 - 15);
+    cases.push_back({digits * scale, 0});  // 123.456, 0.1, 5e-7, 1234560000
+    cases.push_back({digits, 0});          // integers
+  }
+  cases.push_back({0.1 + 0.2, 0});
+  for (const double x : {9007199254740991.0, 9007199254740992.0, 9007199254740994.0,
+                         18446744073709551616.0, 1e22, 1e23, 123456789012345678.0}) {
+    cases.push_back({x, 0});
+    cases.push_back({-x, 0});
+  }
+  expect_sig_as_clib(cases);
+}
+
+TEST(DtoalocSig, AgreesWithTheCLibraryNearPowersOfTenAndTwo) {
+  std::vector<sig_case> cases;
+  for (int k = -30; k <= 30; ++k) {
+    const double p = std::pow(10.0, k);
+    for (const double x : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e300), p * (1 - 5e-19),
+                           p * 0.95, p * 0.995, p * 0.9999999999999995})
+      cases.push_back({x, 0});
+  }
+  // Every binary exponent, normal and subnormal, with its neighbours.
+  for (int b = -1074; b <= 1023; ++b) {
+    const double p = std::ldexp(1.0, b);
+    cases.push_back({p, 0});
+    cases.push_back({-std::nextafter(p, 0.0), 0});
+    cases.push_back({std::nextafter(p, 1e300), 0});
+  }
+  for (const double x : {lim::denorm_min(), lim::min(), lim::max(), 0x1.234p-1060, -1e-310})
+    cases.push_back({x, 0});
+  expect_sig_as_clib(cases);
+}
+
+TEST(DtoalocSig, ExactTiesGoToEven) {
+  // Pinned ties: the digit kept is even.
+  struct row {
+    double x;
+    int n;
+    const char* digits;
+    int point;
+    const char* why;
+  };
+  constexpr row rows[] = {
+      {0.125, 2, "12", 0, "0.125 down to 0.12"},
+      {0.375, 2, "38", 0, "0.375 up to 0.38"},
+      {2.5, 1, "2", 1, "2.5 down to 2"},
+      {1.5, 1, "2", 1, "1.5 up to 2"},
+      {9.5, 1, "1", 2, "9.5 carries to 10"},
+      {125, 2, "12", 3, "an integer tie"},
+      {-0.5, 1, "5", 0, "no tie: one digit suffices"},
+      {4503599627370497.5, 16, "4503599627370498", 16, "a tie at 2^52"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(r.x, r.n);
+    EXPECT_EQ(dd.view(), r.digits);
+    EXPECT_EQ(dd.point, r.point);
+  }
+  // Random exact midpoints: (2a + 1) / 2^j ends in the digit 5 at its j-th decimal, and
+  // an integer 10a + 5 in its last digit; cut just before that 5.
+  std::vector<sig_case> cases;
+  std::uint64_t state = 4242;
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint64_t r = next_random(state);
+    const int j = static_cast<int>(r % 12) + 1;
+    const std::uint64_t a = (r >> 8) % (std::uint64_t{1} << (r % 40 + 1));
+    const double tie = std::ldexp(static_cast<double>(2 * a + 1), -j);
+    char fixed[80];
+    std::snprintf(fixed, sizeof fixed, "%.*f", j, tie);
+    std::string digits(fixed);
+    std::erase(digits, '.');
+    const auto significant = static_cast<int>(digits.size() - digits.find_first_not_of('0'));
+    if (significant >= 2 && significant <= 19) cases.push_back({tie, significant - 1});
+    const std::uint64_t whole = (r >> 10) % 100000000000000ULL * 10 + 5;
+    if (whole > 5)
+      cases.push_back(
+          {static_cast<double>(whole), static_cast<int>(std::to_string(whole).size()) - 1});
+  }
+  expect_sig_as_clib(cases);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -91,6 +93,49 @@ TEST(StrutilxDbltostr, AgreesWithDefaultRealText) {
     }
     shortdigits.erase(0, shortdigits.find_first_not_of('0'));
     EXPECT_EQ(shortdigits, digits);
+  }
+}
+
+// The short text laid out from the C library's 15 digits ("%.14e").
+std::string clib_short_text(double x) {
+  if (x == 0) return "0";
+  char t[64];
+  std::snprintf(t, sizeof t, "%.14e", std::fabs(x));
+  std::string digits(1, t[0]);
+  digits.append(t + 2, 14);
+  const int e = std::atoi(t + 17);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = x < 0 ? "-" : "";
+  const double ax = std::fabs(x);
+  if (ax >= 1e-4 && ax < 1e15 && e >= 0) {
+    const auto whole = static_cast<std::size_t>(e + 1);
+    if (digits.size() < whole) digits.resize(whole, '0');
+    out.append(digits, 0, whole);
+    if (digits.size() > whole) out.append(".").append(digits, whole);
+  } else if (ax >= 1e-4 && ax < 1e15) {
+    out.append("0.").append(static_cast<std::size_t>(-e - 1), '0').append(digits);
+  } else {
+    out.append(digits, 0, 1);
+    if (digits.size() > 1) out.append(".").append(digits, 1);
+    out.append("E").append(std::to_string(e));
+  }
+  return out;
+}
+
+TEST(StrutilxDbltostr, AgreesWithTheCLibraryDigitsLaidOut) {
+  // Every layout (integer part padded with zeros, fraction, leading zeros, exponent) over
+  // magnitudes around both bounds and digit counts from 1 to 15.
+  std::uint64_t state = 2024;
+  for (int i = 0; i < 40000; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const auto mantissa = static_cast<double>((state >> 20) % 1000000000000000ULL);
+    const int digits = static_cast<int>(state % 16);
+    const int exponent = static_cast<int>((state >> 8) % 30) - 12;
+    double x = std::round(mantissa / std::pow(10.0, 15 - digits)) * std::pow(10.0, exponent);
+    if (i % 3 == 0) x = std::bit_cast<double>(state >> 1);  // any bits, any magnitude
+    if (!std::isfinite(x)) continue;
+    if (i % 2 == 0) x = -x;
+    ASSERT_EQ(strutilx::dbltostr(x).view(), clib_short_text(x)) << x;
   }
 }
 
