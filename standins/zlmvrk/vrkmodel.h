@@ -1,6 +1,9 @@
 // The data-exchange stand-in's model: one object writes or reads one file of the text format
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
-// collects everything and writes the file at close; reading parses the whole file at open.
+// collects everything and writes the file at close. Reading checks the whole file at open
+// and keeps its labels and symbols, and where each symbol's records start; a symbol's
+// records are read from the file again as they are asked for, so the file stays unchanged
+// while it is open.
 // Special values are mapped to and from their texts by two tables of five values (UNDF, NA,
 // +INF, -INF, EPS): one for writing and one for reading. Errors are numbered; each error
 // adds to the error count and becomes the last error.
@@ -13,8 +16,17 @@
 #include <string_view>
 #include <vector>
 
+#include "standins/common/linetokens.h"
+#include "standins/zlmvrk/linesource.h"
+
 namespace zlmvrk {
 
+enum class checkresult : std::uint8_t;
+struct checked;
+
+// The file's head line: "zlmvrk <version> <producer>".
+inline constexpr std::string_view filemagic = "zlmvrk";
+inline constexpr int fileversion = 1;
 inline constexpr int maxdim = 20;
 inline constexpr int specialcount = 5;
 using specials = std::array<double, specialcount>;
@@ -45,8 +57,9 @@ enum error : int {
 // Values per record by symbol type: set 0 and parameter 1 one, variable 2 and equation 3 five.
 [[nodiscard]] int valuecount(int type);
 
+// One record; the keys beyond the symbol's dimension are 0.
 struct record {
-  std::vector<std::int32_t> keys;
+  std::array<std::int32_t, maxdim> keys{};
   std::array<double, 5> values{};
   std::array<std::int8_t, 5> special{-1, -1, -1, -1, -1};  // a special value's index, or -1
 };
@@ -57,7 +70,9 @@ struct symbol {
   int dim = 0;
   int type = 0;
   int userinfo = 0;
-  std::vector<record> records;
+  std::size_t count = 0;        // records
+  std::uint64_t offset = 0;     // reading: where the records start in the file
+  std::vector<record> records;  // writing
 };
 
 class vrkfile {
@@ -125,8 +140,9 @@ class vrkfile {
     readingsymbol
   };
 
-  [[nodiscard]] std::string valuetext(double v) const;
-  [[nodiscard]] bool textvalue(std::string_view text, double& v) const;
+  [[nodiscard]] bool writetext() const;
+  int opened(checkresult result, checked& c);
+  bool nextrecord(record& r);
   void deliver(const record& r, std::int32_t* keys, double* values) const;
 
   mode mode_ = mode::closed;
@@ -134,10 +150,13 @@ class vrkfile {
   std::string producer_;
   std::vector<std::string> labels_;
   std::vector<symbol> symbols_;
-  symbol universe_;
+  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, {}};
   const symbol* reading_ = nullptr;
   std::size_t next_ = 0;
-  std::vector<std::int32_t> previous_;
+  record current_;
+  std::array<std::int32_t, maxdim> previous_{};
+  linesource source_;
+  std::vector<linetokens::token> words_;
   specials write_ = defaultspecials;
   specials read_ = defaultspecials;
   int errorcount_ = 0;
