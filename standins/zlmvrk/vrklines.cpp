@@ -3,7 +3,9 @@
 #include "standins/zlmvrk/vrklines.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 
 namespace zlmvrk {
@@ -28,6 +30,53 @@ bool numeric(const char* p, const char* stop) {
   return digit(*p) || (*p == '-' && stop - p > 1 && digit(p[1]));
 }
 
+bool isdigit(char c) { return c >= '0' && c <= '9'; }
+
+// The digits at p into m; the count of them.
+int digits(const char*& p, const char* stop, std::uint64_t& m) {
+  const char* const start = p;
+  for (; p != stop && isdigit(*p); ++p) m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+  return static_cast<int>(p - start);
+}
+
+// A short decimal number ("-12.5", "2.5e-07": digits on both sides of a point, an exponent
+// of up to three digits) whose digits make an integer m of at most 2^53 and whose power of
+// ten p lies within 22 either way: m and 10^|p| are exact doubles, so their product or
+// quotient is rounded once, to the value from_chars gives. False for any other word, which
+// from_chars then reads.
+bool shortdecimal(const char* p, const char* stop, double& v) {
+  static constexpr std::array<double, 23> tens = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const bool minus = p != stop && *p == '-';
+  if (minus) ++p;
+  std::uint64_t m = 0;
+  int n = digits(p, stop, m);
+  if (n == 0) return false;
+  int power = 0;
+  if (p != stop && *p == '.') {
+    const int fraction = digits(++p, stop, m);
+    if (fraction == 0) return false;
+    n += fraction;
+    power = -fraction;
+  }
+  if (p != stop && (*p == 'e' || *p == 'E')) {
+    const bool down = ++p != stop && *p == '-';
+    if (p != stop && (*p == '-' || *p == '+')) ++p;
+    std::uint64_t e = 0;
+    const int en = digits(p, stop, e);
+    if (en == 0 || en > 3) return false;
+    power += down ? -static_cast<int>(e) : static_cast<int>(e);
+  }
+  if (p != stop || n > 19 || m > (std::uint64_t{1} << 53) || power < -22 || power > 22)
+    return false;
+  const double d = static_cast<double>(m);
+  const double t = tens[static_cast<std::size_t>(power < 0 ? -power : power)];
+  v = power < 0 ? d / t : d * t;
+  if (minus) v = -v;
+  return true;
+}
+
 // The value word [p, stop) of a plain record line into value i of r: a special-value name
 // or a number that from_chars reads whole.
 bool plainvalue(const char* p, const char* stop, record& r, std::size_t i) {
@@ -39,6 +88,7 @@ bool plainvalue(const char* p, const char* stop, record& r, std::size_t i) {
     r.special[i] = static_cast<std::int8_t>(sp - specialtexts.begin());
     return true;
   }
+  if (shortdecimal(p, stop, r.values[i])) return true;
   const auto [q, ec] = std::from_chars(p, stop, r.values[i]);
   return ec == std::errc() && q == stop;
 }

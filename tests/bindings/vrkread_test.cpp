@@ -299,8 +299,26 @@ class filemaker {
     }
   }
 
+  // A decimal number of up to 20 digits, a point anywhere and an exponent now and then:
+  // the short ones the reader takes by itself, the others through from_chars.
+  std::string decimal() {
+    std::string t = chance(30) ? "-" : "";
+    const int n = 1 + upto(19);
+    const int point = chance(30) ? -1 : upto(n - 1);
+    for (int k = 0; k < n; ++k) {
+      if (k == point && k > 0) t += '.';
+      t += static_cast<char>('0' + upto(9));
+    }
+    if (chance(30)) {
+      t += pick({"e", "E", "e+", "e-", "E-"}, {3, 1, 1, 3, 1});
+      t += std::to_string(upto(chance(80) ? 25 : 400));
+    }
+    return t;
+  }
+
   // Numbers and special-value names; now and then a word that is neither.
   std::string value() {
+    if (chance(25)) return decimal();
     if (faults_ && chance(1))
       return pick({"1e999", "+1", "abc", "0x10", "eps", "1,5"}, {1, 1, 1, 1, 1, 1});
     return pick({"0", "1", "-1.75", "2.5e-07", "100006.5", "1e+300", "Eps", "NA", "+Inf", "-Inf",
