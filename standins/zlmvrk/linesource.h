@@ -46,6 +46,18 @@ class linesource {
     return true;
   }
 
+  // Reads the file that other reads (a file of its own), at offset 0; false for a text or
+  // when no file descriptor is to be had.
+  bool opensame(const linesource& other) {
+    close();
+    if (other.fd_ < 0) return false;
+    fd_ = ::fcntl(other.fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) return false;
+    buffer_.resize(size_);
+    return true;
+  }
+  [[nodiscard]] bool isfile() const { return fd_ >= 0; }
+
   // Reads the text (a copy).
   void opentext(std::string_view text) {
     close();

@@ -2,11 +2,10 @@
 #include "standins/zlmvrk/vrkcheck.h"
 
 #include <algorithm>
-#include <exception>
-#include <thread>
 #include <utility>
 
 #include "standins/common/linetokens.h"
+#include "standins/zlmvrk/pieces.h"
 #include "standins/zlmvrk/vrklines.h"
 
 namespace zlmvrk {
@@ -29,7 +28,8 @@ struct pieceitem {
   bool isrun = false;
   plainrun run;
   std::string line;
-  std::uint64_t after = 0;  // the offset behind the line
+  std::uint64_t start = 0;  // the line's offset
+  std::uint64_t after = 0;  // the offset behind it
 };
 
 // The rules of the file, line by line or run by run, in file order.
@@ -37,8 +37,8 @@ class checker {
  public:
   explicit checker(checked& c) : c_(c) {}
 
-  // One line that is not blank or a comment; after is the offset behind it.
-  bool line(std::string_view l, std::uint64_t after) {
+  // One line that is not blank or a comment, from offset start to after.
+  bool line(std::string_view l, std::uint64_t start, std::uint64_t after) {
     if (head_ && !c_.symbols.empty() && fastrecord(l, c_.symbols.back(), r_)) return take(1);
     std::string why;
     if (!linetokens::split(l, words_, why)) return false;
@@ -61,6 +61,7 @@ class checker {
       s.name = w[1].text;
       s.text = w[5].text;
       s.offset = after;
+      if (!c_.symbols.empty()) c_.symbols.back().end = start;
       if (!linetokens::toint(w[2].text, s.dim) || s.dim < 0 || s.dim > maxdim ||
           !linetokens::toint(w[3].text, s.type) || s.type < 0 || s.type > 3 ||
           !linetokens::toint(w[4].text, s.userinfo))
@@ -111,12 +112,12 @@ class checker {
 bool readpiece(linesource& src, std::uint64_t to, std::vector<pieceitem>& items) {
   record r;
   std::string_view l;
-  while (src.offset() < to && src.next(l)) {
+  for (std::uint64_t start = src.offset(); start < to && src.next(l); start = src.offset()) {
     if (linetokens::ignorable(l)) continue;
     int dim = 0;
     int values = 0;
     if (!plainrecord(l, r, dim, values)) {
-      items.push_back({false, {}, std::string(l), src.offset()});
+      items.push_back({false, {}, std::string(l), start, src.offset()});
       continue;
     }
     if (items.empty() || !items.back().isrun || items.back().run.dim != dim ||
@@ -139,70 +140,41 @@ bool readpiece(linesource& src, std::uint64_t to, std::vector<pieceitem>& items)
   return !src.failed();
 }
 
-// The offset of the first line that starts at or behind at.
-std::uint64_t linestart(linesource& src, std::uint64_t at) {
-  if (at == 0) return 0;
-  src.seek(at - 1);
-  std::string_view l;
-  (void)src.next(l);  // the rest of the line that holds the byte before at
-  return src.offset();
-}
-
 }  // namespace
 
 checkresult checklines(linesource& src, checked& c) {
   checker k(c);
   std::string_view l;
-  while (src.next(l)) {
+  for (std::uint64_t start = src.offset(); src.next(l); start = src.offset()) {
     if (linetokens::ignorable(l)) continue;
-    if (!k.line(l, src.offset())) return checkresult::damaged;
+    if (!k.line(l, start, src.offset())) return checkresult::damaged;
   }
   if (src.failed()) return checkresult::unreadable;
   return k.head() ? checkresult::sound : checkresult::damaged;
 }
 
-checkresult checkfile(linesource& src, const std::string& path, checked& c, std::uint64_t piece,
-                      unsigned pieces) {
+checkresult checkfile(linesource& src, checked& c, std::uint64_t piece, unsigned pieces) {
   const std::uint64_t size = src.size();
   const auto n = static_cast<unsigned>(
       std::clamp<std::uint64_t>(size / std::max<std::uint64_t>(piece, 1), 1, std::max(pieces, 1U)));
-  if (n < 2) return checklines(src, c);
-  // Pieces from line starts; piece k on a thread of its own, piece 0 on this one.
-  std::vector<std::uint64_t> bounds{0};
-  for (unsigned k = 1; k < n; ++k)
-    bounds.push_back(std::max(bounds.back(), linestart(src, size * k / n)));
-  bounds.push_back(size);
+  if (n < 2 || !src.isfile()) return checklines(src, c);
+  // Pieces from line starts, each read through a source of its own.
+  const std::vector<std::uint64_t> bounds = piecebounds(src, 0, size, n);
   std::vector<std::vector<pieceitem>> items(n);
   std::vector<char> read(n, 0);
-  std::vector<std::exception_ptr> errors(n);
-  const auto work = [&](unsigned k) {
-    try {
-      linesource own;
-      if (!own.openfile(path)) return;
-      own.seek(bounds[k]);
-      read[k] = readpiece(own, bounds[k + 1], items[k]) ? 1 : 0;
-    } catch (...) {
-      errors[k] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned k = 1; k < n; ++k) {
-    try {
-      threads.emplace_back(work, k);
-    } catch (...) {
-      work(k);  // no thread to be had: this one reads the piece
-    }
-  }
-  work(0);
-  for (std::thread& t : threads) t.join();
+  inpieces(n, [&](unsigned k) {
+    linesource own;
+    if (!own.opensame(src)) return;
+    own.seek(bounds[k]);
+    read[k] = readpiece(own, bounds[k + 1], items[k]) ? 1 : 0;
+  });
   src.seek(0);
-  for (const std::exception_ptr& e : errors)
-    if (e) std::rethrow_exception(e);
   if (std::find(read.begin(), read.end(), 0) != read.end()) return checkresult::unreadable;
   checker k(c);
   for (const std::vector<pieceitem>& list : items) {
     for (const pieceitem& it : list) {
-      if (!(it.isrun ? k.run(it.run) : k.line(it.line, it.after))) return checkresult::damaged;
+      if (!(it.isrun ? k.run(it.run) : k.line(it.line, it.start, it.after)))
+        return checkresult::damaged;
     }
   }
   return k.head() ? checkresult::sound : checkresult::damaged;

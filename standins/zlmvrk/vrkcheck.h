@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "standins/zlmvrk/linesource.h"
-#include "standins/zlmvrk/vrkmodel.h"
+#include "standins/zlmvrk/vrkrecord.h"
 
 namespace zlmvrk {
 
@@ -32,9 +32,9 @@ struct checked {
 
 // One pass over the lines of src from its start.
 [[nodiscard]] checkresult checklines(linesource& src, checked& c);
-// The file that src has open, at path, in pieces of at least piece bytes, as many as
-// pieces at most, each piece read through a source of its own: one pass below two pieces.
-[[nodiscard]] checkresult checkfile(linesource& src, const std::string& path, checked& c,
-                                    std::uint64_t piece = 2 << 20, unsigned pieces = 4);
+// The file that src reads in pieces of at least piece bytes, as many as pieces at most, each
+// piece read through a source of its own: one pass below two pieces (and for a text).
+[[nodiscard]] checkresult checkfile(linesource& src, checked& c, std::uint64_t piece = 2 << 20,
+                                    unsigned pieces = 4);
 
 }  // namespace zlmvrk

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "standins/common/linetokens.h"
-#include "standins/zlmvrk/vrkmodel.h"
+#include "standins/zlmvrk/vrkrecord.h"
 
 namespace zlmvrk {
 

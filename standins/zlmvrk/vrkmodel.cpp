@@ -9,6 +9,7 @@
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/vrkcheck.h"
 #include "standins/zlmvrk/vrklines.h"
+#include "standins/zlmvrk/vrkparsed.h"
 
 namespace zlmvrk {
 
@@ -17,11 +18,13 @@ namespace {
 #ifndef ZLMVRK_PIECE
 #define ZLMVRK_PIECE (2 << 20)
 #define ZLMVRK_PIECES 4
+#define ZLMVRK_PARSEDFROM 65536
 #endif
-// A file is checked in pieces of at least this many bytes, so many at most, on threads of
-// their own.
+// A file is checked, and a symbol of so many records or more parsed as its read starts, in
+// pieces of at least this many bytes, so many at most, on threads of their own.
 constexpr std::uint64_t piecebytes = ZLMVRK_PIECE;
 constexpr unsigned pieces = ZLMVRK_PIECES;
+constexpr std::size_t parsedfrom = ZLMVRK_PARSEDFROM;
 
 std::string lower(std::string_view s) {
   std::string r(s);
@@ -139,7 +142,7 @@ int vrkfile::openread(const std::string& path) {
   if (mode_ != mode::closed) return fail(outoforder), outoforder;
   if (!source_.openfile(path)) return fail(cannotread), cannotread;
   checked c;
-  return opened(checkfile(source_, path, c, piecebytes, pieces), c);
+  return opened(checkfile(source_, c, piecebytes, pieces), c);
 }
 
 int vrkfile::parse(std::string_view data, std::string_view) {
@@ -169,6 +172,7 @@ int vrkfile::close() {
   const bool writing = out_ != nullptr;
   mode_ = mode::closed;
   reading_ = nullptr;
+  parsed_.clear();
   source_.close();
   if (!writing) return noerror;
   const bool written = writetext();
@@ -343,7 +347,10 @@ bool vrkfile::readstart(int nr, int& count) {
   if (reading_ == nullptr) return fail(badsymbolnr);
   count = static_cast<int>(reading_->count);
   next_ = 0;
-  if (nr != 0) source_.seek(reading_->offset);
+  parsed_.clear();
+  if (nr != 0 &&
+      (reading_->count < parsedfrom || !parsed_.parse(source_, *reading_, piecebytes, pieces)))
+    source_.seek(reading_->offset);
   mode_ = mode::readingsymbol;
   return true;
 }
@@ -376,7 +383,7 @@ bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   if (reading_ == &universe_) {
     current_ = record{};
     current_.keys[0] = static_cast<std::int32_t>(next_ + 1);
-  } else if (!nextrecord(current_)) {
+  } else if (!(parsed_.active() ? parsed_.next(current_) : nextrecord(current_))) {
     next_ = reading_->count;  // the file changed since it was opened
     return fail(badfile);
   }
@@ -392,6 +399,7 @@ bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
 
 bool vrkfile::readdone() {
   if (mode_ != mode::readingsymbol) return fail(outoforder);
+  parsed_.clear();
   mode_ = mode::reading;
   reading_ = nullptr;
   return true;

@@ -2,8 +2,8 @@
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
 // collects everything and writes the file at close. Reading checks the whole file at open
 // and keeps its labels and symbols, and where each symbol's records start; a symbol's
-// records are read from the file again as they are asked for, so the file stays unchanged
-// while it is open.
+// records are read from the file again as they are asked for (a large symbol's all at the
+// start of its read), so the file stays unchanged while it is open.
 // Special values are mapped to and from their texts by two tables of five values (UNDF, NA,
 // +INF, -INF, EPS): one for writing and one for reading. Errors are numbered; each error
 // adds to the error count and becomes the last error.
@@ -12,28 +12,20 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/linesource.h"
+#include "standins/zlmvrk/vrkparsed.h"
+#include "standins/zlmvrk/vrkrecord.h"
 
 namespace zlmvrk {
 
 enum class checkresult : std::uint8_t;
 struct checked;
-
-// The file's head line: "zlmvrk <version> <producer>".
-inline constexpr std::string_view filemagic = "zlmvrk";
-inline constexpr int fileversion = 1;
-inline constexpr int maxdim = 20;
-inline constexpr int specialcount = 5;
-using specials = std::array<double, specialcount>;
-// The library's own special values: those of the modelling system.
-inline constexpr specials defaultspecials = {1e300, 2e300, 3e300, 4e300, 5e300};
-inline constexpr std::array<std::string_view, specialcount> specialtexts = {"Undf", "NA", "+Inf",
-                                                                            "-Inf", "Eps"};
 
 // Error numbers (vrkErrorStr gives their texts).
 enum error : int {
@@ -53,27 +45,6 @@ enum error : int {
   bothquotes = 13,
 };
 [[nodiscard]] std::string errortext(int nr);
-
-// Values per record by symbol type: set 0 and parameter 1 one, variable 2 and equation 3 five.
-[[nodiscard]] int valuecount(int type);
-
-// One record; the keys beyond the symbol's dimension are 0.
-struct record {
-  std::array<std::int32_t, maxdim> keys{};
-  std::array<double, 5> values{};
-  std::array<std::int8_t, 5> special{-1, -1, -1, -1, -1};  // a special value's index, or -1
-};
-
-struct symbol {
-  std::string name;
-  std::string text;
-  int dim = 0;
-  int type = 0;
-  int userinfo = 0;
-  std::size_t count = 0;        // records
-  std::uint64_t offset = 0;     // reading: where the records start in the file
-  std::vector<record> records;  // writing
-};
 
 class vrkfile {
  public:
@@ -150,12 +121,13 @@ class vrkfile {
   std::string producer_;
   std::vector<std::string> labels_;
   std::vector<symbol> symbols_;
-  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, {}};
+  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, 0, {}};
   const symbol* reading_ = nullptr;
   std::size_t next_ = 0;
   record current_;
   std::array<std::int32_t, maxdim> previous_{};
   linesource source_;
+  parsedsymbol parsed_;
   std::vector<linetokens::token> words_;
   specials write_ = defaultspecials;
   specials read_ = defaultspecials;

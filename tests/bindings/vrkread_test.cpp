@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <string_view>
@@ -476,6 +477,64 @@ TEST_F(vrkread_test, every_file_reads_as_the_reference_reader_reads_it) {
 TEST_F(vrkread_test, a_file_checked_in_pieces_reads_as_the_reference_reader_reads_it) {
   create(testutil::standinvariant("zlmvrk-smallpieces"));
   readgenerated();
+}
+
+// The open file is read, not its name: a file removed after the open reads whole, its large
+// symbol in pieces too.
+TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
+  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
+  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(k) + " : 1\n";
+  for (const std::string& dir :
+       {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
+    SCOPED_TRACE(dir);
+    create(dir);
+    testutil::write_file(file, text);
+    ASSERT_EQ(open(), 0);
+    std::filesystem::remove(file);
+    std::int32_t count = 0, key = 0, first = 0;
+    double value = 0;
+    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+    int read = 0;
+    while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+    EXPECT_EQ(read, 400);
+    EXPECT_EQ(key, 400);
+    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
+    (void)vrkdcdef::vrkclose(h);
+    vrkdcdef::vrkfree(h);
+    lib_.libraryunload();
+  }
+}
+
+// Records are read from the file when asked for (a large symbol's at the start of its read,
+// in pieces with the variant): a file damaged after the open delivers the records before the
+// damage, then ends the symbol with "File is not a zlmvrk file or is damaged".
+TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
+  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
+  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(1000 + k) + " : 1\n";
+  text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
+  for (const std::string& dir :
+       {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
+    SCOPED_TRACE(dir);
+    create(dir);
+    testutil::write_file(file, text);
+    ASSERT_EQ(open(), 0);
+    std::string damaged = text;
+    damaged.replace(damaged.find("record 1300"), 11, "record 1x00");  // the 300th record
+    testutil::write_file(file, damaged);
+    std::int32_t count = 0, key = 0, first = 0;
+    double value = 0;
+    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+    EXPECT_EQ(count, 400);
+    int read = 0;
+    while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+    EXPECT_EQ(read, 299);
+    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
+    EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
+    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 0);
+    (void)vrkdcdef::vrkclose(h);
+    vrkdcdef::vrkfree(h);
+    lib_.libraryunload();
+  }
 }
 
 // Records are read from the file when asked for: a file cut short after the open ends the
