@@ -392,7 +392,7 @@ bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   std::size_t k = 0;
   while (k < dim && current_.keys[k] == previous_[k]) ++k;
   dimfirst = next_ == 0 || dim == 0 ? 1 : static_cast<int>(k) + 1;
-  previous_ = current_.keys;
+  std::copy_n(current_.keys.begin(), dim, previous_.begin());
   ++next_;
   return true;
 }
