@@ -77,26 +77,36 @@ q5rt::sstr tscratchvrk::getlasterrmsg() {
 }
 
 bool tscratchvrk::vrkerror(std::string_view operation, q5rt::sstr& msg) {
-  if (obj_ == nullptr || vrkdcdef::vrkerrorcount(obj_) == 0) {
+  if (!librarycounts()) {
     msg.clear();
     return false;
   }
+  describe(operation, msg);
+  return true;
+}
+
+bool tscratchvrk::librarycounts() const {
+  return obj_ != nullptr && vrkdcdef::vrkerrorcount(obj_) != 0;
+}
+
+// The message of the library's last error under the operation's name.
+void tscratchvrk::describe(std::string_view operation, q5rt::sstr& msg) {
   const std::int32_t nr = vrkdcdef::vrkgetlasterror(obj_);
   if (nr == 0) {
     msg = q5rt::concat(operation, ": VrkErrorCount <> 0: No message available");
-    return true;
+    return;
   }
   q5rt::sstr text;
   (void)vrkdcdef::vrkerrorstr(obj_, nr, text);
   msg = q5rt::concat(operation, ": ", text);
-  return true;
 }
 
 // The closing error check of an operation: 1 with the message set when the library
-// counted an error.
+// counted an error. (The message buffer is made only then: every record ends here.)
 int tscratchvrk::check(std::string_view op) {
+  if (!librarycounts()) return 0;
   q5rt::sstr m;
-  if (!vrkerror(op, m)) return 0;
+  describe(op, m);
   return fail(m.view());
 }
 

@@ -148,6 +148,8 @@ class tscratchvrk {
   int fail(std::string_view text);
   int outofcontext(std::string_view op);
   int check(std::string_view op);
+  [[nodiscard]] bool librarycounts() const;
+  void describe(std::string_view operation, q5rt::sstr& msg);
   bool startwrite(std::string_view name, std::string_view text, int dim, int type);
   void endsymbol();
   void putalways(int codekey, std::int32_t code, double value);

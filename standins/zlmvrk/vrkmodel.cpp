@@ -4,15 +4,27 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "standins/common/linetokens.h"
+#include "standins/zlmvrk/vrkcheck.h"
+#include "standins/zlmvrk/vrklines.h"
+#include "standins/zlmvrk/vrkparsed.h"
 
 namespace zlmvrk {
 
 namespace {
 
-constexpr std::string_view magic = "zlmvrk";
-constexpr int fileversion = 1;
+#ifndef ZLMVRK_PIECE
+#define ZLMVRK_PIECE (2 << 20)
+#define ZLMVRK_PIECES 4
+#define ZLMVRK_PARSEDFROM 65536
+#endif
+// A file is checked, and a symbol of so many records or more parsed as its read starts, in
+// pieces of at least this many bytes, so many at most, on threads of their own.
+constexpr std::uint64_t piecebytes = ZLMVRK_PIECE;
+constexpr unsigned pieces = ZLMVRK_PIECES;
+constexpr std::size_t parsedfrom = ZLMVRK_PARSEDFROM;
 
 std::string lower(std::string_view s) {
   std::string r(s);
@@ -25,47 +37,25 @@ bool hasbothquotes(std::string_view s) {
   return s.find('"') != std::string_view::npos && s.find('\'') != std::string_view::npos;
 }
 
-// A text in the quotes it does not contain.
-std::string quoted(std::string_view s) {
+// Appends a blank and the text in the quotes it does not contain.
+void putquoted(std::string& out, std::string_view s) {
   const char q = s.find('"') == std::string_view::npos ? '"' : '\'';
-  std::string r(1, q);
-  r += s;
-  r += q;
-  return r;
+  out += ' ';
+  out += q;
+  out += s;
+  out += q;
 }
 
-// A record line's plain form "record k1 .. kd : v1 .. vn" (single blanks, numbers or
-// special-value names), read without splitting the line into tokens. False for any
-// other form, which the general reader then takes.
-bool fastrecord(std::string_view line, const symbol& s, record& r) {
-  constexpr std::string_view lead = "record ";
-  if (!line.starts_with(lead)) return false;
-  const char* p = line.data() + lead.size();
-  const char* const end = line.data() + line.size();
-  r.keys.resize(static_cast<std::size_t>(s.dim));
-  for (std::int32_t& k : r.keys) {
-    const auto [q, ec] = std::from_chars(p, end, k);
-    if (ec != std::errc() || q == end || *q != ' ' || k < 1) return false;
-    p = q + 1;
-  }
-  if (end - p < 2 || p[0] != ':' || p[1] != ' ') return false;
-  p += 2;
-  const int n = valuecount(s.type);
-  for (int k = 0; k < n; ++k) {
-    const char* stop = std::find(p, end, ' ');
-    const std::string_view t(p, static_cast<std::size_t>(stop - p));
-    const auto i = static_cast<std::size_t>(k);
-    const auto sp = std::find(specialtexts.begin(), specialtexts.end(), t);
-    if (sp != specialtexts.end()) {
-      r.special[i] = static_cast<std::int8_t>(sp - specialtexts.begin());
-    } else {
-      const auto [q, ec] = std::from_chars(p, stop, r.values[i]);
-      if (ec != std::errc() || q != stop) return false;
-    }
-    if (k + 1 < n && stop == end) return false;
-    p = stop == end ? end : stop + 1;
-  }
-  return p == end && line.back() != ' ';
+// Appends a blank and the number's shortest exact text.
+template <typename T>
+void putnumber(std::string& out, T v) {
+  char buf[32];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  out += ' ';
+  if (ec == std::errc())
+    out.append(buf, end);
+  else
+    out += "NA";
 }
 
 }  // namespace
@@ -134,12 +124,6 @@ void vrkfile::setreadspecials(const double* v) { std::copy_n(v, specialcount, re
 
 void vrkfile::resetspecials() { write_ = read_ = defaultspecials; }
 
-std::string vrkfile::valuetext(double v) const {
-  char buf[32];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  return ec == std::errc() ? std::string(buf, end) : std::string("NA");
-}
-
 // ---- opening and closing ----
 
 int vrkfile::openwrite(const std::string& path, std::string_view producer) {
@@ -156,84 +140,29 @@ int vrkfile::openwrite(const std::string& path, std::string_view producer) {
 
 int vrkfile::openread(const std::string& path) {
   if (mode_ != mode::closed) return fail(outoforder), outoforder;
-  std::string data, why;
-  if (!linetokens::readfile(path, data, why)) return fail(cannotread), cannotread;
-  return parse(data, path);
+  if (!source_.openfile(path)) return fail(cannotread), cannotread;
+  checked c;
+  return opened(checkfile(source_, c, piecebytes, pieces), c);
 }
 
 int vrkfile::parse(std::string_view data, std::string_view) {
-  std::vector<std::string> labels;
-  std::vector<symbol> symbols;
-  std::vector<linetokens::token> w;
-  bool head = false;
-  // The records of each symbol, counted first: each symbol's records are one block.
-  std::vector<std::size_t> counts;
-  (void)linetokens::eachline(data, [&](int, std::string_view line) {
-    if (line.starts_with("symbol")) counts.push_back(0);
-    if (line.starts_with("record") && !counts.empty()) ++counts.back();
-    return true;
-  });
-  const bool ok = linetokens::eachline(data, [&](int, std::string_view line) {
-    if (head && !symbols.empty()) {
-      symbol& s = symbols.back();
-      record r;
-      if (fastrecord(line, s, r)) {
-        if (!s.records.empty() && !(s.records.back().keys < r.keys)) return false;  // sorted
-        s.records.push_back(std::move(r));
-        return true;
-      }
-    }
-    std::string why;
-    if (!linetokens::split(line, w, why)) return false;
-    const std::string& key = w[0].text;
-    if (!head) {  // zlmvrk <version> <producer>
-      std::int32_t v = 0;
-      head = w.size() == 3 && key == magic && linetokens::toint(w[1].text, v) && v == fileversion;
-      producer_ = head ? w[2].text : std::string();
-      return head;
-    }
-    if (key == "label" && w.size() == 2) {
-      labels.push_back(w[1].text);
-      return true;
-    }
-    if (key == "symbol" && w.size() == 6) {  // symbol <name> <dim> <type> <userinfo> <text>
-      symbol s;
-      s.name = w[1].text;
-      s.text = w[5].text;
-      return linetokens::toint(w[2].text, s.dim) && s.dim >= 0 && s.dim <= maxdim &&
-             linetokens::toint(w[3].text, s.type) && s.type >= 0 && s.type <= 3 &&
-             linetokens::toint(w[4].text, s.userinfo) &&
-             (s.records.reserve(symbols.size() < counts.size() ? counts[symbols.size()] : 0),
-              symbols.push_back(std::move(s)), true);
-    }
-    if (key == "record" && !symbols.empty()) {  // record <keys> : <values>
-      symbol& s = symbols.back();
-      const std::size_t dim = static_cast<std::size_t>(s.dim);
-      const std::size_t n = static_cast<std::size_t>(valuecount(s.type));
-      if (w.size() != 1 + dim + 1 + n || w[1 + dim].text != ":") return false;
-      record r;
-      for (std::size_t k = 0; k < dim; ++k) {
-        std::int32_t u = 0;
-        if (!linetokens::toint(w[1 + k].text, u) || u < 1) return false;
-        r.keys.push_back(u);
-      }
-      if (!s.records.empty() && !(s.records.back().keys < r.keys)) return false;  // sorted, unique
-      for (std::size_t k = 0; k < n; ++k) {
-        const std::string& t = w[2 + dim + k].text;
-        const auto sp = std::find(specialtexts.begin(), specialtexts.end(), t);
-        if (sp != specialtexts.end())
-          r.special[k] = static_cast<std::int8_t>(sp - specialtexts.begin());
-        else if (!linetokens::todouble(t, r.values[k]))
-          return false;
-      }
-      s.records.push_back(std::move(r));
-      return true;
-    }
-    return false;
-  });
-  if (!ok || !head) return fail(badfile), badfile;
-  labels_ = std::move(labels);
-  symbols_ = std::move(symbols);
+  if (mode_ != mode::closed) return fail(outoforder), outoforder;
+  source_.opentext(data);
+  checked c;
+  return opened(checklines(source_, c), c);
+}
+
+// The outcome of the open's check: the labels and symbols become the object's when the
+// whole file is sound.
+int vrkfile::opened(checkresult result, checked& c) {
+  if (c.headread) producer_ = std::move(c.producer);
+  if (result != checkresult::sound) {
+    source_.close();
+    const int e = result == checkresult::unreadable ? cannotread : badfile;
+    return fail(e), e;
+  }
+  labels_ = std::move(c.labels);
+  symbols_ = std::move(c.symbols);
   mode_ = mode::reading;
   return noerror;
 }
@@ -243,32 +172,63 @@ int vrkfile::close() {
   const bool writing = out_ != nullptr;
   mode_ = mode::closed;
   reading_ = nullptr;
+  parsed_.clear();
+  source_.close();
   if (!writing) return noerror;
-  std::string text =
-      std::string(magic) + " " + std::to_string(fileversion) + " " + quoted(producer_) + "\n";
-  for (const std::string& l : labels_) text += "label " + quoted(l) + "\n";
-  for (const symbol& s : symbols_) {
-    text += "symbol " + quoted(s.name) + " " + std::to_string(s.dim) + " " +
-            std::to_string(s.type) + " " + std::to_string(s.userinfo) + " " + quoted(s.text) + "\n";
-    for (const record& r : s.records) {
-      text += "record";
-      for (std::int32_t k : r.keys) text += " " + std::to_string(k);
-      text += " :";
-      for (int k = 0; k < valuecount(s.type); ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        text += " ";
-        text += r.special[i] >= 0
-                    ? std::string(specialtexts[static_cast<std::size_t>(r.special[i])])
-                    : valuetext(r.values[i]);
-      }
-      text += "\n";
-    }
-  }
-  const bool written = std::fwrite(text.data(), 1, text.size(), out_) == text.size();
+  const bool written = writetext();
   const bool closed = std::fclose(out_) == 0;
   out_ = nullptr;
   if (written && closed) return noerror;
   return fail(writefailed), writefailed;
+}
+
+// The file's text, written through a buffer of about a megabyte; false when a write failed.
+bool vrkfile::writetext() const {
+  constexpr std::size_t chunk = 1 << 20;
+  std::string text;
+  text.reserve(chunk + 4096);
+  bool ok = true;
+  const auto flush = [&](std::size_t atleast) {
+    if (text.size() < atleast) return;
+    ok = std::fwrite(text.data(), 1, text.size(), out_) == text.size() && ok;
+    text.clear();
+  };
+  text += filemagic;
+  putnumber(text, fileversion);
+  putquoted(text, producer_);
+  text += '\n';
+  for (const std::string& l : labels_) {
+    text += "label";
+    putquoted(text, l);
+    text += '\n';
+  }
+  for (const symbol& s : symbols_) {
+    text += "symbol";
+    putquoted(text, s.name);
+    putnumber(text, s.dim);
+    putnumber(text, s.type);
+    putnumber(text, s.userinfo);
+    putquoted(text, s.text);
+    text += '\n';
+    for (const record& r : s.records) {
+      text += "record";
+      for (int k = 0; k < s.dim; ++k) putnumber(text, r.keys[static_cast<std::size_t>(k)]);
+      text += " :";
+      for (int k = 0; k < valuecount(s.type); ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (r.special[i] >= 0) {
+          text += ' ';
+          text += specialtexts[static_cast<std::size_t>(r.special[i])];
+        } else {
+          putnumber(text, r.values[i]);
+        }
+      }
+      text += '\n';
+      flush(chunk);
+    }
+  }
+  flush(1);
+  return ok;
 }
 
 // ---- labels ----
@@ -309,7 +269,13 @@ bool vrkfile::writestart(std::string_view name, std::string_view text, int dim, 
   if (type < 0 || type > 3) return fail(badsymboltype);
   if (name.empty() || name == "*" || findsymbol(name) > 0) return fail(badsymbolname);
   if (hasbothquotes(name) || hasbothquotes(text)) return fail(bothquotes);
-  symbols_.push_back({std::string(name), std::string(text), dim, type, userinfo, {}});
+  symbol s;
+  s.name.assign(name);
+  s.text.assign(text);
+  s.dim = dim;
+  s.type = type;
+  s.userinfo = userinfo;
+  symbols_.push_back(std::move(s));
   mode_ = mode::writingsymbol;
   return true;
 }
@@ -320,7 +286,7 @@ bool vrkfile::writerecord(const std::int32_t* keys, const double* values) {
   record r;
   for (int k = 0; k < s.dim; ++k) {
     if (keys == nullptr || keys[k] < 1) return fail(badlabelnr);
-    r.keys.push_back(keys[k]);
+    r.keys[static_cast<std::size_t>(k)] = keys[k];
   }
   for (std::size_t k = 0; values != nullptr && k < static_cast<std::size_t>(valuecount(s.type));
        ++k) {
@@ -335,7 +301,8 @@ bool vrkfile::writerecord(const std::int32_t* keys, const double* values) {
     else
       r.values[k] = v;
   }
-  s.records.push_back(std::move(r));
+  s.records.push_back(r);
+  ++s.count;
   return true;
 }
 
@@ -351,6 +318,7 @@ bool vrkfile::writedone() {
   recs.erase(std::unique(recs.begin(), recs.end(),
                          [](const record& a, const record& b) { return a.keys == b.keys; }),
              recs.end());  // the first record of a key stays
+  symbols_.back().count = recs.size();
   return fail(duplicatekey);
 }
 
@@ -365,10 +333,8 @@ int vrkfile::findsymbol(std::string_view name) const {
 }
 
 const symbol* vrkfile::symbolat(int nr) {
-  if (nr == 0) {  // the universe, built from the labels on demand
-    universe_ = {"*", "Universe", 1, 0, 0, {}};
-    for (int k = 1; k <= labelcount(); ++k)
-      universe_.records.push_back({{k}, {}, {-1, -1, -1, -1, -1}});
+  if (nr == 0) {  // the universe: one record per label
+    universe_.count = static_cast<std::size_t>(labelcount());
     return &universe_;
   }
   return nr >= 1 && nr <= symbolcount() ? &symbols_[static_cast<std::size_t>(nr - 1)] : nullptr;
@@ -379,15 +345,32 @@ bool vrkfile::readstart(int nr, int& count) {
   if (mode_ != mode::reading) return fail(outoforder);
   reading_ = symbolat(nr);
   if (reading_ == nullptr) return fail(badsymbolnr);
-  count = static_cast<int>(reading_->records.size());
+  count = static_cast<int>(reading_->count);
   next_ = 0;
-  previous_.clear();
+  parsed_.clear();
+  if (nr != 0 &&
+      (reading_->count < parsedfrom || !parsed_.parse(source_, *reading_, piecebytes, pieces)))
+    source_.seek(reading_->offset);
   mode_ = mode::readingsymbol;
   return true;
 }
 
+// The next record line of the symbol being read, skipping the label and comment lines
+// between its records. False when the file no longer holds it.
+bool vrkfile::nextrecord(record& r) {
+  std::string why;
+  std::string_view line;
+  while (source_.next(line)) {
+    if (linetokens::ignorable(line)) continue;
+    if (fastrecord(line, *reading_, r)) return true;
+    if (!linetokens::split(line, words_, why)) return false;
+    if (words_[0].text == "record") return tokenrecord(words_, *reading_, r);
+  }
+  return false;
+}
+
 void vrkfile::deliver(const record& r, std::int32_t* keys, double* values) const {
-  if (keys != nullptr) std::copy(r.keys.begin(), r.keys.end(), keys);
+  if (keys != nullptr) std::copy_n(r.keys.begin(), reading_->dim, keys);
   for (std::size_t k = 0;
        values != nullptr && k < static_cast<std::size_t>(valuecount(reading_->type)); ++k)
     values[k] = r.special[k] >= 0 ? read_[static_cast<std::size_t>(r.special[k])] : r.values[k];
@@ -396,18 +379,27 @@ void vrkfile::deliver(const record& r, std::int32_t* keys, double* values) const
 bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   dimfirst = 0;
   if (mode_ != mode::readingsymbol) return fail(outoforder);
-  if (next_ >= reading_->records.size()) return false;
-  const record& r = reading_->records[next_++];
-  deliver(r, keys, values);
+  if (next_ >= reading_->count) return false;
+  if (reading_ == &universe_) {
+    current_ = record{};
+    current_.keys[0] = static_cast<std::int32_t>(next_ + 1);
+  } else if (!(parsed_.active() ? parsed_.next(current_) : nextrecord(current_))) {
+    next_ = reading_->count;  // the file changed since it was opened
+    return fail(badfile);
+  }
+  deliver(current_, keys, values);
+  const auto dim = static_cast<std::size_t>(reading_->dim);
   std::size_t k = 0;
-  while (k < r.keys.size() && k < previous_.size() && r.keys[k] == previous_[k]) ++k;
-  dimfirst = previous_.empty() ? 1 : static_cast<int>(k) + 1;
-  previous_ = r.keys;
+  while (k < dim && current_.keys[k] == previous_[k]) ++k;
+  dimfirst = next_ == 0 || dim == 0 ? 1 : static_cast<int>(k) + 1;
+  std::copy_n(current_.keys.begin(), dim, previous_.begin());
+  ++next_;
   return true;
 }
 
 bool vrkfile::readdone() {
   if (mode_ != mode::readingsymbol) return fail(outoforder);
+  parsed_.clear();
   mode_ = mode::reading;
   reading_ = nullptr;
   return true;

@@ -1,6 +1,9 @@
 // The data-exchange stand-in's model: one object writes or reads one file of the text format
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
-// collects everything and writes the file at close; reading parses the whole file at open.
+// collects everything and writes the file at close. Reading checks the whole file at open
+// and keeps its labels and symbols, and where each symbol's records start; a symbol's
+// records are read from the file again as they are asked for (a large symbol's all at the
+// start of its read), so the file stays unchanged while it is open.
 // Special values are mapped to and from their texts by two tables of five values (UNDF, NA,
 // +INF, -INF, EPS): one for writing and one for reading. Errors are numbered; each error
 // adds to the error count and becomes the last error.
@@ -9,19 +12,20 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "standins/common/linetokens.h"
+#include "standins/zlmvrk/linesource.h"
+#include "standins/zlmvrk/vrkparsed.h"
+#include "standins/zlmvrk/vrkrecord.h"
+
 namespace zlmvrk {
 
-inline constexpr int maxdim = 20;
-inline constexpr int specialcount = 5;
-using specials = std::array<double, specialcount>;
-// The library's own special values: those of the modelling system.
-inline constexpr specials defaultspecials = {1e300, 2e300, 3e300, 4e300, 5e300};
-inline constexpr std::array<std::string_view, specialcount> specialtexts = {"Undf", "NA", "+Inf",
-                                                                            "-Inf", "Eps"};
+enum class checkresult : std::uint8_t;
+struct checked;
 
 // Error numbers (vrkErrorStr gives their texts).
 enum error : int {
@@ -41,24 +45,6 @@ enum error : int {
   bothquotes = 13,
 };
 [[nodiscard]] std::string errortext(int nr);
-
-// Values per record by symbol type: set 0 and parameter 1 one, variable 2 and equation 3 five.
-[[nodiscard]] int valuecount(int type);
-
-struct record {
-  std::vector<std::int32_t> keys;
-  std::array<double, 5> values{};
-  std::array<std::int8_t, 5> special{-1, -1, -1, -1, -1};  // a special value's index, or -1
-};
-
-struct symbol {
-  std::string name;
-  std::string text;
-  int dim = 0;
-  int type = 0;
-  int userinfo = 0;
-  std::vector<record> records;
-};
 
 class vrkfile {
  public:
@@ -125,8 +111,9 @@ class vrkfile {
     readingsymbol
   };
 
-  [[nodiscard]] std::string valuetext(double v) const;
-  [[nodiscard]] bool textvalue(std::string_view text, double& v) const;
+  [[nodiscard]] bool writetext() const;
+  int opened(checkresult result, checked& c);
+  bool nextrecord(record& r);
   void deliver(const record& r, std::int32_t* keys, double* values) const;
 
   mode mode_ = mode::closed;
@@ -134,10 +121,14 @@ class vrkfile {
   std::string producer_;
   std::vector<std::string> labels_;
   std::vector<symbol> symbols_;
-  symbol universe_;
+  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, 0, {}};
   const symbol* reading_ = nullptr;
   std::size_t next_ = 0;
-  std::vector<std::int32_t> previous_;
+  record current_;
+  std::array<std::int32_t, maxdim> previous_{};
+  linesource source_;
+  parsedsymbol parsed_;
+  std::vector<linetokens::token> words_;
   specials write_ = defaultspecials;
   specials read_ = defaultspecials;
   int errorcount_ = 0;

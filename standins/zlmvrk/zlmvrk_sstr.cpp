@@ -232,7 +232,7 @@ STANDIN_EXPORT int D__vrkSymbolInfoX(void* h, int nr, std::int32_t* count, std::
   return with(h, 0, [&](vrkfile& f) {
     const zlmvrk::symbol* s = f.symbolat(nr);
     if (s == nullptr) return asresult(f.fail(zlmvrk::badsymbolnr));
-    put(count, static_cast<int>(s->records.size()));
+    put(count, static_cast<int>(s->count));
     put(userinfo, s->userinfo);
     out(text, s->text);
     return 1;
