@@ -1,6 +1,8 @@
 // The linear part of the model as MPS (fixed columns, or CPLEX's free dialect) and as
 // CPLEX LP text. Nonlinear parts, row types and model types that a format cannot carry
 // are left out with a note in the file and in the memo.
+#include "baron/gcutil_mps.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,14 +11,29 @@
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
 #include "baron/liutil.h"
+#include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/ctvproc.h"
 #include "instance/gcdata.h"
 
 namespace gcutil {
 
+namespace detail {
+
+// The runtime's digit generator, whose dbltostr digits these are too.
+digits15 sigdigits(double a) {
+  const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(a, 15);
+  digits15 out{};
+  std::fill(std::copy_n(dd.digits, dd.count, out.d), out.d + 15, '0');
+  out.e = dd.point - 1;
+  return out;
+}
+
+}  // namespace detail
+
 namespace {
 
+using detail::digits15;
 using detail::num;
 
 constexpr std::string_view rowletters = "EGLNXCB";
@@ -64,25 +81,6 @@ bool namescut() {
     if (detail::prefix(c).size() + strutilx::integerwidth(c) > 8) return true;
   }
   return false;
-}
-
-// The 15 significant digits of a nonzero value and the power of ten of the first.
-struct digits15 {
-  char d[15];
-  int e;
-};
-
-digits15 sigdigits(double a) {
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
-  digits15 out{};
-  out.d[0] = buf[0];
-  std::copy_n(buf + 2, 14, out.d + 1);
-  // "d.dddddddddddddde+xx": the exponent starts after the 'e' (from_chars takes no '+').
-  const char* exp = buf + 17;
-  if (*exp == '+') ++exp;
-  std::from_chars(exp, r.ptr, out.e);
-  return out;
 }
 
 // The text of count digits d times 10^e as dbltostr lays it out: plain decimal when plain,
@@ -147,7 +145,7 @@ void floattompschars(double value, char* out) {
     // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
     // number whose integer part alone passes the field takes the exponent form, as many
     // digits as fit.
-    const digits15 x = sigdigits(a);
+    const digits15 x = detail::sigdigits(a);
     n = layout(x.d, 15, x.e, a >= 1e-4 && a < 1e15, text);
     // Rounding cannot shorten an integer part that passes the field (it would end in a
     // wrong number): such values go to the exponent form at once.

@@ -1,10 +1,16 @@
 // The fixed-column MPS number field, and the note on names the name field cuts.
+#include "baron/gcutil_mps.h"
+
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "baron/baronmodel.h"
 #include "baron/gcutil.h"
@@ -72,6 +78,50 @@ TEST(GcutilMps, FieldAgreesWithTheNumberText) {
     } else {
       EXPECT_NEAR(std::strtod(field.c_str(), nullptr), x, 1e-5 * std::fabs(x));
     }
+  }
+}
+
+// The field's digits against the C++ library's 15-digit scientific text, which gave them
+// before: random bit patterns over the whole range, exact ties at the fifteenth digit,
+// powers of ten and their neighbours, and the ends of the range.
+TEST(GcutilMps, DigitsAgreeWithTheLibrary) {
+  std::vector<double> values = {std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::min(),
+                                std::nextafter(std::numeric_limits<double>::min(), 0.0),
+                                std::numeric_limits<double>::max(),
+                                999999999999999.5,
+                                9.999999999999995e-5,
+                                0.1 + 0.2,
+                                1.0};
+  for (int k = -323; k <= 308; ++k) {
+    const double p = std::pow(10.0, k);
+    values.insert(values.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308),
+                                 9.99999999999999e0 * p, 9.999999999999995 * p});
+  }
+  std::uint64_t state = 0x9e3779b97f4a7c15ULL;
+  const auto next = [&state] {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 300000; ++i) {
+    const double x = std::bit_cast<double>(next() >> 1);  // sign bit clear
+    if (std::isfinite(x) && x != 0) values.push_back(x);
+  }
+  for (int i = 0; i < 20000; ++i) {  // sixteen digits ending in 5, exactly
+    const auto n = static_cast<double>(1'000'000'000'000 + next() % 8'000'000'000'000);
+    values.push_back(n + 0.125 * static_cast<double>(1 + 2 * (next() % 4)));
+    values.push_back(n * 1000 + 5);
+  }
+  for (const double a : values) {
+    if (!std::isfinite(a) || a <= 0) continue;
+    char text[40];
+    const auto r = std::to_chars(text, text + sizeof text, a, std::chars_format::scientific, 14);
+    const std::string_view want(text, static_cast<std::size_t>(r.ptr - text));
+    const gcutil::detail::digits15 got = gcutil::detail::sigdigits(a);
+    const std::string have = std::string(1, got.d[0]) + "." + std::string(got.d + 1, 14) +
+                             (got.e < 0 ? "e-" : "e+") + (std::abs(got.e) < 10 ? "0" : "") +
+                             std::to_string(std::abs(got.e));
+    ASSERT_EQ(have, want) << a;
   }
 }
 
