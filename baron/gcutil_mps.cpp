@@ -242,15 +242,14 @@ class mpswriter {
   }
 
   void writerow(char letter, std::string_view name) {
-    f_.write(' ');
-    f_.write(letter);
-    f_.write(fixed_ ? "  " : " ");
+    detail::linebuf line;
+    line.add(' ').add(letter);
     if (fixed_) {
-      field(name);
-      f_.writeln();
+      line.add("  ").field(name, 8, true);
     } else {
-      f_.writeln(name);
+      line.add(' ').add(name);
     }
+    line.writeln(f_);
   }
 
   void writemarker(std::string_view kind, std::int32_t number) {
@@ -288,24 +287,22 @@ class mpswriter {
   // A bound line; MI and FR lines carry no value.
   void writebound(std::string_view type, std::int32_t c, const double* value) {
     const shortname name = colname(c);
-    f_.write(' ');
-    f_.write(type);
+    detail::linebuf line;
+    line.add(' ').add(type);
     if (fixed_) {
-      f_.write(" bnd       ");
+      line.add(" bnd       ");
       if (value == nullptr) {
-        f_.writeln(std::string_view(name).substr(0, 8));
-        return;
+        line.add(std::string_view(name).substr(0, 8));
+      } else {
+        char text[12];
+        floattompschars(*value, text);
+        line.field(name, 8, true).add("  ").add(std::string_view(text, sizeof text));
       }
-      field(name);
-      f_.write("  ");
-      f_.writeln(floattomps(*value));
     } else {
-      f_.write(" bnd ");
-      f_.write(name);
-      if (value == nullptr) return f_.writeln();
-      f_.write(' ');
-      f_.writeln(strutilx::dbltostr(*value));
+      line.add(" bnd ").add(name);
+      if (value != nullptr) line.add(' ').number(*value);
     }
+    line.writeln(f_);
   }
 
   void notes() {
