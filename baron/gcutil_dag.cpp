@@ -3,6 +3,7 @@
 // instruction code as further nodes, and the objective.
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <vector>
 
 #include "baron/dagger.h"
@@ -41,16 +42,37 @@ void rowbounds(detail::linebuf& line, std::int32_t type, double rhs) {
   }
 }
 
+// A linear term of a row: the column and its coefficient.
+struct term {
+  std::int32_t col;
+  double value;
+};
+
+// The edge lines "<E> k c v" of a row's node k to its terms' columns, each built in place
+// behind the text they share.
+void edges(q5rt::textfile& f, std::int32_t k, const std::vector<term>& terms) {
+  char line[64] = "<E> ";
+  char* const start = std::to_chars(line + 4, line + 16, k).ptr;
+  *start = ' ';
+  for (const term& t : terms) {
+    char* p = std::to_chars(start + 1, start + 13, t.col - 1).ptr;
+    *p++ = ' ';
+    p += strutilx::dbltostr_chars(t.value, '.', p);
+    *p++ = '\n';
+    f.write(std::string_view(line, static_cast<std::size_t>(p - line)));
+  }
+}
+
 // Writes the rows' linear terms and instruction code. The elements lie in column order, so
-// each step along a row list is a cache miss: the lists of a batch of rows are walked side
-// by side to overlap those misses, then each row is written from its gathered terms.
+// each step along a row list is a cache miss, and an element may span two cache lines: the
+// lists of a batch of rows are walked side by side to overlap those misses, gathering
+// each element's term at once, then each row is written from its gathered terms.
 void writerows(q5rt::textfile& f, std::int32_t& last) {
   constexpr std::int32_t batch = 16;
   const gcdata::tmodel& m = gcdata::mymodel;
   const std::int32_t n = m.cols;
-  std::array<std::vector<const zlmspecs::tjacrec*>, batch> terms;
+  std::array<std::vector<term>, batch> terms;
   std::array<const zlmspecs::tjacrec*, batch> next{};
-  detail::linebuf line;
   for (std::int32_t i0 = 1; i0 <= m.rows; i0 += batch) {
     const std::int32_t count = std::min(batch, m.rows - i0 + 1);
     for (std::int32_t b = 0; b < count; ++b) {
@@ -62,24 +84,14 @@ void writerows(q5rt::textfile& f, std::int32_t& last) {
       for (std::int32_t b = 0; b < count; ++b) {
         const zlmspecs::tjacrec*& e = next[static_cast<std::size_t>(b)];
         if (e == nullptr) continue;
-        terms[static_cast<std::size_t>(b)].push_back(e);
+        if (!e->nonlin) terms[static_cast<std::size_t>(b)].push_back({e->col, e->jacval});
         e = e->rownext;
         more = true;
       }
     }
     for (std::int32_t b = 0; b < count; ++b) {
       const std::int32_t i = i0 + b;
-      const std::int32_t k = n + i - 1;
-      for (const zlmspecs::tjacrec* e : terms[static_cast<std::size_t>(b)]) {
-        if (e->nonlin) continue;
-        line.add("<E> ")
-            .add(std::int64_t{k})
-            .add(' ')
-            .add(std::int64_t{e->col - 1})
-            .add(' ')
-            .number(e->jacval)
-            .writeln(f);
-      }
+      edges(f, n + i - 1, terms[static_cast<std::size_t>(b)]);
       dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr,
                       m.pool);
     }

@@ -1,22 +1,41 @@
 // The linear part of the model as MPS (fixed columns, or CPLEX's free dialect) and as
 // CPLEX LP text. Nonlinear parts, row types and model types that a format cannot carry
 // are left out with a note in the file and in the memo.
+#include "baron/gcutil_mps.h"
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
 #include "baron/liutil.h"
+#include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/ctvproc.h"
 #include "instance/gcdata.h"
 
 namespace gcutil {
 
+namespace detail {
+
+// The runtime's digit generator, whose dbltostr digits these are too.
+digits15 sigdigits(double a) {
+  const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(a, 15);
+  digits15 out{};
+  std::fill(std::copy_n(dd.digits, dd.count, out.d), out.d + 15, '0');
+  out.e = dd.point - 1;
+  return out;
+}
+
+}  // namespace detail
+
 namespace {
 
+using detail::digits15;
 using detail::num;
 
 constexpr std::string_view rowletters = "EGLNXCB";
@@ -66,48 +85,36 @@ bool namescut() {
   return false;
 }
 
-// The 15 significant digits of a nonzero value and the power of ten of the first.
-struct digits15 {
-  char d[15];
-  int e;
-};
+// The digits of a value for the layout, zeros past the significant ones: the copies below
+// move a fixed 16 characters, which the compiler does without a library call, and the
+// text keeps the ones it needs.
+using digitrow = std::array<char, 32>;
 
-digits15 sigdigits(double a) {
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
-  digits15 out{};
-  out.d[0] = buf[0];
-  std::copy_n(buf + 2, 14, out.d + 1);
-  // "d.dddddddddddddde+xx": the exponent starts after the 'e' (from_chars takes no '+').
-  const char* exp = buf + 17;
-  if (*exp == '+') ++exp;
-  std::from_chars(exp, r.ptr, out.e);
-  return out;
-}
-
-// The text of count digits d times 10^e as dbltostr lays it out: plain decimal when plain,
-// else mantissa, "E" and exponent.
-std::size_t layout(const char* d, int count, int e, bool plain, char* out) {
-  while (count > 1 && d[count - 1] == '0') --count;
+// The text of count (at most 15) digits d times 10^e as dbltostr lays it out: plain
+// decimal when plain (then -5 < e < 16), else mantissa, "E" and exponent. out has room for
+// 48 characters.
+std::size_t layout(const digitrow& d, int count, int e, bool plain, char* out) {
+  while (count > 1 && d[static_cast<std::size_t>(count) - 1] == '0') --count;
   char* p = out;
-  if (plain && e >= 0) {
-    const int whole = std::min(count, e + 1);
-    p = std::copy_n(d, whole, p);
-    p = std::fill_n(p, e + 1 - whole, '0');
+  if (plain && e >= 0) {  // the integer part: the digits and the zeros after them
+    std::memcpy(p, d.data(), 16);
+    p += e + 1;
     if (count > e + 1) {
       *p++ = '.';
-      p = std::copy(d + e + 1, d + count, p);
+      std::memcpy(p, d.data() + e + 1, 16);
+      p += count - (e + 1);
     }
   } else if (plain) {
-    *p++ = '0';
-    *p++ = '.';
-    p = std::fill_n(p, -e - 1, '0');
-    p = std::copy_n(d, count, p);
+    std::memcpy(p, "0.000", 5);
+    p += 1 - e;  // "0." and -e - 1 zeros
+    std::memcpy(p, d.data(), 16);
+    p += count;
   } else {
     *p++ = d[0];
     if (count > 1) {
       *p++ = '.';
-      p = std::copy(d + 1, d + count, p);
+      std::memcpy(p, d.data() + 1, 16);
+      p += count - 1;
     }
     *p++ = 'E';
     p = std::to_chars(p, p + 5, e).ptr;
@@ -115,17 +122,17 @@ std::size_t layout(const char* d, int count, int e, bool plain, char* out) {
   return static_cast<std::size_t>(p - out);
 }
 
-// The digits rounded half up to k significant digits (the carry may raise the power), as
-// dbltostr writes the rounded value, or in exponent form when exponent asks. The length.
-std::size_t roundedtext(const digits15& x, int k, bool exponent, char* out) {
-  char d[16];
-  std::copy_n(x.d, k, d);
-  int e = x.e;
-  if (x.d[k] >= '5') {
+// The digits x times 10^e rounded half up to k (1..15) significant digits (the carry may
+// raise the power), as dbltostr writes the rounded value, or in exponent form when
+// exponent asks. The length.
+std::size_t roundedtext(const digitrow& x, int e, int k, bool exponent, char* out) {
+  digitrow d = x;
+  std::memset(d.data() + k, '0', 16);
+  if (x[static_cast<std::size_t>(k)] >= '5') {
     int i = k - 1;
-    while (i >= 0 && d[i] == '9') d[i--] = '0';
+    while (i >= 0 && d[static_cast<std::size_t>(i)] == '9') d[static_cast<std::size_t>(i--)] = '0';
     if (i >= 0) {
-      ++d[i];
+      ++d[static_cast<std::size_t>(i)];
     } else {
       d[0] = '1';
       ++e;
@@ -139,7 +146,7 @@ void floattompschars(double value, char* out) {
   const bool negative = value < 0;
   const std::size_t w = negative ? 11 : 12;
   const double a = std::fabs(value);
-  char text[strutilx::dbltostr_maxlen + 8];
+  char text[48] = {};
   std::size_t n = 0;
   if (a == 0 || !std::isfinite(a)) {
     n = strutilx::dbltostr_chars(a, '.', text);
@@ -147,21 +154,33 @@ void floattompschars(double value, char* out) {
     // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
     // number whose integer part alone passes the field takes the exponent form, as many
     // digits as fit.
-    const digits15 x = sigdigits(a);
-    n = layout(x.d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+    const digits15 x = detail::sigdigits(a);
+    digitrow d;
+    std::memcpy(d.data(), x.d, 15);
+    std::memset(d.data() + 15, '0', 17);
+    n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
     // Rounding cannot shorten an integer part that passes the field (it would end in a
     // wrong number): such values go to the exponent form at once.
     const bool integerfits = x.e + 1 <= static_cast<int>(w);
     for (const bool exponent : {false, true}) {
       if (!exponent && !integerfits) continue;
       for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
-        n = roundedtext(x, k, exponent, text);
+        n = roundedtext(d, x.e, k, exponent, text);
     }
   }
-  const std::size_t used = n + (negative ? 1 : 0);
-  char* p = std::fill_n(out, 12 - std::min<std::size_t>(used, 12), ' ');
+  // Right-aligned: the text fits now (one digit in exponent form always does), and the
+  // fixed copy's surplus falls past the field.
+  char field[12 + 16];
+  std::memset(field, ' ', 12);
+  char* p = field + 12 - n - (negative ? 1 : 0);
   if (negative) *p++ = '-';
-  std::copy_n(text, std::min<std::size_t>(n, 12), p);
+  std::memcpy(p, text, 16);
+  std::memcpy(out, field, 12);
+}
+
+// The name in a field of 8 characters at out: cut, or filled with blanks.
+void namefield(std::string_view name, char* out) {
+  for (std::size_t i = 0; i < 8; ++i) out[i] = i < name.size() ? name[i] : ' ';
 }
 
 // A row or column name in a small buffer: the writers' inner loops make millions.
@@ -223,15 +242,14 @@ class mpswriter {
   }
 
   void writerow(char letter, std::string_view name) {
-    f_.write(' ');
-    f_.write(letter);
-    f_.write(fixed_ ? "  " : " ");
+    detail::linebuf line;
+    line.add(' ').add(letter);
     if (fixed_) {
-      field(name);
-      f_.writeln();
+      line.add("  ").field(name, 8, true);
     } else {
-      f_.writeln(name);
+      line.add(' ').add(name);
     }
+    line.writeln(f_);
   }
 
   void writemarker(std::string_view kind, std::int32_t number) {
@@ -250,39 +268,41 @@ class mpswriter {
   }
 
   void writecolumn(std::string_view first, std::string_view second, double value) {
-    detail::linebuf line;
-    if (fixed_) {
-      char text[12];
-      floattompschars(value, text);
-      line.add("    ").field(first, 8, true).add("  ").field(second, 8, true).add("  ");
-      line.add(std::string_view(text, sizeof text));
-    } else {
-      line.add(' ').add(first).add(' ').add(second).add(' ').number(value);
+    if (fixed_) {  // a line of fixed fields, built in place
+      char line[37];
+      std::memcpy(line, "    ", 4);
+      namefield(first, line + 4);
+      std::memcpy(line + 12, "  ", 2);
+      namefield(second, line + 14);
+      std::memcpy(line + 22, "  ", 2);
+      floattompschars(value, line + 24);
+      line[36] = '\n';
+      return f_.write(std::string_view(line, sizeof line));
     }
+    detail::linebuf line;
+    line.add(' ').add(first).add(' ').add(second).add(' ').number(value);
     line.writeln(f_);
   }
 
   // A bound line; MI and FR lines carry no value.
   void writebound(std::string_view type, std::int32_t c, const double* value) {
     const shortname name = colname(c);
-    f_.write(' ');
-    f_.write(type);
+    detail::linebuf line;
+    line.add(' ').add(type);
     if (fixed_) {
-      f_.write(" bnd       ");
+      line.add(" bnd       ");
       if (value == nullptr) {
-        f_.writeln(std::string_view(name).substr(0, 8));
-        return;
+        line.add(std::string_view(name).substr(0, 8));
+      } else {
+        char text[12];
+        floattompschars(*value, text);
+        line.field(name, 8, true).add("  ").add(std::string_view(text, sizeof text));
       }
-      field(name);
-      f_.write("  ");
-      f_.writeln(floattomps(*value));
     } else {
-      f_.write(" bnd ");
-      f_.write(name);
-      if (value == nullptr) return f_.writeln();
-      f_.write(' ');
-      f_.writeln(strutilx::dbltostr(*value));
+      line.add(" bnd ").add(name);
+      if (value != nullptr) line.add(' ').number(*value);
     }
+    line.writeln(f_);
   }
 
   void notes() {

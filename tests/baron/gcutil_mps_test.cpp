@@ -1,10 +1,17 @@
 // The fixed-column MPS number field, and the note on names the name field cuts.
+#include "baron/gcutil_mps.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "baron/baronmodel.h"
 #include "baron/gcutil.h"
@@ -71,6 +78,149 @@ TEST(GcutilMps, FieldAgreesWithTheNumberText) {
                 std::string(12 - text.size() - (x < 0 ? 1 : 0), ' ') + (x < 0 ? "-" : "") + text);
     } else {
       EXPECT_NEAR(std::strtod(field.c_str(), nullptr), x, 1e-5 * std::fabs(x));
+    }
+  }
+}
+
+std::uint64_t xorshift(std::uint64_t& state) {
+  state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+  return state;
+}
+
+// Positive values for the digit and field tests: random bit patterns over the whole
+// range, exact ties at the fifteenth digit, decimal texts of 1 to 17 digits rich in 9s,
+// 0s and 5s (carries and half-way roundings at every length) around the field's limits,
+// the powers of ten with their neighbours, and the ends of the range.
+std::vector<double> testvalues() {
+  std::vector<double> values = {std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::min(),
+                                std::nextafter(std::numeric_limits<double>::min(), 0.0),
+                                std::numeric_limits<double>::max(),
+                                999999999999999.5,
+                                9.999999999999995e-5,
+                                0.1 + 0.2,
+                                1.0};
+  for (int k = -323; k <= 308; ++k) {
+    const double p = std::pow(10.0, k);
+    values.insert(values.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308),
+                                 9.99999999999999e0 * p, 9.999999999999995 * p});
+  }
+  std::uint64_t state = 0x9e3779b97f4a7c15ULL;
+  for (int i = 0; i < 300000; ++i) {
+    const double x = std::bit_cast<double>(xorshift(state) >> 1);  // sign bit clear
+    values.push_back(x);
+  }
+  for (int i = 0; i < 20000; ++i) {  // sixteen digits ending in 5, exactly
+    const auto n = static_cast<double>(1'000'000'000'000 + xorshift(state) % 8'000'000'000'000);
+    values.push_back(n + 0.125 * static_cast<double>(1 + 2 * (xorshift(state) % 4)));
+    values.push_back(n * 1000 + 5);
+  }
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = "0.";
+    const std::uint64_t length = 1 + xorshift(state) % 17;
+    for (std::uint64_t k = 0; k < length; ++k) text += "9999055512345678"[xorshift(state) % 16];
+    text += "e" + std::to_string(static_cast<int>(xorshift(state) % 26) - 8);
+    values.push_back(std::strtod(text.c_str(), nullptr));
+  }
+  std::erase_if(values, [](double a) { return !std::isfinite(a) || a <= 0; });
+  return values;
+}
+
+// The field's digits against the C++ library's 15-digit scientific text, which gave them
+// before.
+TEST(GcutilMps, DigitsAgreeWithTheLibrary) {
+  for (const double a : testvalues()) {
+    char text[40];
+    const auto r = std::to_chars(text, text + sizeof text, a, std::chars_format::scientific, 14);
+    const std::string_view want(text, static_cast<std::size_t>(r.ptr - text));
+    const gcutil::detail::digits15 got = gcutil::detail::sigdigits(a);
+    const std::string have = std::string(1, got.d[0]) + "." + std::string(got.d + 1, 14) +
+                             (got.e < 0 ? "e-" : "e+") + (std::abs(got.e) < 10 ? "0" : "") +
+                             std::to_string(std::abs(got.e));
+    ASSERT_EQ(have, want) << a;
+  }
+}
+
+// The field as the writer first built it, with plain copies of variable length: the
+// reference for the field built with fixed copies.
+namespace firstfield {
+
+struct digits {
+  char d[15];
+  int e;
+};
+
+std::string layout(const char* d, int count, int e, bool plain) {
+  while (count > 1 && d[count - 1] == '0') --count;
+  std::string t;
+  if (plain && e >= 0) {
+    const int whole = std::min(count, e + 1);
+    t.append(d, static_cast<std::size_t>(whole))
+        .append(static_cast<std::size_t>(e + 1 - whole), '0');
+    if (count > e + 1) t.append(".").append(d + e + 1, d + count);
+  } else if (plain) {
+    t.append("0.")
+        .append(static_cast<std::size_t>(-e - 1), '0')
+        .append(d, static_cast<std::size_t>(count));
+  } else {
+    t.append(d, 1);
+    if (count > 1) t.append(".").append(d + 1, d + count);
+    t.append("E" + std::to_string(e));
+  }
+  return t;
+}
+
+std::string roundedtext(const digits& x, int k, bool exponent) {
+  char d[16];
+  std::copy_n(x.d, k, d);
+  int e = x.e;
+  if (x.d[k] >= '5') {
+    int i = k - 1;
+    while (i >= 0 && d[i] == '9') d[i--] = '0';
+    if (i >= 0) {
+      ++d[i];
+    } else {
+      d[0] = '1';
+      ++e;
+    }
+  }
+  return layout(d, k, e, !exponent && e >= -4 && e <= 14);
+}
+
+std::string field(double value) {
+  const bool negative = value < 0;
+  const std::size_t w = negative ? 11 : 12;
+  const double a = std::fabs(value);
+  std::string t;
+  if (a == 0 || !std::isfinite(a)) {
+    t = std::string(std::string_view(strutilx::dbltostr(a)));
+  } else {
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 14);
+    digits x{};
+    x.d[0] = buf[0];
+    std::copy_n(buf + 2, 14, x.d + 1);
+    x.e = std::atoi(std::string(buf + 17, r.ptr).c_str());
+    t = layout(x.d, 15, x.e, a >= 1e-4 && a < 1e15);
+    const bool integerfits = x.e + 1 <= static_cast<int>(w);
+    for (const bool exponent : {false, true}) {
+      if (!exponent && !integerfits) continue;
+      for (int k = static_cast<int>(w) - 1; t.size() > w && k >= 1; --k)
+        t = roundedtext(x, k, exponent);
+    }
+  }
+  if (negative) t = "-" + t;
+  return std::string(12 - std::min<std::size_t>(t.size(), 12), ' ') + t;
+}
+
+}  // namespace firstfield
+
+TEST(GcutilMps, FieldAgreesWithTheFirstField) {
+  std::vector<double> values = testvalues();
+  values.insert(values.end(), {0.0, -0.0, HUGE_VAL, -HUGE_VAL, std::nan("")});
+  for (const double a : values) {
+    for (const double x : {a, -a}) {
+      ASSERT_EQ(std::string_view(gcutil::floattomps(x)), firstfield::field(x)) << x;
     }
   }
 }
