@@ -23,12 +23,33 @@ struct item {
   double value = 0;
   q5rt::sstr msg;
   q5rt::sstr name;  // the identifier of empreadident
+
+  // Back to a fresh item (without clearing both short strings in full, as item{} would).
+  void reset() {
+    code = key_notakey;
+    index = 0;
+    value = 0;
+    msg.clear();
+    name.clear();
+  }
 };
 
 // The size of an equ or var item: its block size, 1 for a single row or column.
 [[nodiscard]] inline std::int32_t sizeof_item(const item& it) {
   return it.value > 0 ? static_cast<std::int32_t>(it.value) : 1;
 }
+
+// "(item n on line m)", the place of an item in messages. Built for every item read, so in
+// a small buffer of its own rather than from short strings.
+class locationtext {
+ public:
+  locationtext(std::int32_t item, std::int32_t line);
+  operator std::string_view() const { return {text_, size_}; }
+
+ private:
+  char text_[48];
+  std::size_t size_;
+};
 
 class loader {
  public:
@@ -108,7 +129,7 @@ class loader {
   std::int32_t objectives = 0;   // follower objectives read in the current agent section
 
  private:
-  [[nodiscard]] q5rt::sstr location() const;
+  [[nodiscard]] locationtext location() const;
   // The next item of the list, or nil with cur set to the end (eofline after the count) or
   // to the error beyond the end.
   const empreader::tempitem* advance(std::string_view eofline, std::string_view beyond);

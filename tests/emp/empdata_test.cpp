@@ -6,11 +6,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "bindings/dctmdcdef.h"
+#include "emp/empload.h"
 #include "empcheck/empmodel.h"
 #include "frame/statlib.h"
+#include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
 #include "frame/zlmobj.h"
 #include "instance/gcdata.h"
 #include "support/testutil.h"
@@ -254,6 +260,43 @@ TEST(empdata, a_dictionary_of_the_caller_stays_the_callers) {
   empdata::empfree();
   EXPECT_EQ(dctmdcdef::dctsymindex(h, q5rt::sstr::cut("x")), 1);  // still alive
   dctmdcdef::dctfree(h);
+}
+
+// empkey looks at the letters only of keys of the right length: it must answer as the scan
+// with struequal over every key text, for each key in three spellings, one character short
+// and one too long, and for names that are no key.
+TEST(empdata, empkey_answers_as_the_plain_scan) {
+  const auto scan = [](std::string_view text) {
+    for (std::size_t i = 0; i < empdata::empkeytext.size(); ++i)
+      if (strutilx::struequal(empdata::empkeytext[i], text)) return static_cast<std::int32_t>(i);
+    return std::int32_t{0};
+  };
+  std::vector<std::string> names = {"", "x", "e", "=", "==", "dualvarx", "a_name_of_sixteen"};
+  for (std::string_view key : empdata::empkeytext) {
+    names.insert(names.end(),
+                 {std::string(key), strutilx::uppercase(key).str(), strutilx::lowercase(key).str(),
+                  std::string(key.substr(1)), std::string(key) + "s"});
+  }
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(empdata::empkey(name), scan(name));
+  }
+}
+
+// An item's place in messages, written into its own buffer: the same text as the short
+// strings made it, for the bounds of both numbers and a run of ordinary ones.
+TEST(empdata, item_location_text_as_built_from_short_strings) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  std::vector<std::int32_t> values = {lo, lo + 1, -10, -1, 0, 9, 10, 99, 100, hi - 1, hi};
+  for (std::int32_t v = 1; v < 100000; v = v * 3 + 1) values.push_back(v);
+  for (std::int32_t item : values) {
+    for (std::int32_t line : values) {
+      const q5rt::sstr expected = q5rt::concat("(item ", strutilx::inttostrw(item, 0), " on line ",
+                                               strutilx::inttostrw(line, 0), ")");
+      EXPECT_EQ(std::string_view(empdata::detail::locationtext(item, line)), expected.view());
+    }
+  }
 }
 
 }  // namespace
