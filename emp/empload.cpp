@@ -131,6 +131,13 @@ const loader::symbolinfo& loader::symbolof(std::string_view name) {
   return symbols.emplace(name, s).first->second;
 }
 
+std::int32_t loader::labelof(std::int32_t k, std::string_view text) {
+  knownlabel& last = lastlabels[static_cast<std::size_t>(k)];
+  if (!last.known || last.text != text)
+    last = {true, text, dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(text))};
+  return last.uel;
+}
+
 void loader::resolve(const empreader::tempitem& it) {
   const std::string_view name = it.name.substr(0, q5rt::sstr::capacity);
   const symbolinfo& info = symbolof(it.name);
@@ -172,8 +179,7 @@ void loader::resolve(const empreader::tempitem& it) {
   }
   std::int32_t uels[empreader::maxindices] = {};
   for (std::int32_t k = 0; k < dim; ++k)
-    uels[k] =
-        dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
+    uels[k] = labelof(k, empreader::unquoted(items.index(it, k)));
   const std::int32_t at =
       isequ ? dctmdcdef::dctrowindex(dict, sym, uels) : dctmdcdef::dctcolindex(dict, sym, uels);
   if (at < 0) {

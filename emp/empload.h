@@ -3,6 +3,7 @@
 // (empagents.cpp). Not for other units.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -139,6 +140,16 @@ class loader {
     std::int32_t dim = 0;
   };
   const symbolinfo& symbolof(std::string_view name);
+  // The label number of index text k (unquoted) of an item. The items of a pair mostly
+  // share their labels: the last text at each position is remembered with its number, so
+  // the dictionary is asked once for both.
+  std::int32_t labelof(std::int32_t k, std::string_view text);
+  struct knownlabel {
+    bool known = false;
+    std::string_view text;  // in the item list, which outlives the parsing
+    std::int32_t uel = 0;
+  };
+  std::array<knownlabel, empreader::maxindices> lastlabels;
   void resolve(const empreader::tempitem& it);
   void checkrange(bool isequ);
   struct namehash {

@@ -299,4 +299,39 @@ TEST(empdata, item_location_text_as_built_from_short_strings) {
   }
 }
 
+// The loader asks the dictionary for a label only when the text differs from the one at
+// that place in the item before: random dualVAR lists whose labels repeat, change, change
+// case or quoting between neighbours must pair the columns and rows their texts name.
+TEST(empdata, reused_label_numbers_pair_what_the_texts_name) {
+  std::uint32_t seed = 7;
+  const auto random = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((seed >> 8) % n);
+  };
+  const char* spellings[] = {"i%", "I%", "'i%'", "\"I%\""};
+  const auto label = [&](std::int32_t k) {
+    std::string t = spellings[random(4)];
+    t.replace(t.find('%'), 1, std::to_string(k));
+    return t;
+  };
+  for (int round = 0; round < 200; ++round) {
+    // Each column and each row at most once: x(i1..i3) are columns 1 to 3, e(i1..i3) rows 1 to 3.
+    std::int32_t cols[3] = {1, 2, 3}, rows[3] = {1, 2, 3};
+    for (int k = 2; k > 0; --k) {
+      std::swap(cols[k], cols[random(static_cast<std::uint32_t>(k + 1))]);
+      if (random(2) == 0) std::swap(rows[k], rows[random(static_cast<std::uint32_t>(k + 1))]);
+    }
+    const std::int32_t pairs = 1 + random(3);
+    std::string text = "dualVAR";
+    for (std::int32_t k = 0; k < pairs; ++k)
+      text += " x(" + label(cols[k]) + ") e(" + label(rows[k]) + ")";
+    SCOPED_TRACE(text);
+    captured c;
+    ASSERT_EQ(load("annot", text + "\n", c), 0) << c.status << c.log;
+    EXPECT_EQ(myemp.numdualvar, pairs);
+    for (std::int32_t k = 0; k < pairs; ++k) EXPECT_EQ(myemp.dualrowofcol[cols[k]], rows[k]);
+    empdata::empfree();
+  }
+}
+
 }  // namespace
