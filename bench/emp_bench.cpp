@@ -60,10 +60,14 @@ std::string standinlib() {
 void discard(std::string_view, void*) {}
 
 // The dictionary lookups the loader makes for the items: label numbers, then the row or
-// column of each indexed item (the symbols are asked once per name).
+// column of each indexed item (the symbols are asked once per name, a label not again when
+// the item before had the same text at that position).
 double dictlookups(bindproto::handle dict, const empreader::templist& items) {
   const auto start = std::chrono::steady_clock::now();
   std::unordered_map<std::string_view, std::pair<std::int32_t, std::int32_t>> symbols;
+  std::string_view lasttexts[empreader::maxindices];
+  std::int32_t lastuels[empreader::maxindices] = {};
+  bool known[empreader::maxindices] = {};
   std::int32_t found = 0;
   for (std::int32_t n = 1; n <= items.count(); ++n) {
     const empreader::tempitem& it = items.item(n);
@@ -75,9 +79,14 @@ double dictlookups(bindproto::handle dict, const empreader::templist& items) {
     }
     const auto [sym, type] = at->second;
     std::int32_t uels[empreader::maxindices] = {};
-    for (std::int32_t k = 0; k < std::min(it.dim, empreader::maxindices); ++k)
-      uels[k] =
-          dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
+    for (std::int32_t k = 0; k < std::min(it.dim, empreader::maxindices); ++k) {
+      const std::string_view text = empreader::unquoted(items.index(it, k));
+      if (!known[k] || lasttexts[k] != text)
+        lastuels[k] = dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(text));
+      known[k] = true;
+      lasttexts[k] = text;
+      uels[k] = lastuels[k];
+    }
     found += (type == 6 ? dctmdcdef::dctrowindex(dict, sym, uels)
                         : dctmdcdef::dctcolindex(dict, sym, uels)) >= 0;
   }

@@ -162,8 +162,10 @@ double empparval(std::int32_t row, std::int32_t k) {
 std::uint8_t emptheta(std::int32_t row) { return static_cast<std::uint8_t>(myemp.thetafunc[row]); }
 
 std::int32_t empkey(std::string_view text) {
+  // Every item name is asked: the length is compared here, the letters only when it fits.
   for (std::size_t i = 0; i < empkeytext.size(); ++i)
-    if (strutilx::struequal(empkeytext[i], text)) return static_cast<std::int32_t>(i);
+    if (empkeytext[i].size() == text.size() && strutilx::struequal(empkeytext[i], text))
+      return static_cast<std::int32_t>(i);
   return 0;
 }
 

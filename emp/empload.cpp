@@ -4,6 +4,7 @@
 #include "emp/empload.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "bindings/dctmdcdef.h"
 #include "emp/zlmheapnew.h"
@@ -61,13 +62,21 @@ void loader::keyexpected() {
 
 // ---- items ----
 
-// The first item on a line is item 1 of that line.
-q5rt::sstr loader::location() const {
-  return q5rt::concat("(item ", num(pos - linestart), " on line ", num(line), ")");
+locationtext::locationtext(std::int32_t item, std::int32_t line) {
+  constexpr std::string_view opening = "(item ", middle = " on line ";
+  char* at = std::copy(opening.begin(), opening.end(), text_);
+  at = std::to_chars(at, text_ + sizeof text_, item).ptr;
+  at = std::copy(middle.begin(), middle.end(), at);
+  at = std::to_chars(at, text_ + sizeof text_, line).ptr;
+  *at++ = ')';
+  size_ = static_cast<std::size_t>(at - text_);
 }
 
+// The first item on a line is item 1 of that line.
+locationtext loader::location() const { return {pos - linestart, line}; }
+
 const empreader::tempitem* loader::advance(std::string_view eofline, std::string_view beyond) {
-  cur = item{};
+  cur.reset();
   const std::int32_t n = items.count();
   if (pos > n) {
     cur.msg = q5rt::concat(beyond);
@@ -122,8 +131,15 @@ const loader::symbolinfo& loader::symbolof(std::string_view name) {
   return symbols.emplace(name, s).first->second;
 }
 
+std::int32_t loader::labelof(std::int32_t k, std::string_view text) {
+  knownlabel& last = lastlabels[static_cast<std::size_t>(k)];
+  if (!last.known || last.text != text)
+    last = {true, text, dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(text))};
+  return last.uel;
+}
+
 void loader::resolve(const empreader::tempitem& it) {
-  const q5rt::sstr name = q5rt::sstr::cut(it.name);
+  const std::string_view name = it.name.substr(0, q5rt::sstr::capacity);
   const symbolinfo& info = symbolof(it.name);
   const std::int32_t sym = info.sym, type = info.type, dim = it.dimension();
   if (sym <= 0) {
@@ -163,8 +179,7 @@ void loader::resolve(const empreader::tempitem& it) {
   }
   std::int32_t uels[empreader::maxindices] = {};
   for (std::int32_t k = 0; k < dim; ++k)
-    uels[k] =
-        dctmdcdef::dctuelindex(dict, q5rt::sstr::cut(empreader::unquoted(items.index(it, k))));
+    uels[k] = labelof(k, empreader::unquoted(items.index(it, k)));
   const std::int32_t at =
       isequ ? dctmdcdef::dctrowindex(dict, sym, uels) : dctmdcdef::dctcolindex(dict, sym, uels);
   if (at < 0) {

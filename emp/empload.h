@@ -3,6 +3,7 @@
 // (empagents.cpp). Not for other units.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,12 +24,33 @@ struct item {
   double value = 0;
   q5rt::sstr msg;
   q5rt::sstr name;  // the identifier of empreadident
+
+  // Back to a fresh item (without clearing both short strings in full, as item{} would).
+  void reset() {
+    code = key_notakey;
+    index = 0;
+    value = 0;
+    msg.clear();
+    name.clear();
+  }
 };
 
 // The size of an equ or var item: its block size, 1 for a single row or column.
 [[nodiscard]] inline std::int32_t sizeof_item(const item& it) {
   return it.value > 0 ? static_cast<std::int32_t>(it.value) : 1;
 }
+
+// "(item n on line m)", the place of an item in messages. Built for every item read, so in
+// a small buffer of its own rather than from short strings.
+class locationtext {
+ public:
+  locationtext(std::int32_t item, std::int32_t line);
+  operator std::string_view() const { return {text_, size_}; }
+
+ private:
+  char text_[48];
+  std::size_t size_;
+};
 
 class loader {
  public:
@@ -108,7 +130,7 @@ class loader {
   std::int32_t objectives = 0;   // follower objectives read in the current agent section
 
  private:
-  [[nodiscard]] q5rt::sstr location() const;
+  [[nodiscard]] locationtext location() const;
   // The next item of the list, or nil with cur set to the end (eofline after the count) or
   // to the error beyond the end.
   const empreader::tempitem* advance(std::string_view eofline, std::string_view beyond);
@@ -118,6 +140,16 @@ class loader {
     std::int32_t dim = 0;
   };
   const symbolinfo& symbolof(std::string_view name);
+  // The label number of index text k (unquoted) of an item. The items of a pair mostly
+  // share their labels: the last text at each position is remembered with its number, so
+  // the dictionary is asked once for both.
+  std::int32_t labelof(std::int32_t k, std::string_view text);
+  struct knownlabel {
+    bool known = false;
+    std::string_view text;  // in the item list, which outlives the parsing
+    std::int32_t uel = 0;
+  };
+  std::array<knownlabel, empreader::maxindices> lastlabels;
   void resolve(const empreader::tempitem& it);
   void checkrange(bool isequ);
   struct namehash {

@@ -124,10 +124,10 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
     return true;
   }
   if (isname(token.view())) {
-    tempitem it(texts_.add(token.view()), line);
-    it.first = static_cast<std::int32_t>(indextexts_.size());
-    // An item whose index list fails is dropped with its index texts.
-    const auto drop = [this, &it] { indextexts_.truncate(static_cast<std::size_t>(it.first)); };
+    // An item whose index list fails is dropped with its index texts: they are stored only
+    // with the item.
+    packed_.assign(token.view());
+    std::int32_t dim = 0;
     (void)p.skipbl();
     if (p.ch() == '(') {
       do {
@@ -135,22 +135,22 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
         q5rt::sstr index;
         if (!p.nextindex(index)) {
           msg = q5rt::concat("Bad index, saw \"", index, "\"");
-          drop();
           return false;
         }
-        indextexts_.push_back(texts_.add(index.view()));
-        ++it.dim;
+        packed_.push_back(static_cast<char>(index.size()));
+        packed_.append(index.view());
+        ++dim;
         (void)p.skipbl();
       } while (p.ch() == ',');
       (void)p.skipbl();
       if (p.ch() != ')') {
         msg = q5rt::sstr::cut("Closing ) missing");
-        drop();
         return false;
       }
       p.nextch();
     }
-    items_.push_back(it);
+    tempitem& it = newitem(texts_.add(packed_).substr(0, token.size()), line);
+    it.dim = dim;
     return true;
   }
   const q5rt::sstr text = strutilx::replacechar(strutilx::charset("Dd"), 'E', token.view());

@@ -40,9 +40,8 @@ struct tempitem {
 
   std::string_view name;  // "=" for a value, "*" and "-" for the signs
   double value = 0;
-  std::int32_t line;       // physical line, comments counted
-  std::int32_t first = 0;  // its first index text in the list's store
-  std::int32_t dim = 0;    // its number of index texts
+  std::int32_t line;     // physical line, comments counted
+  std::int32_t dim = 0;  // its number of index texts, stored right after the name
 };
 
 // Texts copied into large blocks that never move: a view of a stored text stays valid
@@ -72,13 +71,6 @@ class blocklist {
     ++size_;
     return blocks_.back().emplace_back(value);
   }
-  // Keeps the first n elements.
-  void truncate(std::size_t n) {
-    for (; size_ > n; --size_) {
-      blocks_.back().pop_back();
-      if (blocks_.back().empty()) blocks_.pop_back();
-    }
-  }
   [[nodiscard]] const T& operator[](std::size_t i) const {
     return blocks_[i / blockitems][i % blockitems];
   }
@@ -102,8 +94,10 @@ class templist {
   [[nodiscard]] std::int32_t count() const {
     return openfailed_ ? -1 : static_cast<std::int32_t>(items_.size());
   }
+  // Appends an item without index texts.
   void additem(tempitem item) {
     item.name = texts_.add(item.name);
+    item.dim = 0;
     items_.push_back(item);
   }
 
@@ -122,9 +116,11 @@ class templist {
   [[nodiscard]] const tempitem& item(std::int32_t n) const {
     return items_[static_cast<std::size_t>(n - 1)];
   }
-  // Index text k (from 0) of an item, as written (quotes kept).
-  [[nodiscard]] std::string_view index(const tempitem& it, std::int32_t k) const {
-    return indextexts_[static_cast<std::size_t>(it.first + k)];
+  // Index text k (from 0 to dim - 1) of an item, as written (quotes kept).
+  [[nodiscard]] static std::string_view index(const tempitem& it, std::int32_t k) {
+    const char* at = it.name.data() + it.name.size();
+    for (; k > 0; --k) at += 1 + static_cast<unsigned char>(*at);
+    return {at + 1, static_cast<unsigned char>(*at)};
   }
 
  private:
@@ -139,8 +135,10 @@ class templist {
   }
 
   blocklist<tempitem> items_;
-  blocklist<std::string_view> indextexts_;  // the index texts of all items, in order
+  // A named item's texts in one piece: its name, then each index text after its length
+  // byte (index texts are short strings). No list of index texts, no copy per index.
   textstore texts_;
+  std::string packed_;  // the texts of the item being read
   bool openfailed_ = false;
 };
 

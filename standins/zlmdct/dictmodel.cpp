@@ -71,12 +71,12 @@ void flatindex::insert(std::uint64_t hash, int entry) {
     old.swap(slots_);
     used_ = 0;
     for (const slot& s : old)
-      if (s.entry >= 0) insert(s.hash, s.entry);
+      if (s.entry >= 0) insert(s.tag, s.entry);
   }
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = hash & mask;
   while (slots_[i].entry >= 0) i = (i + 1) & mask;
-  slots_[i] = {hash, entry};
+  slots_[i] = {tag(hash), entry};
   ++used_;
 }
 

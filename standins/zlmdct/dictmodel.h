@@ -56,16 +56,20 @@ class flatindex {
   [[nodiscard]] int find(std::uint64_t hash, Matches matches) const {
     if (slots_.empty()) return -1;
     const std::size_t mask = slots_.size() - 1;
+    const auto t = tag(hash);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const slot& s = slots_[i];
       if (s.entry < 0) return -1;
-      if (s.hash == hash && matches(s.entry)) return s.entry;
+      if (s.tag == t && matches(s.entry)) return s.entry;
     }
   }
 
  private:
+  // The lower half of the hash: it picks the slot (tables stay below 2^32 slots) and tells
+  // most entries apart; eight-byte slots keep twice as many of them in the cache.
+  static std::uint32_t tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash); }
   struct slot {
-    std::uint64_t hash = 0;  // most mismatches end here
+    std::uint32_t tag = 0;  // most mismatches end here
     int entry = -1;
   };
   std::vector<slot> slots_;  // a power of two, at most half full

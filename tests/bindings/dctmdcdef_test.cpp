@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -174,6 +176,85 @@ TEST_F(dctmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
                          ": zlmdct: dctUelLabel rejected by fault injection\n"),
             std::string::npos)
       << res.out;
+}
+
+// The stand-in's hashed lookups answer as a plain scan would: the first label whose text
+// equals the asked one up to ASCII case, the first row or column of the symbol with exactly
+// the asked labels. Thousands of labels (case variants among them) and members of
+// dimension 0 to 3 (repeats among them), asked for what is there and for what is not.
+TEST_F(dctmdcdef_test, stand_in_lookups_answer_as_a_plain_scan) {
+  q5rt::sstr msg;
+  bindproto::handle h = nullptr;
+  ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();
+  std::uint32_t seed = 99;
+  const auto random = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((seed >> 8) % n);
+  };
+  const auto randomlabel = [&random] {
+    std::string t;
+    for (std::int32_t k = random(6); k >= 0; --k) t += "aBc1_"[random(5)];
+    return t;
+  };
+  const auto folded = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  dctmdcdef::dctsetbasiccounts(h, 0, 0, 0);
+  std::vector<std::string> labels;  // label k + 1
+  for (int k = 0; k < 3000; ++k) {
+    labels.push_back(randomlabel());
+    dctmdcdef::dctadduel(h, q5rt::sstr::cut(labels.back()), ' ');
+  }
+  struct member {
+    std::int32_t sym;
+    std::vector<std::int32_t> uels;
+  };
+  std::vector<member> rows, cols;
+  const std::int32_t dims[] = {0, 1, 2, 3, 1, 2};  // odd symbols are equations
+  for (std::int32_t sym = 1; sym <= 6; ++sym) {
+    const std::int32_t dim = dims[sym - 1];
+    dctmdcdef::dctaddsymbol(h, q5rt::sstr::cut("s" + std::to_string(sym)), sym % 2 ? 6 : 5, dim, 0,
+                            q5rt::sstr{});
+    auto& all = sym % 2 ? rows : cols;
+    for (int k = 0; k < (dim == 0 ? 2 : 4000); ++k) {
+      member m{sym, {}};
+      if (k > 0 && random(10) == 0) {
+        m = all[static_cast<std::size_t>(random(static_cast<std::uint32_t>(all.size())))];
+        if (m.sym != sym) continue;
+      } else {
+        for (std::int32_t d = 0; d < dim; ++d) m.uels.push_back(1 + random(3000));
+      }
+      dctmdcdef::dctaddsymboldata(h, m.uels.data());
+      all.push_back(m);
+    }
+  }
+  for (int q = 0; q < 20000; ++q) {
+    const std::string text = q % 2 ? labels[static_cast<std::size_t>(random(3000))] : randomlabel();
+    std::int32_t expected = 0;
+    for (std::size_t k = 0; k < labels.size() && expected == 0; ++k)
+      if (folded(labels[k]) == folded(text)) expected = static_cast<std::int32_t>(k + 1);
+    ASSERT_EQ(dctmdcdef::dctuelindex(h, q5rt::sstr::cut(text)), expected) << text;
+  }
+  for (int q = 0; q < 20000; ++q) {
+    const std::int32_t sym = 1 + random(6);
+    const auto& all = sym % 2 ? rows : cols;
+    member asked{sym, {}};
+    if (q % 2 != 0) {
+      asked = all[static_cast<std::size_t>(random(static_cast<std::uint32_t>(all.size())))];
+    } else {
+      for (std::int32_t d = 0; d < dims[sym - 1]; ++d) asked.uels.push_back(1 + random(3000));
+    }
+    std::int32_t expected = -1;
+    for (std::size_t k = 0; k < all.size() && expected < 0; ++k)
+      if (all[k].sym == asked.sym && all[k].uels == asked.uels)
+        expected = static_cast<std::int32_t>(k);
+    asked.uels.resize(3);
+    const std::int32_t got = sym % 2 ? dctmdcdef::dctrowindex(h, asked.sym, asked.uels.data())
+                                     : dctmdcdef::dctcolindex(h, asked.sym, asked.uels.data());
+    ASSERT_EQ(got, expected) << "query " << q;
+  }
+  dctmdcdef::dctfree(h);
 }
 
 }  // namespace

@@ -6,11 +6,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "bindings/dctmdcdef.h"
+#include "emp/empload.h"
 #include "empcheck/empmodel.h"
 #include "frame/statlib.h"
+#include "frame/strutilx.h"
+#include "frame/strutilx_numbers.h"
 #include "frame/zlmobj.h"
 #include "instance/gcdata.h"
 #include "support/testutil.h"
@@ -254,6 +260,78 @@ TEST(empdata, a_dictionary_of_the_caller_stays_the_callers) {
   empdata::empfree();
   EXPECT_EQ(dctmdcdef::dctsymindex(h, q5rt::sstr::cut("x")), 1);  // still alive
   dctmdcdef::dctfree(h);
+}
+
+// empkey looks at the letters only of keys of the right length: it must answer as the scan
+// with struequal over every key text, for each key in three spellings, one character short
+// and one too long, and for names that are no key.
+TEST(empdata, empkey_answers_as_the_plain_scan) {
+  const auto scan = [](std::string_view text) {
+    for (std::size_t i = 0; i < empdata::empkeytext.size(); ++i)
+      if (strutilx::struequal(empdata::empkeytext[i], text)) return static_cast<std::int32_t>(i);
+    return std::int32_t{0};
+  };
+  std::vector<std::string> names = {"", "x", "e", "=", "==", "dualvarx", "a_name_of_sixteen"};
+  for (std::string_view key : empdata::empkeytext) {
+    names.insert(names.end(),
+                 {std::string(key), strutilx::uppercase(key).str(), strutilx::lowercase(key).str(),
+                  std::string(key.substr(1)), std::string(key) + "s"});
+  }
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(empdata::empkey(name), scan(name));
+  }
+}
+
+// An item's place in messages, written into its own buffer: the same text as the short
+// strings made it, for the bounds of both numbers and a run of ordinary ones.
+TEST(empdata, item_location_text_as_built_from_short_strings) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  std::vector<std::int32_t> values = {lo, lo + 1, -10, -1, 0, 9, 10, 99, 100, hi - 1, hi};
+  for (std::int32_t v = 1; v < 100000; v = v * 3 + 1) values.push_back(v);
+  for (std::int32_t item : values) {
+    for (std::int32_t line : values) {
+      const q5rt::sstr expected = q5rt::concat("(item ", strutilx::inttostrw(item, 0), " on line ",
+                                               strutilx::inttostrw(line, 0), ")");
+      EXPECT_EQ(std::string_view(empdata::detail::locationtext(item, line)), expected.view());
+    }
+  }
+}
+
+// The loader asks the dictionary for a label only when the text differs from the one at
+// that place in the item before: random dualVAR lists whose labels repeat, change, change
+// case or quoting between neighbours must pair the columns and rows their texts name.
+TEST(empdata, reused_label_numbers_pair_what_the_texts_name) {
+  std::uint32_t seed = 7;
+  const auto random = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((seed >> 8) % n);
+  };
+  const char* spellings[] = {"i%", "I%", "'i%'", "\"I%\""};
+  const auto label = [&](std::int32_t k) {
+    std::string t = spellings[random(4)];
+    t.replace(t.find('%'), 1, std::to_string(k));
+    return t;
+  };
+  for (int round = 0; round < 200; ++round) {
+    // Each column and each row at most once: x(i1..i3) are columns 1 to 3, e(i1..i3) rows 1 to 3.
+    std::int32_t cols[3] = {1, 2, 3}, rows[3] = {1, 2, 3};
+    for (int k = 2; k > 0; --k) {
+      std::swap(cols[k], cols[random(static_cast<std::uint32_t>(k + 1))]);
+      if (random(2) == 0) std::swap(rows[k], rows[random(static_cast<std::uint32_t>(k + 1))]);
+    }
+    const std::int32_t pairs = 1 + random(3);
+    std::string text = "dualVAR";
+    for (std::int32_t k = 0; k < pairs; ++k)
+      text += " x(" + label(cols[k]) + ") e(" + label(rows[k]) + ")";
+    SCOPED_TRACE(text);
+    captured c;
+    ASSERT_EQ(load("annot", text + "\n", c), 0) << c.status << c.log;
+    EXPECT_EQ(myemp.numdualvar, pairs);
+    for (std::int32_t k = 0; k < pairs; ++k) EXPECT_EQ(myemp.dualrowofcol[cols[k]], rows[k]);
+    empdata::empfree();
+  }
 }
 
 }  // namespace

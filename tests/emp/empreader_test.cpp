@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/testutil.h"
 
@@ -128,6 +130,75 @@ TEST(empreader, files_and_getitem) {
   EXPECT_EQ(idx[19], "i20");
   EXPECT_FALSE(items.getitem(3, name, dim, line, idx, value));
   EXPECT_FALSE(items.getitem(0, name, dim, line, idx, value));
+}
+
+// Index texts are stored packed behind their item's name: each comes back as written, for
+// items of 0 to 40 indices, identifiers and quoted texts of 1 to 255 characters, "*", and
+// enough items that the store spans many blocks. A failing last item leaves the others.
+TEST(empreader, index_texts_come_back_as_written) {
+  std::uint32_t seed = 12345;
+  const auto random = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((seed >> 8) % n);
+  };
+  const auto randomtext = [&random](std::int32_t size, std::string_view chars) {
+    std::string t;
+    for (std::int32_t k = 0; k < size; ++k)
+      t += chars[static_cast<std::size_t>(random(static_cast<std::uint32_t>(chars.size())))];
+    return t;
+  };
+  std::string file;
+  std::size_t linesize = 0;
+  std::vector<std::vector<std::string>> written;  // per item: its name, then its indices
+  for (int n = 0; n < 4000; ++n) {
+    std::vector<std::string> item = {"n" + randomtext(random(20), "abc_9")};
+    std::string text = item[0];
+    const std::int32_t dim = random(8) == 0 ? random(41) : random(4);
+    for (std::int32_t k = 0; k < dim; ++k) {
+      const bool long_ = random(50) == 0;
+      const std::int32_t size = long_ ? 253 : 1 + random(12);
+      std::string index;
+      switch (random(3)) {
+        case 0:  // an identifier
+          index = "i" + randomtext(size + (long_ ? 1 : 0), "xyZ0_/");
+          break;
+        case 1:  // a quoted text, blanks and commas inside
+          index = "'" + randomtext(size - 1, "a ,()") + "b'";
+          break;
+        default:
+          index = "*";
+      }
+      if (text.size() + index.size() + 2 > 1000) break;
+      item.push_back(index);
+      text += (k == 0 ? "(" : ",") + index;
+    }
+    if (item.size() > 1) text += ")";
+    // Some items share a line, within the limit of 1020 characters.
+    if (linesize > 0 && (linesize + text.size() >= 1000 || random(2) == 0)) {
+      file += "\n";
+      linesize = 0;
+    } else if (linesize > 0) {
+      file += " ";
+      ++linesize;
+    }
+    file += text;
+    linesize += text.size();
+    written.push_back(item);
+  }
+  file += "\nlast(i,)\n";
+  empreader::templist items;
+  q5rt::sstr msg;
+  EXPECT_FALSE(items.readtext(file, msg));
+  EXPECT_EQ(msg, "Bad index, saw \"\"");
+  ASSERT_EQ(items.count(), static_cast<std::int32_t>(written.size()));
+  for (std::int32_t n = 1; n <= items.count(); ++n) {
+    const std::vector<std::string>& item = written[static_cast<std::size_t>(n - 1)];
+    const empreader::tempitem& it = items.item(n);
+    ASSERT_EQ(it.name, item[0]) << "item " << n;
+    ASSERT_EQ(it.dim, static_cast<std::int32_t>(item.size()) - 1) << "item " << n;
+    for (std::int32_t k = 0; k < it.dim; ++k)
+      ASSERT_EQ(items.index(it, k), item[static_cast<std::size_t>(k + 1)]) << "item " << n;
+  }
 }
 
 }  // namespace
