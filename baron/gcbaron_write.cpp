@@ -97,11 +97,7 @@ void appendnumber(piecebuffer& out, double v) {
   if (v == m.valpin) return void(out += "+Inf");
   if (v == m.valmin) return void(out += "-Inf");
   if (v == m.valeps) return void(out += '0');
-  char* const at = out.room(strutilx::dbltostr_room);
-  const std::size_t n = strutilx::dbltostr_wide(v, '.', at);
-  // Only the exponent form has an "E", within its last five characters ("E-324").
-  std::replace(at + n - std::min<std::size_t>(n, 5), at + n, 'E', 'e');
-  out.grow(n);
+  out.grow(strutilx::dbltostr_wide(v, '.', out.room(strutilx::dbltostr_room), 'e'));
 }
 
 q5rt::sstr numtext(double v) {

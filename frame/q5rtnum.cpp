@@ -405,27 +405,10 @@ std::uint64_t divide_even(u128 num, u128 den) {
   return static_cast<std::uint64_t>(q + (up ? 1 : 0));
 }
 
-// round(ax * 10^k) for ax = m * 2^b, ties to even, exactly, in 128-bit integers: with
-// 10^k = 5^k * 2^k the value is m * 5^k * 2^(b + k). False where the integers would
-// not suffice (then the exact path takes over).
-bool scaled_round(std::uint64_t m, int b, int k, std::uint64_t& q) {
-  if (k > 27 || k < -27) return false;
-  const int t = b + k;  // the net power of two
-  if (k >= 0) {
-    const u128 num = static_cast<u128>(m) * pow5[static_cast<std::size_t>(k)];  // < 2^117
-    if (t >= 0) {
-      if (t > 10) return false;
-      q = static_cast<std::uint64_t>(num << t);  // an integer: nothing to round
-      return true;
-    }
-    if (t <= -117) return false;
-    const int s = -t;
-    const u128 half = static_cast<u128>(1) << (s - 1);
-    const u128 rem = num & ((half << 1) - 1);
-    q = static_cast<std::uint64_t>(num >> s);
-    if (rem > half || (rem == half && (q & 1) != 0)) ++q;
-    return true;
-  }
+// round(m * 2^b / 5^-k) for k < 0 (a division: kept out of line, so that the common
+// path below needs no call and few registers).
+[[gnu::noinline]] bool scaled_round_down(std::uint64_t m, int b, int k, std::uint64_t& q) {
+  const int t = b + k;
   const std::uint64_t d5 = pow5[static_cast<std::size_t>(-k)];  // < 2^63
   if (t >= 0) {
     if (t > 74) return false;
@@ -437,29 +420,59 @@ bool scaled_round(std::uint64_t m, int b, int k, std::uint64_t& q) {
   return true;
 }
 
-// The n digits of a normal ax > 0 through integers: the decimal exponent e of the first
-// digit estimated from the binary one (never too large, at most one too small), then
-// q = round(ax * 10^(n-1-e)); a q of n + 1 digits means e was one too small (or the
-// rounding carried to 10^n) and the rounding is done again from ax one place up. False
-// where the integers would not suffice.
-bool scaled_digits(double ax, int n, decimal_digits& dd) {
+// round(ax * 10^k) for ax = m * 2^b, ties to even, exactly, in 128-bit integers: with
+// 10^k = 5^k * 2^k the value is m * 5^k * 2^(b + k). False where the integers would
+// not suffice (then the exact path takes over).
+bool scaled_round(std::uint64_t m, int b, int k, std::uint64_t& q) {
+  if (k > 27 || k < -27) return false;
+  if (k < 0) return scaled_round_down(m, b, k, q);
+  const int t = b + k;  // the net power of two
+  const u128 num = static_cast<u128>(m) * pow5[static_cast<std::size_t>(k)];  // < 2^117
+  if (t >= 0) {
+    if (t > 10) return false;
+    q = static_cast<std::uint64_t>(num << t);  // an integer: nothing to round
+    return true;
+  }
+  if (t <= -117) return false;
+  const int s = -t;
+  const u128 half = static_cast<u128>(1) << (s - 1);
+  const u128 rem = num & ((half << 1) - 1);
+  q = static_cast<std::uint64_t>(num >> s);
+  if (rem > half || (rem == half && (q & 1) != 0)) ++q;
+  return true;
+}
+
+}  // namespace
+
+bool dtoaloc_sig_integer(double ax, int n, sig_integer& r) {
   // ax = m * 2^b with the 53-bit integer m, so 2^(b + 52) <= ax < 2^(b + 53)
   const auto bits = std::bit_cast<std::uint64_t>(ax);
   const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   const int b = static_cast<int>(bits >> 52) - 1075;
-  // floor((b + 52) * log10(2)): exact for these exponents
+  // The power of ten of the first digit, estimated from the binary one: floor((b + 52) *
+  // log10(2)), exact for these exponents, is never too large and at most one too small.
   int e = ((b + 52) * 78913) >> 18;
   std::uint64_t q = 0;
-  const std::uint64_t top = pow10[static_cast<std::size_t>(n)];
   if (!scaled_round(m, b, n - 1 - e, q)) return false;
-  if (q >= top) {
-    // Once more one place up; now ax * 10^k < 2 * 10^(n-1), so q < 10^n.
+  if (q >= pow10[static_cast<std::size_t>(n)]) {
+    // e was one too small (or the rounding carried to 10^n): once more one place up; now
+    // ax * 10^k < 2 * 10^(n-1), so q < 10^n.
     ++e;
     if (!scaled_round(m, b, n - 1 - e, q)) return false;
   }
-  put_digits(q, n, dd.digits);
+  r = {q, e};
+  return true;
+}
+
+namespace {
+
+// The n digits of a normal ax > 0 through integers; false where they would not suffice.
+bool scaled_digits(double ax, int n, decimal_digits& dd) {
+  sig_integer r;
+  if (!dtoaloc_sig_integer(ax, n, r)) return false;
+  put_digits(r.q, n, dd.digits);
   dd.count = n;
-  dd.point = e + 1;
+  dd.point = r.e + 1;
   return true;
 }
 

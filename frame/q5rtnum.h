@@ -172,6 +172,16 @@ struct decimal_digits {
 // Significant-digit mode: at most n (1..18) digits correctly rounded, ties to even,
 // trailing zeros removed; zero gives "0" with the point after it.
 [[nodiscard]] decimal_digits dtoaloc_sig(double x, int n);
+// The significant-digit mode's digits as one integer, for a normal ax > 0 (no sign, no
+// word): q of exactly n (1..18) digits, trailing zeros kept, and e, the power of ten of
+// its first digit, so that q * 10^(e + 1 - n) is ax correctly rounded, ties to even.
+// False where 128-bit integers do not suffice (far magnitudes); dtoaloc_sig then takes
+// its exact path.
+struct sig_integer {
+  std::uint64_t q = 0;
+  int e = 0;
+};
+[[nodiscard]] bool dtoaloc_sig_integer(double ax, int n, sig_integer& r);
 // Fixed mode: the digits of x rounded to k (0..215) decimals, ties to even, trailing
 // zeros removed; a value rounding to zero gives no digits and point -k. Needs |x| < 1e36
 // (a failed internal check otherwise).

@@ -2,8 +2,11 @@
 #include "frame/strutilx_numbers.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "frame/q5rtnum.h"
@@ -23,48 +26,145 @@ bool plain_form(double x) {
   return ax >= 1e-4 && ax < 1e15;
 }
 
-// Short number text of a nonzero value into out (room for dbltostr_room characters).
-// The digits are padded with zeros so that every copy has a fixed length (no call for a
-// handful of bytes), which may write past the text's end.
-std::size_t short_text(double x, char separator, char* out) {
-  q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, 15);
-  if (!dd.word.empty()) {  // "+Inf" loses its "+"
-    const std::string_view w = dd.word[0] == '+' ? dd.word.substr(1) : dd.word;
-    return static_cast<std::size_t>(std::copy(w.begin(), w.end(), out) - out);
-  }
-  constexpr std::size_t span = 16;  // at least 15 digits, a whole number of 8 bytes
-  const char* const digits = dd.digits;
-  std::fill_n(dd.digits + dd.count, span, '0');
+constexpr int sigdigits = 15;
+
+// Sixteen characters held in one integer, the first character in the lowest byte. The
+// layout shifts and stores them whole, so it never reads back bytes it has just written
+// piecewise (which would stall the store buffer).
+using text16 = unsigned __int128;
+
+constexpr text16 repeated16(char c) {
+  text16 t = 0;
+  for (int i = 0; i < 16; ++i) t = t << 8 | static_cast<unsigned char>(c);
+  return t;
+}
+
+// The characters from k on (0 <= k < 16), the first of them now in the lowest byte.
+text16 chars_from(text16 t, int k) { return t >> (8 * k); }
+
+// All sixteen characters into out.
+void store(text16 t, char* out) {
+  std::array<std::uint64_t, 2> w = {static_cast<std::uint64_t>(t),
+                                    static_cast<std::uint64_t>(t >> 64)};
+  if constexpr (std::endian::native == std::endian::big)
+    w = {__builtin_bswap64(w[0]), __builtin_bswap64(w[1])};
+  std::memcpy(out, w.data(), 16);
+}
+
+// The eight digits of v < 10^8 (leading zeros included) as characters, the first in the
+// lowest byte, by splitting in lanes: two of four digits, four of two, eight of one.
+// Division by 100 and 10 within a lane is a multiplication and a shift (exact for lane
+// values below 10^4 and 10^2).
+std::uint64_t digits8(std::uint32_t v) {
+  std::uint64_t x = v / 10000 | std::uint64_t{v % 10000} << 32;
+  const std::uint64_t hundreds = (x * 10486 >> 20) & 0x0000007f'0000007f;
+  x = hundreds | (x - hundreds * 100) << 16;
+  const std::uint64_t tens = (x * 103 >> 10) & 0x000f000f'000f000f;
+  x = tens | (x - tens * 10) << 8;
+  return x | 0x30303030'30303030;
+}
+
+// A number's 15 significant digits as 16 characters (at least one, then zeros to 16)
+// and how many count (trailing zeros removed).
+struct digits16 {
+  text16 chars = 0;
+  int count = 0;
+  int e = 0;  // power of ten of the first digit
+};
+
+// The common case: a normal ax through the integer path. The 16 digits of q * 10 are
+// the 15 digits and a zero, written from two groups of eight; the trailing zeros are
+// the zero bytes at the top of the characters less "0"s. False where the integer path
+// does not apply.
+bool integer_digits(double ax, digits16& d) {
+  q5rt::sig_integer r;
+  if (!std::isnormal(ax) || !q5rt::dtoaloc_sig_integer(ax, sigdigits, r)) return false;
+  constexpr std::uint64_t group = 100'000'000;
+  const std::uint64_t q = r.q * 10;
+  d.chars = digits8(static_cast<std::uint32_t>(q / group)) |
+            text16{digits8(static_cast<std::uint32_t>(q % group))} << 64;
+  const text16 zeros = d.chars ^ repeated16('0');  // a zero byte for each "0"
+  const auto top = static_cast<std::uint64_t>(zeros >> 64);
+  const int trailing = top != 0 ? std::countl_zero(top) / 8
+                                : 8 + std::countl_zero(static_cast<std::uint64_t>(zeros)) / 8;
+  d.count = 16 - trailing;
+  d.e = r.e;
+  return true;
+}
+
+// The digits of the exact path (subnormals and far magnitudes), or the word of an
+// infinity or a NaN.
+std::string_view exact_digits(double x, digits16& d) {
+  const q5rt::decimal_digits dd = q5rt::dtoaloc_sig(x, sigdigits);
+  if (!dd.word.empty()) return dd.word;
+  d.chars = repeated16('0');
+  for (int i = dd.count - 1; i >= 0; --i)
+    d.chars = d.chars << 8 | static_cast<unsigned char>(dd.digits[i]);
+  d.count = dd.count;
+  d.e = dd.point - 1;
+  return {};
+}
+
+// The digits laid out: plain decimal (with separator) or mantissa, exponent letter and
+// exponent. Writes scratch bytes past the text's end, within dbltostr_room.
+std::size_t lay_out(const digits16& d, bool negative, bool plain, char separator, char exponent,
+                    char* out) {
+  const int e = d.e;
+  const int count = d.count;
   char* p = out;
-  if (dd.negative) *p++ = '-';
-  const int e = dd.point - 1;  // power of ten of the first digit
-  const int count = dd.count;
-  if (plain_form(x) && e >= 0) {
+  if (negative) *p++ = '-';
+  if (plain && e >= 0) {
     // Integer part D1..D(E+1), padded with zeros past the digits; then the fraction.
-    std::copy_n(digits, span, p);
+    store(d.chars, p);
     p += e + 1;
     if (count > e + 1) {
-      *p++ = separator;
-      std::copy_n(digits + e + 1, span, p);
-      p += count - (e + 1);
+      *p = separator;
+      store(chars_from(d.chars, e + 1), p + 1);
+      p += 1 + count - (e + 1);
     }
-  } else if (plain_form(x)) {
-    std::copy_n("0.000", 5, p);  // at most three zeros above 1e-4
+  } else if (plain) {
+    std::memcpy(p, "0.000000", 8);  // at most three zeros above 1e-4
     p[1] = separator;
     p += 2 + (-e - 1);
-    std::copy_n(digits, span, p);
+    store(d.chars, p);
     p += count;
   } else {
-    *p++ = digits[0];
+    *p = static_cast<char>(d.chars);
     if (count > 1) {
-      *p++ = '.';
-      std::copy_n(digits + 1, span, p);
-      p += count - 1;
+      p[1] = '.';
+      store(chars_from(d.chars, 1), p + 2);
+      p += count;
     }
-    *p++ = 'E';
-    p = std::to_chars(p, p + 5, e).ptr;
+    p[1] = exponent;
+    p = std::to_chars(p + 2, p + 7, e).ptr;
   }
   return static_cast<std::size_t>(p - out);
+}
+
+// Whole numbers of the plain range (bounds, counts): 15 digits hold them exactly, so
+// their text is their integer's decimal text. 0 for any other x.
+std::size_t whole_text(double x, char* out) {
+  const double ax = std::fabs(x);
+  if (!(ax < 1e15)) return 0;  // also NaN
+  const auto v = static_cast<std::uint64_t>(ax);
+  if (static_cast<double>(v) != ax) return 0;
+  char* p = out;
+  if (x < 0) *p++ = '-';
+  return static_cast<std::size_t>(std::to_chars(p, p + 16, v).ptr - out);
+}
+
+// Short number text of a nonzero value into out (room for dbltostr_room characters).
+std::size_t short_text(double x, char separator, char exponent, char* out) {
+  if (const std::size_t n = whole_text(x, out); n != 0) return n;
+  digits16 d;
+  if (!integer_digits(std::fabs(x), d)) {
+    const std::string_view word = exact_digits(x, d);
+    if (!word.empty()) {  // "+Inf" loses its "+"
+      const std::string_view w = word[0] == '+' ? word.substr(1) : word;
+      return static_cast<std::size_t>(std::copy(w.begin(), w.end(), out) - out);
+    }
+  }
+  return lay_out(d, std::signbit(x), plain_form(x), separator, exponent, out);
 }
 
 q5rt::sstr text_of(std::string_view s) { return q5rt::sstr::cut(s); }
@@ -93,12 +193,12 @@ q5rt::sstr int_text(std::int64_t v, std::int32_t w, bool grouped) {
 
 }  // namespace
 
-std::size_t dbltostr_wide(double x, char separator, char* out) {
+std::size_t dbltostr_wide(double x, char separator, char* out, char exponent) {
   if (x == 0.0) {
     out[0] = '0';
     return 1;
   }
-  return short_text(x, separator, out);
+  return short_text(x, separator, exponent, out);
 }
 
 std::size_t dbltostr_chars(double x, char separator, char* out) {

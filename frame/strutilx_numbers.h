@@ -28,8 +28,8 @@ inline constexpr std::size_t dbltostr_room = 48;
 // The short number text into out (room for dbltostr_maxlen characters); its length.
 [[nodiscard]] std::size_t dbltostr_chars(double x, char separator, char* out);
 // The same into a roomier out (dbltostr_room characters), laid out there directly: the
-// bytes past the text's length are scratch.
-[[nodiscard]] std::size_t dbltostr_wide(double x, char separator, char* out);
+// bytes past the text's length are scratch. The exponent form takes the exponent letter.
+[[nodiscard]] std::size_t dbltostr_wide(double x, char separator, char* out, char exponent = 'E');
 
 [[nodiscard]] q5rt::sstr dbltostr(double x);
 [[nodiscard]] q5rt::sstr dbltostrsep(double x, char separator);

@@ -25,6 +25,47 @@ std::string written(std::int32_t width, std::int32_t indent, const std::function
 
 const std::string seventy(70, 'a');
 
+TEST(Liutil, PiecesOfEveryLengthKeepEveryByte) {
+  // Each length up to past the inline copies (1..40), with bytes that differ at every
+  // position, through lifirst, linext and lilast on a wide line and through wrapping
+  // onto indented continuation lines on a narrow one.
+  std::string want;
+  const auto pieces = [&want](std::size_t from, std::size_t to, std::size_t step) {
+    for (std::size_t n = from; n <= to; n += step) {
+      std::string piece;
+      for (std::size_t i = 0; i < n; ++i) piece += static_cast<char>('!' + (n * 7 + i) % 90);
+      want += piece;
+      liutil::linext(piece);
+    }
+  };
+  const std::string line = written(10000, 0, [&] {
+    liutil::lifirst("head ", 0);
+    pieces(1, 40, 1);
+    liutil::lilast(";");
+  });
+  EXPECT_EQ(line, "head " + want + ";\n");
+  std::string lines;
+  const std::string text = written(45, 2, [&] {
+    want.clear();
+    liutil::lifirst("", 4);
+    pieces(1, 40, 3);
+    liutil::lilast("");
+  });
+  for (std::size_t at = 0; at < text.size();) {  // the lines without their indents
+    const std::size_t end = text.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    std::string_view line(text.data() + at, end - at);
+    ASSERT_LE(line.size(), 45u);
+    if (at > 0) {
+      ASSERT_EQ(line.substr(0, 4), "    ");
+      line.remove_prefix(4);
+    }
+    lines += line;
+    at = end + 1;
+  }
+  EXPECT_EQ(lines, want);
+}
+
 TEST(Liutil, CallSequences) {
   using namespace liutil;
   const struct {

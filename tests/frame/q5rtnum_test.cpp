@@ -424,6 +424,20 @@ struct sig_case {
   int n;  // 0: every n from 1 to 18
 };
 
+// The integer path's q and e as digits: exactly n of them (trailing zeros kept in q), the
+// same as the C library's once the trailing zeros go.
+void expect_integer_as_clib(double x, int n, const clib_digits& want) {
+  q5rt::sig_integer r;
+  if (!std::isnormal(x) || !q5rt::dtoaloc_sig_integer(std::fabs(x), n, r)) return;
+  std::string digits = std::to_string(r.q);
+  ASSERT_EQ(digits.size(), static_cast<std::size_t>(n)) << x << " n=" << n;
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  ASSERT_TRUE(digits == want.digits && r.e + 1 == want.point)
+      << std::hexfloat << x << std::defaultfloat << " (" << x << ") n=" << n << ": got " << r.q
+      << " e " << r.e << ", want " << want.digits << " point " << want.point;
+}
+
+// dtoaloc_sig, and the integer path wherever it applies, against the C library.
 void expect_sig_as_clib(const std::vector<sig_case>& cases) {
   for (const sig_case& c : cases) {
     for (int n = c.n == 0 ? 1 : c.n; n <= (c.n == 0 ? 18 : c.n); ++n) {
@@ -434,6 +448,7 @@ void expect_sig_as_clib(const std::vector<sig_case>& cases) {
           << std::hexfloat << c.x << std::defaultfloat << " (" << c.x << ") n=" << n << ": got "
           << got.view() << " point " << got.point << ", want " << want.digits << " point "
           << want.point;
+      expect_integer_as_clib(c.x, n, want);
     }
   }
 }

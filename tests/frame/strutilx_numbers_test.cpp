@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -136,6 +137,34 @@ TEST(StrutilxDbltostr, AgreesWithTheCLibraryDigitsLaidOut) {
     if (!std::isfinite(x)) continue;
     if (i % 2 == 0) x = -x;
     ASSERT_EQ(strutilx::dbltostr(x).view(), clib_short_text(x)) << x;
+  }
+}
+
+TEST(StrutilxDbltostr, ModelDataInEveryEntry) {
+  // Model-like data (fractions with 15 digits, integers, halves) over the plain range and
+  // past both bounds, through every entry: the separator goes only into the plain form,
+  // the exponent letter only into the exponent form.
+  std::uint64_t state = 31337;
+  for (int i = 0; i < 60000; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const auto j = static_cast<double>((state >> 33) % 100000);
+    const double scale = std::pow(10.0, static_cast<int>((state >> 12) % 24) - 8);
+    double x = (1 + j / 37) * scale;
+    if (i % 4 == 1) x = std::round(x);
+    if (i % 4 == 2) x = std::round(2 * x) / 2;
+    if (i % 2 == 0) x = -x;
+    const std::string want = clib_short_text(x);
+    const bool exponent_form = want.find('E') != std::string::npos;
+    std::string comma = want, letter = want;
+    std::replace(exponent_form ? letter.begin() : comma.begin(),
+                 exponent_form ? letter.end() : comma.end(), exponent_form ? 'E' : '.',
+                 exponent_form ? 'e' : ',');
+    ASSERT_EQ(strutilx::dbltostr(x).view(), want) << x;
+    ASSERT_EQ(strutilx::dbltostrsep(x, ',').view(), comma) << x;
+    char wide[strutilx::dbltostr_room];
+    ASSERT_EQ(std::string_view(wide, strutilx::dbltostr_wide(x, '.', wide, 'e')), letter) << x;
+    char narrow[strutilx::dbltostr_maxlen];
+    ASSERT_EQ(std::string_view(narrow, strutilx::dbltostr_chars(x, '.', narrow)), want) << x;
   }
 }
 
