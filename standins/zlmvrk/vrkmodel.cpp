@@ -348,25 +348,37 @@ bool vrkfile::readstart(int nr, int& count) {
   count = static_cast<int>(reading_->count);
   next_ = 0;
   parsed_.clear();
-  if (nr != 0 &&
-      (reading_->count < parsedfrom || !parsed_.parse(source_, *reading_, piecebytes, pieces)))
+  if (nr != 0) {
+    if (reading_->count >= parsedfrom) (void)parsed_.parse(source_, *reading_, piecebytes, pieces);
     source_.seek(reading_->offset);
+  }
   mode_ = mode::readingsymbol;
   return true;
 }
 
-// The next record line of the symbol being read, skipping the label and comment lines
-// between its records. False when the file no longer holds it.
-bool vrkfile::nextrecord(record& r) {
+// The next record line of the symbol being read before offset to, skipping the label and
+// comment lines between its records: none when no line is left before to, bad when the file
+// no longer holds the symbol there.
+vrkfile::lineread vrkfile::nextrecord(record& r, std::uint64_t to) {
   std::string why;
   std::string_view line;
-  while (source_.next(line)) {
+  while (source_.offset() < to && source_.next(line)) {
     if (linetokens::ignorable(line)) continue;
-    if (fastrecord(line, *reading_, r)) return true;
-    if (!linetokens::split(line, words_, why)) return false;
-    if (words_[0].text == "record") return tokenrecord(words_, *reading_, r);
+    if (fastrecord(line, *reading_, r)) return lineread::record;
+    if (!linetokens::split(line, words_, why)) return lineread::bad;
+    if (words_[0].text == "record")
+      return tokenrecord(words_, *reading_, r) ? lineread::record : lineread::bad;
   }
-  return false;
+  return source_.offset() < to ? lineread::bad : lineread::none;
+}
+
+// The next record of the symbol being read: from the file's lines, up to where the pieces
+// parsed on threads start when there are such. False when the file no longer holds it.
+bool vrkfile::nextinfile(record& r) {
+  const lineread l =
+      nextrecord(r, parsed_.active() ? parsed_.from() : std::numeric_limits<std::uint64_t>::max());
+  if (l == lineread::record) return true;
+  return l == lineread::none && parsed_.next(r);
 }
 
 void vrkfile::deliver(const record& r, std::int32_t* keys, double* values) const {
@@ -383,7 +395,7 @@ bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   if (reading_ == &universe_) {
     current_ = record{};
     current_.keys[0] = static_cast<std::int32_t>(next_ + 1);
-  } else if (!(parsed_.active() ? parsed_.next(current_) : nextrecord(current_))) {
+  } else if (!nextinfile(current_)) {
     next_ = reading_->count;  // the file changed since it was opened
     return fail(badfile);
   }

@@ -2,8 +2,9 @@
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
 // collects everything and writes the file at close. Reading checks the whole file at open
 // and keeps its labels and symbols, and where each symbol's records start; a symbol's
-// records are read from the file again as they are asked for (a large symbol's all at the
-// start of its read), so the file stays unchanged while it is open.
+// records are read from the file again as they are asked for (a large symbol's all but the
+// first piece on threads from the start of its read), so the file stays unchanged while it
+// is open.
 // Special values are mapped to and from their texts by two tables of five values (UNDF, NA,
 // +INF, -INF, EPS): one for writing and one for reading. Errors are numbered; each error
 // adds to the error count and becomes the last error.
@@ -113,7 +114,9 @@ class vrkfile {
 
   [[nodiscard]] bool writetext() const;
   int opened(checkresult result, checked& c);
-  bool nextrecord(record& r);
+  enum class lineread : std::uint8_t { record, none, bad };
+  lineread nextrecord(record& r, std::uint64_t to);
+  bool nextinfile(record& r);
   void deliver(const record& r, std::int32_t* keys, double* values) const;
 
   mode mode_ = mode::closed;

@@ -77,23 +77,42 @@ bool parsedsymbol::parse(linesource& src, const symbol& s, std::uint64_t pieceby
       (end - s.offset) / std::max<std::uint64_t>(piecebytes, 1), 1, std::max(pieces, 1U)));
   if (n < 2) return false;
   const std::vector<std::uint64_t> bounds = piecebounds(src, s.offset, end, n);
-  for (unsigned k = 0; k < n; ++k) {
+  for (unsigned k = 1; k < n; ++k) {
     // The shortest record line, "record : 1", takes ten bytes and its end.
     const std::size_t capacity = (bounds[k + 1] - bounds[k]) / 10 + 1;
-    pieces_.push_back(std::make_unique<piece>(capacity, s.dim, valuecount(s.type)));
+    auto p = std::make_unique<piece>(capacity, s.dim, valuecount(s.type));
+    p->failed = !p->src.opensame(src);
+    if (!p->failed) p->src.seek(bounds[k]);
+    pieces_.push_back(std::move(p));
   }
-  inpieces(n, [&](unsigned k) {
-    linesource own;
-    pieces_[k]->failed = !own.opensame(src);
-    if (pieces_[k]->failed) return;
-    own.seek(bounds[k]);
-    readpiece(own, bounds[k + 1], s, *pieces_[k]);
+  from_ = bounds[1];
+  threads_.start(n, [this, &s, to = bounds](unsigned k) {
+    piece& p = *pieces_[k - 1];
+    try {
+      if (!p.failed) readpiece(p.src, to[k + 1], s, p);
+    } catch (...) {
+      p.failed = true;
+      throw;
+    }
   });
   at_ = next_ = 0;
   return true;
 }
 
+void parsedsymbol::clear() {
+  try {
+    threads_.wait();
+  } catch (...) {  // the records of a symbol no longer read
+  }
+  waited_ = false;
+  pieces_.clear();
+}
+
 bool parsedsymbol::next(record& r) {
+  if (!waited_) {
+    waited_ = true;
+    threads_.wait();
+  }
   while (at_ < pieces_.size()) {
     const piece& p = *pieces_[at_];
     if (next_ < p.count) {

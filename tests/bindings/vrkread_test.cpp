@@ -505,35 +505,74 @@ TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
   }
 }
 
-// Records are read from the file when asked for (a large symbol's at the start of its read,
-// in pieces with the variant): a file damaged after the open delivers the records before the
-// damage, then ends the symbol with "File is not a zlmvrk file or is damaged".
-TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
+// A read left after a few records (its pieces still parsed on threads with the variant) and
+// started again delivers the symbol whole; a file closed while read closes.
+TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
   std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
-  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(1000 + k) + " : 1\n";
-  text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
+  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(k) + " : 1\n";
   for (const std::string& dir :
        {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
     SCOPED_TRACE(dir);
     create(dir);
     testutil::write_file(file, text);
     ASSERT_EQ(open(), 0);
-    std::string damaged = text;
-    damaged.replace(damaged.find("record 1300"), 11, "record 1x00");  // the 300th record
-    testutil::write_file(file, damaged);
     std::int32_t count = 0, key = 0, first = 0;
     double value = 0;
-    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
-    EXPECT_EQ(count, 400);
-    int read = 0;
-    while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
-    EXPECT_EQ(read, 299);
-    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
-    EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
-    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 0);
-    (void)vrkdcdef::vrkclose(h);
+    for (const int stop : {0, 3, 400}) {
+      ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+      int read = 0;
+      while (read < stop && vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+      EXPECT_EQ(read, stop);
+      if (stop > 0) {
+        EXPECT_EQ(key, stop);
+      }
+      EXPECT_NE(vrkdcdef::vrkdatareaddone(h), 0);
+    }
+    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
+    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);  // closed while read
+    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
     vrkdcdef::vrkfree(h);
     lib_.libraryunload();
+  }
+}
+
+// Records are read from the file when asked for (with the variant, a large symbol's first
+// piece line by line and the pieces behind it on threads from the start of its read): a file
+// damaged after the open delivers the records before the damage, then ends the symbol with
+// "File is not a zlmvrk file or is damaged", the damage in the first piece or a later one.
+TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
+  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
+  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(1000 + k) + " : 1\n";
+  text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
+  const struct {
+    std::string record;  // the record damaged
+    std::string damage;
+    int read;  // records delivered before it
+  } cases[] = {{"record 1300", "record 1x00", 299}, {"record 1010", "record 1x10", 9}};
+  for (const auto& c : cases) {
+    for (const std::string& dir :
+         {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
+      SCOPED_TRACE(dir + " " + c.record);
+      create(dir);
+      testutil::write_file(file, text);
+      ASSERT_EQ(open(), 0);
+      std::string damaged = text;
+      damaged.replace(damaged.find(c.record), c.record.size(), c.damage);
+      testutil::write_file(file, damaged);
+      std::int32_t count = 0, key = 0, first = 0;
+      double value = 0;
+      ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+      EXPECT_EQ(count, 400);
+      int read = 0;
+      while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+      EXPECT_EQ(read, c.read);
+      EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
+      EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
+      EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 0);
+      (void)vrkdcdef::vrkclose(h);
+      vrkdcdef::vrkfree(h);
+      lib_.libraryunload();
+    }
   }
 }
 
