@@ -75,37 +75,39 @@ locationtext::locationtext(std::int32_t item, std::int32_t line) {
 // The first item on a line is item 1 of that line.
 locationtext loader::location() const { return {pos - linestart, line}; }
 
-const empreader::tempitem* loader::advance(std::string_view eofline, std::string_view beyond) {
+bool loader::advance(std::string_view eofline, std::string_view beyond, empreader::tempitem& it) {
   cur.reset();
   const std::int32_t n = items.count();
   if (pos > n) {
     cur.msg = q5rt::concat(beyond);
     cur.code = key_error;
-    return nullptr;
+    return false;
   }
   if (pos == n) {
     cur.msg = q5rt::concat(num(pos), eofline);
     ++pos;
     cur.code = key_eof;
-    return nullptr;
+    return false;
   }
   const std::int32_t prevline = line;
   ++pos;
-  const empreader::tempitem& it = items.item(pos);
+  it = items.item(pos);
   line = it.line;
   if (line != prevline) linestart = pos - 1;
-  return &it;
+  return true;
 }
 
 void loader::next() {
   if (pos >= items.count()) {
     // The end's texts are built only at the end.
     const q5rt::sstr count = num(line);
+    empreader::tempitem none({}, 0);
     (void)advance(q5rt::concat(" items found on ", count, "lines").view(),
-                  q5rt::concat("reading beyond EOF after reading ", count, "lines").view());
+                  q5rt::concat("reading beyond EOF after reading ", count, "lines").view(), none);
     return;
   }
-  const empreader::tempitem& it = *advance({}, {});
+  empreader::tempitem it({}, 0);
+  (void)advance({}, {}, it);
   const std::int32_t code = it.name.size() <= 15 ? empkey(it.name) : key_notakey;
   if (iskeyword(code)) {
     cur.code = code;
@@ -201,9 +203,8 @@ void loader::checkrange(bool isequ) {
 }
 
 void loader::nextident() {
-  const empreader::tempitem* found = advance(" items found on line", "reading beyond EOF");
-  if (found == nullptr) return;
-  const empreader::tempitem& it = *found;
+  empreader::tempitem it({}, 0);
+  if (!advance(" items found on line", "reading beyond EOF", it)) return;
   if (it.name == "=") {
     cur.msg = q5rt::concat("empkey expected but number found ", location());
     cur.code = key_error;

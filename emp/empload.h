@@ -131,9 +131,9 @@ class loader {
 
  private:
   [[nodiscard]] locationtext location() const;
-  // The next item of the list, or nil with cur set to the end (eofline after the count) or
-  // to the error beyond the end.
-  const empreader::tempitem* advance(std::string_view eofline, std::string_view beyond);
+  // The next item of the list into it, or false with cur set to the end (eofline after the
+  // count) or to the error beyond the end.
+  bool advance(std::string_view eofline, std::string_view beyond, empreader::tempitem& it);
   struct symbolinfo {
     std::int32_t sym = 0;
     std::int32_t type = 0;

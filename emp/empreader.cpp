@@ -1,7 +1,9 @@
 #include "emp/empreader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "emp/miniparser.h"
 #include "frame/q5rtnum.h"
@@ -119,8 +121,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
   const bool eps = strutilx::struequal(token.view(), "EPS");
   if (eps || strutilx::struequal(token.view(), "INF") ||
       strutilx::struequal(token.view(), "+INF")) {
-    tempitem& it = newitem("=", line);
-    it.value = eps ? zlmspecs::valeps : zlmspecs::valpin;
+    addvalued("=", line, eps ? zlmspecs::valeps : zlmspecs::valpin);
     return true;
   }
   if (isname(token.view())) {
@@ -149,8 +150,7 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
       }
       p.nextch();
     }
-    tempitem& it = newitem(texts_.add(packed_).substr(0, token.size()), line);
-    it.dim = dim;
+    newitem(texts_.add(packed_).substr(0, token.size()), line, dim);
     return true;
   }
   const q5rt::sstr text = strutilx::replacechar(strutilx::charset("Dd"), 'E', token.view());
@@ -167,15 +167,32 @@ bool templist::readitem(tminiparser& p, q5rt::sstr& msg) {
                        "\" Id = \"", token, "\" at line ", strutilx::inttostrw(p.linenumber(), 0));
     return false;
   }
-  newitem("=", line).value = value;
+  addvalued("=", line, value);
   return true;
+}
+
+tempitem templist::storeditem::unpacked() const {
+  tempitem it({text, namelen}, line);
+  it.dim = dim;
+  if (valued) std::memcpy(&it.value, text + namelen, sizeof it.value);
+  return it;
+}
+
+void templist::addvalued(std::string_view name, std::int32_t line, double value) {
+  name = name.substr(0, q5rt::sstr::capacity);
+  const bool valued = std::bit_cast<std::uint64_t>(value) != 0;
+  char packed[q5rt::sstr::capacity + sizeof value];
+  std::copy(name.begin(), name.end(), packed);
+  std::memcpy(packed + name.size(), &value, sizeof value);
+  const std::string_view stored = texts_.add({packed, name.size() + (valued ? sizeof value : 0)});
+  items_.push_back({stored.data(), line, 0, static_cast<std::uint8_t>(name.size()), valued});
 }
 
 bool templist::copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension,
                         std::int32_t& line, std::span<q5rt::sstr> indices, double& value,
                         bool unquote) const {
   if (n < 1 || n > static_cast<std::int32_t>(items_.size())) return false;
-  const tempitem& it = items_[static_cast<std::size_t>(n - 1)];
+  const tempitem it = item(n);
   value = it.value;
   name = q5rt::sstr::cut(it.name);
   dimension = it.dimension();

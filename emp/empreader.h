@@ -94,12 +94,8 @@ class templist {
   [[nodiscard]] std::int32_t count() const {
     return openfailed_ ? -1 : static_cast<std::int32_t>(items_.size());
   }
-  // Appends an item without index texts.
-  void additem(tempitem item) {
-    item.name = texts_.add(item.name);
-    item.dim = 0;
-    items_.push_back(item);
-  }
+  // Appends an item without index texts (its name cut to 255 characters).
+  void additem(const tempitem& item) { addvalued(item.name, item.line, item.value); }
 
   // Item n (from 1): its value, name, dimension (the true number of indices), line, and
   // its first indices.size() index texts. getitem drops one pair of enclosing quotes,
@@ -113,8 +109,8 @@ class templist {
     return copyitem(n, name, dimension, line, indices, value, false);
   }
   // Item n (from 1).
-  [[nodiscard]] const tempitem& item(std::int32_t n) const {
-    return items_[static_cast<std::size_t>(n - 1)];
+  [[nodiscard]] tempitem item(std::int32_t n) const {
+    return items_[static_cast<std::size_t>(n - 1)].unpacked();
   }
   // Index text k (from 0 to dim - 1) of an item, as written (quotes kept).
   [[nodiscard]] static std::string_view index(const tempitem& it, std::int32_t k) {
@@ -129,12 +125,28 @@ class templist {
   bool copyitem(std::int32_t n, q5rt::sstr& name, std::int32_t& dimension, std::int32_t& line,
                 std::span<q5rt::sstr> indices, double& value, bool unquote) const;
 
-  // Adds an item named by a text of the store (or a literal).
-  tempitem& newitem(std::string_view storedname, std::int32_t line) {
-    return items_.push_back(tempitem(storedname, line));
+  // An item as the list keeps it, in half a tempitem: the list is written to fresh memory,
+  // and on some systems a new page costs more than parsing the items that fill it. Its
+  // texts lie in one piece: the name, then the value's bytes (when not zero, an item
+  // without index texts) or the index texts.
+  struct storeditem {
+    const char* text;
+    std::int32_t line;
+    std::uint16_t dim;  // index texts lie on the item's line: at most 510
+    std::uint8_t namelen;
+    bool valued;
+    [[nodiscard]] tempitem unpacked() const;
+  };
+  // Adds an item named by a text of the store (or a literal) with its index texts.
+  void newitem(std::string_view storedname, std::int32_t line, std::int32_t dim = 0) {
+    items_.push_back({storedname.data(), line, static_cast<std::uint16_t>(dim),
+                      static_cast<std::uint8_t>(storedname.size()), false});
   }
+  // Adds an item without index texts: its name, and its value's bytes unless they are zero,
+  // copied into the store.
+  void addvalued(std::string_view name, std::int32_t line, double value);
 
-  blocklist<tempitem> items_;
+  blocklist<storeditem> items_;
   // A named item's texts in one piece: its name, then each index text after its length
   // byte (index texts are short strings). No list of index texts, no copy per index.
   textstore texts_;

@@ -1,6 +1,8 @@
 #include "emp/miniparser.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "frame/strutilx_numbers.h"
@@ -133,6 +135,42 @@ bool tminiparser::ateof() {
   return c == EOF;
 }
 
+// The rest of the line byte by byte into the line buffer: n characters kept, probe of
+// those past the limit counted (up to one more piece).
+void tminiparser::readline(std::int32_t& n, std::int32_t& probe) {
+  for (int c = getbyte(); c != EOF && c != '\n'; c = getbyte()) {
+    if (c == '\r') {
+      const int after = getbyte();
+      if (after == '\n' || after == EOF) break;
+      ungetbyte(after);
+    }
+    if (n < filelinelimit) {
+      line_[n++] = static_cast<char>(c);
+    } else if (probe < static_cast<std::int32_t>(q5rt::sstr::capacity)) {
+      ++probe;
+    }
+  }
+}
+
+// The rest of the line from the block read, when the block holds the line's end: found
+// with one scan and copied at once. n and probe as the byte loop counts them: the line's
+// characters (a carriage return before the line feed dropped) up to the limit, and those
+// past it up to one more piece. False, nothing read, when the line goes on past the block.
+bool tminiparser::takeline(std::int32_t& n, std::int32_t& probe) {
+  if (bytewise_) return false;
+  const char* from = data_.data() + datapos_;
+  const void* end = std::memchr(from, '\n', data_.size() - datapos_);
+  if (end == nullptr) return false;
+  std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - from);
+  datapos_ += length + 1;
+  if (length > 0 && from[length - 1] == '\r') --length;
+  const std::size_t kept = std::min<std::size_t>(length, filelinelimit);
+  std::copy_n(from, kept, line_);
+  n = static_cast<std::int32_t>(kept);
+  probe = static_cast<std::int32_t>(std::min<std::size_t>(length - kept, q5rt::sstr::capacity));
+  return true;
+}
+
 void tminiparser::filllinebuffromfile() {
   pos_ = 0;
   for (;;) {
@@ -144,18 +182,7 @@ void tminiparser::filllinebuffromfile() {
     }
     std::int32_t n = 0;
     std::int32_t probe = 0;  // characters past the limit, up to one more piece
-    for (int c = getbyte(); c != EOF && c != '\n'; c = getbyte()) {
-      if (c == '\r') {
-        const int after = getbyte();
-        if (after == '\n' || after == EOF) break;
-        ungetbyte(after);
-      }
-      if (n < filelinelimit) {
-        line_[n++] = static_cast<char>(c);
-      } else if (probe < static_cast<std::int32_t>(q5rt::sstr::capacity)) {
-        ++probe;
-      }
-    }
+    if (!takeline(n, probe)) readline(n, probe);
     ++linenr_;
     linelen_ = n;
     if (n == filelinelimit && probe > 0) toolong_ = true;

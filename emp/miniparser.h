@@ -58,6 +58,9 @@ class tminiparser {
   void readfrompchar(const char* text);
   void readfromcb(linecallback callback);
   void echoset(bool on) { echoon_ = on; }
+  // Lines of a file are taken whole from the block read where it holds their end; on: byte
+  // by byte always (the reference the tests hold the block scan against).
+  void bytewise(bool on) { bytewise_ = on; }
 
   // The next line, its first character current; true when that line is not empty.
   bool nextline();
@@ -92,6 +95,8 @@ class tminiparser {
  private:
   void filllinebuffromfile();
   void filllinebuffromcb();
+  void readline(std::int32_t& n, std::int32_t& probe);
+  [[nodiscard]] bool takeline(std::int32_t& n, std::int32_t& probe);
   [[nodiscard]] int getbyte();
   void ungetbyte(int c);
   [[nodiscard]] bool ateof();
@@ -104,6 +109,7 @@ class tminiparser {
   std::size_t datapos_ = 0;
   std::unique_ptr<char[]> filebuf_;  // the file is read in blocks
   bool toolong_ = false;
+  bool bytewise_ = false;
   char ch_ = endofinput;
   char line_[filelinelimit] = {};
   const char* pchar_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -199,6 +200,38 @@ TEST(empreader, index_texts_come_back_as_written) {
     for (std::int32_t k = 0; k < it.dim; ++k)
       ASSERT_EQ(items.index(it, k), item[static_cast<std::size_t>(k + 1)]) << "item " << n;
   }
+}
+
+// The list keeps an item's value behind its name: every value comes back bit for bit, with
+// its name and line, beside items with many index texts.
+TEST(empreader, values_and_many_indices_kept_with_their_items) {
+  const double values[] = {0.0, -0.0, 1.5, -2e-300, 5e300, 3e300};
+  empreader::templist items;
+  for (std::size_t k = 0; k < std::size(values); ++k) {
+    empreader::tempitem it(k % 2 == 0 ? "=" : "name", static_cast<std::int32_t>(k) + 7);
+    it.value = values[k];
+    items.additem(it);
+  }
+  std::string line = "wide(";
+  for (int k = 0; k < 300; ++k) line += (k ? "," : "") + std::string("a");
+  q5rt::sstr msg;
+  EXPECT_TRUE(items.readtext(line + ") 2.5 EPS\n", msg)) << msg.view();
+  ASSERT_EQ(items.count(), static_cast<std::int32_t>(std::size(values)) + 3);
+  for (std::size_t k = 0; k < std::size(values); ++k) {
+    const empreader::tempitem it = items.item(static_cast<std::int32_t>(k) + 1);
+    EXPECT_EQ(it.name, k % 2 == 0 ? "=" : "name");
+    EXPECT_EQ(it.line, static_cast<std::int32_t>(k) + 7);
+    EXPECT_EQ(it.dim, 0);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(it.value), std::bit_cast<std::uint64_t>(values[k]));
+  }
+  const std::int32_t wide = static_cast<std::int32_t>(std::size(values)) + 1;
+  EXPECT_EQ(items.item(wide).name, "wide");
+  EXPECT_EQ(items.item(wide).dim, 300);
+  EXPECT_EQ(items.index(items.item(wide), 299), "a");
+  EXPECT_EQ(items.item(wide).value, 0.0);
+  EXPECT_EQ(items.item(wide + 1).value, 2.5);
+  EXPECT_EQ(items.item(wide + 2).name, "=");
+  EXPECT_EQ(items.item(wide + 2).value, 5e300);
 }
 
 }  // namespace

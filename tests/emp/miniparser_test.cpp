@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "frame/zlmobj.h"
+#include "support/testutil.h"
 
 namespace {
 
@@ -271,6 +274,79 @@ TEST(miniparser, missing_file) {
   EXPECT_FALSE(p.fileopen("/nonexistent/dir/file.emp", err));
   EXPECT_NE(err, 0);
   EXPECT_EQ(p.ch(), endofinput);
+}
+
+// Everything a reader sees of a file source: each line nextline gives (its result, text,
+// number and too-long flag), then the character stream from the start.
+std::string seen(const std::string& text, const std::string& file, bool bytewise) {
+  std::string out;
+  const auto open = [&](tminiparser& p) {
+    p.bytewise(bytewise);
+    std::int32_t err = 0;
+    if (file.empty()) {
+      p.readfromtext(text);
+    } else {
+      EXPECT_TRUE(p.fileopen(file, err));
+    }
+  };
+  tminiparser lines(nullptr, false, {});
+  open(lines);
+  for (std::size_t guard = 0; guard <= text.size() + 1; ++guard) {
+    const bool got = lines.nextline();
+    out += std::to_string(got) + " " + std::to_string(lines.linenumber()) + " " +
+           std::to_string(lines.isinputtoolong()) + " [";
+    for (std::int32_t k = 1; k <= lines.linelength(); ++k) out += lines.charfrombuf(k);
+    out += "]\n";
+    if (lines.linelength() < 0) break;
+  }
+  tminiparser chars(nullptr, false, {});
+  open(chars);
+  (void)chars.nextline();
+  for (std::size_t steps = 0; chars.ch() != endofinput && steps < 4 * text.size() + 8; ++steps) {
+    out += chars.ch();
+    if (chars.ch() == linefeed) out += std::to_string(chars.linenumber()) + ";";
+    chars.nextch();
+  }
+  return out;
+}
+
+// Lines are taken from the block read with one scan: what a reader sees is the same as byte
+// by byte, for lines at and past the limit, carriage returns anywhere, comments and empty
+// lines, from memory and from files whose lines cross the read blocks.
+TEST(miniparser, block_scan_matches_the_byte_loop) {
+  std::vector<std::string> texts = {"",       "\n",      "\r",         "\r\n",  "a",
+                                    "a\r",    "a\r\r\n", "\r\r",       "*",     "x\n*y\r\n",
+                                    "\n\n\n", "a\rb\n",  "ab\r\ncd\r", "a\n\rb"};
+  for (const std::size_t length : {1019, 1020, 1021, 1274, 1275, 1276, 3000}) {
+    texts.push_back(std::string(length, 'q') + "\nnext");
+    texts.push_back(std::string(length, 'q') + "\r\nnext\n");
+    texts.push_back(std::string(length - 1, 'q') + "\r\r\n");
+  }
+  std::mt19937 random(7);
+  const std::string alphabet = "ab *\r\n\n\t,(";
+  for (int n = 0; n < 300; ++n) {
+    std::string t;
+    const std::size_t length = random() % (n % 10 == 0 ? 3000 : 60);
+    for (std::size_t k = 0; k < length; ++k) t += alphabet[random() % alphabet.size()];
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) EXPECT_EQ(seen(t, "", false), seen(t, "", true)) << t;
+
+  // Files: a line end split over two blocks, and lines of every kind across many blocks.
+  testutil::tempdir dir;
+  std::string split(65535, 'a');
+  split += "\r\nb\n";
+  std::string many;
+  while (many.size() < 200000) {
+    const std::size_t length = random() % 1400;
+    many += std::string(length, static_cast<char>('a' + random() % 3));
+    many += random() % 4 == 0 ? "\r\n" : (random() % 9 == 0 ? "\r" : "\n");
+  }
+  for (const std::string& t : {split, many, many + "tail"}) {
+    const std::string file = dir.file("lines.txt");
+    testutil::write_file(file, t);
+    EXPECT_EQ(seen(t, file, false), seen(t, file, true));
+  }
 }
 
 }  // namespace
