@@ -358,6 +358,13 @@ class filemaker {
   bool faults_ = true;
 };
 
+// A file of one symbol "s" with 400 one-key records, keys first+1 .. first+400.
+std::string four_hundred_records(int first = 0) {
+  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
+  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(first + k) + " : 1\n";
+  return text;
+}
+
 class vrkread_test : public bindtest::bindingtest {
  protected:
   vrkread_test() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
@@ -482,8 +489,7 @@ TEST_F(vrkread_test, a_file_checked_in_pieces_reads_as_the_reference_reader_read
 // The open file is read, not its name: a file removed after the open reads whole, its large
 // symbol in pieces too.
 TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
-  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
-  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(k) + " : 1\n";
+  const std::string text = four_hundred_records();
   for (const std::string& dir :
        {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
     SCOPED_TRACE(dir);
@@ -508,8 +514,7 @@ TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
 // A read left after a few records (its pieces still parsed on threads with the variant) and
 // started again delivers the symbol whole; a file closed while read closes.
 TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
-  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
-  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(k) + " : 1\n";
+  const std::string text = four_hundred_records();
   for (const std::string& dir :
        {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
     SCOPED_TRACE(dir);
@@ -541,8 +546,7 @@ TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
 // damaged after the open delivers the records before the damage, then ends the symbol with
 // "File is not a zlmvrk file or is damaged", the damage in the first piece or a later one.
 TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
-  std::string text = "zlmvrk 1 p\nsymbol s 1 1 0 t\n";
-  for (int k = 1; k <= 400; ++k) text += "record " + std::to_string(1000 + k) + " : 1\n";
+  std::string text = four_hundred_records(1000);
   text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
   const struct {
     std::string record;  // the record damaged
