@@ -118,6 +118,13 @@ std::string_view exact_digits(double x, digits16& d) {
   return {};
 }
 
+// A minus sign for a negative number, without a branch (signs of model data follow no
+// pattern): the '-' is always stored, and kept by moving past it.
+void put_sign(bool negative, char*& p) {
+  *p = '-';
+  p += negative ? 1 : 0;
+}
+
 // The digits laid out: plain decimal (with separator) or mantissa, exponent letter and
 // exponent. Writes scratch bytes past the text's end, within dbltostr_room.
 std::size_t lay_out(const digits16& d, bool negative, bool plain, char separator, char exponent,
@@ -125,7 +132,7 @@ std::size_t lay_out(const digits16& d, bool negative, bool plain, char separator
   const int e = d.e;
   const int count = d.count;
   char* p = out;
-  if (negative) *p++ = '-';
+  put_sign(negative, p);
   if (plain && e >= 0) {
     // Integer part D1..D(E+1), padded with zeros past the digits; then the fraction.
     store(d.chars, p);
@@ -162,7 +169,7 @@ std::size_t whole_text(double x, char* out) {
   const auto v = static_cast<std::uint64_t>(ax);
   if (static_cast<double>(v) != ax) return 0;
   char* p = out;
-  if (x < 0) *p++ = '-';
+  put_sign(x < 0, p);
   return static_cast<std::size_t>(std::to_chars(p, p + 16, v).ptr - out);
 }
 
