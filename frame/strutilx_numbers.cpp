@@ -62,16 +62,17 @@ constexpr auto digit_pairs = [] {
 // The eight digits of v < 10^8 (leading zeros included) as characters, the first in the
 // lowest byte. f = v * ceil(2^57 / 10^6) is v / 10^6 in fixed point with 57 fraction
 // bits: its integer part is the first two digits, and each multiplication of the
-// fraction by 100 brings up the next two. The rounding up of the constant adds less
-// than 10^8 * 2^-57 * 10^6 < 10^-3 of a unit by the last pair, so no pair comes out one
-// too small or too large.
+// fraction by 100 brings up the next two; it is done as one by 25 with the point two
+// bits lower (two cheap steps instead of three). The rounding up of the constant adds
+// less than 10^8 * 2^-57 * 10^6 < 10^-3 of a unit by the last pair, so no pair comes out
+// one too small or too large.
 std::uint64_t digits8(std::uint32_t v) {
-  constexpr int point = 57;
-  constexpr std::uint64_t fraction = (std::uint64_t{1} << point) - 1;
+  int point = 57;
   std::uint64_t f = std::uint64_t{v} * ((std::uint64_t{1} << point) / 1'000'000 + 1);
   std::uint64_t chars = digit_pairs[f >> point];
   for (int shift = 16; shift < 64; shift += 16) {
-    f = (f & fraction) * 100;
+    f = (f & ((std::uint64_t{1} << point) - 1)) * 25;
+    point -= 2;
     chars |= std::uint64_t{digit_pairs[f >> point]} << shift;
   }
   return chars;
