@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -397,49 +398,84 @@ void put_digits(std::uint64_t q, int n, char* out) {
   if (p != out) *--p = static_cast<char>('0' + rest);
 }
 
-// round(num / den), ties to even.
-std::uint64_t divide_even(u128 num, u128 den) {
-  const u128 q = num / den;
-  const u128 rem = num - q * den;
-  const bool up = rem > den - rem || (rem == den - rem && (q & 1) != 0);
-  return static_cast<std::uint64_t>(q + (up ? 1 : 0));
+// floor(ax * 10^k) and the fraction it drops, told apart as the rounding needs it.
+struct scaled_floor {
+  std::uint64_t q = 0;
+  bool inexact = false;  // the dropped fraction is not zero
+  int vs_half = -1;      // the dropped fraction against one half: -1, 0 or 1
+};
+
+// -1, 0 or 1 as a is below, equal to or above b.
+template <class T>
+int compare(T a, T b) {
+  return static_cast<int>(a > b) - static_cast<int>(a < b);
 }
 
-// round(m * 2^b / 5^-k) for k < 0 (a division: kept out of line, so that the common
+// round(x), ties to even, from its floor and dropped fraction (up above one half, and at
+// one half from an odd floor).
+std::uint64_t rounded(const scaled_floor& f) {
+  return f.q + static_cast<std::uint64_t>(f.vs_half + static_cast<int>(f.q & 1) > 0);
+}
+
+// round(x / 10), ties to even, from floor(x) and its dropped fraction: the last digit
+// of the floor and whether anything was dropped below it decide.
+std::uint64_t rounded_tenth(const scaled_floor& f) {
+  const std::uint64_t q = f.q / 10;
+  const std::uint64_t last = f.q - q * 10;
+  // up for a last digit above 5, and at 5 when more was dropped or the tenth is odd
+  const std::uint64_t tail = f.inexact || (q & 1) != 0 ? 1 : 0;
+  return q + static_cast<std::uint64_t>(2 * last + tail > 10);
+}
+
+// The dropped fraction rem / den against one half.
+scaled_floor with_fraction(std::uint64_t q, u128 rem, u128 den) {
+  const u128 rest = den - rem;
+  return {q, rem != 0, compare(rem, rest)};
+}
+
+// floor(m * 2^b / 5^-k) for k < 0 (a division: kept out of line, so that the common
 // path below needs no call and few registers).
-[[gnu::noinline]] bool scaled_round_down(std::uint64_t m, int b, int k, std::uint64_t& q) {
+[[gnu::noinline]] std::optional<scaled_floor> scaled_floor_down(std::uint64_t m, int b, int k) {
   const int t = b + k;
   const std::uint64_t d5 = pow5[static_cast<std::size_t>(-k)];  // < 2^63
+  u128 num = m;
+  u128 den = d5;
   if (t >= 0) {
-    if (t > 74) return false;
-    q = divide_even(static_cast<u128>(m) << t, d5);
-    return true;
+    if (t > 74) return std::nullopt;
+    num <<= t;
+  } else {
+    if (t < -64) return std::nullopt;
+    den <<= -t;
   }
-  if (t < -64) return false;
-  q = divide_even(m, static_cast<u128>(d5) << -t);
-  return true;
+  const u128 q = num / den;
+  return with_fraction(static_cast<std::uint64_t>(q), num - q * den, den);
 }
 
-// round(ax * 10^k) for ax = m * 2^b, ties to even, exactly, in 128-bit integers: with
-// 10^k = 5^k * 2^k the value is m * 5^k * 2^(b + k). False where the integers would
-// not suffice (then the exact path takes over).
-bool scaled_round(std::uint64_t m, int b, int k, std::uint64_t& q) {
-  if (k > 27 || k < -27) return false;
-  if (k < 0) return scaled_round_down(m, b, k, q);
+// floor(ax * 10^k) for ax = m * 2^b and a k with ax * 10^k < 2^64, exactly, in
+// 128-bit integers: with 10^k = 5^k * 2^k the value is m * 5^k * 2^(b + k). None where
+// the integers would not suffice (then the exact path takes over).
+std::optional<scaled_floor> scaled_floor_of(std::uint64_t m, int b, int k) {
+  if (k > 27 || k < -27) return std::nullopt;
+  if (k < 0) return scaled_floor_down(m, b, k);
   const int t = b + k;  // the net power of two
   const u128 num = static_cast<u128>(m) * pow5[static_cast<std::size_t>(k)];  // < 2^117
   if (t >= 0) {
-    if (t > 10) return false;
-    q = static_cast<std::uint64_t>(num << t);  // an integer: nothing to round
-    return true;
+    if (t > 10) return std::nullopt;
+    return scaled_floor{static_cast<std::uint64_t>(num << t), false, -1};  // nothing dropped
   }
-  if (t <= -117) return false;
   const int s = -t;
-  const u128 half = static_cast<u128>(1) << (s - 1);
-  const u128 rem = num & ((half << 1) - 1);
-  q = static_cast<std::uint64_t>(num >> s);
-  if (rem > half || (rem == half && (q & 1) != 0)) ++q;
-  return true;
+  if (s < 64) {
+    // The common magnitudes (about 1e-6 .. 1e15 at 15 digits): a shift by less than a
+    // word, so the quotient and the dropped bits are single words.
+    const auto lo = static_cast<std::uint64_t>(num);
+    const auto hi = static_cast<std::uint64_t>(num >> 64);
+    const std::uint64_t rem = lo & ((std::uint64_t{1} << s) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (s - 1);
+    return scaled_floor{lo >> s | hi << (64 - s), rem != 0, compare(rem, half)};
+  }
+  if (s >= 117) return std::nullopt;
+  const u128 one = 1;
+  return with_fraction(static_cast<std::uint64_t>(num >> s), num & ((one << s) - 1), one << s);
 }
 
 }  // namespace
@@ -450,17 +486,16 @@ bool dtoaloc_sig_integer(double ax, int n, sig_integer& r) {
   const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   const int b = static_cast<int>(bits >> 52) - 1075;
   // The power of ten of the first digit, estimated from the binary one: floor((b + 52) *
-  // log10(2)), exact for these exponents, is never too large and at most one too small.
-  int e = ((b + 52) * 78913) >> 18;
-  std::uint64_t q = 0;
-  if (!scaled_round(m, b, n - 1 - e, q)) return false;
-  if (q >= pow10[static_cast<std::size_t>(n)]) {
-    // e was one too small (or the rounding carried to 10^n): once more one place up; now
-    // ax * 10^k < 2 * 10^(n-1), so q < 10^n.
-    ++e;
-    if (!scaled_round(m, b, n - 1 - e, q)) return false;
-  }
-  r = {q, e};
+  // log10(2)), exact for these exponents, is never too large and at most one too small;
+  // so ax * 10^(n-1-e) < 2 * 10^n.
+  const int e = ((b + 52) * 78913) >> 18;
+  const std::optional<scaled_floor> f = scaled_floor_of(m, b, n - 1 - e);
+  if (!f) return false;
+  // When e was one too small (or the rounding carried to 10^n) the digits are those of
+  // one place up, rounded from the same floor: no second scaling.
+  const std::uint64_t q = rounded(*f);
+  const bool up = q >= pow10[static_cast<std::size_t>(n)];
+  r = {up ? rounded_tenth(*f) : q, up ? e + 1 : e};
   return true;
 }
 

@@ -51,17 +51,31 @@ void store(text16 t, char* out) {
   std::memcpy(out, w.data(), 16);
 }
 
+// "00" .. "99" as two characters each, the first in the lower byte.
+constexpr auto digit_pairs = [] {
+  std::array<std::uint16_t, 100> t{};
+  for (unsigned i = 0; i < 100; ++i)
+    t[i] = static_cast<std::uint16_t>((i / 10 + '0') | (i % 10 + '0') << 8);
+  return t;
+}();
+
 // The eight digits of v < 10^8 (leading zeros included) as characters, the first in the
-// lowest byte, by splitting in lanes: two of four digits, four of two, eight of one.
-// Division by 100 and 10 within a lane is a multiplication and a shift (exact for lane
-// values below 10^4 and 10^2).
+// lowest byte. f = v * ceil(2^57 / 10^6) is v / 10^6 in fixed point with 57 fraction
+// bits: its integer part is the first two digits, and each multiplication of the
+// fraction by 100 brings up the next two; it is done as one by 25 with the point two
+// bits lower (two cheap steps instead of three). The rounding up of the constant adds
+// less than 10^8 * 2^-57 * 10^6 < 10^-3 of a unit by the last pair, so no pair comes out
+// one too small or too large.
 std::uint64_t digits8(std::uint32_t v) {
-  std::uint64_t x = v / 10000 | std::uint64_t{v % 10000} << 32;
-  const std::uint64_t hundreds = (x * 10486 >> 20) & 0x0000007f'0000007f;
-  x = hundreds | (x - hundreds * 100) << 16;
-  const std::uint64_t tens = (x * 103 >> 10) & 0x000f000f'000f000f;
-  x = tens | (x - tens * 10) << 8;
-  return x | 0x30303030'30303030;
+  int point = 57;
+  std::uint64_t f = std::uint64_t{v} * ((std::uint64_t{1} << point) / 1'000'000 + 1);
+  std::uint64_t chars = digit_pairs[f >> point];
+  for (int shift = 16; shift < 64; shift += 16) {
+    f = (f & ((std::uint64_t{1} << point) - 1)) * 25;
+    point -= 2;
+    chars |= std::uint64_t{digit_pairs[f >> point]} << shift;
+  }
+  return chars;
 }
 
 // A number's 15 significant digits as 16 characters (at least one, then zeros to 16)
@@ -105,6 +119,13 @@ std::string_view exact_digits(double x, digits16& d) {
   return {};
 }
 
+// A minus sign for a negative number, without a branch (signs of model data follow no
+// pattern): the '-' is always stored, and kept by moving past it.
+void put_sign(bool negative, char*& p) {
+  *p = '-';
+  p += negative ? 1 : 0;
+}
+
 // The digits laid out: plain decimal (with separator) or mantissa, exponent letter and
 // exponent. Writes scratch bytes past the text's end, within dbltostr_room.
 std::size_t lay_out(const digits16& d, bool negative, bool plain, char separator, char exponent,
@@ -112,7 +133,7 @@ std::size_t lay_out(const digits16& d, bool negative, bool plain, char separator
   const int e = d.e;
   const int count = d.count;
   char* p = out;
-  if (negative) *p++ = '-';
+  put_sign(negative, p);
   if (plain && e >= 0) {
     // Integer part D1..D(E+1), padded with zeros past the digits; then the fraction.
     store(d.chars, p);
@@ -149,7 +170,7 @@ std::size_t whole_text(double x, char* out) {
   const auto v = static_cast<std::uint64_t>(ax);
   if (static_cast<double>(v) != ax) return 0;
   char* p = out;
-  if (x < 0) *p++ = '-';
+  put_sign(x < 0, p);
   return static_cast<std::size_t>(std::to_chars(p, p + 16, v).ptr - out);
 }
 

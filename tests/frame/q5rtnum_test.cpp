@@ -511,6 +511,22 @@ TEST(DtoalocSig, AgreesWithTheCLibraryNearPowersOfTenAndTwo) {
   expect_sig_as_clib(cases);
 }
 
+TEST(DtoalocSig, AgreesWithTheCLibraryAboveTheEstimatedFirstDigit) {
+  // Between a power of ten and the next power of two the binary exponent puts the first
+  // digit one place too low: the digits come from the floor of the first scaling.
+  std::vector<sig_case> cases;
+  std::uint64_t state = 99;
+  for (int j = -25; j <= 25; ++j) {
+    const double p = std::pow(10.0, j);
+    const double top = std::exp2(std::ceil(std::log2(p)));
+    for (int i = 0; i < 60; ++i) {
+      const auto u = static_cast<double>(next_random(state) >> 11) / 0x1p53;
+      cases.push_back({p + (top - p) * u, 0});
+    }
+  }
+  expect_sig_as_clib(cases);
+}
+
 TEST(DtoalocSig, ExactTiesGoToEven) {
   // Pinned ties: the digit kept is even.
   struct row {

@@ -140,6 +140,26 @@ TEST(StrutilxDbltostr, AgreesWithTheCLibraryDigitsLaidOut) {
   }
 }
 
+TEST(StrutilxDbltostr, AgreesWithTheCLibraryOnDigitGroups) {
+  // Fifteen digits written as two groups of eight (the second ends in a zero) whose
+  // pairs sit at the edges: zeros, nines, a lone one, a digit before a run of nines.
+  const std::string first[] = {"10000000", "99999999", "10000001", "19999999",
+                               "99000000", "98999999", "12345678", "50000099"};
+  const std::string second[] = {"0000000", "9999999", "0000001", "0999999", "1000000",
+                                "0000099", "0009900", "5000000", "1234567", "0100000"};
+  for (const std::string& a : first) {
+    for (const std::string& b : second) {
+      for (const int exponent : {-9, -3, 0, 7, 14, 22}) {
+        const std::string text =
+            a.substr(0, 1) + "." + a.substr(1) + b + "e" + std::to_string(exponent);
+        const double x = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(strutilx::dbltostr(x).view(), clib_short_text(x)) << text;
+        ASSERT_EQ(strutilx::dbltostr(-x).view(), clib_short_text(-x)) << text;
+      }
+    }
+  }
+}
+
 TEST(StrutilxDbltostr, ModelDataInEveryEntry) {
   // Model-like data (fractions with 15 digits, integers, halves) over the plain range and
   // past both bounds, through every entry: the separator goes only into the plain form,
