@@ -141,33 +141,67 @@ std::size_t roundedtext(const digitrow& x, int e, int k, bool exponent, char* ou
   return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
 }
 
+constexpr std::array<std::uint64_t, 16> powersoften = [] {
+  std::array<std::uint64_t, 16> p{};
+  p[0] = 1;
+  for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+  return p;
+}();
+
+// The field's text (w characters at most) of the common values, plain decimal from 1e-4
+// with at most w - 2 digits before the point, taken from the 15 digits as one integer; 0
+// for other values. The search in fittedtext ends on the same text: the 15 digits rounded
+// half up to the k that fit, w - 1 (one place is the point) less the zeros after "0."
+// below 1. A longer rounding that fits only for its trailing zeros has this value, and a
+// carry into one more integer digit still fits.
+std::size_t plainfield(double a, int w, char* out) {
+  q5rt::sig_integer r;
+  if (!(a >= 1e-4) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) || r.e > w - 2)
+    return 0;
+  const int k = w - 1 + std::min(r.e, 0);
+  const std::uint64_t unit = powersoften[static_cast<std::size_t>(15 - k)];
+  std::uint64_t q = r.q / unit;
+  if (r.q - q * unit >= unit / 2) ++q;  // the digit after the k-th is 5 or more
+  int e = r.e;
+  if (q == powersoften[static_cast<std::size_t>(k)]) {  // the carry: one digit more
+    q /= 10;
+    ++e;
+  }
+  digitrow d;
+  d.fill('0');
+  (void)std::to_chars(d.data(), d.data() + 16, q);  // exactly k digits
+  return layout(d, k, e, true, out);
+}
+
+// The text of any value for a field of w characters: the text of dbltostr from the same
+// 15 digits, then fewer digits until it fits; a number whose integer part alone passes the
+// field takes the exponent form, as many digits as fit. The length.
+std::size_t fittedtext(double a, std::size_t w, char* text) {
+  if (a == 0 || !std::isfinite(a)) return strutilx::dbltostr_chars(a, '.', text);
+  const digits15 x = detail::sigdigits(a);
+  digitrow d;
+  std::memcpy(d.data(), x.d, 15);
+  std::memset(d.data() + 15, '0', 17);
+  std::size_t n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+  // Rounding cannot shorten an integer part that passes the field (it would end in a
+  // wrong number): such values go to the exponent form at once.
+  const bool integerfits = x.e + 1 <= static_cast<int>(w);
+  for (const bool exponent : {false, true}) {
+    if (!exponent && !integerfits) continue;
+    for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
+      n = roundedtext(d, x.e, k, exponent, text);
+  }
+  return n;
+}
+
 // The 12-character field into out.
 void floattompschars(double value, char* out) {
   const bool negative = value < 0;
   const std::size_t w = negative ? 11 : 12;
   const double a = std::fabs(value);
   char text[48] = {};
-  std::size_t n = 0;
-  if (a == 0 || !std::isfinite(a)) {
-    n = strutilx::dbltostr_chars(a, '.', text);
-  } else {
-    // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
-    // number whose integer part alone passes the field takes the exponent form, as many
-    // digits as fit.
-    const digits15 x = detail::sigdigits(a);
-    digitrow d;
-    std::memcpy(d.data(), x.d, 15);
-    std::memset(d.data() + 15, '0', 17);
-    n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
-    // Rounding cannot shorten an integer part that passes the field (it would end in a
-    // wrong number): such values go to the exponent form at once.
-    const bool integerfits = x.e + 1 <= static_cast<int>(w);
-    for (const bool exponent : {false, true}) {
-      if (!exponent && !integerfits) continue;
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
-        n = roundedtext(d, x.e, k, exponent, text);
-    }
-  }
+  std::size_t n = plainfield(a, static_cast<int>(w), text);
+  if (n == 0) n = fittedtext(a, w, text);
   // Right-aligned: the text fits now (one digit in exponent form always does), and the
   // fixed copy's surplus falls past the field.
   char field[12 + 16];
