@@ -148,17 +148,46 @@ constexpr std::array<std::uint64_t, 16> powersoften = [] {
   return p;
 }();
 
-// The field's text (w characters at most) of the common values, plain decimal from 1e-4
-// with at most w - 2 digits before the point, taken from the 15 digits as one integer; 0
-// for other values. The search in fittedtext ends on the same text: the 15 digits rounded
-// half up to the k that fit, w - 1 (one place is the point) less the zeros after "0."
-// below 1. A longer rounding that fits only for its trailing zeros has this value, and a
-// carry into one more integer digit still fits.
-std::size_t plainfield(double a, int w, char* out) {
+// "00" to "99", one after the other.
+constexpr std::array<char, 200> digitpairs = [] {
+  std::array<char, 200> t{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// The n lowest decimal digits of q written to the left of p, two at a time from the table
+// (half as many divisions, each waiting on the one before); moves p past them and gives
+// the digits above them.
+std::uint64_t digitsleft(std::uint64_t q, int n, char*& p) {
+  for (; n >= 2; n -= 2, q /= 100) {
+    p -= 2;
+    std::memcpy(p, &digitpairs[2 * (q % 100)], 2);
+  }
+  if (n == 1) {
+    *--p = static_cast<char>('0' + q % 10);
+    q /= 10;
+  }
+  return q;
+}
+
+// The field of the common values into out, plain decimals from 1e-4 with at most w - 2
+// digits before the point (w: the 12 characters less the sign), taken from the 15 digits
+// as one integer and written from the right; false, writing nothing, for other values. The
+// search in fittedtext ends on the same text: the 15 digits rounded half up to the k that
+// fit, w - 1 (one place is the point) less the zeros after "0." below 1. A longer
+// rounding that fits only for its trailing zeros has this value, and a carry into one
+// more integer digit still fits.
+bool plainfield(double value, char* out) {
+  const bool negative = value < 0;
+  const int w = negative ? 11 : 12;
+  const double a = std::fabs(value);
   q5rt::sig_integer r;
   if (!(a >= 1e-4) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) || r.e > w - 2)
-    return 0;
-  const int k = w - 1 + std::min(r.e, 0);
+    return false;
+  int k = w - 1 + std::min(r.e, 0);
   const std::uint64_t unit = powersoften[static_cast<std::size_t>(15 - k)];
   std::uint64_t q = r.q / unit;
   if (r.q - q * unit >= unit / 2) ++q;  // the digit after the k-th is 5 or more
@@ -167,10 +196,17 @@ std::size_t plainfield(double a, int w, char* out) {
     q /= 10;
     ++e;
   }
-  digitrow d;
-  d.fill('0');
-  (void)std::to_chars(d.data(), d.data() + 16, q);  // exactly k digits
-  return layout(d, k, e, true, out);
+  for (; q % 10 == 0; q /= 10) --k;  // now k significant digits, the last not 0
+  // The digits after the point; with none, the integer's zeros past the digits.
+  const int decimals = std::max(k - 1 - e, 0);
+  if (decimals == 0) q *= powersoften[static_cast<std::size_t>(e + 1 - k)];
+  char* p = out + 12;
+  q = digitsleft(q, decimals, p);
+  if (decimals > 0) *--p = '.';
+  (void)digitsleft(q, std::max(e + 1, 1), p);
+  if (negative) *--p = '-';
+  while (p != out) *--p = ' ';
+  return true;
 }
 
 // The text of any value for a field of w characters: the text of dbltostr from the same
@@ -196,12 +232,12 @@ std::size_t fittedtext(double a, std::size_t w, char* text) {
 
 // The 12-character field into out.
 void floattompschars(double value, char* out) {
+  if (plainfield(value, out)) return;
   const bool negative = value < 0;
   const std::size_t w = negative ? 11 : 12;
   const double a = std::fabs(value);
   char text[48] = {};
-  std::size_t n = plainfield(a, static_cast<int>(w), text);
-  if (n == 0) n = fittedtext(a, w, text);
+  const std::size_t n = fittedtext(a, w, text);
   // Right-aligned: the text fits now (one digit in exponent form always does), and the
   // fixed copy's surplus falls past the field.
   char field[12 + 16];
