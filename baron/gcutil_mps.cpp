@@ -173,6 +173,32 @@ std::uint64_t digitsleft(std::uint64_t q, int n, char*& p) {
   return q;
 }
 
+// q / unit rounded half up.
+template <std::uint64_t unit>
+std::uint64_t halfup(std::uint64_t q) {
+  return (q + unit / 2) / unit;
+}
+
+// q without its n (4 to 9) last digits, rounded half up: divisions by constants, which
+// the compiler turns into multiplications (a division by a variable takes several times
+// longer).
+std::uint64_t roundedoff(std::uint64_t q, int n) {
+  switch (n) {
+    case 4:
+      return halfup<10'000>(q);
+    case 5:
+      return halfup<100'000>(q);
+    case 6:
+      return halfup<1'000'000>(q);
+    case 7:
+      return halfup<10'000'000>(q);
+    case 8:
+      return halfup<100'000'000>(q);
+    default:
+      return halfup<1'000'000'000>(q);
+  }
+}
+
 // The field of the common values into out, plain decimals from 1e-4 with at most w - 2
 // digits before the point (w: the 12 characters less the sign), taken from the 15 digits
 // as one integer and written from the right; false, writing nothing, for other values. The
@@ -188,9 +214,7 @@ bool plainfield(double value, char* out) {
   if (!(a >= 1e-4) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) || r.e > w - 2)
     return false;
   int k = w - 1 + std::min(r.e, 0);
-  const std::uint64_t unit = powersoften[static_cast<std::size_t>(15 - k)];
-  std::uint64_t q = r.q / unit;
-  if (r.q - q * unit >= unit / 2) ++q;  // the digit after the k-th is 5 or more
+  std::uint64_t q = roundedoff(r.q, 15 - k);
   int e = r.e;
   if (q == powersoften[static_cast<std::size_t>(k)]) {  // the carry: one digit more
     q /= 10;
