@@ -141,6 +141,7 @@ std::size_t roundedtext(const digitrow& x, int e, int k, bool exponent, char* ou
   return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
 }
 
+// 10^0 to 10^15.
 constexpr std::array<std::uint64_t, 16> powersoften = [] {
   std::array<std::uint64_t, 16> p{};
   p[0] = 1;
