@@ -141,33 +141,128 @@ std::size_t roundedtext(const digitrow& x, int e, int k, bool exponent, char* ou
   return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
 }
 
+// 10^0 to 10^15.
+constexpr std::array<std::uint64_t, 16> powersoften = [] {
+  std::array<std::uint64_t, 16> p{};
+  p[0] = 1;
+  for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+  return p;
+}();
+
+// "00" to "99", one after the other.
+constexpr std::array<char, 200> digitpairs = [] {
+  std::array<char, 200> t{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// The n lowest decimal digits of q written to the left of p, two at a time from the table
+// (half as many divisions, each waiting on the one before); moves p past them and gives
+// the digits above them.
+std::uint64_t digitsleft(std::uint64_t q, int n, char*& p) {
+  for (; n >= 2; n -= 2, q /= 100) {
+    p -= 2;
+    std::memcpy(p, &digitpairs[2 * (q % 100)], 2);
+  }
+  if (n == 1) {
+    *--p = static_cast<char>('0' + q % 10);
+    q /= 10;
+  }
+  return q;
+}
+
+// q / unit rounded half up.
+template <std::uint64_t unit>
+std::uint64_t halfup(std::uint64_t q) {
+  return (q + unit / 2) / unit;
+}
+
+// q without its n (4 to 9) last digits, rounded half up: divisions by constants, which
+// the compiler turns into multiplications (a division by a variable takes several times
+// longer).
+std::uint64_t roundedoff(std::uint64_t q, int n) {
+  switch (n) {
+    case 4:
+      return halfup<10'000>(q);
+    case 5:
+      return halfup<100'000>(q);
+    case 6:
+      return halfup<1'000'000>(q);
+    case 7:
+      return halfup<10'000'000>(q);
+    case 8:
+      return halfup<100'000'000>(q);
+    default:
+      return halfup<1'000'000'000>(q);
+  }
+}
+
+// The field of the common values into out, plain decimals from 1e-4 with at most w - 2
+// digits before the point (w: the 12 characters less the sign), taken from the 15 digits
+// as one integer and written from the right; false, writing nothing, for other values. The
+// search in fittedtext ends on the same text: the 15 digits rounded half up to the k that
+// fit, w - 1 (one place is the point) less the zeros after "0." below 1. A longer
+// rounding that fits only for its trailing zeros has this value, and a carry into one
+// more integer digit still fits.
+bool plainfield(double value, char* out) {
+  const bool negative = value < 0;
+  const int w = negative ? 11 : 12;
+  const double a = std::fabs(value);
+  q5rt::sig_integer r;
+  if (!(a >= 1e-4) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) || r.e > w - 2)
+    return false;
+  int k = w - 1 + std::min(r.e, 0);
+  std::uint64_t q = roundedoff(r.q, 15 - k);
+  int e = r.e;
+  if (q == powersoften[static_cast<std::size_t>(k)]) {  // the carry: one digit more
+    q /= 10;
+    ++e;
+  }
+  for (; q % 10 == 0; q /= 10) --k;  // now k significant digits, the last not 0
+  // The digits after the point; with none, the integer's zeros past the digits.
+  const int decimals = std::max(k - 1 - e, 0);
+  if (decimals == 0) q *= powersoften[static_cast<std::size_t>(e + 1 - k)];
+  char* p = out + 12;
+  q = digitsleft(q, decimals, p);
+  if (decimals > 0) *--p = '.';
+  (void)digitsleft(q, std::max(e + 1, 1), p);
+  if (negative) *--p = '-';
+  while (p != out) *--p = ' ';
+  return true;
+}
+
+// The text of any value for a field of w characters: the text of dbltostr from the same
+// 15 digits, then fewer digits until it fits; a number whose integer part alone passes the
+// field takes the exponent form, as many digits as fit. The length.
+std::size_t fittedtext(double a, std::size_t w, char* text) {
+  if (a == 0 || !std::isfinite(a)) return strutilx::dbltostr_chars(a, '.', text);
+  const digits15 x = detail::sigdigits(a);
+  digitrow d;
+  std::memcpy(d.data(), x.d, 15);
+  std::memset(d.data() + 15, '0', 17);
+  std::size_t n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+  // Rounding cannot shorten an integer part that passes the field (it would end in a
+  // wrong number): such values go to the exponent form at once.
+  const bool integerfits = x.e + 1 <= static_cast<int>(w);
+  for (const bool exponent : {false, true}) {
+    if (!exponent && !integerfits) continue;
+    for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
+      n = roundedtext(d, x.e, k, exponent, text);
+  }
+  return n;
+}
+
 // The 12-character field into out.
 void floattompschars(double value, char* out) {
+  if (plainfield(value, out)) return;
   const bool negative = value < 0;
   const std::size_t w = negative ? 11 : 12;
   const double a = std::fabs(value);
   char text[48] = {};
-  std::size_t n = 0;
-  if (a == 0 || !std::isfinite(a)) {
-    n = strutilx::dbltostr_chars(a, '.', text);
-  } else {
-    // The text of dbltostr from the same 15 digits, then fewer digits until it fits; a
-    // number whose integer part alone passes the field takes the exponent form, as many
-    // digits as fit.
-    const digits15 x = detail::sigdigits(a);
-    digitrow d;
-    std::memcpy(d.data(), x.d, 15);
-    std::memset(d.data() + 15, '0', 17);
-    n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
-    // Rounding cannot shorten an integer part that passes the field (it would end in a
-    // wrong number): such values go to the exponent form at once.
-    const bool integerfits = x.e + 1 <= static_cast<int>(w);
-    for (const bool exponent : {false, true}) {
-      if (!exponent && !integerfits) continue;
-      for (int k = static_cast<int>(w) - 1; n > w && k >= 1; --k)
-        n = roundedtext(d, x.e, k, exponent, text);
-    }
-  }
+  const std::size_t n = fittedtext(a, w, text);
   // Right-aligned: the text fits now (one digit in exponent form always does), and the
   // fixed copy's surplus falls past the field.
   char field[12 + 16];

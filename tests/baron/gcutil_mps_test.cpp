@@ -122,6 +122,24 @@ std::vector<double> testvalues() {
     text += "e" + std::to_string(static_cast<int>(xorshift(state) % 26) - 8);
     values.push_back(std::strtod(text.c_str(), nullptr));
   }
+  // Around the plain-decimal magnitudes of the field: runs of 9s then one digit (the
+  // carries of the rounding at every length) and texts of 10 to 14 digits ending in 5 (half
+  // way at the field's last digits).
+  const auto decimal = [](const std::string& digits, int power) {
+    return std::strtod(("0." + digits + "e" + std::to_string(power)).c_str(), nullptr);
+  };
+  for (int power = -6; power <= 14; ++power) {
+    for (std::size_t nines = 1; nines <= 16; ++nines) {
+      for (const char last : std::string_view("0123456789"))
+        values.push_back(decimal(std::string(nines, '9') + last, power));
+    }
+  }
+  for (int i = 0; i < 40000; ++i) {
+    std::string digits;
+    const std::uint64_t length = 9 + xorshift(state) % 5;
+    for (std::uint64_t k = 0; k < length; ++k) digits += "0123456789"[xorshift(state) % 10];
+    values.push_back(decimal(digits + "5", static_cast<int>(xorshift(state) % 21) - 6));
+  }
   std::erase_if(values, [](double a) { return !std::isfinite(a) || a <= 0; });
   return values;
 }
@@ -142,7 +160,8 @@ TEST(GcutilMps, DigitsAgreeWithTheLibrary) {
 }
 
 // The field as the writer first built it, with plain copies of variable length: the
-// reference for the field built with fixed copies.
+// reference for the field built with fixed copies, and for the common values' field built
+// from the digits as one integer.
 namespace firstfield {
 
 struct digits {
