@@ -384,6 +384,7 @@ class vrkread_test : public bindtest::bindingtest {
     bindingtest::TearDown();
   }
   void readgenerated();
+  void compareopen(const reffile& want);
 
   // Opens the file with the scratch file's read values; the open's error number.
   std::int32_t open() {
@@ -442,6 +443,26 @@ class vrkread_test : public bindtest::bindingtest {
   std::string file = tmp.file("data.vrk");
 };
 
+// The open file's labels and symbols against the reference, then the close.
+void vrkread_test::compareopen(const reffile& want) {
+  const std::int32_t errors = vrkdcdef::vrkerrorcount(h);  // the damaged files' so far
+  std::int32_t symbols = -1, labels = -1;
+  (void)vrkdcdef::vrksysteminfo(h, symbols, labels);
+  ASSERT_EQ(symbols, static_cast<std::int32_t>(want.symbols.size()));
+  ASSERT_EQ(labels, static_cast<std::int32_t>(want.labels.size()));
+  for (std::int32_t k = 1; k <= labels; ++k) {
+    q5rt::sstr l;
+    (void)vrkdcdef::vrkgetuel(h, k, l);
+    EXPECT_EQ(l.view(), want.labels[static_cast<std::size_t>(k - 1)]);
+  }
+  // The symbols backwards and the first one again: each read starts where its records do.
+  for (std::int32_t k = symbols; k >= 1; --k)
+    compare(k, want.symbols[static_cast<std::size_t>(k - 1)]);
+  if (symbols > 0) compare(1, want.symbols[0]);
+  EXPECT_EQ(vrkdcdef::vrkerrorcount(h), errors);
+  EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+}
+
 // Generated files, sound and damaged, through the entries and the reference reader.
 void vrkread_test::readgenerated() {
   filemaker maker(20261211);
@@ -458,22 +479,7 @@ void vrkread_test::readgenerated() {
       continue;
     }
     ++sound;
-    const std::int32_t errors = vrkdcdef::vrkerrorcount(h);  // the damaged files' so far
-    std::int32_t symbols = -1, labels = -1;
-    (void)vrkdcdef::vrksysteminfo(h, symbols, labels);
-    ASSERT_EQ(symbols, static_cast<std::int32_t>(want.symbols.size()));
-    ASSERT_EQ(labels, static_cast<std::int32_t>(want.labels.size()));
-    for (std::int32_t k = 1; k <= labels; ++k) {
-      q5rt::sstr l;
-      (void)vrkdcdef::vrkgetuel(h, k, l);
-      EXPECT_EQ(l.view(), want.labels[static_cast<std::size_t>(k - 1)]);
-    }
-    // The symbols backwards and the first one again: each read starts where its records do.
-    for (std::int32_t k = symbols; k >= 1; --k)
-      compare(k, want.symbols[static_cast<std::size_t>(k - 1)]);
-    if (symbols > 0) compare(1, want.symbols[0]);
-    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), errors);
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+    ASSERT_NO_FATAL_FAILURE(compareopen(want));
   }
   // The generator makes both kinds in fair numbers.
   EXPECT_GT(sound, 300);
@@ -694,6 +700,33 @@ TEST_F(vrkread_test, a_file_is_checked_again_unless_unchanged_since_its_check) {
     EXPECT_EQ(value, r.value);
     EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
   }
+}
+
+// The remembered check against the reference reader: a sound generated file opened again
+// unchanged takes its first open's check and reads as the reference reads it.
+TEST_F(vrkread_test, a_remembered_file_reads_as_the_reference_reader_reads_it) {
+  create(bindtest::standinlib());
+  const std::string trace = tmp.file("trace.txt");
+  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
+  const std::vector<std::string> remembered = {"vrkOpenRead \"" + file + "\" remembered"};
+  filemaker maker(20261212);
+  int files = 0;
+  for (int n = 0; n < 400 && files < 60; ++n) {
+    const std::string text = maker.make(n % 20 == 19);
+    const reffile want = refread(text);
+    if (!want.ok) continue;
+    ++files;
+    SCOPED_TRACE("file " + std::to_string(n) + ":\n" + text.substr(0, 2000));
+    testutil::write_file(file, text);
+    aged(file);
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+    std::filesystem::remove(trace);
+    ASSERT_EQ(open(), 0);
+    ASSERT_EQ(opens(trace), remembered);
+    ASSERT_NO_FATAL_FAILURE(compareopen(want));
+  }
+  EXPECT_EQ(files, 60);
 }
 
 // An open that takes a remembered check still reads the records from the file: damage
