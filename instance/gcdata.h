@@ -81,10 +81,12 @@ class elemstore {
  public:
   // The size of the next block (at least 1): the number of elements expected.
   void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
-  // Makes the next block now, its pages to be made present by pf with other memory.
-  void preallocate(prefaulter& pf) {
+  // Makes the next block now, its pages to be made present by pf with other memory; its
+  // storage (for advice on its pages before they are made present).
+  zlmspecs::tjacrec* preallocate(prefaulter& pf) {
     const block& b = newblock();
     pf.add(b.data.get(), b.capacity * sizeof(zlmspecs::tjacrec));
+    return b.data.get();
   }
   zlmspecs::tjacrec& emplace_back() {
     if (blocks_.empty() || blocks_.back().size == blocks_.back().capacity) {

@@ -57,6 +57,7 @@ class linesource {
     return true;
   }
   [[nodiscard]] bool isfile() const { return fd_ >= 0; }
+  [[nodiscard]] int descriptor() const { return fd_; }  // -1 for a text
 
   // Reads the text (a copy).
   void opentext(std::string_view text) {

@@ -9,6 +9,7 @@
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/vrkcheck.h"
 #include "standins/zlmvrk/vrklines.h"
+#include "standins/zlmvrk/vrkmemory.h"
 #include "standins/zlmvrk/vrkparsed.h"
 
 namespace zlmvrk {
@@ -140,9 +141,17 @@ int vrkfile::openwrite(const std::string& path, std::string_view producer) {
 
 int vrkfile::openread(const std::string& path) {
   if (mode_ != mode::closed) return fail(outoforder), outoforder;
+  recalled_ = false;
   if (!source_.openfile(path)) return fail(cannotread), cannotread;
   checked c;
-  return opened(checkfile(source_, c, piecebytes, pieces), c);
+  const fileid id = identify(source_.descriptor());
+  if (recall(id, c)) {
+    recalled_ = true;
+    return opened(checkresult::sound, c);
+  }
+  const checkresult result = checkfile(source_, c, piecebytes, pieces);
+  if (result == checkresult::sound) remember(id, c);
+  return opened(result, c);
 }
 
 int vrkfile::parse(std::string_view data, std::string_view) {

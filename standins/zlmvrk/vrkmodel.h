@@ -1,7 +1,8 @@
 // The data-exchange stand-in's model: one object writes or reads one file of the text format
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
 // collects everything and writes the file at close. Reading checks the whole file at open
-// and keeps its labels and symbols, and where each symbol's records start; a symbol's
+// (unless a check of the unchanged file is remembered: vrkmemory.h) and keeps its labels
+// and symbols, and where each symbol's records start; a symbol's
 // records are read from the file again as they are asked for (a large symbol's all but the
 // first piece on threads from the start of its read), so the file stays unchanged while it
 // is open.
@@ -56,7 +57,10 @@ class vrkfile {
 
   // Opening and closing; the open calls give 0 or an error number.
   int openwrite(const std::string& path, std::string_view producer);
+  // The whole file is checked unless the library remembers a check of it (vrkmemory.h).
   int openread(const std::string& path);
+  // The last openread took a remembered check.
+  [[nodiscard]] bool recalled() const { return recalled_; }
   // The same reading from text (name used in messages).
   int parse(std::string_view data, std::string_view name);
   int close();  // 0 or the error number of a failed write
@@ -136,6 +140,7 @@ class vrkfile {
   specials read_ = defaultspecials;
   int errorcount_ = 0;
   int lasterror_ = 0;
+  bool recalled_ = false;
 };
 
 }  // namespace zlmvrk

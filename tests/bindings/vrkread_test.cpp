@@ -3,7 +3,11 @@
 // each line into words and keeps the whole file (the reader's way before it read records
 // from the file as they are asked for): the same open result, symbols, records, values and
 // first changed key positions, over many generated files with the edge cases of the format.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +26,7 @@
 #include "bindings/vrkdcdef.h"
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/linesource.h"
+#include "support/testutil.h"
 
 namespace {
 
@@ -378,6 +384,7 @@ class vrkread_test : public bindtest::bindingtest {
     bindingtest::TearDown();
   }
   void readgenerated();
+  void compareopen(const reffile& want);
 
   // Opens the file with the scratch file's read values; the open's error number.
   std::int32_t open() {
@@ -436,6 +443,26 @@ class vrkread_test : public bindtest::bindingtest {
   std::string file = tmp.file("data.vrk");
 };
 
+// The open file's labels and symbols against the reference, then the close.
+void vrkread_test::compareopen(const reffile& want) {
+  const std::int32_t errors = vrkdcdef::vrkerrorcount(h);  // the damaged files' so far
+  std::int32_t symbols = -1, labels = -1;
+  (void)vrkdcdef::vrksysteminfo(h, symbols, labels);
+  ASSERT_EQ(symbols, static_cast<std::int32_t>(want.symbols.size()));
+  ASSERT_EQ(labels, static_cast<std::int32_t>(want.labels.size()));
+  for (std::int32_t k = 1; k <= labels; ++k) {
+    q5rt::sstr l;
+    (void)vrkdcdef::vrkgetuel(h, k, l);
+    EXPECT_EQ(l.view(), want.labels[static_cast<std::size_t>(k - 1)]);
+  }
+  // The symbols backwards and the first one again: each read starts where its records do.
+  for (std::int32_t k = symbols; k >= 1; --k)
+    compare(k, want.symbols[static_cast<std::size_t>(k - 1)]);
+  if (symbols > 0) compare(1, want.symbols[0]);
+  EXPECT_EQ(vrkdcdef::vrkerrorcount(h), errors);
+  EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+}
+
 // Generated files, sound and damaged, through the entries and the reference reader.
 void vrkread_test::readgenerated() {
   filemaker maker(20261211);
@@ -452,22 +479,7 @@ void vrkread_test::readgenerated() {
       continue;
     }
     ++sound;
-    const std::int32_t errors = vrkdcdef::vrkerrorcount(h);  // the damaged files' so far
-    std::int32_t symbols = -1, labels = -1;
-    (void)vrkdcdef::vrksysteminfo(h, symbols, labels);
-    ASSERT_EQ(symbols, static_cast<std::int32_t>(want.symbols.size()));
-    ASSERT_EQ(labels, static_cast<std::int32_t>(want.labels.size()));
-    for (std::int32_t k = 1; k <= labels; ++k) {
-      q5rt::sstr l;
-      (void)vrkdcdef::vrkgetuel(h, k, l);
-      EXPECT_EQ(l.view(), want.labels[static_cast<std::size_t>(k - 1)]);
-    }
-    // The symbols backwards and the first one again: each read starts where its records do.
-    for (std::int32_t k = symbols; k >= 1; --k)
-      compare(k, want.symbols[static_cast<std::size_t>(k - 1)]);
-    if (symbols > 0) compare(1, want.symbols[0]);
-    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), errors);
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+    ASSERT_NO_FATAL_FAILURE(compareopen(want));
   }
   // The generator makes both kinds in fair numbers.
   EXPECT_GT(sound, 300);
@@ -597,6 +609,149 @@ TEST_F(vrkread_test, a_file_changed_while_open_ends_the_symbol_with_an_error) {
   EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
   EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
   EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- checks the library remembers ----
+
+// Waits until the coarse clock is past the file's change time: a check started now lies
+// behind the file's times.
+void aged(const std::string& file) {
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  for (;;) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    if (now.tv_sec > st.st_ctim.tv_sec ||
+        (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
+      return;
+    ::usleep(1000);
+  }
+}
+
+// The trace's lines of the opens for reading.
+std::vector<std::string> opens(const std::string& trace) {
+  std::vector<std::string> r;
+  std::istringstream in(testutil::read_file(trace));
+  for (std::string l; std::getline(in, l);)
+    if (l.starts_with("vrkOpenRead ")) r.push_back(l);
+  return r;
+}
+
+// A check is remembered only for a file provably unchanged since: the same device, inode,
+// size and times, older than the check's start. Every change between two opens, even one
+// of the same size, has the file checked again, and its damage reported.
+TEST_F(vrkread_test, a_file_is_checked_again_unless_unchanged_since_its_check) {
+  enum class change { none, rewrite, touch };
+  const std::string sound = four_hundred_records();
+  std::string damaged = sound;  // the same size
+  damaged.replace(damaged.find("record 7 : 1"), 12, "record 7 : x");
+  std::string other = sound;
+  other.replace(other.find("record 1 : 1"), 12, "record 1 : 5");
+  const struct {
+    change how;
+    std::string second;  // the rewritten text
+    bool ahead;          // the first file's time lies ahead of its check
+    bool remembered;     // the second open takes the first check
+    std::int32_t err;    // of the second open
+    double value;        // the first record's value then
+    const char* why;
+  } rows[] = {
+      {change::none, "", false, true, 0, 1, "an unchanged file is not checked again"},
+      {change::rewrite, damaged, false, false, 3, 0, "damage of the same size is found"},
+      {change::rewrite, other, false, false, 0, 5, "new records of the same size are read"},
+      {change::touch, "", false, false, 0, 1, "moved times alone have it checked again"},
+      {change::none, "", true, false, 0, 1, "a time not behind the check's start"},
+  };
+  create(bindtest::standinlib());
+  const std::string trace = tmp.file("trace.txt");
+  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
+  const std::string checked = "vrkOpenRead \"" + file + "\" checked";
+  const std::string remembered = "vrkOpenRead \"" + file + "\" remembered";
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.why);
+    std::filesystem::remove(trace);
+    testutil::write_file(file, sound);
+    if (r.ahead) {
+      const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 3600, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    }
+    aged(file);
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+    if (r.how == change::rewrite) testutil::write_file(file, r.second);
+    if (r.how == change::touch) {
+      ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), nullptr, 0), 0);
+    }
+    aged(file);
+    ASSERT_EQ(open(), r.err);
+    EXPECT_EQ(opens(trace),
+              (std::vector<std::string>{checked, r.remembered ? remembered : checked}));
+    if (r.err != 0) continue;
+    std::int32_t count = 0, key = 0, first = 0;
+    double value = 0;
+    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+    EXPECT_EQ(count, 400);
+    ASSERT_NE(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
+    EXPECT_EQ(key, 1);
+    EXPECT_EQ(value, r.value);
+    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+  }
+}
+
+// The remembered check against the reference reader: a sound generated file opened again
+// unchanged takes its first open's check and reads as the reference reads it.
+TEST_F(vrkread_test, a_remembered_file_reads_as_the_reference_reader_reads_it) {
+  create(bindtest::standinlib());
+  const std::string trace = tmp.file("trace.txt");
+  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
+  const std::vector<std::string> remembered = {"vrkOpenRead \"" + file + "\" remembered"};
+  filemaker maker(20261212);
+  int files = 0;
+  for (int n = 0; n < 400 && files < 60; ++n) {
+    const std::string text = maker.make(n % 20 == 19);
+    const reffile want = refread(text);
+    if (!want.ok) continue;
+    ++files;
+    SCOPED_TRACE("file " + std::to_string(n) + ":\n" + text.substr(0, 2000));
+    testutil::write_file(file, text);
+    aged(file);
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+    std::filesystem::remove(trace);
+    ASSERT_EQ(open(), 0);
+    ASSERT_EQ(opens(trace), remembered);
+    ASSERT_NO_FATAL_FAILURE(compareopen(want));
+  }
+  EXPECT_EQ(files, 60);
+}
+
+// An open that takes a remembered check still reads the records from the file: damage
+// after the open ends the symbol with "File is not a zlmvrk file or is damaged".
+TEST_F(vrkread_test, a_remembered_file_damaged_while_open_ends_the_symbol_with_an_error) {
+  create(bindtest::standinlib());
+  const std::string text = four_hundred_records();
+  testutil::write_file(file, text);
+  aged(file);
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
+  const std::string trace = tmp.file("trace.txt");
+  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
+  ASSERT_EQ(open(), 0);
+  EXPECT_EQ(opens(trace), (std::vector<std::string>{"vrkOpenRead \"" + file + "\" remembered"}));
+  std::string damaged = text;
+  damaged.replace(damaged.find("record 300 "), 11, "record 3x0 ");
+  testutil::write_file(file, damaged);
+  std::int32_t count = 0, key = 0, first = 0;
+  double value = 0;
+  ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+  int read = 0;
+  while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+  EXPECT_EQ(read, 299);
+  EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
 }
 
 }  // namespace
