@@ -85,19 +85,36 @@ class piecebuffer {
   std::size_t size_ = 0;
 };
 
-void appendint(piecebuffer& out, std::int64_t v) {
-  constexpr std::size_t most = 20;  // "-9223372036854775808"
-  char* const at = out.room(most);
-  out.grow(static_cast<std::size_t>(std::to_chars(at, at + most, v).ptr - at));
+// Parts of a piece written at a place with room for them; each gives the end. The
+// terms of the rows are built with these: a pointer kept in a register, no size stored
+// after every character.
+constexpr std::size_t introom = 20;  // "-9223372036854775808"
+constexpr std::size_t numberroom = strutilx::dbltostr_room;
+
+char* put(char* at, std::string_view s) {
+  for (const char c : s) *at++ = c;  // a few characters: no library call
+  return at;
 }
 
-// Appends a number as BARON reads it; the epsilon value is 0.
-void appendnumber(piecebuffer& out, double v) {
+char* putint(char* at, std::int64_t v) { return std::to_chars(at, at + introom, v).ptr; }
+
+// A number as BARON reads it; the epsilon value is 0.
+char* putnumber(char* at, double v) {
   const gcdata::tmodel& m = gcdata::mymodel;
-  if (v == m.valpin) return void(out += "+Inf");
-  if (v == m.valmin) return void(out += "-Inf");
-  if (v == m.valeps) return void(out += '0');
-  out.grow(strutilx::dbltostr_wide(v, '.', out.room(strutilx::dbltostr_room), 'e'));
+  if (v == m.valpin) return put(at, "+Inf");
+  if (v == m.valmin) return put(at, "-Inf");
+  if (v == m.valeps) return put(at, "0");
+  return at + strutilx::dbltostr_wide(v, '.', at, 'e');
+}
+
+void appendint(piecebuffer& out, std::int64_t v) {
+  char* const at = out.room(introom);
+  out.grow(static_cast<std::size_t>(putint(at, v) - at));
+}
+
+void appendnumber(piecebuffer& out, double v) {
+  char* const at = out.room(numberroom);
+  out.grow(static_cast<std::size_t>(putnumber(at, v) - at));
 }
 
 q5rt::sstr numtext(double v) {
@@ -150,11 +167,17 @@ class writer {
  private:
   // ---- names and small tests ----
   // Pieces are built in one reused buffer: a piece is valid until the next one is built.
-  void appendcolname(piecebuffer& out, std::int32_t c) const {
-    if (c == m_.objvar && !state.objvarname.empty()) return void(out += state.objvarname.view());
+  // A column's name: the objective variable's own name, else type prefix and number.
+  char* putcolname(char* at, std::int32_t c) const {
+    if (c == m_.objvar && !state.objvarname.empty()) return put(at, state.objvarname.view());
     const std::int32_t t = m_.coltype[static_cast<std::size_t>(c - 1)];
-    out += t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x";
-    appendint(out, c);
+    at = put(at, t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x");
+    return putint(at, c);
+  }
+  static constexpr std::size_t nameroom = q5rt::sstr::capacity;  // both kinds of name
+  void appendcolname(piecebuffer& out, std::int32_t c) const {
+    char* const at = out.room(nameroom);
+    out.grow(static_cast<std::size_t>(putcolname(at, c) - at));
   }
   std::string_view colpiece(std::int32_t c) {
     piece_.clear();
@@ -409,11 +432,13 @@ class writer {
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
       if (isobjvar(c) || !qualifies(c)) continue;
       if (!open) line(""), line(keyword, "{"), open = true;
-      colpiece(c);
-      piece_ += ": ";
-      appendnumber(piece_, get(c));
-      piece_ += ';';
-      liutil::lilast(piece_.view());
+      static_assert(nameroom + 2 + numberroom + 1 <= piecebuffer::capacity);
+      piece_.clear();
+      char* const start = piece_.room(piecebuffer::capacity);
+      char* at = put(putcolname(start, c), ": ");
+      at = putnumber(at, get(c));
+      *at++ = ';';
+      liutil::lilast({start, static_cast<std::size_t>(at - start)});
     }
     if (open) line("}");
   }
@@ -501,11 +526,14 @@ class writer {
   }
   // One linear term: separator, coefficient unless its magnitude is 1, column name.
   void term(double v, std::int32_t c, bool first) {
-    piece_ = v < 0 ? " - " : first ? "   " : " + ";
+    static_assert(3 + numberroom + 1 + nameroom <= piecebuffer::capacity);
+    piece_.clear();
+    char* const start = piece_.room(piecebuffer::capacity);
+    char* at = put(start, v < 0 ? " - " : first ? "   " : " + ");
     const double a = std::fabs(v);
-    if (a != 1) appendnumber(piece_, a), piece_ += '*';
-    appendcolname(piece_, c);
-    liutil::linext(piece_.view());
+    if (a != 1) at = putnumber(at, a), *at++ = '*';
+    at = putcolname(at, c);
+    liutil::linext({start, static_cast<std::size_t>(at - start)});
   }
   // The linear terms of row r (without the objective variable when objective); whether
   // a term was written.

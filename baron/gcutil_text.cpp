@@ -4,6 +4,7 @@
 // operator has been written, `paren` one that closes with ")".
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
@@ -143,6 +144,34 @@ q5rt::sstr funcname(std::int32_t f, std::int32_t style) {
   return genextfunc::genericfuncname(f);
 }
 
+// A piece of a few parts put together in place, cut at 255 characters as a short string
+// would be: a leaf or a call of a nonlinear row without short-string temporaries.
+class piecetext {
+ public:
+  piecetext& operator<<(std::string_view s) {
+    const std::size_t k = std::min(s.size(), q5rt::sstr::capacity - n_);
+    std::copy_n(s.data(), k, buf_ + n_);
+    n_ += k;
+    return *this;
+  }
+  piecetext& operator<<(std::int32_t v) {
+    char digits[12];
+    return *this << std::string_view(
+               digits,
+               static_cast<std::size_t>(std::to_chars(digits, digits + 12, v).ptr - digits));
+  }
+  // The number text of strutilx::dbltostr with the exponent letter "e".
+  piecetext& number(double v) {
+    char text[strutilx::dbltostr_room];
+    return *this << std::string_view(text, strutilx::dbltostr_wide(v, '.', text, 'e'));
+  }
+  [[nodiscard]] std::string_view view() const { return {buf_, n_}; }
+
+ private:
+  char buf_[q5rt::sstr::capacity];
+  std::size_t n_ = 0;
+};
+
 bool infixpower(const node* n, std::int32_t style) {
   if (!is(n, kind::call2)) return false;
   if (n->operand == fn::power) return instyles(style, {2, 3, 4, 5, 8, 12, 13, 14});
@@ -227,20 +256,20 @@ class textwriter {
       node* child = n->left;
       switch (kindof(n)) {
         case kind::leaf:
-          piece(leaftext(n));
+          leaf(n);
           return n;
         case kind::negation:
           piece("-");
           break;
         case kind::call1:
         case kind::calln:
-          piece(q5rt::concat(funcname(n->operand, style_), "("));
+          piececall(n);
           break;
         case kind::call2:
           if (modcall(n)) {
             piece("((");
           } else if (!infixpower(n, style_) && !joined(n)) {
-            piece(q5rt::concat(funcname(n->operand, style_), "("));
+            piececall(n);
           }
           break;
         case kind::root:
@@ -258,6 +287,20 @@ class textwriter {
       enter(child, n, true);
       n = child;
     }
+  }
+
+  // The function's name and "(".
+  void piececall(const node* n) {
+    piecetext text;
+    if (n->operand == fn::power || rootpower(n->operand)) {
+      text << powername(n->operand);
+    } else {
+      text << funcname(n->operand, style_);
+    }
+    piece((text << "(").view());
+  }
+  std::string_view powername(std::int32_t f) const {
+    return f == fn::power ? powertext(style_).power : powertext(style_).root;
   }
 
   // Up from a finished node: closes it, and when an ancestor has a second operand still
@@ -279,17 +322,17 @@ class textwriter {
     }
   }
 
-  q5rt::sstr between(const node* p) const {
+  std::string_view between(const node* p) const {
     switch (kindof(p)) {
       case kind::sum:
-        return q5rt::sstr::cut(p->opcode == opcode::add ? " + " : " - ");
+        return p->opcode == opcode::add ? " + " : " - ";
       case kind::product:
-        return q5rt::sstr::cut(p->opcode == opcode::mul ? "*" : "/");
+        return p->opcode == opcode::mul ? "*" : "/";
       case kind::call2:
-        if (infixpower(p, style_)) return funcname(p->operand, style_);
-        return q5rt::sstr::cut(modcall(p) ? ") mod (" : ",");
+        if (infixpower(p, style_)) return powername(p->operand);
+        return modcall(p) ? ") mod (" : ",";
       case kind::argument:
-        return q5rt::sstr::cut(",");
+        return ",";
       default:
         return {};
     }
@@ -315,23 +358,18 @@ class textwriter {
   }
 
   // ---- leaves ----
-  q5rt::sstr leaftext(const node* n) const {
-    if (n->opcode == opcode::pushi) return constanttext(n->value);
+  void leaf(const node* n) {
+    piecetext text;
     const std::int32_t c = n->operand;
-    if (!chlambda.empty() && !fixedatzero(c)) {
-      return q5rt::concat("(", hullname(c, chdis, chterm), "/", chlambda, ")");
+    if (n->opcode == opcode::pushi) {
+      if (style_ == 0 && n->value == 0) return piece("eps");
+      text.number(n->value);
+    } else if (!chlambda.empty() && !fixedatzero(c)) {
+      text << "(" << hullname(c, chdis, chterm) << "/" << chlambda << ")";
+    } else {
+      variabletext(c, text);
     }
-    return variabletext(c);
-  }
-
-  q5rt::sstr constanttext(double v) const {
-    if (style_ == 0 && v == 0) return q5rt::sstr::cut("eps");
-    q5rt::sstr s = strutilx::dbltostr(v);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == 'E') s[i] = 'e';
-      if (s[i] == ',') s[i] = '.';
-    }
-    return s;
+    piece(text.view());
   }
 
   static bool fixedatzero(std::int32_t c) {
@@ -343,38 +381,35 @@ class textwriter {
     return m.colboundclass[i] == fixedbound && m.collower[i] == 0;
   }
 
-  q5rt::sstr variabletext(std::int32_t c) const {
-    using detail::num;
+  void variabletext(std::int32_t c, piecetext& out) const {
     const gcdata::tmodel& m = gcdata::mymodel;
     switch (style_) {
       case 3:
-        return q5rt::concat("ZolmX(", num(c), ")");
+        return void(out << "ZolmX(" << c << ")");
       case 7:
-        return q5rt::concat("x[", num(c), "]");
+        return void(out << "x[" << c << "]");
       case 9:
       case 11: {
         const std::int32_t skip = style_ == 9 ? flag_ : gcdata::cppstylereform;
-        return q5rt::concat("x[", num(skip == 1 && c > m.objvar ? c - 2 : c - 1), "]");
+        return void(out << "x[" << (skip == 1 && c > m.objvar ? c - 2 : c - 1) << "]");
       }
       case 12:
-        return q5rt::concat("m.", detail::prefix(c), num(c));
+        return void(out << "m." << detail::prefix(c) << c);
       case 13:
-        return q5rt::concat(detail::prefix(c), num(c));
+        return void(out << detail::prefix(c) << c);
       case 14:
-        return q5rt::concat("$(", detail::prefix(c), num(c), ")");
+        return void(out << "$(" << detail::prefix(c) << c << ")");
       default:
         break;
     }
-    q5rt::sstr s;
     if (c == m.objvar && !objvarname_.empty()) {
-      s.assign_cut(objvarname_);
+      out << objvarname_;
     } else if ((style_ == 0 || style_ == 1) && detail::issos(c)) {
-      s = q5rt::concat(detail::prefix(c), num(detail::colsosset(c)), "('", num(c), "')");
-    } else {
-      s = detail::plaincolname(c);
+      out << detail::prefix(c) << detail::colsosset(c) << "('" << c << "')";
+    } else {  // detail::plaincolname in parts
+      out << detail::prefix(c) << detail::empcolumn(c) << detail::colfollower(c);
     }
-    if (style_ == 1) s.append_cut(".l");
-    return s;
+    if (style_ == 1) out << ".l";
   }
 
   std::int32_t style_;

@@ -6,6 +6,8 @@
 
 #include "baron/baronmodel.h"
 #include "baron/exprtest.h"
+#include "baron/gcutil_internal.h"
+#include "emp/empdata.h"
 #include "funclib/evalnew.h"
 
 namespace {
@@ -237,6 +239,38 @@ TEST_F(GcutilText, RewritingSwitches) {
     gcdata::frenlrec();
     EXPECT_EQ(out, r.want);
   }
+}
+
+// A variable is written under the column's plain name in the styles that name columns:
+// type prefix, the number the EMP record writes it under, the follower's suffix.
+TEST_F(GcutilText, VariablesCarryThePlainColumnNames) {
+  columns(5);
+  auto& m = gcdata::mymodel;
+  m.coltype = {0, 1, 2, 0, 1};
+  std::int32_t agentofcol[] = {0, 2, 1, 2, 2, 0};
+  std::int32_t qviorig[] = {0, 0, 0, 1, 0, 2};
+  auto& e = empdata::myemp;
+  for (const bool emp : {false, true}) {
+    if (emp) {
+      gcutil::setfollowerid(2);
+      e.isequilibrium = 1;
+      e.numcols = 5;
+      e.agentofcol = agentofcol;
+      e.qviorigofpar = qviorig;
+      e.numqvipar = 2;
+    }
+    for (const std::int32_t style : {0, 1, 2, 4, 5, 6, 8, 10}) {
+      for (std::int32_t c = 1; c <= 5; ++c) {
+        SCOPED_TRACE(testing::Message() << "emp " << emp << " style " << style << " column " << c);
+        const std::string want =
+            std::string(gcutil::detail::plaincolname(c).view()) + (style == 1 ? ".l" : "");
+        EXPECT_EQ(text(row({V(c)}), pool, {.style = style, .rewrite = false, .fold = false}), want);
+      }
+    }
+  }
+  EXPECT_EQ(gcutil::detail::plaincolname(3).view(), "i1_2") << "the record is in force";
+  gcutil::setfollowerid(0);
+  empdata::clearrecord();
 }
 
 TEST_F(GcutilText, HullSubstitution) {

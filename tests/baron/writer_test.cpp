@@ -23,7 +23,7 @@ class writer_test : public ::testing::Test {
 
   // Loads d in process and writes its input file with BARON's option set (options read
   // from d.options, definitions from sysdir); the file's text.
-  std::string write(const barontest::modeldesc& d) {
+  std::string write(const barontest::modeldesc& d, std::string_view objvarname = {}) {
     barontest::writemodel(d, log.dir.path().string());
     q5rt::sstr msg;
     EXPECT_TRUE(gcload::loadcontrol(log.dir.file("model.ctl"), msg)) << msg.view();
@@ -33,6 +33,7 @@ class writer_test : public ::testing::Test {
     (void)bo.optreadoptions();
     gcbaron::state.reset();
     gcbaron::state.dotbaronly = false;
+    gcbaron::state.objvarname = q5rt::sstr::cut(objvarname);
     gcbaron::state.baronvartozolm.assign(static_cast<std::size_t>(gcdata::mymodel.cols), 0);
     gcbaron::state.baronequtozolm.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
     gcbaron::state.baronequclass.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
@@ -121,6 +122,25 @@ TEST_F(writer_test, NumbersInEveryFormAsBaronReadsThem) {
        {"\nx1: 2.5e-7;\n", "\nx1: 1.5e20;\n", "\nx1: -3.25e-100;\n", "\nx2: -0.001;\n",
         "\nx2: 123456.789;\n", "\nx2: 0.3;\n", "e1:  - 1.25e-5*x1 + 0.0001*x2 >= 7e22;\n"}) {
     EXPECT_NE(text.find(piece), std::string::npos) << piece << " in\n" << text;
+  }
+}
+
+TEST_F(writer_test, ObjectiveVariableNameWhereverTheColumnIsWritten) {
+  // Terms, bounds and the starting point; the longest name (255 characters) is written
+  // whole, on lines of its own.
+  barontest::modeldesc d;
+  d.cols = {{.upper = 4}, {.lower = -3, .level = 2, .upper = 5}};
+  d.rows = {{.type = 1, .rhs = 1, .terms = {{1, 2.5}, {2, -1.5}}},
+            {.type = 2, .rhs = 8, .terms = {{2, 1}, {1, 1}}}};
+  d.objvar = 2;
+  d.objrow = 1;
+  for (const std::string& name : {std::string("cost"), std::string(255, 'z')}) {
+    SCOPED_TRACE(name.size());
+    const std::string text = write(d, name);
+    for (const std::string& piece : {std::string("e1:    2.5*x1"), " - 1.5*" + name, " + " + name,
+                                     name + ": -3;\n", name + ": 5;\n", name + ": 2;\n"}) {
+      EXPECT_NE(text.find(piece), std::string::npos) << piece << " in\n" << text;
+    }
   }
 }
 
