@@ -125,40 +125,80 @@ void edges(lineblock& out, std::int32_t k, const std::vector<term>& terms) {
   }
 }
 
-// Writes the rows' linear terms and instruction code. The elements lie in column order, so
-// each step along a row list is a cache miss, and an element may span two cache lines: the
-// lists of a batch of rows are walked side by side to overlap those misses, gathering
-// each element's term at once, then each row is written from its gathered terms.
+constexpr std::int32_t batch = 16;
+
+// The linear terms of a batch of rows, gathered by walking the rows' lists side by side.
+// The elements lie in column order, so each step along a row list is a cache miss (an
+// element may span two cache lines): each step prefetches the elements of the next one,
+// and the writer takes one step after each row it writes, so the misses of the next
+// batch resolve while the current one is written.
+class rowwalk {
+ public:
+  // Starts on a batch of rows from first on (fewer at the end, none past the last row).
+  void start(const gcdata::tmodel& m, std::int32_t first) {
+    count_ = std::clamp(m.rows - first + 1, 0, batch);
+    for (std::size_t b = 0; b < static_cast<std::size_t>(count_); ++b) {
+      terms_[b].clear();
+      next_[b] = m.rowfirst[at(first) + b];
+      prefetch(next_[b]);
+    }
+  }
+  // One element of each row not at its end; false when all are.
+  bool step() {
+    bool more = false;
+    for (std::size_t b = 0; b < static_cast<std::size_t>(count_); ++b) {
+      const zlmspecs::tjacrec* const e = next_[b];
+      if (e == nullptr) continue;
+      if (!e->nonlin) terms_[b].push_back({e->col, e->jacval});
+      next_[b] = e->rownext;
+      prefetch(next_[b]);
+      more = true;
+    }
+    return more;
+  }
+  void finish() {
+    while (step()) {
+    }
+  }
+  std::int32_t count() const { return count_; }
+  const std::vector<term>& terms(std::int32_t b) const {
+    return terms_[static_cast<std::size_t>(b)];
+  }
+
+ private:
+  static void prefetch(const zlmspecs::tjacrec* e) {
+    if (e == nullptr) return;
+    __builtin_prefetch(e);
+    __builtin_prefetch(&e->nonlin);
+  }
+
+  std::array<std::vector<term>, batch> terms_;
+  std::array<const zlmspecs::tjacrec*, batch> next_{};
+  std::int32_t count_ = 0;
+};
+
+// Writes the rows' linear terms and instruction code, a batch of rows at a time while the
+// next batch is walked.
 void writerows(q5rt::textfile& f, lineblock& out, std::int32_t& last) {
-  constexpr std::int32_t batch = 16;
   const gcdata::tmodel& m = gcdata::mymodel;
   const std::int32_t n = m.cols;
-  std::array<std::vector<term>, batch> terms;
-  std::array<const zlmspecs::tjacrec*, batch> next{};
-  for (std::int32_t i0 = 1; i0 <= m.rows; i0 += batch) {
-    const std::int32_t count = std::min(batch, m.rows - i0 + 1);
-    for (std::int32_t b = 0; b < count; ++b) {
-      terms[static_cast<std::size_t>(b)].clear();
-      next[static_cast<std::size_t>(b)] = m.rowfirst[at(i0 + b)];
-    }
-    for (bool more = true; more;) {
-      more = false;
-      for (std::int32_t b = 0; b < count; ++b) {
-        const zlmspecs::tjacrec*& e = next[static_cast<std::size_t>(b)];
-        if (e == nullptr) continue;
-        if (!e->nonlin) terms[static_cast<std::size_t>(b)].push_back({e->col, e->jacval});
-        e = e->rownext;
-        more = true;
-      }
-    }
-    for (std::int32_t b = 0; b < count; ++b) {
+  std::array<rowwalk, 2> walks;
+  walks[0].start(m, 1);
+  walks[0].finish();
+  for (std::int32_t i0 = 1, w = 0; i0 <= m.rows; i0 += batch, w = 1 - w) {
+    const rowwalk& current = walks[static_cast<std::size_t>(w)];
+    rowwalk& ahead = walks[static_cast<std::size_t>(1 - w)];
+    ahead.start(m, i0 + batch);
+    for (std::int32_t b = 0; b < current.count(); ++b) {
       const std::int32_t i = i0 + b;
-      edges(out, n + i - 1, terms[static_cast<std::size_t>(b)]);
+      edges(out, n + i - 1, current.terms(b));
+      (void)ahead.step();
       if (m.rowfirstinstr[at(i)] == 0) continue;  // a linear row
       out.flush();                                // the code's lines go to the file itself
       dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr,
                       m.pool);
     }
+    ahead.finish();
   }
 }
 

@@ -104,7 +104,8 @@ double value(std::mt19937& rng) {
 }
 
 // A model of the size with random bounds, row types (some the format cannot express),
-// coefficients and nonlinear elements; every seventh row has code, a product of two
+// coefficients and nonlinear elements, up to 24 elements a row (longer rows than the
+// writer's batches of 16 rows take steps); every seventh row has code, a product of two
 // columns with a constant factor.
 void makemodel(std::int32_t cols, std::int32_t rows, std::mt19937& rng) {
   gcdata::tmodel& m = gcdata::mymodel;
@@ -117,7 +118,7 @@ void makemodel(std::int32_t cols, std::int32_t rows, std::mt19937& rng) {
     m.collower.push_back(bound(rng) == 0 ? mnf : value(rng));
     m.colupper.push_back(bound(rng) == 0 ? pin : value(rng));
   }
-  std::uniform_int_distribution<std::int32_t> type(0, 8), col(1, cols), terms(0, 12);
+  std::uniform_int_distribution<std::int32_t> type(0, 8), col(1, cols), terms(0, 24);
   m.pool = {2.5, -1e-7};
   m.rowfirst.assign(static_cast<std::size_t>(rows), nullptr);
   for (std::int32_t i = 1; i <= rows; ++i) {
