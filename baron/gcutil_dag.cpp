@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 #include "baron/dagger.h"
@@ -20,26 +21,85 @@ using detail::num;
 
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
 
+// The file's lines built in place in a block that goes to the file with one call when
+// full: a million short lines would otherwise each pay for a write call and its copy.
+class lineblock {
+ public:
+  // Room for any line: two numbers written with their scratch bytes, integers, a row
+  // type's name and the text around them.
+  static constexpr std::size_t lineroom = 2 * strutilx::dbltostr_room + q5rt::sstr::capacity + 64;
+
+  explicit lineblock(q5rt::textfile& f) : f_(f) {}
+
+  // Where the next line goes: at least lineroom bytes.
+  char* next() {
+    if (sizeof buf_ - size_ < lineroom) flush();
+    return buf_ + size_;
+  }
+  // The line written up to end (its newline included).
+  void done(const char* end) { size_ = static_cast<std::size_t>(end - buf_); }
+  void flush() {
+    f_.write(std::string_view(buf_, size_));
+    size_ = 0;
+  }
+
+ private:
+  q5rt::textfile& f_;
+  char buf_[16384];
+  std::size_t size_ = 0;
+};
+
+char* put(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
+}
+char* put(char* p, std::int32_t v) { return std::to_chars(p, p + 11, v).ptr; }
+char* putnumber(char* p, double x) { return p + strutilx::dbltostr_wide(x, '.', p); }
+
 // The bound text of a row by its type.
-void rowbounds(detail::linebuf& line, std::int32_t type, double rhs) {
+char* rowbounds(char* p, std::int32_t type, double rhs) {
   switch (type) {
     case 0:
-      line.number(rhs).add(',').number(rhs);
-      return;
+      p = putnumber(p, rhs);
+      *p++ = ',';
+      return putnumber(p, rhs);
     case 1:
-      line.number(rhs).add(",I");
-      return;
+      return put(putnumber(p, rhs), ",I");
     case 2:
-      line.add("-I,").number(rhs);
-      return;
+      return putnumber(put(p, "-I,"), rhs);
     case 3:
-      line.add("-I,I");
-      return;
+      return put(p, "-I,I");
     default:
-      line.add("cannot handle ")
-          .add(type > 0 && type < 7 ? std::string_view(equtypename[static_cast<std::size_t>(type)])
-                                    : "");
+      return put(put(p, "cannot handle "),
+                 type > 0 && type < 7 ? equtypename[static_cast<std::size_t>(type)].view() : "");
   }
+}
+
+// The column's line "<j-1> b [lower,upper]: V j-1".
+void columnline(lineblock& out, std::int32_t j, double lo, double up, const gcdata::tmodel& m) {
+  char* p = out.next();
+  *p++ = '<';
+  p = put(put(p, j - 1), "> b [");
+  p = lo == m.valmin ? put(p, "-I,") : put(putnumber(p, lo), ",");
+  p = up == m.valpin ? put(p, "I]") : put(putnumber(p, up), "]");
+  p = put(put(p, ": V "), j - 1);
+  *p++ = '\n';
+  out.done(p);
+}
+
+// The row's sum node k with its bounds and the line that names it row i - 1.
+void rowlines(lineblock& out, std::int32_t i, std::int32_t k, std::int32_t type, double rhs) {
+  char* p = out.next();
+  *p++ = '<';
+  p = rowbounds(put(put(p, k), "> b ["), type, rhs);
+  p = put(p, "]: +\n");
+  out.done(p);
+  p = out.next();
+  p = put(put(p, "<N> c "), i - 1);
+  *p++ = ' ';
+  p = put(p, k);
+  *p++ = '\n';
+  out.done(p);
 }
 
 // A linear term of a row: the column and its coefficient.
@@ -48,53 +108,97 @@ struct term {
   double value;
 };
 
-// The edge lines "<E> k c v" of a row's node k to its terms' columns, each built in place
-// behind the text they share.
-void edges(q5rt::textfile& f, std::int32_t k, const std::vector<term>& terms) {
-  char line[64] = "<E> ";
-  char* const start = std::to_chars(line + 4, line + 16, k).ptr;
-  *start = ' ';
+// The edge lines "<E> k c v" of a row's node k to its terms' columns.
+void edges(lineblock& out, std::int32_t k, const std::vector<term>& terms) {
+  char head[16] = "<E> ";
+  char* const end = put(head + 4, k);
+  *end = ' ';
+  const auto headsize = static_cast<std::size_t>(end + 1 - head);
   for (const term& t : terms) {
-    char* p = std::to_chars(start + 1, start + 13, t.col - 1).ptr;
+    char* p = out.next();
+    std::memcpy(p, head, sizeof head);  // the whole array: a fixed-size copy
+    p = put(p + headsize, t.col - 1);
     *p++ = ' ';
-    p += strutilx::dbltostr_chars(t.value, '.', p);
+    p = putnumber(p, t.value);
     *p++ = '\n';
-    f.write(std::string_view(line, static_cast<std::size_t>(p - line)));
+    out.done(p);
   }
 }
 
-// Writes the rows' linear terms and instruction code. The elements lie in column order, so
-// each step along a row list is a cache miss, and an element may span two cache lines: the
-// lists of a batch of rows are walked side by side to overlap those misses, gathering
-// each element's term at once, then each row is written from its gathered terms.
-void writerows(q5rt::textfile& f, std::int32_t& last) {
-  constexpr std::int32_t batch = 16;
+constexpr std::int32_t batch = 16;
+
+// The linear terms of a batch of rows, gathered by walking the rows' lists side by side.
+// The elements lie in column order, so each step along a row list is a cache miss (an
+// element may span two cache lines): each step prefetches the elements of the next one,
+// and the writer takes one step after each row it writes, so the misses of the next
+// batch resolve while the current one is written.
+class rowwalk {
+ public:
+  // Starts on a batch of rows from first on (fewer at the end, none past the last row).
+  void start(const gcdata::tmodel& m, std::int32_t first) {
+    count_ = std::clamp(m.rows - first + 1, 0, batch);
+    for (std::size_t b = 0; b < static_cast<std::size_t>(count_); ++b) {
+      terms_[b].clear();
+      next_[b] = m.rowfirst[at(first) + b];
+      prefetch(next_[b]);
+    }
+  }
+  // One element of each row not at its end; false when all are.
+  bool step() {
+    bool more = false;
+    for (std::size_t b = 0; b < static_cast<std::size_t>(count_); ++b) {
+      const zlmspecs::tjacrec* const e = next_[b];
+      if (e == nullptr) continue;
+      if (!e->nonlin) terms_[b].push_back({e->col, e->jacval});
+      next_[b] = e->rownext;
+      prefetch(next_[b]);
+      more = true;
+    }
+    return more;
+  }
+  void finish() {
+    while (step()) {
+    }
+  }
+  std::int32_t count() const { return count_; }
+  const std::vector<term>& terms(std::int32_t b) const {
+    return terms_[static_cast<std::size_t>(b)];
+  }
+
+ private:
+  static void prefetch(const zlmspecs::tjacrec* e) {
+    if (e == nullptr) return;
+    __builtin_prefetch(e);
+    __builtin_prefetch(&e->nonlin);
+  }
+
+  std::array<std::vector<term>, batch> terms_;
+  std::array<const zlmspecs::tjacrec*, batch> next_{};
+  std::int32_t count_ = 0;
+};
+
+// Writes the rows' linear terms and instruction code, a batch of rows at a time while the
+// next batch is walked.
+void writerows(q5rt::textfile& f, lineblock& out, std::int32_t& last) {
   const gcdata::tmodel& m = gcdata::mymodel;
   const std::int32_t n = m.cols;
-  std::array<std::vector<term>, batch> terms;
-  std::array<const zlmspecs::tjacrec*, batch> next{};
-  for (std::int32_t i0 = 1; i0 <= m.rows; i0 += batch) {
-    const std::int32_t count = std::min(batch, m.rows - i0 + 1);
-    for (std::int32_t b = 0; b < count; ++b) {
-      terms[static_cast<std::size_t>(b)].clear();
-      next[static_cast<std::size_t>(b)] = m.rowfirst[at(i0 + b)];
-    }
-    for (bool more = true; more;) {
-      more = false;
-      for (std::int32_t b = 0; b < count; ++b) {
-        const zlmspecs::tjacrec*& e = next[static_cast<std::size_t>(b)];
-        if (e == nullptr) continue;
-        if (!e->nonlin) terms[static_cast<std::size_t>(b)].push_back({e->col, e->jacval});
-        e = e->rownext;
-        more = true;
-      }
-    }
-    for (std::int32_t b = 0; b < count; ++b) {
+  std::array<rowwalk, 2> walks;
+  walks[0].start(m, 1);
+  walks[0].finish();
+  for (std::int32_t i0 = 1, w = 0; i0 <= m.rows; i0 += batch, w = 1 - w) {
+    const rowwalk& current = walks[static_cast<std::size_t>(w)];
+    rowwalk& ahead = walks[static_cast<std::size_t>(1 - w)];
+    ahead.start(m, i0 + batch);
+    for (std::int32_t b = 0; b < current.count(); ++b) {
       const std::int32_t i = i0 + b;
-      edges(f, n + i - 1, terms[static_cast<std::size_t>(b)]);
+      edges(out, n + i - 1, current.terms(b));
+      (void)ahead.step();
+      if (m.rowfirstinstr[at(i)] == 0) continue;  // a linear row
+      out.flush();                                // the code's lines go to the file itself
       dagger::makedag(f, last, m.rowfirstinstr[at(i)], m.rowlastinstr[at(i)], n - 1, m.instr,
                       m.pool);
     }
+    ahead.finish();
   }
 }
 
@@ -107,32 +211,13 @@ std::int32_t gcvienna(std::string_view description, std::string_view filename) {
   const gcdata::tmodel& m = gcdata::mymodel;
   const std::int32_t n = m.cols;
   f.writeln(q5rt::concat("<N> V ", num(n)));
-  detail::linebuf line;
-  for (std::int32_t j = 1; j <= n; ++j) {
-    const double lo = m.collower[at(j)];
-    const double up = m.colupper[at(j)];
-    line.add('<').add(std::int64_t{j - 1}).add("> b [");
-    if (lo == m.valmin) {
-      line.add("-I,");
-    } else {
-      line.number(lo).add(',');
-    }
-    if (up == m.valpin) {
-      line.add("I]");
-    } else {
-      line.number(up).add(']');
-    }
-    line.add(": V ").add(std::int64_t{j - 1}).writeln(f);
-  }
-  for (std::int32_t i = 1; i <= m.rows; ++i) {
-    const std::int32_t k = n + i - 1;
-    line.add('<').add(std::int64_t{k}).add("> b [");
-    rowbounds(line, m.rowtype[at(i)], m.rowrhs[at(i)]);
-    line.add("]: +").writeln(f);
-    line.add("<N> c ").add(std::int64_t{i - 1}).add(' ').add(std::int64_t{k}).writeln(f);
-  }
+  lineblock out(f);
+  for (std::int32_t j = 1; j <= n; ++j) columnline(out, j, m.collower[at(j)], m.colupper[at(j)], m);
+  for (std::int32_t i = 1; i <= m.rows; ++i)
+    rowlines(out, i, n + i - 1, m.rowtype[at(i)], m.rowrhs[at(i)]);
   std::int32_t last = n + m.rows - 1;
-  writerows(f, last);
+  writerows(f, out, last);
+  out.flush();
   if (m.objvar != 0) {
     const std::int32_t o = ++last;
     f.writeln(q5rt::concat("<", num(o), "> +"));
