@@ -92,6 +92,31 @@ void applydotoptions(const optbaron::toptconvert& bo, const savedbounds& saved);
 // Writes BARON's input file into the opened file; the number of "Cannot handle" notes.
 std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo);
 
+namespace detail {
+
+// A column's name in BARON's input file written at `at` (room for 255 characters); the
+// end. The objective variable's own name when one is set, else type prefix and number.
+char* putcolname(char* at, std::int32_t c);
+
+// Every column's name written once for one file and copied from there: the rows, the
+// bounds and the starting point name the same columns again and again. A slot holds a
+// name of up to 8 characters, padded with zero bytes (small enough for the table to stay
+// in the cache); an empty slot sends the column to putcolname (longer names and the
+// objective variable, whose type the writer changes for a while).
+class colnametable {
+ public:
+  static constexpr std::size_t slot = 8;
+  // From the model record and the run state as they are now.
+  void build();
+  // Column c's name written at `at` (room for slot characters at least); the end.
+  char* put(char* at, std::int32_t c) const;
+
+ private:
+  std::vector<std::uint64_t> slots_;
+};
+
+}  // namespace detail
+
 // Writes the map of BARON's order into the opened file and closes it; a failed write is
 // logged with the file's name and ends the writing.
 void writemap(q5rt::textfile& f, std::string_view name);

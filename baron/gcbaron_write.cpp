@@ -3,7 +3,9 @@
 // starting point. While it declares variables and equations the writer records BARON's
 // order of them in the run state.
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -144,6 +146,7 @@ class writer {
     state.equclass = {};
     reform_ = state.objreform > 0 && m_.objvar >= 1 && m_.objvar <= m_.cols;
     state.objjacval = reform_ ? gcutil::getobjjacval() : 1.0;
+    names_.build();
     liutil::liset(f_, width, indent);
     gcutil::gcheader(f_, "//  ");
     notes();
@@ -167,13 +170,7 @@ class writer {
  private:
   // ---- names and small tests ----
   // Pieces are built in one reused buffer: a piece is valid until the next one is built.
-  // A column's name: the objective variable's own name, else type prefix and number.
-  char* putcolname(char* at, std::int32_t c) const {
-    if (c == m_.objvar && !state.objvarname.empty()) return put(at, state.objvarname.view());
-    const std::int32_t t = m_.coltype[static_cast<std::size_t>(c - 1)];
-    at = put(at, t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x");
-    return putint(at, c);
-  }
+  char* putcolname(char* at, std::int32_t c) const { return names_.put(at, c); }
   static constexpr std::size_t nameroom = q5rt::sstr::capacity;  // both kinds of name
   void appendcolname(piecebuffer& out, std::int32_t c) const {
     char* const at = out.room(nameroom);
@@ -635,9 +632,45 @@ class writer {
   bool reform_ = false;
   std::int32_t notes_ = 0;
   piecebuffer piece_;  // one piece of a statement, reused
+  detail::colnametable names_;
 };
 
 }  // namespace
+
+namespace detail {
+
+char* putcolname(char* at, std::int32_t c) {
+  const gcdata::tmodel& m = gcdata::mymodel;
+  if (c == m.objvar && !state.objvarname.empty()) return put(at, state.objvarname.view());
+  const std::int32_t t = m.coltype[static_cast<std::size_t>(c - 1)];
+  at = put(at, t >= 0 && t < 7 ? zlmspecs::varstyp[static_cast<std::size_t>(t)] : "x");
+  return putint(at, c);
+}
+
+void colnametable::build() {
+  const gcdata::tmodel& m = gcdata::mymodel;
+  slots_.assign(static_cast<std::size_t>(std::max(m.cols, 0)), 0);
+  char name[q5rt::sstr::capacity];
+  for (std::int32_t c = 1; c <= m.cols; ++c) {
+    const auto n = static_cast<std::size_t>(putcolname(name, c) - name);
+    if (c == m.objvar || n > slot) continue;
+    std::fill(name + n, name + slot, '\0');
+    std::memcpy(&slots_[static_cast<std::size_t>(c - 1)], name, slot);
+  }
+}
+
+char* colnametable::put(char* at, std::int32_t c) const {
+  const std::uint64_t s = slots_[static_cast<std::size_t>(c - 1)];
+  if (s == 0) return putcolname(at, c);
+  std::memcpy(at, &s, slot);  // whole: one fixed-length copy
+  // The characters are the nonzero bytes at the start; which end holds them in the
+  // integer depends on the byte order.
+  const int zeros =
+      std::endian::native == std::endian::little ? std::countl_zero(s) : std::countr_zero(s);
+  return at + slot - static_cast<std::size_t>(zeros / 8);
+}
+
+}  // namespace detail
 
 std::int32_t writedotbar(q5rt::textfile& f, const optbaron::toptconvert* bo) {
   return writer(f, bo).run();

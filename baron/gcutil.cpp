@@ -171,11 +171,12 @@ q5rt::sstr rowfollower(std::int32_t r) {
   return e.agentofrow[r] == folid ? suffix() : q5rt::sstr{};
 }
 
-q5rt::sstr colfollower(std::int32_t c) {
+bool colfollows(std::int32_t c) {
   const empdata::temprec& e = empdata::myemp;
-  if (!followernames() || e.agentofcol == nullptr || !incols(c)) return {};
-  return e.agentofcol[c] == folid ? suffix() : q5rt::sstr{};
+  return followernames() && e.agentofcol != nullptr && incols(c) && e.agentofcol[c] == folid;
 }
+
+q5rt::sstr colfollower(std::int32_t c) { return colfollows(c) ? suffix() : q5rt::sstr{}; }
 
 bool emprenumbered(std::int32_t c) {
   const empdata::temprec& e = empdata::myemp;

@@ -44,6 +44,8 @@ inline constexpr std::int32_t vcpower = 75;
 // "_" and the current follower when the EMP record assigns the row (column) to it.
 [[nodiscard]] q5rt::sstr rowfollower(std::int32_t r);
 [[nodiscard]] q5rt::sstr colfollower(std::int32_t c);
+// Whether colfollower(c) is not empty (a test without building a short string).
+[[nodiscard]] bool colfollows(std::int32_t c);
 // The number under which the EMP record writes the column (a QVI parameter column is
 // written as its original column); the column itself otherwise.
 [[nodiscard]] std::int32_t empcolumn(std::int32_t c);

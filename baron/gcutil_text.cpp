@@ -407,7 +407,8 @@ class textwriter {
     } else if ((style_ == 0 || style_ == 1) && detail::issos(c)) {
       out << detail::prefix(c) << detail::colsosset(c) << "('" << c << "')";
     } else {  // detail::plaincolname in parts
-      out << detail::prefix(c) << detail::empcolumn(c) << detail::colfollower(c);
+      out << detail::prefix(c) << detail::empcolumn(c);
+      if (detail::colfollows(c)) out << detail::colfollower(c);
     }
     if (style_ == 1) out << ".l";
   }

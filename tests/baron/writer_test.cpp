@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "baron/baronfixture.h"
@@ -10,6 +11,7 @@
 #include "baron/modelfiles.h"
 #include "baron/optbaron.h"
 #include "frame/q5process.h"
+#include "instance/gcdata.h"
 #include "instance/gcload.h"
 
 namespace {
@@ -142,6 +144,55 @@ TEST_F(writer_test, ObjectiveVariableNameWhereverTheColumnIsWritten) {
       EXPECT_NE(text.find(piece), std::string::npos) << piece << " in\n" << text;
     }
   }
+}
+
+// The table of column names against the names it stands for, column by column: every
+// type (and types without a prefix), names of 2 to 9 characters (up to the slot's 8 in
+// the table, longer ones past it), the objective variable with and without its own name.
+TEST(colnametable, GivesEveryColumnTheNameItStandsFor) {
+  barontest::freshmodel model;
+  gcdata::tmodel& m = gcdata::mymodel;
+  constexpr std::array<std::int32_t, 10> types = {0, 1, 2, 3, 4, 5, 6, -2, 7, -1};
+  m.cols = 120'000;
+  for (std::int32_t c = 1; c <= m.cols; ++c)
+    m.coltype.push_back(types[static_cast<std::size_t>(c) % types.size()]);
+  struct row {
+    std::int32_t objvar;
+    std::string_view name;
+    bool retype;  // the objective variable's type changed after the table was built
+    const char* why;
+  };
+  const std::string longest(255, 'z');
+  const row rows[] = {
+      {0, "", false, "no objective variable"},
+      {7, "", false, "objective variable without a name of its own"},
+      {2, "", true, "objective variable excluded while the variables are declared"},
+      {99'999, "cost", false, "objective variable with its own name"},
+      {m.cols, longest, false, "the last column, the longest name"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    m.objvar = r.objvar;
+    gcbaron::state.objvarname = q5rt::sstr::cut(r.name);
+    gcbaron::detail::colnametable table;
+    table.build();
+    if (r.retype) m.coltype[static_cast<std::size_t>(r.objvar - 1)] = -2;
+    for (std::int32_t c = 1; c <= m.cols; ++c) {
+      char fast[q5rt::sstr::capacity + gcbaron::detail::colnametable::slot];
+      char plain[q5rt::sstr::capacity];
+      const std::string_view a(fast, static_cast<std::size_t>(table.put(fast, c) - fast));
+      const std::string_view b(
+          plain, static_cast<std::size_t>(gcbaron::detail::putcolname(plain, c) - plain));
+      if (a != b) {
+        ADD_FAILURE() << "column " << c << ": " << a << " for " << b;
+        break;
+      }
+    }
+    if (r.retype)
+      m.coltype[static_cast<std::size_t>(r.objvar - 1)] =
+          types[static_cast<std::size_t>(r.objvar) % types.size()];
+  }
+  gcbaron::state.reset();
 }
 
 }  // namespace
