@@ -4,7 +4,6 @@
 // order of them in the run state.
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cstring>
 #include <set>
 #include <string>
@@ -13,6 +12,7 @@
 #include "baron/gcutil.h"
 #include "baron/liutil.h"
 #include "baron/optbaron.h"
+#include "frame/charcursor.h"
 #include "frame/q5platform.h"
 #include "frame/q5process.h"
 #include "frame/statlib.h"
@@ -90,15 +90,10 @@ class piecebuffer {
 // Parts of a piece written at a place with room for them; each gives the end. The
 // terms of the rows are built with these: a pointer kept in a register, no size stored
 // after every character.
-constexpr std::size_t introom = 20;  // "-9223372036854775808"
+using charcursor::introom;
+using charcursor::put;
+using charcursor::putint;
 constexpr std::size_t numberroom = strutilx::dbltostr_room;
-
-char* put(char* at, std::string_view s) {
-  for (const char c : s) *at++ = c;  // a few characters: no library call
-  return at;
-}
-
-char* putint(char* at, std::int64_t v) { return std::to_chars(at, at + introom, v).ptr; }
 
 // A number as BARON reads it; the epsilon value is 0.
 char* putnumber(char* at, double v) {
@@ -106,7 +101,7 @@ char* putnumber(char* at, double v) {
   if (v == m.valpin) return put(at, "+Inf");
   if (v == m.valmin) return put(at, "-Inf");
   if (v == m.valeps) return put(at, "0");
-  return at + strutilx::dbltostr_wide(v, '.', at, 'e');
+  return charcursor::putdouble(at, v, 'e');
 }
 
 void appendint(piecebuffer& out, std::int64_t v) {

@@ -3,13 +3,13 @@
 // instruction code as further nodes, and the objective.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <vector>
 
 #include "baron/dagger.h"
 #include "baron/gcutil.h"
 #include "baron/gcutil_internal.h"
+#include "frame/charcursor.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
 
@@ -49,12 +49,9 @@ class lineblock {
   std::size_t size_ = 0;
 };
 
-char* put(char* p, std::string_view text) {
-  std::memcpy(p, text.data(), text.size());
-  return p + text.size();
-}
-char* put(char* p, std::int32_t v) { return std::to_chars(p, p + 11, v).ptr; }
-char* putnumber(char* p, double x) { return p + strutilx::dbltostr_wide(x, '.', p); }
+using charcursor::put;
+using charcursor::putint;
+char* putnumber(char* p, double x) { return charcursor::putdouble(p, x); }
 
 // The bound text of a row by its type.
 char* rowbounds(char* p, std::int32_t type, double rhs) {
@@ -79,10 +76,10 @@ char* rowbounds(char* p, std::int32_t type, double rhs) {
 void columnline(lineblock& out, std::int32_t j, double lo, double up, const gcdata::tmodel& m) {
   char* p = out.next();
   *p++ = '<';
-  p = put(put(p, j - 1), "> b [");
+  p = put(putint(p, j - 1), "> b [");
   p = lo == m.valmin ? put(p, "-I,") : put(putnumber(p, lo), ",");
   p = up == m.valpin ? put(p, "I]") : put(putnumber(p, up), "]");
-  p = put(put(p, ": V "), j - 1);
+  p = putint(put(p, ": V "), j - 1);
   *p++ = '\n';
   out.done(p);
 }
@@ -91,13 +88,13 @@ void columnline(lineblock& out, std::int32_t j, double lo, double up, const gcda
 void rowlines(lineblock& out, std::int32_t i, std::int32_t k, std::int32_t type, double rhs) {
   char* p = out.next();
   *p++ = '<';
-  p = rowbounds(put(put(p, k), "> b ["), type, rhs);
+  p = rowbounds(put(putint(p, k), "> b ["), type, rhs);
   p = put(p, "]: +\n");
   out.done(p);
   p = out.next();
-  p = put(put(p, "<N> c "), i - 1);
+  p = putint(put(p, "<N> c "), i - 1);
   *p++ = ' ';
-  p = put(p, k);
+  p = putint(p, k);
   *p++ = '\n';
   out.done(p);
 }
@@ -110,14 +107,14 @@ struct term {
 
 // The edge lines "<E> k c v" of a row's node k to its terms' columns.
 void edges(lineblock& out, std::int32_t k, const std::vector<term>& terms) {
-  char head[16] = "<E> ";
-  char* const end = put(head + 4, k);
+  char head[4 + charcursor::introom + 8] = "<E> ";  // room for the integer and its blank
+  char* const end = putint(head + 4, k);
   *end = ' ';
   const auto headsize = static_cast<std::size_t>(end + 1 - head);
   for (const term& t : terms) {
     char* p = out.next();
     std::memcpy(p, head, sizeof head);  // the whole array: a fixed-size copy
-    p = put(p + headsize, t.col - 1);
+    p = putint(p + headsize, t.col - 1);
     *p++ = ' ';
     p = putnumber(p, t.value);
     *p++ = '\n';

@@ -149,23 +149,13 @@ constexpr std::array<std::uint64_t, 16> powersoften = [] {
   return p;
 }();
 
-// "00" to "99", one after the other.
-constexpr std::array<char, 200> digitpairs = [] {
-  std::array<char, 200> t{};
-  for (std::size_t i = 0; i < 100; ++i) {
-    t[2 * i] = static_cast<char>('0' + i / 10);
-    t[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return t;
-}();
-
 // The n lowest decimal digits of q written to the left of p, two at a time from the table
 // (half as many divisions, each waiting on the one before); moves p past them and gives
 // the digits above them.
 std::uint64_t digitsleft(std::uint64_t q, int n, char*& p) {
   for (; n >= 2; n -= 2, q /= 100) {
     p -= 2;
-    std::memcpy(p, &digitpairs[2 * (q % 100)], 2);
+    std::memcpy(p, &q5rt::digitpairs[2 * (q % 100)], 2);
   }
   if (n == 1) {
     *--p = static_cast<char>('0' + q % 10);

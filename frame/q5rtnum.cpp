@@ -370,23 +370,13 @@ constexpr auto pow10 = [] {
   return t;
 }();
 
-// "00" "01" .. "99": two digits at a time.
-constexpr auto digit_pairs = [] {
-  std::array<char, 200> t{};
-  for (std::size_t i = 0; i < 100; ++i) {
-    t[2 * i] = static_cast<char>('0' + i / 10);
-    t[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return t;
-}();
-
 // The n decimal digits of q < 10^n, leading zeros included: eight at a time in 32-bit
 // arithmetic, each eight in pairs.
 void put_digits(std::uint64_t q, int n, char* out) {
   char* p = out + n;
   const auto pair = [&p](std::uint32_t v) {
     p -= 2;
-    std::copy_n(&digit_pairs[2 * v], 2, p);
+    std::copy_n(&digitpairs[2 * v], 2, p);
   };
   while (p - out > 8) {
     auto low = static_cast<std::uint32_t>(q % 100'000'000);

@@ -155,6 +155,16 @@ class string_source {
 
 // ---- the digit generator ----
 
+// "00" "01" .. "99": the two characters of i < 100 at 2 * i, for writing digits in pairs.
+inline constexpr std::array<char, 200> digitpairs = [] {
+  std::array<char, 200> t{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
 // Decimal digits of a double: the value is 0.d1d2... times ten to the power point
 // (the point stands after `point` digits), with the sign bit apart. A word ("+Inf",
 // "-Inf", "Nan") stands in place of digits for infinities and NaN.

@@ -51,13 +51,11 @@ void store(text16 t, char* out) {
   std::memcpy(out, w.data(), 16);
 }
 
-// "00" .. "99" as two characters each, the first in the lower byte.
-constexpr auto digit_pairs = [] {
-  std::array<std::uint16_t, 100> t{};
-  for (unsigned i = 0; i < 100; ++i)
-    t[i] = static_cast<std::uint16_t>((i / 10 + '0') | (i % 10 + '0') << 8);
-  return t;
-}();
+// The two characters of i < 100 as one value, the first in the lower byte.
+std::uint64_t digitpair(std::uint64_t i) {
+  return static_cast<unsigned char>(q5rt::digitpairs[2 * i]) |
+         std::uint64_t{static_cast<unsigned char>(q5rt::digitpairs[2 * i + 1])} << 8;
+}
 
 // The eight digits of v < 10^8 (leading zeros included) as characters, the first in the
 // lowest byte. f = v * ceil(2^57 / 10^6) is v / 10^6 in fixed point with 57 fraction
@@ -69,11 +67,11 @@ constexpr auto digit_pairs = [] {
 std::uint64_t digits8(std::uint32_t v) {
   int point = 57;
   std::uint64_t f = std::uint64_t{v} * ((std::uint64_t{1} << point) / 1'000'000 + 1);
-  std::uint64_t chars = digit_pairs[f >> point];
+  std::uint64_t chars = digitpair(f >> point);
   for (int shift = 16; shift < 64; shift += 16) {
     f = (f & ((std::uint64_t{1} << point) - 1)) * 25;
     point -= 2;
-    chars |= std::uint64_t{digit_pairs[f >> point]} << shift;
+    chars |= digitpair(f >> point) << shift;
   }
   return chars;
 }
