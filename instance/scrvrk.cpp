@@ -448,10 +448,10 @@ bool tscratchvrk::openread(std::string_view op, std::string_view name, int dim) 
   return true;
 }
 
-// The next record of the open symbol into the buffer; false when none is left.
+// The next record of the open symbol into the buffer; false when none is left. A record
+// fills the keys of the symbol's dimension and its values, all that is read of it; the keys
+// read as 0 when none is left.
 bool tscratchvrk::next() {
-  keys_.fill(0);
-  values_.fill(0.0);
   have_ = symopen_ && vrkdcdef::vrkdatareadraw(obj_, keys_.data(), values_.data(), dimfirst_) != 0;
   if (!have_) keys_.fill(0);
   return have_;

@@ -382,38 +382,48 @@ vrkfile::lineread vrkfile::nextrecord(record& r, std::uint64_t to) {
 }
 
 // The next record of the symbol being read: from the file's lines, up to where the pieces
-// parsed on threads start when there are such. False when the file no longer holds it.
-bool vrkfile::nextinfile(record& r) {
-  const lineread l =
-      nextrecord(r, parsed_.active() ? parsed_.from() : std::numeric_limits<std::uint64_t>::max());
-  if (l == lineread::record) return true;
+// parsed on threads start when there are such, then from the pieces where they lie. False
+// when the file no longer holds it.
+bool vrkfile::nextinfile(recordview& r) {
+  const lineread l = nextrecord(
+      current_, parsed_.active() ? parsed_.from() : std::numeric_limits<std::uint64_t>::max());
+  if (l == lineread::record) {
+    r = viewof(current_);
+    return true;
+  }
   return l == lineread::none && parsed_.next(r);
 }
 
-void vrkfile::deliver(const record& r, std::int32_t* keys, double* values) const {
-  if (keys != nullptr) std::copy_n(r.keys.begin(), reading_->dim, keys);
-  for (std::size_t k = 0;
-       values != nullptr && k < static_cast<std::size_t>(valuecount(reading_->type)); ++k)
-    values[k] = r.special[k] >= 0 ? read_[static_cast<std::size_t>(r.special[k])] : r.values[k];
+// Hands the record to the caller: its keys, its values with the special values mapped to
+// the reading table, and the first key position that differs from the previous record.
+int vrkfile::deliver(const recordview& r, std::int32_t* keys, double* values) {
+  const auto dim = static_cast<std::size_t>(reading_->dim);
+  if (keys != nullptr) std::copy_n(r.keys, dim, keys);
+  if (values != nullptr) {
+    const auto n = static_cast<std::size_t>(valuecount(reading_->type));
+    for (std::size_t k = 0; k < n; ++k)
+      values[k] = r.special[k] >= 0 ? read_[static_cast<std::size_t>(r.special[k])] : r.values[k];
+  }
+  std::size_t k = 0;
+  while (k < dim && r.keys[k] == previous_[k]) ++k;
+  std::copy_n(r.keys, dim, previous_.begin());
+  return next_ == 0 || dim == 0 ? 1 : static_cast<int>(k) + 1;
 }
 
 bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   dimfirst = 0;
   if (mode_ != mode::readingsymbol) return fail(outoforder);
   if (next_ >= reading_->count) return false;
+  recordview r;
   if (reading_ == &universe_) {
     current_ = record{};
     current_.keys[0] = static_cast<std::int32_t>(next_ + 1);
-  } else if (!nextinfile(current_)) {
+    r = viewof(current_);
+  } else if (!nextinfile(r)) {
     next_ = reading_->count;  // the file changed since it was opened
     return fail(badfile);
   }
-  deliver(current_, keys, values);
-  const auto dim = static_cast<std::size_t>(reading_->dim);
-  std::size_t k = 0;
-  while (k < dim && current_.keys[k] == previous_[k]) ++k;
-  dimfirst = next_ == 0 || dim == 0 ? 1 : static_cast<int>(k) + 1;
-  std::copy_n(current_.keys.begin(), dim, previous_.begin());
+  dimfirst = deliver(r, keys, values);
   ++next_;
   return true;
 }

@@ -120,8 +120,8 @@ class vrkfile {
   int opened(checkresult result, checked& c);
   enum class lineread : std::uint8_t { record, none, bad };
   lineread nextrecord(record& r, std::uint64_t to);
-  bool nextinfile(record& r);
-  void deliver(const record& r, std::int32_t* keys, double* values) const;
+  bool nextinfile(recordview& r);
+  int deliver(const recordview& r, std::int32_t* keys, double* values);  // gives dimfirst
 
   mode mode_ = mode::closed;
   std::FILE* out_ = nullptr;

@@ -108,7 +108,7 @@ void parsedsymbol::clear() {
   pieces_.clear();
 }
 
-bool parsedsymbol::next(record& r) {
+bool parsedsymbol::next(recordview& r) {
   if (!waited_) {
     waited_ = true;
     threads_.wait();
@@ -119,9 +119,9 @@ bool parsedsymbol::next(record& r) {
       const auto d = static_cast<std::size_t>(p.dim);
       const auto v = static_cast<std::size_t>(p.n);
       const std::size_t k = next_++;
-      std::copy_n(static_cast<const std::int32_t*>(p.keys.data()) + k * d, d, r.keys.begin());
-      std::copy_n(static_cast<const double*>(p.values.data()) + k * v, v, r.values.begin());
-      std::copy_n(static_cast<const std::int8_t*>(p.special.data()) + k * v, v, r.special.begin());
+      r.keys = static_cast<const std::int32_t*>(p.keys.data()) + k * d;
+      r.values = static_cast<const double*>(p.values.data()) + k * v;
+      r.special = static_cast<const std::int8_t*>(p.special.data()) + k * v;
       return true;
     }
     if (p.failed) return false;  // the records behind a failed line are not the symbol's

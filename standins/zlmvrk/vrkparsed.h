@@ -41,8 +41,9 @@ class parsedsymbol {
   [[nodiscard]] bool active() const { return !pieces_.empty(); }
   // Where the parsed pieces start: the lines before are the caller's to read.
   [[nodiscard]] std::uint64_t from() const { return from_; }
-  // The next parsed record in file order; false behind the last one the file held.
-  bool next(record& r);
+  // The next parsed record in file order, viewed in the piece's arrays (valid until the
+  // next call or clear); false behind the last one the file held.
+  bool next(recordview& r);
   void clear();
 
  private:

@@ -32,6 +32,18 @@ struct record {
   std::array<std::int8_t, 5> special{-1, -1, -1, -1, -1};  // a special value's index, or -1
 };
 
+// A record held elsewhere (a parsed piece's arrays or a record): its keys, values and
+// special-value indexes, as many as the symbol's dimension and type have.
+struct recordview {
+  const std::int32_t* keys = nullptr;
+  const double* values = nullptr;
+  const std::int8_t* special = nullptr;
+};
+
+[[nodiscard]] inline recordview viewof(const record& r) {
+  return {r.keys.data(), r.values.data(), r.special.data()};
+}
+
 struct symbol {
   std::string name;
   std::string text;
