@@ -39,6 +39,10 @@ std::vector<std::uint64_t> growingbounds(linesource& src, std::uint64_t from, st
   return bounds;
 }
 
+// A thread reads through a buffer of a quarter of a piece at its full size: a larger one
+// would read (and copy) far behind the piece's end.
+constexpr std::size_t piecebuffer = 64 * 1024;
+
 // Keys are copied so many at a time.
 constexpr std::size_t keystep = 4;
 
@@ -50,9 +54,7 @@ std::size_t mostrecords(std::uint64_t bytes) { return bytes / 10 + 1; }
 
 parsedsymbol::mapped::mapped(std::size_t bytes) : bytes_(bytes) {
   if (bytes == 0) return;
-  // Present at once: the slot is filled and filled again, and a fault per page costs more.
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) throw std::bad_alloc();
   data_ = p;
 }
@@ -61,23 +63,30 @@ parsedsymbol::mapped::~mapped() {
   if (data_ != nullptr) ::munmap(data_, bytes_);
 }
 
-parsedsymbol::slot::slot(std::size_t cap, int d, int values)
-    : keyroom(cap * static_cast<std::size_t>(d)),
-      valueroom(cap * static_cast<std::size_t>(values)),
-      keys((keyroom + keystep) * sizeof(std::int32_t)),
-      values(valueroom * sizeof(double)),
-      special(valueroom) {}
-
-bool parsedsymbol::slot::fits(std::size_t cap, int d, int values) const {
-  return cap * static_cast<std::size_t>(d) <= keyroom &&
-         cap * static_cast<std::size_t>(values) <= valueroom;
-}
-
-void parsedsymbol::slot::start(std::size_t cap, int d, int values) {
-  capacity = cap;
-  count = 0;
-  dim = d;
-  n = values;
+// count slots of capacity records of s in the arena, a larger one made when needed (one
+// mapping: each mapping undone costs every processor that ran the threads a flush).
+void parsedsymbol::makeslots(const symbol& s, std::size_t capacity, std::size_t count) {
+  const int n = valuecount(s.type);
+  const auto aligned = [](std::size_t bytes) { return (bytes + 63) & ~std::size_t{63}; };
+  const std::size_t keybytes =
+      aligned((capacity * static_cast<std::size_t>(s.dim) + keystep) * sizeof(std::int32_t));
+  const std::size_t valuebytes = aligned(capacity * static_cast<std::size_t>(n) * sizeof(double));
+  const std::size_t specialbytes = aligned(capacity * static_cast<std::size_t>(n));
+  const std::size_t each = keybytes + valuebytes + specialbytes;
+  if (arena_ == nullptr || arena_->size() < each * count) {
+    arena_.reset();
+    arena_ = std::make_unique<mapped>(each * count);
+  }
+  slots_.assign(count, slot{});
+  auto* at = static_cast<char*>(arena_->data());
+  for (slot& sl : slots_) {
+    sl.keys = reinterpret_cast<std::int32_t*>(at);
+    sl.values = reinterpret_cast<double*>(at + keybytes);
+    sl.special = reinterpret_cast<std::int8_t*>(at + keybytes + valuebytes);
+    sl.dim = s.dim;
+    sl.n = n;
+    at += each;
+  }
 }
 
 // Keys go four at a time (a record holds a multiple of four; the slot has room for the
@@ -86,34 +95,24 @@ bool parsedsymbol::slot::add(const record& r) {
   static_assert(maxdim % keystep == 0);
   if (count == capacity) return false;
   const auto d = static_cast<std::size_t>(dim);
-  std::int32_t* k = static_cast<std::int32_t*>(keys.data()) + count * d;
+  std::int32_t* k = keys + count * d;
   for (std::size_t i = 0; i < d; i += keystep)
     std::memcpy(k + i, r.keys.data() + i, keystep * sizeof(std::int32_t));
-  double* v = static_cast<double*>(values.data());
-  std::int8_t* sp = static_cast<std::int8_t*>(special.data());
   if (n == 1) {
-    v[count] = r.values[0];
-    sp[count] = r.special[0];
+    values[count] = r.values[0];
+    special[count] = r.special[0];
   } else {
-    std::memcpy(v + count * 5, r.values.data(), 5 * sizeof(double));
-    std::memcpy(sp + count * 5, r.special.data(), 5);
+    std::memcpy(values + count * 5, r.values.data(), 5 * sizeof(double));
+    std::memcpy(special + count * 5, r.special.data(), 5);
   }
   ++count;
   return true;
 }
 
-// The records on the piece's lines into the slot (made anew when too small), skipping
-// blank, comment and label lines.
-void parsedsymbol::readpiece(linesource& src, const symbol& s, piece& p,
-                             std::unique_ptr<slot>& into) {
-  const std::size_t capacity = mostrecords(p.to - p.from);
-  const int n = valuecount(s.type);
-  if (into == nullptr || !into->fits(slotcapacity_, s.dim, n)) {
-    into.reset();
-    into = std::make_unique<slot>(slotcapacity_, s.dim, n);
-  }
-  slot& a = *into;
-  a.start(capacity, s.dim, n);
+// The records on the piece's lines into the slot, skipping blank, comment and label lines.
+void parsedsymbol::readpiece(linesource& src, const symbol& s, piece& p, slot& a) {
+  a.capacity = mostrecords(p.to - p.from);
+  a.count = 0;
   p.records = &a;
   src.seek(p.from);
   record r;
@@ -148,7 +147,7 @@ bool parsedsymbol::waitforslot(std::size_t k) {
 
 // One thread: the next piece not yet taken, until none is left or the read stops.
 void parsedsymbol::work(const linesource& src, const symbol& s) {
-  linesource own;
+  linesource own(piecebuffer);
   const bool open = own.opensame(src);
   for (;;) {
     const std::size_t k = take_.fetch_add(1);
@@ -178,16 +177,16 @@ bool parsedsymbol::parse(linesource& src, const symbol& s, std::uint64_t pieceby
   if (n < 2) return false;
   const std::vector<std::uint64_t> bounds =
       growingbounds(src, s.offset, end, std::max<std::uint64_t>(bytes / fullshare, 1));
-  slotcapacity_ = 0;
+  std::size_t capacity = 0;
   for (std::size_t k = 0; k + 1 < bounds.size(); ++k) {
     auto p = std::make_unique<piece>();
     p->from = bounds[k];
     p->to = bounds[k + 1];
-    slotcapacity_ = std::max(slotcapacity_, mostrecords(p->to - p->from));
+    capacity = std::max(capacity, mostrecords(p->to - p->from));
     pieces_.push_back(std::move(p));
   }
   // Two slots a thread: one being parsed, one parsed ahead; and the reader's.
-  slots_.resize(std::max<std::size_t>(slots_.size(), 2 * std::size_t{n} + 1));
+  makeslots(s, capacity, 2 * std::size_t{n} + 1);
   take_ = 0;
   released_ = 0;
   stop_ = false;
@@ -235,9 +234,9 @@ bool parsedsymbol::nextpiece(recordview& r) {
     const slot& a = *p.records;
     dim_ = static_cast<std::size_t>(a.dim);
     n_ = static_cast<std::size_t>(a.n);
-    keys_ = static_cast<const std::int32_t*>(a.keys.data());
-    values_ = static_cast<const double*>(a.values.data());
-    special_ = static_cast<const std::int8_t*>(a.special.data());
+    keys_ = a.keys;
+    values_ = a.values;
+    special_ = a.special;
     left_ = a.count;
     return next(r);
   }

@@ -3,9 +3,9 @@
 // The threads take the pieces in file order, and the reader hands a piece's records out as
 // soon as that piece is parsed: it parses nothing itself and waits little for the first
 // piece, which is the smallest (the pieces grow to an eighth of the piece bytes). The
-// arrays are a ring of a few slots, kept from symbol to symbol: a thread parses a piece
-// into the slot of a piece the reader is done with, so the memory is made present once
-// and stays in the caches.
+// arrays are a ring of a few slots in one mapping, kept from symbol to symbol while it is
+// large enough: a thread parses a piece into the slot of a piece the reader is done with,
+// so the memory is made present once and stays in the caches.
 //
 // Usage:
 //   zlmvrk::parsedsymbol p;
@@ -66,28 +66,24 @@ class parsedsymbol {
     mapped& operator=(const mapped&) = delete;
     ~mapped();
     [[nodiscard]] void* data() const { return data_; }
+    [[nodiscard]] std::size_t size() const { return bytes_; }
 
    private:
     void* data_ = nullptr;
     std::size_t bytes_ = 0;
   };
 
-  // One piece's records: keys, values and special-value indexes, dim and n of each, as
-  // many as capacity at most; room for so many keys and values.
+  // One piece's records in the arena: keys, values and special-value indexes, dim and n
+  // of each, as many as capacity at most.
   struct slot {
-    slot(std::size_t capacity, int dim, int n);
-    [[nodiscard]] bool fits(std::size_t capacity, int dim, int n) const;
-    void start(std::size_t capacity, int dim, int n);  // empty, for records of that shape
     bool add(const record& r);
-    std::size_t keyroom;
-    std::size_t valueroom;
+    std::int32_t* keys = nullptr;
+    double* values = nullptr;
+    std::int8_t* special = nullptr;
     std::size_t capacity = 0;
     std::size_t count = 0;
     int dim = 0;
     int n = 0;
-    mapped keys;
-    mapped values;
-    mapped special;
   };
 
   // The lines from offset from to the line that starts at or behind to; ready once parsed
@@ -103,12 +99,13 @@ class parsedsymbol {
 
   void work(const linesource& src, const symbol& s);
   bool waitforslot(std::size_t k);
-  void readpiece(linesource& src, const symbol& s, piece& p, std::unique_ptr<slot>& into);
+  void makeslots(const symbol& s, std::size_t capacity, std::size_t count);
+  void readpiece(linesource& src, const symbol& s, piece& p, slot& into);
   bool nextpiece(recordview& r);
 
   std::vector<std::unique_ptr<piece>> pieces_;
-  std::vector<std::unique_ptr<slot>> slots_;  // piece k goes to slot k % size
-  std::size_t slotcapacity_ = 0;              // the records of the largest piece
+  std::unique_ptr<mapped> arena_;  // the slots' memory
+  std::vector<slot> slots_;        // piece k goes to slot k % size
   std::vector<std::thread> threads_;
   std::atomic<std::size_t> take_{0};      // the next piece a thread takes
   std::atomic<std::size_t> released_{0};  // the pieces handed out
