@@ -4,7 +4,6 @@
 // Usage:
 //   const auto bounds = zlmvrk::piecebounds(src, from, to, n);   // n + 1 offsets
 //   zlmvrk::inpieces(n, [&](unsigned k) { ... lines from bounds[k] to bounds[k + 1] ... });
-//   zlmvrk::backgroundpieces b;  b.start(n, work);  ...  b.wait();   // pieces 1 .. n - 1
 #pragma once
 
 #include <algorithm>
@@ -63,51 +62,5 @@ void inpieces(unsigned n, F work) {
   for (const std::exception_ptr& e : errors)
     if (e) std::rethrow_exception(e);
 }
-
-// work(k) for the pieces 1 .. n - 1 on threads of their own (or on this one when no thread
-// is to be had) while this thread does other work; wait joins them and throws on the first
-// exception. Joined at the latest when destroyed.
-class backgroundpieces {
- public:
-  backgroundpieces() = default;
-  backgroundpieces(const backgroundpieces&) = delete;
-  backgroundpieces& operator=(const backgroundpieces&) = delete;
-  ~backgroundpieces() { join(); }
-
-  template <typename F>
-  void start(unsigned n, F work) {
-    join();
-    errors_.assign(n, nullptr);
-    for (unsigned k = 1; k < n; ++k) {
-      const auto guarded = [this, work, k] {
-        try {
-          work(k);
-        } catch (...) {
-          errors_[k] = std::current_exception();
-        }
-      };
-      try {
-        threads_.emplace_back(guarded);
-      } catch (...) {
-        guarded();
-      }
-    }
-  }
-  void wait() {
-    join();
-    for (const std::exception_ptr& e : errors_)
-      if (e) std::rethrow_exception(e);
-    errors_.clear();
-  }
-
- private:
-  void join() {
-    for (std::thread& t : threads_) t.join();
-    threads_.clear();
-  }
-
-  std::vector<std::thread> threads_;
-  std::vector<std::exception_ptr> errors_;
-};
 
 }  // namespace zlmvrk

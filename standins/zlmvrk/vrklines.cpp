@@ -93,6 +93,14 @@ bool plainvalue(const char* p, const char* stop, record& r, std::size_t i) {
   return ec == std::errc() && q == stop;
 }
 
+// r as record{} leaves it, filled in place: assigning a zeroed temporary costs a string
+// store and a copy that waits for it, a good part of reading a short line.
+void blank(record& r) {
+  r.keys.fill(0);
+  r.values.fill(0.0);
+  r.special.fill(-1);
+}
+
 }  // namespace
 
 // A record line's plain form "record k1 .. kd : v1 .. vn" (single blanks, numbers or
@@ -101,7 +109,7 @@ bool plainvalue(const char* p, const char* stop, record& r, std::size_t i) {
 bool fastrecord(std::string_view line, const symbol& s, record& r) {
   constexpr std::string_view lead = "record ";
   if (!line.starts_with(lead)) return false;
-  r = record{};
+  blank(r);
   const char* p = line.data() + lead.size();
   const char* const end = line.data() + line.size();
   for (int d = 0; d < s.dim && p != nullptr; ++d)
@@ -124,7 +132,7 @@ bool fastrecord(std::string_view line, const symbol& s, record& r) {
 bool plainrecord(std::string_view line, record& r, int& dim, int& values) {
   constexpr std::string_view lead = "record ";
   if (!line.starts_with(lead)) return false;
-  r = record{};
+  blank(r);
   const char* p = line.data() + lead.size();
   const char* const end = line.data() + line.size();
   for (dim = 0; p != end && *p != ':'; ++dim) {
@@ -151,7 +159,7 @@ bool tokenrecord(const std::vector<linetokens::token>& w, const symbol& s, recor
   const auto dim = static_cast<std::size_t>(s.dim);
   const auto n = static_cast<std::size_t>(valuecount(s.type));
   if (w.size() != 1 + dim + 1 + n || w[1 + dim].text != ":") return false;
-  r = record{};
+  blank(r);
   for (std::size_t k = 0; k < dim; ++k) {
     if (!linetokens::toint(w[1 + k].text, r.keys[k]) || r.keys[k] < 1) return false;
   }

@@ -365,49 +365,48 @@ bool vrkfile::readstart(int nr, int& count) {
   return true;
 }
 
-// The next record line of the symbol being read before offset to, skipping the label and
-// comment lines between its records: none when no line is left before to, bad when the file
-// no longer holds the symbol there.
-vrkfile::lineread vrkfile::nextrecord(record& r, std::uint64_t to) {
+// The next record line of the symbol being read, skipping the label and comment lines
+// between its records; false when the file no longer holds the symbol there.
+bool vrkfile::nextrecord(record& r) {
   std::string why;
   std::string_view line;
-  while (source_.offset() < to && source_.next(line)) {
+  while (source_.next(line)) {
     if (linetokens::ignorable(line)) continue;
-    if (fastrecord(line, *reading_, r)) return lineread::record;
-    if (!linetokens::split(line, words_, why)) return lineread::bad;
-    if (words_[0].text == "record")
-      return tokenrecord(words_, *reading_, r) ? lineread::record : lineread::bad;
+    if (fastrecord(line, *reading_, r)) return true;
+    if (!linetokens::split(line, words_, why)) return false;
+    if (words_[0].text == "record") return tokenrecord(words_, *reading_, r);
   }
-  return source_.offset() < to ? lineread::bad : lineread::none;
+  return false;
 }
 
-// The next record of the symbol being read: from the file's lines, up to where the pieces
-// parsed on threads start when there are such, then from the pieces where they lie. False
-// when the file no longer holds it.
+// The next record of the symbol being read: from the pieces parsed on threads when there
+// are such, else from the file's lines. False when the file no longer holds it.
 bool vrkfile::nextinfile(recordview& r) {
-  const lineread l = nextrecord(
-      current_, parsed_.active() ? parsed_.from() : std::numeric_limits<std::uint64_t>::max());
-  if (l == lineread::record) {
-    r = viewof(current_);
-    return true;
-  }
-  return l == lineread::none && parsed_.next(r);
+  if (parsed_.active()) return parsed_.next(r);
+  if (!nextrecord(current_)) return false;
+  r = viewof(current_);
+  return true;
 }
 
 // Hands the record to the caller: its keys, its values with the special values mapped to
 // the reading table, and the first key position that differs from the previous record.
 int vrkfile::deliver(const recordview& r, std::int32_t* keys, double* values) {
   const auto dim = static_cast<std::size_t>(reading_->dim);
-  if (keys != nullptr) std::copy_n(r.keys, dim, keys);
+  std::size_t first = dim;  // the first key that differs from the previous record's
+  for (std::size_t k = 0; k < dim; ++k) {
+    const std::int32_t key = r.keys[k];
+    if (first == dim && key != previous_[k]) first = k;
+    previous_[k] = key;
+  }
+  if (keys != nullptr) {
+    for (std::size_t k = 0; k < dim; ++k) keys[k] = r.keys[k];
+  }
   if (values != nullptr) {
     const auto n = static_cast<std::size_t>(valuecount(reading_->type));
     for (std::size_t k = 0; k < n; ++k)
       values[k] = r.special[k] >= 0 ? read_[static_cast<std::size_t>(r.special[k])] : r.values[k];
   }
-  std::size_t k = 0;
-  while (k < dim && r.keys[k] == previous_[k]) ++k;
-  std::copy_n(r.keys, dim, previous_.begin());
-  return next_ == 0 || dim == 0 ? 1 : static_cast<int>(k) + 1;
+  return next_ == 0 || dim == 0 ? 1 : static_cast<int>(first) + 1;
 }
 
 bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {

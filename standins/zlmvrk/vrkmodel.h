@@ -118,8 +118,7 @@ class vrkfile {
 
   [[nodiscard]] bool writetext() const;
   int opened(checkresult result, checked& c);
-  enum class lineread : std::uint8_t { record, none, bad };
-  lineread nextrecord(record& r, std::uint64_t to);
+  bool nextrecord(record& r);
   bool nextinfile(recordview& r);
   int deliver(const recordview& r, std::int32_t* keys, double* values);  // gives dimfirst
 

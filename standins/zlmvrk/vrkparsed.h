@@ -1,26 +1,29 @@
 // A large symbol's records parsed from the start of its read, in pieces of the file on
 // threads of their own, into compact arrays that the reader then hands out in file order.
-// The reader reads the first piece's lines itself meanwhile: the threads parse the pieces
-// behind it, and the first record from them waits for all. The arrays are mapped memory
-// that asks for huge pages: fresh memory is touched a few megabytes at a time, not one small
-// page at a time.
+// The threads take the pieces in file order, and the reader hands a piece's records out as
+// soon as that piece is parsed: it parses nothing itself and waits little for the first
+// piece, which is the smallest (the pieces grow to an eighth of the piece bytes). The
+// arrays are a ring of a few slots in one mapping, kept from symbol to symbol while it is
+// large enough: a thread parses a piece into the slot of a piece the reader is done with,
+// so the memory is made present once and stays in the caches.
 //
 // Usage:
 //   zlmvrk::parsedsymbol p;
-//   if (p.parse(src, symbol, piecebytes, pieces)) {
-//     ... the records on the lines before p.from() ...;  while (p.next(r)) ...;
+//   if (p.parse(src, symbol, piecebytes, threads)) {
+//     while (p.next(r)) ...;
 //   }
 //   p.clear();
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
-#include <string>
+#include <thread>
 #include <vector>
 
 #include "standins/zlmvrk/linesource.h"
-#include "standins/zlmvrk/pieces.h"
 #include "standins/zlmvrk/vrkrecord.h"
 
 namespace zlmvrk {
@@ -33,17 +36,25 @@ class parsedsymbol {
 
   ~parsedsymbol() { clear(); }
 
-  // Starts parsing the records of s from the file that src reads, in pieces of at least
-  // piecebytes bytes, as many as pieces at most, each read through a source of its own:
-  // all but the first, which ends at from(). False (nothing parsed) for a symbol of fewer
-  // than two pieces, or a text.
-  bool parse(linesource& src, const symbol& s, std::uint64_t piecebytes, unsigned pieces);
+  // Starts parsing the records of s from the file that src reads on as many threads as
+  // threads at most, one for each piecebytes bytes, each thread reading through a source of
+  // its own. False (nothing parsed) for a symbol that would take fewer than two threads,
+  // or a text.
+  bool parse(linesource& src, const symbol& s, std::uint64_t piecebytes, unsigned threads);
   [[nodiscard]] bool active() const { return !pieces_.empty(); }
-  // Where the parsed pieces start: the lines before are the caller's to read.
-  [[nodiscard]] std::uint64_t from() const { return from_; }
-  // The next parsed record in file order, viewed in the piece's arrays (valid until the
-  // next call or clear); false behind the last one the file held.
-  bool next(recordview& r);
+  // The next parsed record in file order, viewed in the piece's slot (valid until the next
+  // call or clear); false behind the last one the file held. Waits for the piece that
+  // holds it, and throws what its thread threw.
+  bool next(recordview& r) {
+    if (left_ == 0) return nextpiece(r);
+    --left_;
+    r = {keys_, values_, special_};
+    keys_ += dim_;
+    values_ += n_;
+    special_ += n_;
+    return true;
+  }
+  // Stops the threads at the next piece and forgets the records (the slots stay).
   void clear();
 
  private:
@@ -55,35 +66,58 @@ class parsedsymbol {
     mapped& operator=(const mapped&) = delete;
     ~mapped();
     [[nodiscard]] void* data() const { return data_; }
+    [[nodiscard]] std::size_t size() const { return bytes_; }
 
    private:
     void* data_ = nullptr;
     std::size_t bytes_ = 0;
   };
 
-  // One piece's records: keys, values and special-value indexes, dim and n of each.
-  struct piece {
-    piece(std::size_t capacity, int dim, int n);
-    linesource src;
+  // One piece's records in the arena: keys, values and special-value indexes, dim and n
+  // of each, as many as capacity at most.
+  struct slot {
     bool add(const record& r);
-    std::size_t capacity;
+    std::int32_t* keys = nullptr;
+    double* values = nullptr;
+    std::int8_t* special = nullptr;
+    std::size_t capacity = 0;
     std::size_t count = 0;
-    bool failed = false;  // a line that is no record of the symbol ends the piece
-    int dim;
-    int n;
-    mapped keys;
-    mapped values;
-    mapped special;
+    int dim = 0;
+    int n = 0;
   };
 
-  void readpiece(linesource& src, std::uint64_t to, const symbol& s, piece& p);
+  // The lines from offset from to the line that starts at or behind to; ready once parsed
+  // into its slot.
+  struct piece {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+    const slot* records = nullptr;
+    bool failed = false;  // a line that is no record of the symbol ends the piece
+    std::exception_ptr error;
+    std::atomic<bool> ready{false};
+  };
 
-  std::vector<std::unique_ptr<piece>> pieces_;  // the pieces behind the first
-  backgroundpieces threads_;
-  bool waited_ = false;  // the threads are done
-  std::uint64_t from_ = 0;
-  std::size_t at_ = 0;    // the piece being handed out
-  std::size_t next_ = 0;  // and its next record
+  void work(const linesource& src, const symbol& s);
+  bool waitforslot(std::size_t k);
+  void makeslots(const symbol& s, std::size_t capacity, std::size_t count);
+  void readpiece(linesource& src, const symbol& s, piece& p, slot& into);
+  bool nextpiece(recordview& r);
+
+  std::vector<std::unique_ptr<piece>> pieces_;
+  std::unique_ptr<mapped> arena_;  // the slots' memory
+  std::vector<slot> slots_;        // piece k goes to slot k % size
+  std::vector<std::thread> threads_;
+  std::atomic<std::size_t> take_{0};      // the next piece a thread takes
+  std::atomic<std::size_t> released_{0};  // the pieces handed out
+  std::atomic<bool> stop_{false};
+  std::size_t at_ = 0;  // the piece after the one being handed out
+  // The rest of the piece being handed out.
+  std::size_t left_ = 0;
+  const std::int32_t* keys_ = nullptr;
+  const double* values_ = nullptr;
+  const std::int8_t* special_ = nullptr;
+  std::size_t dim_ = 0;
+  std::size_t n_ = 0;
 };
 
 }  // namespace zlmvrk
