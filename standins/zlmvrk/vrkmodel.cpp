@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/vrkcheck.h"

@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -147,15 +148,21 @@ bool parsedsymbol::waitforslot(std::size_t k) {
 
 // One thread: the next piece not yet taken, until none is left or the read stops.
 void parsedsymbol::work(const linesource& src, const symbol& s) {
-  linesource own(piecebuffer);
-  const bool open = own.opensame(src);
+  // Without a source of its own (no memory, no descriptor) every piece it takes fails.
+  std::optional<linesource> own;
+  try {
+    own.emplace(piecebuffer);
+    if (!own->opensame(src)) own.reset();
+  } catch (...) {
+    own.reset();
+  }
   for (;;) {
     const std::size_t k = take_.fetch_add(1);
     if (k >= pieces_.size() || !waitforslot(k)) break;
     piece& p = *pieces_[k];
     try {
-      if (open) readpiece(own, s, p, slots_[k % slots_.size()]);
-      p.failed = p.failed || !open;
+      if (own) readpiece(*own, s, p, slots_[k % slots_.size()]);
+      p.failed = p.failed || !own;
     } catch (...) {
       p.failed = true;
       p.error = std::current_exception();
