@@ -22,7 +22,8 @@ void savedbounds::restore() const {
 
 namespace {
 void startup() { state.reset(); }
-q5rt::unit_registration reg{"gcbaron", &startup, nullptr};
+void closedown() { detail::stopwriterhelpers(); }
+q5rt::unit_registration reg{"gcbaron", &startup, &closedown};
 }  // namespace
 
 }  // namespace gcbaron

@@ -115,6 +115,22 @@ class colnametable {
   std::vector<std::uint64_t> slots_;
 };
 
+// How the input file's large parts are shared out: models of at least minsize columns
+// and nonzeros are formatted by helper threads (workers of them; 0: one less than the
+// processors, at most 8), in chunks of chunkrows rows or chunkcols columns. Smaller
+// models are formatted in the same chunks on the writing thread. Tests change these.
+struct writersplit {
+  std::int64_t minsize = 50'000;
+  std::int32_t workers = 0;
+  std::int32_t chunkrows = 1024;
+  std::int32_t chunkcols = 16384;
+};
+inline writersplit writersetup;
+
+// Stops the helper threads of an input file being written: the process ends (a halt in
+// the tree code), and they must not outlive the model record.
+void stopwriterhelpers();
+
 }  // namespace detail
 
 // Writes the map of BARON's order into the opened file and closes it; a failed write is

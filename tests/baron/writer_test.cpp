@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "baron/baronfixture.h"
 #include "baron/gcbaron.h"
@@ -25,7 +27,8 @@ class writer_test : public ::testing::Test {
 
   // Loads d in process and writes its input file with BARON's option set (options read
   // from d.options, definitions from sysdir); the file's text.
-  std::string write(const barontest::modeldesc& d, std::string_view objvarname = {}) {
+  std::string write(const barontest::modeldesc& d, std::string_view objvarname = {},
+                    const std::function<void()>& adjust = {}) {
     barontest::writemodel(d, log.dir.path().string());
     q5rt::sstr msg;
     EXPECT_TRUE(gcload::loadcontrol(log.dir.file("model.ctl"), msg)) << msg.view();
@@ -39,6 +42,7 @@ class writer_test : public ::testing::Test {
     gcbaron::state.baronvartozolm.assign(static_cast<std::size_t>(gcdata::mymodel.cols), 0);
     gcbaron::state.baronequtozolm.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
     gcbaron::state.baronequclass.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
+    if (adjust) adjust();
     q5rt::textfile f;
     f.assign(log.dir.file("out.bar"));
     f.rewrite();
@@ -144,6 +148,143 @@ TEST_F(writer_test, ObjectiveVariableNameWhereverTheColumnIsWritten) {
       EXPECT_NE(text.find(piece), std::string::npos) << piece << " in\n" << text;
     }
   }
+}
+
+// A model for the chunks of the large parts: 23 columns of every type with bounds,
+// levels and priorities that qualify for the blocks or not, 37 rows of every kind with
+// empty rows, linear terms and code (a product or a square) in every third row.
+barontest::modeldesc chunkymodel() {
+  using barontest::minf;
+  using barontest::pinf;
+  barontest::modeldesc d;
+  d.modeltype = ctvproc::proc_minlp;
+  constexpr std::array<double, 4> lowers = {minf, 0, -2, 1.5};
+  constexpr std::array<double, 4> uppers = {pinf, 0, 4, 1e3};
+  for (std::size_t c = 0; c < 23; ++c) {
+    const auto type = static_cast<std::int32_t>(c % 5 == 3 ? 1 : c % 7 == 4 ? 2 : 0);
+    d.cols.push_back({.type = type,
+                      .lower = type == 1 ? 0 : lowers[c % 4],
+                      .level = static_cast<double>(c % 3) * 0.5,
+                      .upper = type == 1 ? 1 : uppers[c / 4 % 4],
+                      .priority = c % 6 == 1 ? 2.0 : 1.0});
+  }
+  for (std::int32_t r = 1; r <= 37; ++r) {
+    barontest::rowdesc row{.type = r % 9 == 5 ? 3 : r % 3, .rhs = 0.25 * r - 3};
+    for (std::int32_t k = 0; k < r % 5; ++k) {
+      row.terms.push_back({1 + (r * 7 + k * 5) % 23, k % 2 == 0 ? 1.5 * k - 1 : -1});
+    }
+    if (r % 3 == 0) {
+      const std::int32_t a = 1 + r % 23, b = 1 + (r * 3 + 1) % 23;
+      row.terms.push_back({a, 0, true});
+      if (b != a) row.terms.push_back({b, 0, true});
+      row.code =
+          r % 2 == 0
+              ? std::vector{barontest::ins(opcode::pushv, a), barontest::ins(opcode::mulv, b)}
+              : std::vector{barontest::ins(opcode::pushv, a), barontest::ins(opcode::callarg1, 9)};
+    }
+    d.rows.push_back(row);
+  }
+  d.objvar = 2;
+  d.objrow = 12;
+  d.rows[11].terms.push_back({2, -1});
+  return d;
+}
+
+// The large parts (blocks and equations) formatted in chunks by helper threads give the
+// file, the notes, the log, the printed lines and BARON's orders of one chunk written on
+// the writing thread: for a reformulated objective with code, phase one, a relaxed
+// model, and a row whose code is refused in the middle (after which the writing thread
+// writes the rest itself).
+TEST_F(writer_test, ChunksOnHelperThreadsWriteTheSameFile) {
+  struct variant {
+    const char* why;
+    std::function<void(barontest::modeldesc&)> change;
+    std::function<void()> adjust;
+  };
+  const std::vector<variant> variants = {
+      {"plain", [](barontest::modeldesc&) {}, [] {}},
+      {"reformulated objective with code",
+       [](barontest::modeldesc& d) {
+         d.rows[11].code = {barontest::ins(opcode::pushv, 4), barontest::ins(opcode::mulv, 5)};
+         d.rows[11].terms.push_back({4, 0, true});
+         d.rows[11].terms.push_back({5, 0, true});
+       },
+       [] { gcbaron::state.objreform = 1; }},
+      {"phase one", [](barontest::modeldesc&) {}, [] { gcbaron::state.optphaseone = 2; }},
+      {"relaxed", [](barontest::modeldesc& d) { d.modeltype = ctvproc::proc_rminlp; }, [] {}},
+      {"refused code in the middle",
+       [](barontest::modeldesc& d) {
+         d.rows[19].code = {barontest::ins(opcode::add)};
+         d.rows[19].terms.push_back({3, 0, true});
+       },
+       [] { gcbaron::state.objreform = 1; }},
+  };
+  const gcbaron::detail::writersplit keep = gcbaron::detail::writersetup;
+  const std::vector<gcbaron::detail::writersplit> splits = {
+      keep,
+      {.minsize = 0, .workers = 3, .chunkrows = 4, .chunkcols = 5},
+      {.minsize = 0, .workers = 2, .chunkrows = 1, .chunkcols = 1},
+      {.minsize = 1'000'000, .workers = 0, .chunkrows = 3, .chunkcols = 2},
+  };
+  struct outcome {
+    std::string file, log, printed;
+    std::int32_t notes;
+    std::vector<std::int32_t> varorder, equorder;
+  };
+  for (const variant& v : variants) {
+    SCOPED_TRACE(v.why);
+    barontest::modeldesc d = chunkymodel();
+    v.change(d);
+    std::vector<outcome> outcomes;
+    for (const gcbaron::detail::writersplit& split : splits) {
+      gcbaron::detail::writersetup = split;
+      const std::size_t logged = log.text().size();
+      testing::internal::CaptureStdout();
+      outcome o;
+      o.file = write(d, "objective", v.adjust);
+      q5rt::output().flush();
+      o.printed = testing::internal::GetCapturedStdout();
+      o.log = log.text().substr(logged);
+      o.notes = notes;
+      o.varorder = gcbaron::state.baronvartozolm;
+      o.equorder = gcbaron::state.baronequtozolm;
+      outcomes.push_back(std::move(o));
+    }
+    gcbaron::detail::writersetup = keep;
+    const outcome& one = outcomes[0];
+    EXPECT_NE(one.file.find("e37:"), std::string::npos) << one.file;
+    for (std::size_t k = 1; k < outcomes.size(); ++k) {
+      SCOPED_TRACE(k);
+      EXPECT_EQ(outcomes[k].file, one.file);
+      EXPECT_EQ(outcomes[k].log, one.log);
+      EXPECT_EQ(outcomes[k].printed, one.printed);
+      EXPECT_EQ(outcomes[k].notes, one.notes);
+      EXPECT_EQ(outcomes[k].varorder, one.varorder);
+      EXPECT_EQ(outcomes[k].equorder, one.equorder);
+    }
+  }
+}
+
+// The tree code ends the process (a division by a constant zero) while helper threads
+// format the file: the close-down stops them first, and the process ends with the
+// halt's code, not a crash or a hang.
+TEST_F(writer_test, AHaltInTheTreeCodeStopsTheHelpersFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  barontest::modeldesc d = chunkymodel();
+  d.pool = {2, 0};
+  d.rows[28].code = {barontest::ins(opcode::pushv, 3), barontest::ins(opcode::pushi, 1),
+                     barontest::ins(opcode::pushi, 2), barontest::ins(opcode::div),
+                     barontest::ins(opcode::mul)};
+  d.rows[28].terms = {{3, 0, true}};
+  const gcbaron::detail::writersplit keep = gcbaron::detail::writersetup;
+  gcbaron::detail::writersetup = {.minsize = 0, .workers = 4, .chunkrows = 1, .chunkcols = 1};
+  EXPECT_EXIT(
+      {
+        q5rt::run_startups();
+        (void)write(d);
+      },
+      testing::ExitedWithCode(0), "");
+  gcbaron::detail::writersetup = keep;
 }
 
 // The table of column names against the names it stands for, column by column: every
