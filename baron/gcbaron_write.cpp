@@ -10,10 +10,15 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "baron/gcbaron.h"
 #include "baron/gcutil.h"
@@ -268,6 +273,17 @@ struct nonlinearparts {
     return part.present;
   }
 };
+
+// The helpers allocate from heaps of their own. Grown a few pages at a time (the
+// allocator's default), each step holds the address-space lock that every page fault
+// waits for, and a run's fresh memory then costs several times its writing: the heaps
+// grow and shrink in large steps instead.
+void growinlargesteps() {
+#if defined(__GLIBC__)
+  static std::once_flag once;
+  std::call_once(once, [] { (void)mallopt(M_TOP_PAD, 16 << 20); });
+#endif
+}
 
 class writer;
 // The writer whose helpers run, for the close-down.
@@ -803,6 +819,7 @@ class writer {
       const unsigned workers =
           split.workers > 0 ? static_cast<unsigned>(split.workers) : std::min(processors - 1, 8U);
       slots_.resize(4 * static_cast<std::size_t>(workers) + 4);
+      growinlargesteps();
       runningwriter = this;
       crew_.start(workers);
     }
