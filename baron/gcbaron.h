@@ -115,9 +115,9 @@ class colnametable {
   std::vector<std::uint64_t> slots_;
 };
 
-// How the input file's large parts are shared out: models of at least minsize columns
-// and nonzeros are formatted by helper threads (workers of them; 0: one less than the
-// processors, at most 8), in chunks of chunkrows rows or chunkcols columns. Smaller
+// How the input file's large parts are shared out: models of at least minsize rows and
+// columns together are formatted by helper threads (workers of them; 0: one less than
+// the processors, at most 8), in chunks of chunkrows rows or chunkcols columns. Smaller
 // models are formatted in the same chunks on the writing thread. Tests change these.
 struct writersplit {
   std::int64_t minsize = 50'000;

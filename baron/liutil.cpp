@@ -78,18 +78,14 @@ std::int32_t len(std::string_view text) { return static_cast<std::int32_t>(text.
 
 }  // namespace
 
-// The pieces of a recording: texts one after the other, and where each ends.
-struct piecerecord {
-  std::string& text;
-  std::vector<std::uint32_t>& ends;
-};
-
 // One line writer: where statements go, the statement being written, width, position
 // and indents, and the declaration list being written.
 struct linestate {
   q5rt::textfile* current = nullptr;
   std::string* memory = nullptr;  // a capture's text, in place of a file
-  piecerecord* record = nullptr;  // a recording: linext's pieces only
+  // A recording: linext's pieces only, one after the other, and where each ends.
+  std::string* recordtext = nullptr;
+  std::vector<std::uint32_t>* recordends = nullptr;
   statementtext text;
   std::int32_t width = 1;
   std::int32_t position = 0;
@@ -218,9 +214,9 @@ void lifirst(std::string_view piece, std::int32_t indent) {
 
 void linext(std::string_view piece) {
   linestate& s = st();
-  if (s.record != nullptr) {
-    s.record->text += piece;
-    s.record->ends.push_back(static_cast<std::uint32_t>(s.record->text.size()));
+  if (s.recordtext != nullptr) {
+    *s.recordtext += piece;
+    s.recordends->push_back(static_cast<std::uint32_t>(s.recordtext->size()));
     return;
   }
   if (s.notset("LI:next  NOT SET ", piece)) return;
@@ -285,10 +281,9 @@ capture::capture(std::string& out, std::int32_t width, std::int32_t indent)
 capture::~capture() { active = previous_; }
 
 recording::recording(std::string& text, std::vector<std::uint32_t>& ends)
-    : own_(std::make_unique<linestate>()),
-      record_(std::make_unique<piecerecord>(piecerecord{text, ends})),
-      previous_(active) {
-  own_->record = record_.get();
+    : own_(std::make_unique<linestate>()), previous_(active) {
+  own_->recordtext = &text;
+  own_->recordends = &ends;
   active = own_.get();
 }
 

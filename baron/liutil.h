@@ -53,7 +53,6 @@ void declalistitem(std::string_view item);
 void declaliststop();
 
 struct linestate;
-struct piecerecord;
 
 // While a capture lives, this thread's statements go to the end of `out` instead of the
 // current file: a line writer of its own, at a line start, with the width and indent
@@ -83,7 +82,6 @@ class recording {
 
  private:
   std::unique_ptr<linestate> own_;
-  std::unique_ptr<piecerecord> record_;
   linestate* previous_;
 };
 
