@@ -843,7 +843,7 @@ class writer {
   // was written: the memory is made present once, not for the whole file. Task t waits
   // for its slot; nullptr when the writing was abandoned.
   std::string* slotfor(std::size_t t) {
-    if (t < ringfirst_) return abandoned_.load() ? nullptr : &owntext_[t];
+    if (t < ringfirst_) return abandoned_.load() ? nullptr : &owntext_[t].text;
     const std::size_t p = t - ringfirst_;
     std::size_t written = written_.load(std::memory_order_acquire);
     while (p >= written + slots_.size()) {
@@ -851,7 +851,7 @@ class writer {
       written = written_.load(std::memory_order_acquire);
     }
     if (abandoned_.load()) return nullptr;
-    std::string& out = slots_[p % slots_.size()];
+    std::string& out = slots_[p % slots_.size()].text;
     out.clear();
     out.reserve(slotroom);  // once: no copies while the text grows to a usual size
     return &out;
@@ -869,11 +869,11 @@ class writer {
   // Task t's text, once the task has run (not for a chunk left to this thread).
   const std::string& taketext(std::size_t t) {
     crew_.wait(t);
-    return t < ringfirst_ ? owntext_[t] : slots_[(t - ringfirst_) % slots_.size()];
+    return t < ringfirst_ ? owntext_[t].text : slots_[(t - ringfirst_) % slots_.size()].text;
   }
   // Task t's text was written (those of the slots in their order): its memory is free.
   void release(std::size_t t) {
-    if (t < ringfirst_) return std::string().swap(owntext_[t]);
+    if (t < ringfirst_) return std::string().swap(owntext_[t].text);
     written_.store(t - ringfirst_ + 1, std::memory_order_release);
     written_.notify_all();
   }
@@ -988,9 +988,15 @@ class writer {
   std::size_t equationstask_ = 0;
   std::array<std::vector<std::size_t>, 4> blocktasks_;
   std::vector<std::size_t> bodytasks_;
-  std::vector<std::string> owntext_;
+  // A task's text, its size and pointer on cache lines of their own: the helpers append
+  // to different texts at once, and texts side by side would make them wait for each
+  // other's lines on every piece.
+  struct alignas(128) tasktext {
+    std::string text;
+  };
+  std::vector<tasktext> owntext_;
   std::size_t ringfirst_ = 0;  // the first task whose text goes into a slot
-  std::vector<std::string> slots_ = std::vector<std::string>(1);
+  std::vector<tasktext> slots_ = std::vector<tasktext>(1);
   std::atomic<std::size_t> written_ = 0;  // the tasks whose texts were written
   std::atomic<bool> abandoned_ = false;
   taskcrew::crew crew_;  // last: destroyed first, its threads joined before the texts go
