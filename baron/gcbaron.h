@@ -106,7 +106,11 @@ char* putcolname(char* at, std::int32_t c);
 class colnametable {
  public:
   static constexpr std::size_t slot = 8;
-  // From the model record and the run state as they are now.
+  // Sized for the model's columns, every slot empty.
+  void reset();
+  // The slots of columns first to last, from the model record and the run state as they
+  // are now; build() fills every slot.
+  void build(std::int32_t first, std::int32_t last);
   void build();
   // Column c's name written at `at` (room for slot characters at least); the end.
   char* put(char* at, std::int32_t c) const;

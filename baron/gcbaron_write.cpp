@@ -306,7 +306,6 @@ class writer {
     state.equclass = {};
     reform_ = state.objreform > 0 && m_.objvar >= 1 && m_.objvar <= m_.cols;
     state.objjacval = reform_ ? gcutil::getobjjacval() : 1.0;
-    names_.build();
     liutil::liset(f_, width, indent);
     gcutil::gcheader(f_, "//  ");
     notes();
@@ -315,6 +314,7 @@ class writer {
     variableorder();
     equationorder();
     shareout();
+    namesready();
     writetask(liststask_);
     bounds();
     priorities();
@@ -794,7 +794,14 @@ class writer {
             [this, b, first, last](statementmaker& make) { blocklines(b, first, last, make); }));
       }
     };
-    // First the tasks with texts of their own: the long lists and the starting point are
+    // The names first, in chunks: every text needs them, this thread not before it has
+    // recorded.
+    names_.reset();
+    for (std::int32_t first = 1; first <= m_.cols; first += chunkcols) {
+      const std::int32_t last = std::min(first + chunkcols - 1, m_.cols);
+      nametasks_.push_back(crew_.add([this, first, last] { names_.build(first, last); }));
+    }
+    // Then the tasks with texts of their own: the long lists and the starting point are
     // under way early, not behind the slots.
     liststask_ = queue([this](statementmaker& make) { variablelists(make); });
     equationstask_ = queue([this](statementmaker& make) { equationlists(make); });
@@ -860,11 +867,16 @@ class writer {
   // and a maker of this thread's own.
   template <typename Format>
   void formatinto(std::size_t t, const Format& format) {
+    namesready();
     std::string* const out = slotfor(t);
     if (out == nullptr) return;
     liutil::capture capture(*out, width, indent);
     statementmaker make(names_);
     format(make);
+  }
+  // Returns when every column's name is in the table.
+  void namesready() {
+    for (const std::size_t t : nametasks_) crew_.wait(t);
   }
   // Task t's text, once the task has run (not for a chunk left to this thread).
   const std::string& taketext(std::size_t t) {
@@ -988,6 +1000,7 @@ class writer {
   std::size_t equationstask_ = 0;
   std::array<std::vector<std::size_t>, 4> blocktasks_;
   std::vector<std::size_t> bodytasks_;
+  std::vector<std::size_t> nametasks_;
   // A task's text, its size and pointer on cache lines of their own: the helpers append
   // to different texts at once, and texts side by side would make them wait for each
   // other's lines on every piece.
@@ -1018,11 +1031,19 @@ char* putcolname(char* at, std::int32_t c) {
   return putint(at, c);
 }
 
+void colnametable::reset() {
+  slots_.assign(static_cast<std::size_t>(std::max(gcdata::mymodel.cols, 0)), 0);
+}
+
 void colnametable::build() {
+  reset();
+  build(1, gcdata::mymodel.cols);
+}
+
+void colnametable::build(std::int32_t first, std::int32_t last) {
   const gcdata::tmodel& m = gcdata::mymodel;
-  slots_.assign(static_cast<std::size_t>(std::max(m.cols, 0)), 0);
   char name[q5rt::sstr::capacity];
-  for (std::int32_t c = 1; c <= m.cols; ++c) {
+  for (std::int32_t c = first; c <= last; ++c) {
     const auto n = static_cast<std::size_t>(putcolname(name, c) - name);
     if (c == m.objvar || n > slot) continue;
     std::fill(name + n, name + slot, '\0');
