@@ -726,22 +726,37 @@ class writer {
   void refusedrow(std::int32_t r) {
     refused(q5rt::concat(" Cannot handle the instruction code of equation e", num(r)));
   }
+  // The chunks' texts are written a few at a time, those that are ready when one is due:
+  // fewer, larger writes.
   void bodies() {
     liutil::lilast("");
+    std::vector<std::string_view> batch;
+    std::vector<std::size_t> batchtasks;
+    const std::size_t batchmax = std::max<std::size_t>(slots_.size() / 4, 1);
+    const auto writebatch = [&] {
+      f_.write(batch);
+      for (const std::size_t t : batchtasks) release(t);
+      batch.clear();
+      batchtasks.clear();
+    };
     for (std::size_t k = 0; k < bodytasks_.size(); ++k) {
       const std::size_t t = bodytasks_[k];
+      if (!batch.empty() && (batch.size() == batchmax || !crew_.done(t))) writebatch();
       const std::string& text = taketext(t);
       const auto [first, last] = rowsof(k);
       if (nonlinear_[k].recordedto < last) {
+        writebatch();
         statements(k, first, last, make_, true);
-      } else {
-        for (const nonlinearparts::rowpart& part : nonlinear_[k].rows) {
-          if (!part.present) refusedrow(part.row);
-        }
-        f_.write(text);
+        release(t);
+        continue;
       }
-      release(t);
+      for (const nonlinearparts::rowpart& part : nonlinear_[k].rows) {
+        if (!part.present) refusedrow(part.row);
+      }
+      batch.push_back(text);
+      batchtasks.push_back(t);
     }
+    writebatch();
   }
   // The statements of rows first to last of chunk k. Rows past the record only on the
   // writing thread (onmain), which also gives the notes of refused rows.

@@ -43,6 +43,10 @@ class crew {
   // Returns when task k has run; rethrows its exception. Meanwhile this thread runs
   // tasks not yet taken up to k (never later ones, which may wait for this thread).
   void wait(std::size_t k);
+  // Whether task k has run (its result is then for wait to give).
+  [[nodiscard]] bool done(std::size_t k) const {
+    return tasks_.at(k)->done.load(std::memory_order_acquire);
+  }
 
  private:
   struct task {
