@@ -271,23 +271,23 @@ void declaliststop() {
   if (st().declaitems > 0) lilast(";");
 }
 
-capture::capture(std::string& out, std::int32_t width, std::int32_t indent)
-    : own_(std::make_unique<linestate>()), previous_(active) {
-  own_->memory = &out;
-  own_->set(width, indent);
+ownwriter::ownwriter() : own_(std::make_unique<linestate>()), previous_(active) {
   active = own_.get();
 }
 
-capture::~capture() { active = previous_; }
+ownwriter::~ownwriter() { active = previous_; }
 
-recording::recording(std::string& text, std::vector<std::uint32_t>& ends)
-    : own_(std::make_unique<linestate>()), previous_(active) {
-  own_->recordtext = &text;
-  own_->recordends = &ends;
-  active = own_.get();
+linestate& ownwriter::own() { return *own_; }
+
+capture::capture(std::string& out, std::int32_t width, std::int32_t indent) {
+  own().memory = &out;
+  own().set(width, indent);
 }
 
-recording::~recording() { active = previous_; }
+recording::recording(std::string& text, std::vector<std::uint32_t>& ends) {
+  own().recordtext = &text;
+  own().recordends = &ends;
+}
 
 void vfsetfile(q5rt::textfile& file) { vffp = &file; }
 

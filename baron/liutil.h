@@ -54,35 +54,38 @@ void declaliststop();
 
 struct linestate;
 
-// While a capture lives, this thread's statements go to the end of `out` instead of the
-// current file: a line writer of its own, at a line start, with the width and indent
-// that liset takes. Other threads' statements are untouched. End the last statement
-// before the capture ends (an open one is dropped).
-class capture {
+// A line writer of this thread's own while the object lives (set up by capture and
+// recording); the one in use before comes back when it ends.
+class ownwriter {
  public:
-  capture(std::string& out, std::int32_t width, std::int32_t indent);
-  ~capture();
-  capture(const capture&) = delete;
-  capture& operator=(const capture&) = delete;
+  ownwriter(const ownwriter&) = delete;
+  ownwriter& operator=(const ownwriter&) = delete;
+
+ protected:
+  ownwriter();
+  ~ownwriter();
+  [[nodiscard]] linestate& own();
 
  private:
   std::unique_ptr<linestate> own_;
   linestate* previous_;
 };
 
+// While a capture lives, this thread's statements go to the end of `out` instead of the
+// current file: a line writer of its own, at a line start, with the width and indent
+// that liset takes. Other threads' statements are untouched. End the last statement
+// before the capture ends (an open one is dropped).
+class capture : ownwriter {
+ public:
+  capture(std::string& out, std::int32_t width, std::int32_t indent);
+};
+
 // While a recording lives, this thread's linext pieces are appended to `text`, the end
 // of each to `ends`, unwrapped: replaying them through linext writes what the calls
 // would have written. Only linext is recorded.
-class recording {
+class recording : ownwriter {
  public:
   recording(std::string& text, std::vector<std::uint32_t>& ends);
-  ~recording();
-  recording(const recording&) = delete;
-  recording& operator=(const recording&) = delete;
-
- private:
-  std::unique_ptr<linestate> own_;
-  linestate* previous_;
 };
 
 // Blocks: the header goes on a line of its own before the block's first line.
