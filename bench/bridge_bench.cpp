@@ -13,7 +13,9 @@
 // straight from here: the share of call_ms that the prescribed one-variable calls and the
 // stand-in's own work take, whatever the bridge does around them. Counter own_vs_copy: the
 // rest of the call (call_ms - push_ms: the bridge's loop around those calls, the pulls and
-// the settings) over the copy time.
+// the settings) over the copy time. Counter empty_vs_copy: the same number of calls to a
+// function that does nothing (libbenchemptycall.so), over the copy time: what any bridge that
+// makes the four one-variable calls per variable pays before the model object does any work.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -137,6 +139,15 @@ struct setters {
   }
 };
 
+// The empty callee, loaded beside the stand-ins.
+setters::setone emptycallee() {
+  void* lib = dlopen((builddir() / "bench/libbenchemptycall.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (lib == nullptr) fail(dlerror());
+  auto* empty = reinterpret_cast<setters::setone>(dlsym(lib, "benchemptycall"));
+  if (empty == nullptr) fail("no benchemptycall");
+  return empty;
+}
+
 // The four one-variable calls for every variable, with nothing around them.
 double pushtime(const setters& set, void* kro, const arrays& a) {
   const auto t0 = std::chrono::steady_clock::now();
@@ -145,6 +156,19 @@ double pushtime(const setters& set, void* kro, const arrays& a) {
     set.marginal(kro, i, a.marginals[static_cast<std::size_t>(i)]);
     set.lower(kro, i, a.lower[static_cast<std::size_t>(i)]);
     set.upper(kro, i, a.upper[static_cast<std::size_t>(i)]);
+  }
+  return seconds(std::chrono::steady_clock::now() - t0);
+}
+
+// The same four calls per variable, to the empty callee. A loop of its own: call sites that
+// alternate between two sets of targets run slower on some processors, and would slow both.
+double emptytime(setters::setone empty, const arrays& a) {
+  const auto t0 = std::chrono::steady_clock::now();
+  for (std::int32_t i = 0; i < size; ++i) {
+    empty(nullptr, i, a.levels[static_cast<std::size_t>(i)]);
+    empty(nullptr, i, a.marginals[static_cast<std::size_t>(i)]);
+    empty(nullptr, i, a.lower[static_cast<std::size_t>(i)]);
+    empty(nullptr, i, a.upper[static_cast<std::size_t>(i)]);
   }
   return seconds(std::chrono::steady_clock::now() - t0);
 }
@@ -164,6 +188,7 @@ void roundtrip(benchmark::State& state, bool solverruns) {
   static const rundir dir;
   static const bridge b(dir);
   static const setters set(dir);
+  static const setters::setone empty = emptycallee();
   if (solverruns)
     ::unsetenv("BRIN_FAIL");
   else
@@ -174,7 +199,7 @@ void roundtrip(benchmark::State& state, bool solverruns) {
   const double d = 0.0;
   std::int32_t ms = 0, ss = 0, h3 = 0, h11 = 0;
   double h5 = 0, h15 = 0;
-  double bestcall = 1e300, bestcopy = 1e300, bestpush = 1e300;
+  double bestcall = 1e300, bestcopy = 1e300, bestpush = 1e300, bestempty = 1e300;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(b.solve(b.state, &solver, nullptr, nullptr, &none, &d, &i7, &nodes,
@@ -185,6 +210,7 @@ void roundtrip(benchmark::State& state, bool solverruns) {
     state.PauseTiming();
     bestcopy = std::min(bestcopy, copytime(a, side));
     bestpush = std::min(bestpush, pushtime(set, b.modelobject(), a));
+    bestempty = std::min(bestempty, emptytime(empty, a));
     state.ResumeTiming();
   }
   ::unsetenv("BRIN_FAIL");
@@ -193,6 +219,7 @@ void roundtrip(benchmark::State& state, bool solverruns) {
   state.counters["push_ms"] = bestpush * 1e3;
   state.counters["vs_copy"] = bestcall / bestcopy;
   state.counters["own_vs_copy"] = (bestcall - bestpush) / bestcopy;
+  state.counters["empty_vs_copy"] = bestempty / bestcopy;
 }
 
 void BM_BridgeOwn(benchmark::State& state) { roundtrip(state, false); }
