@@ -78,32 +78,7 @@ class builder {
       return stopped("operand out of range", k), false;
     }
     const double p = immediate ? pool_[static_cast<std::size_t>(a) - 1] : 0.0;
-    const std::int32_t need = [&] {
-      switch (ins.opcode) {
-        case opcode::add:
-        case opcode::sub:
-        case opcode::mul:
-        case opcode::div:
-        case opcode::muliadd:
-        case opcode::callarg2:
-          return 2;
-        case opcode::addv:
-        case opcode::subv:
-        case opcode::mulv:
-        case opcode::divv:
-        case opcode::addi:
-        case opcode::subi:
-        case opcode::muli:
-        case opcode::divi:
-        case opcode::umin:
-        case opcode::callarg1:
-        case opcode::store:
-          return 1;
-        default:
-          return 0;
-      }
-    }();
-    if (height_ < need) return stopped("stack underflow", k), false;
+    if (height_ < ctvnl::effect(ins.opcode).pops) return stopped("stack underflow", k), false;
     switch (ins.opcode) {
       case opcode::pushv:
         return push(a - 1, k);

@@ -84,6 +84,8 @@ class interpreter {
       v = pool_[static_cast<std::size_t>(a) - 1];
       return true;
     };
+    // An instruction that takes more entries than the stack holds stops the evaluation.
+    if (!need(ctvnl::effect(ins.opcode).pops)) return abandon("stack underflow", k), stop;
     switch (ins.opcode) {
       case opcode::pushv:
       case opcode::uminv:
@@ -99,7 +101,6 @@ class interpreter {
         return next;
       }
       case opcode::store:
-        if (!need(1)) return abandon("stack underflow", k), stop;
         value = top();
         return next;
       case opcode::add:
@@ -107,7 +108,6 @@ class interpreter {
       case opcode::mul:
       case opcode::div:
       case opcode::muliadd: {
-        if (!need(2)) return abandon("stack underflow", k), stop;
         if (ins.opcode == opcode::muliadd && !constant(operand))
           return abandon("operand out of range", k), stop;
         const double v = stack_[static_cast<std::size_t>(--height_)];
@@ -138,7 +138,6 @@ class interpreter {
       case opcode::subi:
       case opcode::muli:
       case opcode::divi: {
-        if (!need(1)) return abandon("stack underflow", k), stop;
         const bool immediate = ctvnl::pushimmed.contains(ctvnl::code(ins.opcode));
         if (!(immediate ? constant(operand) : column(operand)))
           return abandon("operand out of range", k), stop;
@@ -162,16 +161,13 @@ class interpreter {
         return next;
       }
       case opcode::umin:
-        if (!need(1)) return abandon("stack underflow", k), stop;
         top() = -top();
         return next;
       case opcode::callarg1: {
-        if (!need(1)) return abandon("stack underflow", k), stop;
         double arg = top();
         return call(a, &arg, 1, top(), value) ? next : stop;
       }
       case opcode::callarg2: {
-        if (!need(2)) return abandon("stack underflow", k), stop;
         std::array<double, 2> args = {stack_[static_cast<std::size_t>(height_) - 2], top()};
         --height_;
         return call(a, args.data(), 2, top(), value) ? next : stop;

@@ -129,6 +129,7 @@ class differ {
     const ctvnl::tnlcode ins = code_[static_cast<std::size_t>(k) - 1];
     const std::int32_t a = ins.operand;
     const bool col = a == column_;
+    need(static_cast<std::size_t>(ctvnl::effect(ins.opcode).pops));
     switch (ins.opcode) {
       case opcode::header:
         emit(opcode::header, a);
@@ -147,7 +148,6 @@ class differ {
         if (col) emit(opcode::pushi, one), emit(opcode::umin);
         break;
       case opcode::store:
-        need(1);
         if (length_ == 1) emit(opcode::pushi, zero);
         emit(opcode::store, a);
         top().srcend = k;
@@ -157,34 +157,29 @@ class differ {
       case opcode::mul:
       case opcode::div:
       case opcode::muliadd:
-        need(2);
         binary(ins, k);
         break;
       case opcode::addv:
       case opcode::subv:
       case opcode::mulv:
       case opcode::divv:
-        need(1);
         withcolumn(ins, k);
         break;
       case opcode::muli:
       case opcode::divi:
       case opcode::umin:  // linear in the top: the same instruction
-        need(1);
         if (top().dep) emit(ins.opcode, a);
         top().srcend = k;
         break;
       case opcode::addi:
       case opcode::subi:
       case opcode::noop:
-        if (ins.opcode != opcode::noop) need(1), top().srcend = k;
+        if (ins.opcode != opcode::noop) top().srcend = k;
         break;
       case opcode::callarg1:
-        need(1);
         call1(a, k);
         break;
       case opcode::callarg2:
-        need(2);
         call2(a, k);
         break;
       case opcode::funcargn:

@@ -52,6 +52,7 @@ class treebuilder {
   std::int32_t step(std::int32_t k, std::int32_t last) {
     const ctvnl::tnlcode& ins = code_[static_cast<std::size_t>(k) - 1];
     const std::int32_t a = ins.operand;
+    if (!need(ctvnl::effect(ins.opcode).pops, k)) return 0;
     switch (ins.opcode) {
       case opcode::noop:
       case opcode::header:
@@ -69,28 +70,28 @@ class treebuilder {
         return 0;
       }
       case opcode::store:
-        if (need(1, k)) top() = over(opcode::store, a, top(), nullptr);
+        top() = over(opcode::store, a, top(), nullptr);
         return 0;
       case opcode::add:
       case opcode::sub:
       case opcode::mul:
       case opcode::div:
-        if (need(2, k)) binary(ins.opcode, 0, pop());
+        binary(ins.opcode, 0, pop());
         return 0;
       case opcode::addv:
       case opcode::subv:
       case opcode::mulv:
       case opcode::divv:
-        if (need(1, k) && column(a, k)) binary(arithmetic(ins.opcode), 0, variable(a));
+        if (column(a, k)) binary(arithmetic(ins.opcode), 0, variable(a));
         return 0;
       case opcode::addi:
       case opcode::subi:
       case opcode::muli:
       case opcode::divi:
-        if (need(1, k) && poolentry(a, k)) binary(arithmetic(ins.opcode), 0, constant(a));
+        if (poolentry(a, k)) binary(arithmetic(ins.opcode), 0, constant(a));
         return 0;
       case opcode::umin:
-        if (need(1, k)) top() = over(opcode::umin, a, top(), nullptr);
+        top() = over(opcode::umin, a, top(), nullptr);
         return 0;
       case opcode::uminv:
         if (column(a, k)) {
@@ -99,22 +100,21 @@ class treebuilder {
         }
         return 0;
       case opcode::muliadd:
-        if (need(2, k) && poolentry(a, k)) {
+        if (poolentry(a, k)) {
           node* c = constant(a);
           node* product = over(opcode::mul, 0, pop(), c);
           binary(opcode::add, 0, product);
         }
         return 0;
       case opcode::callarg1:
-        if (need(1, k)) top() = over(opcode::callarg1, a, top(), nullptr);
+        top() = over(opcode::callarg1, a, top(), nullptr);
         return 0;
-      case opcode::callarg2:
-        if (need(2, k)) {
-          const std::int32_t f =
-              (a == detail::fn::cvpower || a == detail::fn::vcpower) ? detail::fn::rpower : a;
-          binary(opcode::callarg2, f, pop());
-        }
+      case opcode::callarg2: {
+        const std::int32_t f =
+            (a == detail::fn::cvpower || a == detail::fn::vcpower) ? detail::fn::rpower : a;
+        binary(opcode::callarg2, f, pop());
         return 0;
+      }
       case opcode::funcargn:
         return callargn(k, last, a);
       default:  // End, CallArgN alone, Chk, AddO, PushO, Invoc, StackIn, unknown bytes

@@ -145,6 +145,10 @@ class analysis {
     msg = "stack not equal to one, please report to support " + std::string(supportaddress);
     return false;
   }
+  // The entries that the instruction takes are on the stack.
+  bool need(ctvnl::opcode op, std::string& msg) {
+    return need(static_cast<std::size_t>(ctvnl::effect(op).pops), msg);
+  }
   poly pop() {
     poly p = std::move(stack_.back());
     stack_.pop_back();
@@ -206,26 +210,26 @@ class analysis {
         return void(push(poly{}, msg));
       case opcode::add:
       case opcode::sub: {
-        if (!need(2, msg)) return;
+        if (!need(in.opcode, msg)) return;
         const poly t = pop();
         return stack_.back().add(t, in.opcode == opcode::add ? 1 : -1);
       }
       case opcode::addv:
       case opcode::subv:
-        if (!need(1, msg)) return;
+        if (!need(in.opcode, msg)) return;
         stack_.back().lin[x] += in.opcode == opcode::addv ? 1 : -1;
         return;
       case opcode::addi:
-        if (need(1, msg)) stack_.back().c += pool(x);
+        if (need(in.opcode, msg)) stack_.back().c += pool(x);
         return;
       case opcode::subi:
-        if (need(1, msg)) stack_.back().c -= pool(x);
+        if (need(in.opcode, msg)) stack_.back().c -= pool(x);
         return;
       case opcode::mul:
-        if (need(2, msg)) multiply(msg);
+        if (need(in.opcode, msg)) multiply(msg);
         return;
       case opcode::mulv: {
-        if (!need(1, msg)) return;
+        if (!need(in.opcode, msg)) return;
         poly& t = stack_.back();
         if (t.quadratic())
           return void(msg = "cannot multiply a quadratic expression by a variable");
@@ -237,10 +241,10 @@ class analysis {
         return;
       }
       case opcode::muli:
-        if (need(1, msg)) stack_.back().scale(pool(x));
+        if (need(in.opcode, msg)) stack_.back().scale(pool(x));
         return;
       case opcode::div: {
-        if (!need(2, msg)) return;
+        if (!need(in.opcode, msg)) return;
         const poly t = pop();
         if (!t.constant())
           return void(msg = "division by a variable makes this expression nonlinear");
@@ -250,21 +254,21 @@ class analysis {
       case opcode::divv:
         return void(msg = "division by a variable makes this expression nonlinear");
       case opcode::divi:
-        if (!need(1, msg)) return;
+        if (!need(in.opcode, msg)) return;
         if (std::fabs(pool(x)) < negligible) return void(msg = "division by zero");
         return stack_.back().scale(1 / pool(x));
       case opcode::umin:
-        if (need(1, msg)) stack_.back().scale(-1);
+        if (need(in.opcode, msg)) stack_.back().scale(-1);
         return;
       case opcode::muliadd: {
-        if (!need(2, msg)) return;
+        if (!need(in.opcode, msg)) return;
         poly t = pop();
         t.scale(pool(x));
         return stack_.back().add(t, 1);
       }
       case opcode::callarg1:
         if (x != fnsqr) return void(msg = nonlinear(x));
-        if (need(1, msg)) (void)squared(stack_.back(), msg);
+        if (need(in.opcode, msg)) (void)squared(stack_.back(), msg);
         return;
       case opcode::callarg2:
         return power(x, msg);
@@ -279,7 +283,7 @@ class analysis {
   }
   void power(std::int32_t fn, std::string& msg) {
     if (fn != fnpower) return void(msg = nonlinear(fn));
-    if (!need(2, msg)) return;
+    if (!need(ctvnl::opcode::callarg2, msg)) return;
     const poly exponent = pop();
     const double e = exponent.c;
     if (!exponent.constant() || e < -0.1 || e > 2.1)

@@ -51,53 +51,19 @@ bool argcount(codespan code, std::int32_t first, std::int32_t k, std::int32_t& n
 
 bool stepeffect(codespan code, std::int32_t first, std::int32_t k, int sp, int cap,
                 std::string_view who, effect& e, q5rt::sstr& msg) {
-  using ctvnl::opcode;
-  e = {};
-  switch (code[k - 1].opcode) {
-    case opcode::pushv:
-    case opcode::pushi:
-    case opcode::uminv:
-    case opcode::pushzero:
-      e = {0, 1};
-      break;
-    case opcode::store:
-      e = {1, 0};
-      break;
-    case opcode::add:
-    case opcode::sub:
-    case opcode::mul:
-    case opcode::div:
-    case opcode::callarg2:
-    case opcode::muliadd:
-      e = {2, 1};
-      break;
-    case opcode::addv:
-    case opcode::addi:
-    case opcode::subv:
-    case opcode::subi:
-    case opcode::mulv:
-    case opcode::muli:
-    case opcode::divv:
-    case opcode::divi:
-    case opcode::umin:
-    case opcode::callarg1:
-      e = {1, 1};
-      break;
-    case opcode::callargn: {
-      std::int32_t n = 0;
-      if (!argcount(code, first, k, n)) {
-        msg = located(who, "CallArgN without its FuncArgN", k);
-        return false;
-      }
-      if (n < 0 || n > ctvnew::maxargs) {
-        msg = numbered(who, "CallArgN with argument count", n, k);
-        return false;
-      }
-      e = {n, 1};
-      break;
+  const ctvnl::stackeffect fx = ctvnl::effect(code[k - 1].opcode);
+  e = {fx.pops, fx.pushes};
+  if (fx.countedpops) {
+    std::int32_t n = 0;
+    if (!argcount(code, first, k, n)) {
+      msg = located(who, "CallArgN without its FuncArgN", k);
+      return false;
     }
-    default:
-      break;
+    if (n < 0 || n > ctvnew::maxargs) {
+      msg = numbered(who, "CallArgN with argument count", n, k);
+      return false;
+    }
+    e.pops += n;
   }
   if (sp < e.pops) {
     msg = located(who, "stack underflow", k);

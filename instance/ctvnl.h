@@ -5,6 +5,7 @@
 //   ctvnl::tnlcode ins{ctvnl::opcode::pushv, 3};      // push column 3
 //   ctvnl::nlcodetxt[static_cast<int>(ins.opcode)]      // "PushV     "
 //   if (ctvnl::pushimmed.contains(code)) ...            // operand is a pool entry
+//   ctvnl::effect(ins.opcode).pops                      // stack entries it takes
 // Columns, rows and constant-pool entries are numbered from 1 in operands.
 #pragma once
 
@@ -70,6 +71,46 @@ struct tnlcode {
 };
 
 constexpr int code(opcode op) { return static_cast<int>(op); }
+
+// How many stack entries an instruction takes and puts back. Store takes the row's result.
+// CallArgN takes, besides, the argument count that the FuncArgN before it announces.
+struct stackeffect {
+  ctvnl::opcode opcode;
+  std::int8_t pops;
+  std::int8_t pushes;
+  bool countedpops = false;  // CallArgN: pops the FuncArgN's count as well
+};
+
+// clang-format off
+inline constexpr std::array<stackeffect, opcode_count> stackeffects = {{
+    {opcode::noop, 0, 0},     {opcode::pushv, 0, 1},     {opcode::pushi, 0, 1},
+    {opcode::store, 1, 0},    {opcode::add, 2, 1},       {opcode::addv, 1, 1},
+    {opcode::addi, 1, 1},     {opcode::sub, 2, 1},       {opcode::subv, 1, 1},
+    {opcode::subi, 1, 1},     {opcode::mul, 2, 1},       {opcode::mulv, 1, 1},
+    {opcode::muli, 1, 1},     {opcode::div, 2, 1},       {opcode::divv, 1, 1},
+    {opcode::divi, 1, 1},     {opcode::umin, 1, 1},      {opcode::uminv, 0, 1},
+    {opcode::header, 0, 0},   {opcode::end, 0, 0},       {opcode::callarg1, 1, 1},
+    {opcode::callarg2, 2, 1}, {opcode::callargn, 0, 1, true},
+    {opcode::funcargn, 0, 0}, {opcode::muliadd, 2, 1},   {opcode::pushzero, 0, 1},
+    {opcode::chk, 0, 0},      {opcode::addo, 0, 0},      {opcode::pusho, 0, 0},
+    {opcode::invoc, 0, 0},    {opcode::stackin, 0, 0}}};
+// clang-format on
+
+// Every opcode has its row, at its own number; no instruction puts back more than one entry.
+constexpr bool stackeffectsok() {
+  for (int c = 0; c < opcode_count; ++c) {
+    const stackeffect& e = stackeffects[static_cast<std::size_t>(c)];
+    if (code(e.opcode) != c || e.pops < 0 || e.pushes < 0 || e.pushes > 1) return false;
+  }
+  return true;
+}
+static_assert(stackeffectsok());
+
+// The stack effect of an opcode; none for a byte above StackIn.
+constexpr stackeffect effect(opcode op) {
+  const int c = code(op);
+  return c < opcode_count ? stackeffects[static_cast<std::size_t>(c)] : stackeffect{op, 0, 0};
+}
 
 // One node of a row's expression tree (the BARON translation's writers build them from
 // the instruction code). Nodes come from the model record's pool (gcdata::getnlrec).

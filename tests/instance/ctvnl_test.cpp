@@ -25,6 +25,29 @@ TEST(CtvnlOperandSets, ImmediateAndColumnOperands) {
   EXPECT_FALSE(ctvnl::pushgradvars.contains(code(opcode::umin)));
 }
 
+// The stack effects agree with the operand sets: an instruction with a column or pool
+// operand either pushes it (PushV, PushI, UminV) or works on the top it takes.
+TEST(CtvnlStackEffects, AgreeWithTheOperandSets) {
+  using ctvnl::opcode;
+  for (int c = 0; c < ctvnl::opcode_count; ++c) {
+    const auto op = static_cast<opcode>(c);
+    SCOPED_TRACE(ctvnl::nlcodetxt[static_cast<std::size_t>(c)]);
+    if (!ctvnl::pushimmed.contains(c) && !ctvnl::pushgradvars.contains(c)) continue;
+    const ctvnl::stackeffect e = ctvnl::effect(op);
+    const bool pushes = op == opcode::pushv || op == opcode::pushi || op == opcode::uminv;
+    EXPECT_EQ(e.pops, pushes ? 0 : op == opcode::muliadd ? 2 : 1);
+    EXPECT_EQ(e.pushes, 1);
+  }
+  EXPECT_TRUE(ctvnl::effect(opcode::callargn).countedpops);
+}
+
+TEST(CtvnlStackEffects, ByteAboveStackInHasNone) {
+  const ctvnl::stackeffect e = ctvnl::effect(static_cast<ctvnl::opcode>(ctvnl::opcode_count));
+  EXPECT_EQ(e.pops, 0);
+  EXPECT_EQ(e.pushes, 0);
+  EXPECT_FALSE(e.countedpops);
+}
+
 TEST(CtvnlNames, EveryOpcodeNameWordForWord) {
   std::string names;
   for (const auto n : ctvnl::nlcodetxt) names.append(n).append("|");
