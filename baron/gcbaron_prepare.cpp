@@ -7,8 +7,8 @@
 
 #include "baron/gcbaron.h"
 #include "baron/gcutil.h"
+#include "baron/gcutil_qmaker.h"
 #include "baron/optbaron.h"
-#include "baron/qmaker.h"
 #include "frame/q5platform.h"
 #include "frame/q5process.h"
 #include "frame/statlib.h"

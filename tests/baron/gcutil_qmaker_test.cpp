@@ -1,6 +1,6 @@
 // The quadratic-form check: rows that are quadratic with their sizes, rows that are not
 // with their reasons, the 20-row stop, the listing and the data file.
-#include "baron/qmaker.h"
+#include "baron/gcutil_qmaker.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ void setrows(const std::vector<code>& rows, std::vector<double> pool) {
   }
 }
 
-class qmaker_test : public ::testing::Test {
+class GcutilQmaker : public ::testing::Test {
  protected:
   void SetUp() override {
     q5rt::sstr msg;
@@ -45,7 +45,7 @@ class qmaker_test : public ::testing::Test {
   barontest::logcapture log;
 };
 
-TEST_F(qmaker_test, RowsAreAnalysedToTheirSizesOrTheirReason) {
+TEST_F(GcutilQmaker, RowsAreAnalysedToTheirSizesOrTheirReason) {
   struct row {
     code c;
     const char* line;  // after "*  " and the row and NLjacs columns
@@ -115,14 +115,14 @@ TEST_F(qmaker_test, RowsAreAnalysedToTheirSizesOrTheirReason) {
   EXPECT_NE(text.find("$vrkin \"" + log.dir.file("q.vrk") + "\"\n"), std::string::npos);
 }
 
-TEST_F(qmaker_test, TwentyBadRowsStopTheCheck) {
+TEST_F(GcutilQmaker, TwentyBadRowsStopTheCheck) {
   setrows(std::vector<code>(25, code{{opcode::pushv, 1}, {opcode::callarg1, 10}}), {});
   EXPECT_EQ(run(), 20);
   EXPECT_NE(log.text().find("*** too many errors - stopped processing\n"), std::string::npos);
   EXPECT_EQ(listing().find("*        21"), std::string::npos);
 }
 
-TEST_F(qmaker_test, LinearModelAndUnwritableListing) {
+TEST_F(GcutilQmaker, LinearModelAndUnwritableListing) {
   setrows({}, {});
   EXPECT_EQ(run(), 0);
   EXPECT_NE(listing().find("\n*         0       0       0                       0  0\n"),

@@ -1,7 +1,7 @@
 // The quadratic-form check: each nonlinear row's instruction code run on a stack of
 // polynomials of degree two at most (constant, linear terms by column, upper-triangle
 // Hessian terms by column pair), the listing and the data file.
-#include "baron/qmaker.h"
+#include "baron/gcutil_qmaker.h"
 
 #include <algorithm>
 #include <cmath>
