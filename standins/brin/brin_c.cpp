@@ -3,7 +3,7 @@
 // caller buffers), the environment entries the bridge calls beyond the link's, the
 // model-object entries, and the fake local solver behind hvnCallSolver. ChvnXCheck confirms
 // the environment's own entries that have a form here; CkroXCheck confirms the model-object
-// rows implemented here, with the codes of the one shared table (bridge/kroentries.h).
+// entries implemented here, with the codes of their own table (kro_signatures.h).
 // Every call is traced (BRIN_TRACE), any entry answers its failure value when listed in
 // BRIN_FAIL, BRIN_OBJREFORM=1 makes the model object leave out the objective variable and
 // row, and BRIN_SYNTHETIC=<n>,<m> makes it a model of that size without files. No exception
@@ -12,13 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "bridge/kroentries.h"
 #include "standins/brin/envmodel.h"
 #include "standins/brin/hvn_signatures.h"
+#include "standins/brin/kro_signatures.h"
 #include "standins/brin/kromodel.h"
 #include "standins/common/coreentries.h"
 #include "standins/common/standin.h"
@@ -42,37 +42,26 @@ hvnCallSolver             3 : 1 11 11 3 3 11 11 13 3 3 13 13 2 12
 constexpr std::array<std::string_view, 7> hvncforms = {
     "hvnInitEnvironmentLegacy", "hvnGetStrOpt", "hvnLogStat", "hvnGetScratchName",
     "hvnGetIntOpt", "hvnSetIntOpt", "hvnCallSolver"};
-
-// The model-object rows implemented here.
-constexpr std::array<std::string_view, 34> kroimplemented = {
-    "kroRegisterEnvironment", "kroLoadDataLegacy", "kroObjRow", "kroObjVar", "kroObjStyleSet",
-    "kroObjReform", "kroSetRvVarPermutation", "kroSetRvEquPermutation", "kroOptFile",
-    "kroOptFileSet", "kroNameOptFile", "kroNameOptFileSet", "kroMinf", "kroMinfSet", "kroPinf",
-    "kroPinfSet", "kroSetVarLOne", "kroSetVarMOne", "kroSetAltVarLowerOne",
-    "kroSetAltVarUpperOne", "kroAltBoundsSet", "kroForceContSet", "kroGetVarL", "kroGetVarM",
-    "kroGetEquM", "kroModelStat", "kroSolveStat", "kroGetHeadnTail", "kroN", "kroM", "kroNZ",
-    "kroNLNZ", "kroModelType", "kroAltBounds"};
 // clang-format on
 
-// The shared table's rows that are implemented here, as a signature text.
-std::string krosignatures() {
-  std::string text;
-  const auto add = [&](std::string_view name, std::initializer_list<int> codes) {
-    if (std::find(kroimplemented.begin(), kroimplemented.end(), name) == kroimplemented.end())
-      return;
-    text += std::string(name) + " " + std::to_string(*codes.begin()) + " :";
-    for (auto c = codes.begin() + 1; c != codes.end(); ++c) text += " " + std::to_string(*c);
-    text += "\n";
-  };
-#define BRIN_KROROW(name, cpp, method, ...) add(#name, {__VA_ARGS__});
-  KROENTRIES(BRIN_KROROW)
-#undef BRIN_KROROW
-  return text;
+// The entries of a signature text: the first word of each line.
+std::vector<std::string_view> signaturenames(std::string_view text) {
+  std::vector<std::string_view> names;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty()) names.push_back(line.substr(0, line.find(' ')));
+  }
+  return names;
 }
 
 const standincore::library hvnlib{"brin", "BRIN", 8,
                                   std::string(brin::hvnsignaturetext) + std::string(hvnbridgetext)};
-const standincore::library krolib{"brin", "BRIN", 27, krosignatures()};
+const standincore::library krolib{"brin", "BRIN", 27, brin::krosignaturetext};
+// Every model-object entry implemented here has its "C" form.
+const std::vector<std::string_view> kroimplemented = signaturenames(brin::krosignaturetext);
 const standin::faults& faults = hvnlib.faults;
 
 std::string num(double v) {
