@@ -19,7 +19,6 @@ class libfile {
   [[nodiscard]] bool open(const std::string& path, std::string& error);
   // The symbol's address, or nullptr with the loader's text; no pending error is left.
   [[nodiscard]] void* symbol(const std::string& name, std::string& error) const;
-  [[nodiscard]] bool isopen() const { return h_ != nullptr; }
   void close();
 
  private:

@@ -46,7 +46,6 @@ tminiparser::~tminiparser() {
 
 bool tminiparser::fileopen(std::string_view filename, std::int32_t& errorcode) {
   linenr_ = 0;
-  linelimit_ = filelinelimit;
   errno = 0;
   file_ = std::fopen(std::string(filename).c_str(), "rb");
   errorcode = file_ == nullptr ? (errno != 0 ? errno : EIO) : 0;
@@ -63,7 +62,6 @@ void tminiparser::readfromtext(std::string_view data) {
   data_ = data;
   datapos_ = 0;
   linenr_ = 0;
-  linelimit_ = filelinelimit;
   kind_ = sourcekind::file;
 }
 
@@ -74,7 +72,6 @@ void tminiparser::readfromstr(std::string_view text) {
   linelen_ = static_cast<std::int32_t>(n);
   kind_ = sourcekind::shortstring;
   linenr_ = 0;
-  linelimit_ = -1;
   fileopen_ = false;
   flushecho();
 }
@@ -85,7 +82,6 @@ void tminiparser::readfrompchar(const char* text) {
   linelen_ = static_cast<std::int32_t>(std::char_traits<char>::length(text));
   kind_ = sourcekind::pchar;
   linenr_ = 0;
-  linelimit_ = -1;
   fileopen_ = false;
   flushecho();
 }
@@ -101,7 +97,6 @@ void tminiparser::readfromcb(linecallback callback) {
   kind_ = sourcekind::callback;
   flushecho();
   linenr_ = 0;
-  linelimit_ = -1;
 }
 
 namespace {

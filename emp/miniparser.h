@@ -89,8 +89,6 @@ class tminiparser {
   [[nodiscard]] std::int32_t position() const { return pos_; }
   [[nodiscard]] std::int32_t linelength() const { return linelen_; }
   [[nodiscard]] std::int32_t linenumber() const { return linenr_; }
-  [[nodiscard]] std::int32_t linelimit() const { return linelimit_; }
-  [[nodiscard]] bool isfileopen() const { return fileopen_; }
 
  private:
   void filllinebuffromfile();
@@ -118,7 +116,6 @@ class tminiparser {
   std::int32_t cbstate_ = 0;
   linecallback callback_ = nullptr;
   std::int32_t linenr_ = 0;
-  std::int32_t linelimit_ = -1;
   sourcekind kind_ = sourcekind::file;
   zlmobj::txstringlist* echolist_;
   bool echoon_;
