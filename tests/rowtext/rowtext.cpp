@@ -9,7 +9,6 @@
 // line writer at width 79, indent 3. Tree messages go to standard output. Exit code 0; 1
 // for a bad command line or a control file that cannot be loaded.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -20,6 +19,7 @@
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "support/toolmain.h"
 
 namespace {
 
@@ -77,13 +77,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    q5rt::run_startups();
-    q5rt::exitcode = run(argc, argv);
-    return q5rt::exitcode;
-  } catch (const std::exception& e) {
-    std::fprintf(stdout, "*** rowtext: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return toolmain::run("rowtext", argc, argv, run); }

@@ -7,8 +7,6 @@
 // and "model.ctl": the control file with the new file type and these names, given without
 // a folder (a run in the out folder finds them); every other entry as it was. Exit code 0,
 // 1 with a line on standard output when something fails.
-#include <cstdio>
-#include <exception>
 #include <string>
 #include <string_view>
 
@@ -18,6 +16,7 @@
 #include "instance/gcload.h"
 #include "instance/gdutils.h"
 #include "support/scratchwrite.h"
+#include "support/toolmain.h"
 
 namespace {
 
@@ -59,13 +58,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    q5rt::run_startups();
-    q5rt::exitcode = run(argc, argv);
-    return q5rt::exitcode;
-  } catch (const std::exception& e) {
-    std::fprintf(stdout, "*** scratchcopy: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return toolmain::run("scratchcopy", argc, argv, run); }

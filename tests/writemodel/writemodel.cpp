@@ -9,7 +9,6 @@
 // that the control file names. Exit code 0 when the writer succeeded; 1 with a message for
 // a bad command line, a control file that cannot be loaded or a writer that failed.
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 
 #include "baron/gcutil.h"
@@ -18,6 +17,7 @@
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "support/toolmain.h"
 
 namespace {
 
@@ -89,13 +89,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    q5rt::run_startups();
-    q5rt::exitcode = run(argc, argv);
-    return q5rt::exitcode;
-  } catch (const std::exception& e) {
-    std::fprintf(stdout, "*** writemodel: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return toolmain::run("writemodel", argc, argv, run); }
