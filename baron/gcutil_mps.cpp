@@ -138,7 +138,7 @@ std::size_t roundedtext(const digitrow& x, int e, int k, bool exponent, char* ou
       ++e;
     }
   }
-  return layout(d, k, e, !exponent && e >= -4 && e <= 14, out);
+  return layout(d, k, e, !exponent && strutilx::dbltostr_plain_exponent(e), out);
 }
 
 // 10^0 to 10^15.
@@ -202,7 +202,8 @@ bool plainfield(double value, char* out) {
   const int w = negative ? 11 : 12;
   const double a = std::fabs(value);
   q5rt::sig_integer r;
-  if (!(a >= 1e-4) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) || r.e > w - 2)
+  if (!strutilx::dbltostr_plain(a) || !std::isnormal(a) || !q5rt::dtoaloc_sig_integer(a, 15, r) ||
+      r.e > w - 2)
     return false;
   int k = w - 1 + std::min(r.e, 0);
   std::uint64_t q = roundedoff(r.q, 15 - k);
@@ -233,7 +234,7 @@ std::size_t fittedtext(double a, std::size_t w, char* text) {
   digitrow d;
   std::memcpy(d.data(), x.d, 15);
   std::memset(d.data() + 15, '0', 17);
-  std::size_t n = layout(d, 15, x.e, a >= 1e-4 && a < 1e15, text);
+  std::size_t n = layout(d, 15, x.e, strutilx::dbltostr_plain(a), text);
   // Rounding cannot shorten an integer part that passes the field (it would end in a
   // wrong number): such values go to the exponent form at once.
   const bool integerfits = x.e + 1 <= static_cast<int>(w);

@@ -20,12 +20,6 @@ namespace {
 // The whole text equals the word, ASCII case ignored.
 bool is_word(std::string_view s, std::string_view word) { return struequal(s, word); }
 
-// The plain form is chosen on the value itself, not on its rounded digits.
-bool plain_form(double x) {
-  const double ax = std::fabs(x);
-  return ax >= 1e-4 && ax < 1e15;
-}
-
 constexpr int sigdigits = 15;
 
 // Sixteen characters held in one integer, the first character in the lowest byte. The
@@ -183,7 +177,7 @@ std::size_t short_text(double x, char separator, char exponent, char* out) {
       return static_cast<std::size_t>(std::copy(w.begin(), w.end(), out) - out);
     }
   }
-  return lay_out(d, std::signbit(x), plain_form(x), separator, exponent, out);
+  return lay_out(d, std::signbit(x), dbltostr_plain(x), separator, exponent, out);
 }
 
 q5rt::sstr text_of(std::string_view s) { return q5rt::sstr::cut(s); }

@@ -25,6 +25,15 @@ namespace strutilx {
 inline constexpr std::size_t dbltostr_maxlen = 22;
 inline constexpr std::size_t dbltostr_room = 48;
 
+// The layout of the short number text: plain decimal when 1e-4 <= |x| < 1e15, decided on x
+// itself (not on its rounded digits); else the exponent form.
+[[nodiscard]] constexpr bool dbltostr_plain(double x) {
+  const double ax = x < 0 ? -x : x;
+  return ax >= 1e-4 && ax < 1e15;
+}
+// The same rule for digits d.dd...d times 10^e: plain decimal when -4 <= e <= 14.
+[[nodiscard]] constexpr bool dbltostr_plain_exponent(int e) { return e >= -4 && e <= 14; }
+
 // The short number text into out (room for dbltostr_maxlen characters); its length.
 [[nodiscard]] std::size_t dbltostr_chars(double x, char separator, char* out);
 // The same into a roomier out (dbltostr_room characters), laid out there directly: the

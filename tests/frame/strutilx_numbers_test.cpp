@@ -77,6 +77,35 @@ TEST(StrutilxDbltostr, SeparatorOnlyInPlainForm) {
   EXPECT_EQ(strutilx::dbltostrsep(1.5E300, ',').view(), "1.5E300");
 }
 
+// The layout rule in its two forms: on a value, and on digits d.dd...d times 10^e. The
+// text takes the exponent form exactly where the rule says so.
+TEST(StrutilxDbltostr, PlainOrExponentFormAtTheLimits) {
+  struct row {
+    double x;
+    int e;  // decimal exponent of x
+    bool plain;
+    const char* why;
+  };
+  const row rows[] = {
+      {1e-4, -4, true, "the lower limit is plain"},
+      {-1e-4, -4, true, "the sign does not count"},
+      {9.99999999999999e-5, -5, false, "just below the lower limit"},
+      {1e15, 15, false, "the upper limit is not plain"},
+      {999999999999999.0, 14, true, "just below the upper limit"},
+      {1.5, 0, true, "a common value"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    EXPECT_EQ(strutilx::dbltostr_plain(r.x), r.plain);
+    EXPECT_EQ(strutilx::dbltostr_plain_exponent(r.e), r.plain);
+    EXPECT_EQ(strutilx::dbltostr(r.x).str().find('E') == std::string::npos, r.plain);
+  }
+  // Decided on the value, not on its rounded digits (which are 1E15 here).
+  EXPECT_TRUE(strutilx::dbltostr_plain(999999999999999.5));
+  EXPECT_FALSE(strutilx::dbltostr_plain(lim::quiet_NaN()));
+  EXPECT_FALSE(strutilx::dbltostr_plain(lim::infinity()));
+}
+
 TEST(StrutilxDbltostr, AgreesWithDefaultRealText) {
   // The short text carries the digits and exponent of the 23-character default text.
   const double xs[] = {1.5, -123.25, 7e-5, 3.3e20, 1.0 / 7, -lim::max()};
