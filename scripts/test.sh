@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 # The sources follow the committed .clang-format.
 bash scripts/format.sh --check
+# Only the include directions that the layout makes run against the folder order.
+bash scripts/check-includes.sh
 jobs=$(nproc)
 
 run_suite() {
