@@ -40,11 +40,17 @@ tminiparser::tminiparser(zlmobj::txstringlist* echolist, bool echoon,
                          const strutilx::charset& comments)
     : echolist_(echolist), echoon_(echoon), comments_(comments) {}
 
-tminiparser::~tminiparser() {
+tminiparser::~tminiparser() { closefile(); }
+
+// A new source ends the file read so far.
+void tminiparser::closefile() {
   if (fileopen_) std::fclose(file_);
+  file_ = nullptr;
+  fileopen_ = false;
 }
 
 bool tminiparser::fileopen(std::string_view filename, std::int32_t& errorcode) {
+  closefile();
   linenr_ = 0;
   errno = 0;
   file_ = std::fopen(std::string(filename).c_str(), "rb");
@@ -72,7 +78,7 @@ void tminiparser::readfromstr(std::string_view text) {
   linelen_ = static_cast<std::int32_t>(n);
   kind_ = sourcekind::shortstring;
   linenr_ = 0;
-  fileopen_ = false;
+  closefile();
   flushecho();
 }
 
@@ -82,13 +88,13 @@ void tminiparser::readfrompchar(const char* text) {
   linelen_ = static_cast<std::int32_t>(std::char_traits<char>::length(text));
   kind_ = sourcekind::pchar;
   linenr_ = 0;
-  fileopen_ = false;
+  closefile();
   flushecho();
 }
 
 void tminiparser::readfromcb(linecallback callback) {
   callback_ = callback;
-  fileopen_ = false;
+  closefile();
   cbstate_ = -1;
   q5rt::sstr discarded;
   (void)callback_(discarded, cbstate_);

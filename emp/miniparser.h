@@ -91,6 +91,7 @@ class tminiparser {
   [[nodiscard]] std::int32_t linenumber() const { return linenr_; }
 
  private:
+  void closefile();
   void filllinebuffromfile();
   void filllinebuffromcb();
   void readline(std::int32_t& n, std::int32_t& probe);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -274,6 +276,28 @@ TEST(miniparser, missing_file) {
   EXPECT_FALSE(p.fileopen("/nonexistent/dir/file.emp", err));
   EXPECT_NE(err, 0);
   EXPECT_EQ(p.ch(), endofinput);
+}
+
+// A new source, or a second file, closes the file opened before: no descriptor is left open.
+TEST(miniparser, new_source_closes_the_open_file) {
+  const auto openfds = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator{});
+  };
+  testutil::tempdir dir;
+  const std::string file = dir.file("a.emp");
+  testutil::write_file(file, "x\n");
+  const auto before = openfds();
+  tminiparser p(nullptr, false, {});
+  std::int32_t err = 0;
+  ASSERT_TRUE(p.fileopen(file, err));
+  ASSERT_TRUE(p.fileopen(file, err));
+  EXPECT_EQ(openfds(), before + 1);
+  p.readfromstr("y");
+  EXPECT_EQ(openfds(), before);
+  ASSERT_TRUE(p.fileopen(file, err));
+  p.readfrompchar("z");
+  EXPECT_EQ(openfds(), before);
 }
 
 // Everything a reader sees of a file source: each line nextline gives (its result, text,
