@@ -22,8 +22,7 @@ void savedbounds::restore() const {
 
 namespace {
 void startup() { state.reset(); }
-void closedown() { detail::stopwriterhelpers(); }
-q5rt::unit_registration reg{"gcbaron", &startup, &closedown};
+q5rt::unit_registration reg{"gcbaron", &startup, nullptr};
 }  // namespace
 
 }  // namespace gcbaron

@@ -106,11 +106,7 @@ char* putcolname(char* at, std::int32_t c);
 class colnametable {
  public:
   static constexpr std::size_t slot = 8;
-  // Sized for the model's columns, every slot empty.
-  void reset();
-  // The slots of columns first to last, from the model record and the run state as they
-  // are now; build() fills every slot.
-  void build(std::int32_t first, std::int32_t last);
+  // From the model record and the run state as they are now.
   void build();
   // Column c's name written at `at` (room for slot characters at least); the end.
   char* put(char* at, std::int32_t c) const;
@@ -118,22 +114,6 @@ class colnametable {
  private:
   std::vector<std::uint64_t> slots_;
 };
-
-// How the input file's large parts are shared out: models of at least minsize rows and
-// columns together are formatted by helper threads (workers of them; 0: one less than
-// the processors, at most 8), in chunks of chunkrows rows or chunkcols columns. Smaller
-// models are formatted in the same chunks on the writing thread. Tests change these.
-struct writersplit {
-  std::int64_t minsize = 50'000;
-  std::int32_t workers = 0;
-  std::int32_t chunkrows = 1024;
-  std::int32_t chunkcols = 16384;
-};
-inline writersplit writersetup;
-
-// Stops the helper threads of an input file being written: the process ends (a halt in
-// the tree code), and they must not outlive the model record.
-void stopwriterhelpers();
 
 }  // namespace detail
 

@@ -1,5 +1,4 @@
-// The line writer's state: current file, width, position and indents. The program has
-// one; a thread that captures or records has its own while it does.
+// The line writer's one state: current file, width, position and indents.
 #include "baron/liutil.h"
 
 #include <algorithm>
@@ -72,107 +71,71 @@ class statementtext {
   std::size_t size_ = 0;
 };
 
+q5rt::textfile* current = nullptr;
 q5rt::textfile* errfile = nullptr;  // nullptr: standard output
+statementtext text;
+std::int32_t width = 1;
+std::int32_t position = 0;
+std::int32_t baseindent = 0;
+std::int32_t contindent = 0;
 
-std::int32_t len(std::string_view text) { return static_cast<std::int32_t>(text.size()); }
-
-}  // namespace
-
-// One line writer: where statements go, the statement being written, width, position
-// and indents, and the declaration list being written.
-struct linestate {
-  q5rt::textfile* current = nullptr;
-  std::string* memory = nullptr;  // a capture's text, in place of a file
-  // A recording: linext's pieces only, one after the other, and where each ends.
-  std::string* recordtext = nullptr;
-  std::vector<std::uint32_t>* recordends = nullptr;
-  statementtext text;
-  std::int32_t width = 1;
-  std::int32_t position = 0;
-  std::int32_t baseindent = 0;
-  std::int32_t contindent = 0;
-  q5rt::sstr declaname;
-  std::int32_t declaitems = 0;
-
-  bool fixedstyle() const { return baseindent < 0; }
-  bool open() const { return current != nullptr || memory != nullptr; }
-
-  // Reports a call that needs a current file while none is set.
-  bool notset(std::string_view what, std::string_view piece) const {
-    if (open()) return false;
-    q5rt::textfile& f = errfile != nullptr ? *errfile : q5rt::output();
-    f.write(what);
-    f.writeln(piece);
-    return true;
-  }
-
-  void flush() {
-    if (text.empty()) return;
-    struct clearer {
-      statementtext& text;
-      ~clearer() { text.clear(); }  // also when the write throws: never written twice
-    } const cleared{text};
-    if (memory != nullptr) {
-      memory->append(text.view());
-    } else {
-      current->write(text.view());
-    }
-  }
-
-  // Ends the statement: an open line gets its line end, the text goes to the file.
-  void endline() {
-    if (position > 0) text += '\n';
-    flush();
-    position = 0;
-  }
-
-  // Ends the line and begins a continuation line; the position is the indent.
-  void wrap(bool mark) {
-    text += '\n';
-    if (fixedstyle() && mark) {
-      text += fixedmark;
-    } else {
-      text.append(static_cast<std::size_t>(contindent), ' ');
-    }
-    position = contindent;
-  }
-
-  // A piece of n characters (with reserve more to come) wraps first when it would pass
-  // the width.
-  void makeroom(std::int32_t n, std::int32_t reserve, bool mark) {
-    if (position + n + reserve > width) wrap(mark);
-  }
-
-  void put(std::string_view piece) {
-    text += piece;
-    position += len(piece);
-  }
-
-  void set(std::int32_t w, std::int32_t indent) {
-    position = 0;
-    if (indent >= 0) {
-      width = w <= 0 ? 1 : w;
-      baseindent = std::min(indent, width - 1);
-      contindent = baseindent;
-    } else {
-      width = fixedwidth;
-      baseindent = -1;
-      contindent = fixedindent;
-    }
-  }
-};
-
-namespace {
-
-linestate shared;                          // the program's line writer
-thread_local linestate* active = nullptr;  // this thread's capture or recording
-
-linestate& st() { return active != nullptr ? *active : shared; }
+q5rt::sstr declaname;
+std::int32_t declaitems = 0;
 
 q5rt::textfile* vffp = nullptr;
 q5rt::sstr vfname;
 bool vfismidline = false;
 std::int32_t vfcount = 0;
+
+bool fixedstyle() { return baseindent < 0; }
+
+std::int32_t len(std::string_view text) { return static_cast<std::int32_t>(text.size()); }
+
+// Reports a call that needs a current file while none is set.
+bool notset(std::string_view what, std::string_view piece) {
+  if (current != nullptr) return false;
+  q5rt::textfile& f = errfile != nullptr ? *errfile : q5rt::output();
+  f.write(what);
+  f.writeln(piece);
+  return true;
+}
+
+void flush() {
+  if (text.empty()) return;
+  struct clearer {
+    ~clearer() { text.clear(); }  // also when the write throws: never written twice
+  } const cleared;
+  current->write(text.view());
+}
+
+// Ends the statement: an open line gets its line end, the text goes to the file.
+void endline() {
+  if (position > 0) text += '\n';
+  flush();
+  position = 0;
+}
+
+// Ends the line and begins a continuation line; the position is the indent.
+void wrap(bool mark) {
+  text += '\n';
+  if (fixedstyle() && mark) {
+    text += fixedmark;
+  } else {
+    text.append(static_cast<std::size_t>(contindent), ' ');
+  }
+  position = contindent;
+}
+
+// A piece of n characters (with reserve more to come) wraps first when it would pass
+// the width.
+void makeroom(std::int32_t n, std::int32_t reserve, bool mark) {
+  if (position + n + reserve > width) wrap(mark);
+}
+
+void put(std::string_view piece) {
+  text += piece;
+  position += len(piece);
+}
 
 void blockheader() {
   vffp->writeln();
@@ -182,111 +145,89 @@ void blockheader() {
 }  // namespace
 
 void liset(q5rt::textfile& file, std::int32_t w, std::int32_t indent) {
-  linestate& s = st();
-  if (s.current != nullptr) s.endline();
-  s.current = &file;
-  s.set(w, indent);
+  if (current != nullptr) endline();
+  current = &file;
+  position = 0;
+  if (indent >= 0) {
+    width = w <= 0 ? 1 : w;
+    baseindent = std::min(indent, width - 1);
+    contindent = baseindent;
+  } else {
+    width = fixedwidth;
+    baseindent = -1;
+    contindent = fixedindent;
+  }
 }
 
 void liend() {
-  linestate& s = st();
-  if (s.current != nullptr) s.endline();
-  s.current = nullptr;
+  if (current != nullptr) endline();
+  current = nullptr;
 }
 
 void lierror(q5rt::textfile& file) { errfile = &file; }
 
-q5rt::textfile* li() { return st().current; }
+q5rt::textfile* li() { return current; }
 
 void lifirst(std::string_view piece, std::int32_t indent) {
-  linestate& s = st();
-  if (s.notset("LI:first NOT SET ", piece)) return;
-  s.endline();
-  if (s.fixedstyle()) {
-    s.text.append(static_cast<std::size_t>(fixedindent), ' ');
-    s.position = fixedindent;
-    s.contindent = fixedindent;
+  if (notset("LI:first NOT SET ", piece)) return;
+  endline();
+  if (fixedstyle()) {
+    text.append(static_cast<std::size_t>(fixedindent), ' ');
+    position = fixedindent;
+    contindent = fixedindent;
   } else {
-    s.contindent = std::max(std::min(indent, s.width - 1), 0);
+    contindent = std::max(std::min(indent, width - 1), 0);
   }
-  s.put(piece);
+  put(piece);
 }
 
 void linext(std::string_view piece) {
-  linestate& s = st();
-  if (s.recordtext != nullptr) {
-    *s.recordtext += piece;
-    s.recordends->push_back(static_cast<std::uint32_t>(s.recordtext->size()));
-    return;
-  }
-  if (s.notset("LI:next  NOT SET ", piece)) return;
+  if (notset("LI:next  NOT SET ", piece)) return;
   if (piece.empty()) return;
-  s.makeroom(len(piece), 0, true);
-  s.put(piece);
+  makeroom(len(piece), 0, true);
+  put(piece);
 }
 
 void lileft(std::string_view piece, std::int32_t reserve) {
-  linestate& s = st();
-  if (s.notset("LI:left  NOT SET ", piece)) return;
-  s.makeroom(len(piece), reserve, false);
-  s.put(piece);
+  if (notset("LI:left  NOT SET ", piece)) return;
+  makeroom(len(piece), reserve, false);
+  put(piece);
 }
 
 void lilast(std::string_view piece) {
-  linestate& s = st();
-  if (s.notset("LI:last  NOT SET ", piece)) return;
+  if (notset("LI:last  NOT SET ", piece)) return;
   // An empty end only ends the line: an over-long line gets no empty continuation.
-  if (!piece.empty()) s.makeroom(len(piece), 0, true);
-  if (!s.fixedstyle()) s.contindent = s.baseindent;
-  s.put(piece);
-  s.text += '\n';
-  s.flush();
-  s.position = 0;
+  if (!piece.empty()) makeroom(len(piece), 0, true);
+  if (!fixedstyle()) contindent = baseindent;
+  put(piece);
+  text += '\n';
+  flush();
+  position = 0;
 }
 
 void declaliststart(std::string_view keyword) {
-  linestate& s = st();
-  s.declaname.assign_cut(keyword);
-  s.declaitems = 0;
+  declaname.assign_cut(keyword);
+  declaitems = 0;
 }
 
 void declalistitem(std::string_view item) {
-  linestate& s = st();
-  if (s.declaitems == 0) {
+  if (declaitems == 0) {
     lilast("");
-    lifirst(q5rt::concat(s.declaname, "  "), declaindent);
+    lifirst(q5rt::concat(declaname, "  "), declaindent);
     lileft(item, 1);
-  } else if (s.open()) {
+  } else if (current != nullptr) {
     // "," and the item as one piece, without building it first.
-    s.makeroom(len(item) + 1, 1, false);
-    s.put(",");
-    s.put(item);
+    makeroom(len(item) + 1, 1, false);
+    put(",");
+    put(item);
   } else {
     lileft(q5rt::concat(",", item), 1);  // reports the missing file
   }
-  ++s.declaitems;
+  ++declaitems;
 }
 
 void declaliststop() {
-  if (st().declaitems > 0) lilast(";");
-}
-
-ownwriter::ownwriter() : own_(std::make_unique<linestate>()), previous_(active) {
-  active = own_.get();
-}
-
-ownwriter::~ownwriter() { active = previous_; }
-
-linestate& ownwriter::own() { return *own_; }
-
-capture::capture(std::string& out, std::int32_t width, std::int32_t indent) {
-  own().memory = &out;
-  own().set(width, indent);
-}
-
-recording::recording(std::string& text, std::vector<std::uint32_t>& ends) {
-  own().recordtext = &text;
-  own().recordends = &ends;
+  if (declaitems > 0) lilast(";");
 }
 
 void vfsetfile(q5rt::textfile& file) { vffp = &file; }

@@ -11,24 +11,18 @@
 //   liutil::declalistitem("b1"); liutil::declalistitem("b2");
 //   liutil::declaliststop();             // "Binary Variables  b1,b2;"
 //   liutil::liend();
-//   { liutil::capture into(text, 79, 3); liutil::lilast("x1: 0;"); }  // appended to text
 //
-// The program's line writer is for one thread at a time; other threads write through a
-// capture (or a recording) of their own. A piece is never split: a piece that would pass
-// the width starts a continuation line first (a line may be exactly width long). An
-// indent below 0 selects the fixed-column style: width 72, statements in column 7,
-// continuation lines marked "     .". A statement reaches the file as one write when it
-// ends (lilast, the next lifirst or list, liset, liend): write nothing else to the
-// current file while a statement is open. Calls that need a current file while none is
-// set write an "LI:... NOT SET " line with the text to the error file (standard output
-// unless lierror sets another) and change nothing.
+// A piece is never split: a piece that would pass the width starts a continuation line
+// first (a line may be exactly width long). An indent below 0 selects the fixed-column
+// style: width 72, statements in column 7, continuation lines marked "     .". A statement
+// reaches the file as one write when it ends (lilast, the next lifirst or list, liset,
+// liend): write nothing else to the current file while a statement is open. Calls that
+// need a current file while none is set write an "LI:... NOT SET " line with the text to
+// the error file (standard output unless lierror sets another) and change nothing.
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
@@ -51,42 +45,6 @@ void lilast(std::string_view text);
 void declaliststart(std::string_view keyword);
 void declalistitem(std::string_view item);
 void declaliststop();
-
-struct linestate;
-
-// A line writer of this thread's own while the object lives (set up by capture and
-// recording); the one in use before comes back when it ends.
-class ownwriter {
- public:
-  ownwriter(const ownwriter&) = delete;
-  ownwriter& operator=(const ownwriter&) = delete;
-
- protected:
-  ownwriter();
-  ~ownwriter();
-  [[nodiscard]] linestate& own();
-
- private:
-  std::unique_ptr<linestate> own_;
-  linestate* previous_;
-};
-
-// While a capture lives, this thread's statements go to the end of `out` instead of the
-// current file: a line writer of its own, at a line start, with the width and indent
-// that liset takes. Other threads' statements are untouched. End the last statement
-// before the capture ends (an open one is dropped).
-class capture : ownwriter {
- public:
-  capture(std::string& out, std::int32_t width, std::int32_t indent);
-};
-
-// While a recording lives, this thread's linext pieces are appended to `text`, the end
-// of each to `ends`, unwrapped: replaying them through linext writes what the calls
-// would have written. Only linext is recorded.
-class recording : ownwriter {
- public:
-  recording(std::string& text, std::vector<std::uint32_t>& ends);
-};
 
 // Blocks: the header goes on a line of its own before the block's first line.
 void vfsetfile(q5rt::textfile& file);

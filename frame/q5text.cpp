@@ -2,17 +2,13 @@
 #include "frame/q5text.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "frame/q5rtnum.h"
 #include "frame/strutilx_numbers.h"
@@ -84,32 +80,6 @@ int write_all(int fd, const void* data, std::size_t n, std::size_t& done) {
     }
     if (w == 0) return EIO;  // no progress: the data would be lost silently
     done += static_cast<std::size_t>(w);
-  }
-  return 0;
-}
-
-int write_gathered(int fd, std::span<const std::string_view> texts) {
-  std::vector<iovec> io;
-  io.reserve(texts.size());
-  for (const std::string_view t : texts) {
-    if (!t.empty()) io.push_back({const_cast<char*>(t.data()), t.size()});
-  }
-  std::size_t first = 0;  // the first text not written whole
-  while (first < io.size()) {
-    const auto count = static_cast<int>(std::min<std::size_t>(io.size() - first, IOV_MAX));
-    const ssize_t w = ::writev(fd, io.data() + first, count);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (w == 0) return EIO;
-    // Past the texts written whole, then into the one written in part.
-    auto left = static_cast<std::size_t>(w);
-    for (; first < io.size() && left >= io[first].iov_len; ++first) left -= io[first].iov_len;
-    if (left > 0) {
-      io[first].iov_base = static_cast<char*>(io[first].iov_base) + left;
-      io[first].iov_len -= left;
-    }
   }
   return 0;
 }
@@ -411,16 +381,6 @@ void textfile::put(const char* data, std::size_t n) {
 }
 
 void textfile::write(std::string_view text) { put(text.data(), text.size()); }
-
-void textfile::write(std::span<const std::string_view> texts) {
-  if (!can_write()) return;
-  if (stdio_out_) {
-    for (const std::string_view t : texts) put(t.data(), t.size());
-    return;
-  }
-  if (const int err = flush_output(); err != 0) return fail(err);
-  if (const int err = fdio::write_gathered(fd_, texts); err != 0) fail(err);
-}
 void textfile::write(char c) { put(&c, 1); }
 
 void textfile::write_integer(std::int64_t value) { write_integer(value, 0); }

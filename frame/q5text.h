@@ -38,7 +38,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string_view>
 
 #include "frame/q5rt.h"
@@ -110,9 +109,6 @@ class textfile {
 
   // ---- writing ----
   void write(std::string_view text);
-  // The texts one after the other, in as few system calls as it takes (each call costs
-  // more than its bytes on some file systems).
-  void write(std::span<const std::string_view> texts);
   void write(char c);
   void write_integer(std::int64_t value);
   // Right-aligned in width columns; a longer number is written whole.
@@ -203,9 +199,6 @@ namespace fdio {
 // Writes all n bytes, retrying after interruptions and partial writes. Gives 0 or the
 // error number (EIO when a write makes no progress); done gets the bytes written.
 [[nodiscard]] int write_all(int fd, const void* data, std::size_t n, std::size_t& done);
-// The texts one after the other, gathered into as few writes as the system allows, with
-// the same retries. Gives 0 or the error number.
-[[nodiscard]] int write_gathered(int fd, std::span<const std::string_view> texts);
 // Reads until n bytes or the end of the file, retrying after interruptions. Gives 0 or
 // the error number; done gets the bytes read.
 [[nodiscard]] int read_full(int fd, void* data, std::size_t n, std::size_t& done);

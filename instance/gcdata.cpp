@@ -2,15 +2,8 @@
 // arrays and control options by key.
 #include "instance/gcdata.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "frame/gfileopen.h"
@@ -31,79 +24,7 @@ void closedown() { gcclosememo(); }
 
 q5rt::unit_registration reg{"gcdata", nullptr, &closedown};
 
-// Prefaulting.
-constexpr std::size_t worthwhile = 1 << 16;   // below this a few faults cost less
-constexpr std::size_t threadshare = 2 << 20;  // bytes worth a thread of their own
-constexpr std::size_t stripe = 1 << 20;       // the bytes a worker takes at a time
-
-std::uintptr_t pagesize() {
-  static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  return page;
-}
-
 }  // namespace
-
-void prefault(void* data, std::size_t bytes) {
-  prefaulter pf;
-  pf.add(data, bytes);
-  pf.run();
-}
-
-void populate(void* data, std::size_t bytes) {
-  const std::uintptr_t page = pagesize();
-  const auto at = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (at + page - 1) & ~(page - 1);
-  const std::uintptr_t last = (at + bytes) & ~(page - 1);
-  // A write fault per page: an atomic or of 0 changes no byte, even one that another
-  // thread writes meanwhile. (Faults take the lock of their mapping only; an madvise to
-  // populate holds the whole address space's, and making a thread waits for it.)
-  for (std::uintptr_t p = first; p < last; p += page) {
-    auto& byte = *reinterpret_cast<unsigned char*>(p);
-    std::atomic_ref<unsigned char>(byte).fetch_or(0, std::memory_order_relaxed);
-  }
-}
-
-void prefaulter::add(void* data, std::size_t bytes) {
-  if (bytes < worthwhile) return;
-  const std::uintptr_t page = pagesize();
-  const auto at = reinterpret_cast<std::uintptr_t>(data);
-  // Whole pages of the allocation only: a page shared with other memory is left alone.
-  const std::uintptr_t first = (at + page - 1) & ~(page - 1);
-  const std::uintptr_t last = (at + bytes) & ~(page - 1);
-  if (last <= first) return;
-  ranges_.push_back({first, last});
-  total_ += last - first;
-}
-
-void prefaulter::run() {
-  const unsigned most =
-      std::min(std::max(1U, std::thread::hardware_concurrency()), prefaultworkers);
-  const auto workers =
-      static_cast<unsigned>(std::clamp<std::size_t>(total_ / threadshare, 1, most));
-  // The pages go round the workers a stripe at a time; worker 0 is this thread.
-  std::vector<std::vector<pagerange>> work(workers);
-  std::size_t k = 0;
-  for (const pagerange& r : ranges_) {
-    for (std::uintptr_t at = r.first; at < r.last; at += stripe, k = (k + 1) % workers) {
-      work[k].push_back({at, std::min<std::uintptr_t>(r.last, at + stripe)});
-    }
-  }
-  ranges_.clear();
-  total_ = 0;
-  const auto fill = [](const std::vector<pagerange>& list) {
-    for (const pagerange& r : list) populate(reinterpret_cast<void*>(r.first), r.last - r.first);
-  };
-  std::vector<std::thread> helpers;
-  for (unsigned w = 1; w < workers; ++w) {
-    try {
-      helpers.emplace_back(fill, std::cref(work[w]));
-    } catch (const std::system_error&) {
-      fill(work[w]);  // no thread to be had: this one does the share
-    }
-  }
-  fill(work[0]);
-  for (std::thread& t : helpers) t.join();
-}
 
 void gclogstat(std::string_view text) {
   statlib::gclog(text);

@@ -20,10 +20,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "frame/q5rt.h"
@@ -45,35 +42,6 @@ inline constexpr std::string_view memoopenfailed = "*** Could not open memo ";
 
 using elemptr = zlmspecs::tjacrec*;
 
-// Makes the pages of a fresh allocation of the record present in one step ahead of its
-// first writes, far cheaper than a page fault for each page. An advice only: where the
-// system does not offer it, the pages come with the writes as before.
-void prefault(void* data, std::size_t bytes);
-
-// Makes the whole pages within data..data + bytes present, in this thread.
-void populate(void* data, std::size_t bytes);
-// The most threads worth making pages present at once.
-inline constexpr unsigned prefaultworkers = 8;
-
-// The same for many allocations at once, shared among a few threads: filling fresh pages
-// is most of the cost of loading a large model.
-//   gcdata::prefaulter pf;
-//   pf.add(v.data(), bytes);  // ... for each fresh allocation
-//   pf.run();                 // the pages are present when it returns
-class prefaulter {
- public:
-  void add(void* data, std::size_t bytes);
-  void run();
-
- private:
-  struct pagerange {
-    std::uintptr_t first;
-    std::uintptr_t last;
-  };
-  std::vector<pagerange> ranges_;
-  std::size_t total_ = 0;
-};
-
 // The Jacobian elements that the row and column lists link: appended one by one, never
 // moved (each block is filled up to its capacity only), in large blocks so that a load
 // makes one allocation per block and not one per few elements.
@@ -81,33 +49,13 @@ class elemstore {
  public:
   // The size of the next block (at least 1): the number of elements expected.
   void expect(std::size_t n) { next_ = n > 0 ? n : 1; }
-  // Makes the next block now, its pages to be made present by pf with other memory; its
-  // storage (for advice on its pages before they are made present).
-  zlmspecs::tjacrec* preallocate(prefaulter& pf) {
-    const block& b = newblock();
-    pf.add(b.data.get(), b.capacity * sizeof(zlmspecs::tjacrec));
-    return b.data.get();
-  }
   zlmspecs::tjacrec& emplace_back() {
-    if (blocks_.empty() || blocks_.back().size == blocks_.back().capacity) {
-      const block& b = newblock();
-      prefault(b.data.get(), b.capacity * sizeof(zlmspecs::tjacrec));
+    if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
+      blocks_.emplace_back().reserve(std::max(next_, size_));
+      next_ = 1;
     }
-    block& b = blocks_.back();
     ++size_;
-    return *std::construct_at(b.data.get() + b.size++);
-  }
-  // Storage for n elements in a block of their own, its pages not yet present, for
-  // elements made in place (std::construct_at) by as many threads as like. They join the
-  // store with commit; until then the store does not hold them.
-  zlmspecs::tjacrec* reserve_unconstructed(std::size_t n) {
-    next_ = n;
-    return newblock().data.get();
-  }
-  // The first n elements of the reserved block are made: they join the store.
-  void commit_constructed(std::size_t n) {
-    blocks_.back().size = n;
-    size_ += n;
+    return blocks_.back().emplace_back();
   }
   [[nodiscard]] std::size_t size() const { return size_; }
   void clear() {
@@ -119,33 +67,12 @@ class elemstore {
   template <typename F>
   void foreach_reverse(F&& f) {
     for (auto b = blocks_.rbegin(); b != blocks_.rend(); ++b) {
-      for (std::size_t k = b->size; k > 0; --k) f(b->data[k - 1]);
+      for (auto e = b->rbegin(); e != b->rend(); ++e) f(*e);
     }
   }
 
  private:
-  static_assert(std::is_trivially_destructible_v<zlmspecs::tjacrec>);
-  struct release {
-    void operator()(zlmspecs::tjacrec* p) const { ::operator delete(p); }
-  };
-  // Raw storage: the pages of a fresh block stay untouched until they are filled.
-  struct block {
-    std::unique_ptr<zlmspecs::tjacrec[], release> data;
-    std::size_t size = 0;
-    std::size_t capacity = 0;
-  };
-
-  block& newblock() {
-    const std::size_t capacity = std::max(next_, size_);
-    next_ = 1;
-    block& b = blocks_.emplace_back();
-    void* raw = ::operator new(capacity * sizeof(zlmspecs::tjacrec));
-    b.data.reset(static_cast<zlmspecs::tjacrec*>(raw));
-    b.capacity = capacity;
-    return b;
-  }
-
-  std::vector<block> blocks_;
+  std::vector<std::vector<zlmspecs::tjacrec>> blocks_;
   std::size_t size_ = 0;
   std::size_t next_ = 1;
 };

@@ -38,14 +38,4 @@ inline constexpr std::int32_t loadnomemory = 4;      // the model does not fit i
 [[nodiscard]] std::int32_t loaddata();
 [[nodiscard]] std::int32_t loadmodel(gcdata::tmodel& m);
 
-// A large matrix in the text layout or an unframed binary layout (1 or 4) is read by
-// several threads: from minentries declared entries on, with up to maxthreads threads
-// (0: one a processor). Tests lower minentries to take that road with small files.
-struct paralleltuning {
-  std::int64_t minentries = 1 << 17;
-  unsigned maxthreads = 0;
-  std::int64_t taken = 0;  // the matrices read that way so far
-};
-[[nodiscard]] paralleltuning& matrixtuning();
-
 }  // namespace gcload

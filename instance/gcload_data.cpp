@@ -3,19 +3,14 @@
 // each column's bound class and bound kind. Nothing from the files is trusted: a count,
 // row, column, pool entry or type out of range stops the load with a message naming the
 // file and the place, and nothing is ever written outside the record's arrays.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <future>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -47,16 +42,7 @@ constexpr std::string_view nomemory = "*** Out of memory while loading the model
 // The shortest instruction: opcode, tag and operand bytes (text: "0 0" and a line end).
 constexpr std::int64_t mininstrbytes = 3;
 
-// Where a reader that runs beside another one keeps its messages (nil: written at once).
-thread_local std::vector<std::string>* heldmessages = nullptr;
-
-void report(std::string_view text) {
-  if (heldmessages != nullptr) {
-    heldmessages->emplace_back(text);
-  } else {
-    gcdata::gclogstat(text);
-  }
-}
+void report(std::string_view text) { gcdata::gclogstat(text); }
 
 void reportopen(std::string_view head, std::string_view name, std::int32_t rc) {
   report(q5rt::concat(head, name));
@@ -136,55 +122,16 @@ void eacharray(tmodel& m, F&& f) {
   matrixarrays(m, f);
 }
 
-// How the matrix is read: the elements expected, the threads (0 or 1: in order), the
-// crew of a read in parallel, and whether the fresh memory asks for huge pages.
-struct matrixplan {
-  std::size_t expected = 0;
-  unsigned threads = 0;
-  detail::parallelread crew;
-  bool hugepages = false;
-};
-
-// Asks the system to back the whole pages of data..data + bytes with huge pages, before
-// they are first touched: one fault then fills two megabytes, not four kilobytes. A hint;
-// where the system does not take it the pages come as before.
-void askhugepages(void* data, std::size_t bytes) {
-  static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto at = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (at + page - 1) & ~(page - 1);
-  const std::uintptr_t last = (at + bytes) & ~(page - 1);
-  if (last > first) (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-// Every array the load fills, zeroed, and the first block of Jacobian elements; the
-// solution arrays stay empty until a solution is stored. The old arrays are released
-// first, and all the new pages are made present together before the first write. For a
-// read in parallel this goes on in the background (plan.crew).
-void createarrays(tmodel& m, matrixplan& plan) {
-  std::vector<detail::parallelread::array> arrays;
-  eacharray(m, [&arrays](auto& v, std::int32_t n) {
-    const auto size = static_cast<std::size_t>(n);
+// Every array the load fills, zeroed, and the element store ready for the expected
+// number of elements; the solution arrays stay empty until a solution is stored. The old
+// arrays are released first.
+void createarrays(tmodel& m, std::size_t expected) {
+  eacharray(m, [](auto& v, std::int32_t n) {
     v = {};
-    v.reserve(size);
-    arrays.push_back({v.data(), v.capacity() * sizeof(v[0]), [&v, size] { v.resize(size); }});
+    v.resize(static_cast<std::size_t>(n));
   });
   m.jacelements.clear();
-  if (plan.threads > 1) {
-    plan.crew.start(m, plan.threads, std::move(arrays));
-  } else {
-    gcdata::prefaulter pf;
-    for (const detail::parallelread::array& a : arrays) {
-      if (plan.hugepages) askhugepages(a.data, a.bytes);
-      pf.add(a.data, a.bytes);
-    }
-    m.jacelements.expect(plan.expected);
-    zlmspecs::tjacrec* block = m.jacelements.preallocate(pf);
-    if (plan.hugepages) {
-      askhugepages(block, std::max<std::size_t>(plan.expected, 1) * sizeof(zlmspecs::tjacrec));
-    }
-    pf.run();
-    for (const detail::parallelread::array& a : arrays) a.size();
-  }
+  m.jacelements.expect(expected);
   m.rowscale.clear();
   m.rowlevel.clear(), m.rowbasis.clear(), m.rowstatus.clear();
   m.solutionstored = false;
@@ -310,8 +257,7 @@ void countfunctions(tmodel& m) {
   }
 }
 
-std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
-  if (plan.threads > 1) plan.crew.arraysready();
+std::int32_t readinstructions(tmodel& m, gdutils::modfileptr& h) {
   const bool ok = codereader(m, *h).read();
   (void)gdutils::closemod(h);
   if (!ok) return loadinstrfailed;
@@ -438,48 +384,12 @@ void linkrows(tmodel& m) {
   });
 }
 
-// The matrix's part of the record as it was before reading: arrays zeroed, no elements,
-// nothing counted, scales 1.
-void clearmatrix(tmodel& m) {
-  m.fixedcols = 0;
-  m.boundkindcount = {};
-  matrixarrays(m, [](auto& v, std::int32_t n) { v.assign(static_cast<std::size_t>(n), {}); });
-  m.jacelements.clear();
-  std::ranges::fill(m.rowscale, 1.0);
-  std::ranges::fill(m.colscale, 1.0);
-}
-
-// The threads for reading the matrix in parallel; 0 or 1: read it in order.
-unsigned matrixthreads(const tmodel& m, const gdutils::tmodfile& h) {
-  const paralleltuning& tuning = matrixtuning();
-  // Binary records may run across record ends: only an unframed file is one stream.
-  const bool stream = gdutils::unframed(h) && h.input.size() % gdutils::recordsize == 0;
-  if (!h.istext() && !stream) return 0;
-  // A count that the file cannot hold (an entry takes two bytes at least) is left to the
-  // reader in order to report.
-  if (m.nonzeros < std::max<std::int64_t>(tuning.minentries, 1) ||
-      static_cast<std::size_t>(m.nonzeros) > h.input.size() / 2) {
-    return 0;
-  }
-  return tuning.maxthreads > 0 ? tuning.maxthreads : std::thread::hardware_concurrency();
-}
-
-std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h, matrixplan& plan) {
+std::int32_t readmatrix(tmodel& m, gdutils::modfileptr& h) {
   if (m.scaleopt != 0) {
     // Scales that the option asks for but the file does not carry read as 1.
     m.scalevalues = zlmconf::ftscales(m.filetype) == 0 ? 1 : 0;
     m.rowscale.assign(static_cast<std::size_t>(m.rows), 1.0);
     m.colscale.assign(static_cast<std::size_t>(m.cols), 1.0);
-  }
-  if (plan.threads > 1) {
-    if (detail::readinparallel(m, *h, plan.crew)) {
-      ++matrixtuning().taken;
-      (void)gdutils::closemod(h);
-      return loadok;
-    }
-    // Read again in order, which reports what is wrong.
-    clearmatrix(m);
-    m.jacelements.expect(plan.expected);
   }
   const bool ok = matrixreader(m, *h).read();
   (void)gdutils::closemod(h);
@@ -516,66 +426,10 @@ bool fitscode(const tmodel& m, const gdutils::tmodfile& h) {
   return false;
 }
 
-// A reader's result and the messages it kept.
-struct heldresult {
-  std::int32_t rc = loadok;
-  std::vector<std::string> messages;
-};
-
-template <typename F>
-heldresult holding(F&& read) {
-  heldresult r;
-  heldmessages = &r.messages;
-  const struct release {
-    ~release() { heldmessages = nullptr; }
-  } guard;
-  r.rc = read();
-  return r;
-}
-
-void writeheld(const heldresult& r) {
-  for (const std::string& line : r.messages) gcdata::gclogstat(line);
-}
-
-// The record as it was before the matrix was read.
-void forgetmatrix(tmodel& m) {
-  clearmatrix(m);
-  matrixpresets(m);
-  m.rowscale.clear();
-  m.colscale.clear();
-}
-
 // The instruction code, then the matrix when the code was read.
-std::int32_t readinorder(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat,
-                         matrixplan& plan) {
-  if (const std::int32_t coderc = readinstructions(m, cod, plan); coderc != loadok) return coderc;
-  return readmatrix(m, mat, plan);
-}
-
-// The instruction code and the matrix fill disjoint parts of the record, so the code is
-// read on a second thread beside the matrix. The outcome is that of reading the code
-// first and stopping when it fails: the code's messages, then the matrix's only when the
-// code was read, and no trace of the matrix in the record after a failed code.
-std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat,
-                      matrixplan& plan) {
-  std::future<heldresult> code;
-  try {
-    code = std::async(std::launch::async, [&m, &cod, &plan] {
-      return holding([&] { return readinstructions(m, cod, plan); });
-    });
-  } catch (const std::system_error&) {  // no thread to be had: one after the other
-    return readinorder(m, cod, mat, plan);
-  }
-  // Should the matrix reader throw, the future waits for the code reader as it goes.
-  const heldresult matrix = holding([&] { return readmatrix(m, mat, plan); });
-  const heldresult instructions = code.get();
-  writeheld(instructions);
-  if (instructions.rc != loadok) {
-    forgetmatrix(m);
-    return instructions.rc;
-  }
-  writeheld(matrix);
-  return matrix.rc;
+std::int32_t readboth(tmodel& m, gdutils::modfileptr& cod, gdutils::modfileptr& mat) {
+  if (const std::int32_t coderc = readinstructions(m, cod); coderc != loadok) return coderc;
+  return readmatrix(m, mat);
 }
 
 // Both files are opened (and read into memory) first, so that the counts can be held
@@ -600,20 +454,14 @@ std::int32_t load(tmodel& m) {
   if (!fitsmatrix(m, *mat)) return loadmatrixfailed;
   // Every entry takes at least one byte: a declared count the file cannot hold makes no
   // block larger than the file.
-  matrixplan plan;
-  plan.expected = static_cast<std::size_t>(std::clamp<std::int64_t>(m.nonzeros, 0, filesize(*mat)));
-  plan.threads = matrixthreads(m, *mat);
-  // A data-exchange file is read in order with no file reading to hide the page faults
-  // behind, as the text and binary readers hide them.
-  plan.hugepages = mat->layout == gdutils::vrklayout;
-  createarrays(m, plan);
+  const std::int64_t expected = std::clamp<std::int64_t>(m.nonzeros, 0, filesize(*mat));
+  createarrays(m, static_cast<std::size_t>(expected));
   if (!checkindex("objective variable", m.objvar, m.cols) ||
       !checkindex("objective row", m.objrow, m.rows)) {
     return loadbadsizes;
   }
-  if (!cod) return readmatrix(m, mat, plan);
-  if (mat->layout == gdutils::vrklayout) return readinorder(m, cod, mat, plan);
-  return readboth(m, cod, mat, plan);
+  if (!cod) return readmatrix(m, mat);
+  return readboth(m, cod, mat);
 }
 
 }  // namespace
@@ -631,10 +479,5 @@ std::int32_t loadmodel(tmodel& m) {
 }
 
 std::int32_t loaddata() { return loadmodel(gcdata::mymodel); }
-
-paralleltuning& matrixtuning() {
-  static paralleltuning tuning;
-  return tuning;
-}
 
 }  // namespace gcload

@@ -14,7 +14,6 @@
 #pragma once
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,19 +44,6 @@ class linesource {
     buffer_.resize(size_);
     return true;
   }
-
-  // Reads the file that other reads (a file of its own), at offset 0; false for a text or
-  // when no file descriptor is to be had.
-  bool opensame(const linesource& other) {
-    close();
-    if (other.fd_ < 0) return false;
-    fd_ = ::fcntl(other.fd_, F_DUPFD_CLOEXEC, 0);
-    if (fd_ < 0) return false;
-    buffer_.resize(size_);
-    return true;
-  }
-  [[nodiscard]] bool isfile() const { return fd_ >= 0; }
-  [[nodiscard]] int descriptor() const { return fd_; }  // -1 for a text
 
   // Reads the text (a copy).
   void opentext(std::string_view text) {
@@ -102,13 +88,6 @@ class linesource {
       }
       fill();
     }
-  }
-
-  // The bytes of the file or text (0 when unknown).
-  [[nodiscard]] std::uint64_t size() const {
-    if (fd_ < 0) return text_.size();
-    struct stat st {};
-    return ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
   }
 
   // The offset of the next line.

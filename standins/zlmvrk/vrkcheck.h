@@ -1,13 +1,10 @@
 // The check of a data-exchange file at its open: every line read once, the head line
 // first, then labels, symbols and each symbol's records, sorted by key with each key once.
-// The records are counted, not kept; each symbol notes where its records start. A file of
-// a few megabytes is checked in pieces on threads of their own: each piece reads its runs
-// of plain record lines without knowing their symbol, and the pieces are then joined in
-// file order by the same rules as one pass.
+// The records are counted, not kept; each symbol notes where its records start.
 //
 // Usage:
 //   zlmvrk::checked c;
-//   switch (zlmvrk::checkfile(path, c)) { case zlmvrk::checkresult::sound: ... }
+//   switch (zlmvrk::checklines(src, c)) { case zlmvrk::checkresult::sound: ... }
 #pragma once
 
 #include <array>
@@ -32,9 +29,5 @@ struct checked {
 
 // One pass over the lines of src from its start.
 [[nodiscard]] checkresult checklines(linesource& src, checked& c);
-// The file that src reads in pieces of at least piece bytes, as many as pieces at most, each
-// piece read through a source of its own: one pass below two pieces (and for a text).
-[[nodiscard]] checkresult checkfile(linesource& src, checked& c, std::uint64_t piece = 2 << 20,
-                                    unsigned pieces = 4);
 
 }  // namespace zlmvrk

@@ -126,34 +126,6 @@ bool fastrecord(std::string_view line, const symbol& s, record& r) {
   return p == end && line.back() != ' ';
 }
 
-// The same with the shape taken from the line: its number of keys (up to maxdim) and of
-// values (1 or 5). A line read so is read alike by fastrecord for a symbol of that shape,
-// and refused for a symbol of any other shape by both readers.
-bool plainrecord(std::string_view line, record& r, int& dim, int& values) {
-  constexpr std::string_view lead = "record ";
-  if (!line.starts_with(lead)) return false;
-  blank(r);
-  const char* p = line.data() + lead.size();
-  const char* const end = line.data() + line.size();
-  for (dim = 0; p != end && *p != ':'; ++dim) {
-    if (dim == maxdim) return false;
-    p = plainkey(p, end, r.keys[static_cast<std::size_t>(dim)]);
-    if (p == nullptr) return false;
-  }
-  if (end - p < 2 || p[0] != ':' || p[1] != ' ') return false;
-  p += 2;
-  for (values = 0; values < 5; ++values) {
-    const char* stop = std::find(p, end, ' ');
-    if (!plainvalue(p, stop, r, static_cast<std::size_t>(values))) return false;
-    if (stop == end) {
-      ++values;
-      return values == 1 || values == 5;
-    }
-    p = stop + 1;
-  }
-  return false;
-}
-
 // A record line of any form, split into words w ("record", the keys, ":", the values).
 bool tokenrecord(const std::vector<linetokens::token>& w, const symbol& s, record& r) {
   const auto dim = static_cast<std::size_t>(s.dim);

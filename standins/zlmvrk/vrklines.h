@@ -13,10 +13,6 @@ namespace zlmvrk {
 
 // A record of symbol s in the plain form; false for any other line.
 [[nodiscard]] bool fastrecord(std::string_view line, const symbol& s, record& r);
-// A record in the plain form of any shape: dim keys (up to maxdim) and values (1 or 5).
-// A line read so is read alike by fastrecord for a symbol of that shape, and refused for a
-// symbol of another shape by both readers.
-[[nodiscard]] bool plainrecord(std::string_view line, record& r, int& dim, int& values);
 // A record of symbol s from the words of its line ("record", the keys, ":", the values).
 [[nodiscard]] bool tokenrecord(const std::vector<linetokens::token>& w, const symbol& s, record& r);
 

@@ -8,23 +8,10 @@
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/vrkcheck.h"
 #include "standins/zlmvrk/vrklines.h"
-#include "standins/zlmvrk/vrkmemory.h"
-#include "standins/zlmvrk/vrkparsed.h"
 
 namespace zlmvrk {
 
 namespace {
-
-#ifndef ZLMVRK_PIECE
-#define ZLMVRK_PIECE (2 << 20)
-#define ZLMVRK_PIECES 4
-#define ZLMVRK_PARSEDFROM 65536
-#endif
-// A file is checked, and a symbol of so many records or more parsed as its read starts, in
-// pieces of at least this many bytes, so many at most, on threads of their own.
-constexpr std::uint64_t piecebytes = ZLMVRK_PIECE;
-constexpr unsigned pieces = ZLMVRK_PIECES;
-constexpr std::size_t parsedfrom = ZLMVRK_PARSEDFROM;
 
 std::string lower(std::string_view s) {
   std::string r(s);
@@ -140,17 +127,9 @@ int vrkfile::openwrite(const std::string& path, std::string_view producer) {
 
 int vrkfile::openread(const std::string& path) {
   if (mode_ != mode::closed) return fail(outoforder), outoforder;
-  recalled_ = false;
   if (!source_.openfile(path)) return fail(cannotread), cannotread;
   checked c;
-  const fileid id = identify(source_.descriptor());
-  if (recall(id, c)) {
-    recalled_ = true;
-    return opened(checkresult::sound, c);
-  }
-  const checkresult result = checkfile(source_, c, piecebytes, pieces);
-  if (result == checkresult::sound) remember(id, c);
-  return opened(result, c);
+  return opened(checklines(source_, c), c);
 }
 
 int vrkfile::parse(std::string_view data, std::string_view) {
@@ -180,7 +159,6 @@ int vrkfile::close() {
   const bool writing = out_ != nullptr;
   mode_ = mode::closed;
   reading_ = nullptr;
-  parsed_.clear();
   source_.close();
   if (!writing) return noerror;
   const bool written = writetext();
@@ -355,11 +333,7 @@ bool vrkfile::readstart(int nr, int& count) {
   if (reading_ == nullptr) return fail(badsymbolnr);
   count = static_cast<int>(reading_->count);
   next_ = 0;
-  parsed_.clear();
-  if (nr != 0) {
-    if (reading_->count >= parsedfrom) (void)parsed_.parse(source_, *reading_, piecebytes, pieces);
-    source_.seek(reading_->offset);
-  }
+  if (nr != 0) source_.seek(reading_->offset);
   mode_ = mode::readingsymbol;
   return true;
 }
@@ -378,18 +352,9 @@ bool vrkfile::nextrecord(record& r) {
   return false;
 }
 
-// The next record of the symbol being read: from the pieces parsed on threads when there
-// are such, else from the file's lines. False when the file no longer holds it.
-bool vrkfile::nextinfile(recordview& r) {
-  if (parsed_.active()) return parsed_.next(r);
-  if (!nextrecord(current_)) return false;
-  r = viewof(current_);
-  return true;
-}
-
 // Hands the record to the caller: its keys, its values with the special values mapped to
 // the reading table, and the first key position that differs from the previous record.
-int vrkfile::deliver(const recordview& r, std::int32_t* keys, double* values) {
+int vrkfile::deliver(const record& r, std::int32_t* keys, double* values) {
   const auto dim = static_cast<std::size_t>(reading_->dim);
   std::size_t first = dim;  // the first key that differs from the previous record's
   for (std::size_t k = 0; k < dim; ++k) {
@@ -412,23 +377,20 @@ bool vrkfile::readrecord(std::int32_t* keys, double* values, int& dimfirst) {
   dimfirst = 0;
   if (mode_ != mode::readingsymbol) return fail(outoforder);
   if (next_ >= reading_->count) return false;
-  recordview r;
   if (reading_ == &universe_) {
     current_ = record{};
     current_.keys[0] = static_cast<std::int32_t>(next_ + 1);
-    r = viewof(current_);
-  } else if (!nextinfile(r)) {
+  } else if (!nextrecord(current_)) {
     next_ = reading_->count;  // the file changed since it was opened
     return fail(badfile);
   }
-  dimfirst = deliver(r, keys, values);
+  dimfirst = deliver(current_, keys, values);
   ++next_;
   return true;
 }
 
 bool vrkfile::readdone() {
   if (mode_ != mode::readingsymbol) return fail(outoforder);
-  parsed_.clear();
   mode_ = mode::reading;
   reading_ = nullptr;
   return true;

@@ -1,11 +1,9 @@
 // The data-exchange stand-in's model: one object writes or reads one file of the text format
 // of standins/README.md (producer, labels, symbols with records sorted by key). Writing
 // collects everything and writes the file at close. Reading checks the whole file at open
-// (unless a check of the unchanged file is remembered: vrkmemory.h) and keeps its labels
-// and symbols, and where each symbol's records start; a symbol's
-// records are read from the file again as they are asked for (a large symbol's all but the
-// first piece on threads from the start of its read), so the file stays unchanged while it
-// is open.
+// and keeps its labels and symbols, and where each symbol's records start; a symbol's
+// records are read from the file again as they are asked for, so the file stays unchanged
+// while it is open.
 // Special values are mapped to and from their texts by two tables of five values (UNDF, NA,
 // +INF, -INF, EPS): one for writing and one for reading. Errors are numbered; each error
 // adds to the error count and becomes the last error.
@@ -21,7 +19,6 @@
 
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/linesource.h"
-#include "standins/zlmvrk/vrkparsed.h"
 #include "standins/zlmvrk/vrkrecord.h"
 
 namespace zlmvrk {
@@ -57,10 +54,8 @@ class vrkfile {
 
   // Opening and closing; the open calls give 0 or an error number.
   int openwrite(const std::string& path, std::string_view producer);
-  // The whole file is checked unless the library remembers a check of it (vrkmemory.h).
+  // The whole file is checked.
   int openread(const std::string& path);
-  // The last openread took a remembered check.
-  [[nodiscard]] bool recalled() const { return recalled_; }
   // The same reading from text (name used in messages).
   int parse(std::string_view data, std::string_view name);
   int close();  // 0 or the error number of a failed write
@@ -119,27 +114,24 @@ class vrkfile {
   [[nodiscard]] bool writetext() const;
   int opened(checkresult result, checked& c);
   bool nextrecord(record& r);
-  bool nextinfile(recordview& r);
-  int deliver(const recordview& r, std::int32_t* keys, double* values);  // gives dimfirst
+  int deliver(const record& r, std::int32_t* keys, double* values);  // gives dimfirst
 
   mode mode_ = mode::closed;
   std::FILE* out_ = nullptr;
   std::string producer_;
   std::vector<std::string> labels_;
   std::vector<symbol> symbols_;
-  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, 0, {}};
+  symbol universe_{"*", "Universe", 1, 0, 0, 0, 0, {}};
   const symbol* reading_ = nullptr;
   std::size_t next_ = 0;
   record current_;
   std::array<std::int32_t, maxdim> previous_{};
   linesource source_;
-  parsedsymbol parsed_;
   std::vector<linetokens::token> words_;
   specials write_ = defaultspecials;
   specials read_ = defaultspecials;
   int errorcount_ = 0;
   int lasterror_ = 0;
-  bool recalled_ = false;
 };
 
 }  // namespace zlmvrk

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,28 +31,15 @@ struct record {
   std::array<std::int8_t, 5> special{-1, -1, -1, -1, -1};  // a special value's index, or -1
 };
 
-// A record held elsewhere (a parsed piece's arrays or a record): its keys, values and
-// special-value indexes, as many as the symbol's dimension and type have.
-struct recordview {
-  const std::int32_t* keys = nullptr;
-  const double* values = nullptr;
-  const std::int8_t* special = nullptr;
-};
-
-[[nodiscard]] inline recordview viewof(const record& r) {
-  return {r.keys.data(), r.values.data(), r.special.data()};
-}
-
 struct symbol {
   std::string name;
   std::string text;
   int dim = 0;
   int type = 0;
   int userinfo = 0;
-  std::size_t count = 0;     // records
-  std::uint64_t offset = 0;  // reading: where the records start in the file
-  std::uint64_t end = std::numeric_limits<std::uint64_t>::max();  // and the next symbol
-  std::vector<record> records;                                    // writing
+  std::size_t count = 0;        // records
+  std::uint64_t offset = 0;     // reading: where the records start in the file
+  std::vector<record> records;  // writing
 };
 
 }  // namespace zlmvrk

@@ -94,15 +94,10 @@ STANDIN_EXPORT int D__vrkOpenWriteEx(void* h, textin file, textin producer, int,
   return openwrite(h, file, producer, err);
 }
 
-// Traced: whether the file was checked or a check of it remembered.
 STANDIN_EXPORT int D__vrkOpenRead(void* h, textin file, std::int32_t* err) {
   put(err, zlmvrk::cannotread);
   return with(h, 0, [&](vrkfile& f) {
-    const std::string name(in(file));
-    const int e = f.openread(name);
-    std::string line = "vrkOpenRead \"";
-    line.append(name).append("\" ").append(f.recalled() ? "remembered" : "checked");
-    faults.trace(line);
+    const int e = f.openread(std::string(in(file)));
     put(err, e);
     return asresult(e == 0);
   });

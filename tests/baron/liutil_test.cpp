@@ -4,8 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "baron/baronmodel.h"
 #include "support/testutil.h"
@@ -161,47 +159,7 @@ TEST(Liutil, CallSequences) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
     EXPECT_EQ(written(r.width, r.indent, r.calls), r.want);
-    // The same calls captured on a thread of their own (ended by a last empty end).
-    std::string captured;
-    std::thread([&] {
-      liutil::capture capture(captured, r.width, r.indent);
-      r.calls();
-      lilast("");
-    }).join();
-    const std::string ended = written(r.width, r.indent, [&] {
-      r.calls();
-      lilast("");
-    });
-    EXPECT_EQ(captured, ended);
   }
-}
-
-// A capture leaves the program's writer and its open statement alone, and a recording
-// replayed through linext writes what the calls themselves write.
-TEST(Liutil, CaptureAndRecordingStandApart) {
-  std::string captured, recorded;
-  std::vector<std::uint32_t> ends;
-  const std::string text = written(20, 2, [&] {
-    liutil::lifirst("open:", 6);
-    {
-      liutil::capture capture(captured, 20, 2);
-      liutil::lifirst("inner", 0);
-      liutil::lilast(";");
-      {
-        liutil::recording recording(recorded, ends);
-        for (const char* piece : {"alpha", " + ", "", "beta*gamma", " - ", "delta"})
-          liutil::linext(piece);
-      }
-      liutil::lilast("");
-    }
-    liutil::linext(" tail");
-    for (std::size_t k = 0, from = 0; k < ends.size(); from = ends[k++])
-      liutil::linext(std::string_view(recorded).substr(from, ends[k] - from));
-    liutil::lilast(";");
-  });
-  EXPECT_EQ(captured, "inner;\n\n");
-  EXPECT_EQ(ends.size(), 6U);
-  EXPECT_EQ(text, "open: tailalpha + \n      beta*gamma - \n      delta;\n");
 }
 
 // The open statement is gathered before it is written: a new current file or the end

@@ -162,14 +162,18 @@ inline void writemodel(const modeldesc& d, const std::string& dir) {
     mr.nzcount = static_cast<std::int32_t>(r.terms.size());
     gdutils::wrmatrow(*mat, mr);
   }
-  for (std::int32_t j = 1; j <= ncols; ++j) {
-    const coldesc& c = d.cols[static_cast<std::size_t>(j - 1)];
-    std::vector<gdutils::matdat> entries;
-    for (std::int32_t i = 1; i <= nrows; ++i) {
-      for (const termdesc& t : d.rows[static_cast<std::size_t>(i - 1)].terms) {
-        if (t.col == j) entries.push_back({i, t.value, t.nonlin});
+  // Each column's entries in row order, gathered in one pass over the rows.
+  std::vector<std::vector<gdutils::matdat>> bycol(static_cast<std::size_t>(ncols));
+  for (std::int32_t i = 1; i <= nrows; ++i) {
+    for (const termdesc& t : d.rows[static_cast<std::size_t>(i - 1)].terms) {
+      if (t.col >= 1 && t.col <= ncols) {
+        bycol[static_cast<std::size_t>(t.col - 1)].push_back({i, t.value, t.nonlin});
       }
     }
+  }
+  for (std::int32_t j = 1; j <= ncols; ++j) {
+    const coldesc& c = d.cols[static_cast<std::size_t>(j - 1)];
+    const std::vector<gdutils::matdat>& entries = bycol[static_cast<std::size_t>(j - 1)];
     gdutils::matcol mc;
     mc.nzcount = static_cast<std::int32_t>(entries.size());
     mc.lower = c.lower;

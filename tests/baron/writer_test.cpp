@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,7 @@ class writer_test : public ::testing::Test {
 
   // Loads d in process and writes its input file with BARON's option set (options read
   // from d.options, definitions from sysdir); the file's text.
-  std::string write(const barontest::modeldesc& d, std::string_view objvarname = {},
-                    const std::function<void()>& adjust = {}) {
+  std::string write(const barontest::modeldesc& d, std::string_view objvarname = {}) {
     barontest::writemodel(d, log.dir.path().string());
     q5rt::sstr msg;
     EXPECT_TRUE(gcload::loadcontrol(log.dir.file("model.ctl"), msg)) << msg.view();
@@ -42,7 +40,6 @@ class writer_test : public ::testing::Test {
     gcbaron::state.baronvartozolm.assign(static_cast<std::size_t>(gcdata::mymodel.cols), 0);
     gcbaron::state.baronequtozolm.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
     gcbaron::state.baronequclass.assign(static_cast<std::size_t>(gcdata::mymodel.rows), 0);
-    if (adjust) adjust();
     q5rt::textfile f;
     f.assign(log.dir.file("out.bar"));
     f.rewrite();
@@ -150,10 +147,10 @@ TEST_F(writer_test, ObjectiveVariableNameWhereverTheColumnIsWritten) {
   }
 }
 
-// A model for the chunks of the large parts: 23 columns of every type with bounds,
-// levels and priorities that qualify for the blocks or not, 37 rows of every kind with
-// empty rows, linear terms and code (a product or a square) in every third row.
-barontest::modeldesc chunkymodel() {
+// A model of some size: 23 columns of every type with bounds, levels and priorities that
+// qualify for the blocks or not, 37 rows of every kind with empty rows, linear terms and
+// code (a product or a square) in every third row.
+barontest::modeldesc mixedmodel() {
   using barontest::minf;
   using barontest::pinf;
   barontest::modeldesc d;
@@ -190,101 +187,21 @@ barontest::modeldesc chunkymodel() {
   return d;
 }
 
-// The large parts (blocks and equations) formatted in chunks by helper threads give the
-// file, the notes, the log, the printed lines and BARON's orders of one chunk written on
-// the writing thread: for a reformulated objective with code, phase one, a relaxed
-// model, and a row whose code is refused in the middle (after which the writing thread
-// writes the rest itself).
-TEST_F(writer_test, ChunksOnHelperThreadsWriteTheSameFile) {
-  struct variant {
-    const char* why;
-    std::function<void(barontest::modeldesc&)> change;
-    std::function<void()> adjust;
-  };
-  const std::vector<variant> variants = {
-      {"plain", [](barontest::modeldesc&) {}, [] {}},
-      {"reformulated objective with code",
-       [](barontest::modeldesc& d) {
-         d.rows[11].code = {barontest::ins(opcode::pushv, 4), barontest::ins(opcode::mulv, 5)};
-         d.rows[11].terms.push_back({4, 0, true});
-         d.rows[11].terms.push_back({5, 0, true});
-       },
-       [] { gcbaron::state.objreform = 1; }},
-      {"phase one", [](barontest::modeldesc&) {}, [] { gcbaron::state.optphaseone = 2; }},
-      {"relaxed", [](barontest::modeldesc& d) { d.modeltype = ctvproc::proc_rminlp; }, [] {}},
-      {"refused code in the middle",
-       [](barontest::modeldesc& d) {
-         d.rows[19].code = {barontest::ins(opcode::add)};
-         d.rows[19].terms.push_back({3, 0, true});
-       },
-       [] { gcbaron::state.objreform = 1; }},
-  };
-  const gcbaron::detail::writersplit keep = gcbaron::detail::writersetup;
-  const std::vector<gcbaron::detail::writersplit> splits = {
-      keep,
-      {.minsize = 0, .workers = 3, .chunkrows = 4, .chunkcols = 5},
-      {.minsize = 0, .workers = 2, .chunkrows = 1, .chunkcols = 1},
-      {.minsize = 1'000'000, .workers = 0, .chunkrows = 3, .chunkcols = 2},
-  };
-  struct outcome {
-    std::string file, log, printed;
-    std::int32_t notes;
-    std::vector<std::int32_t> varorder, equorder;
-  };
-  for (const variant& v : variants) {
-    SCOPED_TRACE(v.why);
-    barontest::modeldesc d = chunkymodel();
-    v.change(d);
-    std::vector<outcome> outcomes;
-    for (const gcbaron::detail::writersplit& split : splits) {
-      gcbaron::detail::writersetup = split;
-      const std::size_t logged = log.text().size();
-      testing::internal::CaptureStdout();
-      outcome o;
-      o.file = write(d, "objective", v.adjust);
-      q5rt::output().flush();
-      o.printed = testing::internal::GetCapturedStdout();
-      o.log = log.text().substr(logged);
-      o.notes = notes;
-      o.varorder = gcbaron::state.baronvartozolm;
-      o.equorder = gcbaron::state.baronequtozolm;
-      outcomes.push_back(std::move(o));
-    }
-    gcbaron::detail::writersetup = keep;
-    const outcome& one = outcomes[0];
-    EXPECT_NE(one.file.find("e37:"), std::string::npos) << one.file;
-    for (std::size_t k = 1; k < outcomes.size(); ++k) {
-      SCOPED_TRACE(k);
-      EXPECT_EQ(outcomes[k].file, one.file);
-      EXPECT_EQ(outcomes[k].log, one.log);
-      EXPECT_EQ(outcomes[k].printed, one.printed);
-      EXPECT_EQ(outcomes[k].notes, one.notes);
-      EXPECT_EQ(outcomes[k].varorder, one.varorder);
-      EXPECT_EQ(outcomes[k].equorder, one.equorder);
-    }
-  }
-}
-
-// The tree code ends the process (a division by a constant zero) while helper threads
-// format the file: the close-down stops them first, and the process ends with the
-// halt's code, not a crash or a hang.
-TEST_F(writer_test, AHaltInTheTreeCodeStopsTheHelpersFirst) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  barontest::modeldesc d = chunkymodel();
+// The tree code ends the process (a division by a constant zero) in the middle of the
+// equations: the process ends with the halt's code, not a crash or a hang.
+TEST_F(writer_test, AHaltInTheTreeCodeEndsTheRunWithItsCode) {
+  barontest::modeldesc d = mixedmodel();
   d.pool = {2, 0};
   d.rows[28].code = {barontest::ins(opcode::pushv, 3), barontest::ins(opcode::pushi, 1),
                      barontest::ins(opcode::pushi, 2), barontest::ins(opcode::div),
                      barontest::ins(opcode::mul)};
   d.rows[28].terms = {{3, 0, true}};
-  const gcbaron::detail::writersplit keep = gcbaron::detail::writersetup;
-  gcbaron::detail::writersetup = {.minsize = 0, .workers = 4, .chunkrows = 1, .chunkcols = 1};
   EXPECT_EXIT(
       {
         q5rt::run_startups();
         (void)write(d);
       },
       testing::ExitedWithCode(0), "");
-  gcbaron::detail::writersetup = keep;
 }
 
 // The table of column names against the names it stands for, column by column: every

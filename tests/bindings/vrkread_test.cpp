@@ -3,11 +3,7 @@
 // each line into words and keeps the whole file (the reader's way before it read records
 // from the file as they are asked for): the same open result, symbols, records, values and
 // first changed key positions, over many generated files with the edge cases of the format.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -16,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -491,72 +486,49 @@ TEST_F(vrkread_test, every_file_reads_as_the_reference_reader_reads_it) {
   readgenerated();
 }
 
-// The variant checks every file from 512 bytes on in up to 16 pieces: runs of records, symbols,
-// labels and faults fall on both sides of the pieces' bounds.
-TEST_F(vrkread_test, a_file_checked_in_pieces_reads_as_the_reference_reader_reads_it) {
-  create(testutil::standinvariant("zlmvrk-smallpieces"));
-  readgenerated();
+// The open file is read, not its name: a file removed after the open reads whole.
+TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
+  create(bindtest::standinlib());
+  testutil::write_file(file, four_hundred_records());
+  ASSERT_EQ(open(), 0);
+  std::filesystem::remove(file);
+  std::int32_t count = 0, key = 0, first = 0;
+  double value = 0;
+  ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+  int read = 0;
+  while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+  EXPECT_EQ(read, 400);
+  EXPECT_EQ(key, 400);
+  EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
+  (void)vrkdcdef::vrkclose(h);
 }
 
-// The open file is read, not its name: a file removed after the open reads whole, its large
-// symbol in pieces too.
-TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
-  const std::string text = four_hundred_records();
-  for (const std::string& dir :
-       {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
-    SCOPED_TRACE(dir);
-    create(dir);
-    testutil::write_file(file, text);
-    ASSERT_EQ(open(), 0);
-    std::filesystem::remove(file);
-    std::int32_t count = 0, key = 0, first = 0;
-    double value = 0;
+// A read left after a few records and started again delivers the symbol whole; a file
+// closed while read closes.
+TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
+  create(bindtest::standinlib());
+  testutil::write_file(file, four_hundred_records());
+  ASSERT_EQ(open(), 0);
+  std::int32_t count = 0, key = 0, first = 0;
+  double value = 0;
+  for (const int stop : {0, 3, 400}) {
     ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
     int read = 0;
-    while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
-    EXPECT_EQ(read, 400);
-    EXPECT_EQ(key, 400);
-    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
-    (void)vrkdcdef::vrkclose(h);
-    vrkdcdef::vrkfree(h);
-    lib_.libraryunload();
-  }
-}
-
-// A read left after a few records (its pieces still parsed on threads with the variant) and
-// started again delivers the symbol whole; a file closed while read closes.
-TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
-  const std::string text = four_hundred_records();
-  for (const std::string& dir :
-       {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
-    SCOPED_TRACE(dir);
-    create(dir);
-    testutil::write_file(file, text);
-    ASSERT_EQ(open(), 0);
-    std::int32_t count = 0, key = 0, first = 0;
-    double value = 0;
-    for (const int stop : {0, 3, 400}) {
-      ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
-      int read = 0;
-      while (read < stop && vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
-      EXPECT_EQ(read, stop);
-      if (stop > 0) {
-        EXPECT_EQ(key, stop);
-      }
-      EXPECT_NE(vrkdcdef::vrkdatareaddone(h), 0);
+    while (read < stop && vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+    EXPECT_EQ(read, stop);
+    if (stop > 0) {
+      EXPECT_EQ(key, stop);
     }
-    EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
-    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);  // closed while read
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
-    vrkdcdef::vrkfree(h);
-    lib_.libraryunload();
+    EXPECT_NE(vrkdcdef::vrkdatareaddone(h), 0);
   }
+  EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
+  ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);  // closed while read
+  EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
 }
 
-// Records are read from the file when asked for (with the variant, a large symbol's first
-// piece line by line and the pieces behind it on threads from the start of its read): a file
-// damaged after the open delivers the records before the damage, then ends the symbol with
-// "File is not a zlmvrk file or is damaged", the damage in the first piece or a later one.
+// Records are read from the file when asked for: a file damaged after the open delivers the
+// records before the damage, then ends the symbol with "File is not a zlmvrk file or is
+// damaged", the damage near the symbol's start or far behind it.
 TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
   std::string text = four_hundred_records(1000);
   text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
@@ -566,29 +538,26 @@ TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
     int read;  // records delivered before it
   } cases[] = {{"record 1300", "record 1x00", 299}, {"record 1010", "record 1x10", 9}};
   for (const auto& c : cases) {
-    for (const std::string& dir :
-         {bindtest::standinlib(), testutil::standinvariant("zlmvrk-smallpieces")}) {
-      SCOPED_TRACE(dir + " " + c.record);
-      create(dir);
-      testutil::write_file(file, text);
-      ASSERT_EQ(open(), 0);
-      std::string damaged = text;
-      damaged.replace(damaged.find(c.record), c.record.size(), c.damage);
-      testutil::write_file(file, damaged);
-      std::int32_t count = 0, key = 0, first = 0;
-      double value = 0;
-      ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
-      EXPECT_EQ(count, 400);
-      int read = 0;
-      while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
-      EXPECT_EQ(read, c.read);
-      EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
-      EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
-      EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 0);
-      (void)vrkdcdef::vrkclose(h);
-      vrkdcdef::vrkfree(h);
-      lib_.libraryunload();
-    }
+    SCOPED_TRACE(c.record);
+    create(bindtest::standinlib());
+    testutil::write_file(file, text);
+    ASSERT_EQ(open(), 0);
+    std::string damaged = text;
+    damaged.replace(damaged.find(c.record), c.record.size(), c.damage);
+    testutil::write_file(file, damaged);
+    std::int32_t count = 0, key = 0, first = 0;
+    double value = 0;
+    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
+    EXPECT_EQ(count, 400);
+    int read = 0;
+    while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
+    EXPECT_EQ(read, c.read);
+    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
+    EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
+    EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 0);
+    (void)vrkdcdef::vrkclose(h);
+    vrkdcdef::vrkfree(h);
+    lib_.libraryunload();
   }
 }
 
@@ -609,149 +578,6 @@ TEST_F(vrkread_test, a_file_changed_while_open_ends_the_symbol_with_an_error) {
   EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
   EXPECT_EQ(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
   EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 1);
-}
-
-}  // namespace
-
-namespace {
-
-// ---- checks the library remembers ----
-
-// Waits until the coarse clock is past the file's change time: a check started now lies
-// behind the file's times.
-void aged(const std::string& file) {
-  struct stat st {};
-  ASSERT_EQ(::stat(file.c_str(), &st), 0);
-  for (;;) {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    if (now.tv_sec > st.st_ctim.tv_sec ||
-        (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
-      return;
-    ::usleep(1000);
-  }
-}
-
-// The trace's lines of the opens for reading.
-std::vector<std::string> opens(const std::string& trace) {
-  std::vector<std::string> r;
-  std::istringstream in(testutil::read_file(trace));
-  for (std::string l; std::getline(in, l);)
-    if (l.starts_with("vrkOpenRead ")) r.push_back(l);
-  return r;
-}
-
-// A check is remembered only for a file provably unchanged since: the same device, inode,
-// size and times, older than the check's start. Every change between two opens, even one
-// of the same size, has the file checked again, and its damage reported.
-TEST_F(vrkread_test, a_file_is_checked_again_unless_unchanged_since_its_check) {
-  enum class change { none, rewrite, touch };
-  const std::string sound = four_hundred_records();
-  std::string damaged = sound;  // the same size
-  damaged.replace(damaged.find("record 7 : 1"), 12, "record 7 : x");
-  std::string other = sound;
-  other.replace(other.find("record 1 : 1"), 12, "record 1 : 5");
-  const struct {
-    change how;
-    std::string second;  // the rewritten text
-    bool ahead;          // the first file's time lies ahead of its check
-    bool remembered;     // the second open takes the first check
-    std::int32_t err;    // of the second open
-    double value;        // the first record's value then
-    const char* why;
-  } rows[] = {
-      {change::none, "", false, true, 0, 1, "an unchanged file is not checked again"},
-      {change::rewrite, damaged, false, false, 3, 0, "damage of the same size is found"},
-      {change::rewrite, other, false, false, 0, 5, "new records of the same size are read"},
-      {change::touch, "", false, false, 0, 1, "moved times alone have it checked again"},
-      {change::none, "", true, false, 0, 1, "a time not behind the check's start"},
-  };
-  create(bindtest::standinlib());
-  const std::string trace = tmp.file("trace.txt");
-  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
-  const std::string checked = "vrkOpenRead \"" + file + "\" checked";
-  const std::string remembered = "vrkOpenRead \"" + file + "\" remembered";
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.why);
-    std::filesystem::remove(trace);
-    testutil::write_file(file, sound);
-    if (r.ahead) {
-      const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 3600, 0}};
-      ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-    }
-    aged(file);
-    ASSERT_EQ(open(), 0);
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
-    if (r.how == change::rewrite) testutil::write_file(file, r.second);
-    if (r.how == change::touch) {
-      ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), nullptr, 0), 0);
-    }
-    aged(file);
-    ASSERT_EQ(open(), r.err);
-    EXPECT_EQ(opens(trace),
-              (std::vector<std::string>{checked, r.remembered ? remembered : checked}));
-    if (r.err != 0) continue;
-    std::int32_t count = 0, key = 0, first = 0;
-    double value = 0;
-    ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
-    EXPECT_EQ(count, 400);
-    ASSERT_NE(vrkdcdef::vrkdatareadraw(h, &key, &value, first), 0);
-    EXPECT_EQ(key, 1);
-    EXPECT_EQ(value, r.value);
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
-  }
-}
-
-// The remembered check against the reference reader: a sound generated file opened again
-// unchanged takes its first open's check and reads as the reference reads it.
-TEST_F(vrkread_test, a_remembered_file_reads_as_the_reference_reader_reads_it) {
-  create(bindtest::standinlib());
-  const std::string trace = tmp.file("trace.txt");
-  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
-  const std::vector<std::string> remembered = {"vrkOpenRead \"" + file + "\" remembered"};
-  filemaker maker(20261212);
-  int files = 0;
-  for (int n = 0; n < 400 && files < 60; ++n) {
-    const std::string text = maker.make(n % 20 == 19);
-    const reffile want = refread(text);
-    if (!want.ok) continue;
-    ++files;
-    SCOPED_TRACE("file " + std::to_string(n) + ":\n" + text.substr(0, 2000));
-    testutil::write_file(file, text);
-    aged(file);
-    ASSERT_EQ(open(), 0);
-    EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
-    std::filesystem::remove(trace);
-    ASSERT_EQ(open(), 0);
-    ASSERT_EQ(opens(trace), remembered);
-    ASSERT_NO_FATAL_FAILURE(compareopen(want));
-  }
-  EXPECT_EQ(files, 60);
-}
-
-// An open that takes a remembered check still reads the records from the file: damage
-// after the open ends the symbol with "File is not a zlmvrk file or is damaged".
-TEST_F(vrkread_test, a_remembered_file_damaged_while_open_ends_the_symbol_with_an_error) {
-  create(bindtest::standinlib());
-  const std::string text = four_hundred_records();
-  testutil::write_file(file, text);
-  aged(file);
-  ASSERT_EQ(open(), 0);
-  EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
-  const std::string trace = tmp.file("trace.txt");
-  const bindtest::scopedenv env("ZLMVRK_TRACE", trace);
-  ASSERT_EQ(open(), 0);
-  EXPECT_EQ(opens(trace), (std::vector<std::string>{"vrkOpenRead \"" + file + "\" remembered"}));
-  std::string damaged = text;
-  damaged.replace(damaged.find("record 300 "), 11, "record 3x0 ");
-  testutil::write_file(file, damaged);
-  std::int32_t count = 0, key = 0, first = 0;
-  double value = 0;
-  ASSERT_NE(vrkdcdef::vrkdatareadrawstart(h, 1, count), 0);
-  int read = 0;
-  while (vrkdcdef::vrkdatareadraw(h, &key, &value, first) != 0) ++read;
-  EXPECT_EQ(read, 299);
-  EXPECT_EQ(vrkdcdef::vrkgetlasterror(h), 3);
 }
 
 }  // namespace

@@ -1,18 +1,11 @@
 #include "frame/q5text.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pthread.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstring>
-#include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/testutil.h"
@@ -329,81 +322,6 @@ TEST(TextFile, LargeFilesCrossBufferBoundaries) {
   EXPECT_TRUE(f.eoln());
   EXPECT_EQ(f.read_char(), '\n');
   EXPECT_EQ(f.read_char(), 's');
-}
-
-// Texts written together land after what was buffered, in order, empty ones and all;
-// more of them than one system call takes, to a file and to standard output. A failed
-// write is left pending as with single texts.
-TEST(TextFile, GatheredTextsFollowTheBufferedOnes) {
-  std::vector<std::string> owned;
-  for (int i = 0; i < 2500; ++i) owned.push_back(i % 7 == 0 ? "" : std::to_string(i) + ";");
-  owned.push_back(std::string(200'000, 'z'));
-  const std::vector<std::string_view> texts(owned.begin(), owned.end());
-  std::string joined;
-  for (const std::string& t : owned) joined += t;
-
-  testutil::tempdir dir;
-  const auto path = dir.file("gathered.txt");
-  q5rt::textfile f;
-  f.assign(path);
-  f.rewrite();
-  f.write("head:");
-  f.write(texts);
-  f.write(std::span<const std::string_view>{});
-  f.writeln(":tail");
-  f.close();
-  EXPECT_EQ(f.ioresult(), 0);
-  EXPECT_EQ(testutil::read_file(path), "head:" + joined + ":tail\n");
-
-  testing::internal::CaptureStdout();
-  q5rt::output().write("head:");
-  q5rt::output().write(std::span(texts).first(30));
-  q5rt::output().flush();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "head:" + joined.substr(0, joined.find("30;")));
-
-  f.assign("/dev/full");
-  f.rewrite();
-  f.write(texts);
-  EXPECT_EQ(f.ioresult(), ENOSPC);
-}
-
-// A write interrupted by a signal after part of the texts went out goes on from there:
-// a pipe that holds one page, a reader that interrupts the writer after every read.
-TEST(TextFile, GatheredWritesResumeAfterAPartialWrite) {
-  std::vector<std::string> owned;
-  for (int i = 0; i < 40; ++i) {  // no two places alike: a byte sent twice shows
-    std::string& t = owned.emplace_back();
-    for (int j = 0; j < 1000 + 37 * i; ++j) t += std::to_string(i * 10'000 + j) + ",";
-  }
-  const std::vector<std::string_view> texts(owned.begin(), owned.end());
-  std::string joined;
-  for (const std::string& t : owned) joined += t;
-
-  struct sigaction quiet {
-  }, before{};
-  quiet.sa_handler = [](int) {};
-  sigemptyset(&quiet.sa_mask);
-  quiet.sa_flags = 0;  // no restart: writev returns what it wrote so far
-  ASSERT_EQ(sigaction(SIGUSR1, &quiet, &before), 0);
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  (void)fcntl(ends[1], F_SETPIPE_SZ, 4096);
-  std::atomic<int> result = -1;
-  std::thread writer([&] {
-    result = q5rt::fdio::write_gathered(ends[1], texts);
-    ::close(ends[1]);
-  });
-  std::string got;
-  char buf[700];
-  for (ssize_t n; (n = ::read(ends[0], buf, sizeof buf)) > 0;) {
-    got.append(buf, static_cast<std::size_t>(n));
-    if (result == -1) pthread_kill(writer.native_handle(), SIGUSR1);
-  }
-  writer.join();
-  ::close(ends[0]);
-  sigaction(SIGUSR1, &before, nullptr);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(got, joined);
 }
 
 TEST(TextFile, OutputGoesToStandardOutput) {

@@ -1,8 +1,6 @@
 #include "instance/gcdata.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -154,56 +152,3 @@ TEST_F(GcdataTest, CloseDownClosesAnOpenMemoFile) {
 }
 
 }  // namespace
-
-namespace {
-
-// Pages of [data, data + bytes) that the system holds in memory.
-std::size_t residentpages(const void* data, std::size_t bytes) {
-  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  std::vector<unsigned char> present((bytes + page - 1) / page);
-  if (::mincore(const_cast<void*>(data), bytes, present.data()) != 0) return 0;
-  return static_cast<std::size_t>(
-      std::count_if(present.begin(), present.end(), [](unsigned char p) { return (p & 1) != 0; }));
-}
-
-// Fresh page-aligned memory that no one has touched yet.
-struct freshmemory {
-  explicit freshmemory(std::size_t n) : bytes(n) {
-    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    data = p == MAP_FAILED ? nullptr : static_cast<unsigned char*>(p);
-  }
-  ~freshmemory() {
-    if (data != nullptr) ::munmap(data, bytes);
-  }
-  freshmemory(const freshmemory&) = delete;
-  freshmemory& operator=(const freshmemory&) = delete;
-  unsigned char* data = nullptr;
-  std::size_t bytes;
-};
-
-}  // namespace
-
-#ifdef MADV_POPULATE_WRITE
-// Large allocations are shared among several threads in stripes: every page of every
-// range must be made present, and what was already written stays as it was.
-TEST(Prefaulter, EveryPageOfEveryRangeBecomesPresentContentsKept) {
-  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  freshmemory big(40 << 20);
-  freshmemory odd((3 << 20) + 5 * page);  // not a whole number of stripes
-  freshmemory small(4 * page);            // too small to be worth it: left alone
-  ASSERT_NE(big.data, nullptr);
-  ASSERT_NE(odd.data, nullptr);
-  ASSERT_NE(small.data, nullptr);
-  big.data[big.bytes / 2] = 42;
-  gcdata::prefaulter pf;
-  pf.add(big.data, big.bytes);
-  pf.add(odd.data + 1, odd.bytes - 1);  // the shared first page is not touched
-  pf.add(small.data, small.bytes);
-  pf.run();
-  EXPECT_EQ(residentpages(big.data, big.bytes), big.bytes / page);
-  EXPECT_EQ(residentpages(odd.data, odd.bytes), odd.bytes / page - 1);
-  EXPECT_EQ(residentpages(small.data, small.bytes), 0U);
-  EXPECT_EQ(big.data[big.bytes / 2], 42);
-  EXPECT_EQ(big.data[0], 0);
-}
-#endif

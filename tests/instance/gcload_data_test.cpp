@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -426,27 +427,7 @@ TEST_F(LoadData, BinaryFilesCutShortOrOverreadAreReported) {
   }
 }
 
-// ---- large binary matrices, read by several threads ----
-
-// The road by several threads while it lives: from `threads` threads on any count of
-// entries (0 threads: read in order).
-class matrixthreads {
- public:
-  explicit matrixthreads(unsigned threads) : saved_(gcload::matrixtuning()) {
-    gcload::paralleltuning& t = gcload::matrixtuning();
-    t.minentries = threads == 0 ? std::int64_t{1} << 40 : 1;
-    t.maxthreads = threads;
-  }
-  ~matrixthreads() {
-    gcload::matrixtuning().minentries = saved_.minentries;
-    gcload::matrixtuning().maxthreads = saved_.maxthreads;
-  }
-  matrixthreads(const matrixthreads&) = delete;
-  matrixthreads& operator=(const matrixthreads&) = delete;
-
- private:
-  gcload::paralleltuning saved_;
-};
+// ---- large generated matrices ----
 
 // A generated model: rows and columns of every type and bound, entries spread over the
 // rows, some nonlinear, some columns empty and one column holding many entries.
@@ -524,8 +505,7 @@ struct loaded {
 };
 
 template <typename Control>
-loaded load(const Control& control, unsigned threads) {
-  const matrixthreads road(threads);
+loaded load(const Control& control) {
   tmodel m = control();
   statuslines out;
   loaded l;
@@ -535,7 +515,7 @@ loaded load(const Control& control, unsigned threads) {
   return l;
 }
 
-class ParallelMatrix : public LoadData {
+class LargeMatrix : public LoadData {
  protected:
   // The code of the first row only: Header, PushV 1, Store 1.
   void writecode(std::int32_t filetype) const {
@@ -562,52 +542,73 @@ class ParallelMatrix : public LoadData {
   }
 };
 
-TEST_F(ParallelMatrix, SameRecordAsReadInOrder) {
+// Every element of the generated model in its column's list, in file order, with its row,
+// value and flag; each row's list holds its elements in column order, and its nonlinear
+// list the nonlinear ones.
+void expectlists(const tmodel& m, const bigmodel& b) {
+  std::size_t next = 0;
+  std::vector<std::vector<const zlmspecs::tjacrec*>> byrow(static_cast<std::size_t>(b.rows));
+  for (std::int32_t j = 1; j <= b.cols; ++j) {
+    const gdutils::matcol& c = b.colrecs[static_cast<std::size_t>(j - 1)];
+    const zlmspecs::tjacrec* e = m.colfirst[static_cast<std::size_t>(j - 1)];
+    for (std::int32_t k = 0; k < c.nzcount; ++k, e = e->colnext) {
+      ASSERT_NE(e, nullptr) << "column " << j;
+      const gdutils::matdat& d = b.entries[next++];
+      EXPECT_EQ(e->row, d.row);
+      EXPECT_EQ(e->col, j);
+      EXPECT_EQ(e->jacval, d.value);
+      EXPECT_EQ(e->nonlin, d.nonlin);
+      byrow[static_cast<std::size_t>(d.row - 1)].push_back(e);
+    }
+    EXPECT_EQ(e, nullptr) << "column " << j;
+  }
+  for (std::size_t i = 0; i < byrow.size(); ++i) {
+    std::vector<const zlmspecs::tjacrec*> all, nonlinear;
+    for (const zlmspecs::tjacrec* e = m.rowfirst[i]; e != nullptr; e = e->rownext) all.push_back(e);
+    for (const zlmspecs::tjacrec* e = m.rownlfirst[i]; e != nullptr; e = e->rownlnext)
+      nonlinear.push_back(e);
+    EXPECT_EQ(all, byrow[i]) << "row " << i + 1;
+    std::vector<const zlmspecs::tjacrec*> want;
+    std::copy_if(byrow[i].begin(), byrow[i].end(), std::back_inserter(want),
+                 [](const zlmspecs::tjacrec* e) { return e->nonlin; });
+    EXPECT_EQ(nonlinear, want) << "row " << i + 1;
+  }
+}
+
+TEST_F(LargeMatrix, EveryEntryInItsLists) {
   struct row {
     std::int32_t rows;
     std::int32_t cols;
     std::int32_t filetype;
     std::int32_t scaleopt;
     std::int32_t priorityopt;
-    unsigned threads;
     const char* why;
   };
   constexpr row rows[] = {
-      {300, 500, 1, 0, 0, 4, "layout 1, no optional fields"},
-      {300, 500, 101111, 1, 1, 8, "every optional field"},
-      {1000, 200, 2004, 0, 1, 3, "layout 4, scales and priorities always"},
-      {300, 500, 1, 0, 0, 2, "two threads"},
-      {5, 3, 1, 0, 0, 8, "fewer columns than threads"},
-      {1, 50, 11, 0, 0, 5, "a single row"},
-      {300, 500, 0, 0, 0, 4, "text"},
-      {300, 500, 101110, 1, 1, 6, "text with every optional field"},
-      {200, 100, 2000, 0, 0, 3, "text, scales and priorities always"},
+      {300, 500, 1, 0, 0, "layout 1, no optional fields"},
+      {300, 500, 101111, 1, 1, "every optional field"},
+      {1000, 200, 2004, 0, 1, "layout 4, scales and priorities always"},
+      {1, 50, 11, 0, 0, "a single row"},
+      {300, 500, 0, 0, 0, "text"},
+      {300, 500, 101110, 1, 1, "text with every optional field"},
+      {200, 100, 2000, 0, 0, "text, scales and priorities always"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     const bigmodel b(r.rows, r.cols, 7);
     b.write(dir.file("m.mat"), r.filetype, r.scaleopt, r.priorityopt);
     writecode(r.filetype);
-    const auto model = [&] {
-      tmodel m = control(b, r.filetype);
-      m.scaleopt = r.scaleopt;
-      m.priorityopt = r.priorityopt;
-      return m;
-    };
-    const loaded inorder = load(model, 0);
-    ASSERT_EQ(inorder.rc, gcload::loadok) << inorder.lines;
-    const std::int64_t before = gcload::matrixtuning().taken;
-    const loaded parallel = load(model, r.threads);
-    EXPECT_EQ(gcload::matrixtuning().taken, before + 1);
-    EXPECT_EQ(parallel.rc, gcload::loadok) << parallel.lines;
-    EXPECT_EQ(parallel.lines, inorder.lines);
-    EXPECT_EQ(parallel.record, inorder.record);
+    tmodel m = control(b, r.filetype);
+    m.scaleopt = r.scaleopt;
+    m.priorityopt = r.priorityopt;
+    statuslines out;
+    ASSERT_EQ(gcload::loadmodel(m), gcload::loadok) << out.all();
+    expectlists(m, b);
   }
 }
 
-// Whatever is wrong, the file is read again in order, which reports it: the same lines,
-// result and record as a read in order.
-TEST_F(ParallelMatrix, BadFilesAreReportedAsReadInOrder) {
+// Whatever is wrong deep in a large file is reported.
+TEST_F(LargeMatrix, BadFilesAreReported) {
   struct row {
     void (*spoil)(bigmodel&);
     std::int32_t nonzerosdelta;  // on the declared count
@@ -647,19 +648,15 @@ TEST_F(ParallelMatrix, BadFilesAreReportedAsReadInOrder) {
       m.nonzeros += r.nonzerosdelta;
       return m;
     };
-    const loaded inorder = load(model, 0);
-    EXPECT_EQ(inorder.rc, gcload::loadmatrixfailed);
-    EXPECT_NE(inorder.lines.find(r.message), std::string::npos) << inorder.lines;
-    const loaded parallel = load(model, 6);
-    EXPECT_EQ(parallel.rc, inorder.rc);
-    EXPECT_EQ(parallel.lines, inorder.lines);
-    EXPECT_EQ(parallel.record, inorder.record);
+    const loaded l = load(model);
+    EXPECT_EQ(l.rc, gcload::loadmatrixfailed);
+    EXPECT_NE(l.lines.find(r.message), std::string::npos) << l.lines;
   }
 }
 
-// Text files whose lines are not one record each (the reader takes numbers across line
-// ends and skips the rest of a line) are read again in order: the same outcome.
-TEST_F(ParallelMatrix, TextLinesOtherThanTheWriterWritesThemReadAsInOrder) {
+// Text files whose lines are not one record each: the reader takes numbers across line
+// ends and skips the rest of a line.
+TEST_F(LargeMatrix, TextLinesOtherThanTheWriterWritesThem) {
   // The n-th line (from 0) of the text, changed.
   const auto online = [](std::string text, std::size_t n, std::string (*change)(std::string)) {
     std::size_t at = 0;
@@ -690,27 +687,23 @@ TEST_F(ParallelMatrix, TextLinesOtherThanTheWriterWritesThemReadAsInOrder) {
                          online(testutil::read_file(dir.file("m.mat")), r.line, r.change));
     writecode(0);
     const auto model = [&] { return control(b, 0); };
-    const loaded inorder = load(model, 0);
-    EXPECT_EQ(inorder.rc == gcload::loadok, r.loads) << inorder.lines;
-    const loaded parallel = load(model, 5);
-    EXPECT_EQ(parallel.rc, inorder.rc);
-    EXPECT_EQ(parallel.lines, inorder.lines);
-    EXPECT_EQ(parallel.record, inorder.record);
+    const loaded l = load(model);
+    EXPECT_EQ(l.rc == gcload::loadok, r.loads) << l.lines;
   }
-  // Line ends of two bytes: read in parallel.
+  // Line ends of two bytes: the same record as with one.
   const bigmodel b(300, 500, 5);
   b.write(dir.file("m.mat"), 0, 0, 0);
+  const auto model = [&] { return control(b, 0); };
+  const loaded plain = load(model);
+  ASSERT_EQ(plain.rc, gcload::loadok) << plain.lines;
   std::string text = testutil::read_file(dir.file("m.mat"));
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
     text.insert(at, "\r");
   }
   testutil::write_file(dir.file("m.mat"), text);
-  const auto model = [&] { return control(b, 0); };
-  const std::int64_t before = gcload::matrixtuning().taken;
-  const loaded parallel = load(model, 5);
-  EXPECT_EQ(gcload::matrixtuning().taken, before + 1);
-  EXPECT_EQ(parallel.rc, gcload::loadok) << parallel.lines;
-  EXPECT_EQ(parallel.record, load(model, 0).record);
+  const loaded crlf = load(model);
+  EXPECT_EQ(crlf.rc, gcload::loadok) << crlf.lines;
+  EXPECT_EQ(crlf.record, plain.record);
 }
 
 }  // namespace
