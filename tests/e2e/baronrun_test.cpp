@@ -1,6 +1,7 @@
 // BARON's input file, the map and the run through the stand-in BARON: the real binary on
 // small models written by the test, the files it leaves checked.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -337,16 +338,62 @@ TEST(BaronRun, StaleResultFilesAreRemovedBeforeBaronStarts) {
 
 TEST(BaronRun, AResultFileThatCannotBeRemovedStopsTheRun) {
   testutil::tempdir dir;
-  fs::create_directories(dir.file("res.scr") + "/inside");  // a folder that remove refuses
-  barontest::writemodel(minlp(), dir.path().string());
+  fs::create_symlink("loop", dir.file("loop"));  // a name that cannot even be examined
+  modeldesc d = minlp();
+  d.options = "ResName loop/res.scr\n";
+  barontest::writemodel(d, dir.path().string());
   (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
                               testutil::standinenv());
   const std::string log = testutil::read_file(dir.file("model.log"));
-  EXPECT_TRUE(has(log, "*** Could not remove old result file \"" + dir.file("res.scr") + "\": "))
+  EXPECT_TRUE(has(log, "*** Could not remove old result file \"loop/res.scr\": Too many levels"))
       << log;
   EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
   const std::string sol = testutil::read_file(dir.file("model.sol"));
   EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 13\n2 13");
+}
+
+// Result-file names that are not plain files (a pipe, a folder) stay as they are; a
+// symbolic link goes, never its target. The stand-in leaves the named file alone, so what
+// the run finds there afterwards is what the link left.
+TEST(BaronRun, ResultNamesThatAreNoPlainFilesStay) {
+  testutil::tempdir outside;
+  const std::string target = outside.file("keep");
+  testutil::write_file(target, "not BARON's\n");
+  struct row {
+    const char* option;
+    const char* scenario;
+    std::function<void(const std::string&)> make;
+    fs::file_type after;
+    const char* log;
+    const char* why;
+  };
+  const row rows[] = {
+      {"SumName", "omit tim\nomit sum\n",
+       [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, fs::file_type::fifo,
+       "/tim.scr\n*** RC=2 ", "a pipe (BARON's summary dropped); the run stops at tim"},
+      {"SumName", "omit sum\n", [](const std::string& p) { fs::create_directory(p); },
+       fs::file_type::directory, "*** could not open file named\n", "an empty folder"},
+      {"ResName", "omit res\n", [&](const std::string& p) { fs::create_symlink(target, p); },
+       fs::file_type::not_found, "*** could not open file named\n*** RC=2 ",
+       "a link to a file elsewhere: the link goes, BARON writes nothing in its place"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    testutil::tempdir dir;
+    r.make(dir.file("named"));
+    modeldesc d = minlp();
+    d.options = std::string(r.option) + " named\n";
+    barontest::writemodel(d, dir.path().string());
+    testutil::write_file(dir.file("scenario"), r.scenario);
+    std::vector<std::string> env = testutil::standinenv();
+    env.push_back("BARON_STANDIN_SCENARIO=" + dir.file("scenario"));
+    (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                env);
+    EXPECT_EQ(fs::symlink_status(dir.file("named")).type(), r.after);
+    EXPECT_EQ(testutil::read_file(target), "not BARON's\n");
+    const std::string log = testutil::read_file(dir.file("model.log"));
+    EXPECT_TRUE(has(log, r.log)) << log;
+  }
 }
 
 TEST(BaronRun, HessianFilesForConvexRows) {
