@@ -131,7 +131,7 @@ TEST(BaronRun, MinlpListsDiscreteColumnsFirstAndItsRelaxationDoesNot) {
             "i3: 1;\n"
             "}\n");
   EXPECT_EQ(run.file("bavemap.scr"), "VARIABLES 4\n2\n3\n1\n4\nEQUATIONS 2\n1\n2\n");
-  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 1, model status 1"))
+  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 3, model status 4"))
       << run.file("model.log");
 
   for (const bool flag : {false, true}) {
@@ -163,6 +163,35 @@ TEST(BaronRun, UpperBoundZeroAndEpsilonAreWritten) {
   EXPECT_TRUE(has(run.body(), "LOWER_BOUNDS{\ni3: 0;\n}")) << run.body();
   EXPECT_TRUE(has(run.body(), " >= 0;\n")) << run.body();
   EXPECT_FALSE(has(run.file("mybaron.scr"), "Eps;")) << run.file("mybaron.scr");
+}
+
+// The stand-in's sampled answer is a feasible point, never a proven optimum: the link
+// reports it so (Iteration Interrupt: the search stopped at its candidate limit) and shows
+// no bound beyond it.
+TEST(BaronRun, TheStandInsSampleIsReportedFeasibleNotOptimal) {
+  struct row {
+    modeldesc d;
+    const char* status;
+    const char* bound;
+    const char* why;
+  };
+  modeldesc maximise = examplemodel();
+  maximise.maximize = true;
+  const row rows[] = {
+      {examplemodel(), "1 2\n2 7", "Best possible = -1E51\n", "an NLP: Feasible Solution"},
+      {maximise, "1 2\n2 7", "Best possible = 1E51\n", "a maximisation: no bound above"},
+      {minlp(), "1 2\n2 8", "Best possible = -1E51\n", "a MINLP: Integer Solution"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const baronrun run(r.d);
+    EXPECT_EQ(run.status(), r.status);
+    const std::string log = run.file("model.log");
+    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
+    EXPECT_TRUE(
+        has(log, std::string("\nSolution      = 0  initial point is best found\n") + r.bound))
+        << log;
+  }
 }
 
 TEST(BaronRun, NotesBaronCannotHandleRefuseTheRun) {
@@ -205,7 +234,7 @@ TEST(BaronRun, FreeRowsAreDroppedWithANote) {
       << run.file("mybaron.scr");
   EXPECT_FALSE(has(run.body(), "e3"));
   EXPECT_TRUE(has(run.file("bavemap.scr"), "EQUATIONS 2\n1\n2\n"));
-  EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+  EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
 }
 
 TEST(BaronRun, ReformulatedObjectiveLeavesNoTraceOfItsVariable) {
@@ -317,7 +346,7 @@ TEST(BaronRun, BaronsOutputReachesTheLogFromAPathWithBlanks) {
                                          testutil::standinenv());
     EXPECT_EQ(r.exit_code, 0);
     const std::string log = testutil::read_file(sub + "/model.log");
-    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 1, model status 1\n")) << log;
+    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
     EXPECT_EQ(has(r.out, "BARON stand-in"), logoption == 4) << r.out;
   }
 }
@@ -454,7 +483,7 @@ TEST(BaronRun, ExternalNlpSolverIsCheckedAgainstTheSolverTable) {
     EXPECT_TRUE(has(run.file("model.log"), r.log)) << run.file("model.log");
     EXPECT_FALSE(has(run.file("mybaron.scr"), "NLPSol:"))
         << "reset to its default, no longer defined";
-    EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+    EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
   }
 }
 
@@ -463,7 +492,7 @@ TEST(BaronRun, EmptyRowUsesBaronsFirstVariable) {
   d.rows.push_back({.type = 2, .rhs = 1});
   const baronrun run(d);
   EXPECT_TRUE(has(run.body(), "\ne3:    0*b2 <= 1;\n")) << run.body();
-  EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+  EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
 }
 
 TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {
