@@ -11,6 +11,7 @@
 #include "baron/optbaron.h"
 #include "frame/q5platform.h"
 #include "frame/q5process.h"
+#include "frame/q5utils.h"
 #include "frame/statlib.h"
 #include "frame/strutilx.h"
 #include "frame/strutilx_numbers.h"
@@ -134,15 +135,17 @@ bool optionset(optbaron::toptconvert& bo) {
 }
 
 // The result files of this run go before BARON starts, so that a previous run's results
-// are never read as this run's. False when one cannot be removed.
+// are never read as this run's. Only a regular file or a symbolic link goes: a device
+// (/dev/null for the summary), a pipe or a directory named by the options stays, and the
+// result reader says so when it cannot hold BARON's result. False when one cannot be
+// removed.
 bool removeresults(const optbaron::toptconvert& bo) {
   for (const std::uint8_t ix : {optbaron::ixtim, optbaron::ixres, optbaron::ixsum}) {
     const q5rt::sstr name = bo.getactual(ix);
-    std::error_code ec;
     if (name.empty()) continue;
-    std::filesystem::remove(std::filesystem::path(name.str()), ec);
-    if (ec) {
-      log(q5rt::concat("*** Could not remove old result file \"", name, "\": ", ec.message()));
+    if (const int rc = q5utils::q5removeplainfile(name.view()); rc != 0) {
+      log(q5rt::concat("*** Could not remove old result file \"", name,
+                       "\": ", q5rt::syserrortext(rc)));
       return false;
     }
   }

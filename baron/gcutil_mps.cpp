@@ -370,7 +370,7 @@ class mpswriter {
     line.writeln(f_);
   }
 
-  // A bound line; MI and FR lines carry no value.
+  // A bound line; MI, PL and FR lines carry no value.
   void writebound(std::string_view type, std::int32_t c, const double* value) {
     const shortname name = colname(c);
     detail::linebuf line;
@@ -487,6 +487,9 @@ class mpswriter {
         }
       } else {
         writebound("LO", c, &lo);
+        // Readers that give an integer column the upper bound 1 by default (GLPK) see
+        // +infinity only when a line says so.
+        if (t == tinteger && up == m.valpin) writebound("PL", c, nullptr);
       }
       if (up != m.valpin) writebound(semi && lo > 0 ? "SC" : "UP", c, &up);
     }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace bridgeloader {
 
@@ -35,6 +37,16 @@ std::string cased(std::string_view name, int (*change)(int)) {
 int lower(int c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 int upper(int c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 int same(int c) { return c; }
+
+// Holds the mutex while the lock lives; holds nothing while locking is off.
+std::unique_lock<std::mutex> hold(const std::unique_ptr<std::mutex>& m) {
+  return m ? std::unique_lock<std::mutex>(*m) : std::unique_lock<std::mutex>();
+}
+
+// A mutex, or nil when it cannot be made.
+std::unique_ptr<std::mutex> makemutex() {
+  return std::unique_ptr<std::mutex>(new (std::nothrow) std::mutex);
+}
 
 // The name in lower case, as written, then in upper case; the last try's error stays.
 void* loadsym(const bridge::libfile& lib, std::string_view name, std::string& error) {
@@ -86,6 +98,7 @@ int loader::getreadyl(const char* path, char* msg, int len) {
 
 int loader::libloader(std::string_view dir, std::string_view file, char* msg, int len) {
   setmsg(msg, len, "");
+  const auto lock = hold(libmutex_);
   if (loaded_) return 1;
   const std::string path = joinpath(dir, file, p_.filename);
   std::string error;
@@ -168,6 +181,7 @@ int loader::finishcreate(int ready, handle* h, const char* dir, char* msg, int l
     setmsg(msg, len, errorcreating);
     return 0;
   }
+  const auto lock = hold(objmutex_);
   ++objectcount_;
   return 1;
 }
@@ -196,12 +210,24 @@ int loader::createdd(handle* h, const char* dir, char* msg, int len) {
 int loader::free(handle* h) {
   if (h == nullptr || xfree_ == nullptr) return 1;
   as<free_fn>(xfree_)(h);
+  const auto lock = hold(objmutex_);
   --objectcount_;
   return 1;
 }
 
+int loader::objectcount() const {
+  const auto lock = hold(objmutex_);
+  return objectcount_;
+}
+
+int loader::libraryloaded() const {
+  const auto lock = hold(libmutex_);
+  return loaded_ ? 1 : 0;
+}
+
 int loader::libraryunload() {
-  if (objectcount_ > 0) return 0;
+  if (objectcount() > 0) return 0;
+  const auto lock = hold(libmutex_);
   lib_.close();
   loaded_ = false;
   clearentries();
@@ -210,6 +236,7 @@ int loader::libraryunload() {
 
 int loader::correctlibraryversion(char* msg, int len) {
   setmsg(msg, len, "");
+  const auto lock = hold(libmutex_);
   if (!loaded_) {
     setmsg(msg, len, notinitialized);
     return 0;
@@ -232,9 +259,39 @@ void loader::errorhandling(std::string_view text) {
     std::fputc('\n', stdout);
     std::fflush(stdout);
   }
-  if (callback_ != nullptr && callback_(apierrorcount_, std::string(text).c_str()) != 0)
+  const errorcallback callback = geterrorcallback();
+  if (callback != nullptr && callback(apierrorcount_, std::string(text).c_str()) != 0)
     std::exit(123);
   if (exit_ != 0) std::exit(123);
+}
+
+errorcallback loader::geterrorcallback() const {
+  const auto lock = hold(exceptmutex_);
+  return callback_;
+}
+
+void loader::seterrorcallback(errorcallback cb) {
+  const auto lock = hold(exceptmutex_);
+  callback_ = cb;
+}
+
+void loader::initmutexes() {
+  if (mutexinitialized_) return;
+  const std::pair<std::unique_ptr<std::mutex>*, std::string_view> mutexes[] = {
+      {&libmutex_, "libMutex"}, {&objmutex_, "objMutex"}, {&exceptmutex_, "exceptMutex"}};
+  for (const auto& [m, name] : mutexes) {
+    *m = makemutex();
+    if (*m == nullptr) errorhandling(std::string(problemmutex) + std::string(name));
+  }
+  mutexinitialized_ = true;
+}
+
+void loader::finimutexes() {
+  if (!mutexinitialized_) return;
+  libmutex_.reset();
+  objmutex_.reset();
+  exceptmutex_.reset();
+  mutexinitialized_ = false;
 }
 
 void loader::stubfailure(std::size_t i) {

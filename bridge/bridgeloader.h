@@ -10,8 +10,12 @@
 //
 // Differences from the link's binding engine (bindings/bindproto.h): C-prefixed core
 // entries, zero-terminated texts, every entry checked, a confirmed entry that is missing
-// fails the load, no Initialize/Finalize, and the texts below. No locks: the bridge serves
-// one caller at a time.
+// fails the load, no Initialize/Finalize, and the texts below.
+//
+// Locking is off until initmutexes() creates the loader's three mutexes: from then on
+// loading, the unload and the loaded flag take libMutex, the object count objMutex and the
+// error callback exceptMutex; no operation holds two at once. The bridge never switches it
+// on: it serves one caller at a time.
 //
 // Usage (see bridge/bridgelibs.h for the three instances and their entries):
 //   char msg[256];
@@ -24,6 +28,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -118,6 +124,7 @@ inline constexpr std::string_view couldnotloadsymbol = "Could not load symbol '"
 inline constexpr std::string_view errorcreating = "Error while creating object";
 inline constexpr std::string_view notinitialized = "Library needs to be initialized first";
 inline constexpr std::string_view stubtext = " could not be loaded: ";
+inline constexpr std::string_view problemmutex = "Problem initializing ";  // + the mutex
 
 // Copies text into a caller's buffer of len characters, cut to len - 1 and terminated;
 // nothing for a missing buffer or a length of 0 or less.
@@ -153,7 +160,7 @@ class loader {
   // The free entry on *h; object count - 1; 1.
   int free(handle* h);
 
-  [[nodiscard]] int libraryloaded() const { return loaded_ ? 1 : 0; }
+  [[nodiscard]] int libraryloaded() const;
   // 0 while objects live (nothing happens); else closes the library, clears every entry
   // pointer and the loaded flag; 1.
   int libraryunload();
@@ -166,14 +173,26 @@ class loader {
   void setexceptionindicator(int v) { exception_ = v != 0 ? 1 : 0; }
   [[nodiscard]] int getexitindicator() const { return exit_; }
   void setexitindicator(int v) { exit_ = v != 0 ? 1 : 0; }
-  [[nodiscard]] errorcallback geterrorcallback() const { return callback_; }
-  void seterrorcallback(errorcallback cb) { callback_ = cb; }
+  [[nodiscard]] errorcallback geterrorcallback() const;
+  void seterrorcallback(errorcallback cb);
   [[nodiscard]] int getapierrorcount() const { return apierrorcount_; }
   void setapierrorcount(int n) { apierrorcount_ = n; }
   // Counts, prints and ends the process with exit code 123 as the indicators say.
   void errorhandling(std::string_view text);
 
-  [[nodiscard]] int objectcount() const { return objectcount_; }
+  // Creates libMutex, objMutex and exceptMutex unless they exist: one that cannot be made
+  // is reported ("Problem initializing libMutex", ...) through errorhandling and stays
+  // off. Locking is in force from here on.
+  void initmutexes();
+  // Destroys the three (none may be held) and switches locking off.
+  void finimutexes();
+  [[nodiscard]] int mutexisinitialized() const { return mutexinitialized_ ? 1 : 0; }
+  // The mutexes themselves (nil while off), for a caller that checks their state.
+  [[nodiscard]] std::mutex* libmutex() const { return libmutex_.get(); }
+  [[nodiscard]] std::mutex* objmutex() const { return objmutex_.get(); }
+  [[nodiscard]] std::mutex* exceptmutex() const { return exceptmutex_.get(); }
+
+  [[nodiscard]] int objectcount() const;
   [[nodiscard]] void* slot(std::size_t i) const { return slots_[i]; }
   [[nodiscard]] const instance& params() const { return p_; }
   // The option library's load-path entry, when it has one (nil otherwise).
@@ -206,6 +225,8 @@ class loader {
   void* setloadpath_ = nullptr;
   void* getloadpath_ = nullptr;
   std::vector<void*> slots_;
+  bool mutexinitialized_ = false;
+  std::unique_ptr<std::mutex> libmutex_, objmutex_, exceptmutex_;
 };
 
 // ---- Callable entries and fallback stubs, generated from an entry's signature ----

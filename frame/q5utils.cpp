@@ -107,6 +107,15 @@ int q5chmod(std::string_view path, std::uint32_t mode) {
   return ::chmod(cstr(path).c_str(), static_cast<mode_t>(mode));
 }
 
+int q5removeplainfile(std::string_view path) {
+  if (path.find('\0') != std::string_view::npos) return ENOENT;
+  const std::string name = cstr(path);
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return 0;
+  return ::unlink(name.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
 // ---- environment ----
 
 bool q5setenv(std::string_view name, std::string_view value) { return setvar(name, value); }

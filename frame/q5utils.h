@@ -38,6 +38,10 @@ namespace q5utils {
 [[nodiscard]] q5rt::sstr completefileext(std::string_view name, std::string_view ext);
 // chmod: 0 or -1.
 [[nodiscard]] int q5chmod(std::string_view path, std::uint32_t mode);
+// Removes a file the run may replace: a regular file, or a symbolic link itself (never its
+// target). A device, a pipe, a directory or a missing name stays as it is. 0, or the
+// system's error number when the name cannot be examined or the file not removed.
+[[nodiscard]] int q5removeplainfile(std::string_view path);
 
 // ---- environment ----
 

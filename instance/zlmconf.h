@@ -194,7 +194,8 @@ class tzlmconf {
   std::int32_t cfgalgmodifyproblem(std::int32_t k, void* p) { return scmodifyproblem(k, p); }
   std::int32_t sccallsolver(std::int32_t k, void* p, void* q);
   std::int32_t cfgalgcallsolver(std::int32_t k, void* p, void* q) { return sccallsolver(k, p, q); }
-  // Frees the object and clears the handle; the last object of a library unloads it.
+  // Frees the object, clears the handle and counts down; the library stays loaded until
+  // the table goes, which finalizes and unloads every loaded library.
   void scfree(std::int32_t k, void*& handle);
   void cfgalgfree(std::int32_t k, void*& handle) { scfree(k, handle); }
   // The number of live objects of solver k (0 when its library is not loaded).

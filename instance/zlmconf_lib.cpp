@@ -147,7 +147,8 @@ bool tzlmconf::scgetmodprob(std::int32_t k) {
   return r.modprob == 1;
 }
 
-// A failure while binding leaves nothing loaded: the next create starts afresh.
+// A failure while binding leaves nothing loaded: the next create starts afresh. Once
+// bound, the library stays loaded until the table goes, also when a create fails.
 bool tzlmconf::sccreate(std::int32_t k, void*& handle, std::string_view dir, q5rt::sstr& msg) {
   msg.clear();
   handle = nullptr;
@@ -182,8 +183,7 @@ bool tzlmconf::sccreate(std::int32_t k, void*& handle, std::string_view dir, q5r
       rec.modprob = fresh->interfacetype == 1 && b.modprob ? 1 : 0;
       at = libs.emplace(k, std::move(fresh)).first;
     }
-    s = at->second.get();
-    ++s->liveobjects;  // held while the object is made, so that no free unloads it
+    s = at->second.get();  // stays loaded until the table goes
   }
   char buffer[msglen] = {};
   bool made = false;
@@ -194,12 +194,14 @@ bool tzlmconf::sccreate(std::int32_t k, void*& handle, std::string_view dir, q5r
     s->entxcreate(&handle);
     made = handle != nullptr;
   }
-  if (made) return true;
+  if (made) {
+    lockguard g(mutex);
+    ++s->liveobjects;
+    return true;
+  }
   buffer[msglen - 1] = '\0';
   msg = q5rt::concat(objectfailed, std::string_view(buffer));
   handle = nullptr;
-  void* none = nullptr;
-  scfree(k, none);  // gives back the count taken above
   return false;
 }
 
@@ -233,18 +235,15 @@ std::int32_t tzlmconf::sccallsolver(std::int32_t k, void* p, void* q) {
   return reinterpret_cast<solverlib::call2fn>(s->entreadyapi)(p, q);
 }
 
+// Frees the object and counts down; the library stays loaded (with its own state) until
+// the table goes.
 void tzlmconf::scfree(std::int32_t k, void*& handle) {
-  std::unique_ptr<solverlib> gone;
-  {
-    lockguard g(mutex);
-    const auto at = libs.find(k);
-    if (at == libs.end()) return;
-    solverlib& s = *at->second;
-    if (handle != nullptr) s.entfree(&handle);
-    handle = nullptr;
-    if (--s.liveobjects == 0 && !s.staysloaded) gone = std::move(at->second), libs.erase(at);
-  }
-  // gone: Finalize and the close, outside the lock
+  solverlib* s = loaded(libs, mutex, k);
+  if (s == nullptr) return;
+  if (handle != nullptr) s->entfree(&handle);
+  handle = nullptr;
+  lockguard g(mutex);
+  --s->liveobjects;
 }
 
 std::int32_t tzlmconf::scliveobjects(std::int32_t k) {

@@ -2,8 +2,10 @@
 // named in its library line ("libName auditCode solverInterfaceType [threadSafeIndic]"),
 // whose entries carry the audit code as prefix. The table's operations (sccreate,
 // screadyapi, scmodifyproblem, sccallsolver, scfree in zlmconf.h) load the library on the
-// first create and unload it when its last object is freed; the table unloads what is
-// left when it goes. This file holds the per-solver library state.
+// first create (Initialize) and keep it, with its own state, between objects; the table
+// finalizes and unloads every loaded library when it goes (one Initialize and one Finalize
+// per solver), except the library of the solver that stays loaded. This file holds the
+// per-solver library state.
 //
 // Interfaces: classic (Create, Free) or X (XCheck, XCreate, XFree; with "D__" + code +
 // "XCheck" every further entry is looked up as "C__" + code + name). Interface type 1 has

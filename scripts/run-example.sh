@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds baronlink and runs it on the bundled example model (examples/model:
 # control file template, scratch files, the user's option file; examples/sysdir: the
-# system directory), with the stand-in BARON first on PATH, then shows the log (BARON's
+# system directory), with the stand-in BARON last on PATH (a real BARON found on PATH runs
+# instead), then shows the log (BARON's
 # lines between the link's), the status file, BARON's input file "mybaron", the map
 # "bavemap", BARON's tim, sum and res files and the solution file in readable form: BARON's
 # answer (status pair, objective, levels and marginals) as the link read it.
@@ -23,8 +24,10 @@ mkdir -p "$run"
 sed -e "s|@MODEL@|$root/examples/model|g" -e "s|@RUN@|$run|g" \
     -e "s|@SYSDIR@|$root/examples/sysdir|g" examples/model/baron.ctl.in > "$run/baron.ctl"
 echo "== baronlink $run/baron.ctl"
+runpath="$PATH:$root/build/standins/bin"
+echo "== BARON: $(PATH=$runpath command -v baron)"
 rc=0
-PATH="$root/build/standins/bin:$PATH" LD_LIBRARY_PATH="$root/build/standins/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
+PATH="$runpath" LD_LIBRARY_PATH="$root/build/standins/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
   ./build/baronlink "$run/baron.ctl" || rc=$?
 echo "exit code $rc"
 

@@ -10,6 +10,8 @@ for tool in cmake ninja g++ clang-format; do command -v "$tool" >/dev/null || ne
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 # Boost.Math serves the function-library tests as an accuracy oracle.
 [ -f /usr/include/boost/math/special_functions/gamma.hpp ] || need+=(libboost-math-dev)
+# GLPK's glpsol reads the conversion writers' LP and MPS files back in an end-to-end test.
+command -v glpsol >/dev/null || need+=(glpk-utils)
 [ ${#need[@]} -eq 0 ] && exit 0
 pkgs=()
 for n in "${need[@]}"; do

@@ -1,13 +1,13 @@
 // The stand-in BARON program: `baron <input file>`.
 //
-// Reads BARON's input file, takes the result paths and the control file's name from its
-// OPTIONS section under the names the option definition file "optbaron.def" gives options
-// 109 (control file), 112 (tim), 113 (res) and 114 (sum), read from the folder of the
-// "zolmlibname" library path (the system directory). Answers with the default search, or
-// with a local solve through that library when option 59 (the local NLP solver) asks for a
-// solver of the modelling system (baronlocal.h), or the scenario of BARON_STANDIN_SCENARIO, writes
-// the tim, sum and res files and a few lines on standard output. A file it refuses gets one line
-// "baron: <file>:<line>: <what>" on standard error and exit code 2, and, when the tim path was
+// Reads BARON's input file (at most 1 GiB, or BARON_STANDIN_MAXINPUT bytes), takes the result paths
+// and the control file's name from its OPTIONS section under the names the option definition file
+// "optbaron.def" gives options 109 (control file), 112 (tim), 113 (res) and 114 (sum), read from
+// the folder of the "zolmlibname" library path (the system directory). Answers with the default
+// search, or with a local solve through that library when option 59 (the local NLP solver) asks for
+// a solver of the modelling system (baronlocal.h), or the scenario of BARON_STANDIN_SCENARIO,
+// writes the tim, sum and res files and a few lines on standard output. A file it refuses gets one
+// line "baron: <file>:<line>: <what>" on standard error and exit code 2, and, when the tim path was
 // already read, a tim file with barstatus 10 and model status 5.
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int refused = 2;
+constexpr std::size_t maxinput = std::size_t{1} << 30;
 constexpr int nlpsoloption = 59, ctrlfileoption = 109, timoption = 112, resoption = 113,
               sumoption = 114;
 
@@ -143,7 +144,21 @@ bool resultpaths(const baronparse::result& r, std::string_view text, paths& p,
   return true;
 }
 
-baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
+// An answer whose optimality nobody has shown: the objective there bounds one side, no
+// bound is proven on the other (-1e+51 below a minimisation, 1e+51 above a maximisation),
+// and model status 4 says "a feasible point, not proven optimal".
+void unproven(const baronparse::model& m, const std::string& objective, bool dexponent,
+              baronresults::outcome& o) {
+  using baronresults::number;
+  o.lower = m.obj.maximize ? objective : number(-1e51, dexponent);
+  o.upper = m.obj.maximize ? number(1e51, dexponent) : objective;
+  o.modelstatus = "4";
+}
+
+// The search's answer: its best candidate, found when the search stopped at its candidate
+// limit (barstatus 3), without duals, which a sample does not give.
+baronresults::outcome fromanswer(const baronparse::model& m, const baronanswer::answer& a,
+                                 bool dexponent) {
   using baronresults::number;
   baronresults::outcome o;
   o.candidates = a.candidates;
@@ -152,7 +167,9 @@ baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
   for (const double x : a.point) s.values.push_back(number(x, dexponent));
   o.solutions = {s};
   if (a.feasible) {
-    o.lower = o.upper = s.objective;
+    unproven(m, s.objective, dexponent, o);
+    o.barstatus = "3";
+    o.duals = false;
     o.nodeopt = a.best == 0 ? "-2" : std::to_string(a.best);
     o.resform = baronresults::form::both;
   } else {
@@ -166,7 +183,7 @@ baronresults::outcome fromanswer(const baronanswer::answer& a, bool dexponent) {
 }
 
 // The local solver's answer as the stand-in's solution: its levels, the objective there
-// (both bounds), its marginals as the duals.
+// (no bound proven beyond it), its marginals as the duals.
 baronresults::outcome fromlocal(const baronparse::model& m, const baronlocal::result& l,
                                 bool dexponent) {
   using baronresults::number;
@@ -177,7 +194,7 @@ baronresults::outcome fromlocal(const baronparse::model& m, const baronlocal::re
   baronresults::solution s{number(baronparse::evaluate(m.obj.expr, l.levels), dexponent), {}};
   for (const double x : l.levels) s.values.push_back(number(x, dexponent));
   o.solutions = {s};
-  o.lower = o.upper = s.objective;
+  unproven(m, s.objective, dexponent, o);
   for (const double d : l.marginals) o.vardual.push_back(number(d, dexponent));
   for (const double d : l.equmarginals) o.equdual.push_back(number(d, dexponent));
   o.resform = baronresults::form::both;
@@ -190,7 +207,9 @@ int main(int argc, char** argv) {
   if (argc != 2) return refuse("usage: baron <input file>");
   const std::string file = argv[1];
   std::string text, why;
-  if (!linetokens::readfile(file, text, why))
+  const char* limit = std::getenv("BARON_STANDIN_MAXINPUT");
+  if (!linetokens::readfile(file, text, why,
+                            limit != nullptr ? std::strtoull(limit, nullptr, 10) : maxinput))
     return refuse(file + ":0: cannot read the input file: " + why);
   if (text.empty()) return refuse(file + ":0: empty input file");
 
@@ -207,12 +226,15 @@ int main(int argc, char** argv) {
       !baronscenario::read(scenariofile, sc, why))
     return refuse(why, p.tim, file);
 
-  const baronanswer::answer a = baronanswer::search(r.m);
+  // A scenario that gives the solution needs no search.
+  const bool given = !sc.solutions.empty();
+  const baronanswer::answer a = given ? baronanswer::answer{} : baronanswer::search(r.m);
   const int solver = baronlocal::solvernumber(r.m, p.nlpsol);
   baronlocal::result local;
   if (solver != 0) local = baronlocal::solve(r.m, p.library, p.ctrlfile, solver);
-  baronresults::outcome o =
-      local.solved ? fromlocal(r.m, local, sc.dexponent) : fromanswer(a, sc.dexponent);
+  baronresults::outcome o = local.solved ? fromlocal(r.m, local, sc.dexponent)
+                            : given      ? baronresults::outcome{}
+                                         : fromanswer(r.m, a, sc.dexponent);
   o.name = tokenname(file);
   baronscenario::apply(sc, o);
 
@@ -220,7 +242,9 @@ int main(int argc, char** argv) {
               r.m.variables.size(), r.m.equations.size(),
               r.m.obj.maximize ? "maximize" : "minimize");
   if (!p.ctrlfile.empty()) std::printf("BARON stand-in: control file %s\n", p.ctrlfile.c_str());
-  if (a.feasible)
+  if (given)
+    std::printf("BARON stand-in: no search, the scenario gives the solution\n");
+  else if (a.feasible)
     std::printf("BARON stand-in: %d candidates, best %s (candidate %d)\n", a.candidates,
                 baronresults::number(a.objective, false).c_str(), a.best);
   else

@@ -179,6 +179,8 @@ void apply(const scenario& s, baronresults::outcome& o) {
       if (key == timkeys[i]) *field[i] = text;
   }
   o.timline = s.timline;
+  // Duals or a ray the scenario gives are written, also after an answer without duals.
+  if (!s.vardual.empty() || !s.equdual.empty() || !s.ray.empty()) o.duals = true;
   if (s.nodual) o.duals = false;
   if (!s.vardual.empty()) o.vardual = s.vardual;
   if (!s.equdual.empty()) o.equdual = s.equdual;

@@ -80,8 +80,10 @@ bool eachline(std::string_view data, F f) {
   return true;
 }
 
-// The whole file; false with the system's reason when it cannot be read.
-inline bool readfile(const std::string& path, std::string& data, std::string& why) {
+// The whole file, of at most limit bytes; false with the system's reason when it cannot be
+// read, or when it holds more (a pipe that never ends is read no further).
+inline bool readfile(const std::string& path, std::string& data, std::string& why,
+                     std::size_t limit = static_cast<std::size_t>(-1)) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) {
     why = std::strerror(errno);
@@ -90,10 +92,15 @@ inline bool readfile(const std::string& path, std::string& data, std::string& wh
   data.clear();
   char buf[65536];
   std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  while (data.size() <= limit && (n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
   const bool ok = std::ferror(f) == 0;
   std::fclose(f);
   if (!ok) why = "read error";
+  if (ok && data.size() > limit) {
+    why = "larger than " + std::to_string(limit) + " bytes";
+    data.clear();
+    return false;
+  }
   return ok;
 }
 

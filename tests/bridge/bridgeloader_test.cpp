@@ -1,19 +1,38 @@
 // The bridge's loader in process, on the option stand-in and its variants: paths, messages,
-// object counting, the refused unload, a failed load that closes its file, stubs and the
-// version query.
+// object counting, the refused unload, a failed load that closes its file, stubs, the
+// version query and the lockable mode.
 #include "bridge/bridgeloader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <mutex>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "bridge/bridgelibs.h"
 #include "support/testutil.h"
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+
+namespace {
+
+// While set, every allocation without exceptions fails: the loader makes its mutexes so.
+bool refusenothrow = false;
+
+}  // namespace
+
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  if (refusenothrow) return nullptr;
+  try {
+    return ::operator new(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 namespace {
 
@@ -166,4 +185,106 @@ TEST_F(bridgeloader_test, an_unconfirmed_entry_is_bound_to_its_stub) {
   bridgeopt::lib.setscreenindicator(1);
   bridgeopt::lib.setapierrorcount(0);
   bridgeopt::lib.free(&h);
+}
+
+namespace {
+
+std::vector<std::string> reported;
+std::int32_t record(std::int32_t, const char* text) {
+  reported.emplace_back(text);
+  return 0;
+}
+
+// True when no one holds any of the loader's mutexes.
+bool allfree(const bridgeloader::loader& lib) {
+  for (std::mutex* m : {lib.libmutex(), lib.objmutex(), lib.exceptmutex()}) {
+    if (!m->try_lock()) return false;
+    m->unlock();
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST_F(bridgeloader_test, locking_is_switched_on_by_the_mutexes_and_off_again) {
+  bridgeloader::loader& lib = bridgeopt::lib;
+  EXPECT_EQ(lib.mutexisinitialized(), 0);
+  EXPECT_EQ(lib.libmutex(), nullptr) << "off until init";
+  lib.initmutexes();
+  ASSERT_EQ(lib.mutexisinitialized(), 1);
+  ASSERT_NE(lib.libmutex(), nullptr);
+  ASSERT_NE(lib.objmutex(), nullptr);
+  ASSERT_NE(lib.exceptmutex(), nullptr);
+  std::mutex* const first = lib.libmutex();
+  lib.initmutexes();
+  EXPECT_EQ(lib.libmutex(), first) << "a second init keeps them";
+
+  // Load, objects, callback and unload with the locks in force: each leaves them free.
+  void* h = nullptr;
+  ASSERT_EQ(lib.createl(&h, optlib.c_str(), msg, sizeof msg), 1) << msg;
+  EXPECT_TRUE(allfree(lib));
+  EXPECT_EQ(lib.correctlibraryversion(msg, sizeof msg), 1);
+  lib.seterrorcallback(record);
+  EXPECT_TRUE(allfree(lib));
+  // Each lock guards its own state only: with one held, the others' state is at hand.
+  {
+    const std::lock_guard held(*lib.objmutex());
+    EXPECT_EQ(lib.libraryloaded(), 1);
+    EXPECT_EQ(lib.geterrorcallback(), &record);
+  }
+  {
+    const std::lock_guard held(*lib.libmutex());
+    EXPECT_EQ(lib.objectcount(), 1);
+    EXPECT_EQ(lib.geterrorcallback(), &record);
+  }
+  {
+    const std::lock_guard held(*lib.exceptmutex());
+    EXPECT_EQ(lib.objectcount(), 1);
+    EXPECT_EQ(lib.libraryloaded(), 1);
+  }
+  EXPECT_EQ(lib.libraryunload(), 0) << "an object lives";
+  EXPECT_EQ(lib.free(&h), 1);
+  EXPECT_EQ(lib.libraryunload(), 1);
+  EXPECT_EQ(lib.libraryloaded(), 0);
+  EXPECT_TRUE(allfree(lib));
+  lib.seterrorcallback(nullptr);
+
+  lib.finimutexes();
+  EXPECT_EQ(lib.mutexisinitialized(), 0);
+  EXPECT_EQ(lib.libmutex(), nullptr);
+  EXPECT_EQ(lib.objmutex(), nullptr);
+  EXPECT_EQ(lib.exceptmutex(), nullptr);
+  lib.finimutexes();  // nothing to destroy
+  ASSERT_EQ(lib.createl(&h, optlib.c_str(), msg, sizeof msg), 1) << msg;
+  lib.free(&h);
+}
+
+TEST(bridgeloader, mutexes_that_cannot_be_made_are_reported) {
+  bridgeloader::loader& lib = bridgehvn::lib;
+  lib.setexitindicator(0);
+  lib.setscreenindicator(0);
+  lib.seterrorcallback(record);
+  reported.clear();
+  refusenothrow = true;
+  lib.initmutexes();
+  refusenothrow = false;
+  EXPECT_EQ(reported, (std::vector<std::string>{"Problem initializing libMutex",
+                                                "Problem initializing objMutex",
+                                                "Problem initializing exceptMutex"}));
+  EXPECT_EQ(lib.getapierrorcount(), 3);
+  EXPECT_EQ(lib.mutexisinitialized(), 1) << "set all the same; the locking stays off";
+  EXPECT_EQ(lib.libmutex(), nullptr);
+  EXPECT_EQ(lib.exceptmutex(), nullptr);
+  lib.finimutexes();
+  lib.seterrorcallback(nullptr);
+  lib.setapierrorcount(0);
+  lib.setexitindicator(1);
+  lib.setscreenindicator(1);
+  // With the initial indicators the text goes to standard output and the process ends.
+  EXPECT_EXIT(
+      {
+        refusenothrow = true;
+        lib.initmutexes();
+      },
+      ::testing::ExitedWithCode(123), "");
 }

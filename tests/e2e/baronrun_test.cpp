@@ -1,6 +1,7 @@
 // BARON's input file, the map and the run through the stand-in BARON: the real binary on
 // small models written by the test, the files it leaves checked.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -130,7 +131,7 @@ TEST(BaronRun, MinlpListsDiscreteColumnsFirstAndItsRelaxationDoesNot) {
             "i3: 1;\n"
             "}\n");
   EXPECT_EQ(run.file("bavemap.scr"), "VARIABLES 4\n2\n3\n1\n4\nEQUATIONS 2\n1\n2\n");
-  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 1, model status 1"))
+  EXPECT_TRUE(has(run.file("model.log"), "BARON stand-in: barstatus 3, model status 4"))
       << run.file("model.log");
 
   for (const bool flag : {false, true}) {
@@ -162,6 +163,35 @@ TEST(BaronRun, UpperBoundZeroAndEpsilonAreWritten) {
   EXPECT_TRUE(has(run.body(), "LOWER_BOUNDS{\ni3: 0;\n}")) << run.body();
   EXPECT_TRUE(has(run.body(), " >= 0;\n")) << run.body();
   EXPECT_FALSE(has(run.file("mybaron.scr"), "Eps;")) << run.file("mybaron.scr");
+}
+
+// The stand-in's sampled answer is a feasible point, never a proven optimum: the link
+// reports it so (Iteration Interrupt: the search stopped at its candidate limit) and shows
+// no bound beyond it.
+TEST(BaronRun, TheStandInsSampleIsReportedFeasibleNotOptimal) {
+  struct row {
+    modeldesc d;
+    const char* status;
+    const char* bound;
+    const char* why;
+  };
+  modeldesc maximise = examplemodel();
+  maximise.maximize = true;
+  const row rows[] = {
+      {examplemodel(), "1 2\n2 7", "Best possible = -1E51\n", "an NLP: Feasible Solution"},
+      {maximise, "1 2\n2 7", "Best possible = 1E51\n", "a maximisation: no bound above"},
+      {minlp(), "1 2\n2 8", "Best possible = -1E51\n", "a MINLP: Integer Solution"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const baronrun run(r.d);
+    EXPECT_EQ(run.status(), r.status);
+    const std::string log = run.file("model.log");
+    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
+    EXPECT_TRUE(
+        has(log, std::string("\nSolution      = 0  initial point is best found\n") + r.bound))
+        << log;
+  }
 }
 
 TEST(BaronRun, NotesBaronCannotHandleRefuseTheRun) {
@@ -204,7 +234,7 @@ TEST(BaronRun, FreeRowsAreDroppedWithANote) {
       << run.file("mybaron.scr");
   EXPECT_FALSE(has(run.body(), "e3"));
   EXPECT_TRUE(has(run.file("bavemap.scr"), "EQUATIONS 2\n1\n2\n"));
-  EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+  EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
 }
 
 TEST(BaronRun, ReformulatedObjectiveLeavesNoTraceOfItsVariable) {
@@ -316,7 +346,7 @@ TEST(BaronRun, BaronsOutputReachesTheLogFromAPathWithBlanks) {
                                          testutil::standinenv());
     EXPECT_EQ(r.exit_code, 0);
     const std::string log = testutil::read_file(sub + "/model.log");
-    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 1, model status 1\n")) << log;
+    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
     EXPECT_EQ(has(r.out, "BARON stand-in"), logoption == 4) << r.out;
   }
 }
@@ -337,16 +367,62 @@ TEST(BaronRun, StaleResultFilesAreRemovedBeforeBaronStarts) {
 
 TEST(BaronRun, AResultFileThatCannotBeRemovedStopsTheRun) {
   testutil::tempdir dir;
-  fs::create_directories(dir.file("res.scr") + "/inside");  // a folder that remove refuses
-  barontest::writemodel(minlp(), dir.path().string());
+  fs::create_symlink("loop", dir.file("loop"));  // a name that cannot even be examined
+  modeldesc d = minlp();
+  d.options = "ResName loop/res.scr\n";
+  barontest::writemodel(d, dir.path().string());
   (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
                               testutil::standinenv());
   const std::string log = testutil::read_file(dir.file("model.log"));
-  EXPECT_TRUE(has(log, "*** Could not remove old result file \"" + dir.file("res.scr") + "\": "))
+  EXPECT_TRUE(has(log, "*** Could not remove old result file \"loop/res.scr\": Too many levels"))
       << log;
   EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
   const std::string sol = testutil::read_file(dir.file("model.sol"));
   EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 13\n2 13");
+}
+
+// Result-file names that are not plain files (a pipe, a folder) stay as they are; a
+// symbolic link goes, never its target. The stand-in leaves the named file alone, so what
+// the run finds there afterwards is what the link left.
+TEST(BaronRun, ResultNamesThatAreNoPlainFilesStay) {
+  testutil::tempdir outside;
+  const std::string target = outside.file("keep");
+  testutil::write_file(target, "not BARON's\n");
+  struct row {
+    const char* option;
+    const char* scenario;
+    std::function<void(const std::string&)> make;
+    fs::file_type after;
+    const char* log;
+    const char* why;
+  };
+  const row rows[] = {
+      {"SumName", "omit tim\nomit sum\n",
+       [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, fs::file_type::fifo,
+       "/tim.scr\n*** RC=2 ", "a pipe (BARON's summary dropped); the run stops at tim"},
+      {"SumName", "omit sum\n", [](const std::string& p) { fs::create_directory(p); },
+       fs::file_type::directory, "*** could not open file named\n", "an empty folder"},
+      {"ResName", "omit res\n", [&](const std::string& p) { fs::create_symlink(target, p); },
+       fs::file_type::not_found, "*** could not open file named\n*** RC=2 ",
+       "a link to a file elsewhere: the link goes, BARON writes nothing in its place"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    testutil::tempdir dir;
+    r.make(dir.file("named"));
+    modeldesc d = minlp();
+    d.options = std::string(r.option) + " named\n";
+    barontest::writemodel(d, dir.path().string());
+    testutil::write_file(dir.file("scenario"), r.scenario);
+    std::vector<std::string> env = testutil::standinenv();
+    env.push_back("BARON_STANDIN_SCENARIO=" + dir.file("scenario"));
+    (void)testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(),
+                                env);
+    EXPECT_EQ(fs::symlink_status(dir.file("named")).type(), r.after);
+    EXPECT_EQ(testutil::read_file(target), "not BARON's\n");
+    const std::string log = testutil::read_file(dir.file("model.log"));
+    EXPECT_TRUE(has(log, r.log)) << log;
+  }
 }
 
 TEST(BaronRun, HessianFilesForConvexRows) {
@@ -407,7 +483,7 @@ TEST(BaronRun, ExternalNlpSolverIsCheckedAgainstTheSolverTable) {
     EXPECT_TRUE(has(run.file("model.log"), r.log)) << run.file("model.log");
     EXPECT_FALSE(has(run.file("mybaron.scr"), "NLPSol:"))
         << "reset to its default, no longer defined";
-    EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+    EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
   }
 }
 
@@ -416,7 +492,7 @@ TEST(BaronRun, EmptyRowUsesBaronsFirstVariable) {
   d.rows.push_back({.type = 2, .rhs = 1});
   const baronrun run(d);
   EXPECT_TRUE(has(run.body(), "\ne3:    0*b2 <= 1;\n")) << run.body();
-  EXPECT_TRUE(has(run.file("model.log"), "model status 1"));
+  EXPECT_TRUE(has(run.file("model.log"), "model status 4"));
 }
 
 TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {

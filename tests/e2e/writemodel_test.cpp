@@ -231,6 +231,7 @@ readmodel readmps(const std::string& text) {
       if (t == "MI") b.first = -inf;
       if (t == "LO" || t == "LI") b.first = number(w[3]);
       if (t == "UP" || t == "SC") b.second = number(w[3]);
+      if (t == "PL") b.second = inf;
       (void)fresh;
     }
   }

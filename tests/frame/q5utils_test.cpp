@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -187,6 +189,42 @@ TEST(Q5Utils, FileOpenModes) {
   EXPECT_EQ(std::filesystem::status(existing).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(q5utils::q5chmod(dir.file("missing"), 0600), -1);
+}
+
+TEST(Q5Utils, RemovePlainFileLeavesEverythingElseAlone) {
+  namespace fs = std::filesystem;
+  testutil::tempdir outside;
+  const std::string target = outside.file("target");
+  testutil::write_file(target, "keep me");
+  testutil::tempdir dir;
+  struct row {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    bool gone;
+    const char* why;
+  };
+  const row rows[] = {
+      {"regular", [](const std::string& p) { testutil::write_file(p, "old"); }, true,
+       "a regular file goes"},
+      {"link", [&](const std::string& p) { fs::create_symlink(target, p); }, true,
+       "the link goes, its target stays"},
+      {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, false,
+       "a pipe stays"},
+      {"empty", [](const std::string& p) { fs::create_directory(p); }, false,
+       "an empty directory stays"},
+      {"missing", [](const std::string&) {}, true, "nothing there is no failure"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string path = dir.file(r.name);
+    r.make(path);
+    EXPECT_EQ(q5utils::q5removeplainfile(path), 0);
+    EXPECT_EQ(fs::exists(fs::symlink_status(path)), !r.gone);
+  }
+  EXPECT_EQ(testutil::read_file(target), "keep me");
+
+  fs::create_symlink("loop", dir.file("loop"));  // the name cannot even be examined
+  EXPECT_EQ(q5utils::q5removeplainfile(dir.file("loop/x")), ELOOP);
 }
 
 TEST(Q5Utils, FailedOpenNeverReadsStandardInput) {

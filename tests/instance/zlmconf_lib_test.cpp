@@ -1,6 +1,8 @@
 // The solver table's solver-link libraries: the library line, both interfaces through the
-// test libraries (standins/solverlink), missing entries, the live-object count and the
-// unload at the last free, and a load after a failed one.
+// test libraries (standins/solverlink), missing entries, the live-object count, the
+// libraries kept loaded between objects and unloaded when the table goes, and a load after
+// a failed one.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -104,28 +106,42 @@ TEST_F(SolverLink, BothInterfacesCreateReadyCallAndFree) {
     table->scfree(k, h);
     EXPECT_EQ(h, nullptr);
     EXPECT_EQ(table->scliveobjects(k), 0);
-    EXPECT_TRUE(table->libs.empty());  // unloaded with its last object
+    EXPECT_EQ(table->libs.count(k), 1u);  // loaded until the table goes
+    table.reset();
     EXPECT_EQ(calls(), r.trace);
+    table = std::make_unique<zlmconf::tzlmconf>(msg);
   }
 }
 
-TEST_F(SolverLink, TheLastFreeUnloadsTheLibrary) {
+// Objects come and go; the library is initialized once, keeps its state between them and
+// is finalized and unloaded only when the table goes.
+TEST_F(SolverLink, LibrariesStayLoadedUntilTheTableGoes) {
   const std::int32_t k = solver("S", "libsolverabc.so abc 1");
   void* a = nullptr;
   void* b = nullptr;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(table->sccreate(k, a, libdir(), msg)) << msg.view();
+    EXPECT_EQ(table->scliveobjects(k), 1);
+    table->scfree(k, a);
+    EXPECT_EQ(table->scliveobjects(k), 0);
+  }
   ASSERT_TRUE(table->sccreate(k, a, libdir(), msg)) << msg.view();
   ASSERT_TRUE(table->sccreate(k, b, libdir(), msg)) << msg.view();
   EXPECT_EQ(table->scliveobjects(k), 2);
   table->scfree(k, a);
-  EXPECT_EQ(table->scliveobjects(k), 1);
-  EXPECT_EQ(calls(), "Initialize\nCreate\nCreate\nFree\n");
   table->scfree(k, b);
-  EXPECT_EQ(calls(), "Free\nFinalize\n");
-  // The solver that is never unloaded keeps its library.
-  const std::int32_t highs = solver("HIGHS", "libsolverabc.so abc 1");
+  EXPECT_EQ(calls(), "Initialize\nCreate\nFree\nCreate\nFree\nCreate\nCreate\nFree\nFree\n");
+  // The solver that is never unloaded is finalized too, but keeps its library.
+  const std::int32_t highs = solver("HIGHS", "libsolverxyz.so xyz 1");
   ASSERT_TRUE(table->sccreate(highs, a, libdir(), msg)) << msg.view();
   table->scfree(highs, a);
-  EXPECT_EQ(table->libs.count(highs), 1u);
+  EXPECT_EQ(calls(), "Initialize\nXCreate\nXFree\n");
+  table.reset();
+  EXPECT_EQ(calls(), "Finalize\nFinalize\n");
+  const std::string kept = libdir() + "/libsolverxyz.so";
+  EXPECT_NE(::dlopen(kept.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded";
+  const std::string closed = libdir() + "/libsolverabc.so";
+  EXPECT_EQ(::dlopen(closed.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "unloaded";
 }
 
 TEST_F(SolverLink, AMissingEntryLeavesNothingLoadedAndTheNextCreateTriesAgain) {
@@ -150,15 +166,19 @@ TEST_F(SolverLink, FailedCreatesAndRefusedSolvers) {
   ::setenv("SOLVERLINK_FAILCREATE", "1", 1);
   EXPECT_FALSE(table->sccreate(k, h, libdir(), msg));
   EXPECT_EQ(msg.view(), "Error while creating solver-link object: no licence for abc");
-  EXPECT_TRUE(table->libs.empty());
+  EXPECT_EQ(table->scliveobjects(k), 0);
+  EXPECT_EQ(table->libs.count(k), 1u) << "bound, so it stays loaded";
+  EXPECT_EQ(calls(), "Initialize\nCreate\n");
   const std::int32_t x = solver("X", "libsolverxyz.so xyz 1");
   EXPECT_FALSE(table->sccreate(x, h, libdir(), msg));
   EXPECT_EQ(msg.view(),
             "Error while creating solver-link object: Unknown reason (solver link library uses "
             "deprecated API)");
+  EXPECT_EQ(calls(), "Initialize\nXCreate\n");
   ::unsetenv("SOLVERLINK_FAILCREATE");
-  ASSERT_TRUE(table->sccreate(k, h, libdir(), msg)) << msg.view();  // loaded afresh
+  ASSERT_TRUE(table->sccreate(k, h, libdir(), msg)) << msg.view();
   table->scfree(k, h);
+  EXPECT_EQ(calls(), "Create\nFree\n") << "the library loaded before, not initialized again";
 
   EXPECT_FALSE(table->sccreate(solver("TWO", "libsolverabc.so abc"), h, libdir(), msg));
   EXPECT_EQ(msg.view(), "TWO not a LoadLibrary type solver");
