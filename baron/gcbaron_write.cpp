@@ -406,8 +406,10 @@ class writer {
       ++m_.boundkindcount[0];
     }
   }
+  // Every continuous column whose lower bound is 0 now, whatever its bound kind at
+  // loading: a dot option may have raised a negative or free lower bound to 0, and
+  // LOWER_BOUNDS leaves 0 out. An empty list writes nothing.
   void positives() {
-    if (m_.boundkindcount[2] == 0 && !relaxed_ && state.optphaseone == 0) return;
     liutil::declaliststart("POSITIVE_VARIABLES");
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
       if (continuous(c) && value(m_.collower[static_cast<std::size_t>(c - 1)]) == 0)

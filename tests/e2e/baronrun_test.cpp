@@ -299,6 +299,54 @@ TEST(BaronRun, DotOptionsThroughTheDictionary) {
   // The model record's bounds are back as loaded: the solution file reports them.
 }
 
+// A lower bound that a dot option makes 0 reaches BARON as 0 whatever the column's bounds
+// were at loading (POSITIVE_VARIABLES; LOWER_BOUNDS leaves 0 out), and an upper bound 0
+// given to a free column is written. x1 in [-1.5, 7.25], x2 in [1, 10], x3 free;
+// e1: x3 - x1 - x2 =E= 0, minimise x3.
+TEST(BaronRun, BoundsZeroByDotOptionsReachBaron) {
+  struct row {
+    const char* options;
+    const char* modified;
+    const char* positive;  // the POSITIVE_VARIABLES line, "" for none
+    const char* lower;
+    const char* upper;
+    const char* why;
+  };
+  const row rows[] = {
+      {"x.lo(c1) 0\n", "--- Modified 1 variable bounds.\n", "POSITIVE_VARIABLES  x1;\n",
+       "LOWER_BOUNDS{\nx2: 1;\n}\n", "UPPER_BOUNDS{\nx1: 7.25;\nx2: 10;\n}\n",
+       "a negative lower bound raised to 0 on one column"},
+      {"variables.lo 0\n", "--- Modified 2 variable bounds.\n", "POSITIVE_VARIABLES  x1,x3;\n",
+       "LOWER_BOUNDS{\nx2: 1;\n}\n", "UPPER_BOUNDS{\nx1: 7.25;\nx2: 10;\n}\n",
+       "every column: the free and the negative one become positive"},
+      {"x.up(c3) 0\n", "--- Modified 1 variable bounds.\n", "",
+       "LOWER_BOUNDS{\nx1: -1.5;\nx2: 1;\n}\n", "UPPER_BOUNDS{\nx1: 7.25;\nx2: 10;\nx3: 0;\n}\n",
+       "an upper bound 0 on a free column"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d;
+    d.cols = {{.lower = -1.5, .upper = 7.25}, {.lower = 1, .upper = 10}, {.lower = minf}};
+    d.rows = {{.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}, {2, -1}}}};
+    d.objvar = 3;
+    d.objrow = 1;
+    d.dictionary =
+        "label c1\nlabel c2\nlabel c3\nsymbol x 5 1\nsymbol e 6 0\n"
+        "col x c1\ncol x c2\ncol x c3\nrow e\n";
+    d.options = r.options;
+    const baronrun run(d);
+    EXPECT_TRUE(has(run.file("model.log"), r.modified)) << run.file("model.log");
+    const std::string body = run.body();
+    EXPECT_TRUE(has(body, std::string("\nVARIABLES  x1,x2,x3;\n\n") + r.positive +
+                              (*r.positive != 0 ? "\n" : "") + r.lower + "\n" + r.upper +
+                              "\nEQUATIONS  e1;\n"))
+        << body;
+    EXPECT_TRUE(
+        has(run.file("model.log"), "BARON stand-in: mybaron.scr: 3 variables, 1 equations, "))
+        << run.file("model.log");
+  }
+}
+
 TEST(BaronRun, InfiniteBoundsReplacedAndOptionsLinesWritten) {
   modeldesc d = minlp();
   d.cols[0].lower = minf;
