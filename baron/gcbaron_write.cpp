@@ -588,6 +588,7 @@ class writer {
     liutil::lifirst("OBJ: minimize ", objindent);
     const std::string_view square = state.optphaseone == 2 ? "^2" : "";
     bool first = true;
+    bool term = false;
     for (std::int32_t r = 1; r <= m_.rows; ++r) {
       if (!written(r)) continue;
       if (!first) liutil::linext(" + ");
@@ -596,8 +597,10 @@ class writer {
       if (t == rowg) liutil::linext(rowpiece("W", r, square));
       if (t == rowl || t == rowe) liutil::linext(rowpiece("V", r, square));
       if (t == rowe) liutil::linext(rowpiece(" + W", r, square));
+      term = term || t == rowg || t == rowl || t == rowe;
     }
-    line(";");
+    // No row to satisfy: nothing to minimise, but BARON needs an expression.
+    line(term ? ";" : "0;");
   }
   void reformulatedobjective() {
     liutil::lifirst(q5rt::concat("OBJ: ", sense()), objindent);

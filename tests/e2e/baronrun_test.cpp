@@ -276,6 +276,24 @@ TEST(BaronRun, PhaseOneGivesEachRowItsOwnRelation) {
   }
 }
 
+// Phase one of a model without equations to satisfy (every row =N=, or no row): nothing
+// to minimise, yet an objective that BARON reads.
+TEST(BaronRun, PhaseOneWithoutEquationsMinimisesZero) {
+  for (const bool norows : {false, true}) {
+    SCOPED_TRACE(norows ? "no rows" : "only =N= rows");
+    modeldesc d = minlp();
+    for (rowdesc& r : d.rows) r.type = 3;
+    if (norows) d.rows.clear(), d.objrow = 0;
+    d.options = "PhaseOne 1\n";
+    const baronrun run(d);
+    EXPECT_TRUE(has(run.body(), "\nOBJ: minimize 0;\n")) << run.body();
+    const std::string log = run.file("model.log");
+    EXPECT_TRUE(has(log, "BARON stand-in: mybaron.scr: 4 variables, 0 equations, minimize\n"))
+        << log;
+    EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
+  }
+}
+
 TEST(BaronRun, DotOptionsThroughTheDictionary) {
   modeldesc d = minlp();
   d.dictionary =
