@@ -152,6 +152,51 @@ bool removeresults(const optbaron::toptconvert& bo) {
   return true;
 }
 
+// The scratch names that the option set and the file layer keep whole: every one of them
+// (the quadratic check's derived names are the longest) fits a short string. False, with a
+// line naming the longest, when the scratch folder leaves no room for them.
+bool scratchnamesfit() {
+  const gcdata::tmodel& m = gcdata::mymodel;
+  constexpr std::string_view longest = "zolmqvrk";
+  const std::size_t n = m.scrdir.size() + longest.size() + 1 + m.scrext.size();
+  if (n <= q5rt::sstr::capacity) return true;
+  log(q5rt::concat("*** Scratch folder too long for the scratch file names (",
+                   strutilx::inttostrw(static_cast<std::int64_t>(n), 0),
+                   " characters, at most 255): \"", m.scrdir, "\""));
+  return false;
+}
+
+// Why BARON's quoted text cannot carry a path: it ends at a double quote and reads a
+// backslash as an escape; control characters break its lines. Empty when it can.
+std::string_view unquotable(std::string_view path) {
+  for (const char c : path) {
+    if (c == '"') return "a double quote";
+    if (c == '\\') return "a backslash";
+    if (static_cast<unsigned char>(c) < ' ' || c == 127) return "a control character";
+  }
+  return {};
+}
+
+// The paths that the input file gives BARON between double quotes: the control file, the
+// hessian, result and option files, and the system directory of the libraries. False,
+// with a line naming the path and why, when one cannot be written so.
+bool quotablepaths(const optbaron::toptconvert& bo) {
+  const auto quotable = [](std::string_view what, std::string_view path) {
+    const std::string_view why = unquotable(path);
+    if (why.empty()) return true;
+    std::string text = "*** Cannot give BARON the path ";
+    text.append(what).append(" \"").append(path).append("\": it holds ").append(why);
+    log(text);
+    return false;
+  };
+  for (const std::uint8_t ix :
+       {optbaron::ixctrlfile, optbaron::ixhessctrl, optbaron::ixhessinst, optbaron::ixtim,
+        optbaron::ixres, optbaron::ixsum, optbaron::ixopt}) {
+    if (bo.getdefined(ix) && !quotable(bo.getoptname(ix), bo.getactual(ix))) return false;
+  }
+  return quotable("of the libraries", gcdata::mymodel.sysdir);
+}
+
 // "baron" "<input file>" and the redirection of its output to the log.
 std::string commandline(const optbaron::toptconvert& bo) {
   std::string line;
@@ -181,6 +226,7 @@ std::string commandline(const optbaron::toptconvert& bo) {
 
 std::int32_t prepare(std::string& execline) {
   gcdata::tmodel& m = gcdata::mymodel;
+  if (!scratchnamesfit()) return 1;
   if (m.modeltype == ctvproc::proc_qcp || m.modeltype == ctvproc::proc_miqcp ||
       m.modeltype == ctvproc::proc_rmiqcp) {
     if (gcutil::gcqmaker(gcutil::scratchname("zolmq"), true) != 0) return 1;
@@ -188,6 +234,7 @@ std::int32_t prepare(std::string& execline) {
   optbaron::toptconvert& bo = optbaron::boinit();
   if (!optionset(bo)) return 1;
   if (!checkexternalnlp(bo)) return 1;
+  if (!quotablepaths(bo)) return 1;
   if (state.optphaseone != 0) {
     log(q5rt::concat("--- Solving PhaseOne problem of type ",
                      strutilx::inttostrw(state.optphaseone, 0)));

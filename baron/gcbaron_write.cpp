@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -279,8 +280,12 @@ class writer {
   }
 
   // ---- OPTIONS ----
-  // One option line: a single piece, never split.
-  static void optionline(std::string_view text) { liutil::lifirst(text, indent); }
+  // One option line: a single piece, never split, and whole however long its path is.
+  static void optionline(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (const std::string_view p : parts) text += p;
+    liutil::lifirst(text, indent);
+  }
   void options() {
     if (bo_ == nullptr) return line("OPTION{ *** no option object *** }");
     line("");
@@ -299,10 +304,8 @@ class writer {
       const auto ix = static_cast<std::uint8_t>(i);
       if (!bo_->getdefined(ix) || bo_->getgroup(ix) == 9) continue;
       const std::int32_t type = bo_->gettype(ix);
-      if (type == 0)
-        optionline(q5rt::concat(bo_->getoptname(ix), ": ", numtext(bo_->getnumber(ix)), ";"));
-      if (type == 1)
-        optionline(q5rt::concat(bo_->getoptname(ix), ": \"", bo_->getactual(ix), "\";"));
+      if (type == 0) optionline({bo_->getoptname(ix), ": ", numtext(bo_->getnumber(ix)), ";"});
+      if (type == 1) optionline({bo_->getoptname(ix), ": \"", bo_->getactual(ix), "\";"});
     }
     if (bo_->getdefined(optbaron::ixsecret)) {
       const q5rt::sstr name = bo_->getoptname(optbaron::ixsecret);
@@ -313,7 +316,7 @@ class writer {
         for (std::size_t i = 0; i < text.size(); ++i) {
           if (text[i] == '\'') text[i] = '"';
         }
-        optionline(q5rt::concat(text, ";"));
+        optionline({text, ";"});
       }
     }
     librarylines();
@@ -332,7 +335,7 @@ class writer {
     const std::string_view d = m_.sysdir;
     const auto lib = [&](std::string_view key, std::string_view unixname,
                          std::string_view winname) {
-      optionline(q5rt::concat(key, ": \"", d, unix ? unixname : winname, unix ? ext : "", "\";"));
+      optionline({key, ": \"", d, unix ? unixname : winname, unix ? ext : "", "\";"});
     };
     lib("cplexlibname", "libcplex2211", "cplex2211.dll");
     if (p != q5platform::platform::darwin_arm64) lib("xprslibname", "libxprs", "xprs.dll");

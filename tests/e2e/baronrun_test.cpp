@@ -575,4 +575,94 @@ TEST(BaronRun, InputFileThatCannotBeWrittenGivesSixFourteen) {
   EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 6\n2 14");
 }
 
+// The control file's scratch folder (a line of its own, the model's folder and a slash)
+// moved to another folder, so that only the scratch files go there.
+void movescratch(const std::string& dir, const std::string& scratch) {
+  const std::string ctl = dir + "/model.ctl";
+  std::string text = testutil::read_file(ctl);
+  const std::string line = "\n" + dir + "/\n";
+  const std::size_t at = text.find(line);
+  ASSERT_NE(at, std::string::npos) << text;
+  text.replace(at, line.size(), "\n" + scratch + "/\n");
+  testutil::write_file(ctl, text);
+}
+
+// A folder below base whose path is length characters long, made of parts that a file
+// system takes.
+std::string longfolder(const std::string& base, std::size_t length) {
+  std::string path = base;
+  while (path.size() < length) {
+    const std::size_t part = std::min<std::size_t>(100, length - path.size() - 1);
+    path += "/" + std::string(std::max<std::size_t>(part, 1), 'd');
+  }
+  fs::create_directories(path);
+  return path;
+}
+
+// Option lines are whole however long the paths in them are: a scratch folder that leaves
+// "TimName: ..." and the rest beyond 255 characters, a system folder that does the same to
+// the library lines. BARON reads its result paths and the link its results.
+TEST(BaronRun, LongFoldersReachBaronWhole) {
+  testutil::tempdir dir;
+  barontest::modeldesc d = examplemodel();
+  const std::string sysdir = longfolder(dir.file("sys"), 230);
+  for (const auto& e : fs::directory_iterator(testutil::source_dir() + "/examples/sysdir"))
+    fs::create_symlink(e.path(), sysdir + "/" + e.path().filename().string());
+  d.sysdir = sysdir + "/";
+  barontest::writemodel(d, dir.path().string());
+  const std::string scratch = longfolder(dir.file("scratch"), 242);
+  movescratch(dir.path().string(), scratch);
+  const auto r = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
+                                       dir.path().string(), testutil::standinenv());
+  EXPECT_EQ(r.exit_code, 0);
+  const std::string text = testutil::read_file(scratch + "/mybaron.scr");
+  for (const char* name : {"tim", "res", "sum"})
+    EXPECT_TRUE(has(text, std::string(": \"") + scratch + "/" + name + ".scr\";\n")) << text;
+  EXPECT_TRUE(has(text, "\nzolmlibname: \"" + sysdir + "/libkorvasteps64.so\";\n}\n")) << text;
+  const std::string log = testutil::read_file(dir.file("model.log"));
+  EXPECT_TRUE(has(log, "BARON stand-in: barstatus 3, model status 4\n")) << log;
+  const std::string sol = testutil::read_file(dir.file("model.sol"));
+  EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 2\n2 7");
+}
+
+// Paths that BARON's quoted text cannot carry, and a scratch folder too long for the
+// names of the files in it, stop the run before BARON with a line that says why.
+TEST(BaronRun, UnusableScratchFoldersAreRefusedBeforeBaron) {
+  struct row {
+    std::string folder;  // below the model's folder
+    std::string log;
+    const char* why;
+  };
+  const row rows[] = {
+      {"a\"b", "*** Cannot give BARON the path TimName \"", "a double quote"},
+      {"a\\b", "*** Cannot give BARON the path TimName \"", "a backslash"},
+      {"a\tb", "*** Cannot give BARON the path TimName \"", "a control character"},
+      {"", "*** Scratch folder too long for the scratch file names (", "a folder of 250"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    testutil::tempdir dir;
+    barontest::writemodel(minlp(), dir.path().string());
+    std::string scratch = dir.file(r.folder);
+    if (r.folder.empty()) {
+      scratch = longfolder(dir.file("s"), 249);
+    } else {
+      fs::create_directory(scratch);
+    }
+    movescratch(dir.path().string(), scratch);
+    const auto run = testutil::run_program(testutil::baronlink_path(), {"model.ctl"},
+                                           dir.path().string(), testutil::standinenv());
+    EXPECT_EQ(run.exit_code, 0);
+    const std::string log = testutil::read_file(dir.file("model.log"));
+    EXPECT_TRUE(has(log, r.log)) << log;
+    if (!r.folder.empty()) {
+      EXPECT_TRUE(has(log, scratch + "/tim.scr\": it holds " + r.why + "\n")) << log;
+    }
+    EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+    EXPECT_FALSE(fs::exists(scratch + "/mybaron.scr"));
+    const std::string sol = testutil::read_file(dir.file("model.sol"));
+    EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 13\n2 13");
+  }
+}
+
 }  // namespace
