@@ -1,6 +1,9 @@
 // The BARON translation: the run state and the preparation's frame.
 #include "baron/gcbaron.h"
 
+#include <string>
+
+#include "frame/q5utils.h"
 #include "instance/gcdata.h"
 
 namespace gcbaron {
@@ -18,6 +21,13 @@ void savedbounds::take() {
 void savedbounds::restore() const {
   gcdata::mymodel.collower = lower;
   gcdata::mymodel.colupper = upper;
+}
+
+void writefailed(std::string_view name, int rc) {
+  std::string text = "*** Could not write \"";
+  text.append(name).append("\": ").append(q5rt::syserrortext(rc));
+  gcdata::gclogstat(text);
+  (void)q5utils::q5removeplainfile(name);
 }
 
 namespace {

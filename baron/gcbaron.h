@@ -122,7 +122,13 @@ class colnametable {
 void writemap(q5rt::textfile& f, std::string_view name);
 
 // The hessian files: the nonlinear code of the convex rows in BARON's numbering and the
-// hessian control file that names it.
-void writehessian(const optbaron::toptconvert& bo);
+// hessian control file that names it. False after a failed write (logged, the partial file
+// removed): BARON must not run then. A file that cannot be opened is logged and skipped.
+[[nodiscard]] bool writehessian(const optbaron::toptconvert& bo);
+
+// A file written for BARON that a write or its close has failed (rc, the system's error
+// number): a "*** " line with its name and the system's text, and the partial file removed
+// (a regular file only).
+void writefailed(std::string_view name, int rc);
 
 }  // namespace gcbaron

@@ -31,14 +31,16 @@ struct hessiancounts {
   std::int32_t rows = 0;          // L: rows with code written
 };
 
-// Writes the code copy; false when it cannot be opened.
-bool writecode(std::string_view name, hessiancounts& n) {
+enum class outcome { written, notopened, failed };
+
+// Writes the code copy.
+outcome writecode(std::string_view name, hessiancounts& n) {
   const gcdata::tmodel& m = gcdata::mymodel;
   std::int32_t rc = 0;
   gdutils::modfileptr h = gdutils::cwcod(rc, m.filetype, name);
   if (!h) {
     cannotopen("hessian file", name, rc);
-    return false;
+    return outcome::notopened;
   }
   std::vector<std::int32_t> rownumber(static_cast<std::size_t>(m.rows) + 1, 0);
   for (std::int32_t r = 1; r <= m.rows; ++r) {
@@ -83,21 +85,28 @@ bool writecode(std::string_view name, hessiancounts& n) {
   gdutils::wrcodpool(*h, n.constants);
   for (const std::int32_t old : oldconst)
     gdutils::wrcodconst(*h, m.pool[static_cast<std::size_t>(old - 1)]);
-  (void)gdutils::closemod(h);
-  return true;
+  if (const std::int32_t err = gdutils::closemod(h); err != 0) {
+    writefailed(name, err);
+    return outcome::failed;
+  }
+  return outcome::written;
 }
 
 }  // namespace
 
-void writehessian(const optbaron::toptconvert& bo) {
+bool writehessian(const optbaron::toptconvert& bo) {
   const q5rt::sstr code = bo.getactual(optbaron::ixhessinst);
   const q5rt::sstr control = bo.getactual(optbaron::ixhessctrl);
   hessiancounts n;
-  if (!writecode(code, n)) return;
+  const outcome copy = writecode(code, n);
+  if (copy != outcome::written) return copy == outcome::notopened;
   q5rt::textfile f;
   f.assign(control);
   f.rewrite();
-  if (const int rc = f.ioresult(); rc != 0) return cannotopen("hessian control file", control, rc);
+  if (const int rc = f.ioresult(); rc != 0) {
+    cannotopen("hessian control file", control, rc);
+    return true;
+  }
   const auto item = [&f](std::int64_t v, std::string_view key) {
     if (f.pending() != 0) return;
     f.writeln(q5rt::concat(num(v), key));
@@ -111,7 +120,12 @@ void writehessian(const optbaron::toptconvert& bo) {
   item(n.rows, " nlequs");
   if (f.pending() == 0) f.writeln(code);
   f.close();
+  if (const int rc = f.ioresult(); rc != 0) {
+    writefailed(control, rc);
+    return false;
+  }
   gcdata::gclogstat("--- Hessian information available");
+  return true;
 }
 
 }  // namespace gcbaron

@@ -257,7 +257,20 @@ std::int32_t prepare(std::string& execline) {
     return 1;
   }
   const std::int32_t notes = writedotbar(input, &bo);
-  if (bo.getnumber(optbaron::ixhessian) != 0) writehessian(bo);
+  // A write or the close failed: the file is cut or empty, and BARON must not read it.
+  if (const int rc = input.ioresult(); rc != 0) {
+    input.close();
+    (void)input.ioresult();
+    writefailed(input.name(), rc);
+    m.modeltype = modeltype;
+    gcdata::gcsetstatus(6, 14);
+    return 1;
+  }
+  if (bo.getnumber(optbaron::ixhessian) != 0 && !writehessian(bo)) {
+    m.modeltype = modeltype;
+    gcdata::gcsetstatus(6, 14);
+    return 1;
+  }
   m.modeltype = modeltype;
   if (notes > 0) {
     gcdata::gcsetstatus(6, 14);

@@ -665,4 +665,73 @@ TEST(BaronRun, UnusableScratchFoldersAreRefusedBeforeBaron) {
   }
 }
 
+// Under a file-size limit the input file cannot be written whole: the run stops before
+// BARON with the input file's status, says why, and leaves no cut file behind. The limit
+// (16 blocks: 8 KiB, or 16 KiB where the shell counts in KiB) holds the log and the
+// solution file; the input file is larger (about 94 KB or 24 KB) and fails in a write
+// inside it or, below the writer's 32 KiB buffer, in the final flush when it is closed.
+TEST(BaronRun, AnInputFileThatCannotBeWrittenWholeStopsTheRun) {
+  struct row {
+    std::int32_t cols;
+    const char* why;
+  };
+  const row rows[] = {{3000, "a write while the file is written"},
+                      {800, "the final flush when it is closed"}};
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d;
+    rowdesc all{.type = 1, .rhs = 1};
+    for (std::int32_t c = 1; c <= r.cols; ++c) {
+      d.cols.push_back({.level = 1});
+      all.terms.push_back({c, 1});
+    }
+    d.rows = {all};
+    testutil::tempdir dir;
+    barontest::writemodel(d, dir.path().string());
+    const auto run = testutil::run_program(
+        "/bin/sh",
+        {"-c", "ulimit -f 16 && exec \"$0\" \"$@\"", testutil::baronlink_path(), "model.ctl"},
+        dir.path().string(), testutil::standinenv());
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    const std::string log = testutil::read_file(dir.file("model.log"));
+    EXPECT_TRUE(
+        has(log, "*** Could not write \"" + dir.file("mybaron.scr") + "\": File too large\n"))
+        << log;
+    EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+    EXPECT_FALSE(fs::exists(dir.file("mybaron.scr"))) << "no cut input file";
+    EXPECT_FALSE(fs::exists(dir.file("bavemap.scr")));
+    const std::string sol = testutil::read_file(dir.file("model.sol"));
+    EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 6\n2 14");
+  }
+}
+
+// The same for the hessian file: its code copy keeps every instruction of a convex row
+// that folds to a few characters in the input file (x1 times 1, six thousand times), so
+// the limit lets the input file through and stops the copy.
+TEST(BaronRun, AHessianFileThatCannotBeWrittenWholeStopsTheRun) {
+  modeldesc d = examplemodel();
+  d.pool = {1};
+  for (int k = 0; k < 6000; ++k) d.rows[0].code.push_back(ins(opcode::muli, 1));
+  d.dictionary =
+      "label a\nsymbol x 5 1\nsymbol y 5 0\nsymbol z 5 0\nsymbol e 6 0\nsymbol f 6 0\n"
+      "col x a\ncol y\ncol z\nrow e\nrow f\n";
+  d.options = "Hessian 1\nHessCtrlName hess.ctl\ne.equclass 2\n";
+  testutil::tempdir dir;
+  barontest::writemodel(d, dir.path().string());
+  const auto run = testutil::run_program(
+      "/bin/sh",
+      {"-c", "ulimit -f 16 && exec \"$0\" \"$@\"", testutil::baronlink_path(), "model.ctl"},
+      dir.path().string(), testutil::standinenv());
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  const std::string log = testutil::read_file(dir.file("model.log"));
+  EXPECT_TRUE(
+      has(log, "*** Could not write \"" + dir.file("hessinst.scr") + "\": File too large\n"))
+      << log;
+  EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+  EXPECT_FALSE(fs::exists(dir.file("hessinst.scr"))) << "no cut code copy";
+  EXPECT_FALSE(fs::exists(dir.file("hess.ctl")));
+  const std::string sol = testutil::read_file(dir.file("model.sol"));
+  EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 6\n2 14");
+}
+
 }  // namespace
