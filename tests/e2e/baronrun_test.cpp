@@ -317,11 +317,11 @@ TEST(BaronRun, DotOptionsThroughTheDictionary) {
   // The model record's bounds are back as loaded: the solution file reports them.
 }
 
-// A lower bound that a dot option makes 0 reaches BARON as 0 whatever the column's bounds
-// were at loading (POSITIVE_VARIABLES; LOWER_BOUNDS leaves 0 out), and an upper bound 0
-// given to a free column is written. x1 in [-1.5, 7.25], x2 in [1, 10], x3 free;
-// e1: x3 - x1 - x2 =E= 0, minimise x3.
-TEST(BaronRun, BoundsZeroByDotOptionsReachBaron) {
+// A lower bound that is 0 when the file is written (by a dot option, or an epsilon)
+// reaches BARON as 0 whatever the column's bounds were at loading (POSITIVE_VARIABLES;
+// LOWER_BOUNDS leaves 0 out), and an upper bound 0 given to a free column is written.
+// x1 in [-1.5, 7.25], x2 in [1, 10], x3 free; e1: x3 - x1 - x2 =E= 0, minimise x3.
+TEST(BaronRun, BoundsZeroReachBaronWhateverTheLoadedBounds) {
   struct row {
     const char* options;
     const char* modified;
@@ -329,8 +329,13 @@ TEST(BaronRun, BoundsZeroByDotOptionsReachBaron) {
     const char* lower;
     const char* upper;
     const char* why;
+    double x1lower = -1.5;
   };
   const row rows[] = {
+      {"", "", "POSITIVE_VARIABLES  x1;\n", "LOWER_BOUNDS{\nx2: 1;\n}\n",
+       "UPPER_BOUNDS{\nx1: 7.25;\nx2: 10;\n}\n",
+       "a lower bound epsilon (0 to BARON) loaded, no column of bound kind positive",
+       zlmspecs::valeps},
       {"x.lo(c1) 0\n", "--- Modified 1 variable bounds.\n", "POSITIVE_VARIABLES  x1;\n",
        "LOWER_BOUNDS{\nx2: 1;\n}\n", "UPPER_BOUNDS{\nx1: 7.25;\nx2: 10;\n}\n",
        "a negative lower bound raised to 0 on one column"},
@@ -344,7 +349,7 @@ TEST(BaronRun, BoundsZeroByDotOptionsReachBaron) {
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     modeldesc d;
-    d.cols = {{.lower = -1.5, .upper = 7.25}, {.lower = 1, .upper = 10}, {.lower = minf}};
+    d.cols = {{.lower = r.x1lower, .upper = 7.25}, {.lower = 1, .upper = 10}, {.lower = minf}};
     d.rows = {{.type = 0, .rhs = 0, .terms = {{3, 1}, {1, -1}, {2, -1}}}};
     d.objvar = 3;
     d.objrow = 1;
