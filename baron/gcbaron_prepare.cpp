@@ -160,9 +160,12 @@ bool scratchnamesfit() {
   constexpr std::string_view longest = "zolmqvrk";
   const std::size_t n = m.scrdir.size() + longest.size() + 1 + m.scrext.size();
   if (n <= q5rt::sstr::capacity) return true;
-  log(q5rt::concat("*** Scratch folder too long for the scratch file names (",
-                   strutilx::inttostrw(static_cast<std::int64_t>(n), 0),
-                   " characters, at most 255): \"", m.scrdir, "\""));
+  std::string text = "*** Scratch folder too long for the scratch file names (";
+  text.append(strutilx::inttostrw(static_cast<std::int64_t>(n), 0))
+      .append(" characters, at most 255): \"")
+      .append(m.scrdir)
+      .append("\"");
+  log(text);
   return false;
 }
 
