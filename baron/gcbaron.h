@@ -118,8 +118,12 @@ class colnametable {
 }  // namespace detail
 
 // Writes the map of BARON's order into the opened file and closes it; a failed write is
-// logged with the file's name and ends the writing.
-void writemap(q5rt::textfile& f, std::string_view name);
+// logged with the file's name, ends the writing and removes the file: false.
+bool writemap(q5rt::textfile& f, std::string_view name);
+// The map file of this run: a previous map of the name is removed first, then the map is
+// written (a file that cannot be opened or written is logged, and no map is left). False,
+// logged, only when the previous map cannot be removed: the run must not go on with it.
+[[nodiscard]] bool writemapfile(std::string_view name);
 
 // The hessian files: the nonlinear code of the convex rows in BARON's numbering and the
 // hessian control file that names it. False after a failed write (logged, the partial file

@@ -279,10 +279,9 @@ std::int32_t prepare(std::string& execline) {
     gcdata::gcsetstatus(6, 14);
     return notes;
   }
-  const q5rt::sstr mapname = gcutil::scratchname("bavemap");
-  q5rt::textfile map;
-  if (gcutil::open4write(map, mapname, "") == 0) writemap(map, mapname);
+  const bool mapped = writemapfile(gcutil::scratchname("bavemap"));
   saved.restore();
+  if (!mapped) return 1;
   if (!removeresults(bo)) return 1;
   execline = commandline(bo);
   return 0;

@@ -22,33 +22,89 @@ bool number(std::string_view s, std::int32_t& v) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
-// The file's lines, one at a time, counted from 1.
+// The file's lines, one at a time, counted from 1, from a text or from a file read in
+// chunks; no line ends beyond the first `limit` bytes.
 class lines {
  public:
-  explicit lines(std::string_view data) : data_(data) {}
-  bool next(std::string_view& line) {
-    if (pos_ >= data_.size()) return false;
-    std::size_t end = data_.find('\n', pos_);
-    if (end == std::string_view::npos) end = data_.size();
-    line = data_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    ++number_;
-    return true;
+  enum class got { line, end, over, failed };
+
+  lines(std::string_view data, std::size_t limit) : rest_(data), limit_(limit) {}
+  lines(std::FILE* f, std::size_t limit) : f_(f), limit_(limit) {}
+
+  // The next line without its line feed; valid until the next call.
+  got next(std::string_view& line) {
+    for (;;) {
+      const std::size_t end = rest_.find('\n');
+      if (end != std::string_view::npos) {
+        if (used_ + end + 1 > limit_) return got::over;
+        take(line, end, end + 1);
+        return got::line;
+      }
+      if (used_ + rest_.size() > limit_) return got::over;
+      if (!fill()) {
+        if (failed_) return got::failed;
+        if (rest_.empty()) return got::end;
+        take(line, rest_.size(), rest_.size());
+        return got::line;
+      }
+    }
   }
   [[nodiscard]] int number() const { return number_; }
 
  private:
-  std::string_view data_;
-  std::size_t pos_ = 0;
+  static constexpr std::size_t chunk = 65536;
+
+  void take(std::string_view& line, std::size_t length, std::size_t taken) {
+    line = rest_.substr(0, length);
+    rest_.remove_prefix(taken);
+    used_ += taken;
+    ++number_;
+  }
+  // Appends the next chunk of the file behind the unread text; false at its end.
+  bool fill() {
+    if (f_ == nullptr || std::feof(f_) != 0 || failed_) return false;
+    buf_.erase(0, buf_.size() - rest_.size());  // the unread text is the buffer's tail
+    const std::size_t had = buf_.size();
+    buf_.resize(had + chunk);
+    const std::size_t n = std::fread(buf_.data() + had, 1, chunk, f_);
+    buf_.resize(had + n);
+    rest_ = buf_;
+    failed_ = std::ferror(f_) != 0;
+    return n > 0;
+  }
+
+  std::FILE* f_ = nullptr;
+  std::string buf_;
+  std::string_view rest_;  // the text not yet handed out
+  std::size_t used_ = 0;   // bytes handed out so far
+  std::size_t limit_;
   int number_ = 0;
+  bool failed_ = false;
 };
 
-bool readsection(lines& in, const mapfile& map, section& s, std::string& msg) {
-  std::string_view line;
-  if (!in.next(line)) {
-    msg = badmap(map.name, in.number() + 1, "the line is missing");
-    return false;
+// The next line, or false with the message why there is none.
+bool nextline(lines& in, const mapfile& map, std::size_t limit, std::string_view& line,
+              std::string& msg) {
+  switch (in.next(line)) {
+    case lines::got::line:
+      return true;
+    case lines::got::end:
+      msg = badmap(map.name, in.number() + 1, "the line is missing");
+      return false;
+    case lines::got::over:
+      msg = badmap(map.name, in.number() + 1,
+                   "the file goes on beyond " + std::to_string(limit) + " bytes");
+      return false;
+    case lines::got::failed:
+      break;
   }
+  msg = badmap(map.name, in.number() + 1, "the file cannot be read");
+  return false;
+}
+
+bool readsection(lines& in, const mapfile& map, std::size_t limit, section& s, std::string& msg) {
+  std::string_view line;
+  if (!nextline(in, map, limit, line, msg)) return false;
   line = trim(line);
   std::size_t word = 0;
   while (word < line.size() && !blank(line[word])) ++word;
@@ -61,14 +117,17 @@ bool readsection(lines& in, const mapfile& map, section& s, std::string& msg) {
     msg = badmap(map.name, in.number(), "the count is negative");
     return false;
   }
+  if (count > s.room) {
+    msg = badmap(map.name, in.number(),
+                 "the count " + std::to_string(count) + " is above the model's " +
+                     std::to_string(s.room) + " " + std::string(s.what) + "s");
+    return false;
+  }
   s.firstline = in.number() + 1;
   s.entries.clear();
   for (std::int32_t k = 0; k < count; ++k) {
     std::int32_t v = 0;
-    if (!in.next(line)) {
-      msg = badmap(map.name, in.number() + 1, "the line is missing");
-      return false;
-    }
+    if (!nextline(in, map, limit, line, msg)) return false;
     if (!number(trim(line), v)) {
       msg = badmap(map.name, in.number(), "a number expected");
       return false;
@@ -78,6 +137,11 @@ bool readsection(lines& in, const mapfile& map, section& s, std::string& msg) {
   return true;
 }
 
+bool readall(lines& in, std::string_view name, mapfile& map, std::string& msg, std::size_t limit) {
+  map.name = std::string(name);
+  return readsection(in, map, limit, map.vars, msg) && readsection(in, map, limit, map.equs, msg);
+}
+
 }  // namespace
 
 std::string badmap(std::string_view name, int line, std::string_view what) {
@@ -85,10 +149,15 @@ std::string badmap(std::string_view name, int line, std::string_view what) {
          std::string(what) + "\n";
 }
 
-bool parse(std::string_view data, std::string_view name, mapfile& map, std::string& msg) {
-  map.name = std::string(name);
-  lines in(data);
-  return readsection(in, map, map.vars, msg) && readsection(in, map, map.equs, msg);
+bool read(std::FILE* f, std::string_view name, mapfile& map, std::string& msg, std::size_t limit) {
+  lines in(f, limit);
+  return readall(in, name, map, msg, limit);
+}
+
+bool parse(std::string_view data, std::string_view name, mapfile& map, std::string& msg,
+           std::size_t limit) {
+  lines in(data, limit);
+  return readall(in, name, map, msg, limit);
 }
 
 bool tomodel(const mapfile& map, section& s, bool reform, std::int32_t objindex, std::string& msg) {
@@ -103,7 +172,7 @@ bool tomodel(const mapfile& map, section& s, bool reform, std::int32_t objindex,
     if (v < 1) return refuse(k, given[k], "is out of range");
     v -= 1;
     if (reform && objindex >= 0 && v >= objindex) v -= 1;
-    if (v < 0) return refuse(k, given[k], "is out of range");
+    if (v < 0 || v >= s.room) return refuse(k, given[k], "is out of range");
   }
   std::vector<std::size_t> order(s.entries.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;

@@ -73,7 +73,9 @@ void hvnwritemsg(const char*, std::int32_t, void*) {}
 
 // ---- init ----
 
-// Reads the map file and installs BARON's orders in the model object.
+// Reads the map file and installs BARON's orders in the model object. The map names no
+// more variables and equations than the model object counts (n and m, as init told BARON):
+// BARON's arrays hold no more, and solveprob walks them by the map's counts.
 bool readmap(baronzolm_state& st, std::int32_t objrow, std::int32_t objvar) {
   textbuf path = {};
   (void)bridgehvn::hvngetscratchname(st.environment, "bavemap", path);
@@ -82,24 +84,23 @@ bool readmap(baronzolm_state& st, std::int32_t objrow, std::int32_t objvar) {
     say("Could not open Baron VE map: " + std::string(path) + "\n");
     return false;
   }
-  std::string text;
-  char chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+  bavemap::mapfile map;
+  map.vars.room = std::max(bridgekro::kron(st.modelObject), 0);
+  map.equs.room = std::max(bridgekro::krom(st.modelObject), 0);
+  std::string msg;
+  bool parsed = false;
+  try {
+    parsed = bavemap::read(f, path, map, msg);
+  } catch (const std::bad_alloc&) {
+    msg = "Not enough memory to allocate BaronVarToZolm0\n";
+  }
   const bool readerror = std::ferror(f) != 0;
   if (std::fclose(f) != 0 || readerror) {
     say("Could not close Baron VE map: " + std::string(path) + "\n");
     return false;
   }
-
-  bavemap::mapfile map;
-  std::string msg;
-  try {
-    if (!bavemap::parse(text, path, map, msg)) {
-      say(msg);
-      return false;
-    }
-  } catch (const std::bad_alloc&) {
-    say("Not enough memory to allocate BaronVarToZolm0\n");
+  if (!parsed) {
+    say(msg);
     return false;
   }
   const auto reform = [&] { return bridgekro::kroobjreform(st.modelObject) != 0; };

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/fifofeeder.h"
 #include "support/testutil.h"
 
 namespace fs = std::filesystem;
@@ -219,10 +220,18 @@ TEST(korvasteps, refused_map_files_fail_init_with_a_clear_message) {
       {"VARIABLES 1\n1\nEQUATIONS 2\n2\n2\n",
        "Bad Baron VE map bavemap.scr line 5: row 2 gives model object index 1 a second time\n",
        "a row twice"},
-      {"VARIABLES 1\n3\nEQUATIONS 0\n", "Could not set variable permutation",
-       "the model object refuses the column"},
-      {"VARIABLES 0\nEQUATIONS 1\n5\n", "Could not set constraint permutation",
-       "the model object refuses the row"},
+      {"VARIABLES 1\n3\nEQUATIONS 0\n",
+       "Bad Baron VE map bavemap.scr line 2: column 3 is out of range\n",
+       "a column above the model's two"},
+      {"VARIABLES 0\nEQUATIONS 1\n5\n",
+       "Bad Baron VE map bavemap.scr line 3: row 5 is out of range\n",
+       "a row above the model's two"},
+      {"VARIABLES 3\n1\n2\n3\nEQUATIONS 0\n",
+       "Bad Baron VE map bavemap.scr line 1: the count 3 is above the model's 2 columns\n",
+       "more variables than BARON's arrays hold"},
+      {"VARIABLES 2\n1\n2\nEQUATIONS 3\n1\n2\n3\n",
+       "Bad Baron VE map bavemap.scr line 4: the count 3 is above the model's 2 rows\n",
+       "more equations than BARON's arrays hold"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -233,6 +242,34 @@ TEST(korvasteps, refused_map_files_fail_init_with_a_clear_message) {
     // A state whose init failed is refused and never touches the model object.
     EXPECT_THAT(res.out, HasSubstr("baronzolm_init() not called or did not succeed.\nsolve 1"));
     EXPECT_THAT(b.trace(), Not(HasSubstr("kroSetVarLOne")));
+    EXPECT_THAT(res.out, HasSubstr("free 1\n"));
+  }
+}
+
+// A map file that is a link to an endless source: init reads no more than the bound and
+// fails with the map's message; a whole map in front of endless text is read as a map.
+TEST(KorvastepsMap, AMapWithoutAnEndFailsInitAtTheBound) {
+  struct row {
+    std::string head, body;
+    const char* expected;
+    const char* why;
+  };
+  const row rows[] = {
+      {"", "VARIABLES ",
+       "Bad Baron VE map bavemap.scr line 1: the file goes on beyond 67108864 bytes\n"
+       "init 1 outs ",
+       "one line without an end"},
+      {identitymap, "2\n", "init 0 outs ", "a whole map, then endless lines"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const bridgerun b;
+    b.remove("bavemap.scr");
+    const testutil::fifofeeder feed((b.path() / "bavemap.scr").string(), r.head, r.body);
+    const auto res =
+        b.run("init model.ctl 1 20240508\n" + startpoint + "solve 3 - - 0 0 0\nfree\n");
+    EXPECT_EQ(res.exit_code, 0);
+    EXPECT_THAT(res.out, HasSubstr(r.expected));
     EXPECT_THAT(res.out, HasSubstr("free 1\n"));
   }
 }
@@ -261,13 +298,16 @@ TEST(korvasteps, the_reformulated_objective_is_left_out_of_the_model_object) {
       "equs 1\nsolve 3 - - 0 0 1\n",
       reform);
   EXPECT_THAT(r.out, HasSubstr("levels 1\nmarginals 3001\nequmarginals -3002\n"));
-  // Column 2 itself, listed although the model object does not count it, falls onto
-  // column 1's index.
+  // Column 2 itself, listed although the model object does not count it: two columns are
+  // more than the model object's one.
   b.map("VARIABLES 2\n1\n2\nEQUATIONS 0\n");
   EXPECT_THAT(b.run("init model.ctl 1 20240508\n", reform).out,
-              HasSubstr("Bad Baron VE map bavemap.scr line 3: column 2 gives model object index 0 "
-                        "a second time\n" +
+              HasSubstr("Bad Baron VE map bavemap.scr line 1: the count 2 is above the model's 1 "
+                        "columns\n" +
                         initline(1)));
+  // Alone it falls onto column 1's index, the only one there is.
+  b.map("VARIABLES 1\n2\nEQUATIONS 0\n");
+  EXPECT_THAT(b.run("init model.ctl 1 20240508\n", reform).out, HasSubstr(initline(0)));
 }
 
 TEST(korvasteps, failures_of_the_libraries_during_init) {
@@ -285,6 +325,8 @@ TEST(korvasteps, failures_of_the_libraries_during_init) {
        "the model is not loaded"},
       {"BRIN_FAIL", "kroSetRvVarPermutation", "Could not set variable permutation",
        "the variable order is refused"},
+      {"BRIN_FAIL", "kroSetRvEquPermutation", "Could not set constraint permutation",
+       "the equation order is refused"},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);

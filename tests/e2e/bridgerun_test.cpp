@@ -7,6 +7,7 @@
 // -(1000k + r).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -190,6 +191,65 @@ TEST(BridgeRun, AnUnusableBridgeLeavesBaronsOwnAnswer) {
     EXPECT_NE(run.log.find("BARON stand-in: barstatus 1, model status 5\n"), std::string::npos)
         << run.log;
     EXPECT_EQ(run.log.find("BARON stand-in: local solver") != std::string::npos, r.asks);
+  }
+}
+
+// The previous run's map (here in the model's own order, not BARON's) must never be read as
+// this run's. A map that the run's user may not write is replaced; when the new map cannot be
+// written at all (refused at its opening, or cut by a full disk: made so by the preloaded
+// library, for the root user too) no map is left, the bridge refuses the run with its message
+// and BARON answers with its own search.
+TEST(BridgeRun, APreviousRunsMapIsNeverReadAsThisRunsMap) {
+  const std::string stale = "VARIABLES 4\n1\n2\n3\n4\nEQUATIONS 2\n1\n2\n";
+  const std::string fresh = "VARIABLES 4\n4\n2\n1\n3\nEQUATIONS 2\n1\n2\n";
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::string asanoptions = "ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") +
+                                  (asan != nullptr && *asan != '\0' ? ":" : "") +
+                                  "verify_asan_link_order=0";
+  struct row {
+    std::string mode;  // of the preloaded library; empty: not preloaded
+    std::string logged;
+    const char* why;
+  };
+  const row rows[] = {
+      {"", "", "a read-only map of an earlier run is replaced"},
+      {"open", "*** RC=13 Permission denied\n", "the new map cannot be opened"},
+      {"write", "/bavemap.scr\n", "the new map cannot be written"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    std::vector<std::string> faults;
+    if (!r.mode.empty())
+      faults = {asanoptions, "LD_PRELOAD=" WRITEFAULT_PATH, "WRITEFAULT_NAME=bavemap.scr",
+                "WRITEFAULT_MODE=" + r.mode};
+    const bridgerun run(
+        "NLPSol 16\n",
+        [&](const fs::path& sysdir) {
+          const fs::path map = sysdir.parent_path() / "bavemap.scr";
+          testutil::write_file(map.string(), stale);
+          fs::permissions(map,
+                          fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        },
+        faults);
+    EXPECT_EQ(run.result.exit_code, 0);
+    const std::string sol = testutil::read_file(run.dir.file("model.sol"));
+    if (r.mode.empty()) {
+      EXPECT_EQ(testutil::read_file(run.dir.file("bavemap.scr")), fresh);
+      EXPECT_NE(run.log.find("BARON stand-in: local solver 101: model status 2, solve status 1\n"),
+                std::string::npos)
+          << run.log;
+      EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 1\n2 8");
+      continue;
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status(run.dir.file("bavemap.scr"))));
+    EXPECT_NE(run.log.find("*** Could not write "), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find(r.logged), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("BARON stand-in: local solver 101: baronzolm_init answered 1\n"),
+              std::string::npos)
+        << run.log;
+    EXPECT_NE(run.log.find("BARON stand-in: barstatus 1, model status 5\n"), std::string::npos)
+        << run.log;
+    EXPECT_EQ(sol.substr(0, sol.find("\n3 ")), "1 1\n2 14") << run.log;
   }
 }
 
