@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "baron/baronfixture.h"
 #include "baron/optconvert.h"
+#include "support/baronfixture.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/dctmdcdef.h"
 #include "bindings/dctmdodef.h"
 #include "bindings/hvnmdcdef.h"
@@ -24,6 +23,7 @@
 #include "bindings/vrkdcdef.h"
 #include "bindings/wyqdcdef.h"
 #include "frame/strutilx.h"
+#include "support/bindtest.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/vrkdcdef.h"
+#include "support/bindtest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 

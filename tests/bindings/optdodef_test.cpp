@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/vrkdcdef.h"
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/linesource.h"
+#include "support/bindtest.h"
 #include "support/testutil.h"
 
 namespace {
