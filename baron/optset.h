@@ -1,3 +1,5 @@
+// Project helper, not a unit of the system: the option-set code that two units share.
+//
 // One option set of the option library, addressed by a small index: the implementation that
 // BARON's option set (baron/optbaron.h) and the conversion option set (baron/optconvert.h)
 // share. Each set brings its own table of option numbers (entry i holds the option library's

@@ -1,12 +1,14 @@
-// The bridge's loader of Zolm's closed libraries: one loader per library (option,
-// environment, model object), all from this one class and its instance table. A loader opens
-// the library file with immediate binding (no global binding), binds the mandatory entries,
-// asks the library whether it speaks the loader's API version and then, entry by entry in
-// table order, asks the library to confirm the entry's signature before it binds it; an
-// entry the library does not confirm is bound to its fallback stub, which reports and ends
-// the process with exit code 123. Texts cross as zero-terminated strings; entries with a
-// text code are looked up under "C" + name. The loader counts the objects created through it
-// and refuses to unload the library while any is alive.
+// Project helper, not a unit of the system: the bridge's loader of Zolm's closed libraries.
+//
+// One loader per library (option, environment, model object), all from this one class and
+// its instance table. A loader opens the library file with immediate binding (no global
+// binding), binds the mandatory entries, asks the library whether it speaks the loader's
+// API version and then, entry by entry in table order, asks the library to confirm the
+// entry's signature before it binds it; an entry the library does not confirm is bound to
+// its fallback stub, which reports and ends the process with exit code 123. Texts cross as
+// zero-terminated strings; entries with a text code are looked up under "C" + name. The
+// loader counts the objects created through it and refuses to unload the library while any
+// is alive.
 //
 // Differences from the link's binding engine (bindings/bindproto.h): C-prefixed core
 // entries, zero-terminated texts, every entry checked, a confirmed entry that is missing

@@ -1,6 +1,6 @@
-// Text written at a place known to have room for it; each call gives the end of what it
-// wrote. Writers that build their lines in place keep the place in a register this way,
-// with no size stored after every piece.
+// Project helper, not a unit of the system: text written at a place known to have room.
+// Each call gives the end of what it wrote. Writers that build their lines in place keep
+// the place in a register this way, with no size stored after every piece.
 #pragma once
 
 #include <charconv>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "baron/exprtest.h"
+#include "support/exprtest.h"
 #include "support/testutil.h"
 
 namespace {

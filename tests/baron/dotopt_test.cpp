@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "baron/baronfixture.h"
 #include "baron/gcbaron.h"
 #include "baron/optbaron.h"
 #include "instance/zlmspecs.h"
+#include "support/baronfixture.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
-#include "baron/exprtest.h"
 #include "funclib/evalnew.h"
+#include "support/baronmodel.h"
+#include "support/exprtest.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
 #include "baron/dagger.h"
-#include "baron/exprtest.h"
 #include "frame/strutilx_numbers.h"
+#include "support/baronmodel.h"
+#include "support/exprtest.h"
 #include "support/testutil.h"
 
 namespace {

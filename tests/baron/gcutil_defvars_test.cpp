@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "baron/baronmodel.h"
 #include "baron/gcutil.h"
 #include "bindings/vrkdcdef.h"
 #include "instance/gcdata.h"
+#include "support/baronmodel.h"
 #include "support/testutil.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "baron/baronmodel.h"
 #include "baron/gcutil.h"
 #include "baron/liutil.h"
 #include "emp/empdata.h"
 #include "instance/gcdata.h"
+#include "support/baronmodel.h"
 #include "support/testutil.h"
 
 namespace {

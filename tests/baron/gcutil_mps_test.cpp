@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
 #include "baron/gcutil.h"
 #include "frame/strutilx_numbers.h"
 #include "instance/gcdata.h"
+#include "support/baronmodel.h"
 #include "support/testutil.h"
 
 namespace {

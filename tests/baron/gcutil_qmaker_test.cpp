@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "baron/baronfixture.h"
 #include "bindings/vrkdcdef.h"
 #include "frame/strutilx_numbers.h"
+#include "support/baronfixture.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
-#include "baron/exprtest.h"
 #include "baron/gcutil_internal.h"
 #include "emp/empdata.h"
 #include "funclib/evalnew.h"
+#include "support/baronmodel.h"
+#include "support/exprtest.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
-#include "baron/exprtest.h"
+#include "support/baronmodel.h"
+#include "support/exprtest.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "baron/baronmodel.h"
+#include "support/baronmodel.h"
 #include "support/testutil.h"
 
 namespace {

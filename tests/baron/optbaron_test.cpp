@@ -6,14 +6,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "baron/baronfixture.h"
 #include "baron/optconvert.h"
+#include "support/baronfixture.h"
 
 namespace {
 
 using barontest::logcapture;
 
-class optbaron_test : public ::testing::Test {
+class OptbaronTest : public ::testing::Test {
  protected:
   void SetUp() override { barontest::loadoptionlibrary(); }
   void TearDown() override {
@@ -29,7 +29,7 @@ class optbaron_test : public ::testing::Test {
   barontest::freshmodel model;
 };
 
-TEST_F(optbaron_test, DefinitionFileGivesNamesTypesAndGroupsByIndex) {
+TEST_F(OptbaronTest, DefinitionFileGivesNamesTypesAndGroupsByIndex) {
   logcapture log;
   const optbaron::toptconvert& bo = defined();
   struct row {
@@ -62,7 +62,7 @@ TEST_F(optbaron_test, DefinitionFileGivesNamesTypesAndGroupsByIndex) {
   EXPECT_EQ(log.text(), "");
 }
 
-TEST_F(optbaron_test, NumbersAreRoundedHalfAwayFromZeroAndClampedTo32Bits) {
+TEST_F(OptbaronTest, NumbersAreRoundedHalfAwayFromZeroAndClampedTo32Bits) {
   const optbaron::toptconvert& bo = defined();
   struct row {
     double set;
@@ -86,7 +86,7 @@ TEST_F(optbaron_test, NumbersAreRoundedHalfAwayFromZeroAndClampedTo32Bits) {
   EXPECT_EQ(bo.getnumber(27), 2.5);
 }
 
-TEST_F(optbaron_test, WrongDataTypesReadAsNothingAndIgnoreSets) {
+TEST_F(OptbaronTest, WrongDataTypesReadAsNothingAndIgnoreSets) {
   const optbaron::toptconvert& bo = defined();
   bo.setnumber(116, 3);  // text option
   EXPECT_EQ(bo.getnumber(116), 0);
@@ -100,7 +100,7 @@ TEST_F(optbaron_test, WrongDataTypesReadAsNothingAndIgnoreSets) {
   EXPECT_FALSE(bo.getdefined(27));
 }
 
-TEST_F(optbaron_test, SetDefinedKeepsTheValueAndResetRestoresTheDefault) {
+TEST_F(OptbaronTest, SetDefinedKeepsTheValueAndResetRestoresTheDefault) {
   const optbaron::toptconvert& bo = defined();
   bo.setdefined(27, true);  // undefined: the default becomes defined
   EXPECT_TRUE(bo.getdefined(27));
@@ -116,7 +116,7 @@ TEST_F(optbaron_test, SetDefinedKeepsTheValueAndResetRestoresTheDefault) {
   EXPECT_EQ(bo.getactual(122), "wall");
 }
 
-TEST_F(optbaron_test, ControlValuesAreCopiedIntoTheirOptions) {
+TEST_F(OptbaronTest, ControlValuesAreCopiedIntoTheirOptions) {
   gcdata::tmodel& m = gcdata::mymodel;
   m.ctlreal1 = 0.25;   // key 5: EpsA
   m.ctlreal0 = 0.125;  // key 6: EpsR
@@ -135,7 +135,7 @@ TEST_F(optbaron_test, ControlValuesAreCopiedIntoTheirOptions) {
   EXPECT_EQ(log.text(), "");
 }
 
-TEST_F(optbaron_test, DefinitionFileProblemsAreLoggedAndCounted) {
+TEST_F(OptbaronTest, DefinitionFileProblemsAreLoggedAndCounted) {
   gcdata::mymodel.sysdir = q5rt::sstr::cut("/nonexistent/");
   logcapture log;
   optbaron::toptconvert& bo = optbaron::boinit();
@@ -146,7 +146,7 @@ TEST_F(optbaron_test, DefinitionFileProblemsAreLoggedAndCounted) {
   EXPECT_EQ(bo.optreporterrors(), 0);  // cleared
 }
 
-TEST_F(optbaron_test, OptionFileIsEchoedAndGivesDotRecords) {
+TEST_F(OptbaronTest, OptionFileIsEchoedAndGivesDotRecords) {
   logcapture log;
   const std::string optfile = log.dir.file("baron.opt");
   testutil::write_file(optfile,
@@ -177,7 +177,7 @@ TEST_F(optbaron_test, OptionFileIsEchoedAndGivesDotRecords) {
   EXPECT_EQ(rec.value, 3);
 }
 
-TEST_F(optbaron_test, ConversionSetSharesTheImplementationWithItsOwnFile) {
+TEST_F(OptbaronTest, ConversionSetSharesTheImplementationWithItsOwnFile) {
   EXPECT_EQ(optconvert::co, nullptr);
   optconvert::cofini();  // nothing to free
   optconvert::toptconvert& co = optconvert::coinit();
@@ -195,7 +195,7 @@ TEST_F(optbaron_test, ConversionSetSharesTheImplementationWithItsOwnFile) {
   EXPECT_EQ(optconvert::convertoptions, nullptr);
 }
 
-TEST_F(optbaron_test, NoOptionObjectHaltsWithFiveLines) {
+TEST_F(OptbaronTest, NoOptionObjectHaltsWithFiveLines) {
   for (const char* unit : {"optbaron", "optconvert"}) {
     SCOPED_TRACE(unit);
     const std::string expect = std::string(

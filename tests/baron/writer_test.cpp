@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronfixture.h"
 #include "baron/gcbaron.h"
-#include "baron/modelfiles.h"
 #include "baron/optbaron.h"
 #include "frame/q5process.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "support/baronfixture.h"
+#include "support/modelfiles.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/dctmdcdef.h"
 #include "bindings/dctmdodef.h"
 #include "bindings/hvnmdcdef.h"
@@ -24,14 +23,15 @@
 #include "bindings/vrkdcdef.h"
 #include "bindings/wyqdcdef.h"
 #include "frame/strutilx.h"
+#include "support/bindtest.h"
 
 namespace {
 
 bindproto::binding& lib = optdcdef::lib;
 
-class bindproto_test : public bindtest::bindingtest {
+class BindprotoTest : public bindtest::bindingtest {
  protected:
-  bindproto_test() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
+  BindprotoTest() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
   std::string full = bindtest::standinlib();
   const std::string& fullfile = libfile;
 };
@@ -66,7 +66,7 @@ static_assert(!std::is_constructible_v<optdodef::tzlmoptions, bindproto::created
 static_assert(std::is_constructible_v<dctmdodef::tdctreader, bindproto::createdd_t,
                                       std::string_view, q5rt::sstr&>);
 
-TEST_F(bindproto_test, a_missing_file_fails_with_the_loaders_text_and_the_path) {
+TEST_F(BindprotoTest, AMissingFileFailsWithTheLoadersTextAndThePath) {
   q5rt::sstr msg;
   EXPECT_FALSE(lib.getreadyd("/nonexistent/dir/", msg));
   const std::string path = "/nonexistent/dir/libzlmopt64.so";
@@ -76,7 +76,7 @@ TEST_F(bindproto_test, a_missing_file_fails_with_the_loaders_text_and_the_path) 
   EXPECT_EQ(lib.libfilename(), path);
 }
 
-TEST_F(bindproto_test, a_missing_core_entry_fails_and_the_next_call_tries_again) {
+TEST_F(BindprotoTest, AMissingCoreEntryFailsAndTheNextCallTriesAgain) {
   const std::string nocore = bindtest::variant("zlmopt-noapiversion");
   q5rt::sstr msg;
   EXPECT_FALSE(lib.getreadyd(nocore, msg));
@@ -89,7 +89,7 @@ TEST_F(bindproto_test, a_missing_core_entry_fails_and_the_next_call_tries_again)
 
 // Initialize ran before the version check, so Finalize runs on the way out; the load path
 // is reset to the empty text first.
-TEST_F(bindproto_test, a_refused_api_version_fails_with_the_librarys_text) {
+TEST_F(BindprotoTest, ARefusedApiVersionFailsWithTheLibrarysText) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   bindtest::scopedenv refuse("ZLMOPT_REFUSE_API", "1");
   q5rt::sstr msg;
@@ -101,7 +101,7 @@ TEST_F(bindproto_test, a_refused_api_version_fails_with_the_librarys_text) {
   EXPECT_EQ(tracelines(), expected);
 }
 
-TEST_F(bindproto_test, a_negative_check_level_binds_without_confirmation) {
+TEST_F(BindprotoTest, ANegativeCheckLevelBindsWithoutConfirmation) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   bindtest::scopedenv nocheck("ZLMOPT_NOCHECK", "1");
   q5rt::sstr msg;
@@ -117,7 +117,7 @@ TEST_F(bindproto_test, a_negative_check_level_binds_without_confirmation) {
 
 // Lean variant: optGetTypeName is exported in upper case only, optGetHelpNr not at all, and
 // the optional entries are missing.
-TEST_F(bindproto_test, lookup_tries_lower_written_and_upper_case) {
+TEST_F(BindprotoTest, LookupTriesLowerWrittenAndUpperCase) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   const std::string lean = bindtest::variant("zlmopt-lean");
   q5rt::sstr msg;
@@ -134,7 +134,7 @@ TEST_F(bindproto_test, lookup_tries_lower_written_and_upper_case) {
   lib.free(h);
 }
 
-TEST_F(bindproto_test, ready_on_a_loaded_library_touches_nothing) {
+TEST_F(BindprotoTest, ReadyOnALoadedLibraryTouchesNothing) {
   q5rt::sstr msg;
   ASSERT_TRUE(lib.getreadyd(full, msg));
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
@@ -146,7 +146,7 @@ TEST_F(bindproto_test, ready_on_a_loaded_library_touches_nothing) {
   EXPECT_EQ(lib.libfilename(), fullfile);
 }
 
-TEST_F(bindproto_test, ready_variants_compose_the_path) {
+TEST_F(BindprotoTest, ReadyVariantsComposeThePath) {
   struct row {
     std::string arg;
     bool bypath;
@@ -170,7 +170,7 @@ TEST_F(bindproto_test, ready_variants_compose_the_path) {
 
 // Beside the executable first; a second try by bare name only when the first could not
 // open the file.
-TEST_F(bindproto_test, getreadyx_falls_back_to_the_search_only_when_nothing_opened) {
+TEST_F(BindprotoTest, GetreadyxFallsBackToTheSearchOnlyWhenNothingOpened) {
   q5rt::sstr msg;
   EXPECT_FALSE(lib.getreadyxin("/nonexistent/", msg));
   EXPECT_TRUE(msg.view().ends_with(problem + "libzlmopt64.so)")) << msg.view();
@@ -184,7 +184,7 @@ TEST_F(bindproto_test, getreadyx_falls_back_to_the_search_only_when_nothing_open
   EXPECT_EQ(lib.libfilename(), fullfile);
 }
 
-TEST_F(bindproto_test, an_over_long_path_is_refused_not_cut) {
+TEST_F(BindprotoTest, AnOverLongPathIsRefusedNotCut) {
   const std::string dir = "/" + std::string(260, 'd');
   q5rt::sstr msg;
   EXPECT_FALSE(lib.getreadyd(dir, msg));
@@ -193,7 +193,7 @@ TEST_F(bindproto_test, an_over_long_path_is_refused_not_cut) {
   EXPECT_FALSE(lib.libraryloaded());
 }
 
-TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
+TEST_F(BindprotoTest, ObjectsAreCountedAndHoldTheLibrary) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   q5rt::sstr msg;
   bindproto::handle a = nullptr, b = nullptr;
@@ -230,7 +230,7 @@ TEST_F(bindproto_test, objects_are_counted_and_hold_the_library) {
 }
 
 // Creates and frees from several threads keep the object count exact.
-TEST_F(bindproto_test, the_object_count_holds_under_concurrent_callers) {
+TEST_F(BindprotoTest, TheObjectCountHoldsUnderConcurrentCallers) {
   q5rt::sstr msg;
   ASSERT_TRUE(lib.getreadyd(full, msg));
   std::vector<std::thread> threads;
@@ -247,7 +247,7 @@ TEST_F(bindproto_test, the_object_count_holds_under_concurrent_callers) {
   EXPECT_EQ(lib.objectcount(), 0);
 }
 
-TEST_F(bindproto_test, create_failures_leave_no_handle) {
+TEST_F(BindprotoTest, CreateFailuresLeaveNoHandle) {
   q5rt::sstr msg;
   bindproto::handle h = reinterpret_cast<bindproto::handle>(1);
   EXPECT_FALSE(lib.created(h, "/nonexistent", msg));
@@ -270,7 +270,7 @@ int record(int count, const q5rt::sstr& msg) {
 }
 int endrun(int, const q5rt::sstr&) { return 1; }
 
-TEST_F(bindproto_test, error_handling_follows_the_indicators) {
+TEST_F(BindprotoTest, ErrorHandlingFollowsTheIndicators) {
   lib.setexitindicator(false);
   lib.seterrorcallback(&record);
   testing::internal::CaptureStdout();
@@ -313,7 +313,7 @@ void reportcallbackmutex() {
 
 // A callback that answers non-zero ends the run with 123 even with the exit indicator off,
 // and the callback mutex is released before the run ends.
-TEST(bindprotochild, callback_ends_the_run) {
+TEST(Bindprotochild, CallbackEndsTheRun) {
   if (!bindtest::inchild("callback")) GTEST_SKIP() << "child case";
   std::atexit(&reportcallbackmutex);
   optdcdef::lib.setexitindicator(false);
@@ -322,8 +322,8 @@ TEST(bindprotochild, callback_ends_the_run) {
   ADD_FAILURE() << "error handling returned";
 }
 
-TEST_F(bindproto_test, a_callback_can_end_the_run) {
-  const auto res = bindtest::runchild("callback", "bindprotochild.callback_ends_the_run", {});
+TEST_F(BindprotoTest, ACallbackCanEndTheRun) {
+  const auto res = bindtest::runchild("callback", "Bindprotochild.CallbackEndsTheRun", {});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("callback says stop\n"), std::string::npos) << res.out;
   EXPECT_NE(res.out.find("callback mutex free\n"), std::string::npos) << res.out;
@@ -333,7 +333,7 @@ TEST_F(bindproto_test, a_callback_can_end_the_run) {
 // documented prefixes), and has every core entry: the link opens the libraries with global
 // binding, so a stray export of one would answer another's lookup. The combined library is
 // checked on its environment names only.
-TEST(bindproto_exports, stand_ins_export_exactly_the_binding_names) {
+TEST(BindprotoExports, StandInsExportExactlyTheBindingNames) {
   struct row {
     const bindproto::binding* lib;
     const char* file;
@@ -377,7 +377,7 @@ TEST(bindproto_exports, stand_ins_export_exactly_the_binding_names) {
 
 // A refusal without a message: the binding's create says "Unknown error"; a constructor that
 // only gets the library ready names its class and variant.
-TEST_F(bindproto_test, an_empty_failure_message_is_filled_in) {
+TEST_F(BindprotoTest, AnEmptyFailureMessageIsFilledIn) {
   bindtest::scopedenv refuse("ZLMOPT_REFUSE_API", "silent");
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -387,7 +387,7 @@ TEST_F(bindproto_test, an_empty_failure_message_is_filled_in) {
   EXPECT_EQ(msg.view(), "Unknown error");
 }
 
-TEST(bindprotochild, withhandle_names_its_class) {
+TEST(Bindprotochild, WithhandleNamesItsClass) {
   if (!bindtest::inchild("withhandle")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   optdodef::tzlmoptions o(bindproto::withhandle, reinterpret_cast<bindproto::handle>(8), msg);
@@ -395,15 +395,15 @@ TEST(bindprotochild, withhandle_names_its_class) {
   EXPECT_EQ(msg.view(), "Unknown error calling TZlmOptions.CreateWithHandle");
 }
 
-TEST_F(bindproto_test, createwithhandle_names_its_class_when_the_library_is_silent) {
-  const auto res = bindtest::runchild("withhandle", "bindprotochild.withhandle_names_its_class",
+TEST_F(BindprotoTest, CreatewithhandleNamesItsClassWhenTheLibraryIsSilent) {
+  const auto res = bindtest::runchild("withhandle", "Bindprotochild.WithhandleNamesItsClass",
                                       {{"LD_LIBRARY_PATH", full}, {"ZLMOPT_REFUSE_API", "silent"}});
   EXPECT_EQ(res.exit_code, 0) << res.out;
   EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
 }
 
 // The wrapper base through the option object: the message per variant.
-TEST_F(bindproto_test, wrapper_constructors_report_through_their_message) {
+TEST_F(BindprotoTest, WrapperConstructorsReportThroughTheirMessage) {
   q5rt::sstr msg;
   {
     optdodef::tzlmoptions o(bindproto::created, "/nonexistent", msg);

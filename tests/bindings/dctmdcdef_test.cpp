@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
 // Every test starts and ends with the library unloaded and the default indicators.
-class dctmdcdef_test : public bindtest::bindingtest {
+class DctmdcdefTest : public bindtest::bindingtest {
  protected:
-  dctmdcdef_test() : bindingtest(dctmdcdef::lib, "libzlmdct64.so") {}
+  DctmdcdefTest() : bindingtest(dctmdcdef::lib, "libzlmdct64.so") {}
 };
 
 std::vector<std::string> tracedchecks(const std::string& trace) {
@@ -27,7 +27,7 @@ std::vector<std::string> tracedchecks(const std::string& trace) {
   return checks;
 }
 
-TEST_F(dctmdcdef_test, entry_table_matches_the_documented_signatures) {
+TEST_F(DctmdcdefTest, EntryTableMatchesTheDocumentedSignatures) {
   const auto rows = bindtest::fixturerows("dctmdcdef/entries.txt");
   const auto entries = dctmdcdef::entries();
   ASSERT_EQ(rows.size(), 37u);
@@ -44,7 +44,7 @@ TEST_F(dctmdcdef_test, entry_table_matches_the_documented_signatures) {
 
 // XCheck receives each entry once, in binding order, with the table's codes; the stand-in
 // confirms the 35 entries it implements, and only those count as loaded.
-TEST_F(dctmdcdef_test, xcheck_calls_follow_the_table) {
+TEST_F(DctmdcdefTest, XcheckCallsFollowTheTable) {
   bindtest::scopedenv t("ZLMDCT_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(dctmdcdef::dctgetreadyd(bindtest::standinlib(), msg)) << msg.view();
@@ -64,7 +64,7 @@ TEST_F(dctmdcdef_test, xcheck_calls_follow_the_table) {
   EXPECT_FALSE(dctmdcdef::dctfuncloaded(nullptr));
 }
 
-TEST_F(dctmdcdef_test, load_failures_leave_the_binding_unloaded) {
+TEST_F(DctmdcdefTest, LoadFailuresLeaveTheBindingUnloaded) {
   struct row {
     const char* var;
     const char* dir;
@@ -93,7 +93,7 @@ TEST_F(dctmdcdef_test, load_failures_leave_the_binding_unloaded) {
   }
 }
 
-TEST_F(dctmdcdef_test, objects_are_counted_and_hold_the_library) {
+TEST_F(DctmdcdefTest, ObjectsAreCountedAndHoldTheLibrary) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   {
@@ -127,7 +127,7 @@ TEST_F(dctmdcdef_test, objects_are_counted_and_hold_the_library) {
 
 // With the exit indicator off a replaced entry prints its line and answers its fallback; the
 // boolean entries answer true.
-TEST_F(dctmdcdef_test, replaced_entries_answer_their_fallbacks) {
+TEST_F(DctmdcdefTest, ReplacedEntriesAnswerTheirFallbacks) {
   bindtest::scopedenv reject("ZLMDCT_REJECT", "dctUelLabel,dctAddSymbolDoms,dctFindFirstRowCol");
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -157,7 +157,7 @@ TEST_F(dctmdcdef_test, replaced_entries_answer_their_fallbacks) {
 }
 
 // A call of a replaced entry prints its line and ends the run with exit code 123.
-TEST(dctmdcdefchild, calls_dctuellabel) {
+TEST(Dctmdcdefchild, CallsDctuellabel) {
   if (!bindtest::inchild("dctuellabel")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -168,8 +168,8 @@ TEST(dctmdcdefchild, calls_dctuellabel) {
   ADD_FAILURE() << "the stub returned";
 }
 
-TEST_F(dctmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
-  const auto res = bindtest::runchild("dctuellabel", "dctmdcdefchild.calls_dctuellabel",
+TEST_F(DctmdcdefTest, ARejectedEntryEndsTheRunWithItsLine) {
+  const auto res = bindtest::runchild("dctuellabel", "Dctmdcdefchild.CallsDctuellabel",
                                       {{"ZLMDCT_REJECT", "dctUelLabel"}});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("dctUelLabel could not be loaded from " + libfile +
@@ -182,7 +182,7 @@ TEST_F(dctmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
 // equals the asked one up to ASCII case, the first row or column of the symbol with exactly
 // the asked labels. Thousands of labels (case variants among them) and members of
 // dimension 0 to 3 (repeats among them), asked for what is there and for what is not.
-TEST_F(dctmdcdef_test, stand_in_lookups_answer_as_a_plain_scan) {
+TEST_F(DctmdcdefTest, StandInLookupsAnswerAsAPlainScan) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();
@@ -261,7 +261,7 @@ TEST_F(dctmdcdef_test, stand_in_lookups_answer_as_a_plain_scan) {
 
 // The stand-in's lookups through the binding: labels ignore ASCII case, a label or a row
 // given twice keeps its first number, and the index stays right past its growth.
-TEST_F(dctmdcdef_test, stand_in_lookups_by_label_and_member) {
+TEST_F(DctmdcdefTest, StandInLookupsByLabelAndMember) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(dctmdcdef::dctcreatedd(h, bindtest::standinlib(), msg)) << msg.view();

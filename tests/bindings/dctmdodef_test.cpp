@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/vrkdcdef.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class dctmdodef_test : public ::testing::Test {
+class DctmdodefTest : public ::testing::Test {
  protected:
   void SetUp() override { dctmdodef::dctlibraryunload(); }
   void TearDown() override { dctmdodef::dctlibraryunload(); }
@@ -51,7 +51,7 @@ std::vector<int> searchall(dctmdodef::tdctreader& r, int sym, const std::int32_t
   return found;
 }
 
-TEST_F(dctmdodef_test, failed_constructors_leave_a_message_and_no_handle) {
+TEST_F(DctmdodefTest, FailedConstructorsLeaveAMessageAndNoHandle) {
   const std::string nowhere = tmp.path().string();
   q5rt::sstr msg;
   {
@@ -71,7 +71,7 @@ TEST_F(dctmdodef_test, failed_constructors_leave_a_message_and_no_handle) {
   EXPECT_EQ(dctmdcdef::lib.objectcount(), 0);
 }
 
-TEST_F(dctmdodef_test, a_borrowed_handle_outlives_its_reader) {
+TEST_F(DctmdodefTest, ABorrowedHandleOutlivesItsReader) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(dctmdcdef::dctcreated(h, bindtest::standinlib(), msg)) << msg.view();
@@ -86,7 +86,7 @@ TEST_F(dctmdodef_test, a_borrowed_handle_outlives_its_reader) {
   dctmdcdef::dctfree(h);
 }
 
-TEST_F(dctmdodef_test, labels_and_symbols) {
+TEST_F(DctmdodefTest, LabelsAndSymbols) {
   loaded_reader r(dictfile);
   EXPECT_EQ(r->dctnuels(), 5);
   EXPECT_EQ(r->dctuelindex(q5rt::sstr::cut("NEW YORK")), 3);  // case does not matter
@@ -128,7 +128,7 @@ TEST_F(dctmdodef_test, labels_and_symbols) {
   EXPECT_EQ(r->ddctlrgdim(), 2);
 }
 
-TEST_F(dctmdodef_test, rows_and_columns_know_their_symbol_and_labels) {
+TEST_F(DctmdodefTest, RowsAndColumnsKnowTheirSymbolAndLabels) {
   loaded_reader r(dictfile);
   struct row {
     bool isrow;
@@ -163,7 +163,7 @@ TEST_F(dctmdodef_test, rows_and_columns_know_their_symbol_and_labels) {
   EXPECT_EQ(r->dctsymentries(4), 6);
 }
 
-TEST_F(dctmdodef_test, search_with_filters) {
+TEST_F(DctmdodefTest, SearchWithFilters) {
   loaded_reader r(dictfile);
   struct row {
     int sym;
@@ -199,7 +199,7 @@ TEST_F(dctmdodef_test, search_with_filters) {
   r->dctfindclose(s2);
 }
 
-TEST_F(dctmdodef_test, bad_dictionary_files_are_refused_with_their_line) {
+TEST_F(DctmdodefTest, BadDictionaryFilesAreRefusedWithTheirLine) {
   struct row {
     const char* text;
     const char* message;
@@ -234,7 +234,7 @@ TEST_F(dctmdodef_test, bad_dictionary_files_are_refused_with_their_line) {
 }
 
 // Entries called with a nil handle (a reader whose construction failed) answer failure.
-TEST_F(dctmdodef_test, a_nil_handle_gets_failure_values) {
+TEST_F(DctmdodefTest, ANilHandleGetsFailureValues) {
   q5rt::sstr msg;
   ASSERT_TRUE(dctmdodef::dctgetreadyd(bindtest::standinlib(), msg)) << msg.view();
   bindproto::handle none = nullptr;
@@ -249,7 +249,7 @@ TEST_F(dctmdodef_test, a_nil_handle_gets_failure_values) {
 }
 
 // The first reader loads the library by its default file name through the system search.
-TEST(dctmdodefchild, creates_a_reader_by_search) {
+TEST(Dctmdodefchild, CreatesAReaderBySearch) {
   if (!bindtest::inchild("dctsearch")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   dctmdodef::tdctreader r(msg);
@@ -258,8 +258,8 @@ TEST(dctmdodefchild, creates_a_reader_by_search) {
   EXPECT_EQ(dctmdcdef::lib.libfilename(), "libzlmdct64.so");
 }
 
-TEST_F(dctmdodef_test, the_first_reader_loads_the_library_by_search) {
-  const auto res = bindtest::runchild("dctsearch", "dctmdodefchild.creates_a_reader_by_search",
+TEST_F(DctmdodefTest, TheFirstReaderLoadsTheLibraryBySearch) {
+  const auto res = bindtest::runchild("dctsearch", "Dctmdodefchild.CreatesAReaderBySearch",
                                       {{"LD_LIBRARY_PATH", bindtest::standinlib()}});
   EXPECT_EQ(res.exit_code, 0) << res.out;
   EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
@@ -267,7 +267,7 @@ TEST_F(dctmdodef_test, the_first_reader_loads_the_library_by_search) {
 
 // The scratch data-exchange file's use: the dictionary written into a file that a
 // data-exchange object has open.
-TEST_F(dctmdodef_test, the_dictionary_goes_into_an_open_data_exchange_file) {
+TEST_F(DctmdodefTest, TheDictionaryGoesIntoAnOpenDataExchangeFile) {
   loaded_reader r(dictfile);
   q5rt::sstr msg;
   bindproto::handle vrk = nullptr;

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class hvnmdcdef_test : public bindtest::bindingtest {
+class HvnmdcdefTest : public bindtest::bindingtest {
  protected:
-  hvnmdcdef_test() : bindingtest(hvnmdcdef::lib, "libbrin64.so") {}
+  HvnmdcdefTest() : bindingtest(hvnmdcdef::lib, "libbrin64.so") {}
 };
 
-TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
+TEST_F(HvnmdcdefTest, EntryTableMatchesTheDocumentedSignatures) {
   const auto rows = bindtest::fixturerows("hvnmdcdef/entries.txt");
   const auto entries = hvnmdcdef::entries();
   ASSERT_EQ(rows.size(), 85u);
@@ -33,7 +33,7 @@ TEST_F(hvnmdcdef_test, entry_table_matches_the_documented_signatures) {
   EXPECT_EQ(hvnmdcdef::hvnisdefaultsubsys.view(), "isDefaultSubsys");
 }
 
-TEST_F(hvnmdcdef_test, xcheck_calls_follow_the_table) {
+TEST_F(HvnmdcdefTest, XcheckCallsFollowTheTable) {
   EXPECT_FALSE(hvnmdcdef::hvnlibraryloaded());
   for (std::size_t i = 0; i < hvnmdcdef::entrycount; ++i)
     EXPECT_EQ(hvnmdcdef::lib.slot(i), nullptr);
@@ -52,7 +52,7 @@ TEST_F(hvnmdcdef_test, xcheck_calls_follow_the_table) {
   EXPECT_FALSE(hvnmdcdef::hvnfuncloaded(hvnmdcdef::hvngetanchor.address()));  // a stub
 }
 
-TEST_F(hvnmdcdef_test, a_refused_version_is_reported) {
+TEST_F(HvnmdcdefTest, ARefusedVersionIsReported) {
   bindtest::scopedenv e("BRIN_REFUSE_API", "1");
   q5rt::sstr msg;
   EXPECT_FALSE(hvnmdcdef::hvngetreadyd(bindtest::standinlib(), msg));
@@ -60,7 +60,7 @@ TEST_F(hvnmdcdef_test, a_refused_version_is_reported) {
   EXPECT_FALSE(hvnmdcdef::hvnlibraryloaded());
 }
 
-TEST_F(hvnmdcdef_test, adapters_convert_booleans_and_cut_strings) {
+TEST_F(HvnmdcdefTest, AdaptersConvertBooleansAndCutStrings) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(hvnmdcdef::hvncreated(h, bindtest::standinlib(), msg)) << msg.view();
@@ -91,7 +91,7 @@ TEST_F(hvnmdcdef_test, adapters_convert_booleans_and_cut_strings) {
 
 // Stubs: a string result answers one blank, a double 0.0, a boolean true (through its
 // adapter); each call prints its line.
-TEST_F(hvnmdcdef_test, replaced_entries_answer_their_fallbacks) {
+TEST_F(HvnmdcdefTest, ReplacedEntriesAnswerTheirFallbacks) {
   bindtest::scopedenv reject("BRIN_REJECT", "hvnTimeJNow,hvnTerminateGet");
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -110,7 +110,7 @@ TEST_F(hvnmdcdef_test, replaced_entries_answer_their_fallbacks) {
   hvnmdcdef::hvnfree(h);
 }
 
-TEST(hvnmdcdefchild, calls_hvntimejnow) {
+TEST(Hvnmdcdefchild, CallsHvntimejnow) {
   if (!bindtest::inchild("hvntimejnow")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -119,8 +119,8 @@ TEST(hvnmdcdefchild, calls_hvntimejnow) {
   ADD_FAILURE() << "the stub returned";
 }
 
-TEST_F(hvnmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
-  const auto res = bindtest::runchild("hvntimejnow", "hvnmdcdefchild.calls_hvntimejnow",
+TEST_F(HvnmdcdefTest, ARejectedEntryEndsTheRunWithItsLine) {
+  const auto res = bindtest::runchild("hvntimejnow", "Hvnmdcdefchild.CallsHvntimejnow",
                                       {{"BRIN_REJECT", "hvnTimeJNow"}});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("hvnTimeJNow could not be loaded from " + libfile +
@@ -130,7 +130,7 @@ TEST_F(hvnmdcdef_test, a_rejected_entry_ends_the_run_with_its_line) {
 }
 
 // A nil object handle gets the entry's failure value, never a crash.
-TEST_F(hvnmdcdef_test, a_nil_handle_gets_failure_values) {
+TEST_F(HvnmdcdefTest, ANilHandleGetsFailureValues) {
   q5rt::sstr msg;
   ASSERT_TRUE(hvnmdcdef::hvngetreadyl(libfile, msg)) << msg.view();
   const bindproto::handle none = nullptr;

@@ -6,18 +6,18 @@
 
 #include <string>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class hvnmdodef_test : public ::testing::Test {
+class HvnmdodefTest : public ::testing::Test {
  protected:
   void SetUp() override { hvnmdodef::hvnlibraryunload(); }
   void TearDown() override { hvnmdodef::hvnlibraryunload(); }
   testutil::tempdir tmp;
 };
 
-TEST_F(hvnmdodef_test, a_missing_library_gives_the_loader_text_and_no_handle) {
+TEST_F(HvnmdodefTest, AMissingLibraryGivesTheLoaderTextAndNoHandle) {
   q5rt::sstr msg;
   const std::string nowhere = tmp.path().string();
   {
@@ -31,7 +31,7 @@ TEST_F(hvnmdodef_test, a_missing_library_gives_the_loader_text_and_no_handle) {
   EXPECT_EQ(hvnmdcdef::lib.objectcount(), 0);
 }
 
-TEST_F(hvnmdodef_test, a_borrowed_handle_stays_alive) {
+TEST_F(HvnmdodefTest, ABorrowedHandleStaysAlive) {
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
   ASSERT_TRUE(hvnmdcdef::hvncreatedd(h, bindtest::standinlib(), msg)) << msg.view();
@@ -50,7 +50,7 @@ TEST_F(hvnmdodef_test, a_borrowed_handle_stays_alive) {
   hvnmdcdef::hvnfree(h);
 }
 
-TEST_F(hvnmdodef_test, string_results_are_cut_to_the_callers_length) {
+TEST_F(HvnmdodefTest, StringResultsAreCutToTheCallersLength) {
   q5rt::sstr msg;
   hvnmdodef::tzlmenvironment env(bindproto::created, bindtest::standinlib(), msg);
   ASSERT_EQ(msg.view(), "");
@@ -65,7 +65,7 @@ TEST_F(hvnmdodef_test, string_results_are_cut_to_the_callers_length) {
 }
 
 // A boolean by reference (code 20) crosses as an integer and is copied back to the caller.
-TEST_F(hvnmdodef_test, a_boolean_by_reference_comes_back_through_the_method) {
+TEST_F(HvnmdodefTest, ABooleanByReferenceComesBackThroughTheMethod) {
   q5rt::sstr msg;
   hvnmdodef::tzlmenvironment env(bindproto::created, bindtest::standinlib(), msg);
   ASSERT_EQ(msg.view(), "");
@@ -77,7 +77,7 @@ TEST_F(hvnmdodef_test, a_boolean_by_reference_comes_back_through_the_method) {
   EXPECT_FALSE(capable);
 }
 
-TEST_F(hvnmdodef_test, options_name_the_log_and_scratch_files) {
+TEST_F(HvnmdodefTest, OptionsNameTheLogAndScratchFiles) {
   q5rt::sstr msg;
   hvnmdodef::tzlmenvironment env(bindproto::created, bindtest::standinlib(), msg);
   ASSERT_EQ(msg.view(), "");

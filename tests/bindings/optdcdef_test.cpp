@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
 // Every test starts and ends with the library unloaded and the default indicators.
-class optdcdef_test : public bindtest::bindingtest {
+class OptdcdefTest : public bindtest::bindingtest {
  protected:
-  optdcdef_test() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
+  OptdcdefTest() : bindingtest(optdcdef::lib, "libzlmopt64.so") {}
 };
 
-TEST_F(optdcdef_test, entry_table_matches_the_documented_signatures) {
+TEST_F(OptdcdefTest, EntryTableMatchesTheDocumentedSignatures) {
   const auto rows = bindtest::fixturerows("optdcdef/entries.txt");
   const auto entries = optdcdef::entries();
   ASSERT_EQ(rows.size(), 95u);
@@ -31,7 +31,7 @@ TEST_F(optdcdef_test, entry_table_matches_the_documented_signatures) {
 
 // The stand-in's XCheck receives each entry once, in binding order, with the same codes;
 // it confirms all of them, so every slot holds the library's own entry.
-TEST_F(optdcdef_test, xcheck_calls_follow_the_table_and_every_entry_binds) {
+TEST_F(OptdcdefTest, XcheckCallsFollowTheTableAndEveryEntryBinds) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(optdcdef::optgetreadyd(bindtest::standinlib(), msg)) << msg.view();
@@ -45,7 +45,7 @@ TEST_F(optdcdef_test, xcheck_calls_follow_the_table_and_every_entry_binds) {
   }
 }
 
-TEST_F(optdcdef_test, core_calls_come_in_protocol_order) {
+TEST_F(OptdcdefTest, CoreCallsComeInProtocolOrder) {
   bindtest::scopedenv t("ZLMOPT_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(optdcdef::optgetreadyd(bindtest::standinlib() + "/", msg)) << msg.view();
@@ -60,7 +60,7 @@ TEST_F(optdcdef_test, core_calls_come_in_protocol_order) {
 }
 
 // With the exit indicator off a replaced entry reports and answers its fallback.
-TEST_F(optdcdef_test, replaced_entries_answer_their_fallbacks) {
+TEST_F(OptdcdefTest, ReplacedEntriesAnswerTheirFallbacks) {
   bindtest::scopedenv reject("ZLMOPT_REJECT",
                              "optGetDefinedStr,optGetStrStr,optGetDblStr,optClearMessages,"
                              "optSeparator,optGetIntNr");
@@ -97,7 +97,7 @@ TEST_F(optdcdef_test, replaced_entries_answer_their_fallbacks) {
 }
 
 // A call of a replaced entry prints its line and ends the run with exit code 123.
-TEST(optdcdefchild, calls_optgethelpnr) {
+TEST(Optdcdefchild, CallsOptgethelpnr) {
   if (!bindtest::inchild("gethelpnr")) GTEST_SKIP() << "child case";
   const char* dir = std::getenv("BL_TEST_LIBDIR");
   ASSERT_NE(dir, nullptr);
@@ -109,7 +109,7 @@ TEST(optdcdefchild, calls_optgethelpnr) {
   ADD_FAILURE() << "the stub returned";
 }
 
-TEST_F(optdcdef_test, a_replaced_entry_ends_the_run_with_its_line) {
+TEST_F(OptdcdefTest, AReplacedEntryEndsTheRunWithItsLine) {
   struct row {
     const char* dir;
     const char* reject;
@@ -125,7 +125,7 @@ TEST_F(optdcdef_test, a_replaced_entry_ends_the_run_with_its_line) {
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
-    const auto res = bindtest::runchild("gethelpnr", "optdcdefchild.calls_optgethelpnr",
+    const auto res = bindtest::runchild("gethelpnr", "Optdcdefchild.CallsOptgethelpnr",
                                         {{"BL_TEST_LIBDIR", r.dir}, {"ZLMOPT_REJECT", r.reject}});
     EXPECT_EQ(res.exit_code, 123) << res.out;
     const std::string line = std::string("optGetHelpNr could not be loaded from ") + r.dir +
@@ -137,7 +137,7 @@ TEST_F(optdcdef_test, a_replaced_entry_ends_the_run_with_its_line) {
 // Loaded by its bare file name through the system loader's search (directly, or after
 // nothing was found beside the program): the file name stays bare and the library is told
 // an empty load path.
-TEST(optdcdefchild, loads_by_search) {
+TEST(Optdcdefchild, LoadsBySearch) {
   if (!bindtest::inchild("search")) GTEST_SKIP() << "child case";
   const char* mode = std::getenv("BL_TEST_MODE");
   ASSERT_NE(mode, nullptr);
@@ -154,11 +154,11 @@ TEST(optdcdefchild, loads_by_search) {
   optdcdef::optfree(h);
 }
 
-TEST_F(optdcdef_test, the_system_loader_search_finds_the_library) {
+TEST_F(OptdcdefTest, TheSystemLoaderSearchFindsTheLibrary) {
   for (const char* mode : {"create", "readyx"}) {
     SCOPED_TRACE(mode);
     const auto res =
-        bindtest::runchild("search", "optdcdefchild.loads_by_search",
+        bindtest::runchild("search", "Optdcdefchild.LoadsBySearch",
                            {{"LD_LIBRARY_PATH", bindtest::standinlib()}, {"BL_TEST_MODE", mode}});
     EXPECT_EQ(res.exit_code, 0) << res.out;
     EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
@@ -166,7 +166,7 @@ TEST_F(optdcdef_test, the_system_loader_search_finds_the_library) {
 }
 
 // A nil object handle gets the entry's failure value and cleared outputs, never a crash.
-TEST_F(optdcdef_test, a_nil_handle_gets_failure_values) {
+TEST_F(OptdcdefTest, ANilHandleGetsFailureValues) {
   q5rt::sstr msg;
   ASSERT_TRUE(optdcdef::optgetreadyd(bindtest::standinlib(), msg)) << msg.view();
   const bindproto::handle none = nullptr;

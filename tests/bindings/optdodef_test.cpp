@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
 const std::string optbarondef = testutil::source_dir() + "/examples/sysdir/optbaron.def";
 
-class optdodef_test : public ::testing::Test {
+class OptdodefTest : public ::testing::Test {
  protected:
   void SetUp() override { optdodef::optlibraryunload(); }
   void TearDown() override { optdodef::optlibraryunload(); }
@@ -69,7 +69,7 @@ int groupof(optdodef::tzlmoptions& o, int nr) {
 
 // optbaron.def: 123 options whose numbers, data types and groups carry the roles that the
 // link gives them; group 9 is never written to BARON's input file.
-TEST_F(optdodef_test, optbaron_def_holds_the_roles_the_link_relies_on) {
+TEST_F(OptdodefTest, OptbaronDefHoldsTheRolesTheLinkReliesOn) {
   baronoptions b;
   auto& o = b.o;
   EXPECT_EQ(o.doptcount(), 123);
@@ -127,7 +127,7 @@ TEST_F(optdodef_test, optbaron_def_holds_the_roles_the_link_relies_on) {
   }
 }
 
-TEST_F(optdodef_test, option_file_is_echoed_with_its_complaints) {
+TEST_F(OptdodefTest, OptionFileIsEchoedWithItsComplaints) {
   baronoptions b;
   auto& o = b.o;
   const std::string file = bindtest::fixture("optdodef/baron.opt");
@@ -209,7 +209,7 @@ TEST_F(optdodef_test, option_file_is_echoed_with_its_complaints) {
   }
 }
 
-TEST_F(optdodef_test, missing_files_give_one_message) {
+TEST_F(OptdodefTest, MissingFilesGiveOneMessage) {
   baronoptions b;
   (void)b.o.optreadparameterfile(q5rt::sstr::cut("/nonexistent/baron.opt"));
   (void)b.o.optreaddefinition(q5rt::sstr::cut("/nonexistent/optbaron.def"));
@@ -220,7 +220,7 @@ TEST_F(optdodef_test, missing_files_give_one_message) {
   EXPECT_EQ(takemessages(b.o), expected);
 }
 
-TEST_F(optdodef_test, definition_errors_name_the_line) {
+TEST_F(OptdodefTest, DefinitionErrorsNameTheLine) {
   struct row {
     const char* text;
     const char* message;
@@ -248,7 +248,7 @@ TEST_F(optdodef_test, definition_errors_name_the_line) {
   }
 }
 
-TEST_F(optdodef_test, values_defined_states_and_reset) {
+TEST_F(OptdodefTest, ValuesDefinedStatesAndReset) {
   baronoptions b;
   auto& o = b.o;
   std::int32_t state = -1;
@@ -284,7 +284,7 @@ TEST_F(optdodef_test, values_defined_states_and_reset) {
   EXPECT_FALSE(o.optgetdefinedstr(q5rt::sstr::cut("ResName")));
 }
 
-TEST_F(optdodef_test, an_unknown_option_number_answers_zeros_silently) {
+TEST_F(OptdodefTest, AnUnknownOptionNumberAnswersZerosSilently) {
   baronoptions b;
   auto& o = b.o;
   std::int32_t v[6] = {9, 9, 9, 9, 9, 9};
@@ -300,7 +300,7 @@ TEST_F(optdodef_test, an_unknown_option_number_answers_zeros_silently) {
   EXPECT_EQ(o.doptmessagecount(), 0);
 }
 
-TEST_F(optdodef_test, name_and_option_file_number_split) {
+TEST_F(OptdodefTest, NameAndOptionFileNumberSplit) {
   baronoptions b;
   struct row {
     const char* value;
@@ -326,7 +326,7 @@ TEST_F(optdodef_test, name_and_option_file_number_split) {
 }
 
 // Two objects hold separate option sets in one loaded library; indicators are shared.
-TEST_F(optdodef_test, objects_share_the_library_not_their_options) {
+TEST_F(OptdodefTest, ObjectsShareTheLibraryNotTheirOptions) {
   q5rt::sstr m1, m2;
   optdodef::tzlmoptions a(bindproto::createl, libpath(), m1);
   optdodef::tzlmoptions b(m2);  // loaded already: no search needed
@@ -361,7 +361,7 @@ TEST_F(optdodef_test, objects_share_the_library_not_their_options) {
   EXPECT_EQ(a.doptcount(), 123);
 }
 
-TEST_F(optdodef_test, string_results_are_cut_to_the_callers_capacity) {
+TEST_F(OptdodefTest, StringResultsAreCutToTheCallersCapacity) {
   baronoptions b;
   auto& o = b.o;
   const q5rt::sstr name = q5rt::sstr::cut("ObjVarName");
@@ -373,7 +373,7 @@ TEST_F(optdodef_test, string_results_are_cut_to_the_callers_capacity) {
   EXPECT_EQ(o.doptstringquote(full).view(), "\"");
 }
 
-TEST_F(optdodef_test, load_path_entries_reach_the_library) {
+TEST_F(OptdodefTest, LoadPathEntriesReachTheLibrary) {
   q5rt::sstr dir;
   EXPECT_FALSE(optdodef::optgetloadpath(dir));  // not loaded
   q5rt::sstr msg;
@@ -390,7 +390,7 @@ TEST_F(optdodef_test, load_path_entries_reach_the_library) {
 namespace {
 
 // Malformed option texts end in error messages, never in a crash or a hang.
-TEST_F(optdodef_test, malformed_option_lines_give_messages) {
+TEST_F(OptdodefTest, MalformedOptionLinesGiveMessages) {
   struct row {
     std::string text;
     int errors;

@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class vrkdcdef_test : public bindtest::bindingtest {
+class VrkdcdefTest : public bindtest::bindingtest {
  protected:
-  vrkdcdef_test() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
+  VrkdcdefTest() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
 };
 
 // The table is unprefixed; the prefix the library exports follows from the codes.
-TEST_F(vrkdcdef_test, entry_table_and_prefixes_match_the_documented_names) {
+TEST_F(VrkdcdefTest, EntryTableAndPrefixesMatchTheDocumentedNames) {
   const auto rows = bindtest::fixturerows("vrkdcdef/entries.txt");
   const auto entries = vrkdcdef::entries();
   ASSERT_EQ(rows.size(), 97u);
@@ -40,7 +40,7 @@ TEST_F(vrkdcdef_test, entry_table_and_prefixes_match_the_documented_names) {
 
 // Every entry is looked up under its prefixed name (each one the stand-in exports is found)
 // and checked under its plain name; the stand-in confirms the entries it implements.
-TEST_F(vrkdcdef_test, protocol_calls_and_xcheck_names) {
+TEST_F(VrkdcdefTest, ProtocolCallsAndXcheckNames) {
   bindtest::scopedenv t("ZLMVRK_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(vrkdcdef::vrkgetreadyd(bindtest::standinlib() + "/", msg)) << msg.view();
@@ -66,7 +66,7 @@ TEST_F(vrkdcdef_test, protocol_calls_and_xcheck_names) {
   EXPECT_NE(vrkdcdef::vrkgetdomainelements.address(), nullptr);
 }
 
-TEST_F(vrkdcdef_test, an_entry_exported_in_lower_case_only_is_bound) {
+TEST_F(VrkdcdefTest, AnEntryExportedInLowerCaseOnlyIsBound) {
   q5rt::sstr msg;
   const std::string dir = bindtest::variant("zlmvrk-lower");
   ASSERT_TRUE(vrkdcdef::vrkgetreadyd(dir, msg)) << msg.view();
@@ -77,7 +77,7 @@ TEST_F(vrkdcdef_test, an_entry_exported_in_lower_case_only_is_bound) {
   ::dlclose(lib);
 }
 
-TEST_F(vrkdcdef_test, failed_loads_and_the_executable_directory) {
+TEST_F(VrkdcdefTest, FailedLoadsAndTheExecutableDirectory) {
   q5rt::sstr msg;
   {
     bindtest::scopedenv t("ZLMVRK_TRACE", trace);
@@ -108,7 +108,7 @@ TEST_F(vrkdcdef_test, failed_loads_and_the_executable_directory) {
 
 // Nothing beside the program: the bare file name through the system loader's search, and
 // the library is told an empty load path.
-TEST(vrkdcdefchild, loads_by_search) {
+TEST(Vrkdcdefchild, LoadsBySearch) {
   if (!bindtest::inchild("vrksearch")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   ASSERT_TRUE(vrkdcdef::lib.getreadyxin("/nonexistent/", msg)) << msg.view();
@@ -118,8 +118,8 @@ TEST(vrkdcdefchild, loads_by_search) {
   EXPECT_EQ(dir.view(), "");
 }
 
-TEST_F(vrkdcdef_test, the_search_follows_an_empty_executable_directory) {
-  const auto res = bindtest::runchild("vrksearch", "vrkdcdefchild.loads_by_search",
+TEST_F(VrkdcdefTest, TheSearchFollowsAnEmptyExecutableDirectory) {
+  const auto res = bindtest::runchild("vrksearch", "Vrkdcdefchild.LoadsBySearch",
                                       {{"LD_LIBRARY_PATH", bindtest::standinlib()}});
   EXPECT_EQ(res.exit_code, 0) << res.out;
   EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
@@ -128,7 +128,7 @@ TEST_F(vrkdcdef_test, the_search_follows_an_empty_executable_directory) {
 // A copy of this program with the library beside it finds it there first.
 // The program carries no run path (no $ORIGIN): beside the program only the data-exchange
 // binding looks, by its own code; the other libraries come from the system loader's search.
-TEST(vrkdcdef_runpath, the_program_has_no_run_path) {
+TEST(VrkdcdefRunpath, TheProgramHasNoRunPath) {
   const auto tags = bindtest::dynamictags(testutil::baronlink_path());
   ASSERT_FALSE(tags.empty());
   for (const std::int64_t tag : tags) {
@@ -137,14 +137,14 @@ TEST(vrkdcdef_runpath, the_program_has_no_run_path) {
   }
 }
 
-TEST(vrkdcdefchild, loads_beside_the_program) {
+TEST(Vrkdcdefchild, LoadsBesideTheProgram) {
   if (!bindtest::inchild("vrkbeside")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   ASSERT_TRUE(vrkdcdef::vrkgetreadyx(msg)) << msg.view();
   EXPECT_EQ(vrkdcdef::lib.libfilename(), std::string(std::getenv("BL_TEST_EXPECT")));
 }
 
-TEST_F(vrkdcdef_test, getreadyx_looks_beside_the_program_first) {
+TEST_F(VrkdcdefTest, GetreadyxLooksBesideTheProgramFirst) {
   char self[4096];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   ASSERT_GT(n, 0);
@@ -164,14 +164,14 @@ TEST_F(vrkdcdef_test, getreadyx_looks_beside_the_program_first) {
     bindtest::scopedenv c("BL_BINDINGS_CHILD", "vrkbeside");
     bindtest::scopedenv e("BL_TEST_EXPECT", (dir / "libzlmvrk64.so").string());
     bindtest::scopedenv l("LD_LIBRARY_PATH", r.searchfindsone ? bindtest::standinlib() : "");
-    const auto res = testutil::run_program(
-        (dir / "program").string(), {"--gtest_filter=vrkdcdefchild.loads_beside_the_program"});
+    const auto res = testutil::run_program((dir / "program").string(),
+                                           {"--gtest_filter=Vrkdcdefchild.LoadsBesideTheProgram"});
     EXPECT_EQ(res.exit_code, 0) << res.out;
     EXPECT_NE(res.out.find("[  PASSED  ] 1 test"), std::string::npos) << res.out;
   }
 }
 
-TEST(vrkdcdefchild, calls_vrkopenwrite) {
+TEST(Vrkdcdefchild, CallsVrkopenwrite) {
   if (!bindtest::inchild("vrkopenwrite")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -181,8 +181,8 @@ TEST(vrkdcdefchild, calls_vrkopenwrite) {
   ADD_FAILURE() << "the stub returned";
 }
 
-TEST_F(vrkdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
-  const auto res = bindtest::runchild("vrkopenwrite", "vrkdcdefchild.calls_vrkopenwrite",
+TEST_F(VrkdcdefTest, ARejectedEntryEndsTheRunWithItsUnprefixedName) {
+  const auto res = bindtest::runchild("vrkopenwrite", "Vrkdcdefchild.CallsVrkopenwrite",
                                       {{"ZLMVRK_REJECT", "vrkOpenWrite"}});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("vrkOpenWrite could not be loaded from " + libfile +
@@ -193,17 +193,17 @@ TEST_F(vrkdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
 
 // ---- the stand-in through the binding ----
 
-class vrkfile_test : public vrkdcdef_test {
+class VrkfileTest : public VrkdcdefTest {
  protected:
   void SetUp() override {
-    vrkdcdef_test::SetUp();
+    VrkdcdefTest::SetUp();
     q5rt::sstr msg;
     ASSERT_TRUE(vrkdcdef::vrkcreated(h, bindtest::standinlib(), msg)) << msg.view();
     vrkdcdef::vrkstoredomainsetsset(h, false);
   }
   void TearDown() override {
     vrkdcdef::vrkfree(h);
-    vrkdcdef_test::TearDown();
+    VrkdcdefTest::TearDown();
   }
   bindproto::handle h = nullptr;
   std::string file = tmp.file("data.vrk");
@@ -240,7 +240,7 @@ void writesample(bindproto::handle h, const std::string& file) {
   EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
 }
 
-TEST_F(vrkfile_test, the_written_file_is_sorted_text_with_special_value_names) {
+TEST_F(VrkfileTest, TheWrittenFileIsSortedTextWithSpecialValueNames) {
   writesample(h, file);
   EXPECT_EQ(testutil::read_file(file),
             "zlmvrk 1 \"BaronSolutions\"\n"
@@ -253,7 +253,7 @@ TEST_F(vrkfile_test, the_written_file_is_sorted_text_with_special_value_names) {
 }
 
 // The scratch file's way of reading: the library's special values with EPS replaced by 0.
-TEST_F(vrkfile_test, round_trip_reads_eps_back_as_zero) {
+TEST_F(VrkfileTest, RoundTripReadsEpsBackAsZero) {
   writesample(h, file);
   std::int32_t err = -1;
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(file), err);
@@ -291,7 +291,7 @@ TEST_F(vrkfile_test, round_trip_reads_eps_back_as_zero) {
   EXPECT_EQ(vrkdcdef::vrkerrorcount(h), 0);
 }
 
-TEST_F(vrkfile_test, sorted_reads_give_the_first_changed_dimension) {
+TEST_F(VrkfileTest, SortedReadsGiveTheFirstChangedDimension) {
   writesample(h, file);
   std::int32_t err = -1, nr = 0, count = 0;
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(file), err);
@@ -339,7 +339,7 @@ TEST_F(vrkfile_test, sorted_reads_give_the_first_changed_dimension) {
   (void)vrkdcdef::vrkclose(h);
 }
 
-TEST_F(vrkfile_test, errors_have_numbers_and_texts) {
+TEST_F(VrkfileTest, ErrorsHaveNumbersAndTexts) {
   std::int32_t err = 0;
   (void)vrkdcdef::vrkopenread(h, q5rt::sstr::cut(tmp.file("missing.vrk")), err);
   EXPECT_EQ(err, 2);
@@ -385,7 +385,7 @@ TEST_F(vrkfile_test, errors_have_numbers_and_texts) {
   EXPECT_EQ(vrkdcdef::vrkclose(h), 0);
 }
 
-TEST_F(vrkfile_test, a_nil_handle_gets_failure_values) {
+TEST_F(VrkfileTest, ANilHandleGetsFailureValues) {
   bindproto::handle none = nullptr;
   std::int32_t err = 0;
   EXPECT_EQ(vrkdcdef::vrkopenwrite(none, q5rt::sstr::cut(file), q5rt::sstr::cut("p"), err), 0);

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class wyqdcdef_test : public bindtest::bindingtest {
+class WyqdcdefTest : public bindtest::bindingtest {
  protected:
-  wyqdcdef_test() : bindingtest(wyqdcdef::lib, "libzlmwyq64.so") {}
+  WyqdcdefTest() : bindingtest(wyqdcdef::lib, "libzlmwyq64.so") {}
 };
 
-TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
+TEST_F(WyqdcdefTest, EntryTableMatchesTheDocumentedNamesAndSignatures) {
   const auto rows = bindtest::fixturerows("wyqdcdef/entries.txt");
   const auto entries = wyqdcdef::entries();
   ASSERT_EQ(rows.size(), 11u);
@@ -31,7 +31,7 @@ TEST_F(wyqdcdef_test, entry_table_matches_the_documented_names_and_signatures) {
 
 // Each exported "D__"/"C__" name is found (every entry is confirmed and bound), and XCheck
 // hears the names without their prefix.
-TEST_F(wyqdcdef_test, xcheck_hears_unprefixed_names_and_every_entry_binds) {
+TEST_F(WyqdcdefTest, XcheckHearsUnprefixedNamesAndEveryEntryBinds) {
   bindtest::scopedenv t("ZLMWYQ_TRACE", trace);
   q5rt::sstr msg;
   ASSERT_TRUE(wyqdcdef::wyqgetreadyd(bindtest::standinlib(), msg)) << msg.view();
@@ -45,7 +45,7 @@ TEST_F(wyqdcdef_test, xcheck_hears_unprefixed_names_and_every_entry_binds) {
   }
 }
 
-TEST_F(wyqdcdef_test, failed_loads) {
+TEST_F(WyqdcdefTest, FailedLoads) {
   q5rt::sstr msg;
   const std::string plain = bindtest::variant("zlmwyq-plaincheck");
   EXPECT_FALSE(wyqdcdef::wyqgetreadyd(plain, msg));
@@ -61,7 +61,7 @@ TEST_F(wyqdcdef_test, failed_loads) {
   EXPECT_EQ(wyqdcdef::lib.objectcount(), 0);
 }
 
-TEST(wyqdcdefchild, calls_wyqgetitemkv) {
+TEST(Wyqdcdefchild, CallsWyqgetitemkv) {
   if (!bindtest::inchild("wyqgetitemkv")) GTEST_SKIP() << "child case";
   q5rt::sstr msg;
   bindproto::handle h = nullptr;
@@ -72,8 +72,8 @@ TEST(wyqdcdefchild, calls_wyqgetitemkv) {
   ADD_FAILURE() << "the stub returned";
 }
 
-TEST_F(wyqdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
-  const auto res = bindtest::runchild("wyqgetitemkv", "wyqdcdefchild.calls_wyqgetitemkv",
+TEST_F(WyqdcdefTest, ARejectedEntryEndsTheRunWithItsUnprefixedName) {
+  const auto res = bindtest::runchild("wyqgetitemkv", "Wyqdcdefchild.CallsWyqgetitemkv",
                                       {{"ZLMWYQ_REJECT", "wyqGetItemKV"}});
   EXPECT_EQ(res.exit_code, 123) << res.out;
   EXPECT_NE(res.out.find("wyqGetItemKV could not be loaded from " + libfile +
@@ -83,7 +83,7 @@ TEST_F(wyqdcdef_test, a_rejected_entry_ends_the_run_with_its_unprefixed_name) {
 }
 
 // A nil object handle gets the entry's failure value and cleared outputs, never a crash.
-TEST_F(wyqdcdef_test, a_nil_handle_gets_failure_values) {
+TEST_F(WyqdcdefTest, ANilHandleGetsFailureValues) {
   q5rt::sstr msg;
   ASSERT_TRUE(wyqdcdef::wyqgetreadyl(libfile, msg)) << msg.view();
   const bindproto::handle none = nullptr;

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "bindings/bindtest.h"
+#include "support/bindtest.h"
 
 namespace {
 
-class wyqdodef_test : public ::testing::Test {
+class WyqdodefTest : public ::testing::Test {
  protected:
   void SetUp() override { wyqdodef::wyqlibraryunload(); }
   void TearDown() override { wyqdodef::wyqlibraryunload(); }
@@ -34,7 +34,7 @@ kv getkv(wyqdodef::wyq& c, int item, int key) {
   return {r, flag, number, std::string(text.view())};
 }
 
-TEST_F(wyqdodef_test, constructors_report_the_binding_message) {
+TEST_F(WyqdodefTest, ConstructorsReportTheBindingMessage) {
   q5rt::sstr msg;
   const std::string nowhere = tmp.path().string();
   {
@@ -60,7 +60,7 @@ TEST_F(wyqdodef_test, constructors_report_the_binding_message) {
   wyqdcdef::wyqfree(h);
 }
 
-TEST_F(wyqdodef_test, reads_and_queries_a_configuration) {
+TEST_F(WyqdodefTest, ReadsAndQueriesAConfiguration) {
   q5rt::sstr msg;
   wyqdodef::wyq c(bindproto::created, bindtest::standinlib(), msg);
   ASSERT_EQ(msg.view(), "");
@@ -97,7 +97,7 @@ TEST_F(wyqdodef_test, reads_and_queries_a_configuration) {
   EXPECT_EQ(c.wyqgetitemcount(), 2);  // the configuration read before stays
 }
 
-TEST_F(wyqdodef_test, section_items_are_written_and_read_back) {
+TEST_F(WyqdodefTest, SectionItemsAreWrittenAndReadBack) {
   q5rt::sstr msg;
   wyqdodef::wyq c(bindproto::created, bindtest::standinlib(), msg);
   ASSERT_EQ(msg.view(), "");

@@ -41,7 +41,7 @@ bool mapped(const std::string& path) {
   return testutil::read_file("/proc/self/maps").find(path) != std::string::npos;
 }
 
-class bridgeloader_test : public ::testing::Test {
+class BridgeloaderTest : public ::testing::Test {
  protected:
   void TearDown() override {
     EXPECT_EQ(bridgeopt::lib.objectcount(), 0);
@@ -53,7 +53,7 @@ class bridgeloader_test : public ::testing::Test {
 
 }  // namespace
 
-TEST(bridgeloader, paths_are_joined_and_split) {
+TEST(Bridgeloader, PathsAreJoinedAndSplit) {
   struct row {
     const char* dir;
     const char* file;
@@ -91,7 +91,7 @@ TEST(bridgeloader, paths_are_joined_and_split) {
   }
 }
 
-TEST(bridgeloader, messages_are_cut_to_the_buffer) {
+TEST(Bridgeloader, MessagesAreCutToTheBuffer) {
   char small[8] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
   bridgeloader::setmsg(small, 5, "abcdefgh");
   EXPECT_STREQ(small, "abcd");
@@ -100,7 +100,7 @@ TEST(bridgeloader, messages_are_cut_to_the_buffer) {
   bridgeloader::setmsg(nullptr, 10, "no buffer");
 }
 
-TEST_F(bridgeloader_test, objects_are_counted_and_unload_is_refused_while_they_live) {
+TEST_F(BridgeloaderTest, ObjectsAreCountedAndUnloadIsRefusedWhileTheyLive) {
   EXPECT_EQ(bridgeopt::lib.correctlibraryversion(msg, sizeof msg), 0);
   EXPECT_STREQ(msg, "Library needs to be initialized first");
   void* a = nullptr;
@@ -122,7 +122,7 @@ TEST_F(bridgeloader_test, objects_are_counted_and_unload_is_refused_while_they_l
   EXPECT_FALSE(mapped(optlib));
 }
 
-TEST_F(bridgeloader_test, bound_entries_work_through_zero_terminated_texts) {
+TEST_F(BridgeloaderTest, BoundEntriesWorkThroughZeroTerminatedTexts) {
   void* h = nullptr;
   ASSERT_EQ(bridgeopt::lib.createl(&h, optlib.c_str(), msg, sizeof msg), 1) << msg;
   const std::string def = testutil::source_dir() + "/examples/sysdir/optbaron.def";
@@ -136,7 +136,7 @@ TEST_F(bridgeloader_test, bound_entries_work_through_zero_terminated_texts) {
   bridgeopt::lib.free(&h);
 }
 
-TEST_F(bridgeloader_test, failed_loads_say_why_and_leave_nothing_open) {
+TEST_F(BridgeloaderTest, FailedLoadsSayWhyAndLeaveNothingOpen) {
   EXPECT_EQ(bridgeopt::lib.getreadyd("/no/such/dir/", msg, sizeof msg), 0);
   EXPECT_STREQ(msg,
                "Could not load shared library /no/such/dir/libzlmopt64.so: /no/such/dir/"
@@ -162,7 +162,7 @@ TEST_F(bridgeloader_test, failed_loads_say_why_and_leave_nothing_open) {
   EXPECT_EQ(bridgeopt::lib.getreadyl(optlib.c_str(), msg, sizeof msg), 1);
 }
 
-TEST_F(bridgeloader_test, an_unconfirmed_entry_is_bound_to_its_stub) {
+TEST_F(BridgeloaderTest, AnUnconfirmedEntryIsBoundToItsStub) {
   ::setenv("ZLMOPT_REJECT", "optGetNameOpt", 1);
   void* h = nullptr;
   ASSERT_EQ(bridgeopt::lib.createl(&h, optlib.c_str(), msg, sizeof msg), 1) << msg;
@@ -206,7 +206,7 @@ bool allfree(const bridgeloader::loader& lib) {
 
 }  // namespace
 
-TEST_F(bridgeloader_test, locking_is_switched_on_by_the_mutexes_and_off_again) {
+TEST_F(BridgeloaderTest, LockingIsSwitchedOnByTheMutexesAndOffAgain) {
   bridgeloader::loader& lib = bridgeopt::lib;
   EXPECT_EQ(lib.mutexisinitialized(), 0);
   EXPECT_EQ(lib.libmutex(), nullptr) << "off until init";
@@ -259,7 +259,7 @@ TEST_F(bridgeloader_test, locking_is_switched_on_by_the_mutexes_and_off_again) {
   lib.free(&h);
 }
 
-TEST(bridgeloader, mutexes_that_cannot_be_made_are_reported) {
+TEST(Bridgeloader, MutexesThatCannotBeMadeAreReported) {
   bridgeloader::loader& lib = bridgehvn::lib;
   lib.setexitindicator(0);
   lib.setscreenindicator(0);

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "baron/modelfiles.h"
 #include "bindings/vrkdcdef.h"
+#include "support/modelfiles.h"
 #include "support/testutil.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "baron/modelfiles.h"
+#include "support/modelfiles.h"
 #include "support/testutil.h"
 
 namespace {

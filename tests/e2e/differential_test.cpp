@@ -11,12 +11,12 @@
 #include <sstream>
 #include <string>
 
-#include "baron/modelfiles.h"
 #include "funclib/ctvnew.h"
 #include "funclib/evalnew.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
 #include "standins/baron/baronparse.h"
+#include "support/modelfiles.h"
 #include "support/testutil.h"
 
 namespace {

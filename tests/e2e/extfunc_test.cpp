@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "funclib/extfunc_testutil.h"
 #include "standins/extfuncs/descwriter.h"
+#include "support/extfunc_testutil.h"
 #include "support/testutil.h"
 
 namespace {

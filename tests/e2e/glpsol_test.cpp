@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "baron/modelfiles.h"
+#include "support/modelfiles.h"
 #include "support/testutil.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "baron/exprtest.h"
 #include "funclib/evalnew.h"
+#include "support/exprtest.h"
 #include "support/testutil.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "baron/baronmodel.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
 #include "instance/gdutils.h"
 #include "instance/zlmconf.h"
+#include "support/baronmodel.h"
 #include "support/testutil.h"
 
 namespace {

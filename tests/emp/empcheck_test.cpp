@@ -29,7 +29,7 @@ std::string firstdifference(const std::string& a, const std::string& b) {
          b.substr(from, 70) + "\"";
 }
 
-TEST(empcheck, sections_match_their_golden_dumps) {
+TEST(Empcheck, SectionsMatchTheirGoldenDumps) {
   struct row {
     const char* name;
     const char* model;
@@ -80,7 +80,7 @@ TEST(empcheck, sections_match_their_golden_dumps) {
   }
 }
 
-TEST(empcheck, bad_files_give_their_messages) {
+TEST(Empcheck, BadFilesGiveTheirMessages) {
   struct row {
     const char* text;
     const char* line;  // a whole line of the output
@@ -190,7 +190,7 @@ TEST(empcheck, bad_files_give_their_messages) {
   }
 }
 
-TEST(empcheck, a_missing_file_is_no_annotation) {
+TEST(Empcheck, AMissingFileIsNoAnnotation) {
   const auto result = empcheck("annot", {"model.ctl", "nosuch.emp"});
   EXPECT_NE(result.out.find("log| *** Problems reading EMP info file: nosuch.emp\n"),
             std::string::npos);
@@ -200,7 +200,7 @@ TEST(empcheck, a_missing_file_is_no_annotation) {
   EXPECT_EQ(result.out.find("EMP Summary"), std::string::npos);
 }
 
-TEST(empcheck, items_mode) {
+TEST(Empcheck, ItemsMode) {
   testutil::tempdir dir;
   const std::string file = dir.file("items.emp");
   testutil::write_file(file, "* items\ndualVAR x('i1') - e(\"i1\"), 1.5D1 -inf\n");

@@ -70,7 +70,7 @@ std::int32_t load(const std::string& model, const std::string& text, captured& c
   return empdata::emploadtext(args, text);
 }
 
-TEST(empdata, record_tables_and_small_accessors) {
+TEST(Empdata, RecordTablesAndSmallAccessors) {
   EXPECT_EQ(empdata::empkey("DUALvar"), 6);
   EXPECT_EQ(empdata::empkey("emp eof"), 1);
   EXPECT_EQ(empdata::empkey("nothing"), 0);
@@ -113,7 +113,7 @@ TEST(empdata, record_tables_and_small_accessors) {
 }
 
 // The arrays hold agents 0 to agentcap - 1: the growth comes before agent agentcap.
-TEST(empdata, per_agent_arrays_grow_before_they_are_full) {
+TEST(Empdata, PerAgentArraysGrowBeforeTheyAreFull) {
   empdata::empalloc(1, 1);
   for (std::int32_t a = 1; a <= 250; ++a) {
     empdata::empgrowfollowers();
@@ -133,7 +133,7 @@ TEST(empdata, per_agent_arrays_grow_before_they_are_full) {
   empdata::empfree();
 }
 
-TEST(empdata, loads_without_allocation_or_dictionary_fail_hard) {
+TEST(Empdata, LoadsWithoutAllocationOrDictionaryFailHard) {
   captured c;
   empdata::emploadargs args;
   args.callback = &captured::message;
@@ -149,7 +149,7 @@ TEST(empdata, loads_without_allocation_or_dictionary_fail_hard) {
   empdata::empfree();
 }
 
-TEST(empdata, parameter_pool_grows_within_its_allocation) {
+TEST(Empdata, ParameterPoolGrowsWithinItsAllocation) {
   captured c;
   std::string text = "adjustequ e(i1) Huber 2";
   for (int k = 1; k <= 1500; ++k) text += (k % 100 == 0 ? "\n" : " ") + std::to_string(k);
@@ -169,7 +169,7 @@ TEST(empdata, parameter_pool_grows_within_its_allocation) {
 // Every kind of list the loader makes: agent lists, sharing lists, implicit groups with
 // their lists, the implicit objective lists; then disjunctions with terms and equations.
 // empfree releases them all (AddressSanitizer reports a leak or a reuse).
-TEST(empdata, empfree_releases_every_list) {
+TEST(Empdata, EmpfreeReleasesEveryList) {
   {
     captured c;
     const std::string text =
@@ -220,7 +220,7 @@ TEST(empdata, empfree_releases_every_list) {
 }
 
 // A dictionary that places rows beyond the model's count is refused item by item.
-TEST(empdata, rows_outside_the_model_are_refused) {
+TEST(Empdata, RowsOutsideTheModelAreRefused) {
   captured c;
   loadfixture("annot");
   const gcdata::tmodel& m = gcdata::mymodel;
@@ -239,7 +239,7 @@ TEST(empdata, rows_outside_the_model_are_refused) {
   empdata::empfree();
 }
 
-TEST(empdata, a_dictionary_of_the_caller_stays_the_callers) {
+TEST(Empdata, ADictionaryOfTheCallerStaysTheCallers) {
   captured c;
   loadfixture("annot");
   q5rt::sstr msg;
@@ -265,7 +265,7 @@ TEST(empdata, a_dictionary_of_the_caller_stays_the_callers) {
 // empkey looks at the letters only of keys of the right length: it must answer as the scan
 // with struequal over every key text, for each key in three spellings, one character short
 // and one too long, and for names that are no key.
-TEST(empdata, empkey_answers_as_the_plain_scan) {
+TEST(Empdata, EmpkeyAnswersAsThePlainScan) {
   const auto scan = [](std::string_view text) {
     for (std::size_t i = 0; i < empdata::empkeytext.size(); ++i)
       if (strutilx::struequal(empdata::empkeytext[i], text)) return static_cast<std::int32_t>(i);
@@ -285,7 +285,7 @@ TEST(empdata, empkey_answers_as_the_plain_scan) {
 
 // An item's place in messages, written into its own buffer: the same text as the short
 // strings made it, for the bounds of both numbers and a run of ordinary ones.
-TEST(empdata, item_location_text_as_built_from_short_strings) {
+TEST(Empdata, ItemLocationTextAsBuiltFromShortStrings) {
   constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
   constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
   std::vector<std::int32_t> values = {lo, lo + 1, -10, -1, 0, 9, 10, 99, 100, hi - 1, hi};
@@ -302,7 +302,7 @@ TEST(empdata, item_location_text_as_built_from_short_strings) {
 // The loader asks the dictionary for a label only when the text differs from the one at
 // that place in the item before: random dualVAR lists whose labels repeat, change, change
 // case or quoting between neighbours must pair the columns and rows their texts name.
-TEST(empdata, reused_label_numbers_pair_what_the_texts_name) {
+TEST(Empdata, ReusedLabelNumbersPairWhatTheTextsName) {
   std::uint32_t seed = 7;
   const auto random = [&seed](std::uint32_t n) {
     seed = seed * 1103515245u + 12345u;

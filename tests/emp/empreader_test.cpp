@@ -31,7 +31,7 @@ std::string describe(const empreader::templist& items) {
   return out;
 }
 
-TEST(empreader, items_of_good_files) {
+TEST(Empreader, ItemsOfGoodFiles) {
   struct row {
     const char* text;
     const char* items;
@@ -61,7 +61,7 @@ TEST(empreader, items_of_good_files) {
   }
 }
 
-TEST(empreader, messages_of_bad_files) {
+TEST(Empreader, MessagesOfBadFiles) {
   struct row {
     const char* text;
     const char* msg;
@@ -98,7 +98,7 @@ TEST(empreader, messages_of_bad_files) {
   EXPECT_EQ(items.count(), 1);
 }
 
-TEST(empreader, files_and_getitem) {
+TEST(Empreader, FilesAndGetitem) {
   testutil::tempdir dir;
   const std::string file = dir.file("m.emp");
   empreader::templist missing;
@@ -136,7 +136,7 @@ TEST(empreader, files_and_getitem) {
 // Index texts are stored packed behind their item's name: each comes back as written, for
 // items of 0 to 40 indices, identifiers and quoted texts of 1 to 255 characters, "*", and
 // enough items that the store spans many blocks. A failing last item leaves the others.
-TEST(empreader, index_texts_come_back_as_written) {
+TEST(Empreader, IndexTextsComeBackAsWritten) {
   std::uint32_t seed = 12345;
   const auto random = [&seed](std::uint32_t n) {
     seed = seed * 1103515245u + 12345u;
@@ -204,7 +204,7 @@ TEST(empreader, index_texts_come_back_as_written) {
 
 // The list keeps an item's value behind its name: every value comes back bit for bit, with
 // its name and line, beside items with many index texts.
-TEST(empreader, values_and_many_indices_kept_with_their_items) {
+TEST(Empreader, ValuesAndManyIndicesKeptWithTheirItems) {
   const double values[] = {0.0, -0.0, 1.5, -2e-300, 5e300, 3e300};
   empreader::templist items;
   for (std::size_t k = 0; k < std::size(values); ++k) {

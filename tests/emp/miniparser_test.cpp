@@ -29,7 +29,7 @@ struct strparser {
   tminiparser p;
 };
 
-TEST(miniparser, short_string_stream) {
+TEST(Miniparser, ShortStringStream) {
   strparser s("ab");
   EXPECT_EQ(s.p.ch(), 'a');
   s.p.nextch();
@@ -44,7 +44,7 @@ TEST(miniparser, short_string_stream) {
   EXPECT_FALSE(s.p.isinputtoolong());
 }
 
-TEST(miniparser, file_lines_skip_comments_and_count_every_line) {
+TEST(Miniparser, FileLinesSkipCommentsAndCountEveryLine) {
   tminiparser p(nullptr, false, {});
   p.readfromtext("\n* comment\n\n");
   EXPECT_FALSE(p.nextline());
@@ -62,7 +62,7 @@ TEST(miniparser, file_lines_skip_comments_and_count_every_line) {
   EXPECT_EQ(q.linenumber(), 4);
 }
 
-TEST(miniparser, long_file_lines) {
+TEST(Miniparser, LongFileLines) {
   struct row {
     std::size_t length;
     bool toolong;
@@ -92,7 +92,7 @@ TEST(miniparser, long_file_lines) {
   EXPECT_FALSE(c.isinputtoolong());
 }
 
-TEST(miniparser, identifiers_keys_and_tokens) {
+TEST(Miniparser, IdentifiersKeysAndTokens) {
   q5rt::sstr t;
   std::int32_t dashes = 0;
   {
@@ -163,7 +163,7 @@ TEST(miniparser, identifiers_keys_and_tokens) {
   EXPECT_FALSE(nums.p.nextdouble(d));
 }
 
-TEST(miniparser, index_elements) {
+TEST(Miniparser, IndexElements) {
   struct row {
     const char* text;
     bool ok;
@@ -189,7 +189,7 @@ TEST(miniparser, index_elements) {
   }
 }
 
-TEST(miniparser, skipping_and_rest_of_line) {
+TEST(Miniparser, SkippingAndRestOfLine) {
   {
     strparser s("  x # note", "#");
     EXPECT_TRUE(s.p.skipbl());
@@ -228,7 +228,7 @@ TEST(miniparser, skipping_and_rest_of_line) {
   EXPECT_EQ(s.p.ch(), 'x');
 }
 
-TEST(miniparser, callback_source) {
+TEST(Miniparser, CallbackSource) {
   static const char* const lines[] = {"ab", "", "*c"};
   const miniparser::linecallback cb = [](q5rt::sstr& line, std::int32_t& state) {
     if (state < 0) return true;  // the opening call
@@ -255,7 +255,7 @@ TEST(miniparser, callback_source) {
   EXPECT_EQ(echo.getname(1), " ab");
 }
 
-TEST(miniparser, echo_cuts_long_lines) {
+TEST(Miniparser, EchoCutsLongLines) {
   zlmobj::txstringlist echo;
   tminiparser p(&echo, true, {});
   const std::string line = std::string(130, 'a') + "b";
@@ -270,7 +270,7 @@ TEST(miniparser, echo_cuts_long_lines) {
   EXPECT_EQ(echo.count(), 2);
 }
 
-TEST(miniparser, missing_file) {
+TEST(Miniparser, MissingFile) {
   tminiparser p(nullptr, false, {});
   std::int32_t err = 0;
   EXPECT_FALSE(p.fileopen("/nonexistent/dir/file.emp", err));
@@ -279,7 +279,7 @@ TEST(miniparser, missing_file) {
 }
 
 // A new source, or a second file, closes the file opened before: no descriptor is left open.
-TEST(miniparser, new_source_closes_the_open_file) {
+TEST(Miniparser, NewSourceClosesTheOpenFile) {
   const auto openfds = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                          std::filesystem::directory_iterator{});
@@ -337,7 +337,7 @@ std::string seen(const std::string& text, const std::string& file, bool bytewise
 // Lines are taken from the block read with one scan: what a reader sees is the same as byte
 // by byte, for lines at and past the limit, carriage returns anywhere, comments and empty
 // lines, from memory and from files whose lines cross the read blocks.
-TEST(miniparser, block_scan_matches_the_byte_loop) {
+TEST(Miniparser, BlockScanMatchesTheByteLoop) {
   std::vector<std::string> texts = {"",       "\n",      "\r",         "\r\n",  "a",
                                     "a\r",    "a\r\r\n", "\r\r",       "*",     "x\n*y\r\n",
                                     "\n\n\n", "a\rb\n",  "ab\r\ncd\r", "a\n\rb"};

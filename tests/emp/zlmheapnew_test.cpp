@@ -29,7 +29,7 @@ std::int64_t largebytes(const theapmgr& h) {
   return bytes;
 }
 
-TEST(zlmheapnew, slot_sizes_by_request) {
+TEST(Zlmheapnew, SlotSizesByRequest) {
   struct row {
     std::int32_t bytes;
     std::uint8_t units;
@@ -60,7 +60,7 @@ TEST(zlmheapnew, slot_sizes_by_request) {
   EXPECT_EQ(h.blockmgr().getname(), "BBMgr_t");
 }
 
-TEST(zlmheapnew, work_buffers_are_counted_once_and_rests_donated) {
+TEST(Zlmheapnew, WorkBuffersAreCountedOnceAndRestsDonated) {
   theapmgr h("t");
   EXPECT_EQ(counted(h), 0);
   (void)h.zlmgetmem(1);
@@ -83,7 +83,7 @@ TEST(zlmheapnew, work_buffers_are_counted_once_and_rests_donated) {
   EXPECT_EQ(wb, 2);
 }
 
-TEST(zlmheapnew, released_slots_come_back_last_in_first_out) {
+TEST(Zlmheapnew, ReleasedSlotsComeBackLastInFirstOut) {
   theapmgr h("t");
   void* a = h.xgetmem(40);
   void* b = h.xgetmem(40);
@@ -100,7 +100,7 @@ TEST(zlmheapnew, released_slots_come_back_last_in_first_out) {
   EXPECT_EQ(p, nullptr);
 }
 
-TEST(zlmheapnew, resizing_keeps_the_contents) {
+TEST(Zlmheapnew, ResizingKeepsTheContents) {
   theapmgr h("t");
   void* p = h.xgetmem(10);
   std::memcpy(p, "0123456789", 10);
@@ -132,7 +132,7 @@ TEST(zlmheapnew, resizing_keeps_the_contents) {
   EXPECT_EQ(net, -1000);
 }
 
-TEST(zlmheapnew, the_limit_raises_and_counts_nothing) {
+TEST(Zlmheapnew, TheLimitRaisesAndCountsNothing) {
   theapmgr h("t");
   (void)h.xgetmem(8);
   EXPECT_FALSE(h.setmemorylimit(1000));
@@ -153,7 +153,7 @@ TEST(zlmheapnew, the_limit_raises_and_counts_nothing) {
   EXPECT_EQ(counted(h), zlmheapnew::bigblockbytes);
 }
 
-TEST(zlmheapnew, clear_keeps_the_buffers_as_spares) {
+TEST(Zlmheapnew, ClearKeepsTheBuffersAsSpares) {
   theapmgr h("t");
   static double reported = -1;
   h.setmemoryreportproc([](double mb) { reported = mb; });

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "extfunc_testutil.h"
 #include "funclib/evalnew.h"
 #include "funclib/genextfunc.h"
 #include "funclib/libfuncs.h"
 #include "instance/gdutils.h"
 #include "instance/zlmconf.h"
 #include "standins/extfuncs/descwriter.h"
+#include "support/extfunc_testutil.h"
 #include "support/testutil.h"
 
 namespace {

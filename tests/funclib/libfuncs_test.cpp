@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "extfunc_testutil.h"
 #include "frame/zlmstrm_buffered.h"
 #include "standins/extfuncs/descwriter.h"
+#include "support/extfunc_testutil.h"
 #include "support/testutil.h"
 
 namespace {

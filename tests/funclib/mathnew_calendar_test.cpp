@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "funclib/mathnew.h"
-#include "funclib/mathnew_testutil.h"
+#include "support/mathnew_testutil.h"
 
 namespace {
 

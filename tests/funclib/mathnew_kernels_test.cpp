@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "funclib/mathnew.h"
-#include "funclib/mathnew_testutil.h"
+#include "support/mathnew_testutil.h"
 
 namespace {
 

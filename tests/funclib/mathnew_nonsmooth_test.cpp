@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "mathnew_testutil.h"
+#include "support/mathnew_testutil.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "funclib/mathnew.h"
-#include "funclib/mathnew_testutil.h"
 #include "funclib/rand.h"
+#include "support/mathnew_testutil.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "funclib/rand.h"
 #include "funclib/zlmfuncs.h"
-#include "mathnew_testutil.h"
+#include "support/mathnew_testutil.h"
 
 namespace {
 

@@ -165,7 +165,7 @@ class bindingtest : public ::testing::Test {
 };
 
 // Child cases run only when BL_BINDINGS_CHILD names them. Their suites are named
-// <unit>child (optdcdefchild, ...): ctest never discovers those, only runchild runs them.
+// <Unit>child (Optdcdefchild, ...): ctest never discovers those, only runchild runs them.
 inline bool inchild(const std::string& name) {
   const char* v = std::getenv("BL_BINDINGS_CHILD");
   return v != nullptr && name == v;

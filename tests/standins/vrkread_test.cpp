@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "bindings/bindtest.h"
 #include "bindings/vrkdcdef.h"
 #include "standins/common/linetokens.h"
 #include "standins/zlmvrk/linesource.h"
+#include "support/bindtest.h"
 #include "support/testutil.h"
 
 namespace {
@@ -54,7 +54,7 @@ std::vector<line> readall(zlmvrk::linesource& src) {
   return r;
 }
 
-TEST(vrklinesource, lines_and_offsets_through_any_buffer_size) {
+TEST(Vrklinesource, LinesAndOffsetsThroughAnyBufferSize) {
   struct row {
     std::string text;
     const char* why;
@@ -366,9 +366,9 @@ std::string four_hundred_records(int first = 0) {
   return text;
 }
 
-class vrkread_test : public bindtest::bindingtest {
+class VrkreadTest : public bindtest::bindingtest {
  protected:
-  vrkread_test() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
+  VrkreadTest() : bindingtest(vrkdcdef::lib, "libzlmvrk64.so") {}
   // The object of the stand-in in dir.
   void create(const std::string& dir) {
     q5rt::sstr msg;
@@ -439,7 +439,7 @@ class vrkread_test : public bindtest::bindingtest {
 };
 
 // The open file's labels and symbols against the reference, then the close.
-void vrkread_test::compareopen(const reffile& want) {
+void VrkreadTest::compareopen(const reffile& want) {
   const std::int32_t errors = vrkdcdef::vrkerrorcount(h);  // the damaged files' so far
   std::int32_t symbols = -1, labels = -1;
   (void)vrkdcdef::vrksysteminfo(h, symbols, labels);
@@ -459,7 +459,7 @@ void vrkread_test::compareopen(const reffile& want) {
 }
 
 // Generated files, sound and damaged, through the entries and the reference reader.
-void vrkread_test::readgenerated() {
+void VrkreadTest::readgenerated() {
   filemaker maker(20261211);
   int sound = 0;
   int damaged = 0;
@@ -481,13 +481,13 @@ void vrkread_test::readgenerated() {
   EXPECT_GT(damaged, 300);
 }
 
-TEST_F(vrkread_test, every_file_reads_as_the_reference_reader_reads_it) {
+TEST_F(VrkreadTest, EveryFileReadsAsTheReferenceReaderReadsIt) {
   create(bindtest::standinlib());
   readgenerated();
 }
 
 // The open file is read, not its name: a file removed after the open reads whole.
-TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
+TEST_F(VrkreadTest, AFileRemovedWhileOpenReadsWhole) {
   create(bindtest::standinlib());
   testutil::write_file(file, four_hundred_records());
   ASSERT_EQ(open(), 0);
@@ -505,7 +505,7 @@ TEST_F(vrkread_test, a_file_removed_while_open_reads_whole) {
 
 // A read left after a few records and started again delivers the symbol whole; a file
 // closed while read closes.
-TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
+TEST_F(VrkreadTest, AReadLeftEarlyStartsAgainWhole) {
   create(bindtest::standinlib());
   testutil::write_file(file, four_hundred_records());
   ASSERT_EQ(open(), 0);
@@ -529,7 +529,7 @@ TEST_F(vrkread_test, a_read_left_early_starts_again_whole) {
 // Records are read from the file when asked for: a file damaged after the open delivers the
 // records before the damage, then ends the symbol with "File is not a zlmvrk file or is
 // damaged", the damage near the symbol's start or far behind it.
-TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
+TEST_F(VrkreadTest, AFileDamagedWhileOpenEndsTheSymbolWithAnError) {
   std::string text = four_hundred_records(1000);
   text += "symbol u 1 1 0 t\nrecord 1 : 1\n";
   const struct {
@@ -563,7 +563,7 @@ TEST_F(vrkread_test, a_file_damaged_while_open_ends_the_symbol_with_an_error) {
 
 // Records are read from the file when asked for: a file cut short after the open ends the
 // symbol early with "File is not a zlmvrk file or is damaged".
-TEST_F(vrkread_test, a_file_changed_while_open_ends_the_symbol_with_an_error) {
+TEST_F(VrkreadTest, AFileChangedWhileOpenEndsTheSymbolWithAnError) {
   create(bindtest::standinlib());
   testutil::write_file(file, "zlmvrk 1 p\nsymbol s 1 1 0 t\nrecord 1 : 1\nrecord 2 : 2\n");
   ASSERT_EQ(open(), 0);
