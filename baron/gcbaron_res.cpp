@@ -61,11 +61,10 @@ class resreader {
   }
 
   resresult run() {
-    const int rc = f_.open(path_);
+    const int rc = f_.open(path_, files_.reslimit);
     if (rc != 0) {
       gcdata::gcsetstatus(10, 12);
-      gclogstat(q5rt::concat("*** could not open file ", path_));
-      gclogstat(q5rt::concat("*** RC=", num(rc), " ", q5rt::syserrortext(rc)));
+      couldnotopen(path_, rc);
       return result_;
     }
     solutionfiles();
@@ -96,6 +95,8 @@ class resreader {
         break;
       }
     }
+    // What was read stands only when the file could be read as far as it was needed.
+    if (f_.broken()) return notextracted();
     dict_.reset();
     if (in_.modelstatus == 1 || in_.modelstatus == 3) {
       result_.outcome = in_.nodeopt < -2 ? resoutcome::nosolution : resoutcome::solutionread;
@@ -106,9 +107,21 @@ class resreader {
  private:
   resresult notextracted() {
     dict_.reset();
+    if (f_.broken()) {
+      gcdata::gcsetstatus(10, 12);
+      couldnotread(path_, f_);
+    }
     gclogstat(q5rt::concat("*** Could not extract solution on ", path_, " file"));
     result_.outcome = resoutcome::stop;
     return result_;
+  }
+
+  // The next line into a copy of its own; false (the copy unchanged) when there is none.
+  bool nextkept(q5rt::sstr& kept) {
+    std::string_view line;
+    if (!f_.next(line)) return false;
+    kept.assign_cut(line);
+    return true;
   }
 
   bool validcol(std::int32_t c) const { return c >= 1 && c <= m_.cols; }
@@ -223,15 +236,16 @@ class resreader {
 
   // ---- the solution list, its duals and ray ----
   bool list() {
-    std::string_view current;
-    if (!f_.skip(2) || !f_.next(current)) return false;
+    // The line after each solution, kept: the reads that follow reuse the reader's buffer.
+    q5rt::sstr current;
+    if (!f_.skip(2) || !nextkept(current)) return false;
     bool more = true;
     for (std::int32_t k = 1; more; ++k) {
       if (k > 1)
         gclogstat(
             q5rt::concat("--- Solution ", num(k - 1), " = ", strutilx::dbltostr(result_.zub)));
-      if (const std::size_t colon = current.find(':'); colon != std::string_view::npos) {
-        const std::string_view text = q5rt::trim(current.substr(colon + 1));
+      if (const std::size_t colon = current.view().find(':'); colon != std::string_view::npos) {
+        const std::string_view text = q5rt::trim(current.view().substr(colon + 1));
         if (!baronreal(text, result_.zub)) {
           gclogstat(q5rt::concat("*** bad objective value on ", path_, " file: ", text));
           result_.zub = in_.zub;
@@ -246,16 +260,17 @@ class resreader {
                  listvalue(line, "primal", badlevel));
       }
       if (!f_.skip(state.phaseonevariables)) return false;
-      more = f_.skip(1) && f_.next(current);
+      more = f_.skip(1) && nextkept(current);
       if (!prefix_.empty()) writesolution(k);
       result_.solutions = k;
-      more = more && current.substr(0, 14) == " >>> Objective";
+      more = more && current.view().substr(0, 14) == " >>> Objective";
     }
     if (result_.solutions > 1) {
       gclogstat(q5rt::concat("--- Solution ", num(result_.solutions), " = ",
                              strutilx::dbltostr(result_.zub)));
     }
-    state.haveduals = !f_.failed() && current.substr(0, 32) == " >>> Corresponding dual solution";
+    state.haveduals =
+        !f_.failed() && current.view().substr(0, 32) == " >>> Corresponding dual solution";
     if (!state.haveduals) {
       nodual();
       return true;
