@@ -11,6 +11,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -19,8 +20,6 @@
 
 #include <cerrno>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace testutil {
 
