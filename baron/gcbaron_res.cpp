@@ -27,6 +27,7 @@ constexpr std::int32_t rowtypen = 3;  // =N=
 constexpr double unboundedlevel = 1e40;
 constexpr double badlevel = 99999;
 constexpr std::string_view objectivelabel = "The above solution has an objective value of: ";
+constexpr std::string_view rowoverflow = "*** Evaluation error: row level beyond the double range";
 constexpr std::string_view raylabel =
     "The above solution was found along the following unbounded ray";
 
@@ -314,7 +315,8 @@ class resreader {
     }
     if (state.objreform > 0 && validrow(m_.objrow)) {
       const double coefficient = gcutil::getobjjacval();
-      m_.rowmarginal[at(m_.objrow)] = coefficient != 0 ? 1 / coefficient : zlmspecs::valna;
+      const double marginal = coefficient != 0 ? 1 / coefficient : zlmspecs::valna;
+      m_.rowmarginal[at(m_.objrow)] = std::isfinite(marginal) ? marginal : zlmspecs::valna;
     }
     return true;
   }
@@ -576,6 +578,21 @@ void evaleqs(dctmdodef::tdctreader* dict) {
         ++errors;
       }
     }
+    double linear = 0;
+    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr;
+         e = e->rownext) {
+      if (!e->nonlin) linear += e->jacval * m.collevel[static_cast<std::size_t>(e->col - 1)];
+    }
+    double level = nonlinear + linear;
+    if (std::fabs(level) <= 1e-15) level = 0;
+    if (!std::isfinite(level)) {
+      // Levels within the double range can still give a row level beyond it: an evaluation
+      // error of the row, whose level is then not available (never an infinity).
+      ++errors;
+      ++state.evalerrors;
+      if (state.evalerrors <= state.evalerrormax) gclogstat(rowoverflow);
+      level = zlmspecs::valna;
+    }
     if (errors > 0) {
       if (dict == nullptr && !triedown) {
         triedown = true;
@@ -587,13 +604,6 @@ void evaleqs(dctmdodef::tdctreader* dict) {
       gclogstat(q5rt::concat("*** Error evaluating equation ", rowname,
                              " in solution reported by BARON, see previous line(s) for details."));
     }
-    double linear = 0;
-    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr;
-         e = e->rownext) {
-      if (!e->nonlin) linear += e->jacval * m.collevel[static_cast<std::size_t>(e->col - 1)];
-    }
-    double level = nonlinear + linear;
-    if (std::fabs(level) <= 1e-15) level = 0;
     m.rowlevel[k] = level;
     const bool relaxonly =
         k < state.baronequclass.size() && state.baronequclass[k] == classrelaxonly;

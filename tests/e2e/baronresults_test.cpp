@@ -628,6 +628,42 @@ TEST(BaronResults, RowLevelsAndEvaluationErrors) {
   }
 }
 
+// Levels within the double range whose row level lies beyond it (x1 * x2 and x3 - x1 of the
+// example model): an evaluation error of the row, its level not available, never an
+// infinity in the solution file.
+TEST(BaronResults, RowLevelsBeyondTheDoubleRange) {
+  struct row {
+    std::string levels;  // x1 x2 x3
+    std::vector<std::string> rowrecords;
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const std::string overflow = "*** Evaluation error: row level beyond the double range";
+  const std::string error = "*** Error evaluating equation ";
+  const std::string after = " in solution reported by BARON, see previous line(s) for details.";
+  const std::vector<row> rows = {
+      {"1e200 1e200 1",
+       {"2E300 0 2 0", "-1E200 0 2 0"},
+       {overflow, error + "1" + after},
+       "the product of the nonlinear row"},
+      {"-1e308 1 1e308",
+       {"-1E308 0 2 0", "2E300 0 2 0"},
+       {overflow, error + "2" + after},
+       "the difference of the linear row"},
+      {"1.5e308 1.5 0", {"2E300 0 2 0", "-1.5E308 0 2 0"}, {overflow}, "just beyond"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const resultrun run(examplemodel(), "solution 1 " + r.levels + "\nmodelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status(), "1/1");
+    for (std::size_t i = 0; i < r.rowrecords.size(); ++i)
+      EXPECT_EQ(run.record(i + 1), r.rowrecords[i]) << "row " << i + 1;
+    run.expectlines(run.log, r.lines);
+    const std::string sol = run.file("model.sol");
+    for (const char* word : {"Inf", "Nan"}) EXPECT_EQ(sol.find(word), std::string::npos) << sol;
+  }
+}
+
 // Broken or missing result files: a clear line, a defined status, exit code 0, never an
 // earlier run's answer.
 TEST(BaronResults, BrokenResultFiles) {
