@@ -33,7 +33,6 @@ void linereader::close() {
 }
 
 int linereader::open(std::string_view path, std::int64_t limit) {
-  close();
   settext({}, limit);
   errno = 0;
   file_ = std::fopen(std::string(path).c_str(), "rb");
@@ -44,6 +43,7 @@ int linereader::open(std::string_view path, std::int64_t limit) {
 }
 
 void linereader::settext(std::string text, std::int64_t limit) {
+  close();
   buf_ = std::move(text);
   pos_ = 0;
   end_ = buf_.size();
