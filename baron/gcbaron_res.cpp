@@ -27,6 +27,7 @@ constexpr std::int32_t rowtypen = 3;  // =N=
 constexpr double unboundedlevel = 1e40;
 constexpr double badlevel = 99999;
 constexpr std::string_view objectivelabel = "The above solution has an objective value of: ";
+constexpr std::string_view rowoverflow = "*** Evaluation error: row level beyond the double range";
 constexpr std::string_view raylabel =
     "The above solution was found along the following unbounded ray";
 
@@ -61,11 +62,10 @@ class resreader {
   }
 
   resresult run() {
-    const int rc = f_.open(path_);
+    const int rc = f_.open(path_, files_.reslimit);
     if (rc != 0) {
       gcdata::gcsetstatus(10, 12);
-      gclogstat(q5rt::concat("*** could not open file ", path_));
-      gclogstat(q5rt::concat("*** RC=", num(rc), " ", q5rt::syserrortext(rc)));
+      couldnotopen(path_, rc);
       return result_;
     }
     solutionfiles();
@@ -96,6 +96,8 @@ class resreader {
         break;
       }
     }
+    // What was read stands only when the file could be read as far as it was needed.
+    if (f_.broken()) return notextracted();
     dict_.reset();
     if (in_.modelstatus == 1 || in_.modelstatus == 3) {
       result_.outcome = in_.nodeopt < -2 ? resoutcome::nosolution : resoutcome::solutionread;
@@ -106,9 +108,21 @@ class resreader {
  private:
   resresult notextracted() {
     dict_.reset();
+    if (f_.broken()) {
+      gcdata::gcsetstatus(10, 12);
+      couldnotread(path_, f_);
+    }
     gclogstat(q5rt::concat("*** Could not extract solution on ", path_, " file"));
     result_.outcome = resoutcome::stop;
     return result_;
+  }
+
+  // The next line into a copy of its own; false (the copy unchanged) when there is none.
+  bool nextkept(q5rt::sstr& kept) {
+    std::string_view line;
+    if (!f_.next(line)) return false;
+    kept.assign_cut(line);
+    return true;
   }
 
   bool validcol(std::int32_t c) const { return c >= 1 && c <= m_.cols; }
@@ -223,15 +237,16 @@ class resreader {
 
   // ---- the solution list, its duals and ray ----
   bool list() {
-    std::string_view current;
-    if (!f_.skip(2) || !f_.next(current)) return false;
+    // The line after each solution, kept: the reads that follow reuse the reader's buffer.
+    q5rt::sstr current;
+    if (!f_.skip(2) || !nextkept(current)) return false;
     bool more = true;
     for (std::int32_t k = 1; more; ++k) {
       if (k > 1)
         gclogstat(
             q5rt::concat("--- Solution ", num(k - 1), " = ", strutilx::dbltostr(result_.zub)));
-      if (const std::size_t colon = current.find(':'); colon != std::string_view::npos) {
-        const std::string_view text = q5rt::trim(current.substr(colon + 1));
+      if (const std::size_t colon = current.view().find(':'); colon != std::string_view::npos) {
+        const std::string_view text = q5rt::trim(current.view().substr(colon + 1));
         if (!baronreal(text, result_.zub)) {
           gclogstat(q5rt::concat("*** bad objective value on ", path_, " file: ", text));
           result_.zub = in_.zub;
@@ -246,16 +261,17 @@ class resreader {
                  listvalue(line, "primal", badlevel));
       }
       if (!f_.skip(state.phaseonevariables)) return false;
-      more = f_.skip(1) && f_.next(current);
+      more = f_.skip(1) && nextkept(current);
       if (!prefix_.empty()) writesolution(k);
       result_.solutions = k;
-      more = more && current.substr(0, 14) == " >>> Objective";
+      more = more && current.view().substr(0, 14) == " >>> Objective";
     }
     if (result_.solutions > 1) {
       gclogstat(q5rt::concat("--- Solution ", num(result_.solutions), " = ",
                              strutilx::dbltostr(result_.zub)));
     }
-    state.haveduals = !f_.failed() && current.substr(0, 32) == " >>> Corresponding dual solution";
+    state.haveduals =
+        !f_.failed() && current.view().substr(0, 32) == " >>> Corresponding dual solution";
     if (!state.haveduals) {
       nodual();
       return true;
@@ -299,7 +315,8 @@ class resreader {
     }
     if (state.objreform > 0 && validrow(m_.objrow)) {
       const double coefficient = gcutil::getobjjacval();
-      m_.rowmarginal[at(m_.objrow)] = coefficient != 0 ? 1 / coefficient : zlmspecs::valna;
+      const double marginal = coefficient != 0 ? 1 / coefficient : zlmspecs::valna;
+      m_.rowmarginal[at(m_.objrow)] = std::isfinite(marginal) ? marginal : zlmspecs::valna;
     }
     return true;
   }
@@ -561,6 +578,21 @@ void evaleqs(dctmdodef::tdctreader* dict) {
         ++errors;
       }
     }
+    double linear = 0;
+    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr;
+         e = e->rownext) {
+      if (!e->nonlin) linear += e->jacval * m.collevel[static_cast<std::size_t>(e->col - 1)];
+    }
+    double level = nonlinear + linear;
+    if (std::fabs(level) <= 1e-15) level = 0;
+    if (!std::isfinite(level)) {
+      // Levels within the double range can still give a row level beyond it: an evaluation
+      // error of the row, whose level is then not available (never an infinity).
+      ++errors;
+      ++state.evalerrors;
+      if (state.evalerrors <= state.evalerrormax) gclogstat(rowoverflow);
+      level = zlmspecs::valna;
+    }
     if (errors > 0) {
       if (dict == nullptr && !triedown) {
         triedown = true;
@@ -572,13 +604,6 @@ void evaleqs(dctmdodef::tdctreader* dict) {
       gclogstat(q5rt::concat("*** Error evaluating equation ", rowname,
                              " in solution reported by BARON, see previous line(s) for details."));
     }
-    double linear = 0;
-    for (const zlmspecs::tjacrec* e = k < m.rowfirst.size() ? m.rowfirst[k] : nullptr; e != nullptr;
-         e = e->rownext) {
-      if (!e->nonlin) linear += e->jacval * m.collevel[static_cast<std::size_t>(e->col - 1)];
-    }
-    double level = nonlinear + linear;
-    if (std::fabs(level) <= 1e-15) level = 0;
     m.rowlevel[k] = level;
     const bool relaxonly =
         k < state.baronequclass.size() && state.baronequclass[k] == classrelaxonly;

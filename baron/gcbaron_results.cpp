@@ -4,13 +4,16 @@
 #include "baron/gcbaron_results.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "baron/gcbaron.h"
 #include "baron/optbaron.h"
 #include "frame/q5rtnum.h"
+#include "frame/q5utils.h"
 #include "frame/statlib.h"
 #include "frame/strutilx.h"
 #include "frame/strutilx_numbers.h"
@@ -22,37 +25,97 @@ namespace gcbaron {
 
 // ---- reading ----
 
-int linereader::open(std::string_view path) {
-  text_.clear();
-  pos_ = 0;
-  failed_ = false;
-  errno = 0;
-  std::FILE* f = std::fopen(std::string(path).c_str(), "rb");
-  if (f == nullptr) return errno != 0 ? errno : ENOENT;
-  char buf[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text_.append(buf, n);
-  const bool bad = std::ferror(f) != 0;
-  std::fclose(f);
-  return bad ? EIO : 0;
+linereader::~linereader() { close(); }
+
+void linereader::close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
 }
 
-void linereader::settext(std::string text) {
-  text_ = std::move(text);
+int linereader::open(std::string_view path, std::int64_t limit) {
+  settext({}, limit);
+  errno = 0;
+  file_ = std::fopen(std::string(path).c_str(), "rb");
+  if (file_ == nullptr) return errno != 0 ? errno : ENOENT;
+  buf_.resize(buffersize);
+  (void)fill();
+  return readerror_ != 0 ? EIO : 0;
+}
+
+void linereader::settext(std::string text, std::int64_t limit) {
+  close();
+  buf_ = std::move(text);
   pos_ = 0;
-  failed_ = false;
+  end_ = buf_.size();
+  used_ = 0;
+  limit_ = limit;
+  failed_ = toolarge_ = false;
+  readerror_ = 0;
+}
+
+// Moves the unread bytes to the front of the buffer and reads more behind them; false when
+// nothing came (the end of the file, or a read error, which closes it).
+bool linereader::fill() {
+  if (file_ == nullptr) return false;
+  if (pos_ > 0) {
+    std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+  }
+  const std::size_t want = buf_.size() - end_;
+  errno = 0;
+  const std::size_t n = std::fread(buf_.data() + end_, 1, want, file_);
+  end_ += n;
+  if (n < want) {
+    if (std::ferror(file_) != 0) readerror_ = errno != 0 ? errno : EIO;
+    close();
+  }
+  return n > 0;
+}
+
+bool linereader::stop(bool toolarge) {
+  failed_ = true;
+  toolarge_ = toolarge_ || toolarge;
+  close();
+  return false;
 }
 
 bool linereader::next(std::string_view& line) {
-  if (failed_ || pos_ >= text_.size()) {
-    failed_ = true;
-    return false;
+  if (failed_ || readerror_ != 0) return stop(false);
+  std::size_t scanned = pos_;  // no line end before here
+  const char* nl = nullptr;
+  bool longline = false;
+  while (true) {
+    nl = static_cast<const char*>(std::memchr(buf_.data() + scanned, '\n', end_ - scanned));
+    if (nl != nullptr || file_ == nullptr) break;
+    if (end_ - pos_ >= buf_.size()) {
+      longline = true;
+      break;
+    }
+    const std::size_t seen = end_ - pos_;
+    if (!fill()) break;
+    scanned = pos_ + seen;
   }
-  const std::string_view rest = std::string_view(text_).substr(pos_);
-  std::size_t end = rest.find('\n');
-  pos_ += end == std::string_view::npos ? rest.size() : end + 1;
-  if (end == std::string_view::npos) end = rest.size();
-  line = rest.substr(0, end);
+  std::int64_t length = 0;  // of the line, its line end included
+  if (longline) {
+    // Keeps the start that a line can use and drops the rest up to the line end.
+    long_.assign(buf_.data() + pos_, maxline + 1);
+    while (nl == nullptr) {
+      length += static_cast<std::int64_t>(end_ - pos_);
+      pos_ = end_;
+      if (used_ + length > limit_) return stop(true);
+      if (!fill()) break;
+      nl = static_cast<const char*>(std::memchr(buf_.data() + pos_, '\n', end_ - pos_));
+    }
+  }
+  if (readerror_ != 0) return stop(false);
+  if (!longline && nl == nullptr && pos_ >= end_) return stop(false);  // the end of the text
+  const std::size_t lineend = nl != nullptr ? static_cast<std::size_t>(nl - buf_.data()) : end_;
+  length += static_cast<std::int64_t>(lineend - pos_) + (nl != nullptr ? 1 : 0);
+  if (used_ + length > limit_) return stop(true);
+  used_ += length;
+  line = longline ? std::string_view(long_) : std::string_view(buf_.data() + pos_, lineend - pos_);
+  pos_ = nl != nullptr ? lineend + 1 : end_;
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (line.size() > maxline) line = line.substr(0, maxline);
   return true;
@@ -85,6 +148,23 @@ void cuttoken(q5rt::sstr& token, q5rt::sstr& line) {
 
 }  // namespace
 
+void couldnotopen(std::string_view path, int rc) {
+  gcdata::gclogstat(q5rt::concat("*** could not open file ", path));
+  gcdata::gclogstat(
+      q5rt::concat("*** RC=", strutilx::inttostrw(rc, 0), " ", q5rt::syserrortext(rc)));
+}
+
+void couldnotread(std::string_view path, const linereader& f) {
+  if (f.toolarge()) {
+    gcdata::gclogstat(q5rt::concat("*** could not read file ", path, ": larger than ",
+                                   strutilx::inttostrw(f.limit(), 0), " bytes"));
+    return;
+  }
+  gcdata::gclogstat(q5rt::concat("*** could not read file ", path));
+  gcdata::gclogstat(q5rt::concat("*** RC=", strutilx::inttostrw(f.readerror(), 0), " ",
+                                 q5rt::syserrortext(f.readerror())));
+}
+
 bool baronreal(std::string_view text, double& value) {
   q5rt::sstr t = q5rt::sstr::cut(text);
   for (std::size_t i = 0; i < t.size(); ++i) {
@@ -92,7 +172,9 @@ bool baronreal(std::string_view text, double& value) {
   }
   std::int32_t code = 0;
   q5rt::Q5_Val_dd(t, value, code);
-  return code == 0;
+  if (std::isfinite(value)) return code == 0;
+  value = 0;  // beyond the double range: no number either
+  return false;
 }
 
 std::int32_t nexti(std::int32_t& value, q5rt::sstr& token, q5rt::sstr& line) {
@@ -115,11 +197,6 @@ q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 // A real as the reports write it; the not-available value as "NA".
 q5rt::sstr real(double v) {
   return v == zlmspecs::valna ? q5rt::sstr::cut("NA") : strutilx::dbltostr(v);
-}
-
-void couldnotopen(std::string_view path, int rc) {
-  gclogstat(q5rt::concat("*** could not open file ", path));
-  gclogstat(q5rt::concat("*** RC=", num(rc), " ", q5rt::syserrortext(rc)));
 }
 
 // The values of the tim line.
@@ -145,7 +222,9 @@ class postrun {
     start();
     if (!readtim()) return false;
     bool mapping = true;
-    if (!copysum()) {
+    const sumread sum = copysum();
+    if (sum == sumread::broken) return false;
+    if (sum == sumread::missing) {
       if (t_.barstatus == 4 && t_.modelstatus == 5) {
         gclogstat("*** Time limit exceeded in parsing phase.");
         gcdata::gcsetstatus(3, 14);
@@ -205,14 +284,18 @@ class postrun {
   bool readtim() {
     const q5rt::sstr path = files_.tim;
     linereader f;
-    const int rc = f.open(path);
+    const int rc = f.open(path, files_.timlimit);
     if (rc != 0) {
       gcdata::gcsetstatus(10, 12);
       couldnotopen(path, rc);
       return false;
     }
     std::string_view first;
-    (void)f.next(first);
+    if (!f.next(first) && f.broken()) {
+      gcdata::gcsetstatus(10, 12);
+      couldnotread(path, f);
+      return false;
+    }
     statlib::gcstat(q5rt::concat(sumpath_, " ", "    = ", first));
     q5rt::sstr line = q5rt::sstr::cut(q5rt::trim(first));
     q5rt::sstr token;
@@ -272,15 +355,18 @@ class postrun {
     return true;
   }
 
+  enum class sumread : std::uint8_t { copied, missing, broken };
+
   // BARON's summary into the status file, its part from the total time to the closing
-  // rule copied into the listing; false when the file cannot be read.
-  bool copysum() {
+  // rule copied into the listing. A summary that cannot be read to its end (beyond its
+  // bound, a read error) stops the run with the failed-read status.
+  sumread copysum() {
     linereader f;
-    const int rc = f.open(sumpath_);
+    const int rc = f.open(sumpath_, files_.sumlimit);
     if (rc != 0) {
       if (t_.barstatus != 10 && !(t_.barstatus == 4 && t_.modelstatus == 5))
         couldnotopen(sumpath_, rc);
-      return false;
+      return sumread::missing;
     }
     statlib::gcstatedit('_');
     std::string_view line;
@@ -291,7 +377,10 @@ class postrun {
       statlib::gcstat(line);
     }
     statlib::gcstatedit('=');
-    return true;
+    if (!f.broken()) return sumread::copied;
+    gcdata::gcsetstatus(10, 12);
+    couldnotread(sumpath_, f);
+    return sumread::broken;
   }
 
   void solverstatus() {
@@ -481,8 +570,24 @@ class postrun {
 
 }  // namespace
 
+namespace {
+
+// The bound that the environment sets for every result file; 0 when it sets none.
+std::int64_t environmentlimit() {
+  char text[32];
+  const std::uint32_t n = q5utils::q5getenvpc(maxresultvar, text, sizeof text);
+  if (n == 0 || n >= sizeof text) return 0;
+  std::int64_t limit = 0;
+  const auto [end, ec] = std::from_chars(text, text + n, limit);
+  return ec == std::errc{} && end == text + n && limit > 0 ? limit : 0;
+}
+
+}  // namespace
+
 resultfiles resultfilesof(const optbaron::toptconvert& bo) {
   resultfiles f;
+  if (const std::int64_t limit = environmentlimit(); limit > 0)
+    f.timlimit = f.reslimit = f.sumlimit = limit;
   f.tim = bo.getactual(optbaron::ixtim);
   f.res = bo.getactual(optbaron::ixres);
   f.sum = bo.getactual(optbaron::ixsum);

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "bindings/vrkdcdef.h"
+#include "support/endlessfifo.h"
 #include "support/modelfiles.h"
 #include "support/testutil.h"
 
@@ -68,12 +70,14 @@ solution readsolution(const std::string& text) {
 // by the scenario.
 struct resultrun {
   resultrun(const modeldesc& d, const std::string& scenario,
-            const std::function<void(const testutil::tempdir&)>& before = {}) {
+            const std::function<void(const testutil::tempdir&)>& before = {},
+            const std::vector<std::string>& moreenv = {}) {
     barontest::writemodel(d, dir.path().string());
     testutil::write_file(dir.file("scenario.txt"), scenario);
     if (before) before(dir);
     std::vector<std::string> env = testutil::standinenv();
     env.push_back("BARON_STANDIN_SCENARIO=" + dir.file("scenario.txt"));
+    env.insert(env.end(), moreenv.begin(), moreenv.end());
     result =
         testutil::run_program(testutil::baronlink_path(), {"model.ctl"}, dir.path().string(), env);
     log = file("model.log");
@@ -624,6 +628,42 @@ TEST(BaronResults, RowLevelsAndEvaluationErrors) {
   }
 }
 
+// Levels within the double range whose row level lies beyond it (x1 * x2 and x3 - x1 of the
+// example model): an evaluation error of the row, its level not available, never an
+// infinity in the solution file.
+TEST(BaronResults, RowLevelsBeyondTheDoubleRange) {
+  struct row {
+    std::string levels;  // x1 x2 x3
+    std::vector<std::string> rowrecords;
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const std::string overflow = "*** Evaluation error: row level beyond the double range";
+  const std::string error = "*** Error evaluating equation ";
+  const std::string after = " in solution reported by BARON, see previous line(s) for details.";
+  const std::vector<row> rows = {
+      {"1e200 1e200 1",
+       {"2E300 0 2 0", "-1E200 0 2 0"},
+       {overflow, error + "1" + after},
+       "the product of the nonlinear row"},
+      {"-1e308 1 1e308",
+       {"-1E308 0 2 0", "2E300 0 2 0"},
+       {overflow, error + "2" + after},
+       "the difference of the linear row"},
+      {"1.5e308 1.5 0", {"2E300 0 2 0", "-1.5E308 0 2 0"}, {overflow}, "just beyond"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const resultrun run(examplemodel(), "solution 1 " + r.levels + "\nmodelstatus 1\nnodeopt 1\n");
+    EXPECT_EQ(run.sol.status(), "1/1");
+    for (std::size_t i = 0; i < r.rowrecords.size(); ++i)
+      EXPECT_EQ(run.record(i + 1), r.rowrecords[i]) << "row " << i + 1;
+    run.expectlines(run.log, r.lines);
+    const std::string sol = run.file("model.sol");
+    for (const char* word : {"Inf", "Nan"}) EXPECT_EQ(sol.find(word), std::string::npos) << sol;
+  }
+}
+
 // Broken or missing result files: a clear line, a defined status, exit code 0, never an
 // earlier run's answer.
 TEST(BaronResults, BrokenResultFiles) {
@@ -701,6 +741,152 @@ TEST(BaronResults, BrokenResultFiles) {
     run.expectlines(run.log, r.lines);
     if (r.status != "1/1") {
       EXPECT_TRUE(run.sol.records.empty());
+    }
+  }
+}
+
+// Result files without an end: a pipe whose writer never stops stands where BARON's file
+// should be (BARON leaves it alone). The link reads what it needs and no more; a file that
+// needs more than its bound ends with a line that says so and the failed-read status, never
+// with a crash or a hang. The bound of the res file and the summary is set low
+// (BARONLINK_MAXRESULT) so that no gigabyte is written; the tim file's own bound applies to
+// its first line.
+TEST(BaronResults, EndlessResultFiles) {
+  const std::string good = "solution 1 1 1 1\nmodelstatus 1\nnodeopt 1\n";
+  const std::string res = resultrun(examplemodel(), good).file("res.scr");
+  const std::size_t objective = res.find(" >>> Objective");
+  const std::string timline = "mybaron.scr 0 0 0 0 1 1 1 1 0 5 1 0 0.01 0.02\n";
+  const std::string bound = "BARONLINK_MAXRESULT=1000000";
+  struct row {
+    std::string file;
+    std::string head;  // written once
+    std::string unit;  // then over and over
+    bool lowbound;
+    std::string status;
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const std::vector<row> rows = {
+      {"res",
+       "",
+       "x\n",
+       true,
+       "10/12",
+       {"*** could not read file @DIR@/res.scr: larger than 1000000 bytes",
+        "*** Could not extract solution on @DIR@/res.scr file"},
+       "endless lines that hold no solution"},
+      {"res",
+       "",
+       "1",
+       true,
+       "10/12",
+       {"*** could not read file @DIR@/res.scr: larger than 1000000 bytes"},
+       "one line without an end"},
+      {"res", res, "garbage\n", true, "1/1", {}, "a whole res file, then endless lines"},
+      {"res",
+       res.substr(0, objective),
+       res.substr(objective, res.find(" >>> Corresponding dual") - objective),
+       true,
+       "10/12",
+       {"*** could not read file @DIR@/res.scr: larger than 1000000 bytes"},
+       "one solution after the other without end"},
+      {"tim", timline, "x\n", false, "1/1", {}, "the tim line, then endless lines"},
+      {"tim",
+       "",
+       "1 ",
+       false,
+       "10/12",
+       {"*** could not read file @DIR@/tim.scr: larger than 65536 bytes"},
+       "a tim line without an end"},
+      {"sum",
+       "",
+       "  Total time elapsed (secs):  2.5\n",
+       true,
+       "10/12",
+       {"*** could not read file @DIR@/sum.scr: larger than 1000000 bytes"},
+       "endless summary lines"},
+      {"sum",
+       "",
+       "=",
+       true,
+       "10/12",
+       {"*** could not read file @DIR@/sum.scr: larger than 1000000 bytes"},
+       "a summary line without an end"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    std::unique_ptr<testutil::endlessfifo> feed;
+    const auto makefifo = [&](const testutil::tempdir& dir) {
+      feed = std::make_unique<testutil::endlessfifo>(dir.file(r.file + ".scr"), r.head, r.unit);
+    };
+    const resultrun run(examplemodel(), good + "omit " + r.file + "\n", makefifo,
+                        r.lowbound ? std::vector<std::string>{bound} : std::vector<std::string>{});
+    EXPECT_EQ(run.result.exit_code, 0);
+    EXPECT_EQ(run.sol.status(), r.status);
+    run.expectlines(run.log, r.lines);
+    if (r.status != "1/1") {
+      EXPECT_TRUE(run.sol.records.empty());
+    }
+  }
+}
+
+// A number beyond the double range in BARON's files is no number: wherever it stands, the
+// run reports and ends as it does for a text that is no number there ("abc"), and no
+// infinity reaches the solution file.
+TEST(BaronResults, NumbersBeyondTheDoubleRange) {
+  struct row {
+    std::string scenario;  // "@" stands for the text
+    std::string status;    // of the run with a text that is no number
+    const char* why;
+    std::string options = "";
+    bool reformulate = false;
+  };
+  const std::string sol1 = "solution 1 1 1 1\n";
+  const std::vector<row> rows = {
+      {sol1 + "lower @\nupper 1\n", "1/2", "the tim file's lower bound"},
+      {sol1 + "lower 1\nupper @\n", "1/1", "the tim file's upper bound"},
+      {sol1 + "cputime @\n", "1/1", "the processor time", "ClockType cpu\n"},
+      {sol1 + "walltime @\n", "1/1", "the wall clock time"},
+      {"solution @ 1 1 1\nlower 1\nupper 1\n", "1/1", "a solution's objective"},
+      {"solution 1 1 @ 1\n", "1/1", "a level in the list"},
+      {sol1 + "vardual 0 @ 0\n", "1/1", "a variable dual"},
+      {sol1 + "equdual @ 0\n", "1/1", "an equation dual"},
+      {sol1 + "ray 0 @ 0\n", "1/1", "a ray value"},
+      {sol1 + "form block\nresline x2 0 @ 1\n", "1/1", "a level in the block"},
+      {"solution @ 1 1\nlower 1\nupper 1\nform block\n", "1/1",
+       "the block's objective of the reformulated objective", "", true},
+  };
+  const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+      text.replace(at, from.size(), to);
+    return text;
+  };
+  // The "*** " lines of a run, its folder and the text written as in the run with "abc".
+  const auto reports = [&](const resultrun& run, const std::string& text) {
+    std::string lines;
+    std::istringstream in(replaced(run.log, run.dir.path().string(), "@DIR@"));
+    for (std::string line; std::getline(in, line);) {
+      if (line.starts_with("*** ")) lines += replaced(line, text, "abc") + "\n";
+    }
+    return lines;
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    modeldesc d = examplemodel();
+    d.reformulate = r.reformulate;
+    d.options = r.options;
+    const std::string base = "modelstatus 1\nnodeopt 1\n";
+    const resultrun reference(d, base + replaced(r.scenario, "@", "abc"));
+    EXPECT_EQ(reference.sol.status(), r.status);
+    for (const std::string text : {"1e400", "-1e400", "1D400", "-1d999"}) {
+      SCOPED_TRACE(text);
+      const resultrun run(d, base + replaced(r.scenario, "@", text));
+      EXPECT_EQ(run.result.exit_code, 0);
+      EXPECT_EQ(run.file("model.sol"), reference.file("model.sol"));
+      EXPECT_EQ(reports(run, text), reports(reference, "abc"));
+      const std::string sol = run.file("model.sol");
+      for (const char* word : {"Inf", "inf", "Nan", "nan", "NaN"})
+        EXPECT_EQ(sol.find(word), std::string::npos) << word << " in\n" << sol;
     }
   }
 }

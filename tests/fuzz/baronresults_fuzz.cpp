@@ -5,7 +5,9 @@
 //
 // Input layout: byte 0 selects the run's switches (maximisation, the reformulated
 // objective, phase-one variables, processor time, a summary file, the model type); the
-// rest up to the first line end is the tim line, the remainder the res file.
+// rest up to the first line end is the tim line, the remainder the res file. An input whose
+// size is a multiple of 4 reads its files with a bound of half the res file, so that the
+// reading also stops at a bound.
 #include <unistd.h>
 
 #include <cstddef>
@@ -101,8 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.tim = q5rt::sstr::cut((dir / "tim").string());
   files.res = q5rt::sstr::cut((dir / "res").string());
   files.sum = q5rt::sstr::cut((dir / ((flags & 0x10) != 0 ? "sum" : "nosum")).string());
+  const std::string_view res =
+      end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+  if (size % 4 == 0)
+    files.timlimit = files.reslimit = files.sumlimit = static_cast<std::int64_t>(res.size() / 2);
   writefile(dir / "tim", text.substr(0, end));
-  writefile(dir / "res", end == std::string_view::npos ? std::string_view{} : text.substr(end + 1));
+  writefile(dir / "res", res);
   writefile(dir / "sum", "  Total time elapsed (secs):  1\n All done with problem\n");
   makemodel(flags);
   (void)gcbaron::readresults(files);
