@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fifofeeder.h"
+#include "support/endlessfifo.h"
 #include "support/testutil.h"
 
 namespace {
@@ -225,7 +225,7 @@ TEST(BaveMapRead, AnEndlessSourceIsReadNoFurtherThanTheBound) {
   for (const row& r : rows) {
     SCOPED_TRACE(r.why);
     const testutil::tempdir dir;
-    const testutil::fifofeeder feed(dir.file("map"), r.head, r.body);
+    const testutil::endlessfifo feed(dir.file("map"), r.head, r.body);
     std::FILE* f = std::fopen(dir.file("map").c_str(), "rb");
     ASSERT_NE(f, nullptr);
     bavemap::mapfile map;

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/fifofeeder.h"
+#include "support/endlessfifo.h"
 #include "support/testutil.h"
 
 namespace fs = std::filesystem;
@@ -265,7 +265,7 @@ TEST(KorvastepsMap, AMapWithoutAnEndFailsInitAtTheBound) {
     SCOPED_TRACE(r.why);
     const bridgerun b;
     b.remove("bavemap.scr");
-    const testutil::fifofeeder feed((b.path() / "bavemap.scr").string(), r.head, r.body);
+    const testutil::endlessfifo feed((b.path() / "bavemap.scr").string(), r.head, r.body);
     const auto res =
         b.run("init model.ctl 1 20240508\n" + startpoint + "solve 3 - - 0 0 0\nfree\n");
     EXPECT_EQ(res.exit_code, 0);
