@@ -119,12 +119,14 @@ double seconds(std::chrono::steady_clock::duration d) {
 }
 
 // The model object's four one-variable setters, from the copy of the combined stand-in that
-// the bridge loaded.
+// the bridge loaded. The bridge asks for it by file name, so the loader takes the copy in a
+// folder of LD_LIBRARY_PATH before the one beside the bridge: the loaded copy is looked up
+// by that name, wherever it was found.
 struct setters {
   using setone = void (*)(void*, std::int32_t, double);
   setone level, marginal, lower, upper;
-  explicit setters(const rundir& dir) {
-    void* lib = dlopen((dir.path / "sysdir/libbrin64.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+  setters() {
+    void* lib = dlopen("libbrin64.so", RTLD_NOW | RTLD_NOLOAD);
     if (lib == nullptr) fail("the combined stand-in is not loaded");
     const auto find = [&](const char* name) {
       auto* f = reinterpret_cast<setone>(dlsym(lib, name));
@@ -187,7 +189,7 @@ double copytime(arrays& a, std::vector<double>& side) {
 void roundtrip(benchmark::State& state, bool solverruns) {
   static const rundir dir;
   static const bridge b(dir);
-  static const setters set(dir);
+  static const setters set;
   static const setters::setone empty = emptycallee();
   if (solverruns)
     ::unsetenv("BRIN_FAIL");

@@ -384,7 +384,10 @@ void put_digits(std::uint64_t q, int n, char* out) {
     for (int i = 0; i < 4; ++i, low /= 100) pair(low % 100);
   }
   auto rest = static_cast<std::uint32_t>(q);
-  for (; p - out >= 2; rest /= 100) pair(rest % 100);
+  while (p - out >= 2) {
+    pair(rest % 100);
+    rest /= 100;
+  }
   if (p != out) *--p = static_cast<char>('0' + rest);
 }
 

@@ -12,6 +12,13 @@ for tool in cmake ninja g++ clang-format; do command -v "$tool" >/dev/null || ne
 [ -f /usr/include/boost/math/special_functions/gamma.hpp ] || need+=(libboost-math-dev)
 # GLPK's glpsol reads the conversion writers' LP and MPS files back in an end-to-end test.
 command -v glpsol >/dev/null || need+=(glpk-utils)
+# The distribution's clang and its libFuzzer runtime build the fuzz targets.
+command -v clang++ >/dev/null || need+=(clang)
+fuzzer_runtime() {
+  command -v clang++ >/dev/null &&
+    [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]
+}
+fuzzer_runtime || need+=(libclang-rt-dev)
 [ ${#need[@]} -eq 0 ] && exit 0
 pkgs=()
 for n in "${need[@]}"; do

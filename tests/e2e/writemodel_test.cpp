@@ -300,7 +300,7 @@ readmodel recordof(const std::string& model, std::vector<std::string>& cols, boo
   fs::current_path(here);
   const gcdata::tmodel& m = gcdata::mymodel;
   readmodel r;
-  const auto value = [&m](double v) { return v == m.valpin ? inf : v == m.valmin ? -inf : v; };
+  const auto value = [&](double v) { return v == m.valpin ? inf : v == m.valmin ? -inf : v; };
   for (std::int32_t i = 1; i <= m.rows; ++i) {
     const std::int32_t t = m.rowtype[static_cast<std::size_t>(i) - 1];
     const std::string name = "e" + std::to_string(i);

@@ -21,14 +21,37 @@ namespace {
 void discard(const q5rt::sstr&, std::int32_t, void*) {}
 void discardmessage(std::string_view, void*) {}
 
-// The fixture model in the model record; false when it cannot be loaded.
+constexpr const char* fixture = BL_SOURCE_DIR "/tests/emp/fixtures/annot";
+constexpr const char* dictionary = BL_SOURCE_DIR "/tests/emp/fixtures/annot/model.dct";
+
+// The working folder, changed for the life of the object: libFuzzer's paths may be
+// relative to the folder it was started in.
+class workingfolder {
+ public:
+  explicit workingfolder(const char* path)
+      : ok_(::getcwd(here_, sizeof here_) != nullptr && ::chdir(path) == 0) {}
+  ~workingfolder() {
+    if (ok_ && ::chdir(here_) != 0) std::abort();
+  }
+  workingfolder(const workingfolder&) = delete;
+  workingfolder& operator=(const workingfolder&) = delete;
+  [[nodiscard]] bool ok() const { return ok_; }
+
+ private:
+  char here_[4096] = {};
+  bool ok_;
+};
+
+// The fixture model in the model record; false when it cannot be loaded. The control file
+// names the model's files relative to its own folder.
 bool prepare() {
   q5rt::run_startups();
   statlib::registerwritecallback(&discard, nullptr);
   q5rt::sstr msg;
   if (!dctmdcdef::dctgetreadyd(BL_BINARY_DIR "/standins/lib", msg)) return false;
-  if (::chdir(BL_SOURCE_DIR "/tests/emp/fixtures/annot") != 0) return false;
-  return gcload::loadcontrol("model.ctl", msg) && gcload::loaddata() == gcload::loadok;
+  const workingfolder folder(fixture);
+  return folder.ok() && gcload::loadcontrol("model.ctl", msg) &&
+         gcload::loaddata() == gcload::loadok;
 }
 
 }  // namespace
@@ -42,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   empdata::myemp.replication = 1;
   empdata::emploadargs a;
   a.empfile = "fuzz.emp";
-  a.dictfile = "model.dct";
+  a.dictfile = dictionary;
   a.objrow = m.objrow;
   a.objvar = (size % 3 == 0) ? 0 : m.objvar;
   a.coltype = m.coltype.data();

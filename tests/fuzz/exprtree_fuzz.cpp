@@ -17,6 +17,7 @@
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
 #include "instance/gcdata.h"
+#include "quietfuzz.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ void setupmodel() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   q5rt::run_startups();
+  quietfuzz::silence();  // a line per unknown instruction
   if (size == 0) return 0;
   setupmodel();
   gcutil::treehalthook = &throwhalt;

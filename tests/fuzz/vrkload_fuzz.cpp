@@ -19,6 +19,7 @@
 #include "frame/statlib.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
+#include "quietfuzz.h"
 #include "scratchfuzz.h"
 #include "support/scratchwrite.h"
 
@@ -55,6 +56,7 @@ std::int32_t load(gcdata::tmodel& m, const std::array<std::int32_t, 5>& v,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   q5rt::run_startups();
+  quietfuzz::silence();  // the loader's "*** " line per refused file
   static const int status = statlib::gstatopen(0, 2, "");
   (void)status;
   static const bool ready = [] {
