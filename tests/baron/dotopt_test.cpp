@@ -21,7 +21,7 @@ constexpr const char* dictionary =
     "symbol x 5 1\nsymbol y 5 0\nsymbol w 5 2\nsymbol e 6 1\n"
     "col x i1\ncol x i2\ncol y\ncol w i1 i2\nrow e i1\nrow e i2\n";
 
-class dotopt_test : public ::testing::Test {
+class DotoptTest : public ::testing::Test {
  protected:
   void SetUp() override {
     barontest::loadoptionlibrary();
@@ -57,7 +57,7 @@ class dotopt_test : public ::testing::Test {
   logcapture log;
 };
 
-TEST_F(dotopt_test, RecordsChangeBoundsPrioritiesAndClassesByTheirRules) {
+TEST_F(DotoptTest, RecordsChangeBoundsPrioritiesAndClassesByTheirRules) {
   struct row {
     const char* options;
     std::vector<double> lower, upper, prior;
@@ -225,14 +225,14 @@ TEST_F(dotopt_test, RecordsChangeBoundsPrioritiesAndClassesByTheirRules) {
   }
 }
 
-TEST_F(dotopt_test, EachRecordComparesWithTheSavedBounds) {
+TEST_F(DotoptTest, EachRecordComparesWithTheSavedBounds) {
   EXPECT_EQ(run("x.lo(i1) 5\nx.lo(i1) 2\n"),
             "--- Processing 2 DOT options\n--- Modified 1 variable bounds.\n");
   EXPECT_EQ(gcdata::mymodel.collower[0], 2) << "the later record wins";
   EXPECT_EQ(gcbaron::state.optbounds, 1);
 }
 
-TEST_F(dotopt_test, ScaledBoundsAreDividedAndAFileWithoutScalesWarns) {
+TEST_F(DotoptTest, ScaledBoundsAreDividedAndAFileWithoutScalesWarns) {
   gcdata::mymodel.scaleopt = 1;
   gcdata::mymodel.scalevalues = 1;
   gcdata::mymodel.colscale = {2, 1, 1, 1};
@@ -244,7 +244,7 @@ TEST_F(dotopt_test, ScaledBoundsAreDividedAndAFileWithoutScalesWarns) {
   EXPECT_EQ(gcdata::mymodel.collower[0], 5);
 }
 
-TEST_F(dotopt_test, NoDictionarySkipsDotOptionsButNotTheAdjustments) {
+TEST_F(DotoptTest, NoDictionarySkipsDotOptionsButNotTheAdjustments) {
   gcdata::mymodel.dictfile.clear();
   gcdata::mymodel.colpriority = {4, zlmspecs::valbig, -1, 1};
   EXPECT_EQ(run(""),
@@ -263,14 +263,14 @@ TEST_F(dotopt_test, NoDictionarySkipsDotOptionsButNotTheAdjustments) {
   EXPECT_EQ(gcdata::mymodel.collower[0], 0);
 }
 
-TEST_F(dotopt_test, InfiniteBoundsAreReplacedExceptTheObjectiveVariables) {
+TEST_F(DotoptTest, InfiniteBoundsAreReplacedExceptTheObjectiveVariables) {
   gcdata::mymodel.objvar = 4;
   EXPECT_EQ(run("InfBnd -1000\n"), "*** 2 +/- INF bound(s) have been reset to +/- 1000\n");
   EXPECT_EQ(gcdata::mymodel.collower, (std::vector<double>{0, -1000, 1, 0}));
   EXPECT_EQ(gcdata::mymodel.colupper, (std::vector<double>{1000, 10, 5, inf}));
 }
 
-TEST_F(dotopt_test, ReformulatedObjectiveVariableIsFreedAfterTheDotOptions) {
+TEST_F(DotoptTest, ReformulatedObjectiveVariableIsFreedAfterTheDotOptions) {
   gcdata::mymodel.objvar = 3;
   gcbaron::state.objreform = 1;
   EXPECT_EQ(run("y.lo 4\n"), "--- Processing 1 DOT options\n--- Modified 2 variable bounds.\n");

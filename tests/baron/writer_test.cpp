@@ -19,7 +19,7 @@ namespace {
 
 using ctvnl::opcode;
 
-class writer_test : public ::testing::Test {
+class WriterTest : public ::testing::Test {
  protected:
   void SetUp() override { barontest::loadoptionlibrary(); }
   void TearDown() override { optbaron::bofini(); }
@@ -59,7 +59,7 @@ class writer_test : public ::testing::Test {
   std::int32_t notes = -1;
 };
 
-TEST_F(writer_test, ThreadsFromTheControlFileCountBackFromTheProcessors) {
+TEST_F(WriterTest, ThreadsFromTheControlFileCountBackFromTheProcessors) {
   barontest::modeldesc d = small();
   d.threads = -2;
   const std::string text = write(d);
@@ -68,7 +68,7 @@ TEST_F(writer_test, ThreadsFromTheControlFileCountBackFromTheProcessors) {
   EXPECT_EQ(notes, 0);
 }
 
-TEST_F(writer_test, ClockTypeAsTextOrAsItsNumberAsksForProcessorTime) {
+TEST_F(WriterTest, ClockTypeAsTextOrAsItsNumberAsksForProcessorTime) {
   struct row {
     const char* def;  // the ClockType declaration
     const char* option;
@@ -99,7 +99,7 @@ TEST_F(writer_test, ClockTypeAsTextOrAsItsNumberAsksForProcessorTime) {
   }
 }
 
-TEST_F(writer_test, ExtrinsicFunctionsAreCountedNotes) {
+TEST_F(WriterTest, ExtrinsicFunctionsAreCountedNotes) {
   barontest::modeldesc d = small();
   d.rows[0].terms[0].nonlin = true;
   d.rows[0].code = {barontest::ins(opcode::pushv, 1), barontest::ins(opcode::callarg1, 65537)};
@@ -109,7 +109,7 @@ TEST_F(writer_test, ExtrinsicFunctionsAreCountedNotes) {
   EXPECT_NE(log.text().find("*** Cannot handle function '"), std::string::npos) << log.text();
 }
 
-TEST_F(writer_test, NumbersInEveryFormAsBaronReadsThem) {
+TEST_F(WriterTest, NumbersInEveryFormAsBaronReadsThem) {
   // Plain and exponent forms (exponent letter "e", one to three exponent digits) in
   // bounds, coefficients, right-hand sides and the starting point.
   barontest::modeldesc d;
@@ -128,7 +128,7 @@ TEST_F(writer_test, NumbersInEveryFormAsBaronReadsThem) {
   }
 }
 
-TEST_F(writer_test, ObjectiveVariableNameWhereverTheColumnIsWritten) {
+TEST_F(WriterTest, ObjectiveVariableNameWhereverTheColumnIsWritten) {
   // Terms, bounds and the starting point; the longest name (255 characters) is written
   // whole, on lines of its own.
   barontest::modeldesc d;
@@ -189,7 +189,7 @@ barontest::modeldesc mixedmodel() {
 
 // The tree code ends the process (a division by a constant zero) in the middle of the
 // equations: the process ends with the halt's code, not a crash or a hang.
-TEST_F(writer_test, AHaltInTheTreeCodeEndsTheRunWithItsCode) {
+TEST_F(WriterTest, AHaltInTheTreeCodeEndsTheRunWithItsCode) {
   barontest::modeldesc d = mixedmodel();
   d.pool = {2, 0};
   d.rows[28].code = {barontest::ins(opcode::pushv, 3), barontest::ins(opcode::pushi, 1),
@@ -207,7 +207,7 @@ TEST_F(writer_test, AHaltInTheTreeCodeEndsTheRunWithItsCode) {
 // The table of column names against the names it stands for, column by column: every
 // type (and types without a prefix), names of 2 to 9 characters (up to the slot's 8 in
 // the table, longer ones past it), the objective variable with and without its own name.
-TEST(colnametable, GivesEveryColumnTheNameItStandsFor) {
+TEST(Colnametable, GivesEveryColumnTheNameItStandsFor) {
   barontest::freshmodel model;
   gcdata::tmodel& m = gcdata::mymodel;
   constexpr std::array<std::int32_t, 10> types = {0, 1, 2, 3, 4, 5, 6, -2, 7, -1};

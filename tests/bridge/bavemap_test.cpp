@@ -25,7 +25,7 @@ std::vector<std::int32_t> converted(const std::string& text, bool reform, std::i
 
 }  // namespace
 
-TEST(bavemap, model_numbers_become_the_model_objects) {
+TEST(Bavemap, ModelNumbersBecomeTheModelObjects) {
   struct row {
     const char* text;
     bool reform;
@@ -61,7 +61,7 @@ TEST(bavemap, model_numbers_become_the_model_objects) {
   }
 }
 
-TEST(bavemap, refusals_name_the_line) {
+TEST(Bavemap, RefusalsNameTheLine) {
   struct row {
     const char* text;
     const char* message;

@@ -121,14 +121,14 @@ std::set<std::string> exportednames(const std::string& path) {
 
 }  // namespace
 
-TEST(korvasteps, exports_the_three_entries_and_nothing_else) {
+TEST(Korvasteps, ExportsTheThreeEntriesAndNothingElse) {
   EXPECT_EQ(exportednames(BRIDGE_LIBRARY),
             (std::set<std::string>{"baronzolm_free", "baronzolm_init", "baronzolm_solveprob"}));
 }
 
 // ---- init ----
 
-TEST(korvasteps, a_solve_lands_on_the_right_variables_and_rows_through_baron_order) {
+TEST(Korvasteps, ASolveLandsOnTheRightVariablesAndRowsThroughBaronOrder) {
   const bridgerun b;
   b.map(swappedmap);
   const auto r =
@@ -149,7 +149,7 @@ TEST(korvasteps, a_solve_lands_on_the_right_variables_and_rows_through_baron_ord
   EXPECT_THAT(b.trace(), HasSubstr(restored));
 }
 
-TEST(korvasteps, solver_choice_continuous_switch_and_restore) {
+TEST(Korvasteps, SolverChoiceContinuousSwitchAndRestore) {
   const bridgerun b;
   const auto r =
       b.run("init model.ctl 3 20240508\n" + startpoint + "solve 101 - fromBaron 1 7 0\n");
@@ -164,7 +164,7 @@ TEST(korvasteps, solver_choice_continuous_switch_and_restore) {
   EXPECT_THAT(b.trace(), Not(HasSubstr("kroGetEquM")));
 }
 
-TEST(korvasteps, availability_slots_and_the_newest_baron) {
+TEST(Korvasteps, AvailabilitySlotsAndTheNewestBaron) {
   struct row {
     int slots;
     int date;
@@ -192,7 +192,7 @@ TEST(korvasteps, availability_slots_and_the_newest_baron) {
   }
 }
 
-TEST(korvasteps, refused_map_files_fail_init_with_a_clear_message) {
+TEST(Korvasteps, RefusedMapFilesFailInitWithAClearMessage) {
   struct row {
     const char* map;
     const char* message;
@@ -274,7 +274,7 @@ TEST(KorvastepsMap, AMapWithoutAnEndFailsInitAtTheBound) {
   }
 }
 
-TEST(korvasteps, a_missing_map_file_and_empty_orders) {
+TEST(Korvasteps, AMissingMapFileAndEmptyOrders) {
   const bridgerun b;
   b.remove("bavemap.scr");
   EXPECT_THAT(b.run("init model.ctl 1 20240508\n").out,
@@ -288,7 +288,7 @@ TEST(korvasteps, a_missing_map_file_and_empty_orders) {
   EXPECT_THAT(r.out, HasSubstr("equmarginals -7 -7\n"));
 }
 
-TEST(korvasteps, the_reformulated_objective_is_left_out_of_the_model_object) {
+TEST(Korvasteps, TheReformulatedObjectiveIsLeftOutOfTheModelObject) {
   const bridgerun b;
   const envlist reform = {{"BRIN_OBJREFORM", "1"}};
   // Column 2 is the objective variable: column 1 keeps index 0.
@@ -310,7 +310,7 @@ TEST(korvasteps, the_reformulated_objective_is_left_out_of_the_model_object) {
   EXPECT_THAT(b.run("init model.ctl 1 20240508\n", reform).out, HasSubstr(initline(0)));
 }
 
-TEST(korvasteps, failures_of_the_libraries_during_init) {
+TEST(Korvasteps, FailuresOfTheLibrariesDuringInit) {
   struct row {
     const char* var;
     const char* value;
@@ -337,7 +337,7 @@ TEST(korvasteps, failures_of_the_libraries_during_init) {
   }
 }
 
-TEST(korvasteps, init_without_control_file_and_refused_states) {
+TEST(Korvasteps, InitWithoutControlFileAndRefusedStates) {
   const bridgerun b;
   const auto r = b.run("init - 2 20240508\nsolve 3 - - 0 0 0\nforget\nsolve 3 - - 0 0 0\nfree\n");
   EXPECT_EQ(r.out,
@@ -353,7 +353,7 @@ TEST(korvasteps, init_without_control_file_and_refused_states) {
 
 // ---- option files and solver numbers ----
 
-TEST(korvasteps, ext_solver_options_choose_the_solver_and_its_option_file) {
+TEST(Korvasteps, ExtSolverOptionsChooseTheSolverAndItsOptionFile) {
   struct row {
     const char* value;
     const char* traced;
@@ -386,7 +386,7 @@ TEST(korvasteps, ext_solver_options_choose_the_solver_and_its_option_file) {
   EXPECT_THAT(b.trace(), HasSubstr(restored.substr(restored.find('\n') + 1)));
 }
 
-TEST(korvasteps, baron_offered_and_default_option_files) {
+TEST(Korvasteps, BaronOfferedAndDefaultOptionFiles) {
   const bridgerun b;
   b.file("baron.opt", "ExtNLPsolver NLPSOLVB.2\n");
   b.file("nlpsolva.opt", "");
@@ -401,7 +401,7 @@ TEST(korvasteps, baron_offered_and_default_option_files) {
   EXPECT_THAT(t, HasSubstr("solve NLPSOLVC optfile 0 \"baron.opt\""));
 }
 
-TEST(korvasteps, the_default_option_file_keeps_the_scratch_directory_as_it_stands) {
+TEST(Korvasteps, TheDefaultOptionFileKeepsTheScratchDirectoryAsItStands) {
   const bridgerun b;
   // Line 30 of the control file names the scratch directory.
   std::string ctl = b.read("model.ctl");
@@ -417,7 +417,7 @@ TEST(korvasteps, the_default_option_file_keeps_the_scratch_directory_as_it_stand
   EXPECT_THAT(b.trace(), HasSubstr("solve NLPSOLVA optfile 1 \"Scr/nlpsolva.opt\""));
 }
 
-TEST(korvasteps, a_bad_ext_solver_value_keeps_the_default_with_a_warning) {
+TEST(Korvasteps, ABadExtSolverValueKeepsTheDefaultWithAWarning) {
   const bridgerun b;
   b.file("baron.opt", "ExtNLPsolver no.such.solver\nExtMINLPsolver MINLPSOLVD\n");
   const auto r = b.run("init model.ctl 1 20240508\n" + startpoint +
@@ -427,7 +427,7 @@ TEST(korvasteps, a_bad_ext_solver_value_keeps_the_default_with_a_warning) {
   EXPECT_THAT(b.trace(), HasSubstr("solve MINLPSOLVD "));
 }
 
-TEST(korvasteps, solver_numbers_outside_the_table_are_refused_and_the_model_restored) {
+TEST(Korvasteps, SolverNumbersOutsideTheTableAreRefusedAndTheModelRestored) {
   for (int number : {2, 16, 99, 102}) {
     SCOPED_TRACE(number);
     const bridgerun b;
@@ -441,7 +441,7 @@ TEST(korvasteps, solver_numbers_outside_the_table_are_refused_and_the_model_rest
   }
 }
 
-TEST(korvasteps, an_unknown_solver_name_comes_back_from_the_solver_call) {
+TEST(Korvasteps, AnUnknownSolverNameComesBackFromTheSolverCall) {
   const bridgerun b;
   b.file("baron.opt", "ExtNLPsolver othersolver\n");
   const auto r = b.run("init model.ctl 1 20240508\n" + startpoint + "solve 100 - - 0 0 0\n");
@@ -451,7 +451,7 @@ TEST(korvasteps, an_unknown_solver_name_comes_back_from_the_solver_call) {
 
 // ---- free ----
 
-TEST(korvasteps, free_unloads_and_a_second_init_works) {
+TEST(Korvasteps, FreeUnloadsAndASecondInitWorks) {
   const bridgerun b;
   const auto r = b.run("init model.ctl 1 20240508\nfree\ninit model.ctl 1 20240508\n" + startpoint +
                        "solve 3 - - 0 0 0\nfree\n");
@@ -463,7 +463,7 @@ TEST(korvasteps, free_unloads_and_a_second_init_works) {
 
 // ---- the loaders, seen from BARON's side ----
 
-TEST(korvasteps, libraries_that_cannot_be_loaded) {
+TEST(Korvasteps, LibrariesThatCannotBeLoaded) {
   {
     SCOPED_TRACE("no combined library in the system directory");
     const bridgerun b;
@@ -496,7 +496,7 @@ TEST(korvasteps, libraries_that_cannot_be_loaded) {
   }
 }
 
-TEST(korvasteps, entries_found_in_upper_case_and_unconfirmed_entries) {
+TEST(Korvasteps, EntriesFoundInUpperCaseAndUnconfirmedEntries) {
   {
     SCOPED_TRACE("CoptGetStrStr exported in upper case only");
     const bridgerun b(testutil::standinvariant("zlmopt-cupper"));
