@@ -11,6 +11,7 @@
 
 #include "baron/gcbaron.h"
 #include "frame/statlib.h"
+#include "support/filesizelimit.h"
 #include "support/testutil.h"
 
 namespace {
@@ -70,31 +71,6 @@ TEST(Map, AFailedWriteIsLoggedAndTheFileClosed) {
   gcbaron::state.reset();
 }
 
-// Writes beyond `bytes` fail with EFBIG (the signal that would end the process ignored),
-// for the root user too.
-class filesizelimit {
- public:
-  explicit filesizelimit(rlim_t bytes) {
-    (void)::getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit lower = saved_;
-    lower.rlim_cur = bytes;
-    (void)::setrlimit(RLIMIT_FSIZE, &lower);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    (void)::sigaction(SIGXFSZ, &ignore, &savedaction_);
-  }
-  ~filesizelimit() {
-    (void)::setrlimit(RLIMIT_FSIZE, &saved_);
-    (void)::sigaction(SIGXFSZ, &savedaction_, nullptr);
-  }
-  filesizelimit(const filesizelimit&) = delete;
-  filesizelimit& operator=(const filesizelimit&) = delete;
-
- private:
-  rlimit saved_{};
-  struct sigaction savedaction_ {};
-};
-
 // The bridge reads whatever map stands under the name: the previous run's goes before the
 // new one is written, an incomplete new one goes too, and a previous map that cannot be
 // removed stops the run (false).
@@ -152,8 +128,8 @@ TEST(Map, APreviousMapNeverOutlivesTheWriting) {
     (void)statlib::gstatopen(2, 0, dir.file("test.log"));
     bool goeson = false;
     {
-      std::unique_ptr<filesizelimit> limit;
-      if (r.limit != 0) limit = std::make_unique<filesizelimit>(r.limit);
+      std::unique_ptr<testutil::filesizelimit> limit;
+      if (r.limit != 0) limit = std::make_unique<testutil::filesizelimit>(r.limit);
       goeson = gcbaron::writemapfile(dir.file(r.name));
     }
     statlib::gstatclose();

@@ -87,6 +87,16 @@ struct resultrun {
   std::string file(const std::string& name) const {
     return fs::exists(dir.file(name)) ? testutil::read_file(dir.file(name)) : "(missing)";
   }
+  // The run ended normally with this status and these log lines; a run that read no
+  // optimal answer carries no solution records.
+  void expectoutcome(const std::string& status, const std::vector<std::string>& lines) const {
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(sol.status(), status);
+    expectlines(log, lines);
+    if (status != "1/1") {
+      EXPECT_TRUE(sol.records.empty());
+    }
+  }
   // Every expected line is a whole line of text ("@DIR@" stands for the run's folder).
   void expectlines(const std::string& text, const std::vector<std::string>& lines) const {
     for (std::string l : lines) {
@@ -736,12 +746,7 @@ TEST(BaronResults, BrokenResultFiles) {
     };
     const resultrun run(examplemodel(), good + r.scenario + "\n",
                         r.stale ? std::function<void(const testutil::tempdir&)>(stale) : nullptr);
-    EXPECT_EQ(run.result.exit_code, 0);
-    EXPECT_EQ(run.sol.status(), r.status);
-    run.expectlines(run.log, r.lines);
-    if (r.status != "1/1") {
-      EXPECT_TRUE(run.sol.records.empty());
-    }
+    run.expectoutcome(r.status, r.lines);
   }
 }
 
@@ -821,12 +826,7 @@ TEST(BaronResults, EndlessResultFiles) {
     };
     const resultrun run(examplemodel(), good + "omit " + r.file + "\n", makefifo,
                         r.lowbound ? std::vector<std::string>{bound} : std::vector<std::string>{});
-    EXPECT_EQ(run.result.exit_code, 0);
-    EXPECT_EQ(run.sol.status(), r.status);
-    run.expectlines(run.log, r.lines);
-    if (r.status != "1/1") {
-      EXPECT_TRUE(run.sol.records.empty());
-    }
+    run.expectoutcome(r.status, r.lines);
   }
 }
 

@@ -686,6 +686,22 @@ TEST(BaronRun, UnusableFoldersAreRefusedBeforeBaron) {
   }
 }
 
+// Runs the link under a file-size limit of 16 blocks (8 KiB, or 16 KiB where the shell
+// counts in KiB), set in the child only.
+testutil::run_result rununderfilelimit(const testutil::tempdir& dir) {
+  return testutil::run_program(
+      "/bin/sh",
+      {"-c", "ulimit -f 16 && exec \"$0\" \"$@\"", testutil::baronlink_path(), "model.ctl"},
+      dir.path().string(), testutil::standinenv());
+}
+
+// The log names the file that could not be written whole, and BARON never ran.
+void expectwritefailurebeforebaron(const testutil::tempdir& dir, const std::string& file) {
+  const std::string log = testutil::read_file(dir.file("model.log"));
+  EXPECT_TRUE(has(log, "*** Could not write \"" + dir.file(file) + "\": File too large\n")) << log;
+  EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+}
+
 // Under a file-size limit the input file cannot be written whole: the run stops before
 // BARON with the input file's status, says why, and leaves no cut file behind. The limit
 // (16 blocks: 8 KiB, or 16 KiB where the shell counts in KiB) holds the log and the
@@ -709,16 +725,9 @@ TEST(BaronRun, AnInputFileThatCannotBeWrittenWholeStopsTheRun) {
     d.rows = {all};
     testutil::tempdir dir;
     barontest::writemodel(d, dir.path().string());
-    const auto run = testutil::run_program(
-        "/bin/sh",
-        {"-c", "ulimit -f 16 && exec \"$0\" \"$@\"", testutil::baronlink_path(), "model.ctl"},
-        dir.path().string(), testutil::standinenv());
+    const auto run = rununderfilelimit(dir);
     EXPECT_EQ(run.exit_code, 0) << run.out;
-    const std::string log = testutil::read_file(dir.file("model.log"));
-    EXPECT_TRUE(
-        has(log, "*** Could not write \"" + dir.file("mybaron.scr") + "\": File too large\n"))
-        << log;
-    EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+    expectwritefailurebeforebaron(dir, "mybaron.scr");
     EXPECT_FALSE(fs::exists(dir.file("mybaron.scr"))) << "no cut input file";
     EXPECT_FALSE(fs::exists(dir.file("bavemap.scr")));
     const std::string sol = testutil::read_file(dir.file("model.sol"));
@@ -739,16 +748,9 @@ TEST(BaronRun, AHessianFileThatCannotBeWrittenWholeStopsTheRun) {
   d.options = "Hessian 1\nHessCtrlName hess.ctl\ne.equclass 2\n";
   testutil::tempdir dir;
   barontest::writemodel(d, dir.path().string());
-  const auto run = testutil::run_program(
-      "/bin/sh",
-      {"-c", "ulimit -f 16 && exec \"$0\" \"$@\"", testutil::baronlink_path(), "model.ctl"},
-      dir.path().string(), testutil::standinenv());
+  const auto run = rununderfilelimit(dir);
   EXPECT_EQ(run.exit_code, 0) << run.out;
-  const std::string log = testutil::read_file(dir.file("model.log"));
-  EXPECT_TRUE(
-      has(log, "*** Could not write \"" + dir.file("hessinst.scr") + "\": File too large\n"))
-      << log;
-  EXPECT_FALSE(has(log, "BARON stand-in")) << "BARON not run";
+  expectwritefailurebeforebaron(dir, "hessinst.scr");
   EXPECT_FALSE(fs::exists(dir.file("hessinst.scr"))) << "no cut code copy";
   EXPECT_FALSE(fs::exists(dir.file("hess.ctl")));
   const std::string sol = testutil::read_file(dir.file("model.sol"));

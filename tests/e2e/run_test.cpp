@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frame/q5process.h"
+#include "support/filesizelimit.h"
 #include "support/golden.h"
 #include "support/testutil.h"
 
@@ -134,23 +135,6 @@ struct editedcase {
   testutil::tempdir dir;
 };
 
-// The file-size limit of this process (and of the children it starts) for a while.
-class filesizelimit {
- public:
-  explicit filesizelimit(rlim_t bytes) {
-    (void)::getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit lower = saved_;
-    lower.rlim_cur = bytes;
-    (void)::setrlimit(RLIMIT_FSIZE, &lower);
-  }
-  ~filesizelimit() { (void)::setrlimit(RLIMIT_FSIZE, &saved_); }
-  filesizelimit(const filesizelimit&) = delete;
-  filesizelimit& operator=(const filesizelimit&) = delete;
-
- private:
-  rlimit saved_{};
-};
-
 // A solution file that cannot be written whole is no answer: the log says why, a partial
 // regular file is removed (a device stays) and the exit code is 1.
 TEST(Run, SolutionFileThatCannotBeWrittenEndsTheRunWithOne) {
@@ -170,7 +154,7 @@ TEST(Run, SolutionFileThatCannotBeWrittenEndsTheRunWithOne) {
     const editedcase c({{statusline, "/dev/null"}, {logoptionline, "3"}});
     testutil::run_result result;
     {
-      const filesizelimit limit(40);
+      const testutil::filesizelimit limit(40);
       result = c.run();
     }
     EXPECT_EQ(result.exit_code, 1);
