@@ -31,25 +31,28 @@ namespace {
 constexpr std::int32_t width = 79;
 constexpr std::int32_t indent = 3;
 constexpr std::int32_t objindent = 14;
-constexpr std::int32_t firstextrinsic = 130;
+constexpr std::int32_t firstextrinsic = mathnew::funccount;
 
-// Row types and column types of the model record.
-enum rowkind : std::int32_t {
-  rowe = 0,
-  rowg = 1,
-  rowl = 2,
-  rown = 3,
-  rowx = 4,
-  rowc = 5,
-  rowb = 6
-};
-enum colkind : std::int32_t { colcont = 0, colbin = 1, colint = 2, excluded = -2 };
+// Row types and column types of the model record, and the type that the objective
+// variable has while the writer leaves it out.
+using zlmspecs::colbin;
+using zlmspecs::colcont;
+using zlmspecs::colint;
+using zlmspecs::rowe;
+using zlmspecs::rowg;
+using zlmspecs::rowl;
+using zlmspecs::rown;
+using zlmspecs::rowx;
+constexpr std::int32_t excluded = -2;
 
-constexpr std::array<std::string_view, 7> relation = {
+constexpr std::array<std::string_view, zlmspecs::rowtype_count> relation = {
     " == ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
 
-// Functions BARON takes: sqr, exp, log, log10, sqrt, abs, power, rPower, cvPower, vcPower.
-constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 14, 21, 64, 74, 75};
+// Functions BARON takes.
+constexpr std::array<std::int32_t, 10> acceptedfunctions = {
+    mathnew::fn::sqr,     mathnew::fn::exp,    mathnew::fn::log,   mathnew::fn::log10,
+    mathnew::fn::sqrt,    mathnew::fn::abs,    mathnew::fn::power, mathnew::fn::rpower,
+    mathnew::fn::cvpower, mathnew::fn::vcpower};
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
@@ -233,11 +236,11 @@ class writer {
       constexpr std::array<std::string_view, 4> colkinds = {"SOS1", "SOS2", "Semi Continuous",
                                                             "Semi Integer"};
       for (std::size_t k = 0; k < colkinds.size(); ++k) {
-        if (m_.colcount[3 + k] > 0)
+        if (m_.colcount[zlmspecs::colsos1 + k] > 0)
           counted(q5rt::concat(" Cannot handle ", colkinds[k], " variables"));
       }
     }
-    for (std::int32_t fn = 0; fn < gcdata::intrinsiccount; ++fn) {
+    for (std::int32_t fn = 0; fn < mathnew::funccount; ++fn) {
       if (m_.funcuse[static_cast<std::size_t>(fn)] == 0) continue;
       if (std::find(acceptedfunctions.begin(), acceptedfunctions.end(), fn) !=
           acceptedfunctions.end())

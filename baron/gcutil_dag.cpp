@@ -56,19 +56,20 @@ char* putnumber(char* p, double x) { return charcursor::putdouble(p, x); }
 // The bound text of a row by its type.
 char* rowbounds(char* p, std::int32_t type, double rhs) {
   switch (type) {
-    case 0:
+    case zlmspecs::rowe:
       p = putnumber(p, rhs);
       *p++ = ',';
       return putnumber(p, rhs);
-    case 1:
+    case zlmspecs::rowg:
       return put(putnumber(p, rhs), ",I");
-    case 2:
+    case zlmspecs::rowl:
       return putnumber(put(p, "-I,"), rhs);
-    case 3:
+    case zlmspecs::rown:
       return put(p, "-I,I");
     default:
-      return put(put(p, "cannot handle "),
-                 type > 0 && type < 7 ? equtypename[static_cast<std::size_t>(type)].view() : "");
+      return put(put(p, "cannot handle "), type > 0 && type < zlmspecs::rowtype_count
+                                               ? equtypename[static_cast<std::size_t>(type)].view()
+                                               : "");
   }
 }
 
