@@ -33,20 +33,20 @@ class lineblock {
 
   // Where the next line goes: at least lineroom bytes.
   char* next() {
-    if (sizeof buf_ - size_ < lineroom) flush();
-    return buf_ + size_;
+    if (text_.size() > blocksize - lineroom) flush();
+    return text_.room(lineroom);
   }
   // The line written up to end (its newline included).
-  void done(const char* end) { size_ = static_cast<std::size_t>(end - buf_); }
+  void done(const char* end) { text_.setend(end); }
   void flush() {
-    f_.write(std::string_view(buf_, size_));
-    size_ = 0;
+    f_.write(text_.view());
+    text_.clear();
   }
 
  private:
+  static constexpr std::size_t blocksize = 16384;
   q5rt::textfile& f_;
-  char buf_[16384];
-  std::size_t size_ = 0;
+  charcursor::textbuffer text_;
 };
 
 using charcursor::put;
