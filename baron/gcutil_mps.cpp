@@ -402,7 +402,7 @@ class mpswriter {
 
   void notes() {
     const std::int32_t t = model().modeltype;
-    if (t != 1 && t != 2 && t != 3) {
+    if (t != ctvproc::proc_lp && t != ctvproc::proc_mip && t != ctvproc::proc_rmip) {
       const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
       gcdata::gcmemo(text);
       f_.writeln("*");
@@ -573,7 +573,8 @@ class lpwriter {
  private:
   void notes() {
     const std::int32_t t = model().modeltype;
-    if (t != 1 && t != 2 && t != 3 && t != 12 && t != 13) {
+    if (t != ctvproc::proc_lp && t != ctvproc::proc_mip && t != ctvproc::proc_rmip &&
+        t != ctvproc::proc_qcp && t != ctvproc::proc_miqcp) {
       const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
       gcdata::gcmemo(text);
       f_.writeln("\\");

@@ -26,6 +26,7 @@
 #include "frame/q5rt.h"
 #include "funclib/mathnew.h"
 #include "instance/ctvnl.h"
+#include "instance/ctvproc.h"
 #include "instance/zlmspecs.h"
 
 namespace ctvnl {
@@ -34,8 +35,8 @@ struct nltreerec;  // an expression-tree node of the BARON translation
 
 namespace gcdata {
 
-inline constexpr int maxsolvers = 150;  // solvers 1..150 fit the record's copy
-inline constexpr int modeltypes = 16;   // model types 0..15
+inline constexpr int maxsolvers = 150;                  // solvers 1..150 fit the record's copy
+inline constexpr int modeltypes = ctvproc::proc_count;  // model types 0..15
 
 inline constexpr std::string_view statusopenfailed = "*** Status File open Failed - we are dead";
 inline constexpr std::string_view memoopenfailed = "*** Could not open memo ";
