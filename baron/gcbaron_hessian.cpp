@@ -45,7 +45,7 @@ outcome writecode(std::string_view name, hessiancounts& n) {
   std::vector<std::int32_t> rownumber(static_cast<std::size_t>(m.rows) + 1, 0);
   for (std::int32_t r = 1; r <= m.rows; ++r) {
     const bool objrow = state.objreform > 0 && r == m.objrow;
-    if (m.rowtype[static_cast<std::size_t>(r - 1)] != 3 && !objrow)
+    if (m.rowtype[static_cast<std::size_t>(r - 1)] != zlmspecs::rown && !objrow)
       rownumber[static_cast<std::size_t>(r)] = ++n.equations;
   }
   std::vector<std::int32_t> colposition(static_cast<std::size_t>(m.cols) + 1, 0);

@@ -23,7 +23,6 @@ using gcdata::gclogstat;
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
-constexpr std::int32_t rowtypen = 3;  // =N=
 constexpr double unboundedlevel = 1e40;
 constexpr double badlevel = 99999;
 constexpr std::string_view objectivelabel = "The above solution has an objective value of: ";
@@ -297,7 +296,7 @@ class resreader {
       const std::int32_t c = state.baronvartozolm[static_cast<std::size_t>(i)];
       const double v = listvalue(line, "dual", zlmspecs::valna);
       m_.colmarginal[at(c)] = v;
-      if (v == 0 && m_.coltype[at(c)] == 0) m_.colbasis[at(c)] = 2;
+      if (v == 0 && m_.coltype[at(c)] == zlmspecs::colcont) m_.colbasis[at(c)] = 2;
     }
     if (!f_.skip(std::int64_t{state.phaseonevariables} + 1)) return false;
     for (std::int32_t i = 0; i < state.baronequseq; ++i) {
@@ -607,7 +606,7 @@ void evaleqs(dctmdodef::tdctreader* dict) {
     m.rowlevel[k] = level;
     const bool relaxonly =
         k < state.baronequclass.size() && state.baronequclass[k] == classrelaxonly;
-    if (m.rowtype[k] == rowtypen || relaxonly) m.rowbasis[k] = 2;
+    if (m.rowtype[k] == zlmspecs::rown || relaxonly) m.rowbasis[k] = 2;
   }
 }
 

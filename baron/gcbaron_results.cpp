@@ -554,8 +554,9 @@ class postrun {
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_.rows); ++i) {
       const double d = m_.rowlevel[i] - m_.rowrhs[i];
       const std::int32_t type = m_.rowtype[i];
-      const bool violated = (type == 0 && std::fabs(d) >= 1e-6) || (type == 1 && d <= -1e-6) ||
-                            (type == 2 && d >= 1e-6);
+      const bool violated = (type == zlmspecs::rowe && std::fabs(d) >= 1e-6) ||
+                            (type == zlmspecs::rowg && d <= -1e-6) ||
+                            (type == zlmspecs::rowl && d >= 1e-6);
       if (violated) m_.rowstatus[i] = 2;
     }
   }

@@ -32,61 +32,33 @@ namespace {
 constexpr std::int32_t width = 79;
 constexpr std::int32_t indent = 3;
 constexpr std::int32_t objindent = 14;
-constexpr std::int32_t firstextrinsic = 130;
+constexpr std::int32_t firstextrinsic = mathnew::funccount;
 
-// Row types and column types of the model record.
-enum rowkind : std::int32_t {
-  rowe = 0,
-  rowg = 1,
-  rowl = 2,
-  rown = 3,
-  rowx = 4,
-  rowc = 5,
-  rowb = 6
-};
-enum colkind : std::int32_t { colcont = 0, colbin = 1, colint = 2, excluded = -2 };
+// Row types and column types of the model record, and the type that the objective
+// variable has while the writer leaves it out.
+using zlmspecs::colbin;
+using zlmspecs::colcont;
+using zlmspecs::colint;
+using zlmspecs::rowe;
+using zlmspecs::rowg;
+using zlmspecs::rowl;
+using zlmspecs::rown;
+using zlmspecs::rowx;
+constexpr std::int32_t excluded = -2;
 
-constexpr std::array<std::string_view, 7> relation = {
+constexpr std::array<std::string_view, zlmspecs::rowtype_count> relation = {
     " == ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
 
-// Functions BARON takes: sqr, exp, log, log10, sqrt, abs, power, rPower, cvPower, vcPower.
-constexpr std::array<std::int32_t, 10> acceptedfunctions = {9, 10, 11, 12, 13, 14, 21, 64, 74, 75};
+// Functions BARON takes.
+constexpr std::array<std::int32_t, 10> acceptedfunctions = {
+    mathnew::fn::sqr,     mathnew::fn::exp,    mathnew::fn::log,   mathnew::fn::log10,
+    mathnew::fn::sqrt,    mathnew::fn::abs,    mathnew::fn::power, mathnew::fn::rpower,
+    mathnew::fn::cvpower, mathnew::fn::vcpower};
 
 q5rt::sstr num(std::int64_t v) { return strutilx::inttostrw(v, 0); }
 
-// One piece of a statement built in place, without allocating: room for the longest
-// piece (a name of 255 characters, a number and a few signs).
-class piecebuffer {
- public:
-  static constexpr std::size_t capacity = 320;
-
-  void clear() { size_ = 0; }
-  piecebuffer& operator=(std::string_view s) {
-    size_ = 0;
-    return *this += s;
-  }
-  piecebuffer& operator+=(std::string_view s) {
-    std::copy(s.begin(), s.end(), room(s.size()));
-    size_ += s.size();
-    return *this;
-  }
-  piecebuffer& operator+=(char c) {
-    *room(1) = c;
-    ++size_;
-    return *this;
-  }
-  // Room for k more characters at the end; grow(n) keeps n of them.
-  char* room(std::size_t k) {
-    Q5_ASSERT(size_ + k <= capacity, "piece too long");
-    return buf_ + size_;
-  }
-  void grow(std::size_t n) { size_ += n; }
-  std::string_view view() const { return {buf_, size_}; }
-
- private:
-  char buf_[capacity];
-  std::size_t size_ = 0;
-};
+// One piece of a statement built in place, in storage that is reused.
+using piecebuffer = charcursor::textbuffer;
 
 // Parts of a piece written at a place with room for them; each gives the end. The
 // terms of the rows are built with these: a pointer kept in a register, no size stored
@@ -105,20 +77,13 @@ char* putnumber(char* at, double v) {
   return charcursor::putdouble(at, v, 'e');
 }
 
-void appendint(piecebuffer& out, std::int64_t v) {
-  char* const at = out.room(introom);
-  out.grow(static_cast<std::size_t>(putint(at, v) - at));
-}
+void appendint(piecebuffer& out, std::int64_t v) { out.setend(putint(out.room(introom), v)); }
 
-void appendnumber(piecebuffer& out, double v) {
-  char* const at = out.room(numberroom);
-  out.grow(static_cast<std::size_t>(putnumber(at, v) - at));
-}
+void appendnumber(piecebuffer& out, double v) { out.setend(putnumber(out.room(numberroom), v)); }
 
 q5rt::sstr numtext(double v) {
-  piecebuffer text;
-  appendnumber(text, v);
-  return q5rt::sstr::cut(text.view());
+  char text[numberroom];
+  return q5rt::sstr::cut({text, static_cast<std::size_t>(putnumber(text, v) - text)});
 }
 
 // The epsilon value taken as the 0 it stands for.
@@ -169,8 +134,7 @@ class writer {
   char* putcolname(char* at, std::int32_t c) const { return names_.put(at, c); }
   static constexpr std::size_t nameroom = q5rt::sstr::capacity;  // both kinds of name
   void appendcolname(piecebuffer& out, std::int32_t c) const {
-    char* const at = out.room(nameroom);
-    out.grow(static_cast<std::size_t>(putcolname(at, c) - at));
+    out.setend(putcolname(out.room(nameroom), c));
   }
   std::string_view colpiece(std::int32_t c) {
     piece_.clear();
@@ -234,11 +198,11 @@ class writer {
       constexpr std::array<std::string_view, 4> colkinds = {"SOS1", "SOS2", "Semi Continuous",
                                                             "Semi Integer"};
       for (std::size_t k = 0; k < colkinds.size(); ++k) {
-        if (m_.colcount[3 + k] > 0)
+        if (m_.colcount[zlmspecs::colsos1 + k] > 0)
           counted(q5rt::concat(" Cannot handle ", colkinds[k], " variables"));
       }
     }
-    for (std::int32_t fn = 0; fn < gcdata::intrinsiccount; ++fn) {
+    for (std::int32_t fn = 0; fn < mathnew::funccount; ++fn) {
       if (m_.funcuse[static_cast<std::size_t>(fn)] == 0) continue;
       if (std::find(acceptedfunctions.begin(), acceptedfunctions.end(), fn) !=
           acceptedfunctions.end())
@@ -429,9 +393,8 @@ class writer {
     for (std::int32_t c = 1; c <= m_.cols; ++c) {
       if (isobjvar(c) || !qualifies(c)) continue;
       if (!open) line(""), line(keyword, "{"), open = true;
-      static_assert(nameroom + 2 + numberroom + 1 <= piecebuffer::capacity);
       piece_.clear();
-      char* const start = piece_.room(piecebuffer::capacity);
+      char* const start = piece_.room(nameroom + 2 + numberroom + 1);
       char* at = put(putcolname(start, c), ": ");
       at = putnumber(at, get(c));
       *at++ = ';';
@@ -523,9 +486,8 @@ class writer {
   }
   // One linear term: separator, coefficient unless its magnitude is 1, column name.
   void term(double v, std::int32_t c, bool first) {
-    static_assert(3 + numberroom + 1 + nameroom <= piecebuffer::capacity);
     piece_.clear();
-    char* const start = piece_.room(piecebuffer::capacity);
+    char* const start = piece_.room(3 + numberroom + 1 + nameroom);
     char* at = put(start, v < 0 ? " - " : first ? "   " : " + ");
     const double a = std::fabs(v);
     if (a != 1) at = putnumber(at, a), *at++ = '*';

@@ -21,15 +21,13 @@ namespace {
 
 void startup() {
   blanks255 = q5rt::sstr::cut(std::string(255, ' '));
-  constexpr std::string_view vartypes[] = {"Continuous", "Binary",          "Integer",     "SOS1",
-                                           "SOS2",       "Semi Continuous", "Semi Integer"};
-  constexpr std::string_view equtypes[] = {
+  constexpr std::array<std::string_view, zlmspecs::coltype_count> vartypes = {
+      "Continuous", "Binary", "Integer", "SOS1", "SOS2", "Semi Continuous", "Semi Integer"};
+  constexpr std::array<std::string_view, zlmspecs::rowtype_count> equtypes = {
       "Equality =E=", "Greater than =G=", "Less than =L=", "Free =N=",
       "External =X=", "Cone =C=",         "Boolean =B="};
-  for (std::size_t i = 0; i < 7; ++i) {
-    vartypename[i] = q5rt::sstr::cut(vartypes[i]);
-    equtypename[i] = q5rt::sstr::cut(equtypes[i]);
-  }
+  for (std::size_t i = 0; i < vartypes.size(); ++i) vartypename[i] = q5rt::sstr::cut(vartypes[i]);
+  for (std::size_t i = 0; i < equtypes.size(); ++i) equtypename[i] = q5rt::sstr::cut(equtypes[i]);
   optobjvardef_.clear();
   chlambda.clear();
   chdis = 0;
@@ -146,7 +144,7 @@ std::string_view prefix(std::int32_t c) {
 
 bool issos(std::int32_t c) {
   const std::int32_t t = coltype(c);
-  return t == 3 || t == 4;
+  return t == zlmspecs::colsos1 || t == zlmspecs::colsos2;
 }
 
 namespace {

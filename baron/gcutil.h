@@ -28,6 +28,7 @@
 #include "frame/q5text.h"
 #include "funclib/ctvnew.h"
 #include "instance/ctvnl.h"
+#include "instance/zlmspecs.h"
 
 namespace gcutil {
 
@@ -38,9 +39,9 @@ using codespan = std::span<const ctvnl::tnlcode>;
 inline q5rt::sstr optobjvardef_;  // the objective variable's name in written models
 inline std::int32_t folid = 0;    // the current EMP follower, 0 none
 inline q5rt::sstr blanks255;
-inline std::array<q5rt::sstr, 7> vartypename;  // by column type
-inline std::array<q5rt::sstr, 7> equtypename;  // by row type
-inline q5rt::sstr chlambda;                    // convex-hull divisor in force, empty none
+inline std::array<q5rt::sstr, zlmspecs::coltype_count> vartypename;  // by column type
+inline std::array<q5rt::sstr, zlmspecs::rowtype_count> equtypename;  // by row type
+inline q5rt::sstr chlambda;  // convex-hull divisor in force, empty none
 inline std::int32_t chdis = 0;
 inline std::int32_t chterm = 0;
 inline ctvnew::tmathnewrec mathnewconvert{};        // constant folding

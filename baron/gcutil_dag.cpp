@@ -33,20 +33,20 @@ class lineblock {
 
   // Where the next line goes: at least lineroom bytes.
   char* next() {
-    if (sizeof buf_ - size_ < lineroom) flush();
-    return buf_ + size_;
+    if (text_.size() > blocksize - lineroom) flush();
+    return text_.room(lineroom);
   }
   // The line written up to end (its newline included).
-  void done(const char* end) { size_ = static_cast<std::size_t>(end - buf_); }
+  void done(const char* end) { text_.setend(end); }
   void flush() {
-    f_.write(std::string_view(buf_, size_));
-    size_ = 0;
+    f_.write(text_.view());
+    text_.clear();
   }
 
  private:
+  static constexpr std::size_t blocksize = 16384;
   q5rt::textfile& f_;
-  char buf_[16384];
-  std::size_t size_ = 0;
+  charcursor::textbuffer text_;
 };
 
 using charcursor::put;
@@ -56,19 +56,20 @@ char* putnumber(char* p, double x) { return charcursor::putdouble(p, x); }
 // The bound text of a row by its type.
 char* rowbounds(char* p, std::int32_t type, double rhs) {
   switch (type) {
-    case 0:
+    case zlmspecs::rowe:
       p = putnumber(p, rhs);
       *p++ = ',';
       return putnumber(p, rhs);
-    case 1:
+    case zlmspecs::rowg:
       return put(putnumber(p, rhs), ",I");
-    case 2:
+    case zlmspecs::rowl:
       return putnumber(put(p, "-I,"), rhs);
-    case 3:
+    case zlmspecs::rown:
       return put(p, "-I,I");
     default:
-      return put(put(p, "cannot handle "),
-                 type > 0 && type < 7 ? equtypename[static_cast<std::size_t>(type)].view() : "");
+      return put(put(p, "cannot handle "), type > 0 && type < zlmspecs::rowtype_count
+                                               ? equtypename[static_cast<std::size_t>(type)].view()
+                                               : "");
   }
 }
 

@@ -63,9 +63,9 @@ class extraction {
     m_.defnrows = 0;
     for (std::int32_t i = 1; i <= m_.rows; ++i) {
       const std::int32_t t = rowtype(i);
-      if (t == 1 || t == 2) {
+      if (t == zlmspecs::rowg || t == zlmspecs::rowl) {
         rowstate(i) = rowinequality;
-      } else if (t == 3) {
+      } else if (t == zlmspecs::rown) {
         rowstate(i) = rowfree;
         rowat(m_.rows - m_.defnrows - 1) = i;
         ++m_.defnrows;
@@ -75,7 +75,7 @@ class extraction {
     }
   }
 
-  bool equalityrow(const zlmspecs::tjacrec* e) const { return rowtype(e->row) == 0; }
+  bool equalityrow(const zlmspecs::tjacrec* e) const { return rowtype(e->row) == zlmspecs::rowe; }
 
   void classifycolumns() {
     m_.deffixcols = 0;

@@ -104,7 +104,8 @@ void columnsection(q5rt::textfile& f) {
     f.write(q5rt::concat("  ", strutilx::dbltostr(m.collower[at(j)]), ",",
                          sysutils::q5_floattostr(m.collevel[at(j)]), ",",
                          sysutils::q5_floattostr(m.colupper[at(j)])));
-    if (m.priorityopt != 0 && m.coltype[at(j)] != 0 && at(j) < m.colpriority.size()) {
+    if (m.priorityopt != 0 && m.coltype[at(j)] != zlmspecs::colcont &&
+        at(j) < m.colpriority.size()) {
       f.write(q5rt::concat(",", strutilx::dbltostr(m.colpriority[at(j)])));
     }
     elements(f, m.colfirst[at(j)], false);

@@ -85,7 +85,7 @@ void gcheader(q5rt::textfile& f, std::string_view prefix, std::string_view stamp
   f.write_integer(m.nlnonzeros, 9);
   f.write_integer(m.extnonzeros, 9);
   f.writeln();
-  if (m.equcount[4] > 0) {
+  if (m.equcount[zlmspecs::rowx] > 0) {
     line(f, prefix);
     line(f, prefix, q5rt::concat("=X= DLL name: ", m.extlibname));
   }

@@ -8,25 +8,12 @@
 
 #include "frame/q5rt.h"
 #include "frame/q5text.h"
+#include "funclib/mathnew.h"
 
 namespace gcutil::detail {
 
 // Function numbers of the function library that the tree code treats by name.
-namespace fn {
-inline constexpr std::int32_t mod = 4;
-inline constexpr std::int32_t min = 7;
-inline constexpr std::int32_t max = 8;
-inline constexpr std::int32_t sqr = 9;
-inline constexpr std::int32_t exp = 10;
-inline constexpr std::int32_t log = 11;
-inline constexpr std::int32_t log10 = 12;
-inline constexpr std::int32_t sqrt = 13;
-inline constexpr std::int32_t abs = 14;
-inline constexpr std::int32_t power = 21;
-inline constexpr std::int32_t rpower = 64;
-inline constexpr std::int32_t cvpower = 74;
-inline constexpr std::int32_t vcpower = 75;
-}  // namespace fn
+namespace fn = mathnew::fn;
 
 // rPower, cvPower or vcPower.
 [[nodiscard]] constexpr bool rootpower(std::int32_t f) {

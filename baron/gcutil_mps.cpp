@@ -38,12 +38,21 @@ namespace {
 using detail::digits15;
 using detail::num;
 
-constexpr std::string_view rowletters = "EGLNXCB";
 constexpr std::string_view nonlinearnote =
     "  Cannot handle nonlinear equations, nonlinear part ignored.";
 constexpr std::string_view cutnote =
     "  Names longer than 8 characters were cut: distinct names may coincide.";
-constexpr std::int32_t tbinary = 1, tinteger = 2, tsos1 = 3, tsos2 = 4, tsemicont = 5, tsemiint = 6;
+using zlmspecs::colbin;
+using zlmspecs::colint;
+using zlmspecs::colsemicont;
+using zlmspecs::colsemiint;
+using zlmspecs::colsos1;
+using zlmspecs::colsos2;
+using zlmspecs::rowb;
+using zlmspecs::rowc;
+using zlmspecs::rowe;
+using zlmspecs::rown;
+using zlmspecs::rowx;
 
 const gcdata::tmodel& model() { return gcdata::mymodel; }
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
@@ -51,7 +60,7 @@ std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i) - 1; }
 // Row types that the formats declare: =E=, =G=, =L=, =N=.
 bool declared(std::int32_t r) {
   const std::int32_t t = model().rowtype[at(r)];
-  return t >= 0 && t <= 3;
+  return t >= rowe && t <= rown;
 }
 
 q5rt::sstr modeltypename() {
@@ -393,15 +402,15 @@ class mpswriter {
 
   void notes() {
     const std::int32_t t = model().modeltype;
-    if (t != 1 && t != 2 && t != 3) {
+    if (t != ctvproc::proc_lp && t != ctvproc::proc_mip && t != ctvproc::proc_rmip) {
       const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
       gcdata::gcmemo(text);
       f_.writeln("*");
       f_.writeln(q5rt::concat("*", text));
     }
-    if (hasrows(4)) note(f_, "*", rowtypenote(4));
-    if (fixed_ && hasrows(5)) note(f_, "*", rowtypenote(5));
-    if (hasrows(6)) note(f_, "*", rowtypenote(6));
+    if (hasrows(rowx)) note(f_, "*", rowtypenote(rowx));
+    if (fixed_ && hasrows(rowc)) note(f_, "*", rowtypenote(rowc));
+    if (hasrows(rowb)) note(f_, "*", rowtypenote(rowb));
     if (fixed_ && namescut()) note(f_, "*", cutnote);
   }
 
@@ -428,7 +437,7 @@ class mpswriter {
     if (model().objvar != 0) writerow('N', "obj");
     for (std::int32_t r = 1; r <= model().rows; ++r) {
       if (declared(r))
-        writerow(rowletters[static_cast<std::size_t>(model().rowtype[at(r)])], rowname(r));
+        writerow(zlmspecs::equctyp[static_cast<std::size_t>(model().rowtype[at(r)])], rowname(r));
     }
   }
 
@@ -439,8 +448,8 @@ class mpswriter {
     bool inrun = false;
     for (std::int32_t c = 1; c <= m.cols; ++c) {
       const std::int32_t t = m.coltype[at(c)];
-      const bool discrete = (t == tbinary || t == tinteger || t == tsemiint) &&
-                            m.collower[at(c)] != m.colupper[at(c)];
+      const bool discrete =
+          (t == colbin || t == colint || t == colsemiint) && m.collower[at(c)] != m.colupper[at(c)];
       if (discrete && !inrun) writemarker("INTORG", ++markers);
       if (!discrete && inrun) writemarker("INTEND", markers);
       inrun = discrete;
@@ -469,7 +478,7 @@ class mpswriter {
       const double lo = m.collower[at(c)];
       const double up = m.colupper[at(c)];
       const std::int32_t t = m.coltype[at(c)];
-      const bool semi = t == tsemicont || t == tsemiint;
+      const bool semi = t == colsemicont || t == colsemiint;
       if (lo == up && (!semi || lo == 0)) {
         writebound("FX", c, &lo);
         continue;
@@ -481,7 +490,7 @@ class mpswriter {
         }
         writebound("MI", c, nullptr);
       } else if (lo == 0) {
-        if (t == tinteger && up == m.valpin) {
+        if (t == colint && up == m.valpin) {
           writebound("LI", c, &lo);
           continue;
         }
@@ -489,7 +498,7 @@ class mpswriter {
         writebound("LO", c, &lo);
         // Readers that give an integer column the upper bound 1 by default (GLPK) see
         // +infinity only when a line says so.
-        if (t == tinteger && up == m.valpin) writebound("PL", c, nullptr);
+        if (t == colint && up == m.valpin) writebound("PL", c, nullptr);
       }
       if (up != m.valpin) writebound(semi && lo > 0 ? "SC" : "UP", c, &up);
     }
@@ -497,14 +506,14 @@ class mpswriter {
 
   void sos() {
     const gcdata::tmodel& m = model();
-    if (!hascols(tsos1) && !hascols(tsos2)) return;
+    if (!hascols(colsos1) && !hascols(colsos2)) return;
     f_.writeln("SOS");
     std::int32_t member = 0;
     std::int32_t set = -1;
     for (std::int32_t c = 1; c <= m.cols; ++c) {
       const std::int32_t t = m.coltype[at(c)];
-      if (t != tsos1 && t != tsos2) continue;
-      if (m.colsosset[at(c)] != set) f_.writeln(t == tsos1 ? " S1" : " S2");
+      if (t != colsos1 && t != colsos2) continue;
+      if (m.colsosset[at(c)] != set) f_.writeln(t == colsos1 ? " S1" : " S2");
       set = m.colsosset[at(c)];
       f_.writeln(q5rt::concat("    ", colname(c), " ", num(++member)));
     }
@@ -512,10 +521,10 @@ class mpswriter {
 
   void cones() {
     const gcdata::tmodel& m = model();
-    if (!hasrows(5)) return;
+    if (!hasrows(rowc)) return;
     std::int32_t k = 0;
     for (std::int32_t r = 1; r <= m.rows; ++r) {
-      if (m.rowtype[at(r)] != 5) continue;
+      if (m.rowtype[at(r)] != rowc) continue;
       std::vector<std::int32_t> heads;
       for (const zlmspecs::tjacrec* e = m.rowfirst[at(r)]; e != nullptr && heads.size() < 2;
            e = e->rownext) {
@@ -548,13 +557,13 @@ class lpwriter {
     bounds();
     liutil::liset(f_, 79, 0);
     list(
-        "Binaries", [](std::int32_t t) { return t == tbinary; }, hascols(tbinary));
+        "Binaries", [](std::int32_t t) { return t == colbin; }, hascols(colbin));
     list(
-        "Generals", [](std::int32_t t) { return t == tinteger || t == tsemiint; },
-        hascols(tinteger) || hascols(tsemiint));
+        "Generals", [](std::int32_t t) { return t == colint || t == colsemiint; },
+        hascols(colint) || hascols(colsemiint));
     list(
-        "Semi-Continuous", [](std::int32_t t) { return t == tsemicont || t == tsemiint; },
-        hascols(tsemicont) || hascols(tsemiint));
+        "Semi-Continuous", [](std::int32_t t) { return t == colsemicont || t == colsemiint; },
+        hascols(colsemicont) || hascols(colsemiint));
     sos();
     liutil::lilast("");
     liutil::lilast("End");
@@ -564,14 +573,15 @@ class lpwriter {
  private:
   void notes() {
     const std::int32_t t = model().modeltype;
-    if (t != 1 && t != 2 && t != 3 && t != 12 && t != 13) {
+    if (t != ctvproc::proc_lp && t != ctvproc::proc_mip && t != ctvproc::proc_rmip &&
+        t != ctvproc::proc_qcp && t != ctvproc::proc_miqcp) {
       const q5rt::sstr text = q5rt::concat("  Cannot handle ", modeltypename());
       gcdata::gcmemo(text);
       f_.writeln("\\");
       f_.writeln(q5rt::concat("\\", text));
     }
-    if (hasrows(3)) note(f_, "\\", rowtypenote(3));
-    if (hasrows(4)) note(f_, "\\", rowtypenote(4));
+    if (hasrows(rown)) note(f_, "\\", rowtypenote(rown));
+    if (hasrows(rowx)) note(f_, "\\", rowtypenote(rowx));
     f_.writeln();
   }
 
@@ -589,7 +599,7 @@ class lpwriter {
   }
 
   void rows() {
-    static constexpr std::string_view equlp[] = {
+    static constexpr std::array<std::string_view, zlmspecs::rowtype_count> equlp = {
         " = ", " >= ", " <= ", " =N= ", " =X= ", " =C= ", " =B= "};
     const gcdata::tmodel& m = model();
     liutil::liset(f_, 79, 3);
@@ -607,7 +617,8 @@ class lpwriter {
       // A row without terms would not read back: a zero term keeps it a constraint.
       if (first && m.cols > 0) liutil::linext(q5rt::concat("   0 ", colname(1)));
       const std::int32_t t = m.rowtype[at(r)];
-      const std::string_view op = t >= 0 && t < 7 ? equlp[static_cast<std::size_t>(t)] : " ";
+      const std::string_view op =
+          t >= 0 && t < zlmspecs::rowtype_count ? equlp[static_cast<std::size_t>(t)] : " ";
       liutil::lilast(q5rt::concat(op, strutilx::zlmvaltostr(m.rowrhs[at(r)])));
       if (m.rowfirstinstr[at(r)] != 0) note(f_, "\\", nonlinearnote);
     }
@@ -626,7 +637,7 @@ class lpwriter {
       } else if (lo == m.valmin && up == m.valpin) {
         f_.writeln(q5rt::concat(" ", name, " Free"));
       } else if (lo == 0 && up == m.valpin) {
-        if (m.coltype[at(c)] == tinteger) f_.writeln(q5rt::concat(" ", name, " >= 0"));
+        if (m.coltype[at(c)] == colint) f_.writeln(q5rt::concat(" ", name, " >= 0"));
       } else {
         f_.writeln(q5rt::concat(" ", strutilx::zlmvaltostr(lo), " <= ", name,
                                 " <= ", strutilx::zlmvaltostr(up)));
@@ -648,16 +659,16 @@ class lpwriter {
 
   void sos() {
     const gcdata::tmodel& m = model();
-    if (!hascols(tsos1) && !hascols(tsos2)) return;
+    if (!hascols(colsos1) && !hascols(colsos2)) return;
     liutil::lilast("");
     liutil::lilast("SOS");
     std::int32_t member = 0;
     std::int32_t set = -1;
     for (std::int32_t c = 1; c <= m.cols; ++c) {
       const std::int32_t t = m.coltype[at(c)];
-      if (t != tsos1 && t != tsos2) continue;
+      if (t != colsos1 && t != colsos2) continue;
       ++member;
-      if (m.colsosset[at(c)] != set) liutil::lifirst(t == tsos1 ? " S1 ::" : " S2 ::", 0);
+      if (m.colsosset[at(c)] != set) liutil::lifirst(t == colsos1 ? " S1 ::" : " S2 ::", 0);
       set = m.colsosset[at(c)];
       liutil::linext(q5rt::concat("  ", colname(c), " : ", num(member)));
     }

@@ -100,7 +100,7 @@ q5rt::sstr implename(std::int32_t r, std::int32_t c) {
 }
 
 void vardecla(std::int32_t type) {
-  constexpr std::array<std::string_view, 7> keywords = {
+  constexpr std::array<std::string_view, zlmspecs::coltype_count> keywords = {
       "Free Variables", "Binary Variables",   "Integer Variables", "SOS1 Variables",
       "SOS2 Variables", "Semicont Variables", "Semiint Variables"};
   if (type < 0 || type >= static_cast<std::int32_t>(keywords.size())) {
@@ -108,7 +108,7 @@ void vardecla(std::int32_t type) {
     return;
   }
   liutil::declaliststart(keywords[static_cast<std::size_t>(type)]);
-  const bool sos = type == 3 || type == 4;
+  const bool sos = type == zlmspecs::colsos1 || type == zlmspecs::colsos2;
   std::int32_t lastset = -1;
   bool inrun = false;
   for (std::int32_t c = 1; c <= gcdata::mymodel.cols; ++c) {
@@ -134,7 +134,7 @@ void contdecla(std::int32_t kind) {
   }
   liutil::declaliststart(keywords[static_cast<std::size_t>(kind)]);
   for (std::int32_t c = 1; c <= gcdata::mymodel.cols; ++c) {
-    if (detail::coltype(c) != 0 || detail::colsosset(c) != kind) continue;
+    if (detail::coltype(c) != zlmspecs::colcont || detail::colsosset(c) != kind) continue;
     if (detail::emprenumbered(c)) continue;
     liutil::declalistitem(cname(c));
   }

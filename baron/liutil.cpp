@@ -2,10 +2,8 @@
 #include "baron/liutil.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
-#include <string>
-#include <vector>
+
+#include "frame/charcursor.h"
 
 namespace liutil {
 
@@ -16,64 +14,9 @@ constexpr std::int32_t fixedindent = 6;
 constexpr std::string_view fixedmark = "     .";
 constexpr std::int32_t declaindent = 10;
 
-// Copies n bytes; up to 32 of them by two overlapping fixed-length copies each, without
-// a library call (most pieces are a few bytes: the call would cost more than the copy).
-void copybytes(const char* from, std::size_t n, char* to) {
-  const auto ends = [&](auto word) {  // the first and the last sizeof word bytes
-    constexpr std::size_t w = sizeof word;
-    decltype(word) last;
-    std::memcpy(&word, from, w);
-    std::memcpy(&last, from + n - w, w);
-    std::memcpy(to, &word, w);
-    std::memcpy(to + n - w, &last, w);
-  };
-  if (n > 32) {
-    std::memcpy(to, from, n);
-  } else if (n >= 16) {
-    ends(std::array<std::uint64_t, 2>{});
-  } else if (n >= 8) {
-    ends(std::uint64_t{});
-  } else if (n >= 4) {
-    ends(std::uint32_t{});
-  } else {
-    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
-  }
-}
-
-// The statement being written, a growing buffer: it goes to the file as one write when
-// it ends.
-class statementtext {
- public:
-  [[nodiscard]] bool empty() const { return size_ == 0; }
-  void clear() { size_ = 0; }
-  [[nodiscard]] std::string_view view() const { return {buf_.data(), size_}; }
-  statementtext& operator+=(std::string_view s) {
-    copybytes(s.data(), s.size(), room(s.size()));
-    size_ += s.size();
-    return *this;
-  }
-  statementtext& operator+=(char c) {
-    *room(1) = c;
-    ++size_;
-    return *this;
-  }
-  void append(std::size_t n, char c) {
-    std::fill_n(room(n), n, c);
-    size_ += n;
-  }
-
- private:
-  char* room(std::size_t n) {
-    if (size_ + n > buf_.size()) buf_.resize(std::max(2 * buf_.size(), size_ + n + 256));
-    return buf_.data() + size_;
-  }
-  std::vector<char> buf_;
-  std::size_t size_ = 0;
-};
-
 q5rt::textfile* current = nullptr;
 q5rt::textfile* errfile = nullptr;  // nullptr: standard output
-statementtext text;
+charcursor::textbuffer text;        // the statement being written: one write when it ends
 std::int32_t width = 1;
 std::int32_t position = 0;
 std::int32_t baseindent = 0;

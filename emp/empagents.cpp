@@ -164,7 +164,7 @@ void loader::implicitsection() {
       markrow(myemp.agentofrow[r], myemp.implagent, r,
               q5rt::concat(prefix, "follower already assigned"));
       markrow(myemp.implgrouprow[r], g, r, "implicit equ already marked");
-      if (a.rowtype[r - 1] != 0) equerr(r, "implicit equ must be of type equality");
+      if (a.rowtype[r - 1] != zlmspecs::rowe) equerr(r, "implicit equ must be of type equality");
       addint(rec->rows, r);
       setflip(r, flipped, "Constraint has ambiguous flip instructions");
     }
@@ -449,7 +449,7 @@ void loader::agentchecks() {
     }
     myemp.agentobjcoef[ag] = found->jacval;
     const std::int32_t r = found->row;
-    if (a.colkind[c - 1] == 0 && a.rowtype[r - 1] == 0) {
+    if (a.colkind[c - 1] == 0 && a.rowtype[r - 1] == zlmspecs::rowe) {
       const bool lone = elements == 1 && myemp.dualcolofrow[r] == 0;
       myemp.agentobjrow[ag] = lone && !(equil && a.keepobjrow != 0) ? -r : r;
     }

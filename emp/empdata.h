@@ -322,12 +322,12 @@ struct emploadargs {
   std::int32_t objvar = 0;                // objective variable, 0 when no min or max
   std::uint8_t nonbinaryok = 0;           // a non-binary disjunction variable is not counted
   std::uint8_t keepobjrow = 0;            // equilibrium: keep a lone objective row
-  const std::int32_t* coltype = nullptr;  // 1 binary
+  const std::int32_t* coltype = nullptr;  // zlmspecs::coltype by column
   const std::uint8_t* colkind = nullptr;  // 0 free, 4 exempt from ownership checks
   const double* collower = nullptr;       // nil: no bounds (empload)
   const double* colupper = nullptr;
   const zlmspecs::tjacrec* const* colfirst = nullptr;
-  const std::int32_t* rowtype = nullptr;  // 0 equality, 6 logic
+  const std::int32_t* rowtype = nullptr;  // zlmspecs::rowtype by row
   const zlmspecs::tjacrec* const* rowfirst = nullptr;
   const std::int32_t* instrfirst = nullptr;  // 0: linear row
   const std::int32_t* instrlast = nullptr;

@@ -174,7 +174,7 @@ void loader::disjunction() {
           std::int32_t& owner = myemp.disjofcol[c];
           if (owner == 0) {
             owner = s.number[k];
-            if (a.coltype[c - 1] != 1) {
+            if (a.coltype[c - 1] != zlmspecs::colbin) {
               varerr(c, "variable not binary");
               if (a.nonbinaryok != 0) --errors;  // reported, not counted
             }

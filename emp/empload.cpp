@@ -287,7 +287,7 @@ void loader::markcol(std::int32_t& slot, std::int32_t value, std::int32_t col,
 bool loader::logicprepass() {
   for (std::int32_t r = 1; r <= myemp.numrows; ++r) {
     const std::int32_t i = r - 1;
-    if (a.rowtype[i] != 6) {
+    if (a.rowtype[i] != zlmspecs::rowb) {
       if (a.instrfirst != nullptr && a.instrfirst[i] != 0) myemp.hasnonlogicnl = 1;
       continue;
     }
@@ -308,7 +308,8 @@ bool loader::logicprepass() {
       equerr(r, "logical condition contains non-logicals operations");
     } else {
       for (const zlmspecs::tjacrec* e = a.rowfirst[i]; e != nullptr; e = e->rownext)
-        if (a.coltype[e->col - 1] != 1) varerr(e->col, "non-binary varibles in logic equation");
+        if (a.coltype[e->col - 1] != zlmspecs::colbin)
+          varerr(e->col, "non-binary varibles in logic equation");
     }
     myemp.logiccount[r] = count;
     ++myemp.numlogic;

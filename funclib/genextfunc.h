@@ -21,11 +21,12 @@
 #include "frame/q5rt.h"
 #include "funclib/ctvnew.h"
 #include "funclib/libfuncs.h"
+#include "funclib/mathnew.h"
 
 namespace genextfunc {
 
 // Numbers above this are extrinsic.
-inline constexpr std::int32_t lastintrinsic = 129;
+inline constexpr std::int32_t lastintrinsic = mathnew::funccount - 1;
 
 // ---- names and properties ----
 [[nodiscard]] q5rt::sstr genericfuncname(std::int32_t fnr);

@@ -166,7 +166,7 @@ constexpr std::array<entry, funccount> evaluators = [] {
   t[45] = {&eval_pi, 0};
   t[91] = {&eval_mathoval, 0};
   t[114] = {&eval_forceerror, 6};
-  t[129] = {&eval_unknown, 0};
+  t[unknownfnr] = {&eval_unknown, 0};
   // special, calendar and random
   t[19] = {&eval_uniform, 2};
   t[20] = {&eval_normal, 2};

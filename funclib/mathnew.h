@@ -21,8 +21,25 @@
 
 namespace mathnew {
 
-inline constexpr int funccount = 130;   // intrinsic function numbers 0 to 129
-inline constexpr int unknownfnr = 129;  // the row named " unknown*"
+inline constexpr int funccount = 130;             // intrinsic function numbers 0 to 129
+inline constexpr int unknownfnr = funccount - 1;  // the last row, named " unknown*"
+
+// Numbers of the functions that the model translations treat by name.
+namespace fn {
+inline constexpr std::int32_t mod = 4;
+inline constexpr std::int32_t min = 7;
+inline constexpr std::int32_t max = 8;
+inline constexpr std::int32_t sqr = 9;
+inline constexpr std::int32_t exp = 10;
+inline constexpr std::int32_t log = 11;
+inline constexpr std::int32_t log10 = 12;
+inline constexpr std::int32_t sqrt = 13;
+inline constexpr std::int32_t abs = 14;
+inline constexpr std::int32_t power = 21;
+inline constexpr std::int32_t rpower = 64;
+inline constexpr std::int32_t cvpower = 74;
+inline constexpr std::int32_t vcpower = 75;
+}  // namespace fn
 
 // One row of the intrinsic function table.
 struct tlibzolminfo {

@@ -24,7 +24,9 @@
 #include <vector>
 
 #include "frame/q5rt.h"
+#include "funclib/mathnew.h"
 #include "instance/ctvnl.h"
+#include "instance/ctvproc.h"
 #include "instance/zlmspecs.h"
 
 namespace ctvnl {
@@ -33,9 +35,8 @@ struct nltreerec;  // an expression-tree node of the BARON translation
 
 namespace gcdata {
 
-inline constexpr int maxsolvers = 150;      // solvers 1..150 fit the record's copy
-inline constexpr int modeltypes = 16;       // model types 0..15
-inline constexpr int intrinsiccount = 130;  // intrinsic function numbers 0..129
+inline constexpr int maxsolvers = 150;                  // solvers 1..150 fit the record's copy
+inline constexpr int modeltypes = ctvproc::proc_count;  // model types 0..15
 
 inline constexpr std::string_view statusopenfailed = "*** Status File open Failed - we are dead";
 inline constexpr std::string_view memoopenfailed = "*** Could not open memo ";
@@ -115,9 +116,9 @@ struct tmodel {
   double ctlreal0 = 0;
   double ctlreal1 = 0;
   double ctlreal2 = 0;
-  std::array<std::int32_t, 7> equcount{};        // rows by type E G L N X C B
-  std::array<std::int32_t, 7> colcount{};        // columns by type
-  std::array<std::int32_t, 7> fixcount{};        // fixed columns by type
+  std::array<std::int32_t, zlmspecs::rowtype_count> equcount{};  // rows by type
+  std::array<std::int32_t, zlmspecs::coltype_count> colcount{};  // columns by type
+  std::array<std::int32_t, zlmspecs::coltype_count> fixcount{};  // fixed columns by type
   std::array<std::int32_t, 3> boundkindcount{};  // continuous columns: free, negative, positive
 
   // ---- copy of the solver table (control loading) ----
@@ -167,7 +168,7 @@ struct tmodel {
   std::int32_t instrworklen = 0;
   std::vector<double> pool;           // constant pool
   std::vector<ctvnl::tnlcode> instr;  // all rows' instructions
-  std::array<std::int32_t, intrinsiccount> funcuse{};
+  std::array<std::int32_t, mathnew::funccount> funcuse{};
   ctvnl::nltreerec* nodefree = nullptr;  // the expression-tree node pool
   ctvnl::nltreerec* nodefirst = nullptr;
   ctvnl::nltreerec* nodelast = nullptr;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "frame/q5rtnum.h"
+#include "funclib/mathnew.h"
 #include "instance/ctvnl.h"
 #include "instance/gcdata.h"
 #include "instance/gcload.h"
@@ -251,7 +252,7 @@ void countfunctions(tmodel& m) {
     const bool call = ins.opcode == ctvnl::opcode::callarg1 ||
                       ins.opcode == ctvnl::opcode::callarg2 ||
                       ins.opcode == ctvnl::opcode::callargn;
-    if (call && within(ins.operand, 0, gcdata::intrinsiccount - 1)) {
+    if (call && within(ins.operand, 0, mathnew::funccount - 1)) {
       ++m.funcuse[static_cast<std::size_t>(ins.operand)];
     }
   }
@@ -322,7 +323,7 @@ class matrixreader {
   bool readrow(std::int32_t i) {
     gdutils::matrow r;
     if (!gdutils::rdmatrow(h_, r)) return readfailed();
-    if (!within(r.type, 0, detail::rowtypes - 1)) {
+    if (!within(r.type, 0, zlmspecs::rowtype_count - 1)) {
       return problem("row", i, q5rt::concat("unknown row type ", Q5_Str_i0(r.type)));
     }
     detail::storerow(m_, i, r);
@@ -332,7 +333,7 @@ class matrixreader {
   bool readcolumn(std::int32_t j) {
     gdutils::matcol c;
     if (!gdutils::rdmatcol(h_, c)) return readfailed();
-    if (!within(c.type, 0, detail::coltypes - 1)) {
+    if (!within(c.type, 0, zlmspecs::coltype_count - 1)) {
       return problem("column", j, q5rt::concat("unknown column type ", Q5_Str_i0(c.type)));
     }
     if (c.nzcount < 0) {

@@ -44,7 +44,7 @@ void storecolumn(gcdata::tmodel& m, std::int32_t j, const gdutils::matcol& c,
   const std::uint8_t cls = boundclass(m, c.lower, c.upper);
   at(m.colboundclass, j) = cls;
   if (cls == 4) ++fixedcols;
-  if (c.type == 0) {
+  if (c.type == zlmspecs::colcont) {
     const std::int32_t kind = boundkind(m, c.lower, c.upper);
     at(m.colsosset, j) = kind;
     ++boundkindcount[static_cast<std::size_t>(kind)];

@@ -12,9 +12,6 @@
 
 namespace gcload::detail {
 
-inline constexpr std::int32_t rowtypes = 7;  // =E= .. =B=
-inline constexpr std::int32_t coltypes = 7;  // continuous .. semi-integer
-
 inline bool within(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v >= lo && v <= hi; }
 
 // Nothing but white space.

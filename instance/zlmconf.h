@@ -31,11 +31,12 @@
 #include "frame/q5text.h"
 #include "frame/stdthread.h"
 #include "frame/zlmstrm.h"
+#include "instance/ctvproc.h"
 #include "instance/zlmconf_lib.h"
 
 namespace zlmconf {
 
-inline constexpr int modeltypecount = 16;  // model types 0..15
+inline constexpr int modeltypecount = ctvproc::proc_count;  // model types 0..15
 
 inline constexpr std::string_view createfailed = "CFG Create failed";
 inline constexpr std::string_view unknownsolver = "UnknownSolver";

@@ -105,13 +105,21 @@ inline constexpr std::array<std::int32_t, 14> solvetrigger = {0, 0, 0, 0, 0, 0, 
                                                               0, 0, 0, 1, 1, 0, 1};
 
 // ---- type tables ----
-// Column types 0 continuous, 1 binary, 2 integer, 3 SOS1, 4 SOS2, 5 semicontinuous,
-// 6 semi-integer, as written in models.
-inline constexpr std::array<std::string_view, 7> varstyp = {"x",   "b",  "i", "s1s",
-                                                            "s2s", "sc", "si"};
-// Row types 0 E, 1 G, 2 L, 3 N, 4 X, 5 C, 6 B: one letter each (index = row type).
+// Row types of the model record: =E= equality, =G= greater or equal, =L= less or equal,
+// =N= free (no relation), =X= external, =C= cone, =B= Boolean (logic).
+enum rowtype : std::int32_t { rowe, rowg, rowl, rown, rowx, rowc, rowb };
+inline constexpr int rowtype_count = rowb + 1;
+// Column types of the model record.
+enum coltype : std::int32_t { colcont, colbin, colint, colsos1, colsos2, colsemicont, colsemiint };
+inline constexpr int coltype_count = colsemiint + 1;
+
+// Column types as written in models (index = column type).
+inline constexpr std::array<std::string_view, coltype_count> varstyp = {"x",   "b",  "i", "s1s",
+                                                                        "s2s", "sc", "si"};
+// Row types as one letter each (index = row type).
 inline constexpr std::string_view equctyp = "EGLNXCB";
-inline constexpr std::array<std::string_view, 7> equstyp = {
+static_assert(equctyp.size() == rowtype_count);
+inline constexpr std::array<std::string_view, rowtype_count> equstyp = {
     " =E= ", " =G= ", " =L= ", " =N= ", " =X= ", " =C= ", " =B= "};
 inline constexpr std::array<std::string_view, 10> varstyptxt = {
     "unknown ", "binary  ", "integer ", "positive", "negative",
