@@ -531,7 +531,7 @@ class writer {
         if (t == rowl || t == rowe) liutil::linext(rowpiece(" - V", r));
         if (t == rowg || t == rowe) liutil::linext(rowpiece(" + W", r));
       }
-      piece_ = relation[static_cast<std::size_t>(std::clamp(t, 0, 6))];
+      piece_ = relation[static_cast<std::size_t>(std::clamp(t, 0, zlmspecs::rowtype_count - 1))];
       appendnumber(piece_, m_.rowrhs[static_cast<std::size_t>(r - 1)]);
       piece_ += ';';
       liutil::lilast(piece_.view());
