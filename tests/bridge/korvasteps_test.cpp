@@ -68,7 +68,7 @@ class bridgerun {
     remove("trace.txt");
     envlist all = env;
     all.emplace_back("BRIN_TRACE", dir_.file("trace.txt"));
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(BL_ADDRESS_SANITIZER)
     // The sanitizer's dlopen calls the loader from its own library, whose run path is not
     // the bridge's: the system directory is named to the loader instead.
     all.emplace_back("LD_LIBRARY_PATH", dir_.file("sysdir"));

@@ -88,7 +88,7 @@ struct bridgerun {
     d.sysdir = dir.file("sysdir") + "/";
     barontest::writemodel(d, dir.path().string());
     std::vector<std::string> env = testutil::standinenv();
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(BL_ADDRESS_SANITIZER)
     // The sanitizer's dlopen hides the bridge's run path: name the system directory.
     env.back() += ":" + dir.file("sysdir");
 #endif

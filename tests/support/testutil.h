@@ -5,6 +5,15 @@
 #include <string>
 #include <vector>
 
+// Set in a build under AddressSanitizer, by gcc (__SANITIZE_ADDRESS__) or by clang.
+#if defined(__SANITIZE_ADDRESS__)
+#define BL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace testutil {
 
 // A fresh folder below the system's temporary folder, removed with the object.
