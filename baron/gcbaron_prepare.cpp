@@ -200,6 +200,17 @@ bool quotablepaths(const optbaron::toptconvert& bo) {
   return quotable("of the libraries", gcdata::mymodel.sysdir);
 }
 
+// False, logged and the cut file removed, when a write or the close of BARON's input file
+// failed: BARON must not read a file that is cut or empty.
+bool inputwritten(q5rt::textfile& input) {
+  const int rc = input.ioresult();
+  if (rc == 0) return true;
+  input.close();
+  (void)input.ioresult();
+  writefailed(input.name(), rc);
+  return false;
+}
+
 // "baron" "<input file>" and the redirection of its output to the log.
 std::string commandline(const optbaron::toptconvert& bo) {
   std::string line;
@@ -260,24 +271,12 @@ std::int32_t prepare(std::string& execline) {
     return 1;
   }
   const std::int32_t notes = writedotbar(input, &bo);
-  // A write or the close failed: the file is cut or empty, and BARON must not read it.
-  if (const int rc = input.ioresult(); rc != 0) {
-    input.close();
-    (void)input.ioresult();
-    writefailed(input.name(), rc);
-    m.modeltype = modeltype;
-    gcdata::gcsetstatus(6, 14);
-    return 1;
-  }
-  if (bo.getnumber(optbaron::ixhessian) != 0 && !writehessian(bo)) {
-    m.modeltype = modeltype;
-    gcdata::gcsetstatus(6, 14);
-    return 1;
-  }
+  const bool written =
+      inputwritten(input) && (bo.getnumber(optbaron::ixhessian) == 0 || writehessian(bo));
   m.modeltype = modeltype;
-  if (notes > 0) {
+  if (!written || notes > 0) {
     gcdata::gcsetstatus(6, 14);
-    return notes;
+    return written ? notes : 1;
   }
   const bool mapped = writemapfile(gcutil::scratchname("bavemap"));
   saved.restore();
